@@ -1,0 +1,35 @@
+// Reading and writing files that hold user data.
+//
+// Writes are atomic: a temporary file in the same folder, fsync, rename, fsync of the
+// folder, so a failed write leaves the old file as it was. A file that fails to load is
+// moved aside, never overwritten.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace ZazidEvoz::platform {
+
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Replaces `path` with `bytes` atomically. The file keeps the mode of the file it replaces
+// (0666 less the umask for a new file). Throws FileError with the system's text.
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The whole file; absent when it does not exist. Throws FileError when it cannot be read
+// or is larger than `maxBytes`.
+std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes);
+
+// Renames a file that failed to load to "<name>.broken-<yyyyMMdd-HHmmss>" (with "-2", "-3" …
+// when that exists) and returns the new path. Throws FileError when the rename fails.
+std::filesystem::path moveAside(const std::filesystem::path& path,
+                                std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+
+} // namespace ZazidEvoz::platform

@@ -1,0 +1,259 @@
+#include "HttpClient.hpp"
+
+#include "FaultInjection.hpp"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+namespace ZazidEvoz::platform {
+
+std::string HttpResponse::header(std::string_view name) const {
+    auto equalsIgnoringCase = [](std::string_view a, std::string_view b) {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+            if (lower(a[i]) != lower(b[i]))
+                return false;
+        }
+        return true;
+    };
+    std::string value;
+    for (const auto& [headerName, headerValue] : headers)
+        if (equalsIgnoringCase(headerName, name))
+            value = headerValue;
+    return value;
+}
+
+bool isHttpURL(std::string_view url) {
+    auto startsWithIgnoringCase = [&](std::string_view prefix) {
+        if (url.size() < prefix.size())
+            return false;
+        for (std::size_t i = 0; i < prefix.size(); ++i) {
+            char c = url[i];
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+            if (c != prefix[i])
+                return false;
+        }
+        return true;
+    };
+    return startsWithIgnoringCase("http://") || startsWithIgnoringCase("https://");
+}
+
+std::string percentEncode(std::string_view text) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size() * 3);
+    for (unsigned char c : text) {
+        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                          c == '.' || c == '_' || c == '~';
+        if (unreserved) {
+            encoded.push_back(char(c));
+        } else {
+            encoded.push_back('%');
+            encoded.push_back(hex[c >> 4]);
+            encoded.push_back(hex[c & 0xF]);
+        }
+    }
+    return encoded;
+}
+
+namespace {
+
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct EasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct MultiDeleter {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+// What the curl callbacks of one transfer share.
+struct Transfer {
+    const HttpRequest& request;
+    const HttpHeadersHandler* onHeaders;
+    const HttpDataHandler* onData;
+    HttpResponse response;
+    std::size_t received = 0;
+    bool headersDelivered = false;
+    bool stoppedByHandler = false;
+    bool tooLarge = false;
+    CURL* easy = nullptr;
+
+    // curl reports the headers of every response on a redirect chain; keep the last block.
+    static std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* context) {
+        auto& transfer = *static_cast<Transfer*>(context);
+        std::string_view line(data, size * count);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.remove_suffix(1);
+        if (line.starts_with("HTTP/") || line.starts_with("ICY ")) {
+            transfer.response.headers.clear();
+            return size * count;
+        }
+        auto colon = line.find(':');
+        if (colon != std::string_view::npos) {
+            std::string_view value = line.substr(colon + 1);
+            while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+                value.remove_prefix(1);
+            transfer.response.headers.emplace_back(std::string(line.substr(0, colon)), std::string(value));
+        }
+        return size * count;
+    }
+
+    bool deliverHeaders() {
+        if (headersDelivered)
+            return true;
+        headersDelivered = true;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &response.status);
+        if (onHeaders && *onHeaders && !(*onHeaders)(response.status, response.headers)) {
+            stoppedByHandler = true;
+            return false;
+        }
+        return true;
+    }
+
+    static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* context) {
+        auto& transfer = *static_cast<Transfer*>(context);
+        std::size_t bytes = size * count;
+        if (!transfer.deliverHeaders())
+            return CURL_WRITEFUNC_ERROR;
+        transfer.received += bytes;
+        if (transfer.received > transfer.request.maxBodyBytes) {
+            transfer.tooLarge = true;
+            return CURL_WRITEFUNC_ERROR;
+        }
+        std::string_view piece(data, bytes);
+        if (transfer.onData) {
+            if (*transfer.onData && !(*transfer.onData)(piece)) {
+                transfer.stoppedByHandler = true;
+                return CURL_WRITEFUNC_ERROR;
+            }
+        } else {
+            transfer.response.body.append(piece);
+        }
+        return bytes;
+    }
+};
+
+HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHeaders, const HttpDataHandler* onData,
+                     std::stop_token stop) {
+    if (!isHttpURL(request.url))
+        throw HttpError(HttpErrorKind::UnsupportedURL, "Unsupported URL: " + request.url);
+    if (FaultInjection::shouldFail(Seam::HttpRequest))
+        throw HttpError(HttpErrorKind::Transport, "Injected network failure");
+    if (stop.stop_requested())
+        throw HttpError(HttpErrorKind::Cancelled, "Request cancelled");
+
+    initialiseCurlOnce();
+    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!easy || !multi)
+        throw HttpError(HttpErrorKind::Transport, "Cannot create an HTTP request");
+
+    Transfer transfer{request, onHeaders, onData, {}, 0, false, false, false, easy.get()};
+    std::unique_ptr<curl_slist, ListDeleter> headerList;
+    for (const auto& header : request.headers)
+        headerList.reset(curl_slist_append(headerList.release(), header.c_str()));
+
+    CURL* handle = easy.get();
+    curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, request.maxRedirects > 0 ? 1L : 0L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, long(request.maxRedirects));
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(request.idleTimeout.count()));
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(request.totalTimeout.count()));
+    // Idle time-out: less than one byte per second for the whole idle span.
+    long idleSeconds = long((request.idleTimeout.count() + 999) / 1000);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, idleSeconds < 1 ? 1L : idleSeconds);
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(request.maxBodyBytes));
+    if (!request.userAgent.empty())
+        curl_easy_setopt(handle, CURLOPT_USERAGENT, request.userAgent.c_str());
+    if (headerList)
+        curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headerList.get());
+    if (request.method == "POST") {
+        curl_easy_setopt(handle, CURLOPT_POST, 1L);
+        curl_easy_setopt(handle, CURLOPT_POSTFIELDS, request.body.c_str());
+        curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+    } else if (request.method == "HEAD") {
+        curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+    }
+    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &Transfer::onHeaderLine);
+    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+
+    curl_multi_add_handle(multi.get(), handle);
+    std::stop_callback wakeOnStop(stop, [&multi] { curl_multi_wakeup(multi.get()); });
+
+    CURLcode result = CURLE_OK;
+    bool cancelled = false;
+    for (;;) {
+        int running = 0;
+        curl_multi_perform(multi.get(), &running);
+        int queued = 0;
+        bool done = false;
+        while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                result = message->data.result;
+                done = true;
+            }
+        }
+        if (done || running == 0)
+            break;
+        if (stop.stop_requested()) {
+            cancelled = true;
+            break;
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
+        if (stop.stop_requested()) {
+            cancelled = true;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi.get(), handle);
+
+    if (cancelled)
+        throw HttpError(HttpErrorKind::Cancelled, "Request cancelled");
+    if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED)
+        throw HttpError(HttpErrorKind::TooLarge, "Response too large");
+    if (result == CURLE_OPERATION_TIMEDOUT)
+        throw HttpError(HttpErrorKind::TimedOut, "The request timed out.");
+    if (result != CURLE_OK && !(transfer.stoppedByHandler && result == CURLE_WRITE_ERROR)) {
+        if (result == CURLE_UNSUPPORTED_PROTOCOL)
+            throw HttpError(HttpErrorKind::UnsupportedURL, curl_easy_strerror(result));
+        throw HttpError(HttpErrorKind::Transport, curl_easy_strerror(result));
+    }
+    transfer.deliverHeaders();
+    char* effective = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective);
+    if (effective)
+        transfer.response.effectiveURL = effective;
+    return std::move(transfer.response);
+}
+
+} // namespace
+
+HttpResponse HttpClient::fetch(const HttpRequest& request, std::stop_token stop) const {
+    return perform(request, nullptr, nullptr, stop);
+}
+
+HttpResponse HttpClient::stream(const HttpRequest& request, const HttpHeadersHandler& onHeaders,
+                                const HttpDataHandler& onData, std::stop_token stop) const {
+    return perform(request, &onHeaders, &onData, stop);
+}
+
+} // namespace ZazidEvoz::platform

@@ -1,0 +1,85 @@
+// HTTP and HTTPS requests through libcurl.
+//
+// Only http and https are spoken, also across redirects (at most 5 by default). Every
+// request has an idle time-out (no byte for that long fails it), a total cap and a cap on
+// the body size. A stop request cancels a running transfer at once.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace ZazidEvoz::platform {
+
+enum class HttpErrorKind {
+    UnsupportedURL, // not an http or https address
+    Transport, // connection refused, DNS, TLS, broken transfer, too many redirects
+    TimedOut, // idle time-out or total cap
+    Cancelled, // stop requested
+    TooLarge, // body over the cap
+};
+
+class HttpError : public std::runtime_error {
+public:
+    HttpError(HttpErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+    HttpErrorKind kind() const { return kind_; }
+
+private:
+    HttpErrorKind kind_;
+};
+
+struct HttpRequest {
+    std::string url;
+    std::string method = "GET"; // "GET", "POST" or "HEAD"
+    std::string body; // sent with POST
+    std::vector<std::string> headers; // "Name: value"
+    std::string userAgent; // empty: no User-Agent header
+    std::chrono::milliseconds idleTimeout{15000};
+    std::chrono::milliseconds totalTimeout{60000};
+    std::size_t maxBodyBytes = 16 * 1024 * 1024;
+    int maxRedirects = 5;
+};
+
+using HttpHeaders = std::vector<std::pair<std::string, std::string>>;
+
+struct HttpResponse {
+    long status = 0;
+    HttpHeaders headers; // of the final response, names as sent
+    std::string body;
+    std::string effectiveURL; // after redirects
+
+    // The last value of a header, by case-insensitive name; empty when absent.
+    std::string header(std::string_view name) const;
+    bool isSuccess() const { return status >= 200 && status < 300; }
+};
+
+// Called once the final response's headers are in; return false to stop the transfer.
+using HttpHeadersHandler = std::function<bool(long status, const HttpHeaders& headers)>;
+// Called for every piece of the body; return false to stop the transfer (not an error).
+using HttpDataHandler = std::function<bool(std::string_view data)>;
+
+class HttpClient {
+public:
+    // The whole body into the response. Throws HttpError; HTTP error statuses are answers,
+    // not errors.
+    HttpResponse fetch(const HttpRequest& request, std::stop_token stop = {}) const;
+
+    // The body piece by piece; the returned response has no body. Stopping from a handler
+    // ends the transfer without an error.
+    HttpResponse stream(const HttpRequest& request, const HttpHeadersHandler& onHeaders,
+                        const HttpDataHandler& onData, std::stop_token stop = {}) const;
+};
+
+// True when the text starts with "http://" or "https://" (any letter case).
+bool isHttpURL(std::string_view url);
+
+// Percent-encodes every byte outside the RFC 3986 unreserved set (A-Z a-z 0-9 - . _ ~).
+std::string percentEncode(std::string_view text);
+
+} // namespace ZazidEvoz::platform

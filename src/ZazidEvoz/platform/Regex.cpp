@@ -1,0 +1,112 @@
+#include "Regex.hpp"
+
+#include <unicode/regex.h>
+#include <unicode/unistr.h>
+
+namespace ZazidEvoz {
+namespace {
+
+icu::UnicodeString fromUtf8(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+std::string toUtf8(const icu::UnicodeString& text) {
+    std::string result;
+    text.toUTF8String(result);
+    return result;
+}
+
+// Byte offset in the UTF-8 form of `text` of the UTF-16 offset `index`.
+std::size_t utf8Offset(const icu::UnicodeString& text, int32_t index) {
+    std::string prefix;
+    text.tempSubString(0, index).toUTF8String(prefix);
+    return prefix.size();
+}
+
+const std::string emptyGroup;
+
+Regex::Match currentMatch(icu::RegexMatcher& matcher, const icu::UnicodeString& text) {
+    UErrorCode status = U_ZERO_ERROR;
+    Regex::Match match;
+    match.begin = utf8Offset(text, matcher.start(status));
+    match.end = utf8Offset(text, matcher.end(status));
+    for (int32_t group = 0; group <= matcher.groupCount(); ++group) {
+        if (matcher.start(group, status) < 0)
+            match.groups.emplace_back(std::nullopt);
+        else
+            match.groups.emplace_back(toUtf8(matcher.group(group, status)));
+    }
+    return match;
+}
+
+} // namespace
+
+const std::string& Regex::Match::operator[](std::size_t index) const {
+    return has(index) ? *groups[index] : emptyGroup;
+}
+
+Regex::Regex(std::string_view pattern, int options) {
+    uint32_t flags = 0;
+    if (options & int(Option::CaseInsensitive))
+        flags |= UREGEX_CASE_INSENSITIVE;
+    if (options & int(Option::DotMatchesLineBreaks))
+        flags |= UREGEX_DOTALL;
+    if (options & int(Option::MultiLine))
+        flags |= UREGEX_MULTILINE;
+    UErrorCode status = U_ZERO_ERROR;
+    UParseError parseError;
+    pattern_.reset(icu::RegexPattern::compile(fromUtf8(pattern), flags, parseError, status));
+    if (U_FAILURE(status))
+        throw std::invalid_argument("Invalid regular expression: " + std::string(pattern));
+}
+
+Regex::~Regex() = default;
+Regex::Regex(Regex&&) noexcept = default;
+Regex& Regex::operator=(Regex&&) noexcept = default;
+
+bool Regex::search(std::string_view text) const {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString unicode = fromUtf8(text);
+    std::unique_ptr<icu::RegexMatcher> matcher(pattern_->matcher(unicode, status));
+    return U_SUCCESS(status) && matcher->find(status) && U_SUCCESS(status);
+}
+
+bool Regex::matchesWhole(std::string_view text) const {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString unicode = fromUtf8(text);
+    std::unique_ptr<icu::RegexMatcher> matcher(pattern_->matcher(unicode, status));
+    return U_SUCCESS(status) && matcher->matches(status) && U_SUCCESS(status);
+}
+
+std::vector<Regex::Match> Regex::allMatches(std::string_view text) const {
+    std::vector<Match> matches;
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString unicode = fromUtf8(text);
+    std::unique_ptr<icu::RegexMatcher> matcher(pattern_->matcher(unicode, status));
+    if (U_FAILURE(status))
+        return matches;
+    while (matcher->find(status) && U_SUCCESS(status))
+        matches.push_back(currentMatch(*matcher, unicode));
+    return matches;
+}
+
+std::optional<Regex::Match> Regex::firstMatch(std::string_view text) const {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString unicode = fromUtf8(text);
+    std::unique_ptr<icu::RegexMatcher> matcher(pattern_->matcher(unicode, status));
+    if (U_FAILURE(status) || !matcher->find(status) || U_FAILURE(status))
+        return std::nullopt;
+    return currentMatch(*matcher, unicode);
+}
+
+std::string Regex::replaceAll(std::string_view text, std::string_view replacement) const {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString unicode = fromUtf8(text);
+    std::unique_ptr<icu::RegexMatcher> matcher(pattern_->matcher(unicode, status));
+    if (U_FAILURE(status))
+        return std::string(text);
+    icu::UnicodeString replaced = matcher->replaceAll(fromUtf8(replacement), status);
+    return U_FAILURE(status) ? std::string(text) : toUtf8(replaced);
+}
+
+} // namespace ZazidEvoz

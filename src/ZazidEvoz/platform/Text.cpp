@@ -1,0 +1,203 @@
+#include "Text.hpp"
+
+#include <unicode/brkiter.h>
+#include <unicode/coll.h>
+#include <unicode/normalizer2.h>
+#include <unicode/translit.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/ustring.h>
+#include <unicode/utf8.h>
+
+#include <memory>
+#include <mutex>
+
+namespace ZazidEvoz::text {
+namespace {
+
+icu::UnicodeString fromUtf8(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+std::string toUtf8(const icu::UnicodeString& text) {
+    std::string result;
+    text.toUTF8String(result);
+    return result;
+}
+
+// Windows-1252's 0x80-0x9F row; 0 where the code page leaves a hole (those map to C1).
+constexpr char16_t windows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+bool isHorizontalSpace(UChar32 c) { return c == '\t' || u_charType(c) == U_SPACE_SEPARATOR; }
+bool isWhiteSpace(UChar32 c) { return u_isUWhiteSpace(c); }
+
+template <typename Predicate>
+std::string trimmed(std::string_view text, Predicate isTrimmed) {
+    int32_t length = static_cast<int32_t>(text.size());
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t start = 0;
+    while (start < length) {
+        int32_t next = start;
+        UChar32 c;
+        U8_NEXT(bytes, next, length, c);
+        if (c < 0 || !isTrimmed(c))
+            break;
+        start = next;
+    }
+    int32_t end = length;
+    while (end > start) {
+        int32_t previous = end;
+        UChar32 c;
+        U8_PREV(bytes, start, previous, c);
+        if (c < 0 || !isTrimmed(c))
+            break;
+        end = previous;
+    }
+    return std::string(text.substr(std::size_t(start), std::size_t(end - start)));
+}
+
+// Offsets (in UTF-16 units) of character boundaries, walked one by one.
+template <typename Visitor>
+void forEachCharacterBoundary(const icu::UnicodeString& text, Visitor visit) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> iterator(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status))
+        return;
+    iterator->setText(text);
+    iterator->first();
+    for (int32_t boundary = iterator->next(); boundary != icu::BreakIterator::DONE; boundary = iterator->next())
+        if (!visit(boundary))
+            return;
+}
+
+} // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+    int32_t length = static_cast<int32_t>(bytes.size());
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    for (int32_t offset = 0; offset < length;) {
+        UChar32 c;
+        U8_NEXT(data, offset, length, c);
+        if (c < 0)
+            return false;
+    }
+    return true;
+}
+
+std::string decodeLegacyText(std::string_view bytes) {
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
+    icu::UnicodeString decoded;
+    for (unsigned char byte : bytes) {
+        char16_t unit = byte;
+        if (byte >= 0x80 && byte <= 0x9F && windows1252High[byte - 0x80] != 0)
+            unit = windows1252High[byte - 0x80];
+        decoded.append(unit);
+    }
+    return toUtf8(decoded);
+}
+
+std::string sanitizedUtf8(std::string_view bytes) { return toUtf8(fromUtf8(bytes)); }
+
+std::string toNFC(std::string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status))
+        return std::string(text);
+    icu::UnicodeString normalized = normalizer->normalize(fromUtf8(text), status);
+    return U_FAILURE(status) ? std::string(text) : toUtf8(normalized);
+}
+
+std::string lowercased(std::string_view text) { return toUtf8(fromUtf8(text).toLower(icu::Locale::getRoot())); }
+std::string uppercased(std::string_view text) { return toUtf8(fromUtf8(text).toUpper(icu::Locale::getRoot())); }
+
+std::string trimmedHorizontalWhitespace(std::string_view text) { return trimmed(text, isHorizontalSpace); }
+std::string trimmedWhitespace(std::string_view text) { return trimmed(text, isWhiteSpace); }
+
+std::size_t characterCount(std::string_view text) {
+    std::size_t count = 0;
+    forEachCharacterBoundary(fromUtf8(text), [&](int32_t) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
+std::string characterPrefix(std::string_view text, std::size_t count) {
+    icu::UnicodeString unicode = fromUtf8(text);
+    int32_t end = 0;
+    std::size_t seen = 0;
+    forEachCharacterBoundary(unicode, [&](int32_t boundary) {
+        if (seen == count)
+            return false;
+        ++seen;
+        end = boundary;
+        return true;
+    });
+    return toUtf8(unicode.tempSubString(0, end));
+}
+
+std::string bytePrefixOnCharacterBoundary(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes)
+        return std::string(text);
+    icu::UnicodeString unicode = fromUtf8(text);
+    std::string best;
+    forEachCharacterBoundary(unicode, [&](int32_t boundary) {
+        std::string candidate = toUtf8(unicode.tempSubString(0, boundary));
+        if (candidate.size() > maxBytes)
+            return false;
+        best = std::move(candidate);
+        return true;
+    });
+    return best;
+}
+
+std::string foldedCaseAndDiacritics(std::string_view text) {
+    static std::once_flag once;
+    static std::unique_ptr<icu::Transliterator> stripMarks;
+    std::call_once(once, [] {
+        UErrorCode status = U_ZERO_ERROR;
+        stripMarks.reset(icu::Transliterator::createInstance("NFD; [:Nonspacing Mark:] Remove; NFC", UTRANS_FORWARD, status));
+        if (U_FAILURE(status))
+            stripMarks.reset();
+    });
+    icu::UnicodeString unicode = fromUtf8(text);
+    if (stripMarks) {
+        // A transliterator is not safe for concurrent use; a clone per call is.
+        std::unique_ptr<icu::Transliterator> local(stripMarks->clone());
+        local->transliterate(unicode);
+    }
+    unicode.foldCase();
+    return toUtf8(unicode);
+}
+
+int compareLocalizedCaseInsensitive(std::string_view a, std::string_view b) {
+    UErrorCode status = U_ZERO_ERROR;
+    // The C locale maps to en_US_POSIX, whose collation orders by code point; use the root
+    // collation there so "abc" and "ABC" still compare equal.
+    icu::Locale locale = icu::Locale::getDefault();
+    if (std::string_view(locale.getName()) == "en_US_POSIX")
+        locale = icu::Locale::getRoot();
+    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
+    if (U_FAILURE(status) || !collator) {
+        std::string left = toUtf8(fromUtf8(a).foldCase()), right = toUtf8(fromUtf8(b).foldCase());
+        return left < right ? -1 : left > right ? 1 : 0;
+    }
+    collator->setStrength(icu::Collator::SECONDARY);
+    UCollationResult result = collator->compareUTF8(icu::StringPiece(a.data(), int32_t(a.size())),
+                                                    icu::StringPiece(b.data(), int32_t(b.size())), status);
+    return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
+}
+
+bool containsLocalizedCaseInsensitive(std::string_view text, std::string_view part) {
+    if (part.empty())
+        return false;
+    icu::UnicodeString haystack = fromUtf8(text).foldCase();
+    icu::UnicodeString needle = fromUtf8(part).foldCase();
+    return haystack.indexOf(needle) >= 0;
+}
+
+} // namespace ZazidEvoz::text

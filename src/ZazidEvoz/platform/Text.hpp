@@ -1,0 +1,42 @@
+// Unicode text helpers over ICU. All text is UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace ZazidEvoz::text {
+
+bool isValidUtf8(std::string_view bytes);
+
+// Bytes from the network or an old file: UTF-8 when they are valid UTF-8, otherwise
+// Windows-1252 (a superset of Latin-1 for the printable range).
+std::string decodeLegacyText(std::string_view bytes);
+
+// Invalid sequences become U+FFFD.
+std::string sanitizedUtf8(std::string_view bytes);
+
+std::string toNFC(std::string_view text);
+std::string lowercased(std::string_view text);
+std::string uppercased(std::string_view text);
+
+// Without leading and trailing spaces and tabs (the Unicode space separators and tab;
+// line breaks stay).
+std::string trimmedHorizontalWhitespace(std::string_view text);
+// Without leading and trailing white space including line breaks.
+std::string trimmedWhitespace(std::string_view text);
+
+// User-perceived characters (grapheme clusters).
+std::size_t characterCount(std::string_view text);
+std::string characterPrefix(std::string_view text, std::size_t count);
+// The longest prefix of at most `maxBytes` bytes that ends on a character boundary.
+std::string bytePrefixOnCharacterBoundary(std::string_view text, std::size_t maxBytes);
+
+// Case and diacritic folding without a locale ("Émile" and "emile" fold alike).
+std::string foldedCaseAndDiacritics(std::string_view text);
+
+// Comparisons in the user's locale, ignoring case (diacritics still count).
+int compareLocalizedCaseInsensitive(std::string_view a, std::string_view b);
+bool containsLocalizedCaseInsensitive(std::string_view text, std::string_view part);
+
+} // namespace ZazidEvoz::text

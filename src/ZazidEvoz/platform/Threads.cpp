@@ -1,0 +1,82 @@
+#include "Threads.hpp"
+
+#include "Text.hpp"
+
+#include <pthread.h>
+
+#include <string>
+
+namespace ZazidEvoz::platform {
+
+void setCurrentThreadName(std::string_view name) {
+    std::string shortName = text::bytePrefixOnCharacterBoundary(name, 15);
+    ::pthread_setname_np(::pthread_self(), shortName.c_str());
+}
+
+Poster PostQueue::poster() {
+    return [shared = shared_](std::function<void()> work) {
+        {
+            std::lock_guard lock(shared->mutex);
+            shared->work.push_back(std::move(work));
+        }
+        shared->posted.notify_all();
+    };
+}
+
+std::size_t PostQueue::drain() {
+    std::size_t ran = 0;
+    for (;;) {
+        std::function<void()> next;
+        {
+            std::lock_guard lock(shared_->mutex);
+            if (shared_->work.empty())
+                return ran;
+            next = std::move(shared_->work.front());
+            shared_->work.pop_front();
+        }
+        next();
+        ++ran;
+    }
+}
+
+bool PostQueue::drainUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        drain();
+        if (done())
+            return true;
+        std::unique_lock lock(shared_->mutex);
+        if (!shared_->posted.wait_until(lock, deadline, [&] { return !shared_->work.empty(); })) {
+            lock.unlock();
+            drain();
+            return done();
+        }
+    }
+}
+
+bool SystemSleeper::sleepFor(std::chrono::milliseconds duration, std::stop_token stop) {
+    std::mutex mutex;
+    std::condition_variable_any wakeUp;
+    std::unique_lock lock(mutex);
+    return !wakeUp.wait_for(lock, stop, duration, [] { return false; }) && !stop.stop_requested();
+}
+
+bool RecordingSleeper::sleepFor(std::chrono::milliseconds duration, std::stop_token stop) {
+    {
+        std::lock_guard lock(mutex_);
+        pauses_.push_back(duration);
+    }
+    return !stop.stop_requested();
+}
+
+std::vector<std::chrono::milliseconds> RecordingSleeper::pauses() const {
+    std::lock_guard lock(mutex_);
+    return pauses_;
+}
+
+std::shared_ptr<Sleeper> systemSleeper() {
+    static auto shared = std::make_shared<SystemSleeper>();
+    return shared;
+}
+
+} // namespace ZazidEvoz::platform

@@ -1,0 +1,147 @@
+#include "support/Sandbox.hpp"
+
+#include "ZazidEvoz/platform/FaultInjection.hpp"
+#include "ZazidEvoz/platform/Process.hpp"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+using namespace ZazidEvoz::platform;
+using namespace std::chrono_literals;
+
+namespace {
+
+ProcessOptions shell(const std::string& script) { return ProcessOptions({"/bin/sh", "-c", script}); }
+
+bool processExists(pid_t pid) { return ::kill(pid, 0) == 0; }
+
+} // namespace
+
+TEST(Process, RunsWithArgumentsAndReportsExitCodes) {
+    auto result = runProcess(ProcessOptions({"/bin/sh", "-c", "printf '%s|' \"$@\"; echo err >&2; exit 3", "sh", "a b", "$HOME", "--x"}));
+    EXPECT_EQ(result.output, "a b|$HOME|--x|");
+    EXPECT_EQ(result.error, "err\n");
+    EXPECT_EQ(result.status.code, 3);
+    EXPECT_FALSE(result.status.succeeded());
+}
+
+TEST(Process, MissingProgramIsAnError) {
+    EXPECT_THROW(Process::start(ProcessOptions({"/nonexistent/tool"})), ProcessError);
+    FaultInjection::failNth(Seam::ProcessStart, 1);
+    EXPECT_THROW(Process::start(shell("true")), ProcessError);
+    EXPECT_NO_THROW(Process::start(shell("true")).wait());
+}
+
+TEST(Process, EnvironmentAndWorkingDirectoryAreThoseGiven) {
+    auto folder = ZazidEvoz::testkit::makeTemporaryFolder();
+    ProcessOptions options = shell("echo \"$ONLY:$HOME\"; pwd");
+    options.environment = Environment{{"ONLY", "this"}};
+    options.workingDirectory = folder.string();
+    auto result = runProcess(options);
+    EXPECT_EQ(result.output, "this:\n" + std::filesystem::canonical(folder).string() + "\n");
+}
+
+TEST(Process, ChildHasDefaultSignalsAndItsOwnGroup) {
+    // We ignore SIGPIPE; the child must not inherit that.
+    auto ignored = runProcess(ProcessOptions({"/bin/sed", "-n", "s/^SigIgn:\t//p", "/proc/self/status"}));
+    unsigned long long mask = std::stoull(ignored.output, nullptr, 16);
+    EXPECT_EQ(mask & (1ULL << (SIGPIPE - 1)), 0u) << ignored.output;
+    Process child = Process::start(shell("ps -o pgid= -p $$"));
+    char buffer[64] = {};
+    ASSERT_GT(readRetrying(child.outputFd(), buffer, sizeof buffer - 1), 0);
+    EXPECT_EQ(std::stoi(buffer), child.pid());
+    child.wait();
+}
+
+TEST(Process, PipesAreNotInheritedBySecondChild) {
+    // If the first child's stdout write end leaked into the second, EOF would never come.
+    Process first = Process::start(shell("echo one"));
+    Process second = Process::start(shell("sleep 5"));
+    std::string output;
+    char buffer[64];
+    ssize_t count;
+    while ((count = readRetrying(first.outputFd(), buffer, sizeof buffer)) > 0)
+        output.append(buffer, std::size_t(count));
+    EXPECT_EQ(output, "one\n");
+    EXPECT_TRUE(first.wait().succeeded());
+}
+
+TEST(Process, KillReachesTheWholeGroupAndDestructorReaps) {
+    pid_t grandchild = 0;
+    pid_t leader = 0;
+    {
+        Process process = Process::start(shell("sleep 30 & echo $!; wait"));
+        leader = process.pid();
+        char buffer[32] = {};
+        ASSERT_GT(readRetrying(process.outputFd(), buffer, sizeof buffer), 0);
+        grandchild = std::stoi(buffer);
+        EXPECT_TRUE(processExists(grandchild));
+    }
+    // The destructor killed the group and reaped the leader.
+    EXPECT_FALSE(processExists(leader));
+    for (int i = 0; i < 100 && processExists(grandchild); ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(ZazidEvoz::testkit::childProcesses().empty());
+}
+
+TEST(Process, NoSignalAfterReaping) {
+    Process process = Process::start(shell("exit 0"));
+    EXPECT_TRUE(process.wait().succeeded());
+    EXPECT_TRUE(process.isReaped());
+    EXPECT_FALSE(process.kill());
+}
+
+TEST(Process, WaitForTimesOutThenSucceeds) {
+    Process process = Process::start(shell("sleep 0.3"));
+    EXPECT_FALSE(process.waitFor(10ms).has_value());
+    auto status = process.waitFor(5000ms);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(status->succeeded());
+}
+
+TEST(Process, RunReadsBothStreamsAtOnceAndCapsThem) {
+    // 4 MiB on stderr while stdout also talks: reading one pipe only would dead-lock.
+    RunLimits limits;
+    limits.outputCap = 1000;
+    limits.errorCap = 10;
+    auto result = runProcess(shell("head -c 4194304 /dev/zero | tr '\\0' e >&2; head -c 5000 /dev/zero | tr '\\0' o; printf END >&2"), limits);
+    EXPECT_TRUE(result.status.succeeded());
+    EXPECT_EQ(result.output.size(), 1000u);
+    EXPECT_TRUE(result.outputTruncated);
+    EXPECT_EQ(result.error, "eeeeeeeEND");
+    EXPECT_TRUE(result.errorTruncated);
+}
+
+TEST(Process, RunTimesOutAndCancelsKillingTheGroup) {
+    RunLimits limits;
+    limits.timeout = 200ms;
+    auto start = std::chrono::steady_clock::now();
+    auto result = runProcess(shell("sleep 30 & sleep 30"), limits);
+    EXPECT_TRUE(result.timedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+
+    std::stop_source stop;
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(100ms);
+        stop.request_stop();
+    });
+    result = runProcess(shell("sleep 30"), {}, stop.get_token());
+    canceller.join();
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.status.signal, SIGKILL);
+    for (int i = 0; i < 100 && !ZazidEvoz::testkit::childProcesses().empty(); ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(ZazidEvoz::testkit::childProcesses().empty());
+}
+
+TEST(Process, RunLeavesNoDescriptorsBehind) {
+    auto before = ZazidEvoz::testkit::openDescriptors();
+    for (int i = 0; i < 20; ++i)
+        runProcess(shell("echo x; echo y >&2"));
+    EXPECT_EQ(ZazidEvoz::testkit::openDescriptors().size(), before.size());
+}

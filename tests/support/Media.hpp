@@ -1,0 +1,21 @@
+// Media files generated with the real ffmpeg, cached across test programs.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace ZazidEvoz::testkit {
+
+// The path of the ffmpeg the tests use.
+std::string ffmpegPath();
+
+// Runs ffmpeg with `arguments` (after "-hide_banner -loglevel error -y") to make `name` once;
+// later calls, also from other test programs, reuse the file. Returns its path.
+std::filesystem::path generatedMedia(const std::string& name, const std::vector<std::string>& arguments);
+
+// A sine tone: `seconds` long at `frequency` Hz, encoded by the extension of `name`.
+std::filesystem::path sineFile(const std::string& name, double frequency, double seconds,
+                               const std::vector<std::string>& extraArguments = {});
+
+} // namespace ZazidEvoz::testkit

@@ -1,0 +1,121 @@
+#include "Sandbox.hpp"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace ZazidEvoz::testkit {
+namespace {
+std::filesystem::path sandbox;
+}
+
+void initialiseSandbox() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zintra-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create the test sandbox");
+    sandbox = pattern;
+    auto folder = [](const std::string& name) {
+        auto path = sandbox / name;
+        std::filesystem::create_directories(path);
+        return path.string();
+    };
+    ::setenv("HOME", folder("home").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", folder("home/.local/share").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", folder("home/.config").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", folder("home/.cache").c_str(), 1);
+    ::setenv("XDG_MUSIC_DIR", folder("home/Music").c_str(), 1);
+    ::setenv("ZINTRARADIO_LIBRARY_DIR", (sandbox / "library").c_str(), 1);
+    ::setenv("ZINTRARADIO_MUSIC_DIR", (sandbox / "music").c_str(), 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ::unsetenv("ZINTRARADIO_FFMPEG");
+    ::unsetenv("ZINTRARADIO_YTDLP");
+}
+
+void removeSandbox() {
+    std::error_code ignored;
+    // Folders a test made unreadable must not stop the clean-up.
+    for (auto it = std::filesystem::recursive_directory_iterator(sandbox, std::filesystem::directory_options::skip_permission_denied, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
+        if (it->is_directory(ignored) && !it->is_symlink(ignored))
+            ::chmod(it->path().c_str(), 0700);
+    std::filesystem::remove_all(sandbox, ignored);
+}
+
+std::filesystem::path sandboxFolder() { return sandbox; }
+
+std::filesystem::path makeTemporaryFolder(const std::string& prefix) {
+    std::string pattern = (sandbox / (prefix + "-XXXXXX")).string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    return pattern;
+}
+
+ScopedEnvironment::ScopedEnvironment(std::string name, const char* value) : name_(std::move(name)) {
+    if (const char* old = std::getenv(name_.c_str())) {
+        hadValue_ = true;
+        oldValue_ = old;
+    }
+    if (value)
+        ::setenv(name_.c_str(), value, 1);
+    else
+        ::unsetenv(name_.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    if (hadValue_)
+        ::setenv(name_.c_str(), oldValue_.c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
+}
+
+std::filesystem::path writeScript(const std::filesystem::path& path, const std::string& body) {
+    std::filesystem::create_directories(path.parent_path());
+    {
+        std::ofstream out(path);
+        out << "#!/bin/sh\n" << body;
+    }
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::group_exec);
+    return path;
+}
+
+std::vector<int> openDescriptors() {
+    std::vector<int> descriptors;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        int fd = std::stoi(entry.path().filename().string());
+        descriptors.push_back(fd);
+    }
+    return descriptors;
+}
+
+std::vector<int> childProcesses() {
+    std::vector<int> children;
+    pid_t self = ::getpid();
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line))
+            continue;
+        // pid (comm) state ppid ...: the command may hold blanks and parentheses.
+        auto close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 1));
+        std::string state;
+        int parent = 0;
+        rest >> state >> parent;
+        if (parent == self)
+            children.push_back(std::stoi(name));
+    }
+    return children;
+}
+
+} // namespace ZazidEvoz::testkit

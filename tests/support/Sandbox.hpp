@@ -1,0 +1,39 @@
+// Every test program runs in a sandbox: HOME, the XDG folders and the ZintraRadio folders
+// point into a fresh temporary folder, removed when the program ends.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace ZazidEvoz::testkit {
+
+// The sandbox of this test program (HOME is inside it).
+std::filesystem::path sandboxFolder();
+
+// A fresh, empty folder inside the sandbox.
+std::filesystem::path makeTemporaryFolder(const std::string& prefix = "tmp");
+
+// Sets or unsets an environment variable for the life of the object, then restores it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::string name, const char* value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::string name_;
+    bool hadValue_ = false;
+    std::string oldValue_;
+};
+
+// Writes an executable shell script (for fake tools that stage failures).
+std::filesystem::path writeScript(const std::filesystem::path& path, const std::string& body);
+
+// Open file descriptors of this process.
+std::vector<int> openDescriptors();
+// Child processes of this process that still exist (running or zombie).
+std::vector<int> childProcesses();
+
+} // namespace ZazidEvoz::testkit
