@@ -133,25 +133,18 @@ private:
     std::filesystem::path path_;
 };
 
-mode_t modeForNewFile() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 // Gives the output the edited file's owner and mode, makes it durable, and renames it over the file.
 void replaceFile(const std::filesystem::path& file, TemporaryOutput& output) {
     platform::UniqueFd written(::open(output.path().c_str(), O_RDONLY | O_CLOEXEC));
     if (!written)
         failWithSystemError("Cannot replace", file, errno);
+    // A file deleted while ffmpeg ran is not brought back.
     struct stat original {};
-    mode_t mode = modeForNewFile();
-    if (::stat(file.c_str(), &original) == 0) {
-        mode = original.st_mode & 07777;
-        // Only root may hand a file to another owner; anyone else keeps theirs, which is fine.
-        [[maybe_unused]] int ignored = ::fchown(written.get(), original.st_uid, original.st_gid);
-    }
-    if (::fchmod(written.get(), mode) != 0 || ::fsync(written.get()) != 0)
+    if (::stat(file.c_str(), &original) != 0)
+        failWithSystemError("Cannot replace", file, errno);
+    // Only root may hand a file to another owner; anyone else keeps theirs, which is fine.
+    [[maybe_unused]] int ignored = ::fchown(written.get(), original.st_uid, original.st_gid);
+    if (::fchmod(written.get(), original.st_mode & 07777) != 0 || ::fsync(written.get()) != 0)
         failWithSystemError("Cannot replace", file, errno);
     written.reset();
     if (::rename(output.path().c_str(), file.c_str()) != 0)

@@ -349,6 +349,13 @@ TEST(TagEditorFailures, RealFfmpegRejectsAFileThatIsNoAudio) {
     EXPECT_EQ(error.kind(), TagEditorError::Kind::failed);
     EXPECT_THAT(error.what(), HasSubstr("Notes.mp3"));
     expectUntouched(file, "just some text, not audio\n");
+
+    fs::path song = copyInto(taggedSource("mp3"), "Song.mp3");
+    std::string before = contents(song);
+    TagEditor::Changes cover;
+    cover.coverImage = song.parent_path() / "gone.jpg";
+    EXPECT_THAT(applyFailing(cover, song).what(), HasSubstr("gone.jpg: No such file or directory"));
+    expectUntouched(song, before);
 }
 
 TEST(TagEditorFailures, NothingRunsWithoutFfmpegOrWhenItCannotStart) {
@@ -448,6 +455,13 @@ TEST(TagEditorRemux, FinishedOutputCanBeWorkedOnOrAbandonedBeforeTheSwap) {
         EXPECT_STREQ(error.what(), "lyrics frame could not be added");
     }
     expectUntouched(file, before);
+
+    // A file deleted while ffmpeg ran stays deleted.
+    TagEditor::RemuxOptions deleteFirst;
+    deleteFirst.beforeReplace = [&](const fs::path&) { fs::remove(file); };
+    EXPECT_THROW(TagEditor::remux(file, std::nullopt, arguments, deleteFirst), TagEditorError);
+    EXPECT_TRUE(folderEntries(file.parent_path()).empty());
+    fs::copy_file(taggedSource("mp3"), file);
 
     // The swap itself fails: the file has become a folder meanwhile.
     TagEditor::RemuxOptions blockSwap;
