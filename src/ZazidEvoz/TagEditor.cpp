@@ -74,8 +74,8 @@ bool needsID3v2Switch(std::string_view extension) {
     return extension == "aiff" || extension == "aif" || extension == "aac";
 }
 
-// ADTS and Ogg streams cannot carry a picture: ffmpeg drops it from ADTS without a word and
-// fails on Ogg with a message about codec ids, so say what is wrong before running it.
+// These containers cannot carry a picture: ffmpeg drops it from ADTS without a word and fails
+// on Ogg and WAV with a message about streams, so say what is wrong before running it.
 bool cannotHoldCover(std::string_view extension) {
     return extension == "aac" || keepsTagsOnStream(extension) || extension == "wav";
 }
@@ -258,6 +258,11 @@ void remux(const std::filesystem::path& file, const std::optional<std::filesyste
     }
     if (!result.status.succeeded())
         throw TagEditorError::failed(failureMessage(result));
+    // The output exists from the start, so a tool that "succeeds" without writing must not
+    // replace the song with an empty file.
+    std::error_code sizeError;
+    if (std::filesystem::file_size(output.path(), sizeError) == 0 || sizeError)
+        throw TagEditorError::failed("ffmpeg wrote nothing");
 
     if (options.beforeReplace)
         options.beforeReplace(output.path());

@@ -302,7 +302,7 @@ TEST(TagEditor, CoverRefusedWhereTheContainerCannotHoldOne) {
     }
 }
 
-TEST(TagEditorFailures, FfmpegErrorTextIsCutAndTheFileKept) {
+TEST(TagEditorFailures, FailingFfmpegLeavesTheFileAndItsErrorTextIsCut) {
     fs::path tools = testkit::makeTemporaryFolder("tools");
     struct Case {
         std::string script;
@@ -318,6 +318,8 @@ TEST(TagEditorFailures, FfmpegErrorTextIsCutAndTheFileKept) {
              return text;
          }()},
         {"exit 1", "ffmpeg exit 1"},
+        // Success without an output must not empty the song.
+        {"exit 0", "ffmpeg wrote nothing"},
         {"echo >&2; exit 3", "ffmpeg exit 3"},
         // A flood of error text cannot stall the tool on a full pipe.
         {"head -c 3000000 /dev/zero | tr '\\0' 'y' >&2; exit 1", std::string(240, 'y')},
