@@ -368,7 +368,16 @@ std::optional<std::string> LyricsService::get(const std::string& pathAndQuery, s
     // An answer that trickles in byte by byte still ends.
     request.totalTimeout = 3 * requestTimeout;
     request.maxBodyBytes = maxBodyBytes;
-    platform::HttpResponse response = client_.fetch(request, stop);
+    platform::HttpResponse response;
+    try {
+        response = client_.fetch(request, stop);
+    } catch (const platform::HttpError& error) {
+        // An answer too big to be lyrics is unusable, like one that does not decode; asking
+        // again would bring the same.
+        if (error.kind() == platform::HttpErrorKind::TooLarge)
+            return std::nullopt;
+        throw;
+    }
     // A refusing or failing service is not an answer about the song: never "no lyrics".
     if (response.status == 429 || (response.status >= 500 && response.status <= 599))
         throw LyricsServiceError(response.status);

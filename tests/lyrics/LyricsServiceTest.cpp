@@ -271,6 +271,19 @@ TEST(LyricsLookup, WithoutAnExactAnswerTheBestSearchCandidateWins) {
     EXPECT_EQ(service.lyrics("Artist", "Other")->artist, "Equal A");
     EXPECT_EQ(service.lyrics("Artist", "Else")->artist, "Equal A"); // unrelated, but synced and plain
     EXPECT_EQ(site.paths().size(), 4u);
+
+    // An exact answer over the body cap counts as none; a search answer is ranked only so far.
+    site.onGet([](const httplib::Request&, httplib::Response& response) {
+        response.set_content(std::string(LyricsService::maxBodyBytes + 1, ' '), "application/json");
+    });
+    site.onSearch([](const httplib::Request&, httplib::Response& response) {
+        json::Value candidates = json::Value::array();
+        for (int position = 0; position < 100; ++position)
+            candidates.push_back(record("Huge", "Plain " + std::to_string(position), std::nullopt, "p"));
+        candidates.push_back(record("Huge", "Beyond", "[00:01]b", "b"));
+        answerJSON(response, candidates);
+    });
+    EXPECT_EQ(service.lyrics("Artist", "Huge")->artist, "Plain 0");
 }
 
 TEST(LyricsLookup, EmptyAnswersAreCachedFailuresAreNot) {
