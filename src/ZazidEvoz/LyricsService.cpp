@@ -349,15 +349,19 @@ std::optional<SongLyrics> LyricsService::search(const std::string& query,
     std::optional<std::string> wantedTitle;
     if (title)
         wantedTitle = normalizedTitle(*title);
-    // Best score first; equal scores keep the service's order.
-    std::vector<std::pair<int, std::size_t>> ranked;
-    for (std::size_t position = 0; position < records.size(); ++position)
-        ranked.emplace_back(score(records[position], wantedTitle), position);
-    std::stable_sort(ranked.begin(), ranked.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    if (ranked.front().first <= 0)
+    // The first of the best: equal scores keep the service's order.
+    std::size_t best = 0;
+    int bestScore = score(records[0], wantedTitle);
+    for (std::size_t position = 1; position < records.size(); ++position) {
+        int candidateScore = score(records[position], wantedTitle);
+        if (candidateScore > bestScore) {
+            best = position;
+            bestScore = candidateScore;
+        }
+    }
+    if (bestScore <= 0)
         return std::nullopt;
-    return records[ranked.front().second].lyrics();
+    return records[best].lyrics();
 }
 
 std::optional<std::string> LyricsService::get(const std::string& pathAndQuery, std::stop_token stop) {
