@@ -740,7 +740,9 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
     std::string outputTemplate = escapedForTemplate(target.string());
     if (!outputTemplate.ends_with('/'))
         outputTemplate += '/';
-    outputTemplate += "%(title)s.%(ext)s";
+    // At most 200 bytes of title: with the extension and the ".f137.mp4.part" of a merge
+    // the name stays under the 255 bytes a file system allows.
+    outputTemplate += "%(title).200B.%(ext)s";
     for (std::string_view argument :
          {std::string_view("--no-playlist"), std::string_view("--no-warnings"), std::string_view("--newline"),
           std::string_view("--progress"), std::string_view("--progress-template"), progressTemplate,

@@ -96,12 +96,12 @@ TEST(YouTubeDownload, CommandLinesOfBothKinds) {
     EXPECT_EQ(service.downloadMP3(video(), folder, {}, token), file);
     EXPECT_EQ(tool.arguments(), joined({"-x", "--audio-format", "mp3", "--audio-quality", "0",
                                         "--embed-thumbnail", "--add-metadata"},
-                                       commonTail(folder.string() + "/%(title)s.%(ext)s", video().url)));
+                                       commonTail(folder.string() + "/%(title).200B.%(ext)s", video().url)));
 
     service.downloadVideo(video(), VideoQuality::p720, folder, {}, token);
     EXPECT_EQ(tool.arguments(), joined({"-f", std::string(formatSelector(VideoQuality::p720)),
                                         "--merge-output-format", "mp4", "--add-metadata"},
-                                       commonTail(folder.string() + "/%(title)s.%(ext)s", video().url)));
+                                       commonTail(folder.string() + "/%(title).200B.%(ext)s", video().url)));
 }
 
 TEST(YouTubeDownload, ReportsProgressPhasesAndTheFinalPath) {
@@ -187,7 +187,7 @@ TEST(YouTubeDownload, PercentInTheFolderIsNoTemplateField) {
     auto arguments = tool.arguments();
     auto output = std::find(arguments.begin(), arguments.end(), "-o");
     ASSERT_NE(output, arguments.end());
-    EXPECT_EQ(*(output + 1), folder.parent_path().string() + "/a%%(id)sb 100%%/%(title)s.%(ext)s");
+    EXPECT_EQ(*(output + 1), folder.parent_path().string() + "/a%%(id)sb 100%%/%(title).200B.%(ext)s");
 }
 
 TEST(YouTubeDownload, CancellingKillsTheToolAndItsHelpers) {

@@ -147,6 +147,22 @@ TEST_F(MediaSite, PercentInTheFolderKeepsTheFileInIt) {
     EXPECT_EQ(file.filename(), "clip.mp4");
 }
 
+TEST_F(MediaSite, LongTitlesStillFitAFileName) {
+    // 100 characters of three bytes each: a title as the video platform allows it.
+    std::string title;
+    for (int i = 0; i < 100; ++i)
+        title += "\u984c";
+    std::ofstream(root / "long.html")
+        << "<!DOCTYPE html><html><head><meta property=\"og:title\" content=\"" << title
+        << "\"></head><body><video src=\"" << server.url("/clip.mp4") << "\"></video></body></html>\n";
+    auto folder = testkit::makeTemporaryFolder("downloads");
+    CancelToken token;
+    fs::path file = YouTubeService().downloadVideo(item("/long.html"), VideoQuality::p360, folder, {}, token);
+    EXPECT_TRUE(inside(file, folder)) << file;
+    EXPECT_LE(file.filename().string().size(), 255u);
+    EXPECT_EQ(file.filename().string().rfind("\u984c\u984c\u984c", 0), 0u);
+}
+
 TEST_F(MediaSite, ListingResolutionAndTheFeeder) {
     YouTubeService service;
     auto entries = service.expand(server.url("/page.html"), 5);
