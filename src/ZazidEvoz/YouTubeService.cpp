@@ -763,7 +763,8 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
     };
     std::optional<fs::path> finalPath;
     auto handleLine = [&](std::string_view bytes) {
-        std::string line = text::sanitizedUtf8(bytes);
+        // Progress lines are plain ASCII; only a broken line pays for the repair.
+        std::string line = text::isValidUtf8(bytes) ? std::string(bytes) : text::sanitizedUtf8(bytes);
         if (line.starts_with(finalPathMarker)) {
             finalPath = fs::path(trimmedBlanksAndTabs(std::string_view(line).substr(finalPathMarker.size())));
             if (!finalPathProblem(*finalPath, target))
