@@ -1,12 +1,10 @@
-#include "support/Sandbox.hpp"
-
 #include "ZazidEvoz/MediaFolders.hpp"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
+#include "support/Sandbox.hpp"
 
 #include <ctime>
+#include <fstream>
+#include <gtest/gtest.h>
 
 using namespace ZazidEvoz;
 using ZazidEvoz::testkit::ScopedEnvironment;
@@ -14,7 +12,8 @@ namespace testkit = ZazidEvoz::testkit;
 
 namespace {
 
-std::chrono::system_clock::time_point localTime(int year, int month, int day, int hour, int minute, int second) {
+std::chrono::system_clock::time_point localTime(int year, int month, int day, int hour, int minute,
+                                                int second) {
     std::tm parts{};
     parts.tm_year = year - 1900;
     parts.tm_mon = month - 1;
@@ -61,7 +60,8 @@ TEST(MediaFolders, RecordingNames) {
               "/m/Recordings/FM4 Live On - 2026-12-07 09.05.03.mp3");
     EXPECT_EQ(MediaFolders::recordingURL("FM4", std::string("AC/DC - T.N.T?"), date),
               "/m/Recordings/FM4 (AC DC - T.N.T ) - 2026-12-07 09.05.03.mp3");
-    EXPECT_EQ(MediaFolders::recordingURL("FM4", std::string(), date), "/m/Recordings/FM4 () - 2026-12-07 09.05.03.mp3");
+    EXPECT_EQ(MediaFolders::recordingURL("FM4", std::string(), date),
+              "/m/Recordings/FM4 () - 2026-12-07 09.05.03.mp3");
 }
 
 TEST(MediaFolders, SafeFileName) {
@@ -69,7 +69,10 @@ TEST(MediaFolders, SafeFileName) {
     EXPECT_EQ(MediaFolders::safeFileName("   "), "ZintraRadio");
     EXPECT_EQ(MediaFolders::safeFileName("/:?*"), "ZintraRadio");
     EXPECT_EQ(MediaFolders::safeFileName("a\r\nb"), "a  b");
-    EXPECT_EQ(MediaFolders::safeFileName(std::string("a\0b\x1F" "c", 5)), "a b c");
+    EXPECT_EQ(MediaFolders::safeFileName(std::string("a\0b\x1F"
+                                                     "c",
+                                                     5)),
+              "a b c");
 
     std::string long200(200, 'x');
     EXPECT_EQ(MediaFolders::safeFileName(long200), std::string(120, 'x'));
