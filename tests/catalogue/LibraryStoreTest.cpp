@@ -2,6 +2,7 @@
 
 #include "ZazidEvoz/AustrianStations.hpp"
 #include "ZazidEvoz/DefaultStations.hpp"
+#include "ZazidEvoz/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "support/Sandbox.hpp"
 
@@ -73,7 +74,9 @@ protected:
 TEST_F(LibraryStoreTest, FileLocation) {
     EXPECT_EQ(store.fileURL(), file);
     testkit::ScopedEnvironment dataHome("XDG_DATA_HOME", "/srv/data");
+    testkit::ScopedEnvironment noOverride("ZINTRARADIO_LIBRARY_DIR", nullptr);
     EXPECT_EQ(LibraryStore().fileURL(), "/srv/data/ZintraRadio/library.json");
+    EXPECT_EQ(LibraryStore().fileURL(), MediaFolders::support() / "library.json");
 }
 
 TEST_F(LibraryStoreTest, NoFileGivesBuiltInLibraryQuietlyAndWritesNothing) {

@@ -1,10 +1,14 @@
 #include "ZazidEvoz/MediaFolders.hpp"
 
+#include "ZazidEvoz/LibraryStore.hpp"
 #include "support/Sandbox.hpp"
 
 #include <ctime>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ZazidEvoz;
 using ZazidEvoz::testkit::ScopedEnvironment;
@@ -87,4 +91,54 @@ TEST(MediaFolders, SafeFileName) {
     EXPECT_LE(safe.size(), 200u);
     EXPECT_EQ(safe.size() % 3, 0u);
     EXPECT_EQ(safe.size(), 198u);
+}
+
+TEST(MediaFolders, WithoutHomeTheCurrentFolderIsUsedAndSaidOnce) {
+    // Staging a user without a home needs a uid without a passwd entry, which only root can take.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to switch to a user without a passwd entry";
+    uid_t homeless = 4242420;
+    while (::getpwuid(homeless))
+        ++homeless;
+    auto current = testkit::makeTemporaryFolder("cwd");
+
+    int output[2], errors[2];
+    ASSERT_EQ(::pipe(output), 0);
+    ASSERT_EQ(::pipe(errors), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(errors[1], STDERR_FILENO);
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_MUSIC_DIR",
+                                 "ZINTRARADIO_MUSIC_DIR", "ZINTRARADIO_LIBRARY_DIR"})
+            ::unsetenv(name);
+        if (::chdir(current.c_str()) != 0 || ::setuid(homeless) != 0)
+            ::_exit(2);
+        std::string lines = MediaFolders::support().string() + "\n" + MediaFolders::root().string() + "\n" +
+                            LibraryStore().fileURL().string() + "\n";
+        ssize_t ignored = ::write(output[1], lines.data(), lines.size());
+        (void)ignored;
+        ::_exit(0);
+    }
+    ::close(output[1]);
+    ::close(errors[1]);
+    auto drain = [](int fd) {
+        std::string text;
+        char buffer[4096];
+        for (ssize_t count; (count = ::read(fd, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, std::size_t(count));
+        ::close(fd);
+        return text;
+    };
+    std::string lines = drain(output[0]);
+    std::string said = drain(errors[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    std::string support = (current / ".local/share/ZintraRadio").string();
+    EXPECT_EQ(lines,
+              support + "\n" + (current / "Music/ZintraRadio").string() + "\n" + support + "/library.json\n");
+    EXPECT_NE(said.find("current folder"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
