@@ -130,6 +130,13 @@ TEST_F(LibraryStoreTest, RoundTripWritesSortedPrettyJSON) {
 
     EXPECT_EQ(store.load(), snapshot);
 
+    // Files written elsewhere escape "/" as "\/"; they read the same.
+    std::string escaped;
+    for (char c : text)
+        escaped += c == '/' ? std::string("\\/") : std::string(1, c);
+    writeText(file, escaped);
+    EXPECT_EQ(store.load(), snapshot);
+
     // Absent optionals are left out, and read back as absent.
     snapshot.lastPlayedURL.reset();
     snapshot.defaultsRevision.reset();
