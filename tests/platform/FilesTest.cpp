@@ -22,6 +22,16 @@ TEST(Files, AtomicWriteReplacesKeepsModeAndLeavesNoTemporaries) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 
+TEST(Files, NewFileFollowsTheUmask) {
+    auto folder = ZazidEvoz::testkit::makeTemporaryFolder();
+    mode_t old = ::umask(027);
+    writeFileAtomically(folder / "new", "x");
+    ::umask(old);
+    struct stat info {};
+    ::stat((folder / "new").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
 TEST(Files, FailedWriteLeavesTheOldFile) {
     auto folder = ZazidEvoz::testkit::makeTemporaryFolder();
     auto file = folder / "data.json";

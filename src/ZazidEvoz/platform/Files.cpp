@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <fmt/format.h>
 #include <system_error>
@@ -19,9 +20,15 @@ namespace {
     throw FileError(what + " " + path.string() + ": " + std::system_category().message(error));
 }
 
+// The umask read from /proc: setting it to read it back would race with other threads
+// creating files meanwhile.
 mode_t modeForNewFile() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
+    mode_t mask = 022;
+    if (auto status = readFile("/proc/self/status", 64 * 1024)) {
+        auto line = status->find("\nUmask:");
+        if (line != std::string::npos)
+            mask = static_cast<mode_t>(std::strtoul(status->c_str() + line + 7, nullptr, 8));
+    }
     return 0666 & ~mask;
 }
 

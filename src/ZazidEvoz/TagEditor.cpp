@@ -1,0 +1,280 @@
+#include "TagEditor.hpp"
+
+#include "ToolLocator.hpp"
+#include "platform/Process.hpp"
+#include "platform/Text.hpp"
+#include "platform/UniqueFd.hpp"
+
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <fmt/format.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace ZazidEvoz {
+
+TagEditorError TagEditorError::failed(const std::string& message) {
+    return TagEditorError(Kind::failed, message);
+}
+
+TagEditorError TagEditorError::missingFFmpeg() {
+    return TagEditorError(Kind::missingFFmpeg, "ffmpeg not found - " + std::string(ToolLocator::installHint));
+}
+
+namespace TagEditor {
+namespace {
+
+// Characters of ffmpeg's error output that make up a failure message.
+constexpr std::size_t errorMessageCharacters = 240;
+
+std::string systemText(int error) {
+    return std::system_category().message(error);
+}
+
+[[noreturn]] void failWithSystemError(const std::string& what, const std::filesystem::path& path, int error) {
+    throw TagEditorError::failed(what + " " + path.string() + ": " + systemText(error));
+}
+
+// A random (version 4) UUID in upper-case text, for names that must not collide.
+std::string randomUuidText() {
+    std::array<unsigned char, 16> bytes{};
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        ssize_t count = ::getrandom(bytes.data() + filled, bytes.size() - filled, 0);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            throw TagEditorError::failed("Cannot make a temporary name: " + systemText(errno));
+        }
+        filled += std::size_t(count);
+    }
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::size_t index = 0; index < bytes.size(); ++index) {
+        if (index == 4 || index == 6 || index == 8 || index == 10)
+            text.push_back('-');
+        text.push_back(digits[bytes[index] >> 4]);
+        text.push_back(digits[bytes[index] & 0x0F]);
+    }
+    return text;
+}
+
+// Ogg keeps its comments on the audio stream; global values there lose to the stream's own.
+bool keepsTagsOnStream(std::string_view extension) {
+    return extension == "ogg" || extension == "oga" || extension == "opus";
+}
+
+// These muxers drop every tag unless told to write an ID3v2 tag.
+bool needsID3v2Switch(std::string_view extension) {
+    return extension == "aiff" || extension == "aif" || extension == "aac";
+}
+
+// These containers cannot carry a picture: ffmpeg drops it from ADTS without a word and fails
+// on Ogg and WAV with a message about streams, so say what is wrong before running it.
+bool cannotHoldCover(std::string_view extension) {
+    return extension == "aac" || keepsTagsOnStream(extension) || extension == "wav";
+}
+
+// Where the edit lands: a link keeps pointing at the file it pointed at, which gets the new tags.
+std::filesystem::path editedLocation(const std::filesystem::path& file) {
+    std::error_code error;
+    std::filesystem::path location = std::filesystem::absolute(file, error);
+    if (error)
+        location = file;
+    if (std::filesystem::is_symlink(location, error)) {
+        std::filesystem::path target = std::filesystem::canonical(location, error);
+        if (!error)
+            return target;
+    }
+    return location;
+}
+
+void checkArguments(const std::vector<std::string>& arguments) {
+    for (const auto& argument : arguments) {
+        if (argument.find('\0') != std::string::npos)
+            throw TagEditorError::failed(
+                "The text contains a NUL character, which cannot be written into the file.");
+        if (argument.size() > maximumArgumentBytes)
+            throw TagEditorError::failed(
+                fmt::format("The text is too long to write into the file ({} bytes; at most {}).",
+                            argument.size(), maximumArgumentBytes));
+    }
+}
+
+// The hidden output file, created empty and private before ffmpeg overwrites it, and removed
+// again unless it took the edited file's place.
+class TemporaryOutput {
+public:
+    explicit TemporaryOutput(std::filesystem::path path) : path_(std::move(path)) {
+        platform::UniqueFd created(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!created) {
+            int error = errno;
+            std::filesystem::path wanted = std::move(path_);
+            path_.clear();
+            failWithSystemError("Cannot create", wanted, error);
+        }
+    }
+    ~TemporaryOutput() {
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    TemporaryOutput(const TemporaryOutput&) = delete;
+    TemporaryOutput& operator=(const TemporaryOutput&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    void keep() { path_.clear(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Gives the output the edited file's owner and mode, makes it durable, and renames it over the file.
+void replaceFile(const std::filesystem::path& file, TemporaryOutput& output) {
+    platform::UniqueFd written(::open(output.path().c_str(), O_RDONLY | O_CLOEXEC));
+    if (!written)
+        failWithSystemError("Cannot replace", file, errno);
+    // A file deleted while ffmpeg ran is not brought back.
+    struct stat original {};
+    if (::stat(file.c_str(), &original) != 0)
+        failWithSystemError("Cannot replace", file, errno);
+    // Only root may hand a file to another owner; anyone else keeps theirs, which is fine.
+    [[maybe_unused]] int ignored = ::fchown(written.get(), original.st_uid, original.st_gid);
+    if (::fchmod(written.get(), original.st_mode & 07777) != 0 || ::fsync(written.get()) != 0)
+        failWithSystemError("Cannot replace", file, errno);
+    written.reset();
+    if (::rename(output.path().c_str(), file.c_str()) != 0)
+        failWithSystemError("Cannot replace", file, errno);
+    output.keep();
+
+    platform::UniqueFd folder(::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder)
+        ::fsync(folder.get());
+}
+
+std::string failureMessage(const platform::RunResult& result) {
+    std::string errorText = text::sanitizedUtf8(result.error);
+    if (text::trimmedWhitespace(errorText).empty())
+        return fmt::format("ffmpeg exit {}", result.status.shellStatus());
+    return text::characterPrefix(errorText, errorMessageCharacters);
+}
+
+} // namespace
+
+std::string lowercaseExtension(const std::filesystem::path& file) {
+    std::string extension = file.filename().extension().string();
+    if (!extension.empty())
+        extension.erase(0, 1);
+    return text::lowercased(extension);
+}
+
+std::filesystem::path temporaryOutputPath(const std::filesystem::path& file, std::string_view uuidText) {
+    return file.parent_path() / fmt::format(".zintraradio-{}.{}", uuidText, lowercaseExtension(file));
+}
+
+std::vector<std::string> editArguments(const Changes& changes, std::string_view extension) {
+    std::vector<std::string> arguments;
+    if (changes.coverImage) {
+        // Only the file's audio and the new picture: an old embedded picture is dropped, and the
+        // new one is stored unconverted as the front cover.
+        // clang-format off
+        arguments = {"-map", "0:a", "-map", "1:v", "-c", "copy", "-disposition:v:0", "attached_pic",
+                     "-metadata:s:v", "title=Album cover", "-metadata:s:v", "comment=Cover (front)"};
+        // clang-format on
+    } else {
+        arguments = {"-map", "0", "-c", "copy"};
+    }
+    arguments.insert(arguments.end(), {"-map_metadata", "0"});
+    if (extension == "mp3")
+        arguments.insert(arguments.end(), {"-id3v2_version", "3"});
+    else if (needsID3v2Switch(extension))
+        arguments.insert(arguments.end(), {"-write_id3v2", "1"});
+
+    const char* metadataOption = keepsTagsOnStream(extension) ? "-metadata:s:a" : "-metadata";
+    auto set = [&](const char* key, const std::optional<std::string>& value) {
+        if (value)
+            arguments.insert(arguments.end(), {metadataOption, std::string(key) + "=" + *value});
+    };
+    set("title", changes.title);
+    set("artist", changes.artist);
+    set("album", changes.album);
+    set("genre", changes.genre);
+    if (changes.year)
+        arguments.insert(arguments.end(), {metadataOption, fmt::format("date={}", *changes.year)});
+    return arguments;
+}
+
+std::vector<std::string> remuxCommandLine(const std::filesystem::path& file,
+                                          const std::optional<std::filesystem::path>& extraInput,
+                                          const std::vector<std::string>& arguments,
+                                          const std::filesystem::path& output) {
+    std::vector<std::string> commandLine = {"-hide_banner", "-nostdin", "-loglevel",  "error",
+                                            "-y",           "-i",       file.string()};
+    if (extraInput)
+        commandLine.insert(commandLine.end(), {"-i", extraInput->string()});
+    commandLine.insert(commandLine.end(), arguments.begin(), arguments.end());
+    commandLine.push_back(output.string());
+    return commandLine;
+}
+
+void remux(const std::filesystem::path& file, const std::optional<std::filesystem::path>& extraInput,
+           const std::vector<std::string>& arguments, const RemuxOptions& options) {
+    std::optional<std::string> ffmpeg =
+        options.findFFmpeg ? options.findFFmpeg() : ToolLocator::path(ToolLocator::Tool::ffmpeg);
+    if (!ffmpeg)
+        throw TagEditorError::missingFFmpeg();
+
+    // Absolute paths, so that no name is ever read as an option or a protocol ("http:", "pipe:").
+    std::filesystem::path target = editedLocation(file);
+    std::optional<std::filesystem::path> extra;
+    if (extraInput)
+        extra = std::filesystem::absolute(*extraInput);
+
+    std::error_code error;
+    if (std::filesystem::exists(target, error) && !std::filesystem::is_regular_file(target, error))
+        throw TagEditorError::failed("Not a regular file: " + target.string());
+
+    // Refuse what the kernel would refuse before anything is written.
+    checkArguments(remuxCommandLine(target, extra, arguments, target));
+
+    TemporaryOutput output(temporaryOutputPath(target, randomUuidText()));
+    platform::ProcessOptions process;
+    process.arguments = remuxCommandLine(target, extra, arguments, output.path());
+    process.arguments.insert(process.arguments.begin(), *ffmpeg);
+
+    platform::RunLimits limits;
+    limits.outputCap = 64 * 1024;
+    limits.errorCap = 64 * 1024;
+    limits.errorKeep = platform::KeepBytes::First; // the message is the start of the text
+    platform::RunResult result;
+    try {
+        result = platform::runProcess(process, limits);
+    } catch (const platform::ProcessError& launch) {
+        throw TagEditorError::failed(launch.what());
+    }
+    if (!result.status.succeeded())
+        throw TagEditorError::failed(failureMessage(result));
+    // The output exists from the start, so a tool that "succeeds" without writing must not
+    // replace the song with an empty file.
+    std::error_code sizeError;
+    if (std::filesystem::file_size(output.path(), sizeError) == 0 || sizeError)
+        throw TagEditorError::failed("ffmpeg wrote nothing");
+
+    if (options.beforeReplace)
+        options.beforeReplace(output.path());
+    replaceFile(target, output);
+}
+
+void apply(const Changes& changes, const std::filesystem::path& file) {
+    std::string extension = lowercaseExtension(file);
+    if (changes.coverImage && cannotHoldCover(extension))
+        throw TagEditorError::failed(fmt::format("A cover cannot be embedded in a .{} file.", extension));
+    remux(file, changes.coverImage, editArguments(changes, extension));
+}
+
+} // namespace TagEditor
+} // namespace ZazidEvoz
