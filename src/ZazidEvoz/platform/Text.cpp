@@ -73,6 +73,21 @@ void forEachCharacterBoundary(const icu::UnicodeString& text, Visitor visit) {
             return;
 }
 
+// A collator for the user's locale that ignores case but not diacritics; null when ICU has none.
+std::unique_ptr<icu::Collator> caseInsensitiveCollator() {
+    UErrorCode status = U_ZERO_ERROR;
+    // The C locale maps to en_US_POSIX, whose collation orders by code point; use the root
+    // collation there so "abc" and "ABC" still compare equal.
+    icu::Locale locale = icu::Locale::getDefault();
+    if (std::string_view(locale.getName()) == "en_US_POSIX")
+        locale = icu::Locale::getRoot();
+    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
+    if (U_FAILURE(status) || !collator)
+        return nullptr;
+    collator->setStrength(icu::Collator::SECONDARY);
+    return collator;
+}
+
 } // namespace
 
 bool isValidUtf8(std::string_view bytes) {
@@ -174,22 +189,45 @@ std::string foldedCaseAndDiacritics(std::string_view text) {
     return toUtf8(unicode);
 }
 
+bool equalsCaseInsensitive(std::string_view a, std::string_view b) {
+    if (a == b)
+        return true;
+    return toNFC(toUtf8(fromUtf8(a).foldCase())) == toNFC(toUtf8(fromUtf8(b).foldCase()));
+}
+
 int compareLocalizedCaseInsensitive(std::string_view a, std::string_view b) {
     UErrorCode status = U_ZERO_ERROR;
-    // The C locale maps to en_US_POSIX, whose collation orders by code point; use the root
-    // collation there so "abc" and "ABC" still compare equal.
-    icu::Locale locale = icu::Locale::getDefault();
-    if (std::string_view(locale.getName()) == "en_US_POSIX")
-        locale = icu::Locale::getRoot();
-    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
-    if (U_FAILURE(status) || !collator) {
+    std::unique_ptr<icu::Collator> collator = caseInsensitiveCollator();
+    if (!collator) {
         std::string left = toUtf8(fromUtf8(a).foldCase()), right = toUtf8(fromUtf8(b).foldCase());
         return left < right ? -1 : left > right ? 1 : 0;
     }
-    collator->setStrength(icu::Collator::SECONDARY);
     UCollationResult result = collator->compareUTF8(icu::StringPiece(a.data(), int32_t(a.size())),
                                                     icu::StringPiece(b.data(), int32_t(b.size())), status);
     return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
+}
+
+std::vector<std::string> localizedCaseInsensitiveSortKeys(const std::vector<std::string_view>& texts) {
+    std::unique_ptr<icu::Collator> collator = caseInsensitiveCollator();
+    std::vector<std::string> keys;
+    keys.reserve(texts.size());
+    for (std::string_view text : texts) {
+        icu::UnicodeString unicode = fromUtf8(text);
+        if (!collator) {
+            keys.push_back(toUtf8(unicode.foldCase()));
+            continue;
+        }
+        std::string key(64, '\0');
+        int32_t length = collator->getSortKey(unicode, reinterpret_cast<uint8_t*>(key.data()), int32_t(key.size()));
+        if (length > int32_t(key.size())) {
+            key.resize(std::size_t(length));
+            length = collator->getSortKey(unicode, reinterpret_cast<uint8_t*>(key.data()), length);
+        }
+        // The key ends with a NUL byte that carries no order.
+        key.resize(length > 0 ? std::size_t(length - 1) : 0);
+        keys.push_back(std::move(key));
+    }
+    return keys;
 }
 
 bool containsLocalizedCaseInsensitive(std::string_view text, std::string_view part) {

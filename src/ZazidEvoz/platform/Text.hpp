@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ZazidEvoz::text {
 
@@ -35,8 +36,15 @@ std::string bytePrefixOnCharacterBoundary(std::string_view text, std::size_t max
 // Case and diacritic folding without a locale ("Émile" and "emile" fold alike).
 std::string foldedCaseAndDiacritics(std::string_view text);
 
+// Equal after Unicode case folding, without a locale; diacritics count ("rock" equals "ROCK",
+// not "Röck").
+bool equalsCaseInsensitive(std::string_view a, std::string_view b);
+
 // Comparisons in the user's locale, ignoring case (diacritics still count).
 int compareLocalizedCaseInsensitive(std::string_view a, std::string_view b);
 bool containsLocalizedCaseInsensitive(std::string_view text, std::string_view part);
+// Byte keys that order like compareLocalizedCaseInsensitive (compare them with <), made with
+// one collator: for sorting many texts.
+std::vector<std::string> localizedCaseInsensitiveSortKeys(const std::vector<std::string_view>& texts);
 
 } // namespace ZazidEvoz::text

@@ -1,0 +1,347 @@
+#include "ZazidEvoz/MusicDatabase.hpp"
+
+#include "support/Sandbox.hpp"
+
+#include <algorithm>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <limits>
+#include <sqlite3.h>
+#include <thread>
+
+namespace ZazidEvoz {
+namespace {
+
+using platform::dateFromSecondsSince1970;
+using testkit::makeTemporaryFolder;
+namespace fs = std::filesystem;
+
+// A second, plain connection to the same file: to look behind the store and to stage failures.
+class RawConnection {
+public:
+    explicit RawConnection(const fs::path& file) {
+        if (sqlite3_open(file.c_str(), &db_) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db_));
+    }
+    ~RawConnection() { sqlite3_close(db_); }
+
+    void exec(const std::string& sql) {
+        char* message = nullptr;
+        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+            std::string text = message ? message : "?";
+            sqlite3_free(message);
+            throw std::runtime_error(text + " in " + sql);
+        }
+    }
+    std::vector<std::vector<std::string>> rows(const std::string& sql) {
+        std::vector<std::vector<std::string>> result;
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db_));
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            std::vector<std::string> row;
+            for (int column = 0; column < sqlite3_column_count(statement); ++column) {
+                auto text = sqlite3_column_text(statement, column);
+                row.push_back(text ? reinterpret_cast<const char*>(text) : "NULL");
+            }
+            result.push_back(row);
+        }
+        sqlite3_finalize(statement);
+        return result;
+    }
+    std::string value(const std::string& sql) {
+        auto result = rows(sql);
+        return result.empty() || result[0].empty() ? "" : result[0][0];
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+Track makeTrack(const std::string& path, const std::string& title, const std::string& artist = "") {
+    Track track;
+    track.path = path;
+    track.title = title;
+    track.artist = artist;
+    track.album = "Album";
+    track.genre = "Genre";
+    track.year = 2001;
+    track.duration = 201.25;
+    track.added = dateFromSecondsSince1970(1'700'000'000.125);
+    track.fileModified = dateFromSecondsSince1970(1'690'000'000.5);
+    return track;
+}
+
+std::vector<std::string> paths(const std::vector<Track>& tracks) {
+    std::vector<std::string> result;
+    for (const Track& track : tracks)
+        result.push_back(track.path);
+    return result;
+}
+
+std::vector<std::string> sortedPaths(const std::vector<Track>& tracks) {
+    auto result = paths(tracks);
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+class MusicDatabaseTest : public testing::Test {
+protected:
+    fs::path file = makeTemporaryFolder("database") / "music.sqlite";
+    std::unique_ptr<MusicDatabase> database = std::make_unique<MusicDatabase>(file);
+};
+
+TEST(MusicDatabaseOpen, CreatesSchemaInAMissingFolderAndReopensCleanly) {
+    fs::path file = makeTemporaryFolder("open") / "a" / "b" / "music.sqlite";
+    { MusicDatabase database(file); }
+    ASSERT_TRUE(fs::exists(file));
+    {
+        RawConnection raw(file);
+        EXPECT_EQ(raw.rows("SELECT key, value FROM meta"),
+                  (std::vector<std::vector<std::string>>{{"schema", "1"}}));
+        EXPECT_EQ(raw.value("PRAGMA journal_mode"), "wal");
+        for (const char* table : {"tracks", "tracks_fts", "fts_map", "meta", "lyrics", "lyrics_fts"})
+            EXPECT_EQ(
+                raw.value(std::string("SELECT count(*) FROM sqlite_master WHERE name = '") + table + "'"),
+                "1")
+                << table;
+        raw.exec("UPDATE meta SET value = 'kept' WHERE key = 'schema'");
+        raw.exec(
+            "INSERT INTO lyrics(song_key, artist, title, plain, source, fetched) VALUES"
+            "('a|x', 'A', 'X', 'spoken words', 'transcript', 1), ('b|y', 'B', 'Y', 'sung words', 'lrc', 1)");
+        raw.exec("INSERT INTO lyrics_fts(song_key, artist, title, body) VALUES"
+                 "('a|x', 'A', 'X', 'spoken words'), ('b|y', 'B', 'Y', 'sung words')");
+    }
+    { MusicDatabase again(file); }
+    RawConnection raw(file);
+    EXPECT_EQ(raw.value("SELECT value FROM meta WHERE key = 'schema'"), "kept")
+        << "the marker is written once";
+    EXPECT_EQ(raw.value("SELECT count(*) FROM meta"), "1");
+    EXPECT_EQ(raw.rows("SELECT song_key FROM lyrics"), (std::vector<std::vector<std::string>>{{"b|y"}}));
+    EXPECT_EQ(raw.rows("SELECT song_key FROM lyrics_fts"), (std::vector<std::vector<std::string>>{{"b|y"}}));
+}
+
+TEST(MusicDatabaseOpen, FailuresThrow) {
+    fs::path folder = makeTemporaryFolder("openfail");
+    std::ofstream(folder / "plain") << "x";
+    EXPECT_THROW(MusicDatabase(folder / "plain" / "music.sqlite"), fs::filesystem_error);
+
+    std::ofstream(folder / "garbage.sqlite") << std::string(8192, 'z');
+    try {
+        MusicDatabase database(folder / "garbage.sqlite");
+        FAIL() << "a file that is not a database must not open";
+    } catch (const MusicDatabaseError& error) {
+        EXPECT_TRUE(std::string(error.what()).starts_with("SQLite: ")) << error.what();
+    }
+}
+
+TEST_F(MusicDatabaseTest, StoresReadsAndCountsTracks) {
+    EXPECT_EQ(database->count(), 0);
+    EXPECT_TRUE(database->allTracks().empty());
+    EXPECT_TRUE(database->fileStamps().empty());
+
+    Track full = makeTrack("/music/full.mp3", "Full", "Artist");
+    full.coverFile = "/covers/1.jpg";
+    full.playCount = 3;
+    full.lastPlayed = dateFromSecondsSince1970(1'710'000'000.75);
+    full.rating = 5;
+    full.sourceURL = "https://youtu.be/x";
+    full.fileSize = 4096;
+    Track bare = makeTrack("/music/bare.flac", "Bare");
+    database->upsert({full, bare});
+
+    EXPECT_EQ(database->count(), 2);
+    auto stored = database->allTracks();
+    ASSERT_EQ(stored.size(), 2u);
+    Track storedFull = stored[0].path == full.path ? stored[0] : stored[1];
+    Track storedBare = stored[0].path == full.path ? stored[1] : stored[0];
+    EXPECT_EQ(storedFull, full);
+    Track expectedBare = bare;
+    expectedBare.fileSize = 0; // an absent size is stored as 0
+    EXPECT_EQ(storedBare, expectedBare);
+    EXPECT_FALSE(storedBare.lastPlayed);
+    EXPECT_FALSE(storedBare.coverFile);
+    EXPECT_FALSE(storedBare.sourceURL);
+
+    auto stamps = database->fileStamps();
+    ASSERT_EQ(stamps.size(), 2u);
+    EXPECT_EQ(stamps[full.path].modified, 1'690'000'000.5);
+    EXPECT_EQ(stamps[full.path].size, 4096);
+    EXPECT_EQ(stamps[bare.path].size, 0);
+}
+
+TEST_F(MusicDatabaseTest, UpsertReplacesEveryColumnAndTheIndexRow) {
+    database->upsert({makeTrack("/music/song.mp3", "Old Name")});
+    Track renamed = makeTrack("/music/song.mp3", "New Name");
+    renamed.playCount = 9;
+    renamed.added = dateFromSecondsSince1970(5);
+    database->upsert({renamed});
+
+    EXPECT_EQ(database->count(), 1);
+    Track stored = database->allTracks().at(0);
+    EXPECT_EQ(stored.title, "New Name");
+    EXPECT_EQ(stored.playCount, 9);
+    EXPECT_EQ(stored.added, dateFromSecondsSince1970(5));
+    EXPECT_TRUE(database->search("old", 10).empty());
+    EXPECT_EQ(paths(database->search("new", 10)), std::vector<std::string>{"/music/song.mp3"});
+    RawConnection raw(file);
+    EXPECT_EQ(raw.value("SELECT count(*) FROM tracks_fts"), "1");
+    EXPECT_EQ(raw.value("SELECT count(*) FROM fts_map"), "1");
+}
+
+TEST_F(MusicDatabaseTest, AFailedBatchChangesNothing) {
+    database->upsert({makeTrack("/music/kept.mp3", "Kept")});
+    {
+        RawConnection raw(file);
+        raw.exec("CREATE TRIGGER poison BEFORE INSERT ON tracks WHEN NEW.title = 'poison' "
+                 "BEGIN SELECT RAISE(ABORT, 'poisoned'); END");
+    }
+    Track changed = makeTrack("/music/kept.mp3", "Changed");
+    database->upsert({makeTrack("/music/new1.mp3", "New"), changed, makeTrack("/music/bad.mp3", "poison"),
+                      makeTrack("/music/new2.mp3", "New")});
+
+    EXPECT_EQ(paths(database->allTracks()), std::vector<std::string>{"/music/kept.mp3"});
+    EXPECT_EQ(database->allTracks()[0].title, "Kept");
+    EXPECT_EQ(paths(database->search("kept", 10)), std::vector<std::string>{"/music/kept.mp3"});
+    EXPECT_TRUE(database->search("new", 10).empty());
+    RawConnection raw(file);
+    EXPECT_EQ(raw.value("SELECT count(*) FROM tracks_fts"), "1");
+    EXPECT_EQ(raw.value("SELECT count(*) FROM fts_map"), "1");
+
+    raw.exec("CREATE TRIGGER guard BEFORE DELETE ON tracks WHEN OLD.path = '/music/kept.mp3' "
+             "BEGIN SELECT RAISE(ABORT, 'guarded'); END");
+    database->upsert({makeTrack("/music/other.mp3", "Other")});
+    database->deletePaths({"/music/other.mp3", "/music/kept.mp3"});
+    EXPECT_EQ(database->count(), 2) << "a failed delete removes nothing";
+    EXPECT_EQ(database->search("other", 10).size(), 1u);
+}
+
+TEST_F(MusicDatabaseTest, DeletesTracksWithTheirIndexRows) {
+    database->upsert(
+        {makeTrack("/m/a.mp3", "Alpha"), makeTrack("/m/b.mp3", "Beta"), makeTrack("/m/c.mp3", "Gamma")});
+    database->deletePaths({"/m/a.mp3", "/m/not-stored.mp3", "/m/c.mp3"});
+    EXPECT_EQ(paths(database->allTracks()), std::vector<std::string>{"/m/b.mp3"});
+    EXPECT_TRUE(database->search("alpha", 10).empty());
+    database->deletePaths({});
+    EXPECT_EQ(database->count(), 1);
+    RawConnection raw(file);
+    EXPECT_EQ(raw.value("SELECT count(*) FROM tracks_fts"), "1");
+    EXPECT_EQ(raw.rows("SELECT path FROM fts_map"), (std::vector<std::vector<std::string>>{{"/m/b.mp3"}}));
+}
+
+TEST_F(MusicDatabaseTest, UpdatesUsage) {
+    database->upsert({makeTrack("/m/a.mp3", "Alpha")});
+    database->updateUsage("/m/a.mp3", 4, dateFromSecondsSince1970(1'720'000'000.5), 3);
+    Track stored = database->allTracks().at(0);
+    EXPECT_EQ(stored.playCount, 4);
+    EXPECT_EQ(stored.lastPlayed, dateFromSecondsSince1970(1'720'000'000.5));
+    EXPECT_EQ(stored.rating, 3);
+    database->updateUsage("/m/a.mp3", 5, std::nullopt, 1);
+    EXPECT_FALSE(database->allTracks().at(0).lastPlayed);
+
+    database->updateUsage("/m/missing.mp3", 1, std::nullopt, 1);
+    EXPECT_EQ(database->count(), 1);
+    EXPECT_EQ(database->search("alpha", 10).size(), 1u);
+}
+
+TEST_F(MusicDatabaseTest, NonFiniteNumbersDoNotSinkABatch) {
+    Track broken = makeTrack("/m/nan.mp3", "Broken");
+    broken.duration = std::numeric_limits<double>::quiet_NaN();
+    database->upsert({makeTrack("/m/ok.mp3", "Fine"), broken});
+    EXPECT_EQ(database->count(), 2);
+    for (const Track& track : database->allTracks()) {
+        if (track.path == "/m/nan.mp3") {
+            EXPECT_EQ(track.duration, 0);
+        }
+    }
+}
+
+TEST_F(MusicDatabaseTest, SearchRanksAndMatchesPrefixes) {
+    Track byTitle = makeTrack("/music/x/track01.mp3", "Sunrise");
+    byTitle.album = "Morning";
+    Track byFileName = makeTrack("/music/x/sunrise.ogg", "Other Song");
+    byFileName.album = "Evening";
+    Track byArtist = makeTrack("/music/x/track02.flac", "Something", "Sunrise Avenue");
+    Track accented = makeTrack("/music/x/track03.flac", "Café Émile", "Zoë");
+    database->upsert({byFileName, byArtist, accented, byTitle});
+
+    EXPECT_EQ(paths(database->search("sunrise", 10)),
+              (std::vector<std::string>{byTitle.path, byArtist.path, byFileName.path}));
+    EXPECT_EQ(paths(database->search("SUN", 10)).size(), 3u) << "prefixes, case ignored";
+    EXPECT_EQ(paths(database->search("sunrise", 1)), std::vector<std::string>{byTitle.path});
+    EXPECT_EQ(paths(database->search("sunrise", -1)).size(), 3u) << "a negative limit is no limit";
+    EXPECT_EQ(paths(database->search("cafe emile", 10)), std::vector<std::string>{accented.path});
+    EXPECT_EQ(paths(database->search("zoe", 10)), std::vector<std::string>{accented.path});
+    EXPECT_EQ(paths(database->search("CAFÉ", 10)), std::vector<std::string>{accented.path});
+    EXPECT_EQ(sortedPaths(database->search("mp3", 10)), std::vector<std::string>{byTitle.path});
+    EXPECT_EQ(paths(database->search("sunrise morning", 10)), std::vector<std::string>{byTitle.path})
+        << "every word must match, in any column";
+    EXPECT_TRUE(database->search("sunrise zzz", 10).empty());
+}
+
+TEST_F(MusicDatabaseTest, HostileSearchTextNeitherFailsNorMatchesWrongly) {
+    database->upsert({makeTrack("/m/a.mp3", "Sunrise"), makeTrack("/m/b.mp3", "Dusk")});
+    struct Case {
+        std::string text;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {"", {}},
+        {"  ,;!? ", {}},
+        {"\"", {}},
+        {"sunrise\"", {"/m/a.mp3"}},
+        {"sunrise\" OR \"dusk", {}},
+        {"sunrise OR dusk", {}},
+        {"NEAR(sunrise dusk)", {}},
+        {"title:dusk", {}},
+        {"-dusk", {"/m/b.mp3"}},
+        {"^sun*", {"/m/a.mp3"}},
+        {"'; DROP TABLE tracks; --", {}},
+        {std::string("dusk\0", 5), {"/m/b.mp3"}},
+        {std::string("du\0sk", 5), {}},
+        {"\xff\xfe dusk", {"/m/b.mp3"}},
+    };
+    for (const Case& test : cases)
+        EXPECT_EQ(sortedPaths(database->search(test.text, 10)), test.expected) << test.text;
+    EXPECT_EQ(database->count(), 2);
+}
+
+TEST(MusicDatabaseQuery, BuildsQuotedPrefixTerms) {
+    EXPECT_EQ(MusicDatabase::ftsQuery("rock & roll 99"), "\"rock\"* AND \"roll\"* AND \"99\"*");
+    EXPECT_EQ(MusicDatabase::ftsQuery("Café-Noir"), "\"Café\"* AND \"Noir\"*");
+    EXPECT_EQ(MusicDatabase::ftsQuery("a\"b"), "\"a\"* AND \"b\"*");
+    EXPECT_EQ(MusicDatabase::ftsQuery(" .. "), "");
+}
+
+TEST_F(MusicDatabaseTest, ReadsFallBackWhenTheTablesAreGone) {
+    database->upsert({makeTrack("/m/a.mp3", "Alpha")});
+    {
+        RawConnection raw(file);
+        raw.exec("DROP TABLE fts_map; DROP TABLE tracks");
+    }
+    EXPECT_EQ(database->count(), 0);
+    EXPECT_TRUE(database->allTracks().empty());
+    EXPECT_TRUE(database->fileStamps().empty());
+    EXPECT_TRUE(database->search("alpha", 10).empty());
+    database->upsert({makeTrack("/m/b.mp3", "Beta")});
+    database->deletePaths({"/m/a.mp3"});
+    database->updateUsage("/m/a.mp3", 1, std::nullopt, 1);
+}
+
+TEST_F(MusicDatabaseTest, ServesManyThreadsInTurn) {
+    std::vector<std::thread> threads;
+    for (int thread = 0; thread < 4; ++thread)
+        threads.emplace_back([this, thread] {
+            for (int index = 0; index < 25; ++index) {
+                std::string path = "/t/" + std::to_string(thread) + "-" + std::to_string(index) + ".mp3";
+                database->upsert({makeTrack(path, "Song")});
+                database->search("song", 5);
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(database->count(), 100);
+}
+
+} // namespace
+} // namespace ZazidEvoz
