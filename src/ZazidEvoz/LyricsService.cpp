@@ -1,5 +1,7 @@
 #include "LyricsService.hpp"
 
+#include "UserAgent.hpp"
+
 #include "StreamMetadata.hpp"
 #include "platform/Regex.hpp"
 #include "platform/Text.hpp"
@@ -367,7 +369,7 @@ std::optional<SongLyrics> LyricsService::search(const std::string& query,
 std::optional<std::string> LyricsService::get(const std::string& pathAndQuery, std::stop_token stop) {
     platform::HttpRequest request;
     request.url = baseURL_ + pathAndQuery;
-    request.userAgent = userAgent;
+    request.userAgent = UserAgent::withContact();
     request.idleTimeout = requestTimeout;
     // An answer that trickles in byte by byte still ends.
     request.totalTimeout = 3 * requestTimeout;

@@ -67,7 +67,6 @@ class LyricsService {
 public:
     static constexpr const char* defaultBaseURL = "https://lrclib.net";
     static constexpr const char* baseURLVariable = "ZINTRARADIO_LYRICS_API";
-    static constexpr const char* userAgent = "ZintraRadio/1.0 (https://zintraradio.org)";
     static constexpr std::chrono::milliseconds requestTimeout{10000};
     static constexpr std::size_t maxBodyBytes = 8 * 1024 * 1024;
 

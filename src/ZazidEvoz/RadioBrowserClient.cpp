@@ -1,5 +1,7 @@
 #include "RadioBrowserClient.hpp"
 
+#include "UserAgent.hpp"
+
 #include "platform/HttpClient.hpp"
 #include "platform/Text.hpp"
 #include "platform/Threads.hpp"
@@ -104,7 +106,7 @@ std::vector<std::string> RadioBrowserClient::defaultMirrors() {
 RadioBrowserClient::RadioBrowserClient(std::vector<std::string> mirrors,
                                        std::chrono::milliseconds requestTimeout)
     : mirrors_(std::move(mirrors)), requestTimeout_(requestTimeout),
-      userAgent_("ZintraRadio/1.0 (+https://zintraradio.org)") {}
+      userAgent_(UserAgent::withContactLink()) {}
 
 RadioBrowserClient::~RadioBrowserClient() {
     if (clickThread_.joinable()) {
