@@ -1,0 +1,80 @@
+#include "EngineTestKit.hpp"
+
+namespace ZazidEvoz::testkit {
+
+std::filesystem::path toneMp3() {
+    return sineFile("engine-tone.mp3", toneFrequency, 20,
+                    {"-ac", "2", "-ar", "48000", "-c:a", "libmp3lame", "-b:a", "128k", "-id3v2_version", "0",
+                     "-write_xing", "0"});
+}
+
+std::filesystem::path toneAdts() {
+    return sineFile("engine-tone.aac", toneFrequency, 20,
+                    {"-ac", "2", "-ar", "48000", "-c:a", "aac", "-b:a", "128k"});
+}
+
+std::filesystem::path toneOggOpus() {
+    return sineFile("engine-tone.ogg", toneFrequency, 20, {"-ac", "2", "-c:a", "libopus", "-b:a", "96k"});
+}
+
+EngineHarness::EngineHarness(std::shared_ptr<platform::Sleeper> sleeper)
+    : engine_(std::make_unique<AudioEngine>(queue_.poster(), std::move(sleeper))) {
+    engine_->onEvent = [this](const EngineEvent& event) { events_.push_back(event); };
+}
+
+EngineHarness::~EngineHarness() {
+    engine_.reset();
+    queue_.drain();
+}
+
+bool EngineHarness::waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    return queue_.drainUntil(done, timeout);
+}
+
+bool EngineHarness::waitForState(PlaybackState::Kind kind, std::chrono::milliseconds timeout) {
+    return waitFor(
+        [&] { return engine_->state().kind == kind && !states().empty() && states().back() == kind; },
+        timeout);
+}
+
+std::vector<PlaybackState::Kind> EngineHarness::states() const {
+    std::vector<PlaybackState::Kind> result;
+    for (const auto& event : events_)
+        if (auto* state = std::get_if<EngineEvents::State>(&event))
+            result.push_back(state->state.kind);
+    return result;
+}
+
+std::vector<StreamMetadataEvent> EngineHarness::metadata() const {
+    std::vector<StreamMetadataEvent> result;
+    for (const auto& event : events_)
+        if (auto* metadata = std::get_if<EngineEvents::Metadata>(&event))
+            result.push_back(metadata->metadata);
+    return result;
+}
+
+std::vector<EngineEvents::Reconnecting> EngineHarness::reconnects() const {
+    std::vector<EngineEvents::Reconnecting> result;
+    for (const auto& event : events_)
+        if (auto* reconnect = std::get_if<EngineEvents::Reconnecting>(&event))
+            result.push_back(*reconnect);
+    return result;
+}
+
+std::string describe(PlaybackState::Kind kind) {
+    switch (kind) {
+    case PlaybackState::Kind::failed:
+        return "failed";
+    case PlaybackState::Kind::stopped:
+        return "stopped";
+    case PlaybackState::Kind::buffering:
+        return "buffering";
+    case PlaybackState::Kind::playing:
+        return "playing";
+    case PlaybackState::Kind::paused:
+        return "paused";
+    }
+    return "?";
+}
+
+} // namespace ZazidEvoz::testkit

@@ -1,0 +1,58 @@
+// Shared helpers of the engine tests: generated streams, an engine wired to a drained
+// main-thread queue, and the events it reported.
+#pragma once
+
+#include "ZazidEvoz/AudioEngine.hpp"
+#include "support/Media.hpp"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ZazidEvoz::testkit {
+
+// A 468.75 Hz stereo tone (the centre of FFT bin 20, so of one spectrum band), 20 s long.
+inline constexpr double toneFrequency = 468.75;
+std::filesystem::path toneMp3();     // 128 kbit/s, 48 kHz, no ID3 tag or Xing frame (loops cleanly)
+std::filesystem::path toneAdts();    // AAC in ADTS, 128 kbit/s
+std::filesystem::path toneOggOpus(); // Opus in Ogg, 96 kbit/s
+// Bytes per second of toneMp3 and toneAdts.
+inline constexpr std::size_t streamBytesPerSecond = 16000;
+
+// An engine whose events are collected on the test thread.
+class EngineHarness {
+public:
+    explicit EngineHarness(std::shared_ptr<platform::Sleeper> sleeper = platform::systemSleeper());
+    ~EngineHarness();
+
+    AudioEngine& engine() { return *engine_; }
+    // Runs posted work until `done` holds; false after `timeout`.
+    bool waitFor(const std::function<bool()>& done,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(15));
+    bool waitForState(PlaybackState::Kind kind, std::chrono::milliseconds timeout = std::chrono::seconds(15));
+    void drain() { queue_.drain(); }
+    void destroyEngine() { engine_.reset(); }
+
+    const std::vector<EngineEvent>& events() const { return events_; }
+    // The states reported, in order.
+    std::vector<PlaybackState::Kind> states() const;
+    std::vector<StreamMetadataEvent> metadata() const;
+    std::vector<EngineEvents::Reconnecting> reconnects() const;
+    template <typename Event> int count() const {
+        int n = 0;
+        for (const auto& event : events_)
+            n += std::holds_alternative<Event>(event);
+        return n;
+    }
+
+private:
+    platform::PostQueue queue_;
+    std::unique_ptr<AudioEngine> engine_;
+    std::vector<EngineEvent> events_;
+};
+
+std::string describe(PlaybackState::Kind kind);
+
+} // namespace ZazidEvoz::testkit
