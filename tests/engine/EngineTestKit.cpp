@@ -1,5 +1,8 @@
 #include "EngineTestKit.hpp"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace ZazidEvoz::testkit {
 
 std::filesystem::path toneMp3() {
@@ -19,7 +22,26 @@ std::filesystem::path toneOggOpus() {
 
 EngineHarness::EngineHarness(std::shared_ptr<platform::Sleeper> sleeper)
     : engine_(std::make_unique<AudioEngine>(queue_.poster(), std::move(sleeper))) {
-    engine_->onEvent = [this](const EngineEvent& event) { events_.push_back(event); };
+    engine_->onEvent = [this](const EngineEvent& event) {
+        events_.push_back(event);
+        if (std::getenv("ENGINE_TEST_TRACE"))
+            trace(event);
+    };
+}
+
+void EngineHarness::trace(const EngineEvent& event) {
+    static auto start = std::chrono::steady_clock::now();
+    double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::string text;
+    if (auto* state = std::get_if<EngineEvents::State>(&event))
+        text = "state " + describe(state->state.kind) + " " + state->state.message;
+    else if (auto* metadata = std::get_if<EngineEvents::Metadata>(&event))
+        text = "metadata " + metadata->metadata.text;
+    else if (auto* reconnect = std::get_if<EngineEvents::Reconnecting>(&event))
+        text = "reconnecting " + std::to_string(reconnect->attempt);
+    else
+        text = "event " + std::to_string(event.index());
+    std::fprintf(stderr, "%8.3f %s\n", t, text.c_str());
 }
 
 EngineHarness::~EngineHarness() {

@@ -48,6 +48,9 @@ public:
     }
 
 private:
+    // With ENGINE_TEST_TRACE set, every event is printed with its time (for debugging).
+    static void trace(const EngineEvent& event);
+
     platform::PostQueue queue_;
     std::unique_ptr<AudioEngine> engine_;
     std::vector<EngineEvent> events_;

@@ -17,6 +17,7 @@ struct StreamServer::Stream {
     mutable std::mutex mutex;
     std::string title;   // guarded by mutex
     int connections = 0; // guarded by mutex
+    int refusals = 0;    // guarded by mutex: requests still to refuse
 };
 
 std::string icyBlock(const std::string& title) {
@@ -54,11 +55,19 @@ void StreamServer::addStream(const std::string& path, StreamSpec spec) {
         {
             std::lock_guard guard(stream->mutex);
             ++stream->connections;
+            if (stream->refusals > 0) {
+                --stream->refusals;
+                response.status = 503;
+                response.set_header("Connection", "close");
+                return;
+            }
         }
         if (wantsMetadata)
             response.set_header("icy-metaint", spec.metaintHeader.value_or(std::to_string(spec.metaint)));
         else if (spec.metaintHeader)
             response.set_header("icy-metaint", *spec.metaintHeader);
+        // Radio servers end a stream by closing the connection.
+        response.set_header("Connection", "close");
         if (!spec.icyName.empty())
             response.set_header("icy-name", spec.icyName);
 
@@ -84,6 +93,10 @@ void StreamServer::addStream(const std::string& path, StreamSpec spec) {
                 std::size_t limit = spec.dropAfterBytes.value_or(SIZE_MAX);
                 while (!stopping->load()) {
                     if (c.audioSent >= limit || (!spec.loop && c.position >= media.size())) {
+                        if (c.audioSent >= limit) {
+                            std::lock_guard guard(stream->mutex);
+                            stream->refusals = spec.refuseAfterDrop;
+                        }
                         sink.done();
                         return true;
                     }

@@ -27,9 +27,12 @@ struct StreamSpec {
     std::optional<std::string> metaintHeader;  // replaces the icy-metaint header text (bad values)
     std::string icyName;                       // sent as "icy-name" when not empty
     std::optional<std::size_t> dropAfterBytes; // each connection ends after this many audio bytes
-    bool loop = true;                          // false: the connection ends with the file
-    bool titleInEveryBlock = false;            // otherwise the title goes in the first block and on changes
-    bool emptyFirstBlock = false;              // the first block of a connection has length 0
+    // After a drop, this many following requests get "503 Service Unavailable" (ffmpeg
+    // retries a dropped stream on its own; refusing makes the drop reach its caller).
+    int refuseAfterDrop = 0;
+    bool loop = true;               // false: the connection ends with the file
+    bool titleInEveryBlock = false; // otherwise the title goes in the first block and on changes
+    bool emptyFirstBlock = false;   // the first block of a connection has length 0
 };
 
 class StreamServer {
