@@ -106,6 +106,21 @@ AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleepe
     // A write to a pipe whose reader is gone must fail, not end the program.
     ::signal(SIGPIPE, SIG_IGN);
     applyGain();
+    deviceWatch_ = std::jthread([this](std::stop_token stop) { watchDevice(stop); });
+}
+
+void AudioEngine::watchDevice(std::stop_token stop) {
+    platform::setCurrentThreadName("ZintraRadio output");
+    platform::SystemSleeper sleeper;
+    // SDL reports an unplugged device only through its event loop, which the engine does not
+    // run; a lost device shows as a stopped one, so look twice a second.
+    while (sleeper.sleepFor(500ms, stop)) {
+        if (output_.deviceLost())
+            post_([this, token = lifetime_.token()] {
+                if (platform::LifetimeGuard::isAlive(token))
+                    outputConfigurationChanged();
+            });
+    }
 }
 
 AudioEngine::~AudioEngine() {
@@ -116,7 +131,8 @@ AudioEngine::~AudioEngine() {
     for (auto& run : runs_)
         run.thread.request_stop();
     killProcesses();
-    runs_.clear(); // joins
+    runs_.clear();     // joins
+    deviceWatch_ = {}; // stops and joins
     output_.stop();
 }
 

@@ -93,6 +93,7 @@ private:
     void startEngineIfNeeded();
     void applyGain();
     void retireFinishedRuns();
+    void watchDevice(std::stop_token stop);
 
     void runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
                  std::stop_token stop);
@@ -127,6 +128,9 @@ private:
         std::jthread thread;
     };
     std::vector<DecoderRun> runs_;
+
+    // Looks for a lost output device and hands the change to the main thread.
+    std::jthread deviceWatch_;
 
     // Last, so it closes first: no render call reaches a half-destroyed engine.
     platform::AudioOutput output_;

@@ -133,9 +133,9 @@ AudioFrame SpectrumAnalyzer::analyze() {
     // |X_k| / 1024; bin 0 carries DC and Nyquist together, as in a packed real FFT (no band reads it).
     const float scale = 1.0f / static_cast<float>(fftSize / 2);
     const fftwf_complex* out = plan_->output;
-    magnitudes_[0] = std::hypot(out[0][0], out[fftSize / 2][0]) * scale;
+    magnitudes_[0] = std::sqrt(out[0][0] * out[0][0] + out[fftSize / 2][0] * out[fftSize / 2][0]) * scale;
     for (std::size_t k = 1; k < fftSize / 2; ++k)
-        magnitudes_[k] = std::hypot(out[k][0], out[k][1]) * scale;
+        magnitudes_[k] = std::sqrt(out[k][0] * out[k][0] + out[k][1] * out[k][1]) * scale;
 
     float maxRaw = 0;
     for (std::size_t i = 0; i < bandCount_; ++i) {

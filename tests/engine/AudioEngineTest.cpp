@@ -113,6 +113,11 @@ TEST(AudioEngine, PlaysAnIcyStreamEndToEnd) {
     ASSERT_TRUE(harness.waitFor([&] { return engine.elapsed() > elapsedAtPause + 0.3; }));
     EXPECT_EQ(engine.state().kind, Kind::playing);
 
+    // A changed output device is opened anew and playback goes on.
+    engine.outputConfigurationChanged();
+    double elapsedAtChange = engine.elapsed();
+    ASSERT_TRUE(harness.waitFor([&] { return engine.elapsed() > elapsedAtChange + 0.2; }));
+
     engine.setMuted(true);
     std::this_thread::sleep_for(150ms);
     std::size_t mutedFrom = sampleCount(capture);

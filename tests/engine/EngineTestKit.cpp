@@ -5,21 +5,6 @@
 
 namespace ZazidEvoz::testkit {
 
-std::filesystem::path toneMp3() {
-    return sineFile("engine-tone.mp3", toneFrequency, 20,
-                    {"-ac", "2", "-ar", "48000", "-c:a", "libmp3lame", "-b:a", "128k", "-id3v2_version", "0",
-                     "-write_xing", "0"});
-}
-
-std::filesystem::path toneAdts() {
-    return sineFile("engine-tone.aac", toneFrequency, 20,
-                    {"-ac", "2", "-ar", "48000", "-c:a", "aac", "-b:a", "128k"});
-}
-
-std::filesystem::path toneOggOpus() {
-    return sineFile("engine-tone.ogg", toneFrequency, 20, {"-ac", "2", "-c:a", "libopus", "-b:a", "96k"});
-}
-
 EngineHarness::EngineHarness(std::shared_ptr<platform::Sleeper> sleeper)
     : engine_(std::make_unique<AudioEngine>(queue_.poster(), std::move(sleeper))) {
     engine_->onEvent = [this](const EngineEvent& event) {

@@ -4,6 +4,7 @@
 
 #include "ZazidEvoz/AudioEngine.hpp"
 #include "support/Media.hpp"
+#include "support/StreamServer.hpp"
 
 #include <chrono>
 #include <functional>
@@ -12,14 +13,6 @@
 #include <vector>
 
 namespace ZazidEvoz::testkit {
-
-// A 468.75 Hz stereo tone (the centre of FFT bin 20, so of one spectrum band), 20 s long.
-inline constexpr double toneFrequency = 468.75;
-std::filesystem::path toneMp3();     // 128 kbit/s, 48 kHz, no ID3 tag or Xing frame (loops cleanly)
-std::filesystem::path toneAdts();    // AAC in ADTS, 128 kbit/s
-std::filesystem::path toneOggOpus(); // Opus in Ogg, 96 kbit/s
-// Bytes per second of toneMp3 and toneAdts.
-inline constexpr std::size_t streamBytesPerSecond = 16000;
 
 // An engine whose events are collected on the test thread.
 class EngineHarness {

@@ -1,5 +1,7 @@
 #include "StreamServer.hpp"
 
+#include "Media.hpp"
+
 #include <algorithm>
 #include <chrono>
 #include <fstream>
@@ -19,6 +21,21 @@ struct StreamServer::Stream {
     int connections = 0; // guarded by mutex
     int refusals = 0;    // guarded by mutex: requests still to refuse
 };
+
+std::filesystem::path toneMp3() {
+    return sineFile("engine-tone.mp3", toneFrequency, 20,
+                    {"-ac", "2", "-ar", "48000", "-c:a", "libmp3lame", "-b:a", "128k", "-id3v2_version", "0",
+                     "-write_xing", "0"});
+}
+
+std::filesystem::path toneAdts() {
+    return sineFile("engine-tone.aac", toneFrequency, 20,
+                    {"-ac", "2", "-ar", "48000", "-c:a", "aac", "-b:a", "128k"});
+}
+
+std::filesystem::path toneOggOpus() {
+    return sineFile("engine-tone.ogg", toneFrequency, 20, {"-ac", "2", "-c:a", "libopus", "-b:a", "96k"});
+}
 
 std::string icyBlock(const std::string& title) {
     if (title.empty())

@@ -64,6 +64,14 @@ private:
     std::atomic<int> open_{0};
 };
 
+// A 468.75 Hz stereo tone (the centre of FFT bin 20, so of one spectrum band), 20 s long.
+inline constexpr double toneFrequency = 468.75;
+std::filesystem::path toneMp3();     // 128 kbit/s, 48 kHz, no ID3 tag or Xing frame (loops cleanly)
+std::filesystem::path toneAdts();    // AAC in ADTS, 128 kbit/s
+std::filesystem::path toneOggOpus(); // Opus in Ogg, 96 kbit/s
+// Bytes per second of toneMp3 and toneAdts.
+inline constexpr std::size_t streamBytesPerSecond = 16000;
+
 // The ICY metadata block for a title: a length byte L, then L x 16 bytes of
 // "StreamTitle='...';" padded with NULs. An empty title gives the single byte 0.
 std::string icyBlock(const std::string& title);

@@ -111,6 +111,11 @@ bool AudioOutput::isRunning() const {
     return device_ != 0 && playing_ && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_PLAYING;
 }
 
+bool AudioOutput::deviceLost() const {
+    std::lock_guard guard(sdl().mutex);
+    return device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED;
+}
+
 std::string AudioOutput::driverName() const {
     std::lock_guard guard(sdl().mutex);
     const char* name = device_ != 0 ? SDL_GetCurrentAudioDriver() : nullptr;

@@ -41,6 +41,8 @@ public:
     void stop();
     // False when paused, closed, or when the device went away (unplugged).
     bool isRunning() const;
+    // True when the open device went away (unplugged, sound server gone).
+    bool deviceLost() const;
     // Gain on what reaches the device, after the render function (0...1).
     void setGain(float gain) { gain_.store(gain, std::memory_order_relaxed); }
     float gain() const { return gain_.load(std::memory_order_relaxed); }
