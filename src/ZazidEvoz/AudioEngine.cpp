@@ -2,11 +2,15 @@
 
 #include "StreamMetadata.hpp"
 #include "ToolLocator.hpp"
+#include "platform/HttpClient.hpp"
 #include "platform/Text.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fmt/format.h>
+#include <map>
+#include <poll.h>
 #include <signal.h>
 
 namespace ZazidEvoz {
@@ -21,6 +25,7 @@ namespace {
 constexpr std::size_t pumpBufferBytes = 16384;
 constexpr std::size_t bytesPerFrame = 8;
 constexpr std::size_t maxErrorCharacters = 220;
+constexpr auto formatTrialTime = std::chrono::seconds(5);
 
 bool startsWithCaseInsensitive(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size())
@@ -67,6 +72,21 @@ std::optional<std::string> filePath(const std::string& url) {
     return path;
 }
 
+// Waits until `fd` has data or is closed; false when `deadline` passes first.
+bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd entry{fd, POLLIN, 0};
+        int ready = ::poll(&entry, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
+        if (ready > 0)
+            return true;
+        if (ready < 0 && errno != EINTR)
+            return true; // let the read report the error
+    }
+}
+
 // A log line worth keeping as the run's error text.
 bool isErrorLine(std::string_view line) {
     return containsCaseInsensitive(line, "error") || line.find("Server returned") != std::string_view::npos ||
@@ -75,16 +95,46 @@ bool isErrorLine(std::string_view line) {
 
 } // namespace
 
-std::vector<std::string> decoderArguments(const PlaybackSource& source) {
+std::optional<std::string> inputFormatForContentType(std::string_view contentType) {
+    std::string type(contentType.substr(0, contentType.find(';')));
+    type = text::lowercased(text::trimmedWhitespace(type));
+    static const std::map<std::string, std::string, std::less<>> formats = {
+        {"audio/mpeg", "mp3"},    {"audio/mp3", "mp3"},       {"audio/mpeg3", "mp3"},
+        {"audio/x-mpeg", "mp3"},  {"audio/x-mp3", "mp3"},     {"audio/aac", "aac"},
+        {"audio/aacp", "aac"},    {"audio/x-aac", "aac"},     {"audio/x-aacp", "aac"},
+        {"audio/ogg", "ogg"},     {"application/ogg", "ogg"}, {"audio/x-ogg", "ogg"},
+        {"audio/opus", "ogg"},    {"audio/vorbis", "ogg"},    {"audio/flac", "flac"},
+        {"audio/x-flac", "flac"},
+    };
+    auto found = formats.find(type);
+    if (found == formats.end())
+        return std::nullopt;
+    return found->second;
+}
+
+bool isHlsURL(std::string_view url) {
+    return containsCaseInsensitive(url, ".m3u8");
+}
+
+std::vector<std::string> decoderArguments(const PlaybackSource& source,
+                                          const std::optional<std::string>& inputFormat) {
     std::vector<std::string> arguments = {"-hide_banner", "-nostdin", "-loglevel", "info"};
     if (source.hasFeeder()) {
         arguments.insert(arguments.end(), {"-i", "pipe:0"});
     } else {
-        if (startsWithCaseInsensitive(source.url, "http://") ||
-            startsWithCaseInsensitive(source.url, "https://"))
+        bool http = startsWithCaseInsensitive(source.url, "http://") ||
+                    startsWithCaseInsensitive(source.url, "https://");
+        if (http) {
             arguments.insert(arguments.end(),
                              {"-reconnect", "1", "-reconnect_streamed", "1", "-reconnect_delay_max", "5",
                               "-rw_timeout", "15000000", "-user_agent", "ZintraRadio/1.0", "-icy", "1"});
+            if (inputFormat)
+                // A few frames decide the stream's parameters; 0 would mean ffmpeg's 5 s default.
+                arguments.insert(arguments.end(),
+                                 {"-f", *inputFormat, "-probesize", "8192", "-analyzeduration", "100000"});
+            else if (!isHlsURL(source.url))
+                arguments.insert(arguments.end(), {"-probesize", "32768"});
+        }
         arguments.push_back("-i");
         arguments.push_back(filePath(source.url).value_or(source.url));
     }
@@ -376,13 +426,18 @@ void AudioEngine::render(float* left, float* right, std::size_t frames, bool& si
     }
 }
 
-bool AudioEngine::pump(std::uint64_t generation, int fd) {
+bool AudioEngine::pump(std::uint64_t generation, int fd,
+                       std::optional<std::chrono::steady_clock::time_point> deadline, bool& gaveUp) {
     constexpr std::size_t primeSamples = primeFrames * 2;
     bool hadAudio = false;
     if (isCurrent(generation)) {
         alignas(float) unsigned char buffer[pumpBufferBytes];
         std::size_t filled = 0;
         for (;;) {
+            if (deadline && !hadAudio && !waitReadable(fd, *deadline)) {
+                gaveUp = true;
+                break;
+            }
             ssize_t count = platform::readRetrying(fd, buffer + filled, pumpBufferBytes - filled);
             if (count <= 0)
                 break;
@@ -472,13 +527,14 @@ void AudioEngine::scanMetadata(std::uint64_t generation, int fd, RunLog& log) {
 }
 
 AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const PlaybackSource& source,
-                                              const std::string& ffmpeg) {
+                                              const std::string& ffmpeg,
+                                              const std::optional<std::string>& inputFormat) {
     auto environment = ToolLocator::childEnvironment();
     std::shared_ptr<Process> feeder, decoder;
     try {
         ProcessOptions decoderOptions;
         decoderOptions.arguments = {ffmpeg};
-        auto arguments = decoderArguments(source);
+        auto arguments = decoderArguments(source, inputFormat);
         decoderOptions.arguments.insert(decoderOptions.arguments.end(), arguments.begin(), arguments.end());
         decoderOptions.environment = environment;
         decoderOptions.input = StreamMode::Null;
@@ -523,8 +579,16 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
         scanMetadata(generation, fd, log);
     });
     platform::UniqueFd outputPipe = decoder->takeOutput();
-    bool hadAudio = pump(generation, outputPipe.get());
+    // A stream forced to the format its server named may not be in that format (stations
+    // send AAC as "audio/mpeg"); ffmpeg would then search it for frames for ever.
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    if (inputFormat)
+        deadline = std::chrono::steady_clock::now() + formatTrialTime;
+    bool gaveUp = false;
+    bool hadAudio = pump(generation, outputPipe.get(), deadline, gaveUp);
     outputPipe.reset();
+    if (gaveUp)
+        decoder->kill();
 
     // When the pump stopped early the decoder may still run: it can only be a superseded one.
     if (!isCurrent(generation))
@@ -555,15 +619,65 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
     return {false, message, hadAudio};
 }
 
+std::optional<std::string> AudioEngine::streamFormat(const PlaybackSource& source, std::stop_token stop) {
+    if (source.hasFeeder() || !platform::isHttpURL(source.url) || isHlsURL(source.url))
+        return std::nullopt;
+    {
+        std::lock_guard guard(formatsLock_);
+        if (auto known = streamFormats_.find(source.url); known != streamFormats_.end())
+            return known->second;
+    }
+    // One short request for the response headers only; bounded so that it never costs more
+    // than the probing it saves.
+    platform::HttpRequest request;
+    request.url = source.url;
+    request.userAgent = "ZintraRadio/1.0";
+    request.idleTimeout = 2000ms;
+    request.totalTimeout = 2000ms;
+    request.maxBodyBytes = 64 * 1024;
+    std::optional<std::string> format;
+    bool answered = false;
+    try {
+        auto onHeaders = [&](long status, const platform::HttpHeaders& headers) {
+            answered = true;
+            for (const auto& [name, value] : headers)
+                if (status >= 200 && status < 300 && text::lowercased(name) == "content-type")
+                    format = inputFormatForContentType(value);
+            return false; // the headers are all we want
+        };
+        platform::HttpClient().stream(
+            request, onHeaders, [](std::string_view) { return false; }, stop);
+    } catch (const platform::HttpError&) {
+        // Unreachable or slow: the decoder will find out and report it.
+    }
+    // Only a server's answer is remembered; a failed request is tried again on reconnect.
+    if (!answered)
+        return format;
+    std::lock_guard guard(formatsLock_);
+    if (streamFormats_.size() >= 256)
+        streamFormats_.clear();
+    streamFormats_[source.url] = format;
+    return format;
+}
+
+void AudioEngine::forgetStreamFormat(const std::string& url) {
+    std::lock_guard guard(formatsLock_);
+    streamFormats_[url] = std::nullopt;
+}
+
 void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
                           std::stop_token stop) {
     int attempt = 0;
     for (;;) {
         if (!isCurrent(generation))
             return;
-        StreamResult result = stream(generation, source, ffmpeg);
+        auto inputFormat = streamFormat(source, stop);
+        StreamResult result = stream(generation, source, ffmpeg, inputFormat);
         if (!isCurrent(generation))
             return;
+        // A server that names the wrong type must not keep the stream from playing.
+        if (inputFormat && !result.clean && !result.hadAudio)
+            forgetStreamFormat(source.url);
         int next = attempt + 1;
         if (!result.clean) {
             if (result.hadAudio) {

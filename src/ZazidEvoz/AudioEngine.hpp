@@ -19,19 +19,31 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 namespace ZazidEvoz {
 
+// The ffmpeg input format ("mp3", "aac", "ogg", "flac") for an HTTP Content-Type; absent
+// for a type that does not name one (HLS playlists, octet streams, video).
+std::optional<std::string> inputFormatForContentType(std::string_view contentType);
+
+// True for an HLS playlist URL (".m3u8" anywhere in it, any letter case).
+bool isHlsURL(std::string_view url);
+
 // The decoder's command line after the executable: log settings, the input part, then raw
-// PCM to standard output. With a feeder the input is "pipe:0".
-std::vector<std::string> decoderArguments(const PlaybackSource& source);
+// PCM to standard output. With a feeder the input is "pipe:0". For an HTTP stream whose
+// format is known the format is forced and probing is kept short: radio servers start
+// streams mid-frame, and ffmpeg would otherwise probe for seconds at the stream's pace.
+std::vector<std::string> decoderArguments(const PlaybackSource& source,
+                                          const std::optional<std::string>& inputFormat = std::nullopt);
 
 class AudioEngine {
 public:
@@ -97,8 +109,15 @@ private:
 
     void runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
                  std::stop_token stop);
-    StreamResult stream(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg);
-    bool pump(std::uint64_t generation, int fd);
+    StreamResult stream(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
+                        const std::optional<std::string>& inputFormat);
+    // Returns whether audio arrived. With a deadline, gives up (setting `gaveUp`) when no
+    // audio has arrived by then.
+    bool pump(std::uint64_t generation, int fd, std::optional<std::chrono::steady_clock::time_point> deadline,
+              bool& gaveUp);
+    // The input format of an HTTP stream: remembered, or asked of the server once.
+    std::optional<std::string> streamFormat(const PlaybackSource& source, std::stop_token stop);
+    void forgetStreamFormat(const std::string& url);
     void scanMetadata(std::uint64_t generation, int fd, RunLog& log);
 
     platform::Poster post_;
@@ -121,6 +140,11 @@ private:
     bool primed_ = false;
     bool draining_ = false;
     std::int64_t playedFrames_ = 0;
+
+    // Decoder threads: formats learned from the servers' Content-Type, by stream URL
+    // (an absent value: the server named none). Guarded by formatsLock_.
+    std::mutex formatsLock_;
+    std::map<std::string, std::optional<std::string>> streamFormats_;
 
     // Main thread only: the decoder threads that may still be winding down.
     struct DecoderRun {

@@ -49,7 +49,9 @@ std::size_t loudestBand(const AudioFrame& frame) {
 StreamSpec icyStream() {
     StreamSpec spec;
     spec.media = toneMp3();
-    spec.metaint = 8000;
+    // ffmpeg logs a stream title only when it arrives before the stream is set up (later
+    // ones need its verbose level): blocks close together put one into the log.
+    spec.metaint = 2000;
     spec.icyName = "Test Radio";
     spec.burstSeconds = 1;
     return spec;

@@ -55,6 +55,8 @@ public:
     // Stream connections currently open.
     int openConnections() const { return open_.load(); }
     std::string url(const std::string& path) const { return http_.url(path); }
+    // For extra routes (redirects, odd answers); register before start().
+    LocalHttpServer& http() { return http_; }
 
 private:
     struct Stream;
