@@ -58,6 +58,14 @@ void apply(const Changes& changes, const std::filesystem::path& file);
 // extension.
 std::vector<std::string> editArguments(const Changes& changes, std::string_view extension);
 
+// The option that sets one tag in a file with this lower-case extension: "-metadata", or
+// "-metadata:s:a" for Ogg, which keeps its comments on the audio stream.
+std::string metadataOption(std::string_view extension);
+
+// The muxer options a file with this lower-case extension needs for its tags to be written:
+// ID3v2.3 for MP3, and the ID3v2 switch for AIFF and ADTS, which drop every tag without it.
+std::vector<std::string> containerArguments(std::string_view extension);
+
 // The file's extension without the dot, in lower case; empty when it has none.
 std::string lowercaseExtension(const std::filesystem::path& file);
 
