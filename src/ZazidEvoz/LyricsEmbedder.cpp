@@ -101,6 +101,9 @@ void addLyricsTag(const SongLyrics& lyrics, const std::filesystem::path& audio) 
     if (text.empty())
         return;
     std::string extension = TagEditor::lowercaseExtension(audio);
+    // ffmpeg's WAV muxer drops the value without a word; say so instead of reporting success.
+    if (extension == "wav")
+        throw TagEditorError::failed("Lyrics cannot be embedded in a .wav file.");
     TagEditor::RemuxOptions options;
     // ffmpeg writes no lyrics frame into ID3 tags, only a text frame players do not show.
     if (ID3LyricsFrames::appliesTo(extension))

@@ -24,7 +24,7 @@ void addSubtitles(const SongLyrics& lyrics, const std::filesystem::path& video, 
 
 // Writes the lyrics' text (lyricsTagText) into the audio file's lyrics tag; an MP3 gets it as
 // a standard unsynchronised-lyrics frame. Lyrics without text change nothing. Throws
-// TagEditorError; the file is untouched then.
+// TagEditorError, also for a WAV file, which cannot hold lyrics; the file is untouched then.
 void addLyricsTag(const SongLyrics& lyrics, const std::filesystem::path& audio);
 
 // SubRip text of the timed lines with text: each cue lasts until 0.05 s before the next line,

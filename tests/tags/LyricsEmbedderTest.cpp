@@ -59,9 +59,13 @@ std::vector<std::string> folderEntries(const fs::path& folder) {
 }
 
 fs::path audioSource(const std::string& extension) {
-    return testkit::generatedMedia("lyrics-source." + extension,
-                                   {"-f", "lavfi", "-i", "sine=frequency=330:sample_rate=48000:duration=1",
-                                    "-metadata", "title=Kept Title", "-metadata", "artist=Kept Artist"});
+    std::vector<std::string> arguments = {"-f",        "lavfi",
+                                          "-i",        "sine=frequency=330:sample_rate=48000:duration=1",
+                                          "-metadata", "title=Kept Title",
+                                          "-metadata", "artist=Kept Artist"};
+    if (extension == "aiff") // writes no tags unless asked
+        arguments.insert(arguments.end(), {"-write_id3v2", "1"});
+    return testkit::generatedMedia("lyrics-source." + extension, arguments);
 }
 
 fs::path videoSource() {
@@ -225,7 +229,8 @@ TEST_P(LyricsTagFormats, FileCarriesTheLyricsAndKeepsItsTags) {
     EXPECT_EQ(testkit::readTags(file)->artist, "Kept Artist");
 }
 
-INSTANTIATE_TEST_SUITE_P(Containers, LyricsTagFormats, ::testing::Values("mp3", "m4a", "flac", "ogg", "opus"),
+INSTANTIATE_TEST_SUITE_P(Containers, LyricsTagFormats,
+                         ::testing::Values("mp3", "m4a", "flac", "ogg", "opus", "aiff"),
                          [](const auto& info) { return info.param; });
 
 TEST(LyricsTag, Mp3GetsOneStandardLyricsFrame) {
@@ -270,19 +275,32 @@ TEST(LyricsTag, TagEditsKeepTheLyricsFrames) {
     EXPECT_EQ(lyrics, (std::vector<LyricsFrame>{{"XXX", "", "fresh"}}));
 }
 
-TEST(LyricsTag, TextTooLongForOneArgumentLeavesTheFile) {
-    fs::path file = copyInto(audioSource("mp3"), "Song.mp3");
-    std::string before = contents(file);
-    try {
-        LyricsEmbedder::addLyricsTag(plainLyrics(std::string(200000, 'l')), file);
-        ADD_FAILURE() << "a text the kernel refuses was passed on";
-    } catch (const TagEditorError& error) {
-        EXPECT_EQ(error.kind(), TagEditorError::Kind::failed);
-        EXPECT_STREQ(error.what(),
-                     "The text is too long to write into the file (200007 bytes; at most 131071).");
+TEST(LyricsTag, RefusedTextsAndContainersLeaveTheFile) {
+    struct Case {
+        std::string extension;
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {"mp3", std::string(200000, 'l'),
+         "The text is too long to write into the file (200007 bytes; at most 131071)."},
+        {"mp3", std::string("a\0b", 3),
+         "The text contains a NUL character, which cannot be written into the file."},
+        // ffmpeg would drop the lyrics of a WAV file and still succeed.
+        {"wav", "words", "Lyrics cannot be embedded in a .wav file."},
+    };
+    for (const auto& test : cases) {
+        fs::path file = copyInto(audioSource(test.extension), "Song." + test.extension);
+        std::string before = contents(file);
+        try {
+            LyricsEmbedder::addLyricsTag(plainLyrics(test.text), file);
+            ADD_FAILURE() << test.message;
+        } catch (const TagEditorError& error) {
+            EXPECT_EQ(error.kind(), TagEditorError::Kind::failed);
+            EXPECT_EQ(error.what(), test.message);
+        }
+        EXPECT_EQ(contents(file), before);
+        EXPECT_EQ(folderEntries(file.parent_path()), std::vector<std::string>{file.filename().string()});
     }
-    EXPECT_EQ(contents(file), before);
-    EXPECT_EQ(folderEntries(file.parent_path()), std::vector<std::string>{"Song.mp3"});
 }
 
 TEST(LyricsSubtitles, VideoGainsAnUnshownTextTrack) {
