@@ -77,9 +77,8 @@ std::vector<std::string> subtitleArguments(std::string_view language) {
 }
 
 std::vector<std::string> lyricsTagArguments(const std::string& text, std::string_view extension) {
-    std::vector<std::string> arguments = {
-        "-map",          "0", "-c", "copy", "-map_metadata", "0", TagEditor::metadataOption(extension),
-        "lyrics=" + text};
+    std::vector<std::string> arguments = {"-map", "0", "-c", "copy", "-map_metadata", "0"};
+    arguments.insert(arguments.end(), {TagEditor::metadataOption(extension), "lyrics=" + text});
     auto container = TagEditor::containerArguments(extension);
     arguments.insert(arguments.end(), container.begin(), container.end());
     return arguments;

@@ -48,9 +48,9 @@ struct Changes {
     std::optional<std::filesystem::path> coverImage; // a picture to embed as the front cover
 };
 
-// Rewrites `file` with the changes and keeps its path and permissions. Blocks until ffmpeg is
-// done (run it on a worker thread); a running edit is not cancelled. Throws TagEditorError;
-// on every failure the file is left as it was and the hidden output is removed.
+// Rewrites `file` with the changes and keeps its path, permissions and lyrics frames. Blocks
+// until ffmpeg is done (run it on a worker thread); a running edit is not cancelled. Throws
+// TagEditorError; on every failure the file is left as it was and the hidden output is removed.
 void apply(const Changes& changes, const std::filesystem::path& file);
 
 // The arguments that follow the edited file's input: the cover input and stream mapping, the
