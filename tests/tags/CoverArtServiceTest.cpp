@@ -1,5 +1,6 @@
 #include "ZazidEvoz/CoverArtService.hpp"
 
+#include "EditedFiles.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/ImageBytes.hpp"
 #include "support/LocalHttpServer.hpp"
@@ -16,13 +17,11 @@ using namespace ZazidEvoz;
 namespace fs = std::filesystem;
 namespace testkit = ZazidEvoz::testkit;
 using ::testing::MatchesRegex;
+using testkit::contents;
+using testkit::folderEntries;
 using testkit::ScopedEnvironment;
 
 namespace {
-
-std::string contents(const fs::path& file) {
-    return platform::readFile(file, 64 << 20).value_or("<missing>");
-}
 
 std::string jpegPicture() {
     return contents(testkit::generatedMedia("cover-lookup.jpg",
@@ -116,13 +115,6 @@ private:
     Answer picture_;
     std::vector<std::string> searches_, terms_, pictureRequests_;
 };
-
-std::vector<std::string> folderEntries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
 
 } // namespace
 

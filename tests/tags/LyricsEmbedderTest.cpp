@@ -1,5 +1,6 @@
 #include "ZazidEvoz/LyricsEmbedder.hpp"
 
+#include "EditedFiles.hpp"
 #include "TagReading.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
@@ -22,6 +23,9 @@ using namespace ZazidEvoz;
 namespace fs = std::filesystem;
 namespace testkit = ZazidEvoz::testkit;
 using ::testing::HasSubstr;
+using testkit::contents;
+using testkit::copyInto;
+using testkit::folderEntries;
 using testkit::ScopedEnvironment;
 
 namespace {
@@ -38,24 +42,6 @@ SongLyrics timedLyrics(const std::vector<std::pair<double, std::string>>& lines,
 
 SongLyrics plainLyrics(std::string text) {
     return timedLyrics({}, std::move(text));
-}
-
-std::string contents(const fs::path& file) {
-    return platform::readFile(file, 64 << 20).value_or("<missing>");
-}
-
-fs::path copyInto(const fs::path& source, const std::string& name) {
-    fs::path copy = testkit::makeTemporaryFolder("lyrics") / name;
-    fs::copy_file(source, copy);
-    return copy;
-}
-
-std::vector<std::string> folderEntries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 fs::path audioSource(const std::string& extension) {
