@@ -1,5 +1,6 @@
 #include "TagEditor.hpp"
 
+#include "ID3LyricsFrames.hpp"
 #include "ToolLocator.hpp"
 #include "platform/Process.hpp"
 #include "platform/Uuid.hpp"
@@ -151,6 +152,18 @@ std::filesystem::path temporaryOutputPath(const std::filesystem::path& file, std
     return file.parent_path() / fmt::format(".zintraradio-{}.{}", uuidText, lowercaseExtension(file));
 }
 
+std::string metadataOption(std::string_view extension) {
+    return keepsTagsOnStream(extension) ? "-metadata:s:a" : "-metadata";
+}
+
+std::vector<std::string> containerArguments(std::string_view extension) {
+    if (extension == "mp3")
+        return {"-id3v2_version", "3"};
+    if (needsID3v2Switch(extension))
+        return {"-write_id3v2", "1"};
+    return {};
+}
+
 std::vector<std::string> editArguments(const Changes& changes, std::string_view extension) {
     std::vector<std::string> arguments;
     if (changes.coverImage) {
@@ -164,22 +177,20 @@ std::vector<std::string> editArguments(const Changes& changes, std::string_view 
         arguments = {"-map", "0", "-c", "copy"};
     }
     arguments.insert(arguments.end(), {"-map_metadata", "0"});
-    if (extension == "mp3")
-        arguments.insert(arguments.end(), {"-id3v2_version", "3"});
-    else if (needsID3v2Switch(extension))
-        arguments.insert(arguments.end(), {"-write_id3v2", "1"});
+    auto container = containerArguments(extension);
+    arguments.insert(arguments.end(), container.begin(), container.end());
 
-    const char* metadataOption = keepsTagsOnStream(extension) ? "-metadata:s:a" : "-metadata";
+    const std::string option = metadataOption(extension);
     auto set = [&](const char* key, const std::optional<std::string>& value) {
         if (value)
-            arguments.insert(arguments.end(), {metadataOption, std::string(key) + "=" + *value});
+            arguments.insert(arguments.end(), {option, std::string(key) + "=" + *value});
     };
     set("title", changes.title);
     set("artist", changes.artist);
     set("album", changes.album);
     set("genre", changes.genre);
     if (changes.year)
-        arguments.insert(arguments.end(), {metadataOption, fmt::format("date={}", *changes.year)});
+        arguments.insert(arguments.end(), {option, fmt::format("date={}", *changes.year)});
     return arguments;
 }
 
@@ -248,7 +259,13 @@ void apply(const Changes& changes, const std::filesystem::path& file) {
     std::string extension = lowercaseExtension(file);
     if (changes.coverImage && cannotHoldCover(extension))
         throw TagEditorError::failed(fmt::format("A cover cannot be embedded in a .{} file.", extension));
-    remux(file, changes.coverImage, editArguments(changes, extension));
+    RemuxOptions options;
+    // ffmpeg turns the lyrics frames of these files into plain text frames; put them back.
+    if (ID3LyricsFrames::appliesTo(extension))
+        options.beforeReplace = [extension](const std::filesystem::path& output) {
+            ID3LyricsFrames::restoreLyrics(output, extension);
+        };
+    remux(file, changes.coverImage, editArguments(changes, extension), options);
 }
 
 } // namespace TagEditor

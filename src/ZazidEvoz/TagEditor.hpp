@@ -48,15 +48,23 @@ struct Changes {
     std::optional<std::filesystem::path> coverImage; // a picture to embed as the front cover
 };
 
-// Rewrites `file` with the changes and keeps its path and permissions. Blocks until ffmpeg is
-// done (run it on a worker thread); a running edit is not cancelled. Throws TagEditorError;
-// on every failure the file is left as it was and the hidden output is removed.
+// Rewrites `file` with the changes and keeps its path, permissions and lyrics frames. Blocks
+// until ffmpeg is done (run it on a worker thread); a running edit is not cancelled. Throws
+// TagEditorError; on every failure the file is left as it was and the hidden output is removed.
 void apply(const Changes& changes, const std::filesystem::path& file);
 
 // The arguments that follow the edited file's input: the cover input and stream mapping, the
 // carried-over tags, container options and the edited keys, for a file with this lower-case
 // extension.
 std::vector<std::string> editArguments(const Changes& changes, std::string_view extension);
+
+// The option that sets one tag in a file with this lower-case extension: "-metadata", or
+// "-metadata:s:a" for Ogg, which keeps its comments on the audio stream.
+std::string metadataOption(std::string_view extension);
+
+// The muxer options a file with this lower-case extension needs for its tags to be written:
+// ID3v2.3 for MP3, and the ID3v2 switch for AIFF and ADTS, which drop every tag without it.
+std::vector<std::string> containerArguments(std::string_view extension);
 
 // The file's extension without the dot, in lower case; empty when it has none.
 std::string lowercaseExtension(const std::filesystem::path& file);

@@ -1,5 +1,6 @@
 #include "ZazidEvoz/TagEditor.hpp"
 
+#include "EditedFiles.hpp"
 #include "TagReading.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
@@ -18,6 +19,9 @@ namespace fs = std::filesystem;
 namespace testkit = ZazidEvoz::testkit;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
+using testkit::contents;
+using testkit::copyInto;
+using testkit::folderEntries;
 using testkit::ScopedEnvironment;
 
 namespace {
@@ -37,25 +41,6 @@ fs::path taggedSource(const std::string& extension) {
 fs::path picture(const std::string& name, const std::string& colour) {
     return testkit::generatedMedia(name,
                                    {"-f", "lavfi", "-i", "color=" + colour + ":s=64x48", "-frames:v", "1"});
-}
-
-std::string contents(const fs::path& file) {
-    return platform::readFile(file, 64 << 20).value_or("<missing>");
-}
-
-// A private copy of `source` in a fresh folder, named `name`.
-fs::path copyInto(const fs::path& source, const std::string& name) {
-    fs::path copy = testkit::makeTemporaryFolder("edit") / name;
-    fs::copy_file(source, copy);
-    return copy;
-}
-
-std::vector<std::string> folderEntries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 mode_t permissions(const fs::path& file) {
