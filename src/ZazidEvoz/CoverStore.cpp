@@ -1,6 +1,5 @@
 // Cover pictures found in audio files, kept as plain image files in the Covers folder.
 #include "MusicLibrary.hpp"
-
 #include "platform/Files.hpp"
 
 #include <fmt/format.h>
@@ -8,8 +7,12 @@
 namespace ZazidEvoz {
 namespace {
 
-bool isPNG(std::string_view bytes) { return bytes.starts_with("\x89PNG\r\n\x1A\n"); }
-bool isJPEG(std::string_view bytes) { return bytes.starts_with("\xFF\xD8\xFF"); }
+bool isPNG(std::string_view bytes) {
+    return bytes.starts_with("\x89PNG\r\n\x1A\n");
+}
+bool isJPEG(std::string_view bytes) {
+    return bytes.starts_with("\xFF\xD8\xFF");
+}
 
 } // namespace
 
@@ -22,7 +25,8 @@ std::uint64_t hashValueStable(std::string_view text) {
     return hash;
 }
 
-std::optional<std::string> MusicLibraryStore::storeCover(std::string_view bytes, const std::string& audioPath) const {
+std::optional<std::string> MusicLibraryStore::storeCover(std::string_view bytes,
+                                                         const std::string& audioPath) const {
     // Only pictures the views can show are kept; anything else in a tag is not a cover.
     if (!isPNG(bytes) && !isJPEG(bytes))
         return std::nullopt;

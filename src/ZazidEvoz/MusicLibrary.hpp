@@ -219,8 +219,8 @@ public:
 
     // What listing one music folder found.
     struct AudioFileListing {
-        bool listed = false; // false: the folder itself could not be opened
-        std::vector<std::filesystem::path> files; // by name, depth first
+        bool listed = false;                                  // false: the folder itself could not be opened
+        std::vector<std::filesystem::path> files;             // by name, depth first
         std::vector<std::filesystem::path> unreadableFolders; // folders inside it that could not be opened
     };
     // The regular files with an audio extension under `folder`, skipping hidden names and not

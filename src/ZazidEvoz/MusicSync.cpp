@@ -5,13 +5,12 @@
 #include "platform/Text.hpp"
 #include "platform/Threads.hpp"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
@@ -23,7 +22,9 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t batchSize = 50;
 
-bool isHidden(const fs::path& path) { return path.filename().string().starts_with("."); }
+bool isHidden(const fs::path& path) {
+    return path.filename().string().starts_with(".");
+}
 
 bool hasAudioExtension(const fs::path& path) {
     std::string extension = path.extension().string();
@@ -111,11 +112,14 @@ MusicLibraryStore::AudioFileListing MusicLibraryStore::listAudioFiles(const fs::
     return listing;
 }
 
-std::vector<fs::path> MusicLibraryStore::audioFiles(const fs::path& folder) { return listAudioFiles(folder).files; }
+std::vector<fs::path> MusicLibraryStore::audioFiles(const fs::path& folder) {
+    return listAudioFiles(folder).files;
+}
 
 // ---- Rescan of the JSON library
 
-std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks, const std::vector<fs::path>& folders) const {
+std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,
+                                             const std::vector<fs::path>& folders) const {
     std::unordered_map<std::string, const Track*> byPath;
     for (const Track& track : tracks)
         byPath.try_emplace(track.path, &track);
@@ -171,7 +175,8 @@ MusicSyncer::MusicSyncer(std::shared_ptr<MusicDatabase> database, MusicLibrarySt
 MusicSyncer::MusicSyncer(std::shared_ptr<MusicDatabase> database, TrackReader reader)
     : database_(std::move(database)), reader_(std::move(reader)) {}
 
-std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>& folders, std::stop_token stop) {
+std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>& folders,
+                                                     std::stop_token stop) {
     {
         std::lock_guard lock(mutex_);
         if (running_)
@@ -191,7 +196,8 @@ std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>
     for (Track& track : database_->allTracks())
         stored.insert_or_assign(track.path, std::move(track));
     auto holdsTracksInside = [&](const std::string& prefix) {
-        return std::any_of(stamps.begin(), stamps.end(), [&](const auto& stamp) { return stamp.first.starts_with(prefix); });
+        return std::any_of(stamps.begin(), stamps.end(),
+                           [&](const auto& stamp) { return stamp.first.starts_with(prefix); });
     };
 
     Result result;
@@ -277,9 +283,13 @@ FolderWatcher::~FolderWatcher() {
     ::close(wakeFd_);
 }
 
-void FolderWatcher::watch(const std::vector<fs::path>& folders) { submit({folders, false}); }
+void FolderWatcher::watch(const std::vector<fs::path>& folders) {
+    submit({folders, false});
+}
 
-void FolderWatcher::stop() { submit({{}, false}); }
+void FolderWatcher::stop() {
+    submit({{}, false});
+}
 
 void FolderWatcher::submit(Command command) {
     std::unique_lock lock(mutex_);

@@ -22,10 +22,10 @@ namespace ZazidEvoz {
 class MusicSyncer {
 public:
     struct Result {
-        std::int64_t added = 0; // read from files the database did not hold
+        std::int64_t added = 0;   // read from files the database did not hold
         std::int64_t changed = 0; // re-read from files the database held
         std::int64_t removed = 0; // stored paths handed over for deletion
-        std::int64_t total = 0; // tracks in the database after the pass
+        std::int64_t total = 0;   // tracks in the database after the pass
 
         bool hasChanges() const { return added + changed + removed > 0; }
         friend bool operator==(const Result&, const Result&) = default;
@@ -61,7 +61,8 @@ class FolderWatcher {
 public:
     static constexpr std::chrono::milliseconds standardDebounce{1500};
 
-    explicit FolderWatcher(std::function<void()> onChange, std::chrono::milliseconds debounce = standardDebounce);
+    explicit FolderWatcher(std::function<void()> onChange,
+                           std::chrono::milliseconds debounce = standardDebounce);
     // Stops watching. A call still pending is dropped: the callback may refer to an owner that
     // is going away with the watcher.
     ~FolderWatcher();

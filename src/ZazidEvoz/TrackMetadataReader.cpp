@@ -1,6 +1,5 @@
 // Reading one audio file into a library track.
 #include "MusicLibrary.hpp"
-
 #include "StreamMetadata.hpp"
 #include "platform/MediaTags.hpp"
 #include "platform/Regex.hpp"
@@ -56,22 +55,86 @@ const Regex& youTubeAddress() {
 
 const std::vector<std::string>& MusicLibraryStore::id3Genres() {
     static const std::vector<std::string> genres = {
-        "Blues",         "Classic Rock",     "Country",          "Dance",         "Disco",
-        "Funk",          "Grunge",           "Hip-Hop",          "Jazz",          "Metal",
-        "New Age",       "Oldies",           "Other",            "Pop",           "R&B",
-        "Rap",           "Reggae",           "Rock",             "Techno",        "Industrial",
-        "Alternative",   "Ska",              "Death Metal",      "Pranks",        "Soundtrack",
-        "Euro-Techno",   "Ambient",          "Trip-Hop",         "Vocal",         "Jazz+Funk",
-        "Fusion",        "Trance",           "Classical",        "Instrumental",  "Acid",
-        "House",         "Game",             "Sound Clip",       "Gospel",        "Noise",
-        "Alternative Rock", "Bass",          "Soul",             "Punk",          "Space",
-        "Meditative",    "Instrumental Pop", "Instrumental Rock", "Ethnic",       "Gothic",
-        "Darkwave",      "Techno-Industrial", "Electronic",      "Pop-Folk",      "Eurodance",
-        "Dream",         "Southern Rock",    "Comedy",           "Cult",          "Gangsta",
-        "Top 40",        "Christian Rap",    "Pop/Funk",         "Jungle",        "Native American",
-        "Cabaret",       "New Wave",         "Psychedelic",      "Rave",          "Showtunes",
-        "Trailer",       "Lo-Fi",            "Tribal",           "Acid Punk",     "Acid Jazz",
-        "Polka",         "Retro",            "Musical",          "Rock & Roll",   "Hard Rock",
+        "Blues",
+        "Classic Rock",
+        "Country",
+        "Dance",
+        "Disco",
+        "Funk",
+        "Grunge",
+        "Hip-Hop",
+        "Jazz",
+        "Metal",
+        "New Age",
+        "Oldies",
+        "Other",
+        "Pop",
+        "R&B",
+        "Rap",
+        "Reggae",
+        "Rock",
+        "Techno",
+        "Industrial",
+        "Alternative",
+        "Ska",
+        "Death Metal",
+        "Pranks",
+        "Soundtrack",
+        "Euro-Techno",
+        "Ambient",
+        "Trip-Hop",
+        "Vocal",
+        "Jazz+Funk",
+        "Fusion",
+        "Trance",
+        "Classical",
+        "Instrumental",
+        "Acid",
+        "House",
+        "Game",
+        "Sound Clip",
+        "Gospel",
+        "Noise",
+        "Alternative Rock",
+        "Bass",
+        "Soul",
+        "Punk",
+        "Space",
+        "Meditative",
+        "Instrumental Pop",
+        "Instrumental Rock",
+        "Ethnic",
+        "Gothic",
+        "Darkwave",
+        "Techno-Industrial",
+        "Electronic",
+        "Pop-Folk",
+        "Eurodance",
+        "Dream",
+        "Southern Rock",
+        "Comedy",
+        "Cult",
+        "Gangsta",
+        "Top 40",
+        "Christian Rap",
+        "Pop/Funk",
+        "Jungle",
+        "Native American",
+        "Cabaret",
+        "New Wave",
+        "Psychedelic",
+        "Rave",
+        "Showtunes",
+        "Trailer",
+        "Lo-Fi",
+        "Tribal",
+        "Acid Punk",
+        "Acid Jazz",
+        "Polka",
+        "Retro",
+        "Musical",
+        "Rock & Roll",
+        "Hard Rock",
     };
     return genres;
 }
@@ -99,7 +162,8 @@ Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modif
         if (metadata->duration && std::isfinite(*metadata->duration) && *metadata->duration >= 0)
             duration = *metadata->duration;
         for (const platform::MetadataItem& item : metadata->items) {
-            std::string_view key = !item.commonKey.empty() ? std::string_view(item.commonKey) : item.identifier;
+            std::string_view key =
+                !item.commonKey.empty() ? std::string_view(item.commonKey) : item.identifier;
             auto setIfNotEmpty = [&](std::string& field) {
                 if (item.text && !item.text->empty())
                     field = *item.text;
@@ -122,8 +186,8 @@ Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modif
             } else {
                 const std::string& identifier = item.identifier;
                 std::string lower = text::lowercased(identifier);
-                if (genre.empty() && (identifier.ends_with("TCON") || lower.find("genre") != std::string::npos) &&
-                    item.text)
+                if (genre.empty() &&
+                    (identifier.ends_with("TCON") || lower.find("genre") != std::string::npos) && item.text)
                     genre = cleanGenre(*item.text);
                 if (year == 0 && (identifier.ends_with("TYER") || identifier.ends_with("TDRC")))
                     year = yearOf(item.text);

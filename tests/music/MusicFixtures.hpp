@@ -13,7 +13,8 @@ std::filesystem::path coverPicture(const std::string& format);
 
 // One second of sine in the container of `extension`, with these tags (-metadata key=value)
 // and, when `cover` is "jpg" or "png", that picture attached.
-std::filesystem::path taggedAudio(const std::string& extension, const std::map<std::string, std::string>& tags,
+std::filesystem::path taggedAudio(const std::string& extension,
+                                  const std::map<std::string, std::string>& tags,
                                   const std::string& cover = "");
 
 // Copies `source` to `target`, making the folders on the way.

@@ -2,11 +2,10 @@
 
 #include "Process.hpp"
 
-#include <sys/inotify.h>
-
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <sys/inotify.h>
 #include <system_error>
 
 namespace ZazidEvoz::platform {
@@ -15,7 +14,9 @@ namespace {
 constexpr uint32_t watchedEvents = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM |
                                    IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
-bool isHidden(const std::filesystem::path& path) { return path.filename().string().starts_with("."); }
+bool isHidden(const std::filesystem::path& path) {
+    return path.filename().string().starts_with(".");
+}
 
 // Said once per process: the periodic rescan still finds what the missing watches miss.
 void reportWatchLimitOnce() {
@@ -39,7 +40,8 @@ void InotifyTreeWatch::addTree(const std::filesystem::path& folder) {
 }
 
 void InotifyTreeWatch::addDirectory(const std::filesystem::path& folder, bool followLink) {
-    int watch = ::inotify_add_watch(fd_.get(), folder.c_str(), watchedEvents | (followLink ? 0 : IN_DONT_FOLLOW));
+    int watch =
+        ::inotify_add_watch(fd_.get(), folder.c_str(), watchedEvents | (followLink ? 0 : IN_DONT_FOLLOW));
     if (watch < 0) {
         if (errno == ENOSPC)
             reportWatchLimitOnce();
@@ -50,7 +52,8 @@ void InotifyTreeWatch::addDirectory(const std::filesystem::path& folder, bool fo
     for (std::filesystem::directory_iterator entries(folder, error), end; !error && entries != end;
          entries.increment(error)) {
         std::error_code statusError;
-        if (entries->is_directory(statusError) && !entries->is_symlink(statusError) && !isHidden(entries->path()))
+        if (entries->is_directory(statusError) && !entries->is_symlink(statusError) &&
+            !isHidden(entries->path()))
             addDirectory(entries->path(), false);
     }
 }
@@ -72,7 +75,8 @@ bool InotifyTreeWatch::readEvents() {
                     addDirectory(root, true);
             } else if (event->mask & IN_IGNORED) {
                 folders_.erase(event->wd);
-            } else if ((event->mask & IN_ISDIR) && (event->mask & (IN_CREATE | IN_MOVED_TO)) && event->len > 0) {
+            } else if ((event->mask & IN_ISDIR) && (event->mask & (IN_CREATE | IN_MOVED_TO)) &&
+                       event->len > 0) {
                 auto folder = folders_.find(event->wd);
                 std::filesystem::path created = folder == folders_.end() ? "" : folder->second / event->name;
                 if (!created.empty() && !isHidden(created))

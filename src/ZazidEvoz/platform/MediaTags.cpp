@@ -1,5 +1,7 @@
 #include "MediaTags.hpp"
 
+#include <map>
+#include <sys/stat.h>
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
@@ -17,16 +19,14 @@
 #include <taglib/wavfile.h>
 #include <taglib/xiphcomment.h>
 
-#include <sys/stat.h>
-
-#include <map>
-
 namespace ZazidEvoz::platform {
 namespace {
 
 namespace Key = MetadataCommonKey;
 
-std::string utf8(const TagLib::String& text) { return text.to8Bit(true); }
+std::string utf8(const TagLib::String& text) {
+    return text.to8Bit(true);
+}
 
 MetadataItem textItem(std::string_view commonKey, std::string identifier, const TagLib::String& text) {
     return {std::string(commonKey), std::move(identifier), utf8(text), std::nullopt};
@@ -41,7 +41,8 @@ MetadataItem pictureItem(std::string identifier, const TagLib::ByteVector& bytes
 
 // ID3v2 frames (MP3, AIFF, WAV). The genre, date and comment frames keep no common key: the
 // reader finds them by their frame names.
-void addID3v2Items(const TagLib::ID3v2::Tag* tag, std::size_t maxPictureBytes, std::vector<MetadataItem>& items) {
+void addID3v2Items(const TagLib::ID3v2::Tag* tag, std::size_t maxPictureBytes,
+                   std::vector<MetadataItem>& items) {
     static const std::map<std::string, std::string_view> commonKeys = {
         {"TIT2", Key::title}, {"TPE1", Key::artist}, {"TALB", Key::albumName}};
     if (!tag)
@@ -69,11 +70,12 @@ void addID3v2Items(const TagLib::ID3v2::Tag* tag, std::size_t maxPictureBytes, s
 }
 
 // Vorbis comments (Ogg Vorbis, Opus, FLAC) with their pictures.
-void addXiphItems(TagLib::Ogg::XiphComment* comment, std::size_t maxPictureBytes, std::vector<MetadataItem>& items) {
+void addXiphItems(TagLib::Ogg::XiphComment* comment, std::size_t maxPictureBytes,
+                  std::vector<MetadataItem>& items) {
     static const std::map<std::string, std::string_view> commonKeys = {{"TITLE", Key::title},
-                                                                      {"ARTIST", Key::artist},
-                                                                      {"ALBUM", Key::albumName},
-                                                                      {"DATE", Key::creationDate}};
+                                                                       {"ARTIST", Key::artist},
+                                                                       {"ALBUM", Key::albumName},
+                                                                       {"DATE", Key::creationDate}};
     // DESCRIPTION is the field for comments that ffmpeg and most taggers write.
     static const std::map<std::string, std::string> readableNames = {{"DESCRIPTION", "xiph/comment"}};
     if (!comment)
@@ -84,13 +86,15 @@ void addXiphItems(TagLib::Ogg::XiphComment* comment, std::size_t maxPictureBytes
         auto readable = readableNames.find(name);
         for (const TagLib::String& value : values)
             items.push_back(textItem(common == commonKeys.end() ? std::string_view() : common->second,
-                                     readable == readableNames.end() ? "xiph/" + name : readable->second, value));
+                                     readable == readableNames.end() ? "xiph/" + name : readable->second,
+                                     value));
     }
     for (const TagLib::FLAC::Picture* picture : comment->pictureList())
         items.push_back(pictureItem("xiph/METADATA_BLOCK_PICTURE", picture->data(), maxPictureBytes));
 }
 
-void addFlacPictures(TagLib::FLAC::File& file, std::size_t maxPictureBytes, std::vector<MetadataItem>& items) {
+void addFlacPictures(TagLib::FLAC::File& file, std::size_t maxPictureBytes,
+                     std::vector<MetadataItem>& items) {
     for (const TagLib::FLAC::Picture* picture : file.pictureList())
         items.push_back(pictureItem("flac/PICTURE", picture->data(), maxPictureBytes));
 }
@@ -102,9 +106,20 @@ void addMP4Items(const TagLib::MP4::Tag* tag, std::size_t maxPictureBytes, std::
         std::string_view name;
     };
     static const std::map<std::string, Native> known = {
-        {"\xC2\xA9nam", {Key::title, "title"}},        {"\xC2\xA9" "ART", {Key::artist, "artist"}},
-        {"\xC2\xA9" "alb", {Key::albumName, "album"}}, {"\xC2\xA9gen", {{}, "genre"}},
-        {"\xC2\xA9" "day", {Key::creationDate, "date"}}, {"\xC2\xA9" "cmt", {{}, "comment"}},
+        {"\xC2\xA9nam", {Key::title, "title"}},
+        {"\xC2\xA9"
+         "ART",
+         {Key::artist, "artist"}},
+        {"\xC2\xA9"
+         "alb",
+         {Key::albumName, "album"}},
+        {"\xC2\xA9gen", {{}, "genre"}},
+        {"\xC2\xA9"
+         "day",
+         {Key::creationDate, "date"}},
+        {"\xC2\xA9"
+         "cmt",
+         {{}, "comment"}},
     };
     if (!tag)
         return;
@@ -125,11 +140,10 @@ void addMP4Items(const TagLib::MP4::Tag* tag, std::size_t maxPictureBytes, std::
 
 // RIFF INFO chunk of WAV files.
 void addInfoItems(const TagLib::RIFF::Info::Tag* tag, std::vector<MetadataItem>& items) {
-    static const std::map<std::string, std::string_view> commonKeys = {{"INAM", Key::title},
-                                                                      {"IART", Key::artist},
-                                                                      {"IPRD", Key::albumName},
-                                                                      {"ICRD", Key::creationDate}};
-    static const std::map<std::string, std::string> readableNames = {{"IGNR", "riff/genre"}, {"ICMT", "riff/comment"}};
+    static const std::map<std::string, std::string_view> commonKeys = {
+        {"INAM", Key::title}, {"IART", Key::artist}, {"IPRD", Key::albumName}, {"ICRD", Key::creationDate}};
+    static const std::map<std::string, std::string> readableNames = {{"IGNR", "riff/genre"},
+                                                                     {"ICMT", "riff/comment"}};
     if (!tag)
         return;
     for (const auto& [field, value] : tag->fieldListMap()) {
@@ -164,7 +178,8 @@ void addFormatItems(TagLib::File* file, std::size_t maxPictureBytes, std::vector
 
 } // namespace
 
-std::optional<MediaMetadata> readMediaMetadata(const std::filesystem::path& file, std::size_t maxPictureBytes) {
+std::optional<MediaMetadata> readMediaMetadata(const std::filesystem::path& file,
+                                               std::size_t maxPictureBytes) {
     // TagLib would block on a pipe or read a device forever: only regular files are opened.
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))

@@ -24,8 +24,8 @@ inline constexpr std::string_view artwork = "artwork";
 } // namespace MetadataCommonKey
 
 struct MetadataItem {
-    std::string commonKey; // empty when the item has none
-    std::string identifier; // empty for the format-independent items
+    std::string commonKey;           // empty when the item has none
+    std::string identifier;          // empty for the format-independent items
     std::optional<std::string> text; // UTF-8
     std::optional<std::string> data; // raw bytes (pictures); absent when over the size cap
 };
@@ -37,6 +37,7 @@ struct MediaMetadata {
 
 // Absent when the file cannot be opened or is no audio format TagLib knows. Pictures larger
 // than `maxPictureBytes` are listed without their data.
-std::optional<MediaMetadata> readMediaMetadata(const std::filesystem::path& file, std::size_t maxPictureBytes);
+std::optional<MediaMetadata> readMediaMetadata(const std::filesystem::path& file,
+                                               std::size_t maxPictureBytes);
 
 } // namespace ZazidEvoz::platform
