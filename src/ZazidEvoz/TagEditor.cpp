@@ -2,6 +2,7 @@
 
 #include "ToolLocator.hpp"
 #include "platform/Process.hpp"
+#include "platform/Uuid.hpp"
 #include "platform/Text.hpp"
 #include "platform/UniqueFd.hpp"
 
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <fmt/format.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -38,31 +38,6 @@ std::string systemText(int error) {
     throw TagEditorError::failed(what + " " + path.string() + ": " + systemText(error));
 }
 
-// A random (version 4) UUID in upper-case text, for names that must not collide.
-std::string randomUuidText() {
-    std::array<unsigned char, 16> bytes{};
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        ssize_t count = ::getrandom(bytes.data() + filled, bytes.size() - filled, 0);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            throw TagEditorError::failed("Cannot make a temporary name: " + systemText(errno));
-        }
-        filled += std::size_t(count);
-    }
-    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);
-    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (std::size_t index = 0; index < bytes.size(); ++index) {
-        if (index == 4 || index == 6 || index == 8 || index == 10)
-            text.push_back('-');
-        text.push_back(digits[bytes[index] >> 4]);
-        text.push_back(digits[bytes[index] & 0x0F]);
-    }
-    return text;
-}
 
 // Ogg keeps its comments on the audio stream; global values there lose to the stream's own.
 bool keepsTagsOnStream(std::string_view extension) {
@@ -241,7 +216,7 @@ void remux(const std::filesystem::path& file, const std::optional<std::filesyste
     // Refuse what the kernel would refuse before anything is written.
     checkArguments(remuxCommandLine(target, extra, arguments, target));
 
-    TemporaryOutput output(temporaryOutputPath(target, randomUuidText()));
+    TemporaryOutput output(temporaryOutputPath(target, platform::Uuid::random().text()));
     platform::ProcessOptions process;
     process.arguments = remuxCommandLine(target, extra, arguments, output.path());
     process.arguments.insert(process.arguments.begin(), *ffmpeg);

@@ -1,12 +1,14 @@
-#include "support/Sandbox.hpp"
-
 #include "ZazidEvoz/MediaFolders.hpp"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
+#include "ZazidEvoz/LibraryStore.hpp"
+#include "support/Sandbox.hpp"
 
 #include <ctime>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ZazidEvoz;
 using ZazidEvoz::testkit::ScopedEnvironment;
@@ -14,7 +16,8 @@ namespace testkit = ZazidEvoz::testkit;
 
 namespace {
 
-std::chrono::system_clock::time_point localTime(int year, int month, int day, int hour, int minute, int second) {
+std::chrono::system_clock::time_point localTime(int year, int month, int day, int hour, int minute,
+                                                int second) {
     std::tm parts{};
     parts.tm_year = year - 1900;
     parts.tm_mon = month - 1;
@@ -61,7 +64,8 @@ TEST(MediaFolders, RecordingNames) {
               "/m/Recordings/FM4 Live On - 2026-12-07 09.05.03.mp3");
     EXPECT_EQ(MediaFolders::recordingURL("FM4", std::string("AC/DC - T.N.T?"), date),
               "/m/Recordings/FM4 (AC DC - T.N.T ) - 2026-12-07 09.05.03.mp3");
-    EXPECT_EQ(MediaFolders::recordingURL("FM4", std::string(), date), "/m/Recordings/FM4 () - 2026-12-07 09.05.03.mp3");
+    EXPECT_EQ(MediaFolders::recordingURL("FM4", std::string(), date),
+              "/m/Recordings/FM4 () - 2026-12-07 09.05.03.mp3");
 }
 
 TEST(MediaFolders, SafeFileName) {
@@ -69,7 +73,10 @@ TEST(MediaFolders, SafeFileName) {
     EXPECT_EQ(MediaFolders::safeFileName("   "), "ZintraRadio");
     EXPECT_EQ(MediaFolders::safeFileName("/:?*"), "ZintraRadio");
     EXPECT_EQ(MediaFolders::safeFileName("a\r\nb"), "a  b");
-    EXPECT_EQ(MediaFolders::safeFileName(std::string("a\0b\x1F" "c", 5)), "a b c");
+    EXPECT_EQ(MediaFolders::safeFileName(std::string("a\0b\x1F"
+                                                     "c",
+                                                     5)),
+              "a b c");
 
     std::string long200(200, 'x');
     EXPECT_EQ(MediaFolders::safeFileName(long200), std::string(120, 'x'));
@@ -84,4 +91,54 @@ TEST(MediaFolders, SafeFileName) {
     EXPECT_LE(safe.size(), 200u);
     EXPECT_EQ(safe.size() % 3, 0u);
     EXPECT_EQ(safe.size(), 198u);
+}
+
+TEST(MediaFolders, WithoutHomeTheCurrentFolderIsUsedAndSaidOnce) {
+    // Staging a user without a home needs a uid without a passwd entry, which only root can take.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to switch to a user without a passwd entry";
+    uid_t homeless = 4242420;
+    while (::getpwuid(homeless))
+        ++homeless;
+    auto current = testkit::makeTemporaryFolder("cwd");
+
+    int output[2], errors[2];
+    ASSERT_EQ(::pipe(output), 0);
+    ASSERT_EQ(::pipe(errors), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(errors[1], STDERR_FILENO);
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_MUSIC_DIR",
+                                 "ZINTRARADIO_MUSIC_DIR", "ZINTRARADIO_LIBRARY_DIR"})
+            ::unsetenv(name);
+        if (::chdir(current.c_str()) != 0 || ::setuid(homeless) != 0)
+            ::_exit(2);
+        std::string lines = MediaFolders::support().string() + "\n" + MediaFolders::root().string() + "\n" +
+                            LibraryStore().fileURL().string() + "\n";
+        ssize_t ignored = ::write(output[1], lines.data(), lines.size());
+        (void)ignored;
+        ::_exit(0);
+    }
+    ::close(output[1]);
+    ::close(errors[1]);
+    auto drain = [](int fd) {
+        std::string text;
+        char buffer[4096];
+        for (ssize_t count; (count = ::read(fd, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, std::size_t(count));
+        ::close(fd);
+        return text;
+    };
+    std::string lines = drain(output[0]);
+    std::string said = drain(errors[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    std::string support = (current / ".local/share/ZintraRadio").string();
+    EXPECT_EQ(lines,
+              support + "\n" + (current / "Music/ZintraRadio").string() + "\n" + support + "/library.json\n");
+    EXPECT_NE(said.find("current folder"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }

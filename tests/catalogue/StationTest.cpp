@@ -1,7 +1,6 @@
 #include "ZazidEvoz/Station.hpp"
 
 #include <gtest/gtest.h>
-
 #include <unordered_set>
 
 using namespace ZazidEvoz;
@@ -9,8 +8,20 @@ using namespace ZazidEvoz;
 namespace {
 
 Station sample() {
-    return Station{MediaKind::radio, "FM4", "https://example.org/fm4", "alternative, indie", "Austria", "AT",
-                   "MP3", 128, "", 42, "uuid-1", "", 0, ""};
+    return Station{MediaKind::radio,
+                   "FM4",
+                   "https://example.org/fm4",
+                   "alternative, indie",
+                   "Austria",
+                   "AT",
+                   "MP3",
+                   128,
+                   "",
+                   42,
+                   "uuid-1",
+                   "",
+                   0,
+                   ""};
 }
 
 } // namespace

@@ -1,10 +1,9 @@
-#include "support/Sandbox.hpp"
-
 #include "ZazidEvoz/ToolLocator.hpp"
 
-#include <gtest/gtest.h>
+#include "support/Sandbox.hpp"
 
 #include <fstream>
+#include <gtest/gtest.h>
 
 using namespace ZazidEvoz;
 using ZazidEvoz::testkit::ScopedEnvironment;
@@ -24,8 +23,8 @@ TEST(ToolLocator, OverrideThenPathThenFixedFolders) {
     std::filesystem::create_directories(folder / "notexec");
     std::ofstream(folder / "notexec" / "ffmpeg") << "";
 
-    ScopedEnvironment path("PATH", (":" + (folder / "notexec").string() + "::" + (folder / "first").string() + ":" +
-                                    (folder / "second").string() + ":")
+    ScopedEnvironment path("PATH", (":" + (folder / "notexec").string() + "::" + (folder / "first").string() +
+                                    ":" + (folder / "second").string() + ":")
                                        .c_str());
     {
         ScopedEnvironment override("ZINTRARADIO_FFMPEG", second.c_str());

@@ -2,6 +2,8 @@
 
 #include <unicode/regex.h>
 #include <unicode/unistr.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
 namespace ZazidEvoz {
 namespace {
@@ -16,20 +18,39 @@ std::string toUtf8(const icu::UnicodeString& text) {
     return result;
 }
 
-// Byte offset in the UTF-8 form of `text` of the UTF-16 offset `index`.
-std::size_t utf8Offset(const icu::UnicodeString& text, int32_t index) {
-    std::string prefix;
-    text.tempSubString(0, index).toUTF8String(prefix);
-    return prefix.size();
-}
+// Byte offsets in the UTF-8 form of a text for UTF-16 offsets. Offsets asked in ascending
+// order (the matches of one search) are found by walking on from the last one, so listing
+// every match of a long line stays linear.
+class Utf8Offsets {
+public:
+    explicit Utf8Offsets(const icu::UnicodeString& text) : text_(text) {}
+
+    std::size_t at(int32_t index) {
+        if (index < index_) {
+            index_ = 0;
+            bytes_ = 0;
+        }
+        while (index_ < index) {
+            UChar32 character = text_.char32At(index_);
+            bytes_ += U8_LENGTH(character);
+            index_ += U16_LENGTH(character);
+        }
+        return bytes_;
+    }
+
+private:
+    const icu::UnicodeString& text_;
+    int32_t index_ = 0;
+    std::size_t bytes_ = 0;
+};
 
 const std::string emptyGroup;
 
-Regex::Match currentMatch(icu::RegexMatcher& matcher, const icu::UnicodeString& text) {
+Regex::Match currentMatch(icu::RegexMatcher& matcher, Utf8Offsets& offsets) {
     UErrorCode status = U_ZERO_ERROR;
     Regex::Match match;
-    match.begin = utf8Offset(text, matcher.start(status));
-    match.end = utf8Offset(text, matcher.end(status));
+    match.begin = offsets.at(matcher.start(status));
+    match.end = offsets.at(matcher.end(status));
     for (int32_t group = 0; group <= matcher.groupCount(); ++group) {
         if (matcher.start(group, status) < 0)
             match.groups.emplace_back(std::nullopt);
@@ -85,8 +106,9 @@ std::vector<Regex::Match> Regex::allMatches(std::string_view text) const {
     std::unique_ptr<icu::RegexMatcher> matcher(pattern_->matcher(unicode, status));
     if (U_FAILURE(status))
         return matches;
+    Utf8Offsets offsets(unicode);
     while (matcher->find(status) && U_SUCCESS(status))
-        matches.push_back(currentMatch(*matcher, unicode));
+        matches.push_back(currentMatch(*matcher, offsets));
     return matches;
 }
 
@@ -96,7 +118,8 @@ std::optional<Regex::Match> Regex::firstMatch(std::string_view text) const {
     std::unique_ptr<icu::RegexMatcher> matcher(pattern_->matcher(unicode, status));
     if (U_FAILURE(status) || !matcher->find(status) || U_FAILURE(status))
         return std::nullopt;
-    return currentMatch(*matcher, unicode);
+    Utf8Offsets offsets(unicode);
+    return currentMatch(*matcher, offsets);
 }
 
 std::string Regex::replaceAll(std::string_view text, std::string_view replacement) const {

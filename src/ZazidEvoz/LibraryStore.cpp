@@ -1,0 +1,221 @@
+#include "LibraryStore.hpp"
+
+#include "AustrianStations.hpp"
+#include "DefaultStations.hpp"
+#include "platform/Files.hpp"
+#include "platform/UserFolders.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <unordered_set>
+
+namespace ZazidEvoz {
+namespace {
+
+// Far beyond any real library; a larger file is treated as damaged rather than read whole.
+constexpr std::size_t maxLibraryFileBytes = 64 * 1024 * 1024;
+constexpr float fallbackVolume = 0.8f;
+
+json::Value stationsToJson(const std::vector<Station>& stations) {
+    json::Value array = json::Value::array();
+    for (const Station& station : stations)
+        array.push_back(toJson(station));
+    return array;
+}
+
+std::vector<Station> stationsFromJson(const json::Value& object, std::string_view key) {
+    std::vector<Station> stations;
+    for (const json::Value& element : json::requireArray(object, key))
+        stations.push_back(stationFromJson(element));
+    return stations;
+}
+
+// The float's shortest decimal form, so 0.8 is stored as 0.8 and not 0.800000011920929.
+// A volume that is not a number would make every later save fail; store the default instead.
+double storedVolume(float volume) {
+    if (!std::isfinite(volume))
+        volume = fallbackVolume;
+    char buffer[32];
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, volume);
+    double value = volume;
+    std::from_chars(buffer, written.ptr, value);
+    return value;
+}
+
+float volumeFromJson(const json::Value& object) {
+    double value = json::requireDouble(object, "volume");
+    if (std::fabs(value) > double(std::numeric_limits<float>::max()))
+        throw json::JsonDecodeError("The volume does not fit a 32-bit float");
+    return static_cast<float>(value);
+}
+
+// Rewrites old URLs in place, then keeps the first entry of each URL. True when a URL changed.
+bool replaceInList(std::vector<Station>& list, const std::map<std::string, std::string>& moved) {
+    bool rewritten = false;
+    for (Station& station : list) {
+        auto found = moved.find(station.url);
+        if (found != moved.end()) {
+            station.url = found->second;
+            rewritten = true;
+        }
+    }
+    std::unordered_set<std::string> seen;
+    std::vector<Station> unique;
+    unique.reserve(list.size());
+    for (Station& station : list)
+        if (seen.insert(station.url).second)
+            unique.push_back(std::move(station));
+    list = std::move(unique);
+    return rewritten;
+}
+
+void sayOnStandardError(const std::string& line) {
+    std::fputs((line + "\n").c_str(), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+LibrarySnapshot::LibrarySnapshot(std::vector<Station> stations, std::vector<std::string> favoriteURLs,
+                                 std::vector<Station> favoriteItems, std::vector<Station> history,
+                                 std::optional<std::string> lastPlayedURL, float volume,
+                                 std::string visualizerMode)
+    : stations(std::move(stations)), favoriteURLs(std::move(favoriteURLs)),
+      favoriteItems(std::move(favoriteItems)), history(std::move(history)),
+      lastPlayedURL(std::move(lastPlayedURL)), volume(volume), visualizerMode(std::move(visualizerMode)),
+      defaultsRevision(currentDefaultsRevision) {}
+
+bool LibrarySnapshot::installMissingDefaults() {
+    if (defaultsRevision && *defaultsRevision >= currentDefaultsRevision)
+        return false;
+    std::unordered_set<std::string> present;
+    for (const Station& station : stations)
+        present.insert(station.url);
+    for (const Station& station : AustrianStations::all())
+        if (present.insert(station.url).second)
+            stations.push_back(station);
+    defaultsRevision = currentDefaultsRevision;
+    return true;
+}
+
+bool LibrarySnapshot::replaceMovedStreams() {
+    const auto& moved = DefaultStations::replacedURLs();
+    bool rewritten = false;
+    rewritten |= replaceInList(stations, moved);
+    rewritten |= replaceInList(favoriteItems, moved);
+    rewritten |= replaceInList(history, moved);
+    for (std::string& url : favoriteURLs) {
+        auto found = moved.find(url);
+        if (found != moved.end()) {
+            url = found->second;
+            rewritten = true;
+        }
+    }
+    if (lastPlayedURL) {
+        auto found = moved.find(*lastPlayedURL);
+        if (found != moved.end()) {
+            lastPlayedURL = found->second;
+            rewritten = true;
+        }
+    }
+    return rewritten;
+}
+
+json::Value toJson(const LibrarySnapshot& snapshot) {
+    json::Value object = {
+        {"version", snapshot.version},
+        {"stations", stationsToJson(snapshot.stations)},
+        {"favoriteURLs", snapshot.favoriteURLs},
+        {"favoriteItems", stationsToJson(snapshot.favoriteItems)},
+        {"history", stationsToJson(snapshot.history)},
+        {"volume", storedVolume(snapshot.volume)},
+        {"visualizerMode", snapshot.visualizerMode},
+    };
+    if (snapshot.lastPlayedURL)
+        object["lastPlayedURL"] = *snapshot.lastPlayedURL;
+    if (snapshot.defaultsRevision)
+        object["defaultsRevision"] = *snapshot.defaultsRevision;
+    return object;
+}
+
+LibrarySnapshot librarySnapshotFromJson(const json::Value& value) {
+    json::requireObject(value, "library");
+    LibrarySnapshot snapshot;
+    snapshot.version = json::requireInt(value, "version");
+    snapshot.stations = stationsFromJson(value, "stations");
+    for (const json::Value& url : json::requireArray(value, "favoriteURLs"))
+        snapshot.favoriteURLs.push_back(json::asString(url, "favoriteURLs"));
+    snapshot.favoriteItems = stationsFromJson(value, "favoriteItems");
+    snapshot.history = stationsFromJson(value, "history");
+    snapshot.lastPlayedURL = json::optionalString(value, "lastPlayedURL");
+    snapshot.volume = volumeFromJson(value);
+    snapshot.visualizerMode = json::requireString(value, "visualizerMode");
+    snapshot.defaultsRevision = json::optionalInt(value, "defaultsRevision");
+    return snapshot;
+}
+
+LibraryStore::LibraryStore(std::optional<std::filesystem::path> folder)
+    : fileURL_((folder ? *folder : platform::dataHomeFolder() / "ZintraRadio") / "library.json") {}
+
+LibrarySnapshot LibraryStore::fallbackSnapshot() {
+    return LibrarySnapshot(DefaultStations::all(), {}, {}, {}, std::nullopt, fallbackVolume, "");
+}
+
+LibrarySnapshot LibraryStore::load() {
+    std::optional<LibrarySnapshot> loaded;
+    std::string problem;
+    try {
+        std::optional<std::string> bytes = platform::readFile(fileURL_, maxLibraryFileBytes);
+        if (!bytes)
+            return fallbackSnapshot(); // first start
+        loaded = librarySnapshotFromJson(json::parse(*bytes));
+    } catch (const std::exception& error) {
+        problem = error.what();
+    }
+
+    if (!loaded) {
+        // Keep the user's data: the fallback library must never be saved over it.
+        try {
+            auto aside = platform::moveAside(fileURL_);
+            brokenFileInPlace_ = false;
+            sayOnStandardError("ZintraRadio: library.json could not be loaded (" + problem +
+                               "); kept it as " + aside.string() + " and started from the built-in stations");
+        } catch (const std::exception& error) {
+            brokenFileInPlace_ = true;
+            sayOnStandardError("ZintraRadio: library.json could not be loaded (" + problem +
+                               ") nor moved aside (" + error.what() + "); it will not be overwritten");
+        }
+        return fallbackSnapshot();
+    }
+
+    LibrarySnapshot snapshot = std::move(*loaded);
+    bool changed = snapshot.installMissingDefaults();
+    if (!changed)
+        changed = snapshot.replaceMovedStreams();
+    if (changed)
+        save(snapshot);
+    return snapshot;
+}
+
+void LibraryStore::save(const LibrarySnapshot& snapshot) {
+    try {
+        if (brokenFileInPlace_) {
+            platform::moveAside(fileURL_);
+            brokenFileInPlace_ = false;
+        }
+        std::filesystem::path folder = fileURL_.parent_path();
+        if (!folder.empty()) {
+            std::error_code error;
+            std::filesystem::create_directories(folder, error);
+            if (error)
+                throw platform::FileError("Cannot create " + folder.string() + ": " + error.message());
+        }
+        platform::writeFileAtomically(fileURL_, json::prettyText(toJson(snapshot)) + "\n");
+    } catch (const std::exception& error) {
+        sayOnStandardError(std::string("ZintraRadio: saving library failed: ") + error.what());
+    }
+}
+
+} // namespace ZazidEvoz

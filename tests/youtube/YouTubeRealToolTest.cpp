@@ -1,0 +1,196 @@
+// The real yt-dlp and ffmpeg against a local web server: the generic extractor reads a page
+// with an HTML5 video, a direct media file and a DASH manifest without any network.
+#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/platform/Cancellation.hpp"
+#include "ZazidEvoz/platform/Process.hpp"
+#include "support/LocalHttpServer.hpp"
+#include "support/Media.hpp"
+#include "support/Sandbox.hpp"
+
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+
+using namespace ZazidEvoz;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path clip() {
+    return testkit::generatedMedia("youtube-clip.mp4",
+                                   {"-f", "lavfi", "-i", "sine=frequency=440:duration=3", "-f", "lavfi", "-i",
+                                    "testsrc=size=160x120:rate=10:duration=3", "-c:v", "libx264", "-pix_fmt",
+                                    "yuv420p", "-c:a", "aac", "-shortest"});
+}
+
+fs::path cover() {
+    return testkit::generatedMedia(
+        "youtube-cover.jpg", {"-f", "lavfi", "-i", "testsrc=size=320x240:duration=1", "-frames:v", "1"});
+}
+
+void runFfmpeg(const std::vector<std::string>& arguments) {
+    platform::ProcessOptions options({testkit::ffmpegPath(), "-hide_banner", "-loglevel", "error", "-y"});
+    options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
+    auto result = platform::runProcess(options);
+    ASSERT_TRUE(result.status.succeeded()) << result.error;
+}
+
+// A site: a page with a video and a poster, the media itself and a DASH manifest with
+// separate H.264 and AAC streams (which the video download has to merge).
+class MediaSite : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = testkit::makeTemporaryFolder("site");
+        fs::copy_file(clip(), root / "clip.mp4");
+        fs::copy_file(cover(), root / "cover.jpg");
+        fs::create_directories(root / "dash");
+        runFfmpeg({"-i", clip().string(), "-map", "0:v", "-map", "0:a", "-c", "copy", "-f", "dash",
+                   (root / "dash" / "manifest.mpd").string()});
+        server.server.set_file_extension_and_mimetype_mapping("mpd", "application/dash+xml");
+        server.server.set_mount_point("/", root.string());
+        // A stream that trickles without end, so a download is still running when it is cancelled.
+        server.server.Get("/slow.mp3", [](const httplib::Request&, httplib::Response& response) {
+            response.set_chunked_content_provider("audio/mpeg", [](std::size_t, httplib::DataSink& sink) {
+                static const std::string chunk(4096, '\xff');
+                std::this_thread::sleep_for(50ms);
+                return sink.write(chunk.data(), chunk.size());
+            });
+        });
+        server.start();
+        std::ofstream(root / "page.html") << "<!DOCTYPE html><html><head><title>Page</title><meta "
+                                             "property=\"og:title\" content=\"Sine Song\">"
+                                             "</head><body><video src=\""
+                                          << server.url("/clip.mp4") << "\" poster=\""
+                                          << server.url("/cover.jpg") << "\"></video></body></html>\n";
+    }
+
+    Station item(const std::string& path) {
+        Station station;
+        station.kind = MediaKind::youtube;
+        station.name = path;
+        station.url = server.url(path);
+        return station;
+    }
+
+    testkit::LocalHttpServer server;
+    fs::path root;
+};
+
+struct PhaseLog {
+    std::mutex mutex;
+    std::vector<std::string> phases;
+    YouTubeService::ProgressHandler handler() {
+        return [this](const DownloadProgress& progress) {
+            std::lock_guard lock(mutex);
+            if (phases.empty() || phases.back() != progress.phase)
+                phases.push_back(progress.phase);
+        };
+    }
+};
+
+json::Value probe(const fs::path& file) {
+    auto result = platform::runProcess(platform::ProcessOptions(
+        {"/usr/bin/ffprobe", "-v", "error", "-show_entries", "stream=codec_type,codec_name:format_tags=title",
+         "-of", "json", file.string()}));
+    EXPECT_TRUE(result.status.succeeded()) << result.error;
+    return json::parse(result.output);
+}
+
+std::vector<std::string> codecs(const json::Value& probed) {
+    std::vector<std::string> names;
+    for (const auto& stream : probed["streams"])
+        names.push_back(stream["codec_type"].get<std::string>() + ":" +
+                        stream["codec_name"].get<std::string>());
+    return names;
+}
+
+bool inside(const fs::path& file, const fs::path& folder) {
+    return fs::canonical(file).parent_path() == fs::canonical(folder);
+}
+
+} // namespace
+
+TEST_F(MediaSite, Mp3DownloadWithCoverAndTags) {
+    auto folder = testkit::makeTemporaryFolder("downloads") / "Downloads";
+    PhaseLog log;
+    CancelToken token;
+    fs::path file = YouTubeService().downloadMP3(item("/page.html"), folder, log.handler(), token);
+    EXPECT_EQ(file.extension(), ".mp3");
+    EXPECT_TRUE(inside(file, folder)) << file;
+    EXPECT_EQ(log.phases, (std::vector<std::string>{"download", "convert", "done"}));
+
+    auto probed = probe(file);
+    EXPECT_EQ(codecs(probed), (std::vector<std::string>{"audio:mp3", "video:mjpeg"})); // the cover
+    EXPECT_EQ(probed["format"]["tags"]["title"].get<std::string>().rfind("Sine Song", 0), 0u);
+}
+
+TEST_F(MediaSite, VideoDownloadAtBestMergesSeparateStreams) {
+    auto folder = testkit::makeTemporaryFolder("downloads");
+    PhaseLog log;
+    CancelToken token;
+    fs::path file = YouTubeService().downloadVideo(item("/dash/manifest.mpd"), VideoQuality::best, folder,
+                                                   log.handler(), token);
+    EXPECT_EQ(file.extension(), ".mp4");
+    EXPECT_TRUE(inside(file, folder)) << file;
+    EXPECT_EQ(log.phases, (std::vector<std::string>{"download", "merge", "done"}));
+    EXPECT_EQ(codecs(probe(file)), (std::vector<std::string>{"video:h264", "audio:aac"}));
+}
+
+TEST_F(MediaSite, PercentInTheFolderKeepsTheFileInIt) {
+    auto folder = testkit::makeTemporaryFolder("downloads") / "a%(id)sb";
+    CancelToken token;
+    fs::path file = YouTubeService().downloadVideo(item("/clip.mp4"), VideoQuality::p360, folder, {}, token);
+    EXPECT_TRUE(inside(file, folder)) << file;
+    EXPECT_EQ(file.filename(), "clip.mp4");
+}
+
+TEST_F(MediaSite, LongTitlesStillFitAFileName) {
+    // 100 characters of three bytes each: a title as the video platform allows it.
+    std::string title;
+    for (int i = 0; i < 100; ++i)
+        title += "\u984c";
+    std::ofstream(root / "long.html")
+        << "<!DOCTYPE html><html><head><meta property=\"og:title\" content=\"" << title
+        << "\"></head><body><video src=\"" << server.url("/clip.mp4") << "\"></video></body></html>\n";
+    auto folder = testkit::makeTemporaryFolder("downloads");
+    CancelToken token;
+    fs::path file = YouTubeService().downloadVideo(item("/long.html"), VideoQuality::p360, folder, {}, token);
+    EXPECT_TRUE(inside(file, folder)) << file;
+    EXPECT_LE(file.filename().string().size(), 255u);
+    EXPECT_EQ(file.filename().string().rfind("\u984c\u984c\u984c", 0), 0u);
+}
+
+TEST_F(MediaSite, ListingResolutionAndTheFeeder) {
+    YouTubeService service;
+    auto entries = service.expand(server.url("/page.html"), 5);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name.rfind("Sine Song", 0), 0u);
+    EXPECT_EQ(entries[0].thumbnailURL, server.url("/cover.jpg"));
+    EXPECT_EQ(entries[0].kind, MediaKind::youtube);
+
+    EXPECT_EQ(service.videoStreamURL(item("/clip.mp4")), server.url("/clip.mp4"));
+
+    // The feeder writes the media itself to standard output, as the engine reads it.
+    PlaybackSource source = service.audioSource(item("/clip.mp4"));
+    ASSERT_TRUE(source.hasFeeder());
+    platform::ProcessOptions options(*source.feeder);
+    auto result = platform::runProcess(options);
+    ASSERT_TRUE(result.status.succeeded()) << result.error;
+    std::ifstream in(root / "clip.mp4", std::ios::binary);
+    std::string expected((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(result.output == expected) << result.output.size() << " bytes";
+}
+
+TEST_F(MediaSite, CancellingARealDownloadStopsEverything) {
+    CancelToken token;
+    auto cancelOnFirstReport = [&](const DownloadProgress&) { token.cancel(); };
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(YouTubeService().downloadMP3(item("/slow.mp3"), testkit::makeTemporaryFolder(),
+                                              cancelOnFirstReport, token),
+                 platform::CancellationError);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 60s);
+    EXPECT_TRUE(testkit::childProcesses().empty());
+}
