@@ -302,10 +302,12 @@ void FolderWatcher::submit(Command command) {
         appliedChanged_.wait(lock, [&] { return applied_ >= ticket; });
 }
 
-void FolderWatcher::apply(const Command& command) {
+bool FolderWatcher::apply(const Command& command) {
+    // What changed before this command still counts; nothing of the old folders after it.
+    bool changed = tree_ && tree_->readEvents();
     tree_.reset();
     if (command.quit || command.folders.empty())
-        return;
+        return changed;
     try {
         tree_ = std::make_unique<platform::InotifyTreeWatch>();
         for (const fs::path& folder : command.folders)
@@ -314,6 +316,7 @@ void FolderWatcher::apply(const Command& command) {
         // Without inotify the watcher delivers nothing; the periodic rescan still runs.
         tree_.reset();
     }
+    return changed;
 }
 
 void FolderWatcher::run() {
@@ -341,7 +344,8 @@ void FolderWatcher::run() {
             }
             bool quit = false;
             for (const Command& command : commands) {
-                apply(command);
+                if (apply(command))
+                    deadline = Clock::now() + debounce_;
                 quit = quit || command.quit;
             }
             {

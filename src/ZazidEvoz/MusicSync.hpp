@@ -83,7 +83,8 @@ private:
 
     void submit(Command command);
     void run();
-    void apply(const Command& command);
+    // True when the folders watched until now had changes not yet read.
+    bool apply(const Command& command);
 
     std::function<void()> onChange_;
     std::chrono::milliseconds debounce_;
