@@ -331,8 +331,12 @@ void FolderWatcher::run() {
             timeout = int(std::max<std::int64_t>(0, remaining.count()));
         }
         int ready = ::poll(descriptors, 2, timeout);
-        if (ready < 0 && errno != EINTR)
-            return;
+        if (ready < 0) {
+            // Only a shortage of memory gets here; the thread must live on to answer commands.
+            if (errno != EINTR)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            continue;
+        }
 
         if (ready > 0 && (descriptors[0].revents & POLLIN)) {
             std::uint64_t count = 0;
