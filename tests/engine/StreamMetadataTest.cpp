@@ -1,5 +1,6 @@
-#include "ZazidEvoz/EngineTypes.hpp"
 #include "ZazidEvoz/StreamMetadata.hpp"
+
+#include "ZazidEvoz/EngineTypes.hpp"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,8 @@ TEST(StreamMetadataParser, ParsesLogLines) {
         {"icy-name: UNKNOWN", std::nullopt},
         {"  Stream #0:0: Audio: mp3 (mp3float), 44100 Hz, stereo, fltp, 128 kb/s",
          Event::format("MP3 \u00B7 44100 Hz \u00B7 stereo \u00B7 128 kbps")},
-        {"Stream #0:0: Audio: aac (LC), 48000 Hz, stereo, fltp", Event::format("AAC \u00B7 48000 Hz \u00B7 stereo")},
+        {"Stream #0:0: Audio: aac (LC), 48000 Hz, stereo, fltp",
+         Event::format("AAC \u00B7 48000 Hz \u00B7 stereo")},
         {"Stream #0:0: Audio: pcm_f32le, 48000 Hz, stereo, flt, 3072 kb/s", std::nullopt},
         {"Press [q] to stop", std::nullopt},
     };
@@ -67,6 +69,7 @@ TEST(EngineTypes, StatesSourcesAndErrors) {
     EXPECT_FALSE(source.hasFeeder());
     EXPECT_NE(source, (PlaybackSource{"http://x", std::nullopt, true}));
 
-    EXPECT_STREQ(EngineError::missingTool("ffmpeg").what(), "ffmpeg not found - sudo apt install ffmpeg yt-dlp");
+    EXPECT_STREQ(EngineError::missingTool("ffmpeg").what(),
+                 "ffmpeg not found - sudo apt install ffmpeg yt-dlp");
     EXPECT_STREQ(EngineError::notPlaying().what(), "Nothing is playing.");
 }

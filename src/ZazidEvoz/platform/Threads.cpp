@@ -2,8 +2,8 @@
 
 #include "Text.hpp"
 
+#include <algorithm>
 #include <pthread.h>
-
 #include <string>
 
 namespace ZazidEvoz::platform {
@@ -45,12 +45,15 @@ bool PostQueue::drainUntil(const std::function<bool()>& done, std::chrono::milli
         drain();
         if (done())
             return true;
-        std::unique_lock lock(shared_->mutex);
-        if (!shared_->posted.wait_until(lock, deadline, [&] { return !shared_->work.empty(); })) {
-            lock.unlock();
+        if (std::chrono::steady_clock::now() >= deadline) {
             drain();
             return done();
         }
+        // `done` may also change without anything being posted (a state read from another
+        // thread), so look again at least every 10 ms.
+        std::unique_lock lock(shared_->mutex);
+        auto wakeUp = std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(10));
+        shared_->posted.wait_until(lock, wakeUp, [&] { return !shared_->work.empty(); });
     }
 }
 

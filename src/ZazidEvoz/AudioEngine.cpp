@@ -1,0 +1,731 @@
+#include "AudioEngine.hpp"
+
+#include "StreamMetadata.hpp"
+#include "ToolLocator.hpp"
+#include "platform/HttpClient.hpp"
+#include "platform/Text.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fmt/format.h>
+#include <map>
+#include <poll.h>
+#include <signal.h>
+
+namespace ZazidEvoz {
+
+using platform::Process;
+using platform::ProcessOptions;
+using platform::StreamMode;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr std::size_t pumpBufferBytes = 16384;
+constexpr std::size_t bytesPerFrame = 8;
+constexpr std::size_t maxErrorCharacters = 220;
+constexpr auto formatTrialTime = std::chrono::seconds(5);
+
+bool startsWithCaseInsensitive(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    return true;
+}
+
+bool containsCaseInsensitive(std::string_view text, std::string_view word) {
+    if (word.empty())
+        return true;
+    for (std::size_t i = 0; i + word.size() <= text.size(); ++i)
+        if (startsWithCaseInsensitive(text.substr(i), word))
+            return true;
+    return false;
+}
+
+// A "file://" URL's path with its percent escapes decoded; absent when it is not one.
+std::optional<std::string> filePath(const std::string& url) {
+    constexpr std::string_view scheme = "file://";
+    if (url.rfind(scheme, 0) != 0)
+        return std::nullopt;
+    std::string_view rest = std::string_view(url).substr(scheme.size());
+    // "file://localhost/x" and "file:///x" both name /x; any other host is not ours.
+    if (rest.rfind("localhost/", 0) == 0)
+        rest.remove_prefix(std::string_view("localhost").size());
+    if (rest.empty() || rest.front() != '/')
+        return std::nullopt;
+    std::string path;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        char c = rest[i];
+        if (c == '%' && i + 2 < rest.size() && std::isxdigit(static_cast<unsigned char>(rest[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(rest[i + 2]))) {
+            path.push_back(static_cast<char>(std::stoi(std::string(rest.substr(i + 1, 2)), nullptr, 16)));
+            i += 2;
+        } else if (c == '?' || c == '#') {
+            break;
+        } else {
+            path.push_back(c);
+        }
+    }
+    return path;
+}
+
+// Waits until `fd` has data or is closed; false when `deadline` passes first.
+bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd entry{fd, POLLIN, 0};
+        int ready = ::poll(&entry, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
+        if (ready > 0)
+            return true;
+        if (ready < 0 && errno != EINTR)
+            return true; // let the read report the error
+    }
+}
+
+// A log line worth keeping as the run's error text.
+bool isErrorLine(std::string_view line) {
+    return containsCaseInsensitive(line, "error") || line.find("Server returned") != std::string_view::npos ||
+           line.find("Failed") != std::string_view::npos;
+}
+
+} // namespace
+
+std::optional<std::string> inputFormatForContentType(std::string_view contentType) {
+    std::string type(contentType.substr(0, contentType.find(';')));
+    type = text::lowercased(text::trimmedWhitespace(type));
+    static const std::map<std::string, std::string, std::less<>> formats = {
+        {"audio/mpeg", "mp3"},    {"audio/mp3", "mp3"},       {"audio/mpeg3", "mp3"},
+        {"audio/x-mpeg", "mp3"},  {"audio/x-mp3", "mp3"},     {"audio/aac", "aac"},
+        {"audio/aacp", "aac"},    {"audio/x-aac", "aac"},     {"audio/x-aacp", "aac"},
+        {"audio/ogg", "ogg"},     {"application/ogg", "ogg"}, {"audio/x-ogg", "ogg"},
+        {"audio/opus", "ogg"},    {"audio/vorbis", "ogg"},    {"audio/flac", "flac"},
+        {"audio/x-flac", "flac"},
+    };
+    auto found = formats.find(type);
+    if (found == formats.end())
+        return std::nullopt;
+    return found->second;
+}
+
+bool isHlsURL(std::string_view url) {
+    return containsCaseInsensitive(url, ".m3u8");
+}
+
+std::vector<std::string> decoderArguments(const PlaybackSource& source,
+                                          const std::optional<std::string>& inputFormat) {
+    std::vector<std::string> arguments = {"-hide_banner", "-nostdin", "-loglevel", "info"};
+    if (source.hasFeeder()) {
+        arguments.insert(arguments.end(), {"-i", "pipe:0"});
+    } else {
+        bool http = startsWithCaseInsensitive(source.url, "http://") ||
+                    startsWithCaseInsensitive(source.url, "https://");
+        if (http) {
+            arguments.insert(arguments.end(),
+                             {"-reconnect", "1", "-reconnect_streamed", "1", "-reconnect_delay_max", "5",
+                              "-rw_timeout", "15000000", "-user_agent", "ZintraRadio/1.0", "-icy", "1"});
+            if (inputFormat)
+                // A few frames decide the stream's parameters; 0 would mean ffmpeg's 5 s default.
+                arguments.insert(arguments.end(),
+                                 {"-f", *inputFormat, "-probesize", "8192", "-analyzeduration", "100000"});
+            else if (!isHlsURL(source.url))
+                arguments.insert(arguments.end(), {"-probesize", "32768"});
+        }
+        arguments.push_back("-i");
+        arguments.push_back(filePath(source.url).value_or(source.url));
+    }
+    arguments.insert(arguments.end(), {"-vn", "-sn", "-dn", "-f", "f32le", "-acodec", "pcm_f32le", "-ar",
+                                       "48000", "-ac", "2", "-"});
+    return arguments;
+}
+
+struct AudioEngine::RunLog {
+    std::mutex lock;
+    std::string lastError; // guarded by lock
+};
+
+AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleeper> sleeper)
+    : post_(std::move(post)), sleeper_(std::move(sleeper)), analyzer_(scope_, static_cast<float>(sampleRate)),
+      output_([this](float* left, float* right, std::size_t frames, bool& silence) {
+          render(left, right, frames, silence);
+      }) {
+    // A write to a pipe whose reader is gone must fail, not end the program.
+    ::signal(SIGPIPE, SIG_IGN);
+    applyGain();
+    deviceWatch_ = std::jthread([this](std::stop_token stop) { watchDevice(stop); });
+}
+
+void AudioEngine::watchDevice(std::stop_token stop) {
+    platform::setCurrentThreadName("ZintraRadio output");
+    platform::SystemSleeper sleeper;
+    // SDL reports an unplugged device only through its event loop, which the engine does not
+    // run; a lost device shows as a stopped one, so look twice a second.
+    while (sleeper.sleepFor(500ms, stop)) {
+        if (output_.deviceLost())
+            post_([this, token = lifetime_.token()] {
+                if (platform::LifetimeGuard::isAlive(token))
+                    outputConfigurationChanged();
+            });
+    }
+}
+
+AudioEngine::~AudioEngine() {
+    {
+        std::lock_guard guard(lock_);
+        ++generation_;
+    }
+    for (auto& run : runs_)
+        run.thread.request_stop();
+    killProcesses();
+    runs_.clear();     // joins
+    deviceWatch_ = {}; // stops and joins
+    output_.stop();
+}
+
+bool AudioEngine::isCurrent(std::uint64_t generation) const {
+    std::lock_guard guard(lock_);
+    return generation_ == generation;
+}
+
+void AudioEngine::emit(EngineEvent event) {
+    post_([this, token = lifetime_.token(), event = std::move(event)] {
+        if (!platform::LifetimeGuard::isAlive(token))
+            return;
+        if (onEvent)
+            onEvent(event);
+    });
+}
+
+void AudioEngine::setState(const PlaybackState& state) {
+    {
+        std::lock_guard guard(lock_);
+        if (currentState_ == state)
+            return;
+        currentState_ = state;
+    }
+    emit(EngineEvents::State{state});
+}
+
+void AudioEngine::killProcesses() {
+    std::shared_ptr<Process> decoder, feeder;
+    {
+        std::lock_guard guard(lock_);
+        decoder = std::move(decoder_);
+        feeder = std::move(feeder_);
+    }
+    // Process::kill only signals a child that is not reaped yet, so no recycled id is hit.
+    if (decoder)
+        decoder->kill();
+    if (feeder)
+        feeder->kill();
+}
+
+void AudioEngine::applyGain() {
+    float gain;
+    {
+        std::lock_guard guard(lock_);
+        gain = isMuted_ ? 0.0f : userVolume_;
+    }
+    output_.setGain(gain);
+}
+
+void AudioEngine::startEngineIfNeeded() {
+    if (output_.isRunning())
+        return;
+    try {
+        output_.start();
+    } catch (const std::exception& error) {
+        setState(PlaybackState::failed(std::string("audio output: ") + error.what()));
+    }
+}
+
+void AudioEngine::retireFinishedRuns() {
+    std::erase_if(runs_, [](const DecoderRun& run) { return run.finished->load(); });
+}
+
+void AudioEngine::play(const PlaybackSource& source) {
+    auto ffmpeg = ToolLocator::path(ToolLocator::Tool::ffmpeg);
+    if (!ffmpeg) {
+        setState(PlaybackState::failed(EngineError::missingTool("ffmpeg").what()));
+        return;
+    }
+    std::uint64_t generation;
+    {
+        std::lock_guard guard(lock_);
+        generation = ++generation_;
+        paused_ = primed_ = draining_ = false;
+        playedFrames_ = 0;
+    }
+    for (auto& run : runs_)
+        run.thread.request_stop();
+    retireFinishedRuns();
+    killProcesses();
+    ring_.clear();
+    analyzer_.reset();
+    setState(PlaybackState::buffering());
+    startEngineIfNeeded();
+
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    runs_.push_back(DecoderRun{
+        finished, std::jthread([this, generation, source, path = *ffmpeg, finished](std::stop_token stop) {
+            platform::setCurrentThreadName("ZintraRadio decoder");
+            runLoop(generation, source, path, stop);
+            finished->store(true);
+        })});
+}
+
+void AudioEngine::stop() {
+    {
+        std::lock_guard guard(lock_);
+        ++generation_;
+        paused_ = primed_ = draining_ = false;
+        playedFrames_ = 0;
+    }
+    for (auto& run : runs_)
+        run.thread.request_stop();
+    retireFinishedRuns();
+    killProcesses();
+    ring_.clear();
+    analyzer_.reset();
+    setState(PlaybackState::stopped());
+}
+
+void AudioEngine::pause() {
+    {
+        std::lock_guard guard(lock_);
+        if (currentState_.kind != PlaybackState::Kind::playing &&
+            currentState_.kind != PlaybackState::Kind::buffering)
+            return;
+        paused_ = true;
+    }
+    output_.pause();
+    setState(PlaybackState::paused());
+}
+
+void AudioEngine::resume() {
+    {
+        std::lock_guard guard(lock_);
+        if (currentState_.kind != PlaybackState::Kind::paused)
+            return;
+        paused_ = false;
+    }
+    startEngineIfNeeded();
+    setState(PlaybackState::playing());
+}
+
+void AudioEngine::togglePause() {
+    if (state().kind == PlaybackState::Kind::paused)
+        resume();
+    else
+        pause();
+}
+
+float AudioEngine::volume() const {
+    std::lock_guard guard(lock_);
+    return userVolume_;
+}
+
+void AudioEngine::setVolume(float volume) {
+    {
+        std::lock_guard guard(lock_);
+        userVolume_ = volume > 0.0f ? std::min(volume, 1.0f) : 0.0f; // NaN becomes 0 too
+    }
+    applyGain();
+}
+
+bool AudioEngine::muted() const {
+    std::lock_guard guard(lock_);
+    return isMuted_;
+}
+
+void AudioEngine::setMuted(bool muted) {
+    {
+        std::lock_guard guard(lock_);
+        isMuted_ = muted;
+    }
+    applyGain();
+}
+
+double AudioEngine::elapsed() const {
+    std::lock_guard guard(lock_);
+    return static_cast<double>(playedFrames_) / sampleRate;
+}
+
+PlaybackState AudioEngine::state() const {
+    std::lock_guard guard(lock_);
+    return currentState_;
+}
+
+void AudioEngine::outputConfigurationChanged() {
+    bool active, paused;
+    {
+        std::lock_guard guard(lock_);
+        active = currentState_.isActive();
+        paused = paused_;
+    }
+    output_.stop();
+    if (active && !paused)
+        startEngineIfNeeded();
+}
+
+void AudioEngine::fail(std::uint64_t generation, const std::string& message) {
+    {
+        std::lock_guard guard(lock_);
+        if (generation_ != generation)
+            return;
+        ++generation_;
+    }
+    killProcesses();
+    ring_.clear();
+    setState(PlaybackState::failed(message));
+}
+
+void AudioEngine::render(float* left, float* right, std::size_t frames, bool& silence) {
+    if (!left || !right)
+        return;
+    bool primed, paused = false;
+    {
+        std::lock_guard guard(lock_);
+        primed = primed_;
+        if (primed)
+            paused = paused_;
+    }
+    bool readMade = false;
+    std::size_t delivered = 0;
+    if (primed && !paused) {
+        delivered = ring_.read(frames, left, right);
+        readMade = true;
+    }
+    if (delivered < frames) {
+        std::fill(left + delivered, left + frames, 0.0f);
+        std::fill(right + delivered, right + frames, 0.0f);
+    }
+    if (delivered > 0) {
+        scope_.append(left, right, delivered);
+        std::lock_guard guard(lock_);
+        playedFrames_ += static_cast<std::int64_t>(delivered);
+    } else {
+        scope_.appendSilence(frames);
+        silence = true;
+    }
+    if (readMade && delivered < frames) {
+        bool wasPlaying = false;
+        {
+            std::lock_guard guard(lock_);
+            if (!draining_ && primed_) {
+                primed_ = false;
+                wasPlaying = currentState_.kind == PlaybackState::Kind::playing;
+            }
+        }
+        if (wasPlaying)
+            setState(PlaybackState::buffering());
+    }
+}
+
+bool AudioEngine::pump(std::uint64_t generation, int fd,
+                       std::optional<std::chrono::steady_clock::time_point> deadline, bool& gaveUp) {
+    constexpr std::size_t primeSamples = primeFrames * 2;
+    bool hadAudio = false;
+    if (isCurrent(generation)) {
+        alignas(float) unsigned char buffer[pumpBufferBytes];
+        std::size_t filled = 0;
+        for (;;) {
+            if (deadline && !hadAudio && !waitReadable(fd, *deadline)) {
+                gaveUp = true;
+                break;
+            }
+            ssize_t count = platform::readRetrying(fd, buffer + filled, pumpBufferBytes - filled);
+            if (count <= 0)
+                break;
+            filled += static_cast<std::size_t>(count);
+            std::size_t chunk = filled - filled % bytesPerFrame;
+
+            const float* samples = reinterpret_cast<const float*>(buffer);
+            std::size_t remaining = chunk / sizeof(float);
+            bool current = true;
+            while (remaining > 0) {
+                if (!(current = isCurrent(generation)))
+                    break;
+                std::size_t stored = ring_.write(samples, remaining);
+                if (stored == 0) {
+                    std::this_thread::sleep_for(10ms);
+                    continue;
+                }
+                samples += stored;
+                remaining -= stored;
+                if (ring_.count() < primeSamples)
+                    continue;
+                hadAudio = true;
+                bool becamePlaying = false;
+                {
+                    std::lock_guard guard(lock_);
+                    if (generation_ == generation && !primed_) {
+                        primed_ = true;
+                        if (!paused_ && currentState_.kind != PlaybackState::Kind::playing) {
+                            currentState_ = PlaybackState::playing();
+                            becamePlaying = true;
+                        }
+                    }
+                }
+                if (becamePlaying)
+                    emit(EngineEvents::State{PlaybackState::playing()});
+            }
+            std::memmove(buffer, buffer + chunk, filled - chunk);
+            filled -= chunk;
+            if (!current || !isCurrent(generation))
+                break;
+        }
+    }
+    return hadAudio || ring_.count() > 1;
+}
+
+void AudioEngine::scanMetadata(std::uint64_t generation, int fd, RunLog& log) {
+    std::string pending;
+    std::optional<std::string> lastTitle;
+    char chunk[4096];
+    for (;;) {
+        ssize_t count = platform::readRetrying(fd, chunk, sizeof chunk);
+        if (count <= 0)
+            break;
+        pending.append(chunk, static_cast<std::size_t>(count));
+        std::size_t start = 0;
+        for (;;) {
+            std::size_t end = pending.find_first_of("\r\n", start);
+            if (end == std::string::npos)
+                break;
+            std::string_view raw(pending.data() + start, end - start);
+            start = end + 1;
+            if (raw.empty())
+                continue;
+            // Old stations send Latin-1 titles: the same rule as the ICY poller, so both agree.
+            std::string line = text::decodeLegacyText(raw);
+            if (isErrorLine(line)) {
+                std::lock_guard guard(log.lock);
+                log.lastError = text::characterPrefix(line, maxErrorCharacters);
+            }
+            if (!isCurrent(generation))
+                continue;
+            auto event = StreamMetadataParser::parse(line);
+            if (!event)
+                continue;
+            if (event->kind == StreamMetadataEvent::Kind::title) {
+                if (event->text == lastTitle.value_or(""))
+                    continue;
+                lastTitle = event->text;
+            }
+            emit(EngineEvents::Metadata{std::move(*event)});
+        }
+        pending.erase(0, start);
+        // A log line never gets this long; keep a runaway one from growing without end.
+        if (pending.size() > 64 * 1024)
+            pending.clear();
+    }
+}
+
+AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const PlaybackSource& source,
+                                              const std::string& ffmpeg,
+                                              const std::optional<std::string>& inputFormat) {
+    auto environment = ToolLocator::childEnvironment();
+    std::shared_ptr<Process> feeder, decoder;
+    try {
+        ProcessOptions decoderOptions;
+        decoderOptions.arguments = {ffmpeg};
+        auto arguments = decoderArguments(source, inputFormat);
+        decoderOptions.arguments.insert(decoderOptions.arguments.end(), arguments.begin(), arguments.end());
+        decoderOptions.environment = environment;
+        decoderOptions.input = StreamMode::Null;
+        decoderOptions.output = StreamMode::Pipe;
+        decoderOptions.error = StreamMode::Pipe;
+
+        platform::UniqueFd feed;
+        if (source.hasFeeder()) {
+            ProcessOptions feederOptions(*source.feeder);
+            feederOptions.environment = environment;
+            feederOptions.input = StreamMode::Null;
+            feederOptions.output = StreamMode::Pipe;
+            feederOptions.error = StreamMode::Null;
+            feeder = std::make_shared<Process>(Process::start(feederOptions));
+            feed = feeder->takeOutput();
+            decoderOptions.inputFrom = feed.get();
+        }
+        decoder = std::make_shared<Process>(Process::start(decoderOptions));
+        // Our copy of the feeder's pipe closes here, so the decoder alone holds its read end.
+    } catch (const std::exception& error) {
+        feeder.reset(); // kills and reaps a started feeder
+        return {false, error.what(), false};
+    }
+
+    {
+        std::lock_guard guard(lock_);
+        if (generation_ == generation) {
+            decoder_ = decoder;
+            feeder_ = feeder;
+        } else {
+            decoder.reset(); // the destructors kill and reap
+            feeder.reset();
+        }
+    }
+    if (!decoder)
+        return {};
+
+    RunLog log;
+    platform::UniqueFd errorPipe = decoder->takeError();
+    std::thread scanner([this, generation, fd = errorPipe.get(), &log] {
+        platform::setCurrentThreadName("ZintraRadio metadata");
+        scanMetadata(generation, fd, log);
+    });
+    platform::UniqueFd outputPipe = decoder->takeOutput();
+    // A stream forced to the format its server named may not be in that format (stations
+    // send AAC as "audio/mpeg"); ffmpeg would then search it for frames for ever.
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    if (inputFormat)
+        deadline = std::chrono::steady_clock::now() + formatTrialTime;
+    bool gaveUp = false;
+    bool hadAudio = pump(generation, outputPipe.get(), deadline, gaveUp);
+    outputPipe.reset();
+    if (gaveUp)
+        decoder->kill();
+
+    // When the pump stopped early the decoder may still run: it can only be a superseded one.
+    if (!isCurrent(generation))
+        decoder->kill();
+    platform::ExitStatus status = decoder->wait();
+    if (feeder) {
+        feeder->kill();
+        feeder->wait();
+    }
+    scanner.join();
+    {
+        std::lock_guard guard(lock_);
+        if (decoder_ == decoder) {
+            decoder_.reset();
+            feeder_.reset();
+        }
+    }
+
+    if (!isCurrent(generation) || (status.succeeded() && hadAudio))
+        return {};
+    std::string message;
+    {
+        std::lock_guard guard(log.lock);
+        message = log.lastError;
+    }
+    if (message.empty())
+        message = hadAudio ? "stream interrupted" : "no audio data";
+    return {false, message, hadAudio};
+}
+
+std::optional<std::string> AudioEngine::streamFormat(const PlaybackSource& source, std::stop_token stop) {
+    if (source.hasFeeder() || !platform::isHttpURL(source.url) || isHlsURL(source.url))
+        return std::nullopt;
+    {
+        std::lock_guard guard(formatsLock_);
+        if (auto known = streamFormats_.find(source.url); known != streamFormats_.end())
+            return known->second;
+    }
+    // One short request for the response headers only; bounded so that it never costs more
+    // than the probing it saves.
+    platform::HttpRequest request;
+    request.url = source.url;
+    request.userAgent = "ZintraRadio/1.0";
+    request.idleTimeout = 2000ms;
+    request.totalTimeout = 2000ms;
+    request.maxBodyBytes = 64 * 1024;
+    std::optional<std::string> format;
+    bool answered = false;
+    try {
+        auto onHeaders = [&](long status, const platform::HttpHeaders& headers) {
+            answered = true;
+            for (const auto& [name, value] : headers)
+                if (status >= 200 && status < 300 && text::lowercased(name) == "content-type")
+                    format = inputFormatForContentType(value);
+            return false; // the headers are all we want
+        };
+        platform::HttpClient().stream(
+            request, onHeaders, [](std::string_view) { return false; }, stop);
+    } catch (const platform::HttpError&) {
+        // Unreachable or slow: the decoder will find out and report it.
+    }
+    // Only a server's answer is remembered; a failed request is tried again on reconnect.
+    if (!answered)
+        return format;
+    std::lock_guard guard(formatsLock_);
+    if (streamFormats_.size() >= 256)
+        streamFormats_.clear();
+    streamFormats_[source.url] = format;
+    return format;
+}
+
+void AudioEngine::forgetStreamFormat(const std::string& url) {
+    std::lock_guard guard(formatsLock_);
+    streamFormats_[url] = std::nullopt;
+}
+
+void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
+                          std::stop_token stop) {
+    int attempt = 0;
+    for (;;) {
+        if (!isCurrent(generation))
+            return;
+        auto inputFormat = streamFormat(source, stop);
+        StreamResult result = stream(generation, source, ffmpeg, inputFormat);
+        if (!isCurrent(generation))
+            return;
+        // A server that names the wrong type must not keep the stream from playing.
+        if (inputFormat && !result.clean && !result.hadAudio)
+            forgetStreamFormat(source.url);
+        int next = attempt + 1;
+        if (!result.clean) {
+            if (result.hadAudio) {
+                if (!source.live) {
+                    fail(generation, result.message);
+                    return;
+                }
+                next = 1;
+            } else if (!source.live || attempt >= maxReconnects) {
+                fail(generation, result.message);
+                return;
+            }
+            emit(EngineEvents::Reconnecting{next, maxReconnects});
+            setState(PlaybackState::buffering());
+        } else {
+            {
+                std::lock_guard guard(lock_);
+                draining_ = primed_ = true; // even a tail below the priming threshold is played
+            }
+            while (isCurrent(generation) && ring_.count() >= 2)
+                std::this_thread::sleep_for(50ms);
+            if (!isCurrent(generation))
+                return;
+            if (!source.live) {
+                {
+                    std::lock_guard guard(lock_);
+                    if (generation_ != generation)
+                        return;
+                    ++generation_;
+                }
+                setState(PlaybackState::stopped());
+                emit(EngineEvents::Ended{});
+                return;
+            }
+            // ffmpeg ends a dropped HTTP stream with status 0, so a clean end of a live stream
+            // is a break after audio: count again from the first attempt.
+            next = 1;
+            emit(EngineEvents::Reconnecting{next, maxReconnects});
+            setState(PlaybackState::buffering());
+            {
+                std::lock_guard guard(lock_);
+                draining_ = primed_ = false;
+            }
+        }
+        if (!sleeper_->sleepFor(std::chrono::seconds(next), stop))
+            return;
+        attempt = next;
+    }
+}
+
+} // namespace ZazidEvoz

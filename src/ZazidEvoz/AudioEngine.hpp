@@ -1,0 +1,163 @@
+// Plays one source at a time: an ffmpeg child decodes it to raw 48 kHz stereo float PCM, a
+// decoder thread pumps that into the sample ring, and the output's real-time thread plays
+// it from there. Live streams that break are reconnected with growing pauses. Every change
+// is reported as an EngineEvent through the injected main-thread poster.
+//
+// Threads: the main thread calls every public operation and receives every event; one
+// decoder thread per play ("ZintraRadio decoder"); one log reader per decoder run
+// ("ZintraRadio metadata"); the output's real-time thread (render). A playback generation,
+// bumped by every play, stop and failure, retires the threads of older playbacks.
+#pragma once
+
+#include "EngineTypes.hpp"
+#include "SampleRing.hpp"
+#include "SpectrumAnalyzer.hpp"
+#include "platform/AudioOutput.hpp"
+#include "platform/Process.hpp"
+#include "platform/Threads.hpp"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace ZazidEvoz {
+
+// The ffmpeg input format ("mp3", "aac", "ogg", "flac") for an HTTP Content-Type; absent
+// for a type that does not name one (HLS playlists, octet streams, video).
+std::optional<std::string> inputFormatForContentType(std::string_view contentType);
+
+// True for an HLS playlist URL (".m3u8" anywhere in it, any letter case).
+bool isHlsURL(std::string_view url);
+
+// The decoder's command line after the executable: log settings, the input part, then raw
+// PCM to standard output. With a feeder the input is "pipe:0". For an HTTP stream whose
+// format is known the format is forced and probing is kept short: radio servers start
+// streams mid-frame, and ffmpeg would otherwise probe for seconds at the stream's pace.
+std::vector<std::string> decoderArguments(const PlaybackSource& source,
+                                          const std::optional<std::string>& inputFormat = std::nullopt);
+
+class AudioEngine {
+public:
+    static constexpr double sampleRate = 48000.0;
+    static constexpr int maxReconnects = 6;
+    static constexpr std::size_t primeFrames = 16800;   // 0.35 s before output starts
+    static constexpr std::size_t ringCapacity = 192000; // samples: 2 s of stereo audio
+
+    using EventHandler = std::function<void(const EngineEvent&)>;
+
+    // `post` runs work on the main thread; `sleeper` waits out the reconnect pauses.
+    explicit AudioEngine(platform::Poster post,
+                         std::shared_ptr<platform::Sleeper> sleeper = platform::systemSleeper());
+    // Stops and joins every thread and kills every child; no event is delivered afterwards.
+    ~AudioEngine();
+    AudioEngine(const AudioEngine&) = delete;
+    AudioEngine& operator=(const AudioEngine&) = delete;
+
+    // Set once, on the main thread, before playing.
+    EventHandler onEvent;
+
+    void play(const PlaybackSource& source);
+    void stop();
+    void pause();
+    void resume();
+    void togglePause();
+
+    float volume() const;
+    void setVolume(float volume);
+    bool muted() const;
+    void setMuted(bool muted);
+    double elapsed() const; // seconds actually played since the last play or stop
+    PlaybackState state() const;
+
+    SpectrumAnalyzer& analyzer() { return analyzer_; }
+
+    // The output device changed or went away: reopen it, and play on if something plays.
+    void outputConfigurationChanged();
+
+    // The output's render function: takes frames from the ring into two channels. Called on
+    // the real-time thread; public so that the render rules can be driven directly.
+    void render(float* left, float* right, std::size_t frames, bool& silence);
+    // What is waiting in the ring, in samples.
+    std::size_t bufferedSamples() const { return ring_.count(); }
+
+private:
+    struct StreamResult {
+        bool clean = true;
+        std::string message; // for a failure
+        bool hadAudio = false;
+    };
+    struct RunLog; // the log reader's last error line
+
+    bool isCurrent(std::uint64_t generation) const;
+    void setState(const PlaybackState& state);
+    void emit(EngineEvent event);
+    void fail(std::uint64_t generation, const std::string& message);
+    void killProcesses();
+    void startEngineIfNeeded();
+    void applyGain();
+    void retireFinishedRuns();
+    void watchDevice(std::stop_token stop);
+
+    void runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
+                 std::stop_token stop);
+    StreamResult stream(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
+                        const std::optional<std::string>& inputFormat);
+    // Returns whether audio arrived. With a deadline, gives up (setting `gaveUp`) when no
+    // audio has arrived by then.
+    bool pump(std::uint64_t generation, int fd, std::optional<std::chrono::steady_clock::time_point> deadline,
+              bool& gaveUp);
+    // The input format of an HTTP stream: remembered, or asked of the server once.
+    std::optional<std::string> streamFormat(const PlaybackSource& source, std::stop_token stop);
+    void forgetStreamFormat(const std::string& url);
+    void scanMetadata(std::uint64_t generation, int fd, RunLog& log);
+
+    platform::Poster post_;
+    std::shared_ptr<platform::Sleeper> sleeper_;
+    platform::LifetimeGuard lifetime_;
+
+    SampleRing ring_{ringCapacity}; // own lock
+    ScopeBuffer scope_;             // own lock
+    SpectrumAnalyzer analyzer_;     // main thread only
+
+    mutable std::mutex lock_; // the engine lock; never held while calling out
+    // Guarded by lock_:
+    std::uint64_t generation_ = 0;
+    std::shared_ptr<platform::Process> decoder_;
+    std::shared_ptr<platform::Process> feeder_;
+    PlaybackState currentState_ = PlaybackState::stopped();
+    bool paused_ = false;
+    float userVolume_ = 0.8f;
+    bool isMuted_ = false;
+    bool primed_ = false;
+    bool draining_ = false;
+    std::int64_t playedFrames_ = 0;
+
+    // Decoder threads: formats learned from the servers' Content-Type, by stream URL
+    // (an absent value: the server named none). Guarded by formatsLock_.
+    std::mutex formatsLock_;
+    std::map<std::string, std::optional<std::string>> streamFormats_;
+
+    // Main thread only: the decoder threads that may still be winding down.
+    struct DecoderRun {
+        std::shared_ptr<std::atomic<bool>> finished;
+        std::jthread thread;
+    };
+    std::vector<DecoderRun> runs_;
+
+    // Looks for a lost output device and hands the change to the main thread.
+    std::jthread deviceWatch_;
+
+    // Last, so it closes first: no render call reaches a half-destroyed engine.
+    platform::AudioOutput output_;
+};
+
+} // namespace ZazidEvoz
