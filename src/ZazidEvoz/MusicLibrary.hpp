@@ -155,6 +155,9 @@ struct SmartPlaylist {
     friend bool operator==(const SmartPlaylist& a, const SmartPlaylist& b) = default;
 };
 
+// The 64-bit FNV-1a hash of the text's UTF-8 bytes: the same in every run.
+std::uint64_t hashValueStable(std::string_view text);
+
 // The part of the library kept in music.json.
 struct MusicSnapshot {
     std::vector<Track> tracks;
@@ -199,6 +202,38 @@ public:
 
     // Lower-case extensions, without the dot, of the files that count as audio.
     static const std::set<std::string, std::less<>>& audioExtensions();
+
+    // ---- Reading files
+
+    // A new track for the audio file: its tags, length, cover and size, with the file name as
+    // the title when it has none. Never fails: what cannot be read keeps its default.
+    Track readTrack(const std::filesystem::path& file, Date modified) const;
+    // A genre text with numeric ID3 references ("(17)", "17") turned into their names.
+    static std::string cleanGenre(std::string_view raw);
+    // The genre names of the ID3v1 list, 0 to 79.
+    static const std::vector<std::string>& id3Genres();
+
+    // Keeps a JPEG or PNG picture as "<hash of the audio path>.jpg|.png" in the cover folder;
+    // the cover file's path, or nothing when the bytes are no such picture or cannot be written.
+    std::optional<std::string> storeCover(std::string_view bytes, const std::string& audioPath) const;
+
+    // What listing one music folder found.
+    struct AudioFileListing {
+        bool listed = false;                                  // false: the folder itself could not be opened
+        std::vector<std::filesystem::path> files;             // by name, depth first
+        std::vector<std::filesystem::path> unreadableFolders; // folders inside it that could not be opened
+    };
+    // The regular files with an audio extension under `folder`, skipping hidden names and not
+    // following links to folders.
+    static AudioFileListing listAudioFiles(const std::filesystem::path& folder);
+    static std::vector<std::filesystem::path> audioFiles(const std::filesystem::path& folder);
+
+    // The track list for what is in the music folders now: unchanged files keep their stored
+    // track, new and changed files are read (keeping the user's data of a changed file), vanished
+    // files drop out. The tracks of a folder that cannot be listed, or that lists nothing while
+    // tracks lie under it, are kept as they are.
+    std::vector<Track> rescan(const std::vector<Track>& tracks,
+                              const std::vector<std::filesystem::path>& folders) const;
 
 private:
     std::filesystem::path fileURL_;

@@ -1,0 +1,104 @@
+// Keeping the music database in step with the music folders (MusicSyncer), and telling the
+// owner when something in the folders changed (FolderWatcher).
+#pragma once
+
+#include "MusicDatabase.hpp"
+#include "MusicLibrary.hpp"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <thread>
+#include <vector>
+
+namespace ZazidEvoz {
+
+class MusicSyncer {
+public:
+    struct Result {
+        std::int64_t added = 0;   // read from files the database did not hold
+        std::int64_t changed = 0; // re-read from files the database held
+        std::int64_t removed = 0; // stored paths handed over for deletion
+        std::int64_t total = 0;   // tracks in the database after the pass
+
+        bool hasChanges() const { return added + changed + removed > 0; }
+        friend bool operator==(const Result&, const Result&) = default;
+    };
+
+    // Builds the track of one new or changed file (MusicLibraryStore::readTrack).
+    using TrackReader = std::function<Track(const std::filesystem::path& file, Date modified)>;
+
+    MusicSyncer(std::shared_ptr<MusicDatabase> database, MusicLibraryStore reader);
+    MusicSyncer(std::shared_ptr<MusicDatabase> database, TrackReader reader);
+
+    // One pass over the folders, in the user's order; blocks the calling (background) thread.
+    // Nothing when a pass is already running or `stop` was requested during this one. Tracks
+    // under a folder that cannot be listed, or that lists no file while the database holds
+    // tracks under it (an unmounted drive), are kept.
+    std::optional<Result> sync(const std::vector<std::filesystem::path>& folders, std::stop_token stop = {});
+
+private:
+    std::shared_ptr<MusicDatabase> database_;
+    TrackReader reader_;
+    std::mutex mutex_; // guards running_ only
+    bool running_ = false;
+};
+
+namespace platform {
+class InotifyTreeWatch;
+}
+
+// Calls `onChange` once after a burst of changes anywhere below the watched folders, when
+// `debounce` has passed without another change. The call comes on the watcher's own thread
+// ("ZintraRadio.FolderWatcher"); the owner hops to its own thread.
+class FolderWatcher {
+public:
+    static constexpr std::chrono::milliseconds standardDebounce{1500};
+
+    explicit FolderWatcher(std::function<void()> onChange,
+                           std::chrono::milliseconds debounce = standardDebounce);
+    // Stops watching. A call still pending is dropped: the callback may refer to an owner that
+    // is going away with the watcher.
+    ~FolderWatcher();
+    FolderWatcher(const FolderWatcher&) = delete;
+    FolderWatcher& operator=(const FolderWatcher&) = delete;
+
+    // Watches these folders instead of any earlier ones; events of the earlier ones are no
+    // longer delivered. An empty list watches nothing. Returns once the watches are in place.
+    void watch(const std::vector<std::filesystem::path>& folders);
+    // Stops watching. A call already pending still comes.
+    void stop();
+
+private:
+    struct Command {
+        std::vector<std::filesystem::path> folders;
+        bool quit = false;
+    };
+
+    void submit(Command command);
+    void run();
+    // True when the folders watched until now had changes not yet read.
+    bool apply(const Command& command);
+
+    std::function<void()> onChange_;
+    std::chrono::milliseconds debounce_;
+    int wakeFd_ = -1; // eventfd that tells the thread a command is waiting
+
+    std::mutex mutex_; // guards commands_, submitted_ and applied_
+    std::condition_variable appliedChanged_;
+    std::vector<Command> commands_;
+    std::uint64_t submitted_ = 0;
+    std::uint64_t applied_ = 0;
+
+    // Owned by the thread.
+    std::unique_ptr<platform::InotifyTreeWatch> tree_;
+    std::thread thread_;
+};
+
+} // namespace ZazidEvoz

@@ -1,0 +1,204 @@
+#include "MediaTags.hpp"
+
+#include <map>
+#include <sys/stat.h>
+#include <taglib/aifffile.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/fileref.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
+#include <taglib/oggfile.h>
+#include <taglib/opusfile.h>
+#include <taglib/speexfile.h>
+#include <taglib/tag.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
+#include <taglib/xiphcomment.h>
+
+namespace ZazidEvoz::platform {
+namespace {
+
+namespace Key = MetadataCommonKey;
+
+std::string utf8(const TagLib::String& text) {
+    return text.to8Bit(true);
+}
+
+MetadataItem textItem(std::string_view commonKey, std::string identifier, const TagLib::String& text) {
+    return {std::string(commonKey), std::move(identifier), utf8(text), std::nullopt};
+}
+
+MetadataItem pictureItem(std::string identifier, const TagLib::ByteVector& bytes, std::size_t maxBytes) {
+    MetadataItem item{std::string(Key::artwork), std::move(identifier), std::nullopt, std::nullopt};
+    if (bytes.size() <= maxBytes)
+        item.data = std::string(bytes.data(), bytes.size());
+    return item;
+}
+
+// ID3v2 frames (MP3, AIFF, WAV). The genre, date and comment frames keep no common key: the
+// reader finds them by their frame names.
+void addID3v2Items(const TagLib::ID3v2::Tag* tag, std::size_t maxPictureBytes,
+                   std::vector<MetadataItem>& items) {
+    static const std::map<std::string, std::string_view> commonKeys = {
+        {"TIT2", Key::title}, {"TPE1", Key::artist}, {"TALB", Key::albumName}};
+    if (!tag)
+        return;
+    for (const TagLib::ID3v2::Frame* frame : tag->frameList()) {
+        std::string name(frame->frameID().data(), frame->frameID().size());
+        std::string identifier = "id3/" + name;
+        if (const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame)) {
+            items.push_back(pictureItem(identifier, picture->picture(), maxPictureBytes));
+            continue;
+        }
+        // A user text frame is known by its description ("id3/TXXX:comment", which is where
+        // ffmpeg puts an MP3's comment).
+        if (const auto* user = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
+            TagLib::StringList values = user->fieldList();
+            if (!values.isEmpty())
+                values.erase(values.begin()); // the description
+            items.push_back(textItem({}, identifier + ":" + utf8(user->description()), values.toString(" ")));
+            continue;
+        }
+        auto common = commonKeys.find(name);
+        items.push_back(textItem(common == commonKeys.end() ? std::string_view() : common->second, identifier,
+                                 frame->toString()));
+    }
+}
+
+// Vorbis comments (Ogg Vorbis, Opus, FLAC) with their pictures.
+void addXiphItems(TagLib::Ogg::XiphComment* comment, std::size_t maxPictureBytes,
+                  std::vector<MetadataItem>& items) {
+    static const std::map<std::string, std::string_view> commonKeys = {{"TITLE", Key::title},
+                                                                       {"ARTIST", Key::artist},
+                                                                       {"ALBUM", Key::albumName},
+                                                                       {"DATE", Key::creationDate}};
+    // DESCRIPTION is the field for comments that ffmpeg and most taggers write.
+    static const std::map<std::string, std::string> readableNames = {{"DESCRIPTION", "xiph/comment"}};
+    if (!comment)
+        return;
+    for (const auto& [field, values] : comment->fieldListMap()) {
+        std::string name = utf8(field);
+        auto common = commonKeys.find(name);
+        auto readable = readableNames.find(name);
+        for (const TagLib::String& value : values)
+            items.push_back(textItem(common == commonKeys.end() ? std::string_view() : common->second,
+                                     readable == readableNames.end() ? "xiph/" + name : readable->second,
+                                     value));
+    }
+    for (const TagLib::FLAC::Picture* picture : comment->pictureList())
+        items.push_back(pictureItem("xiph/METADATA_BLOCK_PICTURE", picture->data(), maxPictureBytes));
+}
+
+void addFlacPictures(TagLib::FLAC::File& file, std::size_t maxPictureBytes,
+                     std::vector<MetadataItem>& items) {
+    for (const TagLib::FLAC::Picture* picture : file.pictureList())
+        items.push_back(pictureItem("flac/PICTURE", picture->data(), maxPictureBytes));
+}
+
+// MP4 atoms; the comment and genre atoms get readable names.
+void addMP4Items(const TagLib::MP4::Tag* tag, std::size_t maxPictureBytes, std::vector<MetadataItem>& items) {
+    struct Native {
+        std::string_view commonKey;
+        std::string_view name;
+    };
+    static const std::map<std::string, Native> known = {
+        {"\xC2\xA9nam", {Key::title, "title"}},
+        {"\xC2\xA9"
+         "ART",
+         {Key::artist, "artist"}},
+        {"\xC2\xA9"
+         "alb",
+         {Key::albumName, "album"}},
+        {"\xC2\xA9gen", {{}, "genre"}},
+        {"\xC2\xA9"
+         "day",
+         {Key::creationDate, "date"}},
+        {"\xC2\xA9"
+         "cmt",
+         {{}, "comment"}},
+    };
+    if (!tag)
+        return;
+    for (const auto& [atom, item] : tag->itemMap()) {
+        std::string name = utf8(atom);
+        if (name == "covr") {
+            for (const TagLib::MP4::CoverArt& cover : item.toCoverArtList())
+                items.push_back(pictureItem("mp4/covr", cover.data(), maxPictureBytes));
+            continue;
+        }
+        auto found = known.find(name);
+        std::string_view commonKey = found == known.end() ? std::string_view() : found->second.commonKey;
+        std::string identifier = "mp4/" + (found == known.end() ? name : std::string(found->second.name));
+        for (const TagLib::String& value : item.toStringList())
+            items.push_back(textItem(commonKey, identifier, value));
+    }
+}
+
+// RIFF INFO chunk of WAV files.
+void addInfoItems(const TagLib::RIFF::Info::Tag* tag, std::vector<MetadataItem>& items) {
+    static const std::map<std::string, std::string_view> commonKeys = {
+        {"INAM", Key::title}, {"IART", Key::artist}, {"IPRD", Key::albumName}, {"ICRD", Key::creationDate}};
+    static const std::map<std::string, std::string> readableNames = {{"IGNR", "riff/genre"},
+                                                                     {"ICMT", "riff/comment"}};
+    if (!tag)
+        return;
+    for (const auto& [field, value] : tag->fieldListMap()) {
+        std::string name(field.data(), field.size());
+        auto common = commonKeys.find(name);
+        auto readable = readableNames.find(name);
+        items.push_back(textItem(common == commonKeys.end() ? std::string_view() : common->second,
+                                 readable == readableNames.end() ? "riff/" + name : readable->second, value));
+    }
+}
+
+void addFormatItems(TagLib::File* file, std::size_t maxPictureBytes, std::vector<MetadataItem>& items) {
+    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(file)) {
+        addID3v2Items(mpeg->ID3v2Tag(), maxPictureBytes, items);
+    } else if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(file)) {
+        addXiphItems(flac->xiphComment(), maxPictureBytes, items);
+        addFlacPictures(*flac, maxPictureBytes, items);
+    } else if (auto* ogg = dynamic_cast<TagLib::Ogg::File*>(file)) {
+        addXiphItems(dynamic_cast<TagLib::Ogg::XiphComment*>(ogg->tag()), maxPictureBytes, items);
+    } else if (auto* mp4 = dynamic_cast<TagLib::MP4::File*>(file)) {
+        addMP4Items(mp4->tag(), maxPictureBytes, items);
+    } else if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(file)) {
+        if (wav->hasID3v2Tag())
+            addID3v2Items(wav->ID3v2Tag(), maxPictureBytes, items);
+        if (wav->hasInfoTag())
+            addInfoItems(wav->InfoTag(), items);
+    } else if (auto* aiff = dynamic_cast<TagLib::RIFF::AIFF::File*>(file)) {
+        if (aiff->hasID3v2Tag())
+            addID3v2Items(aiff->tag(), maxPictureBytes, items);
+    }
+}
+
+} // namespace
+
+std::optional<MediaMetadata> readMediaMetadata(const std::filesystem::path& file,
+                                               std::size_t maxPictureBytes) {
+    // TagLib would block on a pipe or read a device forever: only regular files are opened.
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    TagLib::FileRef reference(file.c_str(), true, TagLib::AudioProperties::Average);
+    if (reference.isNull())
+        return std::nullopt;
+
+    MediaMetadata metadata;
+    if (const TagLib::AudioProperties* properties = reference.audioProperties())
+        metadata.duration = properties->lengthInMilliseconds() / 1000.0;
+    if (const TagLib::Tag* tag = reference.tag()) {
+        metadata.items.push_back(textItem(Key::title, {}, tag->title()));
+        metadata.items.push_back(textItem(Key::artist, {}, tag->artist()));
+        metadata.items.push_back(textItem(Key::albumName, {}, tag->album()));
+        metadata.items.push_back(textItem(Key::type, {}, tag->genre()));
+    }
+    addFormatItems(reference.file(), maxPictureBytes, metadata.items);
+    return metadata;
+}
+
+} // namespace ZazidEvoz::platform

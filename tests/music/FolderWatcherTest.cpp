@@ -1,0 +1,129 @@
+#include "ZazidEvoz/MusicSync.hpp"
+#include "support/Sandbox.hpp"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace ZazidEvoz {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testkit::makeTemporaryFolder;
+namespace fs = std::filesystem;
+
+// Short enough for a quick test, long enough that a burst of writes never spans it.
+constexpr auto debounce = 400ms;
+// Room for a loaded machine: how long nothing more may come.
+constexpr auto quiet = 1500ms;
+
+class Calls {
+public:
+    std::function<void()> callback() {
+        return [this] {
+            std::lock_guard lock(mutex_);
+            times_.push_back(Clock::now());
+            changed_.notify_all();
+        };
+    }
+    // Waits until at least `count` calls came (or a long time passed); returns how many came.
+    std::size_t waitFor(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, 10s, [&] { return times_.size() >= count; });
+        return times_.size();
+    }
+    std::size_t countAfter(std::chrono::milliseconds pause) {
+        std::this_thread::sleep_for(pause);
+        std::lock_guard lock(mutex_);
+        return times_.size();
+    }
+    Clock::time_point time(std::size_t index) {
+        std::lock_guard lock(mutex_);
+        return times_.at(index);
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Clock::time_point> times_;
+};
+
+void touch(const fs::path& file) {
+    std::ofstream(file, std::ios::app) << "x";
+}
+
+TEST(FolderWatcher, ABurstOfChangesGivesOneCallAfterTheDebounce) {
+    fs::path folder = makeTemporaryFolder("watch");
+    fs::create_directories(folder / "Album");
+    Calls calls;
+    FolderWatcher watcher(calls.callback(), debounce);
+    watcher.watch({folder});
+
+    for (int index = 0; index < 10; ++index)
+        touch(folder / "Album" / ("song" + std::to_string(index) + ".mp3"));
+    auto lastChange = Clock::now();
+    ASSERT_EQ(calls.waitFor(1), 1u);
+    EXPECT_GE(calls.time(0) - lastChange, debounce - 50ms) << "the call waits for the burst to settle";
+    EXPECT_EQ(calls.countAfter(quiet), 1u);
+
+    // A later change is a new burst.
+    fs::remove(folder / "Album" / "song0.mp3");
+    EXPECT_EQ(calls.waitFor(2), 2u);
+}
+
+TEST(FolderWatcher, WatchesFoldersMadeAfterTheWatchBegan) {
+    fs::path folder = makeTemporaryFolder("watchnew");
+    Calls calls;
+    FolderWatcher watcher(calls.callback(), debounce);
+    watcher.watch({folder});
+
+    fs::create_directories(folder / "New Album");
+    ASSERT_EQ(calls.waitFor(1), 1u);
+    touch(folder / "New Album" / "song.mp3");
+    EXPECT_EQ(calls.waitFor(2), 2u) << "a change inside the new folder is seen";
+
+    // A folder moved in from outside with a folder inside it.
+    fs::path outside = makeTemporaryFolder("outside");
+    fs::create_directories(outside / "Moved" / "Inner");
+    fs::rename(outside / "Moved", folder / "Moved");
+    ASSERT_EQ(calls.waitFor(3), 3u);
+    touch(folder / "Moved" / "Inner" / "song.mp3");
+    EXPECT_EQ(calls.waitFor(4), 4u);
+}
+
+TEST(FolderWatcher, StoppingEndsTheCallsButKeepsOneAlreadyDue) {
+    fs::path folder = makeTemporaryFolder("watchstop");
+    Calls calls;
+    FolderWatcher watcher(calls.callback(), debounce);
+    watcher.watch({folder});
+    touch(folder / "a.mp3");
+    watcher.stop();
+    EXPECT_EQ(calls.waitFor(1), 1u) << "the call scheduled before stop still comes";
+
+    touch(folder / "b.mp3");
+    EXPECT_EQ(calls.countAfter(quiet), 1u) << "changes after stop give none";
+}
+
+TEST(FolderWatcher, WatchingAgainReplacesTheFolders) {
+    fs::path first = makeTemporaryFolder("watchfirst");
+    fs::path second = makeTemporaryFolder("watchsecond");
+    touch(first / "existing.mp3"); // before the watch: no call
+    Calls calls;
+    FolderWatcher watcher(calls.callback(), debounce);
+    watcher.watch({first});
+    watcher.watch({second, first / "missing"});
+    touch(first / "old.mp3");
+    EXPECT_EQ(calls.countAfter(quiet), 0u) << "the first list is no longer watched";
+    touch(second / "new.mp3");
+    EXPECT_EQ(calls.waitFor(1), 1u);
+
+    watcher.watch({});
+    touch(second / "newer.mp3");
+    EXPECT_EQ(calls.countAfter(quiet), 1u) << "an empty list watches nothing";
+}
+
+} // namespace
+} // namespace ZazidEvoz

@@ -1,0 +1,293 @@
+#include "MusicFixtures.hpp"
+#include "ZazidEvoz/MusicLibrary.hpp"
+#include "support/Sandbox.hpp"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+
+namespace ZazidEvoz {
+namespace {
+
+using testkit::copyFile;
+using testkit::makeTemporaryFolder;
+using testkit::taggedAudio;
+namespace fs = std::filesystem;
+
+std::string readBytes(const fs::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), {});
+}
+
+const Date modified = platform::dateFromSecondsSince1970(1'650'000'000.5);
+
+struct ReadCase {
+    std::string name; // file name in the library folder
+    std::string extension;
+    std::map<std::string, std::string> tags;
+    std::string cover; // "", "jpg" or "png"
+    // Expected
+    std::string title, artist, album, genre;
+    std::int64_t year = 0;
+    std::string coverExtension; // "" for none
+    std::optional<std::string> sourceURL;
+};
+
+TEST(TrackReader, ReadsEachFormatIntoATrack) {
+    const std::string watch = "https://www.youtube.com/watch?v=dQw4w9WgXcQ";
+    const std::vector<ReadCase> cases = {
+        {"tagged.mp3",
+         "mp3",
+         {{"title", "Song"},
+          {"artist", "Artist"},
+          {"album", "Album"},
+          {"genre", "(17)"},
+          {"date", "2019-05-04"},
+          {"comment", watch + " downloaded today"}},
+         "jpg",
+         "Song",
+         "Artist",
+         "Album",
+         "Rock",
+         2019,
+         ".jpg",
+         watch},
+        {"tagged.m4a",
+         "m4a",
+         {{"title", "Süß"},
+          {"artist", "Ärzte"},
+          {"album", "Album"},
+          {"genre", "Jazz"},
+          {"date", "2001"},
+          {"comment", "see https://youtu.be/abc123, thanks"}},
+         "png",
+         "Süß",
+         "Ärzte",
+         "Album",
+         "Jazz",
+         2001,
+         ".png",
+         "https://youtu.be/abc123,"},
+        {"tagged.flac",
+         "flac",
+         {{"title", "Flac"}, {"artist", "Artist"}, {"album", "Album"}, {"genre", " (40) "}, {"date", "1999"}},
+         "jpg",
+         "Flac",
+         "Artist",
+         "Album",
+         "Alternative Rock",
+         1999,
+         ".jpg",
+         std::nullopt},
+        {"tagged.ogg",
+         "ogg",
+         {{"title", "Vorbis"}, {"artist", "Artist"}, {"genre", "Electronic"}, {"date", "2020-01-01"}},
+         "",
+         "Vorbis",
+         "Artist",
+         "",
+         "Electronic",
+         2020,
+         "",
+         std::nullopt},
+        {"tagged.opus",
+         "opus",
+         {{"title", "Opus"}, {"artist", "Artist"}, {"album", "Album"}, {"genre", "12"}, {"comment", watch}},
+         "",
+         "Opus",
+         "Artist",
+         "Album",
+         "Other",
+         0,
+         "",
+         watch},
+        {"tagged.wav",
+         "wav",
+         {{"title", "Wave"}, {"artist", "Artist"}, {"genre", "Ambient"}},
+         "",
+         "Wave",
+         "Artist",
+         "",
+         "Ambient",
+         0,
+         "",
+         std::nullopt},
+        {"Artist Name - Song Name.flac",
+         "flac",
+         {},
+         "",
+         "Song Name",
+         "Artist Name",
+         "",
+         "",
+         0,
+         "",
+         std::nullopt},
+        {"Plain.Song.mp3", "mp3", {}, "", "Plain.Song", "", "", "", 0, "", std::nullopt},
+        {"named.mp3", "mp3", {{"title", "Alpha - Beta"}}, "", "Beta", "Alpha", "", "", 0, "", std::nullopt},
+        {"empty title.mp3",
+         "mp3",
+         {{"title", ""}, {"artist", "Someone"}},
+         "",
+         "empty title",
+         "Someone",
+         "",
+         "",
+         0,
+         "",
+         std::nullopt},
+        {"shouting.mp3",
+         "mp3",
+         {{"comment", "HTTPS://WWW.YOUTUBE.COM/watch?v=x"}},
+         "",
+         "shouting",
+         "",
+         "",
+         "",
+         0,
+         "",
+         std::nullopt},
+    };
+
+    fs::path folder = makeTemporaryFolder("reader");
+    MusicLibraryStore store(folder / "support");
+    for (const ReadCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        fs::path file = folder / "Music" / test.name;
+        copyFile(taggedAudio(test.extension, test.tags, test.cover), file);
+
+        Date before = platform::now();
+        Track track = store.readTrack(file, modified);
+        EXPECT_EQ(track.path, file.string());
+        EXPECT_EQ(track.title, test.title);
+        EXPECT_EQ(track.artist, test.artist);
+        EXPECT_EQ(track.album, test.album);
+        EXPECT_EQ(track.genre, test.genre);
+        EXPECT_EQ(track.year, test.year);
+        EXPECT_NEAR(track.duration, 1.0, 0.1);
+        EXPECT_EQ(track.sourceURL, test.sourceURL);
+        EXPECT_EQ(track.fileSize, std::int64_t(fs::file_size(file)));
+        EXPECT_EQ(track.fileModified, modified);
+        EXPECT_GE(track.added, before);
+        EXPECT_EQ(track.playCount, 0);
+        EXPECT_EQ(track.rating, 0);
+        EXPECT_FALSE(track.lastPlayed);
+        if (test.coverExtension.empty()) {
+            EXPECT_FALSE(track.coverFile);
+        } else {
+            ASSERT_TRUE(track.coverFile);
+            fs::path cover = *track.coverFile;
+            EXPECT_EQ(cover.parent_path(), store.coverFolder());
+            EXPECT_EQ(cover.extension(), test.coverExtension);
+            EXPECT_EQ(readBytes(cover), readBytes(testkit::coverPicture(test.coverExtension.substr(1))));
+        }
+    }
+}
+
+TEST(TrackReader, AFileThatIsNoAudioStillGivesATrack) {
+    fs::path folder = makeTemporaryFolder("noaudio");
+    fs::path file = folder / "Someone - Not Music.mp3";
+    std::ofstream(file) << "this is text, not MPEG audio";
+    Track track = MusicLibraryStore(folder).readTrack(file, modified);
+    EXPECT_EQ(track.artist, "Someone");
+    EXPECT_EQ(track.title, "Not Music");
+    EXPECT_EQ(track.duration, 0);
+    EXPECT_EQ(track.album, "");
+    EXPECT_FALSE(track.coverFile);
+    EXPECT_EQ(track.fileSize, std::int64_t(fs::file_size(file)));
+
+    Track missing = MusicLibraryStore(folder).readTrack(folder / "gone.ogg", modified);
+    EXPECT_EQ(missing.title, "gone");
+    EXPECT_FALSE(missing.fileSize);
+}
+
+TEST(TrackReader, CleansGenres) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"(17)", "Rock"},
+        {"17", "Rock"},
+        {"  (17)\t", "Rock"},
+        {"((12))", "Other"},
+        {"(40)", "Alternative Rock"},
+        {"(67)", "Psychedelic"},
+        {"(0)", "Blues"},
+        {"(79)", "Hard Rock"},
+        {"+17", "Rock"},
+        {"(17)Rock", "(17)Rock"},
+        {"(80)", "(80)"},
+        {"(-1)", "(-1)"},
+        {"()", "()"},
+        {"", ""},
+        {"  Jazz  ", "Jazz"},
+        {"(+-1)", "(+-1)"},
+        {"99999999999999999999", "99999999999999999999"},
+    };
+    for (const auto& [raw, expected] : cases)
+        EXPECT_EQ(MusicLibraryStore::cleanGenre(raw), expected) << '"' << raw << '"';
+    EXPECT_EQ(MusicLibraryStore::id3Genres().size(), 80u);
+}
+
+TEST(CoverStore, NamesCoversByAStableHashOfTheAudioPath) {
+    EXPECT_EQ(hashValueStable(""), 0xcbf29ce484222325ULL);
+    EXPECT_EQ(hashValueStable("a"), 0xaf63dc4c8601ec8cULL);
+    EXPECT_NE(hashValueStable("/Music/A.mp3"), hashValueStable("/Music/a.mp3"));
+
+    fs::path folder = makeTemporaryFolder("covers");
+    MusicLibraryStore store(folder / "deep" / "support");
+    const std::string png = "\x89PNG\r\n\x1A\n-first";
+    const std::string jpeg = "\xFF\xD8\xFF\xE0-jpeg";
+
+    auto first = store.storeCover(png, "");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first, (store.coverFolder() / "cbf29ce484222325.png").string());
+    auto again = store.storeCover(png + "-second", "");
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(readBytes(*first), png + "-second");
+    auto asJpeg = store.storeCover(jpeg, "");
+    ASSERT_TRUE(asJpeg);
+    EXPECT_EQ(fs::path(*asJpeg).filename(), "cbf29ce484222325.jpg");
+
+    for (const std::string& notAPicture : {std::string(), std::string("\x89"), std::string("\x89P not png"),
+                                           std::string("GIF89a..."), std::string("RIFF....WEBP")})
+        EXPECT_FALSE(store.storeCover(notAPicture, "/x.mp3")) << "only JPEG and PNG are covers";
+
+    // A plain file where the cover folder should be: nothing is written, no error escapes.
+    fs::path blocked = makeTemporaryFolder("coverblocked");
+    std::ofstream(blocked / "Covers") << "x";
+    EXPECT_FALSE(MusicLibraryStore(blocked).storeCover(jpeg, "/x.mp3"));
+}
+
+TEST(CoverStore, CoversInTagsAreCapped) {
+    fs::path folder = makeTemporaryFolder("bigcover");
+    MusicLibraryStore store(folder / "support");
+    struct Case {
+        const char* name;
+        std::string picture;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"small.mp3", "\xFF\xD8\xFF\xE0" + std::string(1000, 'x'), true},
+        {"huge.mp3", "\xFF\xD8\xFF\xE0" + std::string(17u * 1024 * 1024, 'x'), false},
+        {"gif.mp3", "GIF89a" + std::string(1000, 'x'), false},
+    };
+    for (const Case& test : cases) {
+        fs::path file = folder / test.name;
+        copyFile(taggedAudio("mp3", {{"title", "Pictured"}}), file);
+        {
+            TagLib::MPEG::File mpeg(file.c_str());
+            auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+            frame->setMimeType("image/jpeg");
+            frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+            frame->setPicture(TagLib::ByteVector(test.picture.data(), unsigned(test.picture.size())));
+            mpeg.ID3v2Tag(true)->addFrame(frame);
+            ASSERT_TRUE(mpeg.save());
+        }
+        Track track = store.readTrack(file, modified);
+        EXPECT_EQ(track.title, "Pictured") << test.name;
+        EXPECT_EQ(track.coverFile.has_value(), test.kept) << test.name;
+    }
+}
+
+} // namespace
+} // namespace ZazidEvoz
