@@ -1,20 +1,11 @@
 // Cover pictures found in audio files, kept as plain image files in the Covers folder.
 #include "MusicLibrary.hpp"
 #include "platform/Files.hpp"
+#include "platform/ImageBytes.hpp"
 
 #include <fmt/format.h>
 
 namespace ZazidEvoz {
-namespace {
-
-bool isPNG(std::string_view bytes) {
-    return bytes.starts_with("\x89PNG\r\n\x1A\n");
-}
-bool isJPEG(std::string_view bytes) {
-    return bytes.starts_with("\xFF\xD8\xFF");
-}
-
-} // namespace
 
 std::uint64_t hashValueStable(std::string_view text) {
     std::uint64_t hash = 0xcbf29ce484222325ULL;
@@ -28,12 +19,13 @@ std::uint64_t hashValueStable(std::string_view text) {
 std::optional<std::string> MusicLibraryStore::storeCover(std::string_view bytes,
                                                          const std::string& audioPath) const {
     // Only pictures the views can show are kept; anything else in a tag is not a cover.
-    if (!isPNG(bytes) && !isJPEG(bytes))
+    auto format = platform::imageFormat(bytes);
+    if (!format)
         return std::nullopt;
     std::error_code ignored;
     std::filesystem::create_directories(coverFolder_, ignored);
     std::filesystem::path target =
-        coverFolder_ / fmt::format("{:x}{}", hashValueStable(audioPath), isPNG(bytes) ? ".png" : ".jpg");
+        coverFolder_ / fmt::format("{:x}{}", hashValueStable(audioPath), *format == platform::ImageFormat::png ? ".png" : ".jpg");
     try {
         platform::writeFileAtomically(target, bytes);
     } catch (const platform::FileError&) {

@@ -1,6 +1,7 @@
 // Reading one audio file into a library track.
 #include "MusicLibrary.hpp"
 #include "StreamMetadata.hpp"
+#include "platform/ImageBytes.hpp"
 #include "platform/MediaTags.hpp"
 #include "platform/Regex.hpp"
 #include "platform/Text.hpp"
@@ -15,10 +16,6 @@ namespace Key = platform::MetadataCommonKey;
 
 // A picture in a tag larger than this is not a cover worth keeping.
 constexpr std::size_t maximumCoverBytes = 16u * 1024 * 1024;
-
-bool isCoverPicture(std::string_view bytes) {
-    return bytes.starts_with("\x89PNG\r\n\x1A\n") || bytes.starts_with("\xFF\xD8\xFF");
-}
 
 // An optional "+" or "-", then ASCII digits only, within the 64-bit range.
 std::optional<std::int64_t> signedDecimal(std::string_view text) {
@@ -181,7 +178,7 @@ Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modif
                 if (year == 0)
                     year = yearOf(item.text);
             } else if (key == Key::artwork) {
-                if (!cover && item.data && isCoverPicture(*item.data))
+                if (!cover && item.data && platform::isJpegOrPng(*item.data))
                     cover = item.data;
             } else {
                 const std::string& identifier = item.identifier;
