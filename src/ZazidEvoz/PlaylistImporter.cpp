@@ -135,20 +135,6 @@ std::vector<Station> dedupe(std::vector<Station> stations) {
     return unique;
 }
 
-// A decimal integer as the whole text, with an optional sign.
-std::optional<std::int64_t> decimalInteger(std::string_view text) {
-    if (text.starts_with("+")) {
-        text.remove_prefix(1);
-        if (text.starts_with("-"))
-            return std::nullopt;
-    }
-    std::int64_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 const json::Value* member(const json::Value& object, const char* key) {
     auto found = object.find(key);
     return found == object.end() ? nullptr : &*found;
@@ -250,10 +236,10 @@ std::vector<Station> parsePLS(std::string_view text) {
         std::string key = text::lowercased(std::string_view(line).substr(0, equals));
         std::string value = text::trimmedHorizontalWhitespace(std::string_view(line).substr(equals + 1));
         if (key.starts_with("file")) {
-            if (auto number = decimalInteger(std::string_view(key).substr(4)))
+            if (auto number = text::wholeDecimal(std::string_view(key).substr(4)))
                 addresses[*number] = std::move(value);
         } else if (key.starts_with("title")) {
-            if (auto number = decimalInteger(std::string_view(key).substr(5)))
+            if (auto number = text::wholeDecimal(std::string_view(key).substr(5)))
                 titles[*number] = std::move(value);
         }
     }

@@ -17,25 +17,11 @@ namespace Key = platform::MetadataCommonKey;
 // A picture in a tag larger than this is not a cover worth keeping.
 constexpr std::size_t maximumCoverBytes = 16u * 1024 * 1024;
 
-// An optional "+" or "-", then ASCII digits only, within the 64-bit range.
-std::optional<std::int64_t> signedDecimal(std::string_view text) {
-    bool plus = text.starts_with('+');
-    if (plus)
-        text.remove_prefix(1);
-    if (text.empty() || (plus && text.starts_with('-')))
-        return std::nullopt;
-    std::int64_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 // The year of a date text: its first four characters as a number, or 0.
 std::int64_t yearOf(const std::optional<std::string>& text) {
     if (!text || text->empty())
         return 0;
-    return signedDecimal(text::characterPrefix(*text, 4)).value_or(0);
+    return text::wholeDecimal(text::characterPrefix(*text, 4)).value_or(0);
 }
 
 // The file's name without its last extension; a leading dot starts no extension.
@@ -143,7 +129,7 @@ std::string MusicLibraryStore::cleanGenre(std::string_view raw) {
         inner.remove_prefix(1);
     while (!inner.empty() && (inner.back() == '(' || inner.back() == ')'))
         inner.remove_suffix(1);
-    if (auto index = signedDecimal(inner); index && *index >= 0 && *index < std::int64_t(id3Genres().size()))
+    if (auto index = text::wholeDecimal(inner); index && *index >= 0 && *index < std::int64_t(id3Genres().size()))
         return id3Genres()[std::size_t(*index)];
     return trimmed;
 }

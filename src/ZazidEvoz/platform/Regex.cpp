@@ -1,5 +1,7 @@
 #include "Regex.hpp"
 
+#include "IcuText.hpp"
+
 #include <unicode/regex.h>
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
@@ -8,15 +10,8 @@
 namespace ZazidEvoz {
 namespace {
 
-icu::UnicodeString fromUtf8(std::string_view text) {
-    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-}
-
-std::string toUtf8(const icu::UnicodeString& text) {
-    std::string result;
-    text.toUTF8String(result);
-    return result;
-}
+using icuText::fromUtf8;
+using icuText::toUtf8;
 
 // Byte offsets in the UTF-8 form of a text for UTF-16 offsets. Offsets asked in ascending
 // order (the matches of one search) are found by walking on from the last one, so listing

@@ -1,5 +1,7 @@
 #include "Text.hpp"
 
+#include "IcuText.hpp"
+
 #include <unicode/brkiter.h>
 #include <unicode/coll.h>
 #include <unicode/normalizer2.h>
@@ -9,21 +11,15 @@
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
+#include <charconv>
 #include <memory>
 #include <mutex>
 
 namespace ZazidEvoz::text {
 namespace {
 
-icu::UnicodeString fromUtf8(std::string_view text) {
-    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-}
-
-std::string toUtf8(const icu::UnicodeString& text) {
-    std::string result;
-    text.toUTF8String(result);
-    return result;
-}
+using icuText::fromUtf8;
+using icuText::toUtf8;
 
 // Windows-1252's 0x80-0x9F row; 0 where the code page leaves a hole (those map to C1).
 constexpr char16_t windows1252High[32] = {
@@ -236,6 +232,19 @@ bool containsLocalizedCaseInsensitive(std::string_view text, std::string_view pa
     icu::UnicodeString haystack = fromUtf8(text).foldCase();
     icu::UnicodeString needle = fromUtf8(part).foldCase();
     return haystack.indexOf(needle) >= 0;
+}
+
+std::optional<std::int64_t> wholeDecimal(std::string_view text) {
+    if (text.starts_with('+')) {
+        text.remove_prefix(1);
+        if (text.starts_with('-'))
+            return std::nullopt;
+    }
+    std::int64_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
 }
 
 } // namespace ZazidEvoz::text

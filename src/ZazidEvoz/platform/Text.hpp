@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +41,10 @@ std::string foldedCaseAndDiacritics(std::string_view text);
 // Equal after Unicode case folding, without a locale; diacritics count ("rock" equals "ROCK",
 // not "Röck").
 bool equalsCaseInsensitive(std::string_view a, std::string_view b);
+
+// The whole text as a decimal integer: an optional "+" or "-", then ASCII digits only, within
+// the 64-bit range; nothing for anything else.
+std::optional<std::int64_t> wholeDecimal(std::string_view text);
 
 // Comparisons in the user's locale, ignoring case (diacritics still count).
 int compareLocalizedCaseInsensitive(std::string_view a, std::string_view b);
