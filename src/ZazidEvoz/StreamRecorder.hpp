@@ -34,8 +34,9 @@ std::filesystem::path reserveRecordingFile(const std::filesystem::path& file);
 
 class StreamRecorder {
 public:
-    // Audio held back while the encoder is behind, in bytes (4 s of PCM).
-    static constexpr std::size_t queueCapacity = 4 * 48000 * 8;
+    // Audio held back while the encoder is behind, in bytes: 8 s of PCM (3 MiB) rides out
+    // a slow encoder start or a short stall of the disk.
+    static constexpr std::size_t queueCapacity = 8 * 48000 * 8;
 
     enum class Offer { accepted, overflowed, failed };
 

@@ -2,9 +2,11 @@
 #include "ZazidEvoz/MediaFolders.hpp"
 #include "support/Sandbox.hpp"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <id3v2tag.h>
 #include <mpegfile.h>
+#include <signal.h>
 #include <thread>
 
 using namespace ZazidEvoz;
@@ -65,7 +67,7 @@ TEST(Recorder, RecordsTaggedMp3WhereTheFoldersSay) {
     std::this_thread::sleep_for(3s);
     auto stopped = engine.stopRecording();
     double recordedSeconds = std::chrono::duration<double>(Clock::now() - started).count();
-    EXPECT_EQ(stopped, file);
+    EXPECT_EQ(stopped, file) << ::testing::PrintToString(playing.failures());
     EXPECT_FALSE(engine.isRecording());
     ASSERT_TRUE(playing.harness.waitFor([&] { return !playing.saved().empty(); }));
     EXPECT_EQ(playing.saved(), std::vector<std::filesystem::path>{file});
@@ -118,7 +120,8 @@ TEST(Recorder, EncoderFailuresEndTheRecordingAndPlaybackGoesOn) {
         const char* name;
         std::string script;
         std::vector<std::string> failures; // in order
-        bool stopAfterwards;
+        bool stopAfterwards = false;
+        bool unstickAfterFirstFailure = false; // kill the stuck encoder once the recording has ended
     } cases[] = {
         // Dies after a little audio: the next write fails, then the exit is reported.
         {"dies", "head -c 40000 >/dev/null\nexit 3\n", {"Broken pipe", "ffmpeg exit 3"}, false},
@@ -126,9 +129,10 @@ TEST(Recorder, EncoderFailuresEndTheRecordingAndPlaybackGoesOn) {
         {"writes nothing", "cat >/dev/null\nexit 0\n", {"ffmpeg wrote no audio"}, true},
         // Takes nothing (a stalled disk): the queue overflows and playback goes on.
         {"stalls",
-         "exec sleep 7\n",
-         {"recording stopped: the encoder is not keeping up", "ffmpeg wrote no audio"},
-         false},
+         "exec sleep 600\n",
+         {"recording stopped: the encoder is not keeping up", "ffmpeg exit 137"},
+         false,
+         true},
     };
     for (const auto& c : cases) {
         PlayingEngine playing;
@@ -141,6 +145,15 @@ TEST(Recorder, EncoderFailuresEndTheRecordingAndPlaybackGoesOn) {
         if (c.stopAfterwards) {
             std::this_thread::sleep_for(500ms);
             engine.stopRecording();
+        }
+        if (c.unstickAfterFirstFailure) {
+            ASSERT_TRUE(playing.harness.waitFor([&] { return !playing.failures().empty(); }, 60s));
+            for (int pid : childProcesses()) {
+                std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+                std::string name;
+                if (std::getline(comm, name) && name == "sleep")
+                    ::kill(pid, SIGKILL);
+            }
         }
         EXPECT_TRUE(
             playing.harness.waitFor([&] { return playing.failures().size() == c.failures.size(); }, 30s))
