@@ -181,9 +181,16 @@ AudioEngine::~AudioEngine() {
     for (auto& run : runs_)
         run.thread.request_stop();
     killProcesses();
+    finishRecording();
     runs_.clear();     // joins
     deviceWatch_ = {}; // stops and joins
     output_.stop();
+    std::vector<std::shared_ptr<StreamRecorder>> recorders;
+    {
+        std::lock_guard guard(lock_);
+        recorders.swap(finishedRecorders_);
+    }
+    recorders.clear(); // each waits for its encoder to finish the file
 }
 
 bool AudioEngine::isCurrent(std::uint64_t generation) const {
@@ -253,6 +260,7 @@ void AudioEngine::play(const PlaybackSource& source) {
         setState(PlaybackState::failed(EngineError::missingTool("ffmpeg").what()));
         return;
     }
+    finishRecording();
     std::uint64_t generation;
     {
         std::lock_guard guard(lock_);
@@ -279,6 +287,7 @@ void AudioEngine::play(const PlaybackSource& source) {
 }
 
 void AudioEngine::stop() {
+    finishRecording();
     {
         std::lock_guard guard(lock_);
         ++generation_;
@@ -377,6 +386,12 @@ void AudioEngine::fail(std::uint64_t generation, const std::string& message) {
         std::lock_guard guard(lock_);
         if (generation_ != generation)
             return;
+    }
+    finishRecording();
+    {
+        std::lock_guard guard(lock_);
+        if (generation_ != generation)
+            return;
         ++generation_;
     }
     killProcesses();
@@ -443,6 +458,8 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
                 break;
             filled += static_cast<std::size_t>(count);
             std::size_t chunk = filled - filled % bytesPerFrame;
+            if (chunk > 0)
+                writeToRecorder(reinterpret_cast<const char*>(buffer), chunk);
 
             const float* samples = reinterpret_cast<const float*>(buffer);
             std::size_t remaining = chunk / sizeof(float);
@@ -702,6 +719,7 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
             if (!isCurrent(generation))
                 return;
             if (!source.live) {
+                finishRecording();
                 {
                     std::lock_guard guard(lock_);
                     if (generation_ != generation)
@@ -726,6 +744,114 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
             return;
         attempt = next;
     }
+}
+
+void AudioEngine::startRecording(const std::filesystem::path& file, const std::optional<std::string>& title,
+                                 const std::optional<std::string>& artist) {
+    if (!state().isActive())
+        throw EngineError::notPlaying();
+    auto ffmpeg = ToolLocator::path(ToolLocator::Tool::ffmpeg);
+    if (!ffmpeg)
+        throw EngineError::missingTool("ffmpeg");
+    finishRecording();
+    if (file.has_parent_path())
+        std::filesystem::create_directories(file.parent_path());
+    auto reserved = reserveRecordingFile(file);
+    std::shared_ptr<StreamRecorder> recorder;
+    try {
+        recorder = std::make_shared<StreamRecorder>(*ffmpeg, reserved, title, artist,
+                                                    [this](EngineEvent event) { emit(std::move(event)); });
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(reserved, ignored);
+        throw;
+    }
+    {
+        std::lock_guard guard(lock_);
+        recorder_ = recorder;
+    }
+    emit(EngineEvents::RecordingStarted{reserved});
+}
+
+std::optional<std::filesystem::path> AudioEngine::stopRecording() {
+    return finishRecording();
+}
+
+bool AudioEngine::isRecording() const {
+    std::lock_guard guard(lock_);
+    return recorder_ != nullptr;
+}
+
+std::optional<std::filesystem::path> AudioEngine::currentRecordingURL() const {
+    std::lock_guard guard(lock_);
+    if (!recorder_)
+        return std::nullopt;
+    return recorder_->file();
+}
+
+std::optional<std::filesystem::path> AudioEngine::finishRecording() {
+    std::shared_ptr<StreamRecorder> recorder;
+    {
+        std::lock_guard guard(lock_);
+        recorder = std::exchange(recorder_, nullptr);
+        if (recorder)
+            finishedRecorders_.push_back(recorder);
+    }
+    releaseFinishedRecorders();
+    if (!recorder)
+        return std::nullopt;
+    recorder->finish();
+    return recorder->file();
+}
+
+bool AudioEngine::finishRecordingIf(const StreamRecorder* recorder) {
+    std::shared_ptr<StreamRecorder> taken;
+    {
+        std::lock_guard guard(lock_);
+        // Another thread may have finished it already; then this one reports nothing.
+        if (recorder_.get() != recorder)
+            return false;
+        taken = std::exchange(recorder_, nullptr);
+        finishedRecorders_.push_back(taken);
+    }
+    taken->finish();
+    return true;
+}
+
+void AudioEngine::writeToRecorder(const char* data, std::size_t size) {
+    std::shared_ptr<StreamRecorder> recorder;
+    {
+        std::lock_guard guard(lock_);
+        recorder = recorder_;
+    }
+    if (!recorder)
+        return;
+    switch (recorder->offer(data, size)) {
+    case StreamRecorder::Offer::accepted:
+        return;
+    case StreamRecorder::Offer::overflowed:
+        // The encoder stopped taking audio (full disk, stalled folder): end the recording and
+        // keep playing.
+        if (finishRecordingIf(recorder.get()))
+            emit(EngineEvents::RecordingFailed{"recording stopped: the encoder is not keeping up"});
+        return;
+    case StreamRecorder::Offer::failed:
+        if (finishRecordingIf(recorder.get()))
+            emit(EngineEvents::RecordingFailed{recorder->failure()});
+        return;
+    }
+}
+
+void AudioEngine::releaseFinishedRecorders() {
+    std::vector<std::shared_ptr<StreamRecorder>> done;
+    {
+        std::lock_guard guard(lock_);
+        auto finished = std::stable_partition(finishedRecorders_.begin(), finishedRecorders_.end(),
+                                              [](const auto& recorder) { return !recorder->isDone(); });
+        done.assign(std::make_move_iterator(finished), std::make_move_iterator(finishedRecorders_.end()));
+        finishedRecorders_.erase(finished, finishedRecorders_.end());
+    }
+    // Their writers have ended, so destroying them here only joins.
 }
 
 } // namespace ZazidEvoz

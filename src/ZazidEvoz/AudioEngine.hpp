@@ -12,6 +12,7 @@
 #include "EngineTypes.hpp"
 #include "SampleRing.hpp"
 #include "SpectrumAnalyzer.hpp"
+#include "StreamRecorder.hpp"
 #include "platform/AudioOutput.hpp"
 #include "platform/Process.hpp"
 #include "platform/Threads.hpp"
@@ -80,6 +81,17 @@ public:
 
     SpectrumAnalyzer& analyzer() { return analyzer_; }
 
+    // Records what plays to an MP3 file with title and artist tags. When `file` exists,
+    // " (2)", " (3)" ... go before its extension; recordingStarted names the file used.
+    // Throws EngineError (nothing playing, no ffmpeg, encoder not started) or the
+    // filesystem error of creating the folder.
+    void startRecording(const std::filesystem::path& file, const std::optional<std::string>& title,
+                        const std::optional<std::string>& artist);
+    // Ends the recording; returns its file, or nothing when none was running.
+    std::optional<std::filesystem::path> stopRecording();
+    bool isRecording() const;
+    std::optional<std::filesystem::path> currentRecordingURL() const;
+
     // The output device changed or went away: reopen it, and play on if something plays.
     void outputConfigurationChanged();
 
@@ -106,6 +118,11 @@ private:
     void applyGain();
     void retireFinishedRuns();
     void watchDevice(std::stop_token stop);
+    std::optional<std::filesystem::path> finishRecording();
+    // Ends the recording only if it is still `recorder`; returns whether it was.
+    bool finishRecordingIf(const StreamRecorder* recorder);
+    void writeToRecorder(const char* data, std::size_t size);
+    void releaseFinishedRecorders();
 
     void runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
                  std::stop_token stop);
@@ -140,6 +157,8 @@ private:
     bool primed_ = false;
     bool draining_ = false;
     std::int64_t playedFrames_ = 0;
+    std::shared_ptr<StreamRecorder> recorder_;                       // the recording being fed
+    std::vector<std::shared_ptr<StreamRecorder>> finishedRecorders_; // still writing out their files
 
     // Decoder threads: formats learned from the servers' Content-Type, by stream URL
     // (an absent value: the server named none). Guarded by formatsLock_.

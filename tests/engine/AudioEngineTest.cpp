@@ -155,6 +155,27 @@ TEST(AudioEngine, VolumeIsClamped) {
     EXPECT_TRUE(harness.events().empty());
 }
 
+TEST(AudioEngine, PausedWhileBufferingStaysPausedUntilResumed) {
+    EngineHarness harness;
+    AudioEngine& engine = harness.engine();
+    engine.play({toneMp3().string(), std::nullopt, false});
+    engine.pause();
+    EXPECT_EQ(engine.state().kind, Kind::paused);
+    // The decoder runs on and fills the ring; the output stays silent.
+    ASSERT_TRUE(harness.waitFor([&] { return engine.bufferedSamples() >= 2 * AudioEngine::primeFrames; }));
+    std::this_thread::sleep_for(100ms);
+    harness.drain();
+    EXPECT_EQ(harness.states(), (std::vector<Kind>{Kind::buffering, Kind::paused}));
+    EXPECT_EQ(engine.elapsed(), 0.0);
+
+    engine.resume();
+    EXPECT_EQ(engine.state().kind, Kind::playing);
+    ASSERT_TRUE(harness.waitFor([&] { return engine.elapsed() > 0.1; }));
+    engine.resume(); // already playing: nothing happens
+    harness.drain();
+    EXPECT_EQ(harness.states(), (std::vector<Kind>{Kind::buffering, Kind::paused, Kind::playing}));
+}
+
 TEST(AudioEngine, LocalFilesPlayToTheirEnd) {
     auto longer = sineFile("engine-1s.wav", 440, 1.0);
     auto shorter = sineFile("engine-0.2s.wav", 440, 0.2);

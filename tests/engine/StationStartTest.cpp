@@ -9,7 +9,6 @@ using namespace ZazidEvoz;
 using namespace ZazidEvoz::testkit;
 using namespace std::chrono_literals;
 using Kind = PlaybackState::Kind;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -82,40 +81,36 @@ TEST(StationStart, DecoderCommandLines) {
     EXPECT_EQ(slice(emptyFeeder, "-i", "-vn"), (std::vector<std::string>{"-i", "/music/a.mp3"}));
 }
 
-// Radio servers start a listener's stream wherever their buffer stands, not on a frame.
-TEST(StationStart, MidFrameStreamsStartQuickly) {
+// Radio servers start a listener's stream wherever their buffer stands, not on a frame. A
+// decoder that has to guess the format of such a stream reads seconds of it before it
+// starts; with the format taken from the Content-Type its first two seconds are enough. (How fast
+// that is at the stream's real pace is measured by the benchmark.)
+TEST(StationStart, MidFrameStreamsStartFromTheirFirstSeconds) {
     StreamServer server;
     struct Case {
         std::string path;
         std::filesystem::path media;
         std::string type;
-        double burst;
     } cases[] = {
-        {"/mp3-burst", toneMp3(), "audio/mpeg", 2},
-        {"/mp3", toneMp3(), "audio/mpeg", 0},
-        {"/aac-burst", toneAdts(), "audio/aac", 2},
-        {"/aac", toneAdts(), "audio/aac", 0},
+        {"/mp3", toneMp3(), "audio/mpeg"},
+        {"/aac", toneAdts(), "audio/aac"},
     };
     for (const auto& c : cases) {
         StreamSpec spec;
         spec.media = c.media;
         spec.contentType = c.type;
-        spec.burstSeconds = c.burst;
+        spec.bytesPerSecond = 0;
         spec.startOffset = 1013; // inside a frame
+        spec.stallAfterBytes = 2 * streamBytesPerSecond;
         spec.metaint = 16000;
         server.addStream(c.path, spec);
     }
     server.start();
     for (const auto& c : cases) {
         EngineHarness harness;
-        auto started = Clock::now();
         harness.engine().play({server.url(c.path), std::nullopt, true});
-        ASSERT_TRUE(harness.waitForState(Kind::playing, 20s)) << c.path;
-        double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-        // Probing a mid-frame stream without a known format takes 6 to 9 s at the stream's pace;
-        // the start goal itself (well under a second) is measured by the benchmark.
-        EXPECT_LT(seconds, 3.0) << c.path;
-        EXPECT_EQ(harness.reconnects().size(), 0u) << c.path;
+        EXPECT_TRUE(harness.waitForState(Kind::playing, 20s)) << c.path;
+        EXPECT_TRUE(harness.reconnects().empty()) << c.path;
     }
 }
 

@@ -117,6 +117,10 @@ void StreamServer::addStream(const std::string& path, StreamSpec spec) {
                         sink.done();
                         return true;
                     }
+                    if (spec.stallAfterBytes && c.audioSent >= *spec.stallAfterBytes) {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                        continue; // held open, silent, until the client leaves or the server stops
+                    }
                     std::size_t due = SIZE_MAX;
                     if (spec.bytesPerSecond > 0) {
                         double seconds = std::chrono::duration<double>(Clock::now() - c.started).count();
@@ -127,6 +131,8 @@ void StreamServer::addStream(const std::string& path, StreamSpec spec) {
                         continue;
                     }
                     std::size_t piece = std::min({due - c.audioSent, limit - c.audioSent, std::size_t(8192)});
+                    if (spec.stallAfterBytes)
+                        piece = std::min(piece, *spec.stallAfterBytes - c.audioSent);
                     if (wantsMetadata)
                         piece = std::min(piece, c.untilBlock);
                     if (spec.loop && c.position >= media.size())

@@ -24,9 +24,10 @@ struct StreamSpec {
     double burstSeconds = 0;            // sent at once before the pacing starts
     std::size_t startOffset = 0; // first byte of each connection; off a frame boundary = mid-frame start
     std::size_t metaint = 0;     // audio bytes between ICY blocks, for clients that ask; 0: no metadata
-    std::optional<std::string> metaintHeader;  // replaces the icy-metaint header text (bad values)
-    std::string icyName;                       // sent as "icy-name" when not empty
-    std::optional<std::size_t> dropAfterBytes; // each connection ends after this many audio bytes
+    std::optional<std::string> metaintHeader;   // replaces the icy-metaint header text (bad values)
+    std::string icyName;                        // sent as "icy-name" when not empty
+    std::optional<std::size_t> dropAfterBytes;  // each connection ends after this many audio bytes
+    std::optional<std::size_t> stallAfterBytes; // each connection sends nothing more after this many
     // After a drop, this many following requests get "503 Service Unavailable" (ffmpeg
     // retries a dropped stream on its own; refusing makes the drop reach its caller).
     int refuseAfterDrop = 0;
