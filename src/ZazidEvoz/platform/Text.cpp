@@ -1,5 +1,6 @@
 #include "Text.hpp"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <unicode/brkiter.h>
@@ -205,6 +206,14 @@ std::vector<std::string> alphanumericWords(std::string_view text) {
 }
 
 std::string foldedCaseAndDiacritics(std::string_view text) {
+    // ASCII has no marks to strip and folds to lower case: the common case, without ICU.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string folded(text);
+        for (char& c : folded)
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+        return folded;
+    }
     static std::once_flag once;
     static std::unique_ptr<icu::Transliterator> stripMarks;
     std::call_once(once, [] {
@@ -216,8 +225,8 @@ std::string foldedCaseAndDiacritics(std::string_view text) {
     });
     icu::UnicodeString unicode = fromUtf8(text);
     if (stripMarks) {
-        // A transliterator is not safe for concurrent use; a clone per call is.
-        std::unique_ptr<icu::Transliterator> local(stripMarks->clone());
+        // A transliterator is not safe for concurrent use; each thread keeps its own copy.
+        thread_local std::unique_ptr<icu::Transliterator> local(stripMarks->clone());
         local->transliterate(unicode);
     }
     unicode.foldCase();
