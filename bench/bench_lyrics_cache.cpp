@@ -5,6 +5,7 @@
 // key computation costs.
 #include "ZazidEvoz/MusicDatabase.hpp"
 
+#include <array>
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <fmt/format.h>
@@ -95,6 +96,19 @@ std::string text(sqlite3_stmt* statement, int column) {
     return value ? reinterpret_cast<const char*>(value) : "";
 }
 
+const char* const allTracksSQL =
+    "SELECT path, title, artist, album, genre, year, duration, cover_file, added, file_modified, "
+    "file_size, play_count, last_played, rating, source_url FROM tracks";
+
+// Path, title and artist of every row, as the store needs them.
+std::vector<std::array<std::string, 3>> trackRows(sqlite3_stmt* tracks) {
+    std::vector<std::array<std::string, 3>> rows;
+    while (sqlite3_step(tracks) == SQLITE_ROW)
+        rows.push_back({text(tracks, 0), text(tracks, 1), text(tracks, 2)});
+    sqlite3_reset(tracks);
+    return rows;
+}
+
 void BM_TracksWithoutLyrics(benchmark::State& state) {
     MusicDatabase database(databaseFile());
     for (auto _ : state) {
@@ -109,15 +123,10 @@ void BM_TracksWithoutLyrics(benchmark::State& state) {
 void BM_TracksWithoutLyrics_RawSQLite(benchmark::State& state) {
     fs::path file = databaseFile();
     RawDatabase raw(file);
-    sqlite3_stmt* tracks = raw.prepare(
-        "SELECT path, title, artist, album, genre, year, duration, cover_file, added, file_modified, "
-        "file_size, play_count, last_played, rating, source_url FROM tracks");
+    sqlite3_stmt* tracks = raw.prepare(allTracksSQL);
     sqlite3_stmt* keys = raw.prepare("SELECT song_key FROM lyrics WHERE fetched > 0");
     for (auto _ : state) {
-        std::vector<std::array<std::string, 3>> rows;
-        while (sqlite3_step(tracks) == SQLITE_ROW)
-            rows.push_back({text(tracks, 0), text(tracks, 1), text(tracks, 2)});
-        sqlite3_reset(tracks);
+        auto rows = trackRows(tracks);
         std::unordered_set<std::string> stored;
         while (sqlite3_step(keys) == SQLITE_ROW)
             stored.insert(text(keys, 0));
@@ -143,18 +152,13 @@ void BM_SearchLyrics(benchmark::State& state) {
 void BM_SearchLyrics_RawSQLite(benchmark::State& state) {
     fs::path file = databaseFile();
     RawDatabase raw(file);
-    sqlite3_stmt* tracks = raw.prepare(
-        "SELECT path, title, artist, album, genre, year, duration, cover_file, added, file_modified, "
-        "file_size, play_count, last_played, rating, source_url FROM tracks");
+    sqlite3_stmt* tracks = raw.prepare(allTracksSQL);
     sqlite3_stmt* search = raw.prepare(
         "SELECT f.song_key, f.artist, f.title, snippet(lyrics_fts, 3, '«', '»', '…', 14), l.heard_station, "
         "l.heard_last FROM lyrics_fts f LEFT JOIN lyrics l ON l.song_key = f.song_key "
         "WHERE lyrics_fts MATCH '\"words\"* AND \"moon\"*' ORDER BY bm25(lyrics_fts, 0, 6, 8, 1) LIMIT 50");
     for (auto _ : state) {
-        std::vector<std::array<std::string, 3>> rows;
-        while (sqlite3_step(tracks) == SQLITE_ROW)
-            rows.push_back({text(tracks, 0), text(tracks, 1), text(tracks, 2)});
-        sqlite3_reset(tracks);
+        auto rows = trackRows(tracks);
         std::vector<std::string> hits;
         while (sqlite3_step(search) == SQLITE_ROW)
             hits.push_back(text(search, 3));

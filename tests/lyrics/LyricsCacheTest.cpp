@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <locale>
+#include <unordered_set>
 
 namespace ZazidEvoz {
 namespace {
@@ -178,6 +179,13 @@ TEST_F(LyricsCacheTest, SearchesStoredLyricsWithSnippets) {
     EXPECT_FALSE(hits[0].trackPath);
     EXPECT_FALSE(hits[0].heardStation);
     EXPECT_FALSE(hits[0].heardLast);
+    std::unordered_set<MusicDatabase::LyricsHit, MusicDatabase::LyricsHitHash> distinct(hits.begin(),
+                                                                                        hits.end());
+    distinct.insert(hits[2]);
+    MusicDatabase::LyricsHit emptyPath = hits[0];
+    emptyPath.trackPath = "";
+    distinct.insert(emptyPath);
+    EXPECT_EQ(distinct.size(), 4u) << "an empty path is a path";
 
     auto text = database.searchLyrics("SILVER walk", 10);
     ASSERT_EQ(text.size(), 1u);
