@@ -28,7 +28,7 @@ void LyricsBackgroundService::setOnStatus(std::function<void(const Status&)> onS
     onStatus_ = std::move(onStatus);
 }
 
-void LyricsBackgroundService::start() {
+void LyricsBackgroundService::cancelRunningPass() {
     if (pass_) {
         pass_->thread.request_stop();
         cancelledPasses_.push_back(std::move(*pass_));
@@ -36,6 +36,10 @@ void LyricsBackgroundService::start() {
     }
     // Cancelled passes that have ended join at once; the others are left to end on their own.
     std::erase_if(cancelledPasses_, [](const Pass& cancelled) { return cancelled.finished->load(); });
+}
+
+void LyricsBackgroundService::start() {
+    cancelRunningPass();
 
     std::uint64_t pass = 0;
     {
@@ -51,11 +55,7 @@ void LyricsBackgroundService::start() {
 }
 
 void LyricsBackgroundService::stop() {
-    if (pass_) {
-        pass_->thread.request_stop();
-        cancelledPasses_.push_back(std::move(*pass_));
-        pass_.reset();
-    }
+    cancelRunningPass();
     std::uint64_t pass = 0;
     {
         std::lock_guard guard(lock_);

@@ -74,6 +74,8 @@ private:
     };
     enum class BatchEnd { more, lastBatch };
 
+    // Asks the running pass to stop and keeps it until it has ended.
+    void cancelRunningPass();
     void run(std::uint64_t pass, std::stop_token stop);
     // Looks up one batch; tells whether the pass goes on.
     BatchEnd fillBatch(std::uint64_t pass, LyricsService& lyrics, const std::vector<Track>& batch,
