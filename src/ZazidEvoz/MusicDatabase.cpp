@@ -1,11 +1,10 @@
 #include "MusicDatabase.hpp"
 
 #include "MediaFolders.hpp"
+#include "platform/Text.hpp"
 
 #include <fmt/format.h>
 #include <sqlite3.h>
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
 
 namespace ZazidEvoz {
 namespace {
@@ -98,23 +97,6 @@ std::string prefixedTrackColumns() {
     return result;
 }
 
-std::string columnText(sqlite3_stmt* statement, int column) {
-    const unsigned char* text = sqlite3_column_text(statement, column);
-    return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
-}
-
-bool columnIsNull(sqlite3_stmt* statement, int column) {
-    return sqlite3_column_type(statement, column) == SQLITE_NULL;
-}
-
-std::optional<std::string> optionalColumnText(sqlite3_stmt* statement, int column) {
-    return columnIsNull(statement, column) ? std::nullopt : std::optional(columnText(statement, column));
-}
-
-Date columnDate(sqlite3_stmt* statement, int column) {
-    return platform::dateFromSecondsSince1970(sqlite3_column_double(statement, column));
-}
-
 // The text after the last slash, trailing slashes ignored.
 std::string lastPathComponent(const std::string& path) {
     std::size_t end = path.find_last_not_of('/');
@@ -128,10 +110,6 @@ std::string lastPathComponent(const std::string& path) {
 // SQLite stores a NaN as NULL, which a NOT NULL column refuses, and that would sink a whole batch.
 double seconds(Date date) {
     return json::finiteOrZero(platform::secondsSince1970(date));
-}
-
-bool isAlphanumeric(UChar32 c) {
-    return (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
 }
 
 } // namespace
@@ -155,6 +133,25 @@ MusicDatabase::MusicDatabase(std::filesystem::path fileURL) : fileURL_(std::move
 
 std::shared_ptr<MusicDatabase> MusicDatabase::standard() {
     return std::make_shared<MusicDatabase>(MediaFolders::support() / "music.sqlite");
+}
+
+// ---- Column reading
+
+std::string MusicDatabase::columnText(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+bool MusicDatabase::columnIsNull(sqlite3_stmt* statement, int column) {
+    return sqlite3_column_type(statement, column) == SQLITE_NULL;
+}
+
+std::optional<std::string> MusicDatabase::optionalColumnText(sqlite3_stmt* statement, int column) {
+    return columnIsNull(statement, column) ? std::nullopt : std::optional(columnText(statement, column));
+}
+
+Date MusicDatabase::columnDate(sqlite3_stmt* statement, int column) {
+    return platform::dateFromSecondsSince1970(sqlite3_column_double(statement, column));
 }
 
 // ---- Statement layer
@@ -419,26 +416,8 @@ std::unordered_map<std::string, MusicDatabase::FileStamp> MusicDatabase::fileSta
 }
 
 std::string MusicDatabase::ftsQuery(std::string_view text) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    int32_t length = static_cast<int32_t>(text.size());
-    for (int32_t offset = 0; offset < length;) {
-        int32_t start = offset;
-        UChar32 c;
-        U8_NEXT(bytes, offset, length, c);
-        if (c >= 0 && isAlphanumeric(c)) {
-            piece.append(text.substr(std::size_t(start), std::size_t(offset - start)));
-        } else if (!piece.empty()) {
-            pieces.push_back(std::move(piece));
-            piece.clear();
-        }
-    }
-    if (!piece.empty())
-        pieces.push_back(std::move(piece));
-
     std::string query;
-    for (const std::string& word : pieces) {
+    for (const std::string& word : text::alphanumericWords(text)) {
         if (!query.empty())
             query += " AND ";
         query += '"' + word + "\"*";

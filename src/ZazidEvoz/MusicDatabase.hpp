@@ -7,6 +7,7 @@
 // write is one IMMEDIATE transaction that is rolled back whole on failure.
 #pragma once
 
+#include "LyricsService.hpp"
 #include "MusicLibrary.hpp"
 #include "platform/SerialQueue.hpp"
 
@@ -73,6 +74,76 @@ public:
     // prefix term, all of them required. Empty when the text has none.
     static std::string ftsQuery(std::string_view text);
 
+    // ---- Lyrics cache and heard songs (MusicDatabaseLyrics.cpp)
+    //
+    // One `lyrics` row per song key holds the stored lookup of a song and the log of its radio
+    // plays; `lyrics_fts` indexes the rows that have text.
+
+    // A stored lookup.
+    struct LyricsLookup {
+        enum class Kind {
+            found,    // `lyrics` holds what was stored
+            unknown,  // nothing usable is stored: ask the web service
+            notFound, // a lookup less than 30 days ago found nothing
+        };
+        Kind kind = Kind::unknown;
+        SongLyrics lyrics; // only for `found`
+
+        static LyricsLookup found(SongLyrics lyrics) { return {Kind::found, std::move(lyrics)}; }
+        static LyricsLookup unknown() { return {Kind::unknown, {}}; }
+        static LyricsLookup notFound() { return {Kind::notFound, {}}; }
+        friend bool operator==(const LyricsLookup&, const LyricsLookup&) = default;
+    };
+
+    // One full-text hit in stored lyrics.
+    struct LyricsHit {
+        std::string songKey;
+        std::string artist;
+        std::string title;
+        std::string snippet;                  // matches in «», cuts as …, lines separated by " / "
+        std::optional<std::string> trackPath; // a library track of the same song
+        std::optional<std::string> heardStation;
+        std::optional<Date> heardLast;
+
+        const std::string& id() const { return songKey; }
+        friend bool operator==(const LyricsHit&, const LyricsHit&) = default;
+    };
+    struct LyricsHitHash {
+        std::size_t operator()(const LyricsHit& hit) const;
+    };
+
+    // A song heard on the radio.
+    struct HeardSong {
+        std::string artist;
+        std::string title;
+        std::string station; // of the last report
+        Date date{};         // of the last report
+        std::int64_t count = 0;
+        bool hasLyrics = false;
+
+        friend bool operator==(const HeardSong&, const HeardSong&) = default;
+    };
+
+    // Normalised artist (without featured artists), "|", normalised title: variants of one
+    // song name (credits, version remarks in brackets, case, accents, punctuation) share it.
+    static std::string songKey(std::string_view artist, std::string_view title);
+
+    // Stores a lookup: `lyrics`, or nothing for "the service has no lyrics". Replaces the
+    // song's earlier lookup and keeps its radio plays. False when nothing could be stored
+    // (callers that retry must not retry forever).
+    bool saveLyrics(const std::string& artist, const std::string& title,
+                    const std::optional<SongLyrics>& lyrics, const std::string& source);
+    // Counts a radio play of the song now, on `station`.
+    void markHeard(const std::string& artist, const std::string& title, const std::string& station);
+    LyricsLookup storedLyrics(const std::string& artist, const std::string& title);
+    // Tracks with artist and title whose song was never looked up, oldest added first.
+    std::vector<Track> tracksWithoutLyrics(std::int64_t limit);
+    // Stored lyrics holding every word of `text` as a word prefix; title matches rank above
+    // artist matches above text matches.
+    std::vector<LyricsHit> searchLyrics(std::string_view text, std::int64_t limit);
+    // Most recently heard first.
+    std::vector<HeardSong> heardSongs(std::int64_t limit);
+
 private:
     // A statement parameter.
     using Value = std::variant<std::string, std::int64_t, double, std::monostate>;
@@ -85,6 +156,12 @@ private:
     void run(const std::string& sql, const Bindings& bindings);
     void inTransaction(const std::function<void()>& body);
     [[noreturn]] void throwLastError();
+
+    // Column reading. NULL text reads as empty.
+    static std::string columnText(sqlite3_stmt* statement, int column);
+    static bool columnIsNull(sqlite3_stmt* statement, int column);
+    static std::optional<std::string> optionalColumnText(sqlite3_stmt* statement, int column);
+    static Date columnDate(sqlite3_stmt* statement, int column);
 
     void migrate();
     std::vector<Track> query(const std::string& sql, const Bindings& bindings);

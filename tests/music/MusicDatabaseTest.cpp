@@ -1,12 +1,12 @@
 #include "ZazidEvoz/MusicDatabase.hpp"
 
+#include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 
 #include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
-#include <sqlite3.h>
 #include <thread>
 
 namespace ZazidEvoz {
@@ -14,49 +14,8 @@ namespace {
 
 using platform::dateFromSecondsSince1970;
 using testkit::makeTemporaryFolder;
+using testkit::RawConnection;
 namespace fs = std::filesystem;
-
-// A second, plain connection to the same file: to look behind the store and to stage failures.
-class RawConnection {
-public:
-    explicit RawConnection(const fs::path& file) {
-        if (sqlite3_open(file.c_str(), &db_) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db_));
-    }
-    ~RawConnection() { sqlite3_close(db_); }
-
-    void exec(const std::string& sql) {
-        char* message = nullptr;
-        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-            std::string text = message ? message : "?";
-            sqlite3_free(message);
-            throw std::runtime_error(text + " in " + sql);
-        }
-    }
-    std::vector<std::vector<std::string>> rows(const std::string& sql) {
-        std::vector<std::vector<std::string>> result;
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db_));
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            std::vector<std::string> row;
-            for (int column = 0; column < sqlite3_column_count(statement); ++column) {
-                auto text = sqlite3_column_text(statement, column);
-                row.push_back(text ? reinterpret_cast<const char*>(text) : "NULL");
-            }
-            result.push_back(row);
-        }
-        sqlite3_finalize(statement);
-        return result;
-    }
-    std::string value(const std::string& sql) {
-        auto result = rows(sql);
-        return result.empty() || result[0].empty() ? "" : result[0][0];
-    }
-
-private:
-    sqlite3* db_ = nullptr;
-};
 
 Track makeTrack(const std::string& path, const std::string& title, const std::string& artist = "") {
     Track track;

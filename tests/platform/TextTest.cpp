@@ -30,6 +30,9 @@ TEST(Text, TrimmingAndCharacters) {
 
 TEST(Text, FoldingAndNormalising) {
     EXPECT_EQ(text::foldedCaseAndDiacritics("Émile ÜBER"), "emile uber");
+    EXPECT_EQ(text::foldedCaseAndDiacritics("Rock N' ROLL [99]"), "rock n' roll [99]");
+    EXPECT_EQ(text::alphanumericWords("Rock'n'Roll — Café-Noir 99 \xff x"),
+              (std::vector<std::string>{"Rock", "n", "Roll", "Café", "Noir", "99", "x"}));
     EXPECT_EQ(text::toNFC("o\u0308"), "\u00F6");
     EXPECT_EQ(text::lowercased("ÄBC"), "äbc");
     EXPECT_EQ(text::compareLocalizedCaseInsensitive("abc", "ABC"), 0);

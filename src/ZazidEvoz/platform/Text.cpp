@@ -11,6 +11,7 @@
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
 #include <mutex>
@@ -22,16 +23,19 @@ using icuText::fromUtf8;
 using icuText::toUtf8;
 
 // Windows-1252's 0x80-0x9F row; 0 where the code page leaves a hole (those map to C1).
-constexpr char16_t windows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char16_t windows1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                          0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                          0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-bool isHorizontalSpace(UChar32 c) { return c == '\t' || u_charType(c) == U_SPACE_SEPARATOR; }
-bool isWhiteSpace(UChar32 c) { return u_isUWhiteSpace(c); }
+bool isHorizontalSpace(UChar32 c) {
+    return c == '\t' || u_charType(c) == U_SPACE_SEPARATOR;
+}
+bool isWhiteSpace(UChar32 c) {
+    return u_isUWhiteSpace(c);
+}
 
-template <typename Predicate>
-std::string trimmed(std::string_view text, Predicate isTrimmed) {
+template <typename Predicate> std::string trimmed(std::string_view text, Predicate isTrimmed) {
     int32_t length = static_cast<int32_t>(text.size());
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     int32_t start = 0;
@@ -56,15 +60,16 @@ std::string trimmed(std::string_view text, Predicate isTrimmed) {
 }
 
 // Offsets (in UTF-16 units) of character boundaries, walked one by one.
-template <typename Visitor>
-void forEachCharacterBoundary(const icu::UnicodeString& text, Visitor visit) {
+template <typename Visitor> void forEachCharacterBoundary(const icu::UnicodeString& text, Visitor visit) {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> iterator(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    std::unique_ptr<icu::BreakIterator> iterator(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     if (U_FAILURE(status))
         return;
     iterator->setText(text);
     iterator->first();
-    for (int32_t boundary = iterator->next(); boundary != icu::BreakIterator::DONE; boundary = iterator->next())
+    for (int32_t boundary = iterator->next(); boundary != icu::BreakIterator::DONE;
+         boundary = iterator->next())
         if (!visit(boundary))
             return;
 }
@@ -111,7 +116,9 @@ std::string decodeLegacyText(std::string_view bytes) {
     return toUtf8(decoded);
 }
 
-std::string sanitizedUtf8(std::string_view bytes) { return toUtf8(fromUtf8(bytes)); }
+std::string sanitizedUtf8(std::string_view bytes) {
+    return toUtf8(fromUtf8(bytes));
+}
 
 std::string toNFC(std::string_view text) {
     UErrorCode status = U_ZERO_ERROR;
@@ -122,11 +129,19 @@ std::string toNFC(std::string_view text) {
     return U_FAILURE(status) ? std::string(text) : toUtf8(normalized);
 }
 
-std::string lowercased(std::string_view text) { return toUtf8(fromUtf8(text).toLower(icu::Locale::getRoot())); }
-std::string uppercased(std::string_view text) { return toUtf8(fromUtf8(text).toUpper(icu::Locale::getRoot())); }
+std::string lowercased(std::string_view text) {
+    return toUtf8(fromUtf8(text).toLower(icu::Locale::getRoot()));
+}
+std::string uppercased(std::string_view text) {
+    return toUtf8(fromUtf8(text).toUpper(icu::Locale::getRoot()));
+}
 
-std::string trimmedHorizontalWhitespace(std::string_view text) { return trimmed(text, isHorizontalSpace); }
-std::string trimmedWhitespace(std::string_view text) { return trimmed(text, isWhiteSpace); }
+std::string trimmedHorizontalWhitespace(std::string_view text) {
+    return trimmed(text, isHorizontalSpace);
+}
+std::string trimmedWhitespace(std::string_view text) {
+    return trimmed(text, isWhiteSpace);
+}
 
 std::size_t characterCount(std::string_view text) {
     std::size_t count = 0;
@@ -166,19 +181,49 @@ std::string bytePrefixOnCharacterBoundary(std::string_view text, std::size_t max
     return best;
 }
 
+std::vector<std::string> alphanumericWords(std::string_view text) {
+    std::vector<std::string> words;
+    std::string word;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    auto length = static_cast<int32_t>(text.size());
+    for (int32_t offset = 0; offset < length;) {
+        int32_t start = offset;
+        UChar32 c;
+        U8_NEXT(bytes, offset, length, c);
+        if (c >= 0 && (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0) {
+            word.append(text.substr(std::size_t(start), std::size_t(offset - start)));
+        } else if (!word.empty()) {
+            words.push_back(std::move(word));
+            word.clear();
+        }
+    }
+    if (!word.empty())
+        words.push_back(std::move(word));
+    return words;
+}
+
 std::string foldedCaseAndDiacritics(std::string_view text) {
+    // ASCII has no marks to strip and folds to lower case: the common case, without ICU.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string folded(text);
+        for (char& c : folded)
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+        return folded;
+    }
     static std::once_flag once;
     static std::unique_ptr<icu::Transliterator> stripMarks;
     std::call_once(once, [] {
         UErrorCode status = U_ZERO_ERROR;
-        stripMarks.reset(icu::Transliterator::createInstance("NFD; [:Nonspacing Mark:] Remove; NFC", UTRANS_FORWARD, status));
+        stripMarks.reset(icu::Transliterator::createInstance("NFD; [:Nonspacing Mark:] Remove; NFC",
+                                                             UTRANS_FORWARD, status));
         if (U_FAILURE(status))
             stripMarks.reset();
     });
     icu::UnicodeString unicode = fromUtf8(text);
     if (stripMarks) {
-        // A transliterator is not safe for concurrent use; a clone per call is.
-        std::unique_ptr<icu::Transliterator> local(stripMarks->clone());
+        // A transliterator is not safe for concurrent use; each thread keeps its own copy.
+        thread_local std::unique_ptr<icu::Transliterator> local(stripMarks->clone());
         local->transliterate(unicode);
     }
     unicode.foldCase();
@@ -214,7 +259,8 @@ std::vector<std::string> localizedCaseInsensitiveSortKeys(const std::vector<std:
             continue;
         }
         std::string key(64, '\0');
-        int32_t length = collator->getSortKey(unicode, reinterpret_cast<uint8_t*>(key.data()), int32_t(key.size()));
+        int32_t length =
+            collator->getSortKey(unicode, reinterpret_cast<uint8_t*>(key.data()), int32_t(key.size()));
         if (length > int32_t(key.size())) {
             key.resize(std::size_t(length));
             length = collator->getSortKey(unicode, reinterpret_cast<uint8_t*>(key.data()), length);

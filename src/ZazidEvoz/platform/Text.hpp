@@ -35,6 +35,10 @@ std::string characterPrefix(std::string_view text, std::size_t count);
 // The longest prefix of at most `maxBytes` bytes that ends on a character boundary.
 std::string bytePrefixOnCharacterBoundary(std::string_view text, std::size_t maxBytes);
 
+// The runs of letters, marks and digits, in order; everything else separates them.
+// Invalid UTF-8 separates too.
+std::vector<std::string> alphanumericWords(std::string_view text);
+
 // Case and diacritic folding without a locale ("Émile" and "emile" fold alike).
 std::string foldedCaseAndDiacritics(std::string_view text);
 

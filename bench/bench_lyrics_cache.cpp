@@ -1,0 +1,180 @@
+// The lyrics cache over a library of 20 000 tracks, 5 000 of whose songs have stored lyrics:
+// finding the next tracks for the lyrics filler and searching stored lyrics. Both read every
+// track and compute its song key on each call; the baseline is bare SQLite reading the same
+// rows in the same run (statements prepared once, no queue, no keys), which shows what the
+// key computation costs.
+#include "ZazidEvoz/MusicDatabase.hpp"
+
+#include <array>
+#include <benchmark/benchmark.h>
+#include <filesystem>
+#include <fmt/format.h>
+#include <sqlite3.h>
+#include <stdexcept>
+#include <unordered_set>
+
+namespace {
+
+using namespace ZazidEvoz;
+namespace fs = std::filesystem;
+
+constexpr int trackCount = 20'000;
+constexpr int lyricsCount = 5'000;
+
+const char* const words[] = {"love", "night", "dance", "summer", "heart",   "fire",  "river", "rock",
+                             "blue", "dream", "light", "shadow", "Zürich",  "Köln",  "Café",  "moon",
+                             "rain", "road",  "home",  "gold",   "silence", "storm", "wild",  "time"};
+
+std::vector<Track> generatedTracks() {
+    std::vector<Track> tracks;
+    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    auto word = [&] { return std::string(words[next() % std::size(words)]); };
+    for (int index = 0; index < trackCount; ++index) {
+        Track track;
+        int artist = index / 50;
+        track.artist = index % 9 == 0 ? fmt::format("The {} {} feat. {}", word(), artist, word())
+                                      : fmt::format("The {} {}", word(), artist);
+        track.title = index % 7 == 0 ? fmt::format("{} of {} (Radio Edit) {}", word(), word(), index)
+                                     : fmt::format("{} of {} {}", word(), word(), index);
+        track.album = fmt::format("Album {}", index / 10);
+        track.path = fmt::format("/home/user/Music/{}/{}/{}.mp3", track.artist, track.album, track.title);
+        track.added = platform::dateFromSecondsSince1970(1.6e9 + index);
+        track.fileModified = track.added;
+        tracks.push_back(std::move(track));
+    }
+    return tracks;
+}
+
+fs::path databaseFile() {
+    static const fs::path file = [] {
+        fs::path folder = fs::path(ZINTRARADIO_TEST_BINARY_DIR) / "bench-cache";
+        fs::create_directories(folder);
+        fs::path path = folder / "lyrics-20k.sqlite";
+        for (const char* suffix : {"", "-wal", "-shm"})
+            fs::remove(path.string() + suffix);
+        MusicDatabase database(path);
+        std::vector<Track> tracks = generatedTracks();
+        database.upsert(tracks);
+        for (int index = 0; index < lyricsCount; ++index) {
+            const Track& track = tracks[std::size_t(index) * (trackCount / lyricsCount)];
+            database.saveLyrics(
+                track.artist, track.title,
+                SongLyrics{track.artist, track.title, {}, fmt::format("words of {}", track.title), false, 0},
+                "LRCLIB");
+        }
+        return path;
+    }();
+    return file;
+}
+
+class RawDatabase {
+public:
+    explicit RawDatabase(const fs::path& file) {
+        if (sqlite3_open(file.c_str(), &db_) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db_));
+    }
+    ~RawDatabase() { sqlite3_close(db_); }
+    sqlite3_stmt* prepare(const char* sql) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db_));
+        return statement;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+std::string text(sqlite3_stmt* statement, int column) {
+    auto value = sqlite3_column_text(statement, column);
+    return value ? reinterpret_cast<const char*>(value) : "";
+}
+
+const char* const allTracksSQL =
+    "SELECT path, title, artist, album, genre, year, duration, cover_file, added, file_modified, "
+    "file_size, play_count, last_played, rating, source_url FROM tracks";
+
+// Path, title and artist of every row, as the store needs them.
+std::vector<std::array<std::string, 3>> trackRows(sqlite3_stmt* tracks) {
+    std::vector<std::array<std::string, 3>> rows;
+    while (sqlite3_step(tracks) == SQLITE_ROW)
+        rows.push_back({text(tracks, 0), text(tracks, 1), text(tracks, 2)});
+    sqlite3_reset(tracks);
+    return rows;
+}
+
+void BM_TracksWithoutLyrics(benchmark::State& state) {
+    MusicDatabase database(databaseFile());
+    for (auto _ : state) {
+        auto tracks = database.tracksWithoutLyrics(20);
+        if (tracks.size() != 20)
+            state.SkipWithError("expected a full batch");
+        benchmark::DoNotOptimize(tracks);
+    }
+}
+
+// The same reads: every track's columns and the keys of stored lookups, nothing computed.
+void BM_TracksWithoutLyrics_RawSQLite(benchmark::State& state) {
+    fs::path file = databaseFile();
+    RawDatabase raw(file);
+    sqlite3_stmt* tracks = raw.prepare(allTracksSQL);
+    sqlite3_stmt* keys = raw.prepare("SELECT song_key FROM lyrics WHERE fetched > 0");
+    for (auto _ : state) {
+        auto rows = trackRows(tracks);
+        std::unordered_set<std::string> stored;
+        while (sqlite3_step(keys) == SQLITE_ROW)
+            stored.insert(text(keys, 0));
+        sqlite3_reset(keys);
+        benchmark::DoNotOptimize(rows);
+        benchmark::DoNotOptimize(stored);
+    }
+    sqlite3_finalize(tracks);
+    sqlite3_finalize(keys);
+}
+
+void BM_SearchLyrics(benchmark::State& state) {
+    MusicDatabase database(databaseFile());
+    for (auto _ : state) {
+        auto hits = database.searchLyrics("words moon", 50);
+        if (hits.empty())
+            state.SkipWithError("expected hits");
+        benchmark::DoNotOptimize(hits);
+    }
+}
+
+// The same reads: every track's columns and the ranked hits, without the path map.
+void BM_SearchLyrics_RawSQLite(benchmark::State& state) {
+    fs::path file = databaseFile();
+    RawDatabase raw(file);
+    sqlite3_stmt* tracks = raw.prepare(allTracksSQL);
+    sqlite3_stmt* search = raw.prepare(
+        "SELECT f.song_key, f.artist, f.title, snippet(lyrics_fts, 3, '«', '»', '…', 14), l.heard_station, "
+        "l.heard_last FROM lyrics_fts f LEFT JOIN lyrics l ON l.song_key = f.song_key "
+        "WHERE lyrics_fts MATCH '\"words\"* AND \"moon\"*' ORDER BY bm25(lyrics_fts, 0, 6, 8, 1) LIMIT 50");
+    for (auto _ : state) {
+        auto rows = trackRows(tracks);
+        std::vector<std::string> hits;
+        while (sqlite3_step(search) == SQLITE_ROW)
+            hits.push_back(text(search, 3));
+        sqlite3_reset(search);
+        benchmark::DoNotOptimize(rows);
+        benchmark::DoNotOptimize(hits);
+    }
+    sqlite3_finalize(tracks);
+    sqlite3_finalize(search);
+}
+
+BENCHMARK(BM_TracksWithoutLyrics)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TracksWithoutLyrics_RawSQLite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchLyrics)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchLyrics_RawSQLite)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
