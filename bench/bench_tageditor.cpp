@@ -7,11 +7,6 @@
 #include <benchmark/benchmark.h>
 #include <stdexcept>
 
-namespace ZazidEvoz::testkit {
-void initialiseSandbox();
-void removeSandbox();
-} // namespace ZazidEvoz::testkit
-
 using namespace ZazidEvoz;
 namespace fs = std::filesystem;
 

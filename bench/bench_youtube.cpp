@@ -9,11 +9,6 @@
 #include <cstdlib>
 #include <fmt/format.h>
 
-namespace ZazidEvoz::testkit {
-void initialiseSandbox();
-void removeSandbox();
-} // namespace ZazidEvoz::testkit
-
 using namespace ZazidEvoz;
 namespace fs = std::filesystem;
 

@@ -8,6 +8,11 @@
 
 namespace ZazidEvoz::testkit {
 
+// Creates the sandbox and points the environment into it; the test and benchmark mains call
+// these two around their runs.
+void initialiseSandbox();
+void removeSandbox();
+
 // The sandbox of this test program (HOME is inside it).
 std::filesystem::path sandboxFolder();
 

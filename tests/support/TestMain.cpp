@@ -1,12 +1,9 @@
 // The main of every test program: runs the tests inside a fresh sandbox.
+#include "support/Sandbox.hpp"
+
 #include <gtest/gtest.h>
 
 #include <signal.h>
-
-namespace ZazidEvoz::testkit {
-void initialiseSandbox();
-void removeSandbox();
-} // namespace ZazidEvoz::testkit
 
 int main(int argc, char** argv) {
     // The application ignores SIGPIPE too: a closed pipe is an error return, not a death.
