@@ -804,18 +804,20 @@ std::optional<std::filesystem::path> AudioEngine::finishRecording() {
     return recorder->file();
 }
 
-bool AudioEngine::finishRecordingIf(const StreamRecorder* recorder) {
+void AudioEngine::failRecordingIf(const StreamRecorder* recorder, const std::string& message) {
     std::shared_ptr<StreamRecorder> taken;
     {
         std::lock_guard guard(lock_);
         // Another thread may have finished it already; then this one reports nothing.
         if (recorder_.get() != recorder)
-            return false;
+            return;
         taken = std::exchange(recorder_, nullptr);
         finishedRecorders_.push_back(taken);
     }
+    // Posted before the encoder is told to finish, so the failure always comes before the
+    // encoder's own outcome.
+    emit(EngineEvents::RecordingFailed{message});
     taken->finish();
-    return true;
 }
 
 void AudioEngine::writeToRecorder(const char* data, std::size_t size) {
@@ -832,12 +834,10 @@ void AudioEngine::writeToRecorder(const char* data, std::size_t size) {
     case StreamRecorder::Offer::overflowed:
         // The encoder stopped taking audio (full disk, stalled folder): end the recording and
         // keep playing.
-        if (finishRecordingIf(recorder.get()))
-            emit(EngineEvents::RecordingFailed{"recording stopped: the encoder is not keeping up"});
+        failRecordingIf(recorder.get(), "recording stopped: the encoder is not keeping up");
         return;
     case StreamRecorder::Offer::failed:
-        if (finishRecordingIf(recorder.get()))
-            emit(EngineEvents::RecordingFailed{recorder->failure()});
+        failRecordingIf(recorder.get(), recorder->failure());
         return;
     }
 }

@@ -119,8 +119,8 @@ private:
     void retireFinishedRuns();
     void watchDevice(std::stop_token stop);
     std::optional<std::filesystem::path> finishRecording();
-    // Ends the recording only if it is still `recorder`; returns whether it was.
-    bool finishRecordingIf(const StreamRecorder* recorder);
+    // Ends the recording with a failure, only if it is still `recorder`.
+    void failRecordingIf(const StreamRecorder* recorder, const std::string& message);
     void writeToRecorder(const char* data, std::size_t size);
     void releaseFinishedRecorders();
 
