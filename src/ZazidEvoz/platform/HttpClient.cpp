@@ -43,14 +43,14 @@ bool isHttpURL(std::string_view url) {
     return startsWithIgnoringCase("http://") || startsWithIgnoringCase("https://");
 }
 
-std::string percentEncode(std::string_view text) {
+std::string percentEncode(std::string_view text, std::string_view alsoKeep) {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string encoded;
     encoded.reserve(text.size() * 3);
     for (unsigned char c : text) {
-        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-                          c == '.' || c == '_' || c == '~';
-        if (unreserved) {
+        bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                          c == '.' || c == '_' || c == '~' || (c < 0x80 && alsoKeep.find(char(c)) != std::string_view::npos);
+        if (kept) {
             encoded.push_back(char(c));
         } else {
             encoded.push_back('%');

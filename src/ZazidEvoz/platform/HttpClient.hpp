@@ -79,7 +79,8 @@ public:
 // True when the text starts with "http://" or "https://" (any letter case).
 bool isHttpURL(std::string_view url);
 
-// Percent-encodes every byte outside the RFC 3986 unreserved set (A-Z a-z 0-9 - . _ ~).
-std::string percentEncode(std::string_view text);
+// Percent-encodes every byte outside the RFC 3986 unreserved set (A-Z a-z 0-9 - . _ ~) and
+// the ASCII characters of `alsoKeep`.
+std::string percentEncode(std::string_view text, std::string_view alsoKeep = {});
 
 } // namespace ZazidEvoz::platform

@@ -230,7 +230,8 @@ Process Process::start(const ProcessOptions& options) {
         throw ProcessError(options.arguments.front() + ": " + errorText(result));
 
     state->pid = pid;
-    // Through syscall(): glibc 2.36 declares pidfd_open without C linkage for C++.
+    // Through syscall(): glibc 2.36 declares pidfd_open without C linkage for C++. A pidfd is
+    // always close-on-exec.
     state->pidfd.reset(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
     if (!state->pidfd) {
         int error = errno;
@@ -240,7 +241,6 @@ Process Process::start(const ProcessOptions& options) {
         }
         throw ProcessError("pidfd_open: " + errorText(error));
     }
-    ::fcntl(state->pidfd.get(), F_SETFD, FD_CLOEXEC);
     state->input = std::move(inputPipe.write);
     state->output = std::move(outputPipe.read);
     state->error = std::move(errorPipe.read);

@@ -170,15 +170,18 @@ std::string bytePrefixOnCharacterBoundary(std::string_view text, std::size_t max
     if (text.size() <= maxBytes)
         return std::string(text);
     icu::UnicodeString unicode = fromUtf8(text);
-    std::string best;
+    // Walk the characters, adding up their UTF-8 sizes, so a long text costs linear time.
+    int32_t end = 0;
+    std::size_t bytes = 0;
     forEachCharacterBoundary(unicode, [&](int32_t boundary) {
-        std::string candidate = toUtf8(unicode.tempSubString(0, boundary));
-        if (candidate.size() > maxBytes)
+        std::size_t characterBytes = toUtf8(unicode.tempSubString(end, boundary - end)).size();
+        if (bytes + characterBytes > maxBytes)
             return false;
-        best = std::move(candidate);
+        bytes += characterBytes;
+        end = boundary;
         return true;
     });
-    return best;
+    return toUtf8(unicode.tempSubString(0, end));
 }
 
 std::vector<std::string> alphanumericWords(std::string_view text) {
