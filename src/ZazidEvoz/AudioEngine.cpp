@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fmt/format.h>
+#include <future>
 #include <map>
 #include <poll.h>
 #include <signal.h>
@@ -142,11 +142,6 @@ std::vector<std::string> decoderArguments(const PlaybackSource& source,
                                        "48000", "-ac", "2", "-"});
     return arguments;
 }
-
-struct AudioEngine::RunLog {
-    std::mutex lock;
-    std::string lastError; // guarded by lock
-};
 
 AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleeper> sleeper)
     : post_(std::move(post)), sleeper_(std::move(sleeper)), analyzer_(scope_, static_cast<float>(sampleRate)),
@@ -500,7 +495,8 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
     return hadAudio || ring_.count() > 1;
 }
 
-void AudioEngine::scanMetadata(std::uint64_t generation, int fd, RunLog& log) {
+std::string AudioEngine::scanMetadata(std::uint64_t generation, int fd) {
+    std::string lastError;
     std::string pending;
     std::optional<std::string> lastTitle;
     char chunk[4096];
@@ -520,10 +516,8 @@ void AudioEngine::scanMetadata(std::uint64_t generation, int fd, RunLog& log) {
                 continue;
             // Old stations send Latin-1 titles: the same rule as the ICY poller, so both agree.
             std::string line = text::decodeLegacyText(raw);
-            if (isErrorLine(line)) {
-                std::lock_guard guard(log.lock);
-                log.lastError = text::characterPrefix(line, maxErrorCharacters);
-            }
+            if (isErrorLine(line))
+                lastError = text::characterPrefix(line, maxErrorCharacters);
             if (!isCurrent(generation))
                 continue;
             auto event = StreamMetadataParser::parse(line);
@@ -541,6 +535,7 @@ void AudioEngine::scanMetadata(std::uint64_t generation, int fd, RunLog& log) {
         if (pending.size() > 64 * 1024)
             pending.clear();
     }
+    return lastError;
 }
 
 AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const PlaybackSource& source,
@@ -589,11 +584,10 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
     if (!decoder)
         return {};
 
-    RunLog log;
-    platform::UniqueFd errorPipe = decoder->takeError();
-    std::thread scanner([this, generation, fd = errorPipe.get(), &log] {
+    // The log reader owns the error pipe; its result is ready once the decoder has closed it.
+    auto scanner = std::async(std::launch::async, [this, generation, errorPipe = decoder->takeError()] {
         platform::setCurrentThreadName("ZintraRadio metadata");
-        scanMetadata(generation, fd, log);
+        return scanMetadata(generation, errorPipe.get());
     });
     platform::UniqueFd outputPipe = decoder->takeOutput();
     // A stream forced to the format its server named may not be in that format (stations
@@ -615,7 +609,7 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
         feeder->kill();
         feeder->wait();
     }
-    scanner.join();
+    std::string lastError = scanner.get();
     {
         std::lock_guard guard(lock_);
         if (decoder_ == decoder) {
@@ -626,14 +620,9 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
 
     if (!isCurrent(generation) || (status.succeeded() && hadAudio))
         return {};
-    std::string message;
-    {
-        std::lock_guard guard(log.lock);
-        message = log.lastError;
-    }
-    if (message.empty())
-        message = hadAudio ? "stream interrupted" : "no audio data";
-    return {false, message, hadAudio};
+    if (lastError.empty())
+        lastError = hadAudio ? "stream interrupted" : "no audio data";
+    return {false, lastError, hadAudio};
 }
 
 std::optional<std::string> AudioEngine::streamFormat(const PlaybackSource& source, std::stop_token stop) {
