@@ -2,6 +2,7 @@
 
 #include "StreamMetadata.hpp"
 #include "ToolLocator.hpp"
+#include "UserAgent.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/Text.hpp"
 
@@ -26,24 +27,6 @@ constexpr std::size_t pumpBufferBytes = 16384;
 constexpr std::size_t bytesPerFrame = 8;
 constexpr std::size_t maxErrorCharacters = 220;
 constexpr auto formatTrialTime = std::chrono::seconds(5);
-
-bool startsWithCaseInsensitive(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    return true;
-}
-
-bool containsCaseInsensitive(std::string_view text, std::string_view word) {
-    if (word.empty())
-        return true;
-    for (std::size_t i = 0; i + word.size() <= text.size(); ++i)
-        if (startsWithCaseInsensitive(text.substr(i), word))
-            return true;
-    return false;
-}
 
 // A "file://" URL's path with its percent escapes decoded; absent when it is not one.
 std::optional<std::string> filePath(const std::string& url) {
@@ -89,7 +72,8 @@ bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
 
 // A log line worth keeping as the run's error text.
 bool isErrorLine(std::string_view line) {
-    return containsCaseInsensitive(line, "error") || line.find("Server returned") != std::string_view::npos ||
+    return text::lowercased(line).find("error") != std::string::npos ||
+           line.find("Server returned") != std::string_view::npos ||
            line.find("Failed") != std::string_view::npos;
 }
 
@@ -113,7 +97,7 @@ std::optional<std::string> inputFormatForContentType(std::string_view contentTyp
 }
 
 bool isHlsURL(std::string_view url) {
-    return containsCaseInsensitive(url, ".m3u8");
+    return text::lowercased(url).find(".m3u8") != std::string::npos;
 }
 
 std::vector<std::string> decoderArguments(const PlaybackSource& source,
@@ -122,12 +106,10 @@ std::vector<std::string> decoderArguments(const PlaybackSource& source,
     if (source.hasFeeder()) {
         arguments.insert(arguments.end(), {"-i", "pipe:0"});
     } else {
-        bool http = startsWithCaseInsensitive(source.url, "http://") ||
-                    startsWithCaseInsensitive(source.url, "https://");
-        if (http) {
-            arguments.insert(arguments.end(),
-                             {"-reconnect", "1", "-reconnect_streamed", "1", "-reconnect_delay_max", "5",
-                              "-rw_timeout", "15000000", "-user_agent", "ZintraRadio/1.0", "-icy", "1"});
+        if (platform::isHttpURL(source.url)) {
+            arguments.insert(arguments.end(), {"-reconnect", "1", "-reconnect_streamed", "1", "-reconnect_delay_max",
+                                               "5", "-rw_timeout", "15000000", "-user_agent",
+                                               std::string(UserAgent::product), "-icy", "1"});
             if (inputFormat)
                 // A few frames decide the stream's parameters; 0 would mean ffmpeg's 5 s default.
                 arguments.insert(arguments.end(),
@@ -637,7 +619,7 @@ std::optional<std::string> AudioEngine::streamFormat(const PlaybackSource& sourc
     // than the probing it saves.
     platform::HttpRequest request;
     request.url = source.url;
-    request.userAgent = "ZintraRadio/1.0";
+    request.userAgent = UserAgent::product;
     request.idleTimeout = 2000ms;
     request.totalTimeout = 2000ms;
     request.maxBodyBytes = 64 * 1024;

@@ -1,6 +1,8 @@
 #include "IcyMetadataPoller.hpp"
 
+#include "AudioEngine.hpp"
 #include "StreamMetadata.hpp"
+#include "UserAgent.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/Text.hpp"
 
@@ -89,9 +91,7 @@ std::optional<std::string> IcyMetadataPoller::parseMetadataBlock(std::string_vie
 
 void IcyMetadataPoller::start(const std::string& url, TitleHandler onTitle) {
     stop();
-    std::string lowered = text::lowercased(url);
-    if (lowered.rfind("http", 0) != 0 || lowered.find(".m3u8") != std::string::npos ||
-        !platform::isHttpURL(url))
+    if (!platform::isHttpURL(url) || isHlsURL(url))
         return;
     auto task = std::make_shared<Task>();
     task_ = task;
@@ -124,7 +124,7 @@ void IcyMetadataPoller::pollLoop(const std::string& url, std::chrono::duration<d
             platform::HttpRequest request;
             request.url = url;
             request.headers = {"Icy-MetaData: 1"};
-            request.userAgent = "ZintraRadio/1.0";
+            request.userAgent = UserAgent::product;
             request.idleTimeout = std::chrono::seconds(10);
             request.totalTimeout = std::chrono::seconds(10);
             request.maxBodyBytes = maxMetaint + 1 + maxBlockBytes;
