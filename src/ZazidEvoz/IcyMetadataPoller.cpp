@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 
 namespace ZazidEvoz {
 
@@ -54,20 +53,10 @@ IcyMetadataPoller::~IcyMetadataPoller() {
 }
 
 std::optional<int> IcyMetadataPoller::parseMetaint(std::string_view value) {
-    std::string trimmed = text::trimmedWhitespace(value);
-    std::string_view digits = trimmed;
-    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
-        digits.remove_prefix(1);
-    if (digits.empty() || digits.size() > 9 ||
-        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    auto number = text::wholeDecimal(text::trimmedWhitespace(value));
+    if (!number || *number < 1 || *number > maxMetaint)
         return std::nullopt;
-    int number = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (!trimmed.empty() && trimmed.front() == '-')
-        number = -number;
-    if (number < 1 || number > maxMetaint)
-        return std::nullopt;
-    return number;
+    return static_cast<int>(*number);
 }
 
 std::optional<std::string> IcyMetadataPoller::parseMetadataBlock(std::string_view block) {
