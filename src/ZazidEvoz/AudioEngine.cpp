@@ -814,15 +814,17 @@ void AudioEngine::writeToRecorder(const char* data, std::size_t size) {
 }
 
 void AudioEngine::releaseFinishedRecorders() {
-    std::vector<std::shared_ptr<StreamRecorder>> done;
+    std::vector<std::shared_ptr<StreamRecorder>> recorders;
     {
         std::lock_guard guard(lock_);
-        auto finished = std::stable_partition(finishedRecorders_.begin(), finishedRecorders_.end(),
-                                              [](const auto& recorder) { return !recorder->isDone(); });
-        done.assign(std::make_move_iterator(finished), std::make_move_iterator(finishedRecorders_.end()));
-        finishedRecorders_.erase(finished, finishedRecorders_.end());
+        recorders.swap(finishedRecorders_);
     }
-    // Their writers have ended, so destroying them here only joins.
+    // Asked outside the engine lock: isDone takes the recorder's own. The writers of the done
+    // ones have ended, so destroying them here only joins.
+    std::erase_if(recorders, [](const auto& recorder) { return recorder->isDone(); });
+    std::lock_guard guard(lock_);
+    finishedRecorders_.insert(finishedRecorders_.end(), std::make_move_iterator(recorders.begin()),
+                              std::make_move_iterator(recorders.end()));
 }
 
 } // namespace ZazidEvoz
