@@ -237,6 +237,25 @@ void AudioEngine::play(const PlaybackSource& source) {
         setState(PlaybackState::failed(EngineError::missingTool("ffmpeg").what()));
         return;
     }
+    std::uint64_t generation = retireCurrentPlayback();
+    setState(PlaybackState::buffering());
+    startEngineIfNeeded();
+
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    runs_.push_back(DecoderRun{
+        finished, std::jthread([this, generation, source, path = *ffmpeg, finished](std::stop_token stop) {
+            platform::setCurrentThreadName("ZintraRadio decoder");
+            runLoop(generation, source, path, stop);
+            finished->store(true);
+        })});
+}
+
+void AudioEngine::stop() {
+    retireCurrentPlayback();
+    setState(PlaybackState::stopped());
+}
+
+std::uint64_t AudioEngine::retireCurrentPlayback() {
     finishRecording();
     std::uint64_t generation;
     {
@@ -251,33 +270,7 @@ void AudioEngine::play(const PlaybackSource& source) {
     killProcesses();
     ring_.clear();
     analyzer_.reset();
-    setState(PlaybackState::buffering());
-    startEngineIfNeeded();
-
-    auto finished = std::make_shared<std::atomic<bool>>(false);
-    runs_.push_back(DecoderRun{
-        finished, std::jthread([this, generation, source, path = *ffmpeg, finished](std::stop_token stop) {
-            platform::setCurrentThreadName("ZintraRadio decoder");
-            runLoop(generation, source, path, stop);
-            finished->store(true);
-        })});
-}
-
-void AudioEngine::stop() {
-    finishRecording();
-    {
-        std::lock_guard guard(lock_);
-        ++generation_;
-        paused_ = primed_ = draining_ = false;
-        playedFrames_ = 0;
-    }
-    for (auto& run : runs_)
-        run.thread.request_stop();
-    retireFinishedRuns();
-    killProcesses();
-    ring_.clear();
-    analyzer_.reset();
-    setState(PlaybackState::stopped());
+    return generation;
 }
 
 void AudioEngine::pause() {

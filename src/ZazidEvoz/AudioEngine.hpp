@@ -116,6 +116,9 @@ private:
     void startEngineIfNeeded();
     void applyGain();
     void retireFinishedRuns();
+    // Ends the recording and starts a new generation: the running decoder threads are asked
+    // to stop, their children killed, the ring and the analyser emptied. Returns the generation.
+    std::uint64_t retireCurrentPlayback();
     void watchDevice(std::stop_token stop);
     std::optional<std::filesystem::path> finishRecording();
     // Ends the recording with a failure, only if it is still `recorder`.
