@@ -173,7 +173,8 @@ std::string midFrameURL(const benchmark::State& state) {
 }
 
 void midFrameRuns(benchmark::internal::Benchmark* benchmark) {
-    benchmark->ArgName("burst")->Arg(1)->Arg(0)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);
+    benchmark->ArgName("burst")->Arg(1)->Arg(0)->UseManualTime()->Iterations(8);
+    benchmark->Unit(benchmark::kMillisecond);
 }
 
 void BM_EngineStartMidFrame(benchmark::State& state) {

@@ -107,9 +107,9 @@ std::vector<std::string> decoderArguments(const PlaybackSource& source,
         arguments.insert(arguments.end(), {"-i", "pipe:0"});
     } else {
         if (platform::isHttpURL(source.url)) {
-            arguments.insert(arguments.end(), {"-reconnect", "1", "-reconnect_streamed", "1", "-reconnect_delay_max",
-                                               "5", "-rw_timeout", "15000000", "-user_agent",
-                                               std::string(UserAgent::product), "-icy", "1"});
+            arguments.insert(arguments.end(), {"-reconnect", "1", "-reconnect_streamed", "1",
+                                               "-reconnect_delay_max", "5", "-rw_timeout", "15000000",
+                                               "-user_agent", std::string(UserAgent::product), "-icy", "1"});
             if (inputFormat)
                 // A few frames decide the stream's parameters; 0 would mean ffmpeg's 5 s default.
                 arguments.insert(arguments.end(),
