@@ -3,6 +3,8 @@
 //   with the same window;
 // - time from play to the first frame at the output on the local test stream, against
 //   ffmpeg alone (time to its first PCM byte on standard output);
+// - the same on streams that begin mid-frame, as radio servers send them, with and without
+//   the server's initial burst, against mpv (time to its first audio byte with the pcm output);
 // - CPU time (this process and its children) for 30 s of playback, against ffmpeg decoding
 //   the same stream to /dev/null.
 #include "ZazidEvoz/AudioEngine.hpp"
@@ -16,6 +18,8 @@
 #include <cstdlib>
 #include <fftw3.h>
 #include <numbers>
+#include <optional>
+#include <signal.h>
 #include <sys/resource.h>
 #include <thread>
 
@@ -97,28 +101,42 @@ double engineStartSeconds(AudioEngine& engine, const std::string& url) {
     return seconds;
 }
 
-// Seconds until a child writes its first byte on standard output.
-double firstByteSeconds(std::vector<std::string> arguments) {
+// Seconds until a child writes its first byte on standard output; absent when it wrote none.
+std::optional<double> firstByteSeconds(std::vector<std::string> arguments) {
     platform::ProcessOptions options(std::move(arguments));
     options.error = platform::StreamMode::Null;
     auto started = Clock::now();
     auto process = platform::Process::start(options);
     char byte;
-    platform::readRetrying(process.outputFd(), &byte, 1);
+    bool wrote = platform::readRetrying(process.outputFd(), &byte, 1) == 1;
     double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     process.kill();
     process.wait();
-    return seconds;
+    return wrote ? std::optional(seconds) : std::nullopt;
 }
 
-void BM_StartEngine(benchmark::State& state) {
+void measureEngineStart(benchmark::State& state, const std::string& url) {
     platform::PostQueue queue;
     AudioEngine engine(queue.poster());
-    std::string url = testStream().url("/radio");
     for (auto _ : state) {
         state.SetIterationTime(engineStartSeconds(engine, url));
         queue.drain();
     }
+}
+
+void measureFirstByte(benchmark::State& state, const std::vector<std::string>& arguments) {
+    for (auto _ : state) {
+        auto seconds = firstByteSeconds(arguments);
+        if (!seconds) {
+            state.SkipWithError("no audio");
+            break;
+        }
+        state.SetIterationTime(*seconds);
+    }
+}
+
+void BM_StartEngine(benchmark::State& state) {
+    measureEngineStart(state, testStream().url("/radio"));
 }
 BENCHMARK(BM_StartEngine)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 
@@ -126,10 +144,49 @@ void BM_StartFFmpegAlone(benchmark::State& state) {
     std::vector<std::string> arguments = {ffmpegPath()};
     auto decoder = decoderArguments({testStream().url("/radio"), std::nullopt, true});
     arguments.insert(arguments.end(), decoder.begin(), decoder.end());
-    for (auto _ : state)
-        state.SetIterationTime(firstByteSeconds(arguments));
+    measureFirstByte(state, arguments);
 }
 BENCHMARK(BM_StartFFmpegAlone)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// Streams that start inside a frame: "/burst" sends 2 s at once, "/paced" only in real time.
+StreamServer& midFrameStreams() {
+    static StreamServer* instance = [] {
+        auto* s = new StreamServer;
+        for (auto [path, burst] : {std::pair{"/burst", 2.0}, std::pair{"/paced", 0.0}}) {
+            StreamSpec spec;
+            spec.media = toneMp3();
+            spec.metaint = 16000;
+            spec.icyName = "Bench Radio";
+            spec.burstSeconds = burst;
+            spec.startOffset = 1013; // inside a frame
+            s->addStream(path, spec);
+            s->setTitle(path, "Artist - Song");
+        }
+        s->start();
+        return s;
+    }();
+    return *instance;
+}
+
+std::string midFrameURL(const benchmark::State& state) {
+    return midFrameStreams().url(state.range(0) ? "/burst" : "/paced");
+}
+
+void midFrameRuns(benchmark::internal::Benchmark* benchmark) {
+    benchmark->ArgName("burst")->Arg(1)->Arg(0)->UseManualTime()->Iterations(8);
+    benchmark->Unit(benchmark::kMillisecond);
+}
+
+void BM_EngineStartMidFrame(benchmark::State& state) {
+    measureEngineStart(state, midFrameURL(state));
+}
+BENCHMARK(BM_EngineStartMidFrame)->Apply(midFrameRuns);
+
+void BM_MpvStartMidFrame(benchmark::State& state) {
+    measureFirstByte(state, {"/usr/bin/mpv", "--no-config", "--no-video", "--really-quiet", "--ao=pcm",
+                             "--ao-pcm-waveheader=no", "--ao-pcm-file=/dev/stdout", midFrameURL(state)});
+}
+BENCHMARK(BM_MpvStartMidFrame)->Apply(midFrameRuns);
 
 double cpuSeconds(int who) {
     rusage usage{};

@@ -2,13 +2,14 @@
 
 #include "StreamMetadata.hpp"
 #include "ToolLocator.hpp"
+#include "UserAgent.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/Text.hpp"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fmt/format.h>
+#include <future>
 #include <map>
 #include <poll.h>
 #include <signal.h>
@@ -26,24 +27,6 @@ constexpr std::size_t pumpBufferBytes = 16384;
 constexpr std::size_t bytesPerFrame = 8;
 constexpr std::size_t maxErrorCharacters = 220;
 constexpr auto formatTrialTime = std::chrono::seconds(5);
-
-bool startsWithCaseInsensitive(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    return true;
-}
-
-bool containsCaseInsensitive(std::string_view text, std::string_view word) {
-    if (word.empty())
-        return true;
-    for (std::size_t i = 0; i + word.size() <= text.size(); ++i)
-        if (startsWithCaseInsensitive(text.substr(i), word))
-            return true;
-    return false;
-}
 
 // A "file://" URL's path with its percent escapes decoded; absent when it is not one.
 std::optional<std::string> filePath(const std::string& url) {
@@ -89,7 +72,8 @@ bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
 
 // A log line worth keeping as the run's error text.
 bool isErrorLine(std::string_view line) {
-    return containsCaseInsensitive(line, "error") || line.find("Server returned") != std::string_view::npos ||
+    return text::lowercased(line).find("error") != std::string::npos ||
+           line.find("Server returned") != std::string_view::npos ||
            line.find("Failed") != std::string_view::npos;
 }
 
@@ -113,7 +97,7 @@ std::optional<std::string> inputFormatForContentType(std::string_view contentTyp
 }
 
 bool isHlsURL(std::string_view url) {
-    return containsCaseInsensitive(url, ".m3u8");
+    return text::lowercased(url).find(".m3u8") != std::string::npos;
 }
 
 std::vector<std::string> decoderArguments(const PlaybackSource& source,
@@ -122,12 +106,10 @@ std::vector<std::string> decoderArguments(const PlaybackSource& source,
     if (source.hasFeeder()) {
         arguments.insert(arguments.end(), {"-i", "pipe:0"});
     } else {
-        bool http = startsWithCaseInsensitive(source.url, "http://") ||
-                    startsWithCaseInsensitive(source.url, "https://");
-        if (http) {
-            arguments.insert(arguments.end(),
-                             {"-reconnect", "1", "-reconnect_streamed", "1", "-reconnect_delay_max", "5",
-                              "-rw_timeout", "15000000", "-user_agent", "ZintraRadio/1.0", "-icy", "1"});
+        if (platform::isHttpURL(source.url)) {
+            arguments.insert(arguments.end(), {"-reconnect", "1", "-reconnect_streamed", "1",
+                                               "-reconnect_delay_max", "5", "-rw_timeout", "15000000",
+                                               "-user_agent", std::string(UserAgent::product), "-icy", "1"});
             if (inputFormat)
                 // A few frames decide the stream's parameters; 0 would mean ffmpeg's 5 s default.
                 arguments.insert(arguments.end(),
@@ -142,11 +124,6 @@ std::vector<std::string> decoderArguments(const PlaybackSource& source,
                                        "48000", "-ac", "2", "-"});
     return arguments;
 }
-
-struct AudioEngine::RunLog {
-    std::mutex lock;
-    std::string lastError; // guarded by lock
-};
 
 AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleeper> sleeper)
     : post_(std::move(post)), sleeper_(std::move(sleeper)), analyzer_(scope_, static_cast<float>(sampleRate)),
@@ -260,6 +237,25 @@ void AudioEngine::play(const PlaybackSource& source) {
         setState(PlaybackState::failed(EngineError::missingTool("ffmpeg").what()));
         return;
     }
+    std::uint64_t generation = retireCurrentPlayback();
+    setState(PlaybackState::buffering());
+    startEngineIfNeeded();
+
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    runs_.push_back(DecoderRun{
+        finished, std::jthread([this, generation, source, path = *ffmpeg, finished](std::stop_token stop) {
+            platform::setCurrentThreadName("ZintraRadio decoder");
+            runLoop(generation, source, path, stop);
+            finished->store(true);
+        })});
+}
+
+void AudioEngine::stop() {
+    retireCurrentPlayback();
+    setState(PlaybackState::stopped());
+}
+
+std::uint64_t AudioEngine::retireCurrentPlayback() {
     finishRecording();
     std::uint64_t generation;
     {
@@ -274,33 +270,7 @@ void AudioEngine::play(const PlaybackSource& source) {
     killProcesses();
     ring_.clear();
     analyzer_.reset();
-    setState(PlaybackState::buffering());
-    startEngineIfNeeded();
-
-    auto finished = std::make_shared<std::atomic<bool>>(false);
-    runs_.push_back(DecoderRun{
-        finished, std::jthread([this, generation, source, path = *ffmpeg, finished](std::stop_token stop) {
-            platform::setCurrentThreadName("ZintraRadio decoder");
-            runLoop(generation, source, path, stop);
-            finished->store(true);
-        })});
-}
-
-void AudioEngine::stop() {
-    finishRecording();
-    {
-        std::lock_guard guard(lock_);
-        ++generation_;
-        paused_ = primed_ = draining_ = false;
-        playedFrames_ = 0;
-    }
-    for (auto& run : runs_)
-        run.thread.request_stop();
-    retireFinishedRuns();
-    killProcesses();
-    ring_.clear();
-    analyzer_.reset();
-    setState(PlaybackState::stopped());
+    return generation;
 }
 
 void AudioEngine::pause() {
@@ -500,7 +470,8 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
     return hadAudio || ring_.count() > 1;
 }
 
-void AudioEngine::scanMetadata(std::uint64_t generation, int fd, RunLog& log) {
+std::string AudioEngine::scanMetadata(std::uint64_t generation, int fd) {
+    std::string lastError;
     std::string pending;
     std::optional<std::string> lastTitle;
     char chunk[4096];
@@ -520,10 +491,8 @@ void AudioEngine::scanMetadata(std::uint64_t generation, int fd, RunLog& log) {
                 continue;
             // Old stations send Latin-1 titles: the same rule as the ICY poller, so both agree.
             std::string line = text::decodeLegacyText(raw);
-            if (isErrorLine(line)) {
-                std::lock_guard guard(log.lock);
-                log.lastError = text::characterPrefix(line, maxErrorCharacters);
-            }
+            if (isErrorLine(line))
+                lastError = text::characterPrefix(line, maxErrorCharacters);
             if (!isCurrent(generation))
                 continue;
             auto event = StreamMetadataParser::parse(line);
@@ -541,6 +510,7 @@ void AudioEngine::scanMetadata(std::uint64_t generation, int fd, RunLog& log) {
         if (pending.size() > 64 * 1024)
             pending.clear();
     }
+    return lastError;
 }
 
 AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const PlaybackSource& source,
@@ -589,11 +559,10 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
     if (!decoder)
         return {};
 
-    RunLog log;
-    platform::UniqueFd errorPipe = decoder->takeError();
-    std::thread scanner([this, generation, fd = errorPipe.get(), &log] {
+    // The log reader owns the error pipe; its result is ready once the decoder has closed it.
+    auto scanner = std::async(std::launch::async, [this, generation, errorPipe = decoder->takeError()] {
         platform::setCurrentThreadName("ZintraRadio metadata");
-        scanMetadata(generation, fd, log);
+        return scanMetadata(generation, errorPipe.get());
     });
     platform::UniqueFd outputPipe = decoder->takeOutput();
     // A stream forced to the format its server named may not be in that format (stations
@@ -615,7 +584,7 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
         feeder->kill();
         feeder->wait();
     }
-    scanner.join();
+    std::string lastError = scanner.get();
     {
         std::lock_guard guard(lock_);
         if (decoder_ == decoder) {
@@ -626,14 +595,9 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
 
     if (!isCurrent(generation) || (status.succeeded() && hadAudio))
         return {};
-    std::string message;
-    {
-        std::lock_guard guard(log.lock);
-        message = log.lastError;
-    }
-    if (message.empty())
-        message = hadAudio ? "stream interrupted" : "no audio data";
-    return {false, message, hadAudio};
+    if (lastError.empty())
+        lastError = hadAudio ? "stream interrupted" : "no audio data";
+    return {false, lastError, hadAudio};
 }
 
 std::optional<std::string> AudioEngine::streamFormat(const PlaybackSource& source, std::stop_token stop) {
@@ -648,7 +612,7 @@ std::optional<std::string> AudioEngine::streamFormat(const PlaybackSource& sourc
     // than the probing it saves.
     platform::HttpRequest request;
     request.url = source.url;
-    request.userAgent = "ZintraRadio/1.0";
+    request.userAgent = UserAgent::product;
     request.idleTimeout = 2000ms;
     request.totalTimeout = 2000ms;
     request.maxBodyBytes = 64 * 1024;
@@ -843,15 +807,17 @@ void AudioEngine::writeToRecorder(const char* data, std::size_t size) {
 }
 
 void AudioEngine::releaseFinishedRecorders() {
-    std::vector<std::shared_ptr<StreamRecorder>> done;
+    std::vector<std::shared_ptr<StreamRecorder>> recorders;
     {
         std::lock_guard guard(lock_);
-        auto finished = std::stable_partition(finishedRecorders_.begin(), finishedRecorders_.end(),
-                                              [](const auto& recorder) { return !recorder->isDone(); });
-        done.assign(std::make_move_iterator(finished), std::make_move_iterator(finishedRecorders_.end()));
-        finishedRecorders_.erase(finished, finishedRecorders_.end());
+        recorders.swap(finishedRecorders_);
     }
-    // Their writers have ended, so destroying them here only joins.
+    // Asked outside the engine lock: isDone takes the recorder's own. The writers of the done
+    // ones have ended, so destroying them here only joins.
+    std::erase_if(recorders, [](const auto& recorder) { return recorder->isDone(); });
+    std::lock_guard guard(lock_);
+    finishedRecorders_.insert(finishedRecorders_.end(), std::make_move_iterator(recorders.begin()),
+                              std::make_move_iterator(recorders.end()));
 }
 
 } // namespace ZazidEvoz

@@ -107,7 +107,6 @@ private:
         std::string message; // for a failure
         bool hadAudio = false;
     };
-    struct RunLog; // the log reader's last error line
 
     bool isCurrent(std::uint64_t generation) const;
     void setState(const PlaybackState& state);
@@ -117,6 +116,9 @@ private:
     void startEngineIfNeeded();
     void applyGain();
     void retireFinishedRuns();
+    // Ends the recording and starts a new generation: the running decoder threads are asked
+    // to stop, their children killed, the ring and the analyser emptied. Returns the generation.
+    std::uint64_t retireCurrentPlayback();
     void watchDevice(std::stop_token stop);
     std::optional<std::filesystem::path> finishRecording();
     // Ends the recording with a failure, only if it is still `recorder`.
@@ -135,7 +137,9 @@ private:
     // The input format of an HTTP stream: remembered, or asked of the server once.
     std::optional<std::string> streamFormat(const PlaybackSource& source, std::stop_token stop);
     void forgetStreamFormat(const std::string& url);
-    void scanMetadata(std::uint64_t generation, int fd, RunLog& log);
+    // Reports the decoder's log as metadata events until the pipe closes; returns the last
+    // error line.
+    std::string scanMetadata(std::uint64_t generation, int fd);
 
     platform::Poster post_;
     std::shared_ptr<platform::Sleeper> sleeper_;

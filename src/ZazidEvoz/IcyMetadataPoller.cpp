@@ -1,12 +1,13 @@
 #include "IcyMetadataPoller.hpp"
 
+#include "AudioEngine.hpp"
 #include "StreamMetadata.hpp"
+#include "UserAgent.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/Text.hpp"
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 
 namespace ZazidEvoz {
 
@@ -52,20 +53,10 @@ IcyMetadataPoller::~IcyMetadataPoller() {
 }
 
 std::optional<int> IcyMetadataPoller::parseMetaint(std::string_view value) {
-    std::string trimmed = text::trimmedWhitespace(value);
-    std::string_view digits = trimmed;
-    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
-        digits.remove_prefix(1);
-    if (digits.empty() || digits.size() > 9 ||
-        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    auto number = text::wholeDecimal(text::trimmedWhitespace(value));
+    if (!number || *number < 1 || *number > maxMetaint)
         return std::nullopt;
-    int number = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (!trimmed.empty() && trimmed.front() == '-')
-        number = -number;
-    if (number < 1 || number > maxMetaint)
-        return std::nullopt;
-    return number;
+    return static_cast<int>(*number);
 }
 
 std::optional<std::string> IcyMetadataPoller::parseMetadataBlock(std::string_view block) {
@@ -89,9 +80,7 @@ std::optional<std::string> IcyMetadataPoller::parseMetadataBlock(std::string_vie
 
 void IcyMetadataPoller::start(const std::string& url, TitleHandler onTitle) {
     stop();
-    std::string lowered = text::lowercased(url);
-    if (lowered.rfind("http", 0) != 0 || lowered.find(".m3u8") != std::string::npos ||
-        !platform::isHttpURL(url))
+    if (!platform::isHttpURL(url) || isHlsURL(url))
         return;
     auto task = std::make_shared<Task>();
     task_ = task;
@@ -124,7 +113,7 @@ void IcyMetadataPoller::pollLoop(const std::string& url, std::chrono::duration<d
             platform::HttpRequest request;
             request.url = url;
             request.headers = {"Icy-MetaData: 1"};
-            request.userAgent = "ZintraRadio/1.0";
+            request.userAgent = UserAgent::product;
             request.idleTimeout = std::chrono::seconds(10);
             request.totalTimeout = std::chrono::seconds(10);
             request.maxBodyBytes = maxMetaint + 1 + maxBlockBytes;

@@ -77,9 +77,10 @@ struct SpectrumAnalyzer::Plan {
 };
 
 SpectrumAnalyzer::SpectrumAnalyzer(ScopeBuffer& scope, float sampleRate, std::size_t bandCount, Now now)
-    : scope_(scope), sampleRate_(sampleRate), bandCount_(bandCount), now_(std::move(now)), plan_(new Plan),
-      window_(fftSize), magnitudes_(fftSize / 2, 0.0f), smoothed_(bandCount, 0.0f),
-      peakValues_(bandCount, 0.0f), peakVelocity_(bandCount, 0.0f), raw_(bandCount, 0.0f) {
+    : scope_(scope), sampleRate_(sampleRate), bandCount_(bandCount), now_(std::move(now)),
+      plan_(std::make_unique<Plan>()), window_(fftSize), magnitudes_(fftSize / 2, 0.0f),
+      smoothed_(bandCount, 0.0f), peakValues_(bandCount, 0.0f), peakVelocity_(bandCount, 0.0f),
+      raw_(bandCount, 0.0f) {
     // Hann window normalised the usual way: 0.8165 x (1 - cos(2 pi n / N)).
     const float normalisation = static_cast<float>(std::sqrt(2.0 / 3.0));
     for (std::size_t n = 0; n < fftSize; ++n)
@@ -99,9 +100,7 @@ SpectrumAnalyzer::SpectrumAnalyzer(ScopeBuffer& scope, float sampleRate, std::si
     lastTime_ = currentTime();
 }
 
-SpectrumAnalyzer::~SpectrumAnalyzer() {
-    delete plan_;
-}
+SpectrumAnalyzer::~SpectrumAnalyzer() = default;
 
 float SpectrumAnalyzer::centerFrequency(std::size_t band) const {
     return minFrequency *

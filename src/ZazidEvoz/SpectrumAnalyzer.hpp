@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -68,7 +69,7 @@ private:
     Now now_;
 
     struct Plan; // the FFTW plan and its aligned buffers
-    Plan* plan_;
+    std::unique_ptr<Plan> plan_;
     std::vector<float> window_;
     std::vector<float> left_, right_;
     std::vector<float> magnitudes_;

@@ -107,8 +107,10 @@ StreamRecorder::Offer StreamRecorder::offer(const char* data, std::size_t size) 
         return Offer::failed;
     if (finishing_)
         return Offer::accepted;
-    if (queuedBytes_ + size > queueCapacity)
+    if (queuedBytes_ + size > queueCapacity) {
+        overflowed_ = true;
         return Offer::overflowed;
+    }
     queue_.emplace_back(data, data + size);
     queuedBytes_ += size;
     changed_.notify_all();
@@ -125,8 +127,9 @@ void StreamRecorder::finish() {
     if (finishing_)
         return;
     finishing_ = true;
-    // After a failure or an overflow the rest would only wait on a stuck encoder.
-    dropQueue_ = !failure_.empty() || queuedBytes_ >= queueCapacity / 2;
+    // After a failure or an overflow the rest would only wait on a stuck encoder; an encoder
+    // that is merely behind still gets all of it.
+    dropQueue_ = !failure_.empty() || overflowed_;
     changed_.notify_all();
 }
 

@@ -79,6 +79,7 @@ private:
     std::deque<std::vector<char>> queue_;
     std::size_t queuedBytes_ = 0;
     bool finishing_ = false;
+    bool overflowed_ = false; // an offer did not fit: the encoder stopped taking audio
     bool dropQueue_ = false;
     std::string failure_; // not empty once a write failed
     bool done_ = false;

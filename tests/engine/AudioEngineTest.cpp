@@ -41,11 +41,6 @@ std::size_t sampleCount(const std::filesystem::path& file) {
     return error ? 0 : size / sizeof(float);
 }
 
-std::size_t loudestBand(const AudioFrame& frame) {
-    return static_cast<std::size_t>(std::max_element(frame.bands.begin(), frame.bands.end()) -
-                                    frame.bands.begin());
-}
-
 StreamSpec icyStream() {
     StreamSpec spec;
     spec.media = toneMp3();

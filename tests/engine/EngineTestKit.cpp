@@ -1,5 +1,6 @@
 #include "EngineTestKit.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -82,6 +83,11 @@ std::string describe(PlaybackState::Kind kind) {
         return "paused";
     }
     return "?";
+}
+
+std::size_t loudestBand(const AudioFrame& frame) {
+    return static_cast<std::size_t>(std::max_element(frame.bands.begin(), frame.bands.end()) -
+                                    frame.bands.begin());
 }
 
 } // namespace ZazidEvoz::testkit

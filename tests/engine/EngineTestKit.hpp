@@ -1,5 +1,5 @@
 // Shared helpers of the engine tests: generated streams, an engine wired to a drained
-// main-thread queue, and the events it reported.
+// main-thread queue, the events it reported, and a look at the analyser's frames.
 #pragma once
 
 #include "ZazidEvoz/AudioEngine.hpp"
@@ -50,5 +50,8 @@ private:
 };
 
 std::string describe(PlaybackState::Kind kind);
+
+// The band with the highest level.
+std::size_t loudestBand(const AudioFrame& frame);
 
 } // namespace ZazidEvoz::testkit

@@ -33,6 +33,13 @@ struct PlayingEngine {
             throw std::runtime_error("the test stream does not play");
     }
 
+    // Seconds of audio the decoder has delivered, and so offered to a recording: what was
+    // played plus what waits in the ring (up to 2 s ahead of the output).
+    double deliveredSeconds() {
+        AudioEngine& engine = harness.engine();
+        return engine.elapsed() + double(engine.bufferedSamples()) / 2.0 / AudioEngine::sampleRate;
+    }
+
     std::vector<std::string> failures() const {
         std::vector<std::string> messages;
         for (const auto& event : harness.events())
@@ -60,15 +67,12 @@ TEST(Recorder, RecordsTaggedMp3WhereTheFoldersSay) {
     AudioEngine& engine = playing.harness.engine();
     auto file = MediaFolders::recordingURL("Test Radio", std::string("Artist - Song"),
                                            std::chrono::system_clock::now());
-    // The encoder gets what the decoder delivers, up to the ring's 2 s ahead of the output:
-    // the recorded time is the audio played plus the change in what waits in the ring.
-    auto delivered = [&] { return engine.elapsed() + double(engine.bufferedSamples()) / 2.0 / AudioEngine::sampleRate; };
     engine.startRecording(file, "Song", "Artist");
-    double deliveredAtStart = delivered();
+    double deliveredAtStart = playing.deliveredSeconds();
     EXPECT_TRUE(engine.isRecording());
     EXPECT_EQ(engine.currentRecordingURL(), file);
     std::this_thread::sleep_for(3s);
-    double recordedSeconds = delivered() - deliveredAtStart;
+    double recordedSeconds = playing.deliveredSeconds() - deliveredAtStart;
     auto stopped = engine.stopRecording();
     EXPECT_EQ(stopped, file) << ::testing::PrintToString(playing.failures());
     EXPECT_FALSE(engine.isRecording());
@@ -87,6 +91,31 @@ TEST(Recorder, RecordsTaggedMp3WhereTheFoldersSay) {
     EXPECT_NEAR(length, recordedSeconds, 1.0);
     EXPECT_EQ(engine.state().kind, Kind::playing);
     EXPECT_EQ(engine.stopRecording(), std::nullopt);
+}
+
+// An encoder that falls seconds behind (a slow folder waking up) without ever refusing audio:
+// stopping the recording meanwhile still brings everything queued for it into the file.
+TEST(Recorder, AnEncoderThatFellBehindStillGetsEverything) {
+    PlayingEngine playing;
+    AudioEngine& engine = playing.harness.engine();
+    auto file = makeTemporaryFolder("recordings") / "late.mp3";
+    {
+        ScopedEnvironment tool("ZINTRARADIO_FFMPEG",
+                               fakeEncoder("sleep 6\nexec " + ffmpegPath() + " \"$@\"\n").c_str());
+        engine.startRecording(file, "Song", "Artist");
+    }
+    double deliveredAtStart = playing.deliveredSeconds();
+    // Stopped while more than half of the queue (4 s) waits, and before it is full (8 s).
+    std::this_thread::sleep_for(5500ms);
+    double recordedSeconds = playing.deliveredSeconds() - deliveredAtStart;
+    engine.stopRecording();
+    ASSERT_TRUE(playing.harness.waitFor([&] { return !playing.saved().empty(); }, 30s))
+        << ::testing::PrintToString(playing.failures());
+    EXPECT_TRUE(playing.failures().empty()) << ::testing::PrintToString(playing.failures());
+
+    TagLib::MPEG::File mp3(file.c_str());
+    ASSERT_TRUE(mp3.isValid());
+    EXPECT_NEAR(mp3.audioProperties()->lengthInMilliseconds() / 1000.0, recordedSeconds, 1.0);
 }
 
 TEST(Recorder, SameNameInTheSameSecondGetsANumber) {

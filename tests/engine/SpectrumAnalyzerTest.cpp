@@ -1,11 +1,14 @@
 #include "ZazidEvoz/SpectrumAnalyzer.hpp"
 
+#include "EngineTestKit.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
 
 using namespace ZazidEvoz;
+using namespace ZazidEvoz::testkit;
 using namespace std::chrono_literals;
 
 namespace {
@@ -29,11 +32,6 @@ struct ManualAnalyzer {
         scope.append(samples.data(), samples.data(), frames);
     }
 };
-
-std::size_t loudestBand(const AudioFrame& frame) {
-    return static_cast<std::size_t>(std::max_element(frame.bands.begin(), frame.bands.end()) -
-                                    frame.bands.begin());
-}
 
 } // namespace
 
