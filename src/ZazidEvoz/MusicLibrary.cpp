@@ -587,9 +587,11 @@ MusicSnapshot MusicLibraryStore::load() const {
         // empty library.
         try {
             auto aside = platform::moveAside(fileURL_);
+            brokenFileInPlace_->store(false);
             std::fprintf(stderr, "ZintraRadio: music library %s could not be read (%s); moved aside to %s\n",
                          fileURL_.c_str(), error.what(), aside.c_str());
         } catch (const std::exception& moveError) {
+            brokenFileInPlace_->store(true);
             std::fprintf(stderr, "ZintraRadio: music library %s could not be read (%s) nor moved aside: %s\n",
                          fileURL_.c_str(), error.what(), moveError.what());
         }
@@ -599,6 +601,10 @@ MusicSnapshot MusicLibraryStore::load() const {
 
 void MusicLibraryStore::save(const MusicSnapshot& snapshot) const {
     try {
+        if (brokenFileInPlace_->load()) {
+            platform::moveAside(fileURL_);
+            brokenFileInPlace_->store(false);
+        }
         std::filesystem::create_directories(fileURL_.parent_path());
         platform::writeFileAtomically(fileURL_, musicSnapshotText(snapshot));
     } catch (const std::exception& error) {

@@ -249,6 +249,28 @@ TEST(MusicLibraryStore, BrokenFileIsMovedAsideBeforeAnySave) {
     }
 }
 
+TEST(MusicLibraryStore, BrokenFileThatCannotBeMovedAsideIsNeverOverwritten) {
+    // A folder so deep that music.json and its temporary file fit the path limit but the
+    // ".broken-…" name does not: moving aside fails while reading and writing still work.
+    fs::path deep = makeTemporaryFolder("deep");
+    const std::size_t targetLength = 4065;
+    while (deep.string().size() < targetLength)
+        deep /= std::string(std::min<std::size_t>(targetLength - deep.string().size() - 1, 200), 'd');
+    ASSERT_EQ(deep.string().size(), targetLength);
+    fs::create_directories(deep);
+    MusicLibraryStore store(deep);
+    writeText(store.fileURL(), "{ broken");
+
+    CapturedStandardError error;
+    MusicSnapshot snapshot = store.load();
+    store.save(snapshot);
+    std::string said = error.text();
+    EXPECT_EQ(snapshot, MusicSnapshot());
+    EXPECT_EQ(readText(store.fileURL()), "{ broken");
+    EXPECT_NE(said.find("nor moved aside"), std::string::npos) << said;
+    EXPECT_NE(said.find("ZintraRadio: saving music library failed: "), std::string::npos) << said;
+}
+
 TEST(MusicLibraryStore, FailedSaveKeepsTheOldFile) {
     fs::path folder = makeTemporaryFolder("failing");
     MusicLibraryStore store(folder);
