@@ -63,8 +63,7 @@ json::Value dateJson(Date date) {
     return platform::iso8601Text(date);
 }
 
-Date requireDate(const json::Value& object, std::string_view key) {
-    std::string text = json::requireString(object, key);
+Date dateFromJsonText(const std::string& text, std::string_view key) {
     auto date = platform::dateFromIso8601(text);
     if (!date)
         throw json::JsonDecodeError("Expected an ISO 8601 date for \"" + std::string(key) + "\", found \"" +
@@ -72,15 +71,15 @@ Date requireDate(const json::Value& object, std::string_view key) {
     return *date;
 }
 
+Date requireDate(const json::Value& object, std::string_view key) {
+    return dateFromJsonText(json::requireString(object, key), key);
+}
+
 std::optional<Date> optionalDate(const json::Value& object, std::string_view key) {
     auto text = json::optionalString(object, key);
     if (!text)
         return std::nullopt;
-    auto date = platform::dateFromIso8601(*text);
-    if (!date)
-        throw json::JsonDecodeError("Expected an ISO 8601 date for \"" + std::string(key) + "\", found \"" +
-                                    *text + "\"");
-    return date;
+    return dateFromJsonText(*text, key);
 }
 
 Uuid requireUuid(const json::Value& object, std::string_view key) {
