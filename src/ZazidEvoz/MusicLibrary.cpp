@@ -578,9 +578,9 @@ MusicLibraryStore::MusicLibraryStore(std::optional<std::filesystem::path> folder
 MusicSnapshot MusicLibraryStore::load() const {
     try {
         auto contents = platform::readFile(fileURL_, maximumSnapshotBytes);
-        if (!contents)
-            return MusicSnapshot();
-        return musicSnapshotFromJson(json::parse(*contents));
+        MusicSnapshot snapshot = contents ? musicSnapshotFromJson(json::parse(*contents)) : MusicSnapshot();
+        brokenFileInPlace_->store(false);
+        return snapshot;
     } catch (const std::exception& error) {
         // Keep the broken file for the user: the next save would otherwise replace it with an
         // empty library.

@@ -266,6 +266,13 @@ TEST(MusicLibraryStore, BrokenFileThatCannotBeMovedAsideIsNeverOverwritten) {
     EXPECT_EQ(fileBytes(store.fileURL()), "{ broken");
     EXPECT_NE(said.find("nor moved aside"), std::string::npos) << said;
     EXPECT_NE(said.find("ZintraRadio: saving music library failed: "), std::string::npos) << said;
+
+    // Once the file loads again, saves write it as usual.
+    writeText(store.fileURL(), musicSnapshotText(MusicSnapshot()));
+    EXPECT_EQ(store.load(), MusicSnapshot());
+    MusicSnapshot full = fullSnapshot();
+    store.save(full);
+    EXPECT_EQ(fileBytes(store.fileURL()), musicSnapshotText(full));
 }
 
 TEST(MusicLibraryStore, FailedSaveKeepsTheOldFile) {
