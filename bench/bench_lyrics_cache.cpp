@@ -3,6 +3,7 @@
 // track and compute its song key on each call; the baseline is bare SQLite reading the same
 // rows in the same run (statements prepared once, no queue, no keys), which shows what the
 // key computation costs.
+#include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "support/RawSqlite.hpp"
@@ -147,4 +148,6 @@ BENCHMARK(BM_SearchLyrics_RawSQLite)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return ZazidEvoz::benchkit::runBenchmarksInSandbox(argc, argv);
+}

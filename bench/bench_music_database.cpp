@@ -2,6 +2,7 @@
 // search latency (p50, p95) for typical queries, each against bare SQLite on the same file in
 // the same run (the same statements, prepared once, no queue, no conversion into tracks), and the
 // plain form of the search statement, which joins every match before ranking.
+#include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "support/RawSqlite.hpp"
@@ -251,4 +252,6 @@ BENCHMARK(BM_Search_RawSQLiteJoinFirst)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return ZazidEvoz::benchkit::runBenchmarksInSandbox(argc, argv);
+}

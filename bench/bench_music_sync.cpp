@@ -1,6 +1,7 @@
 // Folder synchronisation over 10 000 small tagged files (made once, cached in the build folder):
 // a first full pass in files per second against a bare TagLib loop that reads the same tags
 // from the same files in the same run, and a second pass over the unchanged folder.
+#include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
 #include "ZazidEvoz/MusicSync.hpp"
 #include "support/Media.hpp"
@@ -125,4 +126,6 @@ BENCHMARK(BM_FirstSync)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTi
 BENCHMARK(BM_FirstSync_BareTagLib)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(BM_SecondSyncNothingChanged)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return ZazidEvoz::benchkit::runBenchmarksInSandbox(argc, argv);
+}
