@@ -3,14 +3,16 @@
 // track and compute its song key on each call; the baseline is bare SQLite reading the same
 // rows in the same run (statements prepared once, no queue, no keys), which shows what the
 // key computation costs.
+#include "BenchMain.hpp"
+#include "MusicBenchData.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
+#include "support/RawSqlite.hpp"
 
 #include <array>
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <fmt/format.h>
 #include <sqlite3.h>
-#include <stdexcept>
 #include <unordered_set>
 
 namespace {
@@ -21,20 +23,10 @@ namespace fs = std::filesystem;
 constexpr int trackCount = 20'000;
 constexpr int lyricsCount = 5'000;
 
-const char* const words[] = {"love", "night", "dance", "summer", "heart",   "fire",  "river", "rock",
-                             "blue", "dream", "light", "shadow", "Zürich",  "Köln",  "Café",  "moon",
-                             "rain", "road",  "home",  "gold",   "silence", "storm", "wild",  "time"};
-
 std::vector<Track> generatedTracks() {
     std::vector<Track> tracks;
-    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
-    auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return state;
-    };
-    auto word = [&] { return std::string(words[next() % std::size(words)]); };
+    benchkit::Words words;
+    auto word = [&] { return words.word(); };
     for (int index = 0; index < trackCount; ++index) {
         Track track;
         int artist = index / 50;
@@ -53,11 +45,8 @@ std::vector<Track> generatedTracks() {
 
 fs::path databaseFile() {
     static const fs::path file = [] {
-        fs::path folder = fs::path(ZINTRARADIO_TEST_BINARY_DIR) / "bench-cache";
-        fs::create_directories(folder);
-        fs::path path = folder / "lyrics-20k.sqlite";
-        for (const char* suffix : {"", "-wal", "-shm"})
-            fs::remove(path.string() + suffix);
+        fs::path path = benchkit::cacheFolder() / "lyrics-20k.sqlite";
+        benchkit::removeDatabase(path);
         MusicDatabase database(path);
         std::vector<Track> tracks = generatedTracks();
         database.upsert(tracks);
@@ -72,24 +61,6 @@ fs::path databaseFile() {
     }();
     return file;
 }
-
-class RawDatabase {
-public:
-    explicit RawDatabase(const fs::path& file) {
-        if (sqlite3_open(file.c_str(), &db_) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db_));
-    }
-    ~RawDatabase() { sqlite3_close(db_); }
-    sqlite3_stmt* prepare(const char* sql) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db_));
-        return statement;
-    }
-
-private:
-    sqlite3* db_ = nullptr;
-};
 
 std::string text(sqlite3_stmt* statement, int column) {
     auto value = sqlite3_column_text(statement, column);
@@ -122,7 +93,7 @@ void BM_TracksWithoutLyrics(benchmark::State& state) {
 // The same reads: every track's columns and the keys of stored lookups, nothing computed.
 void BM_TracksWithoutLyrics_RawSQLite(benchmark::State& state) {
     fs::path file = databaseFile();
-    RawDatabase raw(file);
+    testkit::RawConnection raw(file);
     sqlite3_stmt* tracks = raw.prepare(allTracksSQL);
     sqlite3_stmt* keys = raw.prepare("SELECT song_key FROM lyrics WHERE fetched > 0");
     for (auto _ : state) {
@@ -151,7 +122,7 @@ void BM_SearchLyrics(benchmark::State& state) {
 // The same reads: every track's columns and the ranked hits, without the path map.
 void BM_SearchLyrics_RawSQLite(benchmark::State& state) {
     fs::path file = databaseFile();
-    RawDatabase raw(file);
+    testkit::RawConnection raw(file);
     sqlite3_stmt* tracks = raw.prepare(allTracksSQL);
     sqlite3_stmt* search = raw.prepare(
         "SELECT f.song_key, f.artist, f.title, snippet(lyrics_fts, 3, '«', '»', '…', 14), l.heard_station, "
@@ -177,4 +148,6 @@ BENCHMARK(BM_SearchLyrics_RawSQLite)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return ZazidEvoz::benchkit::runBenchmarksInSandbox(argc, argv);
+}

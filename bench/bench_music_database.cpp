@@ -2,7 +2,10 @@
 // search latency (p50, p95) for typical queries, each against bare SQLite on the same file in
 // the same run (the same statements, prepared once, no queue, no conversion into tracks), and the
 // plain form of the search statement, which joins every match before ranking.
+#include "BenchMain.hpp"
+#include "MusicBenchData.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
+#include "support/RawSqlite.hpp"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -10,7 +13,6 @@
 #include <filesystem>
 #include <fmt/format.h>
 #include <sqlite3.h>
-#include <stdexcept>
 
 namespace {
 
@@ -22,9 +24,6 @@ constexpr int batchSize = 50;
 constexpr int searchesPerQuery = 60;
 const char* const queries[] = {"love", "the night", "rock 19", "koln", "mp3", "zzzz"};
 
-const char* const words[] = {"love", "night", "dance", "summer", "heart",   "fire",  "river", "rock",
-                             "blue", "dream", "light", "shadow", "Zürich",  "Köln",  "Café",  "moon",
-                             "rain", "road",  "home",  "gold",   "silence", "storm", "wild",  "time"};
 const char* const genres[] = {"Rock", "Pop", "Jazz", "Electronic", "Hip-Hop", "Classical", "Folk", "Metal"};
 const char* const extensions[] = {"mp3", "flac", "m4a", "ogg"};
 
@@ -32,14 +31,9 @@ const char* const extensions[] = {"mp3", "flac", "m4a", "ogg"};
 std::vector<Track> generatedTracks() {
     std::vector<Track> tracks;
     tracks.reserve(trackCount);
-    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
-    auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return state;
-    };
-    auto word = [&] { return std::string(words[next() % std::size(words)]); };
+    benchkit::Words words;
+    auto next = [&] { return words.next(); };
+    auto word = [&] { return words.word(); };
     for (int index = 0; index < trackCount; ++index) {
         Track track;
         int album = index / 10;
@@ -65,40 +59,8 @@ const std::vector<Track>& tracks() {
     return generated;
 }
 
-fs::path cacheFolder() {
-    fs::path folder = fs::path(ZINTRARADIO_TEST_BINARY_DIR) / "bench-cache";
-    fs::create_directories(folder);
-    return folder;
-}
-
-void removeDatabase(const fs::path& file) {
-    for (const char* suffix : {"", "-wal", "-shm"})
-        fs::remove(file.string() + suffix);
-}
-
-// A plain connection with the same statements prepared once.
-class RawDatabase {
-public:
-    explicit RawDatabase(const fs::path& file) {
-        if (sqlite3_open(file.c_str(), &db_) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db_));
-    }
-    ~RawDatabase() { sqlite3_close(db_); }
-    sqlite3* handle() const { return db_; }
-    void exec(const char* sql) {
-        if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db_));
-    }
-    sqlite3_stmt* prepare(const std::string& sql) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db_));
-        return statement;
-    }
-
-private:
-    sqlite3* db_ = nullptr;
-};
+using benchkit::cacheFolder;
+using benchkit::removeDatabase;
 
 // The search file, filled once and reused by later runs.
 fs::path searchDatabase() {
@@ -160,7 +122,7 @@ void BM_InsertInBatchesOf50_RawSQLite(benchmark::State& state) {
         state.PauseTiming();
         removeDatabase(file);
         { MusicDatabase schema(file); }
-        RawDatabase raw(file);
+        testkit::RawConnection raw(file);
         raw.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
         sqlite3_stmt* insertTrack = raw.prepare(
             "INSERT INTO tracks(path, title, artist, album, genre, year, duration, cover_file, added, "
@@ -248,7 +210,7 @@ const std::string joinFirstSQL =
 
 void searchBareSQLite(benchmark::State& state, const std::string& sql) {
     const char* text = queries[state.range(0)];
-    RawDatabase raw(searchDatabase());
+    testkit::RawConnection raw(searchDatabase());
     sqlite3_stmt* statement = raw.prepare(sql);
     std::string query = MusicDatabase::ftsQuery(text);
     state.SetLabel(text);
@@ -290,4 +252,6 @@ BENCHMARK(BM_Search_RawSQLiteJoinFirst)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return ZazidEvoz::benchkit::runBenchmarksInSandbox(argc, argv);
+}

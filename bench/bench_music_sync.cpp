@@ -1,6 +1,8 @@
 // Folder synchronisation over 10 000 small tagged files (made once, cached in the build folder):
 // a first full pass in files per second against a bare TagLib loop that reads the same tags
 // from the same files in the same run, and a second pass over the unchanged folder.
+#include "BenchMain.hpp"
+#include "MusicBenchData.hpp"
 #include "ZazidEvoz/MusicSync.hpp"
 #include "support/Media.hpp"
 
@@ -20,9 +22,7 @@ constexpr int fileCount = 10'000;
 const char* const extensions[] = {"mp3", "flac", "m4a", "ogg"};
 const char* const genres[] = {"Rock", "(17)", "Jazz", "Electronic", "Pop", "(13)"};
 
-fs::path cacheFolder() {
-    return fs::path(ZINTRARADIO_TEST_BINARY_DIR) / "bench-cache";
-}
+using benchkit::cacheFolder;
 
 // 10 000 files in 100 album folders, each retagged with TagLib from four ffmpeg originals.
 fs::path library() {
@@ -55,8 +55,7 @@ fs::path library() {
 
 fs::path freshDatabase(const std::string& name) {
     fs::path file = cacheFolder() / name;
-    for (const char* suffix : {"", "-wal", "-shm"})
-        fs::remove(file.string() + suffix);
+    benchkit::removeDatabase(file);
     return file;
 }
 
@@ -127,4 +126,6 @@ BENCHMARK(BM_FirstSync)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTi
 BENCHMARK(BM_FirstSync_BareTagLib)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(BM_SecondSyncNothingChanged)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return ZazidEvoz::benchkit::runBenchmarksInSandbox(argc, argv);
+}

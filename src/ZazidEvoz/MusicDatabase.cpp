@@ -59,43 +59,42 @@ CREATE VIRTUAL TABLE IF NOT EXISTS lyrics_fts USING fts5(
 );
 )sql";
 
-constexpr std::string_view trackColumns =
-    "path, title, artist, album, genre, year, duration, cover_file, added, "
-    "file_modified, file_size, play_count, last_played, rating, source_url";
+// The columns of a track row, in the order of bindings() and track().
+constexpr std::string_view trackColumnNames[] = {
+    "path",  "title",         "artist",    "album",      "genre",       "year",   "duration",  "cover_file",
+    "added", "file_modified", "file_size", "play_count", "last_played", "rating", "source_url"};
 
-const std::string upsertTrackSQL =
-    "INSERT INTO tracks(path, title, artist, album, genre, year, duration, cover_file, added, "
-    "file_modified,\n"
-    "    file_size, play_count, last_played, rating, source_url) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)\n"
-    "ON CONFLICT(path) DO UPDATE SET title=excluded.title, artist=excluded.artist, album=excluded.album,\n"
-    "    genre=excluded.genre, year=excluded.year, duration=excluded.duration, "
-    "cover_file=excluded.cover_file,\n"
-    "    added=excluded.added, file_modified=excluded.file_modified, file_size=excluded.file_size,\n"
-    "    play_count=excluded.play_count, last_played=excluded.last_played, rating=excluded.rating,\n"
-    "    source_url=excluded.source_url";
-
-// The column list with each column prefixed by "t.".
-std::string prefixedTrackColumns() {
-    std::string result;
-    std::size_t start = 0;
-    while (start < trackColumns.size()) {
-        std::size_t comma = trackColumns.find(',', start);
-        std::size_t end = comma == std::string_view::npos ? trackColumns.size() : comma;
-        std::string_view piece = trackColumns.substr(start, end - start);
-        while (!piece.empty() && piece.front() == ' ')
-            piece.remove_prefix(1);
-        while (!piece.empty() && piece.back() == ' ')
-            piece.remove_suffix(1);
-        if (!piece.empty()) {
-            if (!result.empty())
-                result += ", ";
-            result += "t.";
-            result += piece;
-        }
-        start = end + 1;
-    }
-    return result;
+// The column names, each after `prefix`, joined by ", ".
+std::string trackColumnList(std::string_view prefix = {}) {
+    std::string list;
+    for (std::string_view name : trackColumnNames)
+        list += fmt::format("{}{}{}", list.empty() ? "" : ", ", prefix, name);
+    return list;
 }
+
+const std::string trackColumns = trackColumnList();
+const std::string allTracksSQL = "SELECT " + trackColumns + " FROM tracks";
+
+// Inserts a track, or replaces every column of the row that has its path.
+const std::string upsertTrackSQL = [] {
+    std::string placeholders, updates;
+    for (std::string_view name : trackColumnNames) {
+        placeholders += placeholders.empty() ? "?" : ",?";
+        if (name != "path")
+            updates += fmt::format("{}{}=excluded.{}", updates.empty() ? "" : ", ", name, name);
+    }
+    return fmt::format("INSERT INTO tracks({}) VALUES({})\nON CONFLICT(path) DO UPDATE SET {}", trackColumns,
+                       placeholders, updates);
+}();
+
+// The index picks and ranks its best rows first and only those are joined: the same rows in
+// the same order as joining every match, without looking up thousands of rows for a common word.
+const std::string searchTracksSQL =
+    "SELECT " + trackColumnList("t.") +
+    "\nFROM (SELECT rowid AS rowid_fts, bm25(tracks_fts, 10, 6, 4, 3, 1) AS score FROM tracks_fts"
+    "\n      WHERE tracks_fts MATCH ? ORDER BY score LIMIT ?) f"
+    "\nJOIN fts_map m ON m.rowid_fts = f.rowid_fts JOIN tracks t ON t.path = m.path"
+    "\nORDER BY f.score";
 
 // The text after the last slash, trailing slashes ignored.
 std::string lastPathComponent(const std::string& path) {
@@ -310,7 +309,7 @@ void MusicDatabase::reindex(const Track& track) {
 std::vector<Track> MusicDatabase::allTracks() {
     return queue_->sync([this] {
         try {
-            return query(fmt::format("SELECT {} FROM tracks", trackColumns), {});
+            return query(allTracksSQL, {});
         } catch (const MusicDatabaseError&) {
             return std::vector<Track>();
         }
@@ -336,17 +335,9 @@ std::vector<Track> MusicDatabase::search(std::string_view text, std::int64_t lim
     std::string q = ftsQuery(text);
     if (q.empty())
         return {};
-    // The index picks and ranks its best rows first and only those are joined: the same rows in
-    // the same order as joining every match, without looking up thousands of rows for a common word.
-    std::string sql =
-        "SELECT " + prefixedTrackColumns() +
-        "\nFROM (SELECT rowid AS rowid_fts, bm25(tracks_fts, 10, 6, 4, 3, 1) AS score FROM tracks_fts"
-        "\n      WHERE tracks_fts MATCH ? ORDER BY score LIMIT ?) f"
-        "\nJOIN fts_map m ON m.rowid_fts = f.rowid_fts JOIN tracks t ON t.path = m.path"
-        "\nORDER BY f.score";
     return queue_->sync([&] {
         try {
-            return query(sql, {q, limit});
+            return query(searchTracksSQL, {q, limit});
         } catch (const MusicDatabaseError&) {
             return std::vector<Track>();
         }

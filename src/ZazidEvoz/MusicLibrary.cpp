@@ -63,8 +63,7 @@ json::Value dateJson(Date date) {
     return platform::iso8601Text(date);
 }
 
-Date requireDate(const json::Value& object, std::string_view key) {
-    std::string text = json::requireString(object, key);
+Date dateFromJsonText(const std::string& text, std::string_view key) {
     auto date = platform::dateFromIso8601(text);
     if (!date)
         throw json::JsonDecodeError("Expected an ISO 8601 date for \"" + std::string(key) + "\", found \"" +
@@ -72,15 +71,15 @@ Date requireDate(const json::Value& object, std::string_view key) {
     return *date;
 }
 
+Date requireDate(const json::Value& object, std::string_view key) {
+    return dateFromJsonText(json::requireString(object, key), key);
+}
+
 std::optional<Date> optionalDate(const json::Value& object, std::string_view key) {
     auto text = json::optionalString(object, key);
     if (!text)
         return std::nullopt;
-    auto date = platform::dateFromIso8601(*text);
-    if (!date)
-        throw json::JsonDecodeError("Expected an ISO 8601 date for \"" + std::string(key) + "\", found \"" +
-                                    *text + "\"");
-    return date;
+    return dateFromJsonText(*text, key);
 }
 
 Uuid requireUuid(const json::Value& object, std::string_view key) {
@@ -579,17 +578,19 @@ MusicLibraryStore::MusicLibraryStore(std::optional<std::filesystem::path> folder
 MusicSnapshot MusicLibraryStore::load() const {
     try {
         auto contents = platform::readFile(fileURL_, maximumSnapshotBytes);
-        if (!contents)
-            return MusicSnapshot();
-        return musicSnapshotFromJson(json::parse(*contents));
+        MusicSnapshot snapshot = contents ? musicSnapshotFromJson(json::parse(*contents)) : MusicSnapshot();
+        brokenFileInPlace_->store(false);
+        return snapshot;
     } catch (const std::exception& error) {
         // Keep the broken file for the user: the next save would otherwise replace it with an
         // empty library.
         try {
             auto aside = platform::moveAside(fileURL_);
+            brokenFileInPlace_->store(false);
             std::fprintf(stderr, "ZintraRadio: music library %s could not be read (%s); moved aside to %s\n",
                          fileURL_.c_str(), error.what(), aside.c_str());
         } catch (const std::exception& moveError) {
+            brokenFileInPlace_->store(true);
             std::fprintf(stderr, "ZintraRadio: music library %s could not be read (%s) nor moved aside: %s\n",
                          fileURL_.c_str(), error.what(), moveError.what());
         }
@@ -599,6 +600,10 @@ MusicSnapshot MusicLibraryStore::load() const {
 
 void MusicLibraryStore::save(const MusicSnapshot& snapshot) const {
     try {
+        if (brokenFileInPlace_->load()) {
+            platform::moveAside(fileURL_);
+            brokenFileInPlace_->store(false);
+        }
         std::filesystem::create_directories(fileURL_.parent_path());
         platform::writeFileAtomically(fileURL_, musicSnapshotText(snapshot));
     } catch (const std::exception& error) {

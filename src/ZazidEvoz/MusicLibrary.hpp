@@ -7,8 +7,10 @@
 #include "platform/Json.hpp"
 #include "platform/Uuid.hpp"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -197,7 +199,8 @@ public:
     // decoded is moved aside (one line on standard error) so no later save overwrites it.
     MusicSnapshot load() const;
     // Writes the snapshot atomically; a failure leaves the old file and is told on standard
-    // error only.
+    // error only. A broken file that load could not move aside is moved now, or nothing is
+    // written.
     void save(const MusicSnapshot& snapshot) const;
 
     // Lower-case extensions, without the dot, of the files that count as audio.
@@ -238,6 +241,9 @@ public:
 private:
     std::filesystem::path fileURL_;
     std::filesystem::path coverFolder_;
+    // A file that failed to load still lies where saves write. Copies of a store write the
+    // same file, so they share this.
+    std::shared_ptr<std::atomic<bool>> brokenFileInPlace_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace ZazidEvoz

@@ -272,7 +272,7 @@ std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>
 
 FolderWatcher::FolderWatcher(std::function<void()> onChange, std::chrono::milliseconds debounce)
     : onChange_(std::move(onChange)), debounce_(debounce), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-    if (wakeFd_ < 0)
+    if (!wakeFd_)
         throw std::system_error(errno, std::system_category(), "eventfd");
     thread_ = std::thread([this] { run(); });
 }
@@ -280,7 +280,6 @@ FolderWatcher::FolderWatcher(std::function<void()> onChange, std::chrono::millis
 FolderWatcher::~FolderWatcher() {
     submit({{}, true});
     thread_.join();
-    ::close(wakeFd_);
 }
 
 void FolderWatcher::watch(const std::vector<fs::path>& folders) {
@@ -297,7 +296,7 @@ void FolderWatcher::submit(Command command) {
     commands_.push_back(std::move(command));
     std::uint64_t ticket = ++submitted_;
     std::uint64_t one = 1;
-    platform::writeAll(wakeFd_, &one, sizeof one);
+    platform::writeAll(wakeFd_.get(), &one, sizeof one);
     if (!quit)
         appliedChanged_.wait(lock, [&] { return applied_ >= ticket; });
 }
@@ -324,7 +323,7 @@ void FolderWatcher::run() {
     using Clock = std::chrono::steady_clock;
     std::optional<Clock::time_point> deadline;
     for (;;) {
-        pollfd descriptors[2] = {{wakeFd_, POLLIN, 0}, {tree_ ? tree_->fd() : -1, POLLIN, 0}};
+        pollfd descriptors[2] = {{wakeFd_.get(), POLLIN, 0}, {tree_ ? tree_->fd() : -1, POLLIN, 0}};
         int timeout = -1;
         if (deadline) {
             auto remaining = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
@@ -340,7 +339,7 @@ void FolderWatcher::run() {
 
         if (ready > 0 && (descriptors[0].revents & POLLIN)) {
             std::uint64_t count = 0;
-            platform::readRetrying(wakeFd_, &count, sizeof count);
+            platform::readRetrying(wakeFd_.get(), &count, sizeof count);
             std::vector<Command> commands;
             {
                 std::lock_guard lock(mutex_);

@@ -4,6 +4,7 @@
 
 #include "MusicDatabase.hpp"
 #include "MusicLibrary.hpp"
+#include "platform/UniqueFd.hpp"
 
 #include <chrono>
 #include <condition_variable>
@@ -88,7 +89,7 @@ private:
 
     std::function<void()> onChange_;
     std::chrono::milliseconds debounce_;
-    int wakeFd_ = -1; // eventfd that tells the thread a command is waiting
+    platform::UniqueFd wakeFd_; // eventfd that tells the thread a command is waiting
 
     std::mutex mutex_; // guards commands_, submitted_ and applied_
     std::condition_variable appliedChanged_;

@@ -55,11 +55,16 @@ void touch(const fs::path& file) {
     std::ofstream(file, std::ios::app) << "x";
 }
 
-TEST(FolderWatcher, ABurstOfChangesGivesOneCallAfterTheDebounce) {
+// A watcher that reports to `calls`; the tests choose what it watches.
+class FolderWatcherTest : public testing::Test {
+protected:
     fs::path folder = makeTemporaryFolder("watch");
-    fs::create_directories(folder / "Album");
     Calls calls;
-    FolderWatcher watcher(calls.callback(), debounce);
+    FolderWatcher watcher{calls.callback(), debounce};
+};
+
+TEST_F(FolderWatcherTest, ABurstOfChangesGivesOneCallAfterTheDebounce) {
+    fs::create_directories(folder / "Album");
     watcher.watch({folder});
 
     for (int index = 0; index < 10; ++index)
@@ -74,10 +79,7 @@ TEST(FolderWatcher, ABurstOfChangesGivesOneCallAfterTheDebounce) {
     EXPECT_EQ(calls.waitFor(2), 2u);
 }
 
-TEST(FolderWatcher, WatchesFoldersMadeAfterTheWatchBegan) {
-    fs::path folder = makeTemporaryFolder("watchnew");
-    Calls calls;
-    FolderWatcher watcher(calls.callback(), debounce);
+TEST_F(FolderWatcherTest, WatchesFoldersMadeAfterTheWatchBegan) {
     watcher.watch({folder});
 
     fs::create_directories(folder / "New Album");
@@ -94,10 +96,7 @@ TEST(FolderWatcher, WatchesFoldersMadeAfterTheWatchBegan) {
     EXPECT_EQ(calls.waitFor(4), 4u);
 }
 
-TEST(FolderWatcher, StoppingEndsTheCallsButKeepsOneAlreadyDue) {
-    fs::path folder = makeTemporaryFolder("watchstop");
-    Calls calls;
-    FolderWatcher watcher(calls.callback(), debounce);
+TEST_F(FolderWatcherTest, StoppingEndsTheCallsButKeepsOneAlreadyDue) {
     watcher.watch({folder});
     touch(folder / "a.mp3");
     watcher.stop();
@@ -107,12 +106,10 @@ TEST(FolderWatcher, StoppingEndsTheCallsButKeepsOneAlreadyDue) {
     EXPECT_EQ(calls.countAfter(quiet), 1u) << "changes after stop give none";
 }
 
-TEST(FolderWatcher, WatchingAgainReplacesTheFolders) {
-    fs::path first = makeTemporaryFolder("watchfirst");
+TEST_F(FolderWatcherTest, WatchingAgainReplacesTheFolders) {
+    fs::path first = folder;
     fs::path second = makeTemporaryFolder("watchsecond");
     touch(first / "existing.mp3"); // before the watch: no call
-    Calls calls;
-    FolderWatcher watcher(calls.callback(), debounce);
     watcher.watch({first});
     watcher.watch({second, first / "missing"});
     touch(first / "old.mp3");

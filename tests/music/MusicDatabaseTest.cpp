@@ -1,5 +1,6 @@
 #include "ZazidEvoz/MusicDatabase.hpp"
 
+#include "MusicFixtures.hpp"
 #include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 
@@ -15,6 +16,7 @@ namespace {
 using platform::dateFromSecondsSince1970;
 using testkit::makeTemporaryFolder;
 using testkit::RawConnection;
+using testkit::trackPaths;
 namespace fs = std::filesystem;
 
 Track makeTrack(const std::string& path, const std::string& title, const std::string& artist = "") {
@@ -31,15 +33,8 @@ Track makeTrack(const std::string& path, const std::string& title, const std::st
     return track;
 }
 
-std::vector<std::string> paths(const std::vector<Track>& tracks) {
-    std::vector<std::string> result;
-    for (const Track& track : tracks)
-        result.push_back(track.path);
-    return result;
-}
-
 std::vector<std::string> sortedPaths(const std::vector<Track>& tracks) {
-    auto result = paths(tracks);
+    auto result = trackPaths(tracks);
     std::sort(result.begin(), result.end());
     return result;
 }
@@ -142,7 +137,7 @@ TEST_F(MusicDatabaseTest, UpsertReplacesEveryColumnAndTheIndexRow) {
     EXPECT_EQ(stored.playCount, 9);
     EXPECT_EQ(stored.added, dateFromSecondsSince1970(5));
     EXPECT_TRUE(database->search("old", 10).empty());
-    EXPECT_EQ(paths(database->search("new", 10)), std::vector<std::string>{"/music/song.mp3"});
+    EXPECT_EQ(trackPaths(database->search("new", 10)), std::vector<std::string>{"/music/song.mp3"});
     RawConnection raw(file);
     EXPECT_EQ(raw.value("SELECT count(*) FROM tracks_fts"), "1");
     EXPECT_EQ(raw.value("SELECT count(*) FROM fts_map"), "1");
@@ -159,9 +154,9 @@ TEST_F(MusicDatabaseTest, AFailedBatchChangesNothing) {
     database->upsert({makeTrack("/music/new1.mp3", "New"), changed, makeTrack("/music/bad.mp3", "poison"),
                       makeTrack("/music/new2.mp3", "New")});
 
-    EXPECT_EQ(paths(database->allTracks()), std::vector<std::string>{"/music/kept.mp3"});
+    EXPECT_EQ(trackPaths(database->allTracks()), std::vector<std::string>{"/music/kept.mp3"});
     EXPECT_EQ(database->allTracks()[0].title, "Kept");
-    EXPECT_EQ(paths(database->search("kept", 10)), std::vector<std::string>{"/music/kept.mp3"});
+    EXPECT_EQ(trackPaths(database->search("kept", 10)), std::vector<std::string>{"/music/kept.mp3"});
     EXPECT_TRUE(database->search("new", 10).empty());
     RawConnection raw(file);
     EXPECT_EQ(raw.value("SELECT count(*) FROM tracks_fts"), "1");
@@ -179,7 +174,7 @@ TEST_F(MusicDatabaseTest, DeletesTracksWithTheirIndexRows) {
     database->upsert(
         {makeTrack("/m/a.mp3", "Alpha"), makeTrack("/m/b.mp3", "Beta"), makeTrack("/m/c.mp3", "Gamma")});
     database->deletePaths({"/m/a.mp3", "/m/not-stored.mp3", "/m/c.mp3"});
-    EXPECT_EQ(paths(database->allTracks()), std::vector<std::string>{"/m/b.mp3"});
+    EXPECT_EQ(trackPaths(database->allTracks()), std::vector<std::string>{"/m/b.mp3"});
     EXPECT_TRUE(database->search("alpha", 10).empty());
     database->deletePaths({});
     EXPECT_EQ(database->count(), 1);
@@ -224,16 +219,16 @@ TEST_F(MusicDatabaseTest, SearchRanksAndMatchesPrefixes) {
     Track accented = makeTrack("/music/x/track03.flac", "Café Émile", "Zoë");
     database->upsert({byFileName, byArtist, accented, byTitle});
 
-    EXPECT_EQ(paths(database->search("sunrise", 10)),
+    EXPECT_EQ(trackPaths(database->search("sunrise", 10)),
               (std::vector<std::string>{byTitle.path, byArtist.path, byFileName.path}));
-    EXPECT_EQ(paths(database->search("SUN", 10)).size(), 3u) << "prefixes, case ignored";
-    EXPECT_EQ(paths(database->search("sunrise", 1)), std::vector<std::string>{byTitle.path});
-    EXPECT_EQ(paths(database->search("sunrise", -1)).size(), 3u) << "a negative limit is no limit";
-    EXPECT_EQ(paths(database->search("cafe emile", 10)), std::vector<std::string>{accented.path});
-    EXPECT_EQ(paths(database->search("zoe", 10)), std::vector<std::string>{accented.path});
-    EXPECT_EQ(paths(database->search("CAFÉ", 10)), std::vector<std::string>{accented.path});
+    EXPECT_EQ(trackPaths(database->search("SUN", 10)).size(), 3u) << "prefixes, case ignored";
+    EXPECT_EQ(trackPaths(database->search("sunrise", 1)), std::vector<std::string>{byTitle.path});
+    EXPECT_EQ(trackPaths(database->search("sunrise", -1)).size(), 3u) << "a negative limit is no limit";
+    EXPECT_EQ(trackPaths(database->search("cafe emile", 10)), std::vector<std::string>{accented.path});
+    EXPECT_EQ(trackPaths(database->search("zoe", 10)), std::vector<std::string>{accented.path});
+    EXPECT_EQ(trackPaths(database->search("CAFÉ", 10)), std::vector<std::string>{accented.path});
     EXPECT_EQ(sortedPaths(database->search("mp3", 10)), std::vector<std::string>{byTitle.path});
-    EXPECT_EQ(paths(database->search("sunrise morning", 10)), std::vector<std::string>{byTitle.path})
+    EXPECT_EQ(trackPaths(database->search("sunrise morning", 10)), std::vector<std::string>{byTitle.path})
         << "every word must match, in any column";
     EXPECT_TRUE(database->search("sunrise zzz", 10).empty());
 }

@@ -4,6 +4,7 @@
 #include "support/Media.hpp"
 
 #include <fmt/format.h>
+#include <fstream>
 
 namespace ZazidEvoz::testkit {
 
@@ -34,6 +35,18 @@ std::filesystem::path taggedAudio(const std::string& extension,
 void copyFile(const std::filesystem::path& source, const std::filesystem::path& target) {
     std::filesystem::create_directories(target.parent_path());
     std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing);
+}
+
+std::string fileBytes(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), {});
+}
+
+std::vector<std::string> trackPaths(const std::vector<Track>& tracks) {
+    std::vector<std::string> paths;
+    for (const Track& track : tracks)
+        paths.push_back(track.path);
+    return paths;
 }
 
 } // namespace ZazidEvoz::testkit

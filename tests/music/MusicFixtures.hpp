@@ -1,6 +1,8 @@
 // Audio files for the music library tests, made by the real ffmpeg once and cached.
 #pragma once
 
+#include "ZazidEvoz/MusicLibrary.hpp"
+
 #include <filesystem>
 #include <map>
 #include <string>
@@ -19,5 +21,11 @@ std::filesystem::path taggedAudio(const std::string& extension,
 
 // Copies `source` to `target`, making the folders on the way.
 void copyFile(const std::filesystem::path& source, const std::filesystem::path& target);
+
+// The whole file; empty when it cannot be read.
+std::string fileBytes(const std::filesystem::path& file);
+
+// The paths of the tracks, in their order.
+std::vector<std::string> trackPaths(const std::vector<Track>& tracks);
 
 } // namespace ZazidEvoz::testkit

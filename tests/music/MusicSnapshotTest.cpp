@@ -1,3 +1,4 @@
+#include "MusicFixtures.hpp"
 #include "ZazidEvoz/MusicLibrary.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
@@ -13,13 +14,9 @@ namespace ZazidEvoz {
 namespace {
 
 using platform::dateFromSecondsSince1970;
+using testkit::fileBytes;
 using testkit::makeTemporaryFolder;
 namespace fs = std::filesystem;
-
-std::string readText(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(stream), {});
-}
 
 void writeText(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
@@ -245,15 +242,44 @@ TEST(MusicLibraryStore, BrokenFileIsMovedAsideBeforeAnySave) {
         ASSERT_EQ(files.size(), 2u);
         EXPECT_EQ(files[0], "music.json");
         EXPECT_TRUE(files[1].string().starts_with("music.json.broken-")) << files[1];
-        EXPECT_EQ(readText(folder / files[1]), broken) << "the broken file is kept as it was";
+        EXPECT_EQ(fileBytes(folder / files[1]), broken) << "the broken file is kept as it was";
     }
+}
+
+TEST(MusicLibraryStore, BrokenFileThatCannotBeMovedAsideIsNeverOverwritten) {
+    // A folder so deep that music.json and its temporary file fit the path limit but the
+    // ".broken-…" name does not: moving aside fails while reading and writing still work.
+    fs::path deep = makeTemporaryFolder("deep");
+    const std::size_t targetLength = 4065;
+    while (deep.string().size() < targetLength)
+        deep /= std::string(std::min<std::size_t>(targetLength - deep.string().size() - 1, 200), 'd');
+    ASSERT_EQ(deep.string().size(), targetLength);
+    fs::create_directories(deep);
+    MusicLibraryStore store(deep);
+    writeText(store.fileURL(), "{ broken");
+
+    CapturedStandardError error;
+    MusicSnapshot snapshot = store.load();
+    store.save(snapshot);
+    std::string said = error.text();
+    EXPECT_EQ(snapshot, MusicSnapshot());
+    EXPECT_EQ(fileBytes(store.fileURL()), "{ broken");
+    EXPECT_NE(said.find("nor moved aside"), std::string::npos) << said;
+    EXPECT_NE(said.find("ZintraRadio: saving music library failed: "), std::string::npos) << said;
+
+    // Once the file loads again, saves write it as usual.
+    writeText(store.fileURL(), musicSnapshotText(MusicSnapshot()));
+    EXPECT_EQ(store.load(), MusicSnapshot());
+    MusicSnapshot full = fullSnapshot();
+    store.save(full);
+    EXPECT_EQ(fileBytes(store.fileURL()), musicSnapshotText(full));
 }
 
 TEST(MusicLibraryStore, FailedSaveKeepsTheOldFile) {
     fs::path folder = makeTemporaryFolder("failing");
     MusicLibraryStore store(folder);
     store.save(fullSnapshot());
-    std::string before = readText(store.fileURL());
+    std::string before = fileBytes(store.fileURL());
 
     platform::FaultInjection::failNth(platform::Seam::AtomicWrite, 1);
     CapturedStandardError error;
@@ -262,7 +288,7 @@ TEST(MusicLibraryStore, FailedSaveKeepsTheOldFile) {
     platform::FaultInjection::reset();
     EXPECT_TRUE(said.starts_with("ZintraRadio: saving music library failed: ")) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
-    EXPECT_EQ(readText(store.fileURL()), before);
+    EXPECT_EQ(fileBytes(store.fileURL()), before);
     EXPECT_EQ(filesIn(folder), std::vector<fs::path>{"music.json"}) << "no temporary file is left";
 
     // A folder that cannot be created: a plain file stands where it should be.
@@ -272,7 +298,7 @@ TEST(MusicLibraryStore, FailedSaveKeepsTheOldFile) {
     CapturedStandardError second;
     unwritable.save(fullSnapshot());
     EXPECT_TRUE(second.text().starts_with("ZintraRadio: saving music library failed: "));
-    EXPECT_EQ(readText(blocked / "file"), "x");
+    EXPECT_EQ(fileBytes(blocked / "file"), "x");
 }
 
 TEST(MusicLibraryStore, AudioExtensionsAreLowerCaseWithoutDot) {

@@ -1,6 +1,7 @@
 #include "ZazidEvoz/MusicSync.hpp"
 
 #include "MusicFixtures.hpp"
+#include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <fstream>
 #include <future>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -23,13 +23,6 @@ using testkit::makeTemporaryFolder;
 using testkit::taggedAudio;
 namespace fs = std::filesystem;
 using Result = MusicSyncer::Result;
-
-void runSQL(const fs::path& database, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
 
 double modificationTime(const fs::path& file) {
     struct stat info {};
@@ -143,8 +136,9 @@ TEST_F(MusicSyncTest, WritesInBatchesOfFifty) {
     for (int index = 0; index < 120; ++index)
         copyFile(song, music / fmt::format("t{:03}.mp3", index));
     // One poisoned row sinks exactly the batch it is in: files 50 to 99.
-    runSQL(databaseFile, "CREATE TRIGGER poison BEFORE INSERT ON tracks WHEN NEW.path LIKE '%/t060.mp3' "
-                         "BEGIN SELECT RAISE(ABORT, 'poisoned'); END");
+    testkit::RawConnection(databaseFile)
+        .exec("CREATE TRIGGER poison BEFORE INSERT ON tracks WHEN NEW.path LIKE '%/t060.mp3' "
+              "BEGIN SELECT RAISE(ABORT, 'poisoned'); END");
     auto result = syncMusic();
     ASSERT_TRUE(result);
     EXPECT_EQ(result->added, 120) << "the counts tell what was attempted";

@@ -1,3 +1,4 @@
+#include "MusicFixtures.hpp"
 #include "ZazidEvoz/MusicLibrary.hpp"
 
 #include <algorithm>
@@ -9,6 +10,7 @@ namespace ZazidEvoz {
 namespace {
 
 using platform::dateFromSecondsSince1970;
+using testkit::trackPaths;
 
 const Date now = dateFromSecondsSince1970(1'700'000'000);
 constexpr double day = 86400;
@@ -25,13 +27,6 @@ Track track(std::string path) {
 template <typename Change> Track trackWith(Change change) {
     Track result = track("/music/a.mp3");
     change(result);
-    return result;
-}
-
-std::vector<std::string> paths(const std::vector<Track>& tracks) {
-    std::vector<std::string> result;
-    for (const Track& track : tracks)
-        result.push_back(track.path);
     return result;
 }
 
@@ -151,9 +146,9 @@ TEST(SmartPlaylist, FiltersByAllOrAnyRule) {
     SmartPlaylist playlist{
         Uuid::random(),   "x", {SmartRule::ratingAtLeast(2), SmartRule::playedAtLeast(1)}, true,
         SmartSort::title, 0};
-    EXPECT_EQ(paths(playlist.tracks(tracks, now)), (std::vector<std::string>{"/m/3"}));
+    EXPECT_EQ(trackPaths(playlist.tracks(tracks, now)), (std::vector<std::string>{"/m/3"}));
     playlist.matchAll = false;
-    EXPECT_EQ(paths(playlist.tracks(tracks, now)), (std::vector<std::string>{"/m/1", "/m/2", "/m/3"}));
+    EXPECT_EQ(trackPaths(playlist.tracks(tracks, now)), (std::vector<std::string>{"/m/1", "/m/2", "/m/3"}));
     playlist.rules.clear();
     for (bool matchAll : {true, false}) {
         playlist.matchAll = matchAll;
@@ -193,13 +188,13 @@ TEST(SmartPlaylist, EverySortIsStable) {
     };
     for (const SortCase& test : cases) {
         SmartPlaylist playlist{Uuid::random(), "x", {}, true, test.sort, 0};
-        EXPECT_EQ(paths(playlist.tracks(tracks, now)), test.expected) << rawValue(test.sort);
+        EXPECT_EQ(trackPaths(playlist.tracks(tracks, now)), test.expected) << rawValue(test.sort);
     }
 
     SmartPlaylist shuffled{Uuid::random(), "x", {}, true, SmartSort::random, 0};
     std::set<std::vector<std::string>> orders;
     for (int draw = 0; draw < 40; ++draw) {
-        std::vector<std::string> order = paths(shuffled.tracks(tracks, now));
+        std::vector<std::string> order = trackPaths(shuffled.tracks(tracks, now));
         EXPECT_EQ(std::set<std::string>(order.begin(), order.end()).size(), 5u) << "random only shuffles";
         orders.insert(order);
     }

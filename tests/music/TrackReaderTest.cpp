@@ -12,14 +12,10 @@ namespace ZazidEvoz {
 namespace {
 
 using testkit::copyFile;
+using testkit::fileBytes;
 using testkit::makeTemporaryFolder;
 using testkit::taggedAudio;
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(stream), {});
-}
 
 const Date modified = platform::dateFromSecondsSince1970(1'650'000'000.5);
 
@@ -181,7 +177,7 @@ TEST(TrackReader, ReadsEachFormatIntoATrack) {
             fs::path cover = *track.coverFile;
             EXPECT_EQ(cover.parent_path(), store.coverFolder());
             EXPECT_EQ(cover.extension(), test.coverExtension);
-            EXPECT_EQ(readBytes(cover), readBytes(testkit::coverPicture(test.coverExtension.substr(1))));
+            EXPECT_EQ(fileBytes(cover), fileBytes(testkit::coverPicture(test.coverExtension.substr(1))));
         }
     }
 }
@@ -243,7 +239,7 @@ TEST(CoverStore, NamesCoversByAStableHashOfTheAudioPath) {
     EXPECT_EQ(*first, (store.coverFolder() / "cbf29ce484222325.png").string());
     auto again = store.storeCover(png + "-second", "");
     EXPECT_EQ(again, first);
-    EXPECT_EQ(readBytes(*first), png + "-second");
+    EXPECT_EQ(fileBytes(*first), png + "-second");
     auto asJpeg = store.storeCover(jpeg, "");
     ASSERT_TRUE(asJpeg);
     EXPECT_EQ(fs::path(*asJpeg).filename(), "cbf29ce484222325.jpg");

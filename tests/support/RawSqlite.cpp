@@ -26,11 +26,16 @@ void RawConnection::exec(const std::string& sql) {
     }
 }
 
-std::vector<std::vector<std::string>> RawConnection::rows(const std::string& sql) {
-    std::vector<std::vector<std::string>> result;
+sqlite3_stmt* RawConnection::prepare(const std::string& sql) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
         throw std::runtime_error(sqlite3_errmsg(db_));
+    return statement;
+}
+
+std::vector<std::vector<std::string>> RawConnection::rows(const std::string& sql) {
+    std::vector<std::vector<std::string>> result;
+    sqlite3_stmt* statement = prepare(sql);
     while (sqlite3_step(statement) == SQLITE_ROW) {
         std::vector<std::string> row;
         for (int column = 0; column < sqlite3_column_count(statement); ++column) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace ZazidEvoz::testkit {
 
@@ -22,6 +23,10 @@ public:
     std::vector<std::vector<std::string>> rows(const std::string& sql);
     // The first column of the first row; empty without rows.
     std::string value(const std::string& sql);
+    // A statement to step and reset in a loop (benchmark baselines); the caller finalizes it.
+    // Throws std::runtime_error with SQLite's message.
+    sqlite3_stmt* prepare(const std::string& sql);
+    sqlite3* handle() const { return db_; }
 
 private:
     sqlite3* db_ = nullptr;
