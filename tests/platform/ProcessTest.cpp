@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+
+#include <sstream>
 
 #include <algorithm>
 #include <chrono>
@@ -69,6 +72,25 @@ TEST(Process, PipesAreNotInheritedBySecondChild) {
         output.append(buffer, std::size_t(count));
     EXPECT_EQ(output, "one\n");
     EXPECT_TRUE(first.wait().succeeded());
+}
+
+TEST(Process, ChildInheritsOnlyItsStandardStreams) {
+    // A descriptor opened without close-on-exec, as libraries do, must still stay ours.
+    // A high number, so it cannot be mistaken for the descriptor ls opens for the listing.
+    int opened = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(opened, 0);
+    int leaky = ::dup2(opened, 200);
+    ::close(opened);
+    ASSERT_EQ(leaky, 200);
+    auto result = runProcess(ProcessOptions({"/bin/ls", "/proc/self/fd"}));
+    ::close(leaky);
+    // ls itself holds one descriptor for the listing.
+    std::vector<std::string> names;
+    std::istringstream lines(result.output);
+    for (std::string name; std::getline(lines, name);)
+        names.push_back(name);
+    EXPECT_LE(names.size(), 4u) << result.output;
+    EXPECT_EQ(std::count(names.begin(), names.end(), std::to_string(leaky)), 0) << result.output;
 }
 
 TEST(Process, KillReachesTheWholeGroupAndDestructorReaps) {

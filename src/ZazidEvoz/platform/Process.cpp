@@ -192,6 +192,9 @@ Process Process::start(const ProcessOptions& options) {
     } else if (options.error == StreamMode::Null) {
         openNull(STDERR_FILENO, O_WRONLY);
     }
+    // Libraries open files without close-on-exec (TagLib's fopen, iostreams); none of those
+    // may leak into a child, where they would keep a file or a drive busy.
+    posix_spawn_file_actions_addclosefrom_np(&setup.actions, STDERR_FILENO + 1);
     if (!options.workingDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&setup.actions, options.workingDirectory.c_str());
 
