@@ -2,7 +2,6 @@
 
 #include "AustrianStations.hpp"
 #include "DefaultStations.hpp"
-#include "platform/Files.hpp"
 #include "platform/UserFolders.hpp"
 
 #include <charconv>
@@ -157,7 +156,8 @@ LibrarySnapshot librarySnapshotFromJson(const json::Value& value) {
 }
 
 LibraryStore::LibraryStore(std::optional<std::filesystem::path> folder)
-    : fileURL_((folder ? *folder : platform::dataHomeFolder() / "ZintraRadio") / "library.json") {}
+    : file_((folder ? *folder : platform::dataHomeFolder() / "ZintraRadio") / "library.json",
+            maxLibraryFileBytes) {}
 
 LibrarySnapshot LibraryStore::fallbackSnapshot() {
     return LibrarySnapshot(DefaultStations::all(), {}, {}, {}, std::nullopt, fallbackVolume, "");
@@ -167,7 +167,7 @@ LibrarySnapshot LibraryStore::load() {
     std::optional<LibrarySnapshot> loaded;
     std::string problem;
     try {
-        std::optional<std::string> bytes = platform::readFile(fileURL_, maxLibraryFileBytes);
+        std::optional<std::string> bytes = file_.read();
         if (!bytes)
             return fallbackSnapshot(); // first start
         loaded = librarySnapshotFromJson(json::parse(*bytes));
@@ -178,12 +178,10 @@ LibrarySnapshot LibraryStore::load() {
     if (!loaded) {
         // Keep the user's data: the fallback library must never be saved over it.
         try {
-            auto aside = platform::moveAside(fileURL_);
-            brokenFileInPlace_ = false;
+            auto aside = file_.moveAsideBrokenFile();
             sayOnStandardError("ZintraRadio: library.json could not be loaded (" + problem +
                                "); kept it as " + aside.string() + " and started from the built-in stations");
         } catch (const std::exception& error) {
-            brokenFileInPlace_ = true;
             sayOnStandardError("ZintraRadio: library.json could not be loaded (" + problem +
                                ") nor moved aside (" + error.what() + "); it will not be overwritten");
         }
@@ -201,18 +199,7 @@ LibrarySnapshot LibraryStore::load() {
 
 void LibraryStore::save(const LibrarySnapshot& snapshot) {
     try {
-        if (brokenFileInPlace_) {
-            platform::moveAside(fileURL_);
-            brokenFileInPlace_ = false;
-        }
-        std::filesystem::path folder = fileURL_.parent_path();
-        if (!folder.empty()) {
-            std::error_code error;
-            std::filesystem::create_directories(folder, error);
-            if (error)
-                throw platform::FileError("Cannot create " + folder.string() + ": " + error.message());
-        }
-        platform::writeFileAtomically(fileURL_, json::prettyText(toJson(snapshot)) + "\n");
+        file_.replace(json::prettyText(toJson(snapshot)) + "\n");
     } catch (const std::exception& error) {
         sayOnStandardError(std::string("ZintraRadio: saving library failed: ") + error.what());
     }

@@ -114,4 +114,35 @@ std::filesystem::path moveAside(const std::filesystem::path& path, std::chrono::
     return target;
 }
 
+UserDataFile::UserDataFile(std::filesystem::path path, std::size_t maxBytes)
+    : path_(std::move(path)), maxBytes_(maxBytes) {}
+
+std::optional<std::string> UserDataFile::read() const {
+    return readFile(path_, maxBytes_);
+}
+
+std::filesystem::path UserDataFile::moveAsideBrokenFile() {
+    try {
+        std::filesystem::path aside = moveAside(path_);
+        brokenFileInPlace_ = false;
+        return aside;
+    } catch (...) {
+        brokenFileInPlace_ = true;
+        throw;
+    }
+}
+
+void UserDataFile::replace(std::string_view bytes) {
+    if (brokenFileInPlace_)
+        moveAsideBrokenFile();
+    std::filesystem::path folder = path_.parent_path();
+    if (!folder.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error)
+            throw FileError("Cannot create " + folder.string() + ": " + error.message());
+    }
+    writeFileAtomically(path_, bytes);
+}
+
 } // namespace ZazidEvoz::platform
