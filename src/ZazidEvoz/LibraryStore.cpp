@@ -50,16 +50,20 @@ float volumeFromJson(const json::Value& object) {
     return static_cast<float>(value);
 }
 
+// Points a moved URL at its new place. True when it did.
+bool replaceURL(std::string& url, const std::map<std::string, std::string>& moved) {
+    auto found = moved.find(url);
+    if (found == moved.end())
+        return false;
+    url = found->second;
+    return true;
+}
+
 // Rewrites old URLs in place, then keeps the first entry of each URL. True when a URL changed.
 bool replaceInList(std::vector<Station>& list, const std::map<std::string, std::string>& moved) {
     bool rewritten = false;
-    for (Station& station : list) {
-        auto found = moved.find(station.url);
-        if (found != moved.end()) {
-            station.url = found->second;
-            rewritten = true;
-        }
-    }
+    for (Station& station : list)
+        rewritten |= replaceURL(station.url, moved);
     std::unordered_set<std::string> seen;
     std::vector<Station> unique;
     unique.reserve(list.size());
@@ -105,20 +109,10 @@ bool LibrarySnapshot::replaceMovedStreams() {
     rewritten |= replaceInList(stations, moved);
     rewritten |= replaceInList(favoriteItems, moved);
     rewritten |= replaceInList(history, moved);
-    for (std::string& url : favoriteURLs) {
-        auto found = moved.find(url);
-        if (found != moved.end()) {
-            url = found->second;
-            rewritten = true;
-        }
-    }
-    if (lastPlayedURL) {
-        auto found = moved.find(*lastPlayedURL);
-        if (found != moved.end()) {
-            lastPlayedURL = found->second;
-            rewritten = true;
-        }
-    }
+    for (std::string& url : favoriteURLs)
+        rewritten |= replaceURL(url, moved);
+    if (lastPlayedURL)
+        rewritten |= replaceURL(*lastPlayedURL, moved);
     return rewritten;
 }
 
