@@ -462,9 +462,8 @@ bool YouTubeService::isAvailable() const {
     return ToolLocator::isAvailable(ToolLocator::Tool::ytdlp);
 }
 
-std::string YouTubeService::run(const std::vector<std::string>& arguments, bool allowPartial,
-                                std::stop_token stop) const {
-    std::string tool = requireTool();
+std::string YouTubeService::run(const std::string& tool, const std::vector<std::string>& arguments,
+                                bool allowPartial, std::stop_token stop) const {
     if (stop.stop_requested())
         throw platform::CancellationError();
 
@@ -545,18 +544,20 @@ std::vector<Station> YouTubeService::search(std::string_view query, int limit, s
     std::string trimmed = text::trimmedWhitespace(query);
     if (trimmed.empty() || limit <= 0)
         return {};
-    std::string output = run({"--flat-playlist", "--dump-json", "--no-warnings", "--ignore-errors", "--",
+    std::string output = run(requireTool(),
+                             {"--flat-playlist", "--dump-json", "--no-warnings", "--ignore-errors", "--",
                               fmt::format("ytsearch{}:{}", limit, trimmed)},
                              true, stop);
     return decodeEntries(output);
 }
 
 std::vector<Station> YouTubeService::expand(const std::string& link, int limit, std::stop_token stop) const {
-    requireTool();
+    std::string tool = requireTool();
     refuseOptionLikeLink(link);
     if (limit <= 0)
         return {};
-    std::string output = run({"--flat-playlist", "--dump-json", "--no-warnings", "--ignore-errors",
+    std::string output = run(tool,
+                             {"--flat-playlist", "--dump-json", "--no-warnings", "--ignore-errors",
                               "--playlist-end", fmt::format("{}", limit), "--", link},
                              true, stop);
     return decodeEntries(output);
@@ -615,9 +616,9 @@ PlaybackSource YouTubeService::audioSource(const Station& item) const {
 }
 
 std::string YouTubeService::videoStreamURL(const Station& item, std::stop_token stop) const {
-    requireTool();
+    std::string tool = requireTool();
     refuseOptionLikeLink(item.url);
-    std::string output = run({"-J", "--no-playlist", "--no-warnings", "--", item.url}, false, stop);
+    std::string output = run(tool, {"-J", "--no-playlist", "--no-warnings", "--", item.url}, false, stop);
     json::Value metadata = json::parse(output);
     if (!metadata.is_object())
         throw YouTubeError::noStream();
