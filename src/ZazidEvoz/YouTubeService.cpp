@@ -184,14 +184,9 @@ std::optional<Station> stationFromEntry(const RawEntry& entry) {
 // An address the video player may open: http or https with a host, nothing a URL parser
 // would refuse (blanks, control characters, non-ASCII bytes).
 bool isWebAddress(std::string_view text) {
-    std::string lower = text::lowercased(text.substr(0, 8));
-    std::size_t hostStart;
-    if (lower.starts_with("https://"))
-        hostStart = 8;
-    else if (lower.starts_with("http://"))
-        hostStart = 7;
-    else
+    if (!platform::isHttpURL(text))
         return false;
+    std::size_t hostStart = text.find("://") + 3;
     if (hostStart >= text.size() || text[hostStart] == '/' || text[hostStart] == '?' ||
         text[hostStart] == '#')
         return false;
