@@ -785,11 +785,10 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
     LineSplitter lines;
     PostProcessScanner records;
     platform::RunLimits limits;
-    // Output is handled as it streams; only the tail of standard error is kept, for errors.
-    limits.outputCap = logCap;
-    limits.outputKeep = platform::KeepBytes::Last;
-    limits.errorCap = logCap;
-    limits.errorKeep = platform::KeepBytes::Last;
+    // Both streams are handled as they arrive, and the scanner keeps the log's tail for errors:
+    // the runner need not keep a copy.
+    limits.outputCap = 0;
+    limits.errorCap = 0;
     platform::RunResult result;
     try {
         result = platform::runProcess(
