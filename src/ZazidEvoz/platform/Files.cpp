@@ -105,7 +105,9 @@ std::filesystem::path moveAside(const std::filesystem::path& path, std::chrono::
     std::filesystem::path base = path;
     base += ".broken-" + stamp;
     std::filesystem::path target = base;
-    for (int counter = 2; std::filesystem::exists(target); ++counter) {
+    // A name that cannot even be looked at (too long, say) is left for rename() to refuse.
+    std::error_code unknown;
+    for (int counter = 2; std::filesystem::exists(target, unknown); ++counter) {
         target = base;
         target += "-" + std::to_string(counter);
     }

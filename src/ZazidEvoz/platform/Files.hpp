@@ -35,7 +35,7 @@ std::filesystem::path moveAside(const std::filesystem::path& path,
 
 // One file of user data that is read whole and replaced whole. A file that failed to load is
 // moved aside before anything replaces it; while it cannot be moved, replacing fails rather
-// than write over it. Safe to use from several threads.
+// than write over it.
 class UserDataFile {
 public:
     UserDataFile(std::filesystem::path path, std::size_t maxBytes);
