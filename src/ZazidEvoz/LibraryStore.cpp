@@ -162,9 +162,12 @@ LibrarySnapshot LibraryStore::load() {
     std::string problem;
     try {
         std::optional<std::string> bytes = file_.read();
-        if (!bytes)
+        if (!bytes) {
+            file_.markLoaded();
             return fallbackSnapshot(); // first start
+        }
         loaded = librarySnapshotFromJson(json::parse(*bytes));
+        file_.markLoaded();
     } catch (const std::exception& error) {
         problem = error.what();
     }

@@ -258,6 +258,15 @@ TEST_F(LibraryStoreTest, BrokenFileThatCannotBeMovedIsNeverOverwritten) {
               std::string::npos)
         << said;
     EXPECT_NE(said.find("ZintraRadio: saving library failed: "), std::string::npos) << said;
+
+    // Once the file loads again, saves write it as usual.
+    writeText(deepStore.fileURL(), libraryText({}, R"({"defaultsRevision": 2})"));
+    LibrarySnapshot repaired = deepStore.load();
+    repaired.visualizerMode = "warp";
+    testing::internal::CaptureStderr();
+    deepStore.save(repaired);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(deepStore.load(), repaired);
 }
 
 TEST_F(LibraryStoreTest, FailedSaveLeavesTheOldFileAndSaysSo) {

@@ -44,6 +44,8 @@ public:
 
     // The whole file; absent when it does not exist. Throws FileError (also above `maxBytes`).
     std::optional<std::string> read() const;
+    // The file loaded, or there was none: it may be replaced again without moving it aside.
+    void markLoaded() { brokenFileInPlace_ = false; }
     // Moves the file that failed to load aside and returns its new path. Throws FileError when
     // it cannot be moved; replace() then tries again first.
     std::filesystem::path moveAsideBrokenFile();
