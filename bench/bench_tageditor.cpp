@@ -1,5 +1,5 @@
 // An edit is one stream copy: the tag editor against ffmpeg doing the same copy by itself.
-#include "SandboxedBenchmarks.hpp"
+#include "BenchMain.hpp"
 #include "ZazidEvoz/TagEditor.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "support/Media.hpp"
@@ -53,5 +53,5 @@ BENCHMARK(ffmpegStreamCopyAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->
 BENCHMARK(tagEditorApply)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 int main(int argc, char** argv) {
-    return testkit::runBenchmarksInSandbox(argc, argv);
+    return benchkit::runBenchmarksInSandbox(argc, argv);
 }

@@ -1,7 +1,7 @@
 // What the YouTube service adds on top of the work it cannot avoid: decoding a listing
 // against parsing its JSON alone, and following a download's progress stream against
 // reading the same stream without looking at it.
-#include "SandboxedBenchmarks.hpp"
+#include "BenchMain.hpp"
 #include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "support/Sandbox.hpp"
@@ -89,5 +89,5 @@ BENCHMARK(readStreamOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(followDownloadProgress)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    return testkit::runBenchmarksInSandbox(argc, argv);
+    return benchkit::runBenchmarksInSandbox(argc, argv);
 }
