@@ -1,4 +1,5 @@
 // An edit is one stream copy: the tag editor against ffmpeg doing the same copy by itself.
+#include "BenchMain.hpp"
 #include "ZazidEvoz/TagEditor.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "support/Media.hpp"
@@ -52,10 +53,5 @@ BENCHMARK(ffmpegStreamCopyAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->
 BENCHMARK(tagEditorApply)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 int main(int argc, char** argv) {
-    testkit::initialiseSandbox();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    testkit::removeSandbox();
-    return 0;
+    return benchkit::runBenchmarksInSandbox(argc, argv);
 }

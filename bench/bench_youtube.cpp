@@ -1,6 +1,7 @@
 // What the YouTube service adds on top of the work it cannot avoid: decoding a listing
 // against parsing its JSON alone, and following a download's progress stream against
 // reading the same stream without looking at it.
+#include "BenchMain.hpp"
 #include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "support/Sandbox.hpp"
@@ -88,10 +89,5 @@ BENCHMARK(readStreamOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(followDownloadProgress)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    testkit::initialiseSandbox();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    testkit::removeSandbox();
-    return 0;
+    return benchkit::runBenchmarksInSandbox(argc, argv);
 }

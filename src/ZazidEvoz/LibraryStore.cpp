@@ -2,7 +2,6 @@
 
 #include "AustrianStations.hpp"
 #include "DefaultStations.hpp"
-#include "platform/Files.hpp"
 #include "platform/UserFolders.hpp"
 
 #include <charconv>
@@ -51,16 +50,20 @@ float volumeFromJson(const json::Value& object) {
     return static_cast<float>(value);
 }
 
+// Points a moved URL at its new place. True when it did.
+bool replaceURL(std::string& url, const std::map<std::string, std::string>& moved) {
+    auto found = moved.find(url);
+    if (found == moved.end())
+        return false;
+    url = found->second;
+    return true;
+}
+
 // Rewrites old URLs in place, then keeps the first entry of each URL. True when a URL changed.
 bool replaceInList(std::vector<Station>& list, const std::map<std::string, std::string>& moved) {
     bool rewritten = false;
-    for (Station& station : list) {
-        auto found = moved.find(station.url);
-        if (found != moved.end()) {
-            station.url = found->second;
-            rewritten = true;
-        }
-    }
+    for (Station& station : list)
+        rewritten |= replaceURL(station.url, moved);
     std::unordered_set<std::string> seen;
     std::vector<Station> unique;
     unique.reserve(list.size());
@@ -106,20 +109,10 @@ bool LibrarySnapshot::replaceMovedStreams() {
     rewritten |= replaceInList(stations, moved);
     rewritten |= replaceInList(favoriteItems, moved);
     rewritten |= replaceInList(history, moved);
-    for (std::string& url : favoriteURLs) {
-        auto found = moved.find(url);
-        if (found != moved.end()) {
-            url = found->second;
-            rewritten = true;
-        }
-    }
-    if (lastPlayedURL) {
-        auto found = moved.find(*lastPlayedURL);
-        if (found != moved.end()) {
-            lastPlayedURL = found->second;
-            rewritten = true;
-        }
-    }
+    for (std::string& url : favoriteURLs)
+        rewritten |= replaceURL(url, moved);
+    if (lastPlayedURL)
+        rewritten |= replaceURL(*lastPlayedURL, moved);
     return rewritten;
 }
 
@@ -157,7 +150,8 @@ LibrarySnapshot librarySnapshotFromJson(const json::Value& value) {
 }
 
 LibraryStore::LibraryStore(std::optional<std::filesystem::path> folder)
-    : fileURL_((folder ? *folder : platform::dataHomeFolder() / "ZintraRadio") / "library.json") {}
+    : file_((folder ? *folder : platform::dataHomeFolder() / "ZintraRadio") / "library.json",
+            maxLibraryFileBytes) {}
 
 LibrarySnapshot LibraryStore::fallbackSnapshot() {
     return LibrarySnapshot(DefaultStations::all(), {}, {}, {}, std::nullopt, fallbackVolume, "");
@@ -167,10 +161,13 @@ LibrarySnapshot LibraryStore::load() {
     std::optional<LibrarySnapshot> loaded;
     std::string problem;
     try {
-        std::optional<std::string> bytes = platform::readFile(fileURL_, maxLibraryFileBytes);
-        if (!bytes)
+        std::optional<std::string> bytes = file_.read();
+        if (!bytes) {
+            file_.markLoaded();
             return fallbackSnapshot(); // first start
+        }
         loaded = librarySnapshotFromJson(json::parse(*bytes));
+        file_.markLoaded();
     } catch (const std::exception& error) {
         problem = error.what();
     }
@@ -178,12 +175,10 @@ LibrarySnapshot LibraryStore::load() {
     if (!loaded) {
         // Keep the user's data: the fallback library must never be saved over it.
         try {
-            auto aside = platform::moveAside(fileURL_);
-            brokenFileInPlace_ = false;
+            auto aside = file_.moveAsideBrokenFile();
             sayOnStandardError("ZintraRadio: library.json could not be loaded (" + problem +
                                "); kept it as " + aside.string() + " and started from the built-in stations");
         } catch (const std::exception& error) {
-            brokenFileInPlace_ = true;
             sayOnStandardError("ZintraRadio: library.json could not be loaded (" + problem +
                                ") nor moved aside (" + error.what() + "); it will not be overwritten");
         }
@@ -201,18 +196,7 @@ LibrarySnapshot LibraryStore::load() {
 
 void LibraryStore::save(const LibrarySnapshot& snapshot) {
     try {
-        if (brokenFileInPlace_) {
-            platform::moveAside(fileURL_);
-            brokenFileInPlace_ = false;
-        }
-        std::filesystem::path folder = fileURL_.parent_path();
-        if (!folder.empty()) {
-            std::error_code error;
-            std::filesystem::create_directories(folder, error);
-            if (error)
-                throw platform::FileError("Cannot create " + folder.string() + ": " + error.message());
-        }
-        platform::writeFileAtomically(fileURL_, json::prettyText(toJson(snapshot)) + "\n");
+        file_.replace(json::prettyText(toJson(snapshot)) + "\n");
     } catch (const std::exception& error) {
         sayOnStandardError(std::string("ZintraRadio: saving library failed: ") + error.what());
     }

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "Station.hpp"
+#include "platform/Files.hpp"
 #include "platform/Json.hpp"
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -54,7 +54,7 @@ public:
     // `library.json` in `folder`, or in "ZintraRadio" in the user's data folder. Touches nothing.
     explicit LibraryStore(std::optional<std::filesystem::path> folder = std::nullopt);
 
-    const std::filesystem::path& fileURL() const { return fileURL_; }
+    const std::filesystem::path& fileURL() const { return file_.path(); }
 
     // The stored library brought up to date with the built-in stations, or the built-in
     // library when there is none. A file that cannot be read or decoded is moved aside first
@@ -69,9 +69,7 @@ public:
     static LibrarySnapshot fallbackSnapshot();
 
 private:
-    std::filesystem::path fileURL_;
-    // Set when a broken file could not be moved aside: saving must not replace it.
-    std::atomic<bool> brokenFileInPlace_{false};
+    platform::UserDataFile file_;
 };
 
 } // namespace ZazidEvoz

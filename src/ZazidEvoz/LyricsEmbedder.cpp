@@ -6,27 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <fmt/format.h>
-#include <unistd.h>
 
 namespace ZazidEvoz::LyricsEmbedder {
-namespace {
-
-// Removes a file when it goes out of scope, whatever happened meanwhile.
-class RemovedAtEnd {
-public:
-    explicit RemovedAtEnd(std::filesystem::path path) : path_(std::move(path)) {}
-    ~RemovedAtEnd() { ::unlink(path_.c_str()); }
-    RemovedAtEnd(const RemovedAtEnd&) = delete;
-    RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-} // namespace
-
 std::string stamp(double seconds) {
     // Past this the milliseconds would not fit in an integer; no song lasts that long.
     constexpr double latest = 1e12;
@@ -91,7 +72,7 @@ void addSubtitles(const SongLyrics& lyrics, const std::filesystem::path& video, 
     // Timed lines without any text would make an empty track, which ffmpeg refuses.
     if (subtitles.empty())
         return;
-    RemovedAtEnd subtitleFile(platform::writeNewTemporaryFile("zintraradio-", ".srt", subtitles));
+    platform::TemporaryFile subtitleFile(platform::writeNewTemporaryFile("zintraradio-", ".srt", subtitles));
     TagEditor::remux(video, subtitleFile.path(), subtitleArguments(language));
 }
 

@@ -1,8 +1,8 @@
 #include "LyricsService.hpp"
 
-#include "UserAgent.hpp"
-
 #include "StreamMetadata.hpp"
+#include "UserAgent.hpp"
+#include "platform/LineBreaks.hpp"
 #include "platform/Regex.hpp"
 #include "platform/Text.hpp"
 #include "platform/UserFolders.hpp"
@@ -57,34 +57,6 @@ constexpr std::size_t maxSearchCandidates = 100;
 
 // The highest time whose stored form still reads back (three minute digits).
 constexpr double maxStoredTime = 999 * 60 + 59.99;
-
-// Splits at LF, VT, FF, CR, NEL, LINE SEPARATOR and PARAGRAPH SEPARATOR; a CR LF pair leaves an
-// empty piece between them, which holds no tag.
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    std::size_t position = 0;
-    while (position < text.size()) {
-        auto byte = static_cast<unsigned char>(text[position]);
-        std::size_t breakLength = 0;
-        if (byte >= 0x0A && byte <= 0x0D)
-            breakLength = 1;
-        else if (byte == 0xC2 && text.substr(position, 2) == "\xC2\x85")
-            breakLength = 2;
-        else if (byte == 0xE2 &&
-                 (text.substr(position, 3) == "\xE2\x80\xA8" || text.substr(position, 3) == "\xE2\x80\xA9"))
-            breakLength = 3;
-        if (breakLength == 0) {
-            ++position;
-            continue;
-        }
-        lines.push_back(text.substr(start, position - start));
-        position += breakLength;
-        start = position;
-    }
-    lines.push_back(text.substr(start));
-    return lines;
-}
 
 // ASCII decimal only, whole text; the tag pattern also lets other scripts' digits through,
 // which fail here and drop their tag.
@@ -179,7 +151,7 @@ LyricsServiceError::LyricsServiceError(long status)
 std::vector<LyricLine> LyricsService::parseLRC(std::string_view text) {
     std::vector<LyricLine> lines;
     std::size_t textBytes = 0;
-    for (std::string_view line : splitLines(text)) {
+    for (std::string_view line : text::splitAtLineBreaks(text)) {
         std::vector<Regex::Match> tags = timeTag().allMatches(line);
         if (tags.empty())
             continue;

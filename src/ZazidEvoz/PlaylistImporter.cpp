@@ -1,7 +1,9 @@
 #include "PlaylistImporter.hpp"
 
 #include "platform/Files.hpp"
+#include "platform/HttpClient.hpp"
 #include "platform/Json.hpp"
+#include "platform/LineBreaks.hpp"
 #include "platform/Text.hpp"
 
 #include <charconv>
@@ -15,43 +17,11 @@ namespace {
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
-// Length of the line break that starts at `position` (U+000A…U+000D, U+0085, U+2028,
-// U+2029 in UTF-8), or 0 when there is none.
-std::size_t lineBreakLength(std::string_view text, std::size_t position) {
-    unsigned char c = static_cast<unsigned char>(text[position]);
-    if (c >= 0x0A && c <= 0x0D)
-        return 1;
-    std::string_view rest = text.substr(position);
-    if (rest.starts_with("\xC2\x85"))
-        return 2;
-    if (rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9"))
-        return 3;
-    return 0;
-}
-
-// Every piece between line breaks; a CR LF pair leaves an empty piece, skipped by callers.
-std::vector<std::string_view> lines(std::string_view text) {
-    std::vector<std::string_view> pieces;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = lineBreakLength(text, i);
-        if (length == 0) {
-            ++i;
-            continue;
-        }
-        pieces.push_back(text.substr(start, i - start));
-        i += length;
-        start = i;
-    }
-    pieces.push_back(text.substr(start));
-    return pieces;
-}
-
 std::string withoutLineBreaks(std::string_view text) {
     std::string result;
     result.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = lineBreakLength(text, i);
+        std::size_t length = text::lineBreakLength(text, i);
         if (length == 0) {
             result.push_back(text[i++]);
         } else {
@@ -77,8 +47,7 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 
 // Only web streams and local files; anything else (other schemes, option-like text) is skipped.
 bool hasAcceptedScheme(std::string_view url) {
-    return startsWithIgnoringCase(url, "http://") || startsWithIgnoringCase(url, "https://") ||
-           startsWithIgnoringCase(url, "file://");
+    return platform::isHttpURL(url) || startsWithIgnoringCase(url, "file://");
 }
 
 // The host of "scheme://[user@]host[:port]/…"; absent when there is none.
@@ -228,7 +197,7 @@ std::vector<Station> parse(std::string_view text, std::string_view fileExtension
 std::vector<Station> parsePLS(std::string_view text) {
     std::map<std::int64_t, std::string> addresses;
     std::map<std::int64_t, std::string> titles;
-    for (std::string_view rawLine : lines(text)) {
+    for (std::string_view rawLine : text::splitAtLineBreaks(text)) {
         std::string line = text::trimmedHorizontalWhitespace(rawLine);
         std::size_t equals = line.find('=');
         if (equals == std::string::npos)
@@ -262,7 +231,7 @@ std::vector<Station> parseM3U(std::string_view text) {
     std::optional<std::string> pendingName;
     std::string pendingGenre;
     std::vector<Station> stations;
-    for (std::string_view rawLine : lines(text)) {
+    for (std::string_view rawLine : text::splitAtLineBreaks(text)) {
         std::string line = text::trimmedHorizontalWhitespace(rawLine);
         if (line.empty())
             continue;

@@ -321,12 +321,11 @@ std::vector<StationTag> RadioBrowserClient::decodeTags(std::string_view bytes) {
 }
 
 bool RadioBrowserClient::isStreamLink(std::string_view text) {
-    std::string lower = text::lowercased(text);
-    if (lower.starts_with("http://") || lower.starts_with("https://"))
+    if (platform::isHttpURL(text))
         return true;
-    if (lower.find(' ') != std::string::npos)
+    if (text.find(' ') != std::string_view::npos)
         return false;
-    return lower.find('.') != std::string::npos && lower.find('/') != std::string::npos;
+    return text.find('.') != std::string_view::npos && text.find('/') != std::string_view::npos;
 }
 
 std::vector<Station> RadioBrowserClient::merge(const std::vector<Station>& first,

@@ -2,10 +2,12 @@
 
 #include "ID3LyricsFrames.hpp"
 #include "ToolLocator.hpp"
+#include "platform/Files.hpp"
 #include "platform/Process.hpp"
-#include "platform/Uuid.hpp"
+#include "platform/TemporaryFiles.hpp"
 #include "platform/Text.hpp"
 #include "platform/UniqueFd.hpp"
+#include "platform/Uuid.hpp"
 
 #include <array>
 #include <cerrno>
@@ -82,35 +84,16 @@ void checkArguments(const std::vector<std::string>& arguments) {
     }
 }
 
-// The hidden output file, created empty and private before ffmpeg overwrites it, and removed
-// again unless it took the edited file's place.
-class TemporaryOutput {
-public:
-    explicit TemporaryOutput(std::filesystem::path path) : path_(std::move(path)) {
-        platform::UniqueFd created(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (!created) {
-            int error = errno;
-            std::filesystem::path wanted = std::move(path_);
-            path_.clear();
-            failWithSystemError("Cannot create", wanted, error);
-        }
+platform::TemporaryFile createdOutput(std::filesystem::path path) {
+    try {
+        return platform::TemporaryFile::createEmpty(std::move(path));
+    } catch (const platform::FileError& error) {
+        throw TagEditorError::failed(error.what());
     }
-    ~TemporaryOutput() {
-        if (!path_.empty())
-            ::unlink(path_.c_str());
-    }
-    TemporaryOutput(const TemporaryOutput&) = delete;
-    TemporaryOutput& operator=(const TemporaryOutput&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    void keep() { path_.clear(); }
-
-private:
-    std::filesystem::path path_;
-};
+}
 
 // Gives the output the edited file's owner and mode, makes it durable, and renames it over the file.
-void replaceFile(const std::filesystem::path& file, TemporaryOutput& output) {
+void replaceFile(const std::filesystem::path& file, platform::TemporaryFile& output) {
     platform::UniqueFd written(::open(output.path().c_str(), O_RDONLY | O_CLOEXEC));
     if (!written)
         failWithSystemError("Cannot replace", file, errno);
@@ -227,7 +210,9 @@ void remux(const std::filesystem::path& file, const std::optional<std::filesyste
     // Refuse what the kernel would refuse before anything is written.
     checkArguments(remuxCommandLine(target, extra, arguments, target));
 
-    TemporaryOutput output(temporaryOutputPath(target, platform::Uuid::random().text()));
+    // Created empty and private before ffmpeg overwrites it; removed unless it took the file's place.
+    platform::TemporaryFile output =
+        createdOutput(temporaryOutputPath(target, platform::Uuid::random().text()));
     platform::ProcessOptions process;
     process.arguments = remuxCommandLine(target, extra, arguments, output.path());
     process.arguments.insert(process.arguments.begin(), *ffmpeg);

@@ -184,14 +184,9 @@ std::optional<Station> stationFromEntry(const RawEntry& entry) {
 // An address the video player may open: http or https with a host, nothing a URL parser
 // would refuse (blanks, control characters, non-ASCII bytes).
 bool isWebAddress(std::string_view text) {
-    std::string lower = text::lowercased(text.substr(0, 8));
-    std::size_t hostStart;
-    if (lower.starts_with("https://"))
-        hostStart = 8;
-    else if (lower.starts_with("http://"))
-        hostStart = 7;
-    else
+    if (!platform::isHttpURL(text))
         return false;
+    std::size_t hostStart = text.find("://") + 3;
     if (hostStart >= text.size() || text[hostStart] == '/' || text[hostStart] == '?' ||
         text[hostStart] == '#')
         return false;
@@ -462,9 +457,8 @@ bool YouTubeService::isAvailable() const {
     return ToolLocator::isAvailable(ToolLocator::Tool::ytdlp);
 }
 
-std::string YouTubeService::run(const std::vector<std::string>& arguments, bool allowPartial,
-                                std::stop_token stop) const {
-    std::string tool = requireTool();
+std::string YouTubeService::run(const std::string& tool, const std::vector<std::string>& arguments,
+                                bool allowPartial, std::stop_token stop) const {
     if (stop.stop_requested())
         throw platform::CancellationError();
 
@@ -545,18 +539,20 @@ std::vector<Station> YouTubeService::search(std::string_view query, int limit, s
     std::string trimmed = text::trimmedWhitespace(query);
     if (trimmed.empty() || limit <= 0)
         return {};
-    std::string output = run({"--flat-playlist", "--dump-json", "--no-warnings", "--ignore-errors", "--",
+    std::string output = run(requireTool(),
+                             {"--flat-playlist", "--dump-json", "--no-warnings", "--ignore-errors", "--",
                               fmt::format("ytsearch{}:{}", limit, trimmed)},
                              true, stop);
     return decodeEntries(output);
 }
 
 std::vector<Station> YouTubeService::expand(const std::string& link, int limit, std::stop_token stop) const {
-    requireTool();
+    std::string tool = requireTool();
     refuseOptionLikeLink(link);
     if (limit <= 0)
         return {};
-    std::string output = run({"--flat-playlist", "--dump-json", "--no-warnings", "--ignore-errors",
+    std::string output = run(tool,
+                             {"--flat-playlist", "--dump-json", "--no-warnings", "--ignore-errors",
                               "--playlist-end", fmt::format("{}", limit), "--", link},
                              true, stop);
     return decodeEntries(output);
@@ -615,9 +611,9 @@ PlaybackSource YouTubeService::audioSource(const Station& item) const {
 }
 
 std::string YouTubeService::videoStreamURL(const Station& item, std::stop_token stop) const {
-    requireTool();
+    std::string tool = requireTool();
     refuseOptionLikeLink(item.url);
-    std::string output = run({"-J", "--no-playlist", "--no-warnings", "--", item.url}, false, stop);
+    std::string output = run(tool, {"-J", "--no-playlist", "--no-warnings", "--", item.url}, false, stop);
     json::Value metadata = json::parse(output);
     if (!metadata.is_object())
         throw YouTubeError::noStream();
@@ -789,11 +785,10 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
     LineSplitter lines;
     PostProcessScanner records;
     platform::RunLimits limits;
-    // Output is handled as it streams; only the tail of standard error is kept, for errors.
-    limits.outputCap = logCap;
-    limits.outputKeep = platform::KeepBytes::Last;
-    limits.errorCap = logCap;
-    limits.errorKeep = platform::KeepBytes::Last;
+    // Both streams are handled as they arrive, and the scanner keeps the log's tail for errors:
+    // the runner need not keep a copy.
+    limits.outputCap = 0;
+    limits.errorCap = 0;
     platform::RunResult result;
     try {
         result = platform::runProcess(

@@ -132,7 +132,8 @@ public:
     static std::optional<DownloadProgress> parseProgress(std::string_view line);
 
 private:
-    std::string run(const std::vector<std::string>& arguments, bool allowPartial, std::stop_token stop) const;
+    std::string run(const std::string& tool, const std::vector<std::string>& arguments, bool allowPartial,
+                    std::stop_token stop) const;
     std::filesystem::path download(const std::vector<std::string>& formatArguments, const Station& item,
                                    const std::filesystem::path& folder, const ProgressHandler& progress,
                                    CancelToken& cancel) const;

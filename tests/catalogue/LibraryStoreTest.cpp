@@ -254,7 +254,19 @@ TEST_F(LibraryStoreTest, BrokenFileThatCannotBeMovedIsNeverOverwritten) {
     EXPECT_EQ(snapshot, LibraryStore::fallbackSnapshot());
     EXPECT_EQ(readText(deepStore.fileURL()), "{ broken");
     EXPECT_NE(said.find("nor moved aside"), std::string::npos) << said;
+    EXPECT_NE(said.find("(Cannot move aside " + deepStore.fileURL().string() + ": File name too long)"),
+              std::string::npos)
+        << said;
     EXPECT_NE(said.find("ZintraRadio: saving library failed: "), std::string::npos) << said;
+
+    // Once the file loads again, saves write it as usual.
+    writeText(deepStore.fileURL(), libraryText({}, R"({"defaultsRevision": 2})"));
+    LibrarySnapshot repaired = deepStore.load();
+    repaired.visualizerMode = "warp";
+    testing::internal::CaptureStderr();
+    deepStore.save(repaired);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(deepStore.load(), repaired);
 }
 
 TEST_F(LibraryStoreTest, FailedSaveLeavesTheOldFileAndSaysSo) {

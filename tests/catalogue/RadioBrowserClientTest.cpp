@@ -1,6 +1,7 @@
 #include "ZazidEvoz/RadioBrowserClient.hpp"
 
 #include "ZazidEvoz/platform/HttpClient.hpp"
+#include "ZazidEvoz/platform/UniqueFd.hpp"
 #include "support/LocalHttpServer.hpp"
 
 #include <arpa/inet.h>
@@ -11,7 +12,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace ZazidEvoz;
 using namespace std::chrono_literals;
@@ -98,21 +98,19 @@ private:
 // A port on 127.0.0.1 that is bound but never listens, so connecting to it is refused.
 class RefusingPort {
 public:
-    RefusingPort() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    RefusingPort() : socket_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::bind(socket_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
         socklen_t length = sizeof address;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+        ::getsockname(socket_.get(), reinterpret_cast<sockaddr*>(&address), &length);
         port_ = ntohs(address.sin_port);
     }
-    ~RefusingPort() { ::close(fd_); }
     std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
 private:
-    int fd_ = -1;
+    platform::UniqueFd socket_;
     int port_ = 0;
 };
 

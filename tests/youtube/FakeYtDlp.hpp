@@ -1,12 +1,18 @@
 // A stand-in for yt-dlp: a shell script that records its arguments (one per line) and then
-// runs the given body, installed through ZINTRARADIO_YTDLP for the life of the object.
+// runs the given body, installed through ZINTRARADIO_YTDLP for the life of the object. Also
+// what the service's tests look at after a run: its error text, the end of a helper process.
 #pragma once
 
+#include "ZazidEvoz/YouTubeService.hpp"
 #include "support/Sandbox.hpp"
 
+#include <chrono>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
+#include <sys/types.h>
+#include <thread>
 #include <vector>
 
 namespace ZazidEvoz::testkit {
@@ -42,5 +48,31 @@ private:
     std::string path_;
     std::unique_ptr<ScopedEnvironment> override_;
 };
+
+// The text of the YouTubeError that `action` throws.
+inline std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const YouTubeError& error) {
+        return error.what();
+    }
+    return "(no YouTubeError)";
+}
+
+// Waits briefly for a killed process to be reaped by whoever owns it; true once it is gone
+// or a zombie.
+inline bool processGone(pid_t pid) {
+    for (int i = 0; i < 200; ++i) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        if (!std::getline(stat, line))
+            return true;
+        auto close = line.rfind(')');
+        if (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z')
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
 
 } // namespace ZazidEvoz::testkit

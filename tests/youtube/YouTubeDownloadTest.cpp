@@ -4,15 +4,14 @@
 #include "support/Sandbox.hpp"
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <thread>
 
 using namespace ZazidEvoz;
-using namespace std::chrono_literals;
+using testkit::errorOf;
 using testkit::FakeYtDlp;
+using testkit::processGone;
 namespace fs = std::filesystem;
 
 namespace {
@@ -46,15 +45,6 @@ struct Reports {
         return result;
     }
 };
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const YouTubeError& error) {
-        return error.what();
-    }
-    return "(no YouTubeError)";
-}
 
 // A fake download: prints `lines` on standard output, creates `file`, then prints its path.
 std::string writesFile(const std::string& file, const std::string& before = "") {
@@ -210,15 +200,7 @@ TEST(YouTubeDownload, CancellingKillsTheToolAndItsHelpers) {
     pid_t helper = 0;
     std::ifstream(pidFile) >> helper;
     ASSERT_GT(helper, 0);
-    bool gone = false;
-    for (int i = 0; i < 200 && !gone; ++i) {
-        std::ifstream stat("/proc/" + std::to_string(helper) + "/stat");
-        std::string line;
-        gone = !std::getline(stat, line) || line.find(") Z ") != std::string::npos;
-        if (!gone)
-            std::this_thread::sleep_for(10ms);
-    }
-    EXPECT_TRUE(gone);
+    EXPECT_TRUE(processGone(helper));
 }
 
 TEST(YouTubeDownload, CancelledEvenWhenTheToolFinished) {

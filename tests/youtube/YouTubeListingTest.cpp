@@ -11,7 +11,9 @@
 
 using namespace ZazidEvoz;
 using namespace std::chrono_literals;
+using testkit::errorOf;
 using testkit::FakeYtDlp;
+using testkit::processGone;
 
 namespace {
 
@@ -25,30 +27,6 @@ Station youtubeItem(std::string name, std::string url, std::string uploader, std
     station.duration = duration;
     station.thumbnailURL = std::move(thumbnail);
     return station;
-}
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const YouTubeError& error) {
-        return error.what();
-    }
-    return "(no YouTubeError)";
-}
-
-// Waits briefly for killed children to be reaped by whoever owns them.
-bool processGone(pid_t pid) {
-    for (int i = 0; i < 200; ++i) {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string line;
-        if (!std::getline(stat, line))
-            return true;
-        auto close = line.rfind(')');
-        if (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z')
-            return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
 }
 
 } // namespace

@@ -105,13 +105,46 @@ std::filesystem::path moveAside(const std::filesystem::path& path, std::chrono::
     std::filesystem::path base = path;
     base += ".broken-" + stamp;
     std::filesystem::path target = base;
-    for (int counter = 2; std::filesystem::exists(target); ++counter) {
+    // A name that cannot even be looked at (too long, say) is left for rename() to refuse.
+    std::error_code unknown;
+    for (int counter = 2; std::filesystem::exists(target, unknown); ++counter) {
         target = base;
         target += "-" + std::to_string(counter);
     }
     if (::rename(path.c_str(), target.c_str()) != 0)
         fail("Cannot move aside", path, errno);
     return target;
+}
+
+UserDataFile::UserDataFile(std::filesystem::path path, std::size_t maxBytes)
+    : path_(std::move(path)), maxBytes_(maxBytes) {}
+
+std::optional<std::string> UserDataFile::read() const {
+    return readFile(path_, maxBytes_);
+}
+
+std::filesystem::path UserDataFile::moveAsideBrokenFile() {
+    try {
+        std::filesystem::path aside = moveAside(path_);
+        brokenFileInPlace_ = false;
+        return aside;
+    } catch (...) {
+        brokenFileInPlace_ = true;
+        throw;
+    }
+}
+
+void UserDataFile::replace(std::string_view bytes) {
+    if (brokenFileInPlace_)
+        moveAsideBrokenFile();
+    std::filesystem::path folder = path_.parent_path();
+    if (!folder.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error)
+            throw FileError("Cannot create " + folder.string() + ": " + error.message());
+    }
+    writeFileAtomically(path_, bytes);
 }
 
 } // namespace ZazidEvoz::platform

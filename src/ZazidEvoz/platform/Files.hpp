@@ -5,6 +5,7 @@
 // moved aside, never overwritten.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -31,5 +32,32 @@ std::optional<std::string> readFile(const std::filesystem::path& path, std::size
 // when that exists) and returns the new path. Throws FileError when the rename fails.
 std::filesystem::path moveAside(const std::filesystem::path& path,
                                 std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+
+// One file of user data that is read whole and replaced whole. A file that failed to load is
+// moved aside before anything replaces it; while it cannot be moved, replacing fails rather
+// than write over it.
+class UserDataFile {
+public:
+    UserDataFile(std::filesystem::path path, std::size_t maxBytes);
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // The whole file; absent when it does not exist. Throws FileError (also above `maxBytes`).
+    std::optional<std::string> read() const;
+    // The file loaded, or there was none: it may be replaced again without moving it aside.
+    void markLoaded() { brokenFileInPlace_ = false; }
+    // Moves the file that failed to load aside and returns its new path. Throws FileError when
+    // it cannot be moved; replace() then tries again first.
+    std::filesystem::path moveAsideBrokenFile();
+    // Creates the folder when needed and writes the file atomically. Throws FileError; the old
+    // file is left as it was.
+    void replace(std::string_view bytes);
+
+private:
+    std::filesystem::path path_;
+    std::size_t maxBytes_;
+    // Set while a file that failed to load could not be moved aside.
+    std::atomic<bool> brokenFileInPlace_{false};
+};
 
 } // namespace ZazidEvoz::platform

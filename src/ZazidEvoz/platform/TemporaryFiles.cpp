@@ -11,6 +11,21 @@
 #include <unistd.h>
 
 namespace ZazidEvoz::platform {
+namespace {
+
+[[noreturn]] void fail(const char* what, const std::filesystem::path& path, int error) {
+    throw FileError(std::string(what) + " " + path.string() + ": " + std::system_category().message(error));
+}
+
+// O_EXCL with O_NOFOLLOW: a name planted by someone else, link or file, is never written through.
+UniqueFd openNewPrivateFile(const std::filesystem::path& path) {
+    UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!file)
+        fail("Cannot create", path, errno);
+    return file;
+}
+
+} // namespace
 
 std::filesystem::path temporaryFolder() {
     std::error_code error;
@@ -24,16 +39,23 @@ std::filesystem::path writeNewTemporaryFile(std::string_view prefix, std::string
                                             std::string_view bytes) {
     std::filesystem::path path =
         temporaryFolder() / (std::string(prefix) + Uuid::random().text() + std::string(suffix));
-    // O_EXCL with O_NOFOLLOW: a name planted by someone else, link or file, is never written through.
-    UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!file)
-        throw FileError("Cannot create " + path.string() + ": " + std::system_category().message(errno));
+    UniqueFd file = openNewPrivateFile(path);
     if (!writeAll(file.get(), bytes.data(), bytes.size()) || ::close(file.release()) != 0) {
         int error = errno;
         ::unlink(path.c_str());
-        throw FileError("Cannot write " + path.string() + ": " + std::system_category().message(error));
+        fail("Cannot write", path, error);
     }
     return path;
+}
+
+TemporaryFile TemporaryFile::createEmpty(std::filesystem::path path) {
+    openNewPrivateFile(path);
+    return TemporaryFile(std::move(path));
+}
+
+TemporaryFile::~TemporaryFile() {
+    if (!path_.empty())
+        ::unlink(path_.c_str());
 }
 
 } // namespace ZazidEvoz::platform
