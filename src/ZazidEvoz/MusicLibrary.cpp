@@ -571,28 +571,26 @@ std::string musicSnapshotText(const MusicSnapshot& snapshot) {
 
 MusicLibraryStore::MusicLibraryStore(std::optional<std::filesystem::path> folder) {
     std::filesystem::path base = folder ? *folder : MediaFolders::support();
-    fileURL_ = base / "music.json";
+    file_ = std::make_shared<platform::UserDataFile>(base / "music.json", maximumSnapshotBytes);
     coverFolder_ = base / "Covers";
 }
 
 MusicSnapshot MusicLibraryStore::load() const {
     try {
-        auto contents = platform::readFile(fileURL_, maximumSnapshotBytes);
+        auto contents = file_->read();
         MusicSnapshot snapshot = contents ? musicSnapshotFromJson(json::parse(*contents)) : MusicSnapshot();
-        brokenFileInPlace_->store(false);
+        file_->markLoaded();
         return snapshot;
     } catch (const std::exception& error) {
         // Keep the broken file for the user: the next save would otherwise replace it with an
         // empty library.
         try {
-            auto aside = platform::moveAside(fileURL_);
-            brokenFileInPlace_->store(false);
+            auto aside = file_->moveAsideBrokenFile();
             std::fprintf(stderr, "ZintraRadio: music library %s could not be read (%s); moved aside to %s\n",
-                         fileURL_.c_str(), error.what(), aside.c_str());
+                         fileURL().c_str(), error.what(), aside.c_str());
         } catch (const std::exception& moveError) {
-            brokenFileInPlace_->store(true);
             std::fprintf(stderr, "ZintraRadio: music library %s could not be read (%s) nor moved aside: %s\n",
-                         fileURL_.c_str(), error.what(), moveError.what());
+                         fileURL().c_str(), error.what(), moveError.what());
         }
         return MusicSnapshot();
     }
@@ -600,12 +598,7 @@ MusicSnapshot MusicLibraryStore::load() const {
 
 void MusicLibraryStore::save(const MusicSnapshot& snapshot) const {
     try {
-        if (brokenFileInPlace_->load()) {
-            platform::moveAside(fileURL_);
-            brokenFileInPlace_->store(false);
-        }
-        std::filesystem::create_directories(fileURL_.parent_path());
-        platform::writeFileAtomically(fileURL_, musicSnapshotText(snapshot));
+        file_->replace(musicSnapshotText(snapshot));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "ZintraRadio: saving music library failed: %s\n", error.what());
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Station.hpp"
+#include "platform/Files.hpp"
 #include "platform/Date.hpp"
 #include "platform/Json.hpp"
 #include "platform/Uuid.hpp"
@@ -192,7 +193,7 @@ public:
     // In `folder`, or in the support folder (read now) when absent. Touches no file.
     explicit MusicLibraryStore(std::optional<std::filesystem::path> folder = std::nullopt);
 
-    const std::filesystem::path& fileURL() const { return fileURL_; }
+    const std::filesystem::path& fileURL() const { return file_->path(); }
     const std::filesystem::path& coverFolder() const { return coverFolder_; }
 
     // The stored snapshot, or a new one when there is none. A file that cannot be read or
@@ -239,11 +240,9 @@ public:
                               const std::vector<std::filesystem::path>& folders) const;
 
 private:
-    std::filesystem::path fileURL_;
+    // Copies of a store write the same file, so they share what it knows of a broken one.
+    std::shared_ptr<platform::UserDataFile> file_;
     std::filesystem::path coverFolder_;
-    // A file that failed to load still lies where saves write. Copies of a store write the
-    // same file, so they share this.
-    std::shared_ptr<std::atomic<bool>> brokenFileInPlace_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace ZazidEvoz
