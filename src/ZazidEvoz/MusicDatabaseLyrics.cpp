@@ -1,5 +1,6 @@
 // The lyrics cache and the heard-songs log of the music database.
 #include "MusicDatabase.hpp"
+#include "platform/Hash.hpp"
 #include "platform/Text.hpp"
 
 #include <algorithm>
@@ -79,26 +80,22 @@ std::string oneLineSnippet(std::string_view snippet) {
     return result;
 }
 
-std::size_t combinedHash(std::size_t seed, std::size_t value) {
-    return seed ^ (value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));
-}
-
 } // namespace
 
 std::size_t MusicDatabase::LyricsHitHash::operator()(const LyricsHit& hit) const {
     std::hash<std::string> text;
     std::size_t seed = 0;
     for (const std::string* field : {&hit.songKey, &hit.artist, &hit.title, &hit.snippet})
-        seed = combinedHash(seed, text(*field));
+        platform::hashCombine(seed, text(*field));
     // A presence marker first, so an absent value hashes apart from every present one.
     for (const auto* field : {&hit.trackPath, &hit.heardStation}) {
-        seed = combinedHash(seed, field->has_value());
+        platform::hashCombine(seed, field->has_value());
         if (*field)
-            seed = combinedHash(seed, text(**field));
+            platform::hashCombine(seed, text(**field));
     }
-    seed = combinedHash(seed, hit.heardLast.has_value());
+    platform::hashCombine(seed, hit.heardLast.has_value());
     if (hit.heardLast)
-        seed = combinedHash(seed, std::hash<double>{}(platform::secondsSince1970(*hit.heardLast)));
+        platform::hashCombine(seed, std::hash<double>{}(platform::secondsSince1970(*hit.heardLast)));
     return seed;
 }
 

@@ -1,6 +1,7 @@
 #include "MusicLibrary.hpp"
 
 #include "MediaFolders.hpp"
+#include "platform/Hash.hpp"
 #include "platform/FileURL.hpp"
 #include "platform/Files.hpp"
 #include "platform/Text.hpp"
@@ -29,7 +30,7 @@ bool optionalTextEqual(const std::optional<std::string>& a, const std::optional<
 
 class HashCombiner {
 public:
-    void add(std::size_t value) { seed_ ^= value + 0x9e3779b97f4a7c15ULL + (seed_ << 6) + (seed_ >> 2); }
+    void add(std::size_t value) { platform::hashCombine(seed_, value); }
     void text(const std::string& value) { add(std::hash<std::string>{}(text::toNFC(value))); }
     void integer(std::int64_t value) { add(std::hash<std::int64_t>{}(value)); }
     void number(double value) { add(std::hash<double>{}(value)); }

@@ -2,6 +2,7 @@
 
 #include "UserAgent.hpp"
 
+#include "platform/Hash.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/Text.hpp"
 #include "platform/Threads.hpp"
@@ -61,17 +62,11 @@ std::string genreFromTags(const std::string& tags) {
 } // namespace
 
 std::size_t StationCountryHash::operator()(const StationCountry& country) const {
-    std::size_t seed = std::hash<std::string>{}(country.name);
-    seed ^= std::hash<std::string>{}(country.code) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-    seed ^=
-        std::hash<std::int64_t>{}(country.stationCount) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-    return seed;
+    return platform::hashValues(country.name, country.code, country.stationCount);
 }
 
 std::size_t StationTagHash::operator()(const StationTag& tag) const {
-    std::size_t seed = std::hash<std::string>{}(tag.name);
-    seed ^= std::hash<std::int64_t>{}(tag.stationCount) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-    return seed;
+    return platform::hashValues(tag.name, tag.stationCount);
 }
 
 json::Value toJson(const StationCountry& country) {

@@ -1,5 +1,6 @@
 #include "Station.hpp"
 
+#include "platform/Hash.hpp"
 #include "platform/Text.hpp"
 
 #include <functional>
@@ -80,7 +81,7 @@ bool operator==(const Station& a, const Station& b) {
 
 std::size_t StationHash::operator()(const Station& station) const {
     std::size_t seed = 0;
-    auto combine = [&seed](std::size_t value) { seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2); };
+    auto combine = [&seed](std::size_t value) { platform::hashCombine(seed, value); };
     auto text = [&](const std::string& value) { combine(std::hash<std::string>{}(text::toNFC(value))); };
     combine(std::hash<std::string_view>{}(rawValue(station.kind)));
     text(station.name);
