@@ -622,7 +622,7 @@ std::optional<std::string> AudioEngine::streamFormat(const PlaybackSource& sourc
         auto onHeaders = [&](long status, const platform::HttpHeaders& headers) {
             answered = true;
             for (const auto& [name, value] : headers)
-                if (status >= 200 && status < 300 && text::lowercased(name) == "content-type")
+                if (status >= 200 && status < 300 && text::equalsIgnoringAsciiCase(name, "content-type"))
                     format = inputFormatForContentType(value);
             return false; // the headers are all we want
         };

@@ -32,22 +32,9 @@ std::string withoutLineBreaks(std::string_view text) {
     return result;
 }
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
-
 // Only web streams and local files; anything else (other schemes, option-like text) is skipped.
 bool hasAcceptedScheme(std::string_view url) {
-    return platform::isHttpURL(url) || startsWithIgnoringCase(url, "file://");
+    return platform::isHttpURL(url) || text::startsWithIgnoringAsciiCase(url, "file://");
 }
 
 // The host of "scheme://[user@]host[:port]/…"; absent when there is none.
@@ -187,7 +174,7 @@ std::vector<Station> looseStations(const json::Value& document) {
 std::vector<Station> parse(std::string_view text, std::string_view fileExtension) {
     std::string extension = text::lowercased(fileExtension);
     std::string trimmed = text::trimmedWhitespace(text);
-    if (extension == "pls" || startsWithIgnoringCase(trimmed, "[playlist]"))
+    if (extension == "pls" || text::startsWithIgnoringAsciiCase(trimmed, "[playlist]"))
         return parsePLS(trimmed);
     if (extension == "json" || trimmed.starts_with("[") || trimmed.starts_with("{"))
         return parseJSON(trimmed);
@@ -235,7 +222,7 @@ std::vector<Station> parseM3U(std::string_view text) {
         std::string line = text::trimmedHorizontalWhitespace(rawLine);
         if (line.empty())
             continue;
-        if (startsWithIgnoringCase(line, "#extinf")) {
+        if (text::startsWithIgnoringAsciiCase(line, "#extinf")) {
             // A comma inside a quoted attribute does not end the attributes.
             std::size_t lastQuote = line.rfind('"');
             std::size_t comma = line.find(',', lastQuote == std::string::npos ? 0 : lastQuote);

@@ -1,6 +1,7 @@
 #include "HttpClient.hpp"
 
 #include "FaultInjection.hpp"
+#include "Text.hpp"
 
 #include <curl/curl.h>
 
@@ -10,37 +11,15 @@
 namespace ZazidEvoz::platform {
 
 std::string HttpResponse::header(std::string_view name) const {
-    auto equalsIgnoringCase = [](std::string_view a, std::string_view b) {
-        if (a.size() != b.size())
-            return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-            if (lower(a[i]) != lower(b[i]))
-                return false;
-        }
-        return true;
-    };
     std::string value;
     for (const auto& [headerName, headerValue] : headers)
-        if (equalsIgnoringCase(headerName, name))
+        if (text::equalsIgnoringAsciiCase(headerName, name))
             value = headerValue;
     return value;
 }
 
 bool isHttpURL(std::string_view url) {
-    auto startsWithIgnoringCase = [&](std::string_view prefix) {
-        if (url.size() < prefix.size())
-            return false;
-        for (std::size_t i = 0; i < prefix.size(); ++i) {
-            char c = url[i];
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-            if (c != prefix[i])
-                return false;
-        }
-        return true;
-    };
-    return startsWithIgnoringCase("http://") || startsWithIgnoringCase("https://");
+    return text::startsWithIgnoringAsciiCase(url, "http://") || text::startsWithIgnoringAsciiCase(url, "https://");
 }
 
 std::string percentEncode(std::string_view text, std::string_view alsoKeep) {

@@ -296,4 +296,21 @@ std::optional<std::int64_t> wholeDecimal(std::string_view text) {
     return value;
 }
 
+namespace {
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+} // namespace
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && startsWithIgnoringAsciiCase(a, b);
+}
+
+bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (asciiLower(text[i]) != asciiLower(prefix[i]))
+            return false;
+    return true;
+}
+
 } // namespace ZazidEvoz::text

@@ -46,6 +46,10 @@ std::string foldedCaseAndDiacritics(std::string_view text);
 // not "Röck").
 bool equalsCaseInsensitive(std::string_view a, std::string_view b);
 
+// ASCII-only case-insensitive tests, for protocol texts (schemes, header names, tags).
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
+
 // The whole text as a decimal integer: an optional "+" or "-", then ASCII digits only, within
 // the 64-bit range; nothing for anything else.
 std::optional<std::int64_t> wholeDecimal(std::string_view text);
