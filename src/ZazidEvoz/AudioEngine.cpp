@@ -3,6 +3,7 @@
 #include "StreamMetadata.hpp"
 #include "ToolLocator.hpp"
 #include "UserAgent.hpp"
+#include "platform/FileURL.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/Text.hpp"
 
@@ -27,33 +28,6 @@ constexpr std::size_t pumpBufferBytes = 16384;
 constexpr std::size_t bytesPerFrame = 8;
 constexpr std::size_t maxErrorCharacters = 220;
 constexpr auto formatTrialTime = std::chrono::seconds(5);
-
-// A "file://" URL's path with its percent escapes decoded; absent when it is not one.
-std::optional<std::string> filePath(const std::string& url) {
-    constexpr std::string_view scheme = "file://";
-    if (url.rfind(scheme, 0) != 0)
-        return std::nullopt;
-    std::string_view rest = std::string_view(url).substr(scheme.size());
-    // "file://localhost/x" and "file:///x" both name /x; any other host is not ours.
-    if (rest.rfind("localhost/", 0) == 0)
-        rest.remove_prefix(std::string_view("localhost").size());
-    if (rest.empty() || rest.front() != '/')
-        return std::nullopt;
-    std::string path;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-        char c = rest[i];
-        if (c == '%' && i + 2 < rest.size() && std::isxdigit(static_cast<unsigned char>(rest[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(rest[i + 2]))) {
-            path.push_back(static_cast<char>(std::stoi(std::string(rest.substr(i + 1, 2)), nullptr, 16)));
-            i += 2;
-        } else if (c == '?' || c == '#') {
-            break;
-        } else {
-            path.push_back(c);
-        }
-    }
-    return path;
-}
 
 // Waits until `fd` has data or is closed; false when `deadline` passes first.
 bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
@@ -118,7 +92,7 @@ std::vector<std::string> decoderArguments(const PlaybackSource& source,
                 arguments.insert(arguments.end(), {"-probesize", "32768"});
         }
         arguments.push_back("-i");
-        arguments.push_back(filePath(source.url).value_or(source.url));
+        arguments.push_back(platform::pathFromFileURL(source.url).value_or(source.url));
     }
     arguments.insert(arguments.end(), {"-vn", "-sn", "-dn", "-f", "f32le", "-acodec", "pcm_f32le", "-ar",
                                        "48000", "-ac", "2", "-"});
