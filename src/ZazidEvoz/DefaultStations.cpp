@@ -4,7 +4,6 @@
 #include "AustrianStations.hpp"
 
 #include <cstdint>
-#include <unordered_set>
 
 namespace ZazidEvoz::DefaultStations {
 namespace {
@@ -102,11 +101,8 @@ const std::vector<Station>& curated() {
 const std::vector<Station>& all() {
     static const std::vector<Station> stations = [] {
         std::vector<Station> list;
-        std::unordered_set<std::string> seen;
-        for (const auto* table : {&curated(), &AustrianStations::all()})
-            for (const Station& station : *table)
-                if (seen.insert(station.url).second)
-                    list.push_back(station);
+        appendNewStations(list, curated());
+        appendNewStations(list, AustrianStations::all());
         return list;
     }();
     return stations;

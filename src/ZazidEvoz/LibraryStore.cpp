@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <unordered_set>
 
 namespace ZazidEvoz {
 namespace {
@@ -64,13 +63,7 @@ bool replaceInList(std::vector<Station>& list, const std::map<std::string, std::
     bool rewritten = false;
     for (Station& station : list)
         rewritten |= replaceURL(station.url, moved);
-    std::unordered_set<std::string> seen;
-    std::vector<Station> unique;
-    unique.reserve(list.size());
-    for (Station& station : list)
-        if (seen.insert(station.url).second)
-            unique.push_back(std::move(station));
-    list = std::move(unique);
+    list = uniqueByURL(std::move(list));
     return rewritten;
 }
 
@@ -93,12 +86,7 @@ LibrarySnapshot::LibrarySnapshot(std::vector<Station> stations, std::vector<std:
 bool LibrarySnapshot::installMissingDefaults() {
     if (defaultsRevision && *defaultsRevision >= currentDefaultsRevision)
         return false;
-    std::unordered_set<std::string> present;
-    for (const Station& station : stations)
-        present.insert(station.url);
-    for (const Station& station : AustrianStations::all())
-        if (present.insert(station.url).second)
-            stations.push_back(station);
+    appendNewStations(stations, AustrianStations::all());
     defaultsRevision = currentDefaultsRevision;
     return true;
 }

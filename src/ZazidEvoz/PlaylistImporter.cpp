@@ -10,7 +10,6 @@
 #include <cmath>
 #include <map>
 #include <optional>
-#include <unordered_set>
 
 namespace ZazidEvoz::PlaylistImporter {
 namespace {
@@ -83,12 +82,8 @@ Station importedStation(std::string name, std::string url, std::string genre, st
 
 // First station of each URL; a URL that reads as a command-line option is never a station.
 std::vector<Station> dedupe(std::vector<Station> stations) {
-    std::vector<Station> unique;
-    std::unordered_set<std::string> seen;
-    for (Station& station : stations)
-        if (!station.url.starts_with("-") && seen.insert(station.url).second)
-            unique.push_back(std::move(station));
-    return unique;
+    std::erase_if(stations, [](const Station& station) { return station.url.starts_with("-"); });
+    return uniqueByURL(std::move(stations));
 }
 
 const json::Value* member(const json::Value& object, const char* key) {

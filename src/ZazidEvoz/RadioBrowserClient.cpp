@@ -326,12 +326,7 @@ bool RadioBrowserClient::isStreamLink(std::string_view text) {
 std::vector<Station> RadioBrowserClient::merge(const std::vector<Station>& first,
                                                const std::vector<Station>& second) {
     std::vector<Station> merged = first;
-    std::unordered_set<std::string> seen;
-    for (const Station& station : first)
-        seen.insert(station.url);
-    for (const Station& station : second)
-        if (seen.insert(station.url).second)
-            merged.push_back(station);
+    appendNewStations(merged, second);
     return merged;
 }
 

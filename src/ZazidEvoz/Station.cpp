@@ -4,6 +4,7 @@
 #include "platform/Text.hpp"
 
 #include <functional>
+#include <unordered_set>
 
 namespace ZazidEvoz {
 namespace {
@@ -98,6 +99,25 @@ std::size_t StationHash::operator()(const Station& station) const {
     combine(std::hash<std::int64_t>{}(station.duration));
     text(station.thumbnailURL);
     return seed;
+}
+
+void appendNewStations(std::vector<Station>& list, const std::vector<Station>& more) {
+    std::unordered_set<std::string> present;
+    for (const Station& station : list)
+        present.insert(station.url);
+    for (const Station& station : more)
+        if (present.insert(station.url).second)
+            list.push_back(station);
+}
+
+std::vector<Station> uniqueByURL(std::vector<Station> stations) {
+    std::unordered_set<std::string> seen;
+    std::vector<Station> unique;
+    unique.reserve(stations.size());
+    for (Station& station : stations)
+        if (seen.insert(station.url).second)
+            unique.push_back(std::move(station));
+    return unique;
 }
 
 json::Value toJson(const Station& station) {

@@ -48,6 +48,12 @@ struct StationHash {
     std::size_t operator()(const Station& station) const;
 };
 
+// Stations are one per URL everywhere in the catalogue; the first station of a URL wins.
+// Appends the stations of `more` whose URL `list` does not hold yet.
+void appendNewStations(std::vector<Station>& list, const std::vector<Station>& more);
+// The first station of each URL, in order.
+std::vector<Station> uniqueByURL(std::vector<Station> stations);
+
 // The fourteen-key JSON object.
 json::Value toJson(const Station& station);
 // Strict: every key present with its type; throws json::JsonDecodeError.
