@@ -1,0 +1,24 @@
+// The main of the application's test programs: a sandbox as for every test, and one Qt
+// application object for the whole run. Without a display setting the offscreen platform is
+// used (test discovery runs the program at build time with no test environment).
+#include "support/Sandbox.hpp"
+
+#include <QApplication>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+int main(int argc, char** argv) {
+    ::signal(SIGPIPE, SIG_IGN);
+    ::testing::InitGoogleTest(&argc, argv);
+    ZazidEvoz::testkit::initialiseSandbox();
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr)
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int result = 0;
+    {
+        QApplication application(argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    ZazidEvoz::testkit::removeSandbox();
+    return result;
+}
