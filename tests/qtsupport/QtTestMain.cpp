@@ -4,6 +4,10 @@
 #include "support/Sandbox.hpp"
 
 #include <QApplication>
+#ifdef ZINTRARADIO_HAS_VIEWS
+#include <QtQml/qqmlextensionplugin.h>
+Q_IMPORT_QML_PLUGIN(ZintraRadioPlugin)
+#endif
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,0 +1,83 @@
+# The Qt Quick module "ZintraRadio" (views and their small C++ types) and the executable.
+# Files are found by folder: every .qml/.js and .cpp/.hpp in the view folders belongs to the
+# module (C++ cores listed in ZINTRARADIO_CORE_FROM_VIEWS live in the state library instead);
+# shaders are every .frag/.vert under a "shaders" folder; translations are i18n/*.ts.
+set(ZINTRARADIO_VIEW_FOLDERS kit shell deck stage lyrics media music)
+
+set(view_qml "")
+set(view_cpp "")
+set(view_shaders "")
+foreach(folder ${ZINTRARADIO_VIEW_FOLDERS})
+  file(GLOB_RECURSE found_qml CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+    ${folder}/*.qml ${folder}/*.js ${folder}/*.mjs)
+  file(GLOB_RECURSE found_cpp CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+    ${folder}/*.cpp ${folder}/*.hpp)
+  file(GLOB_RECURSE found_shaders CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+    ${folder}/shaders/*.frag ${folder}/shaders/*.vert)
+  list(APPEND view_qml ${found_qml})
+  list(APPEND view_cpp ${found_cpp})
+  list(APPEND view_shaders ${found_shaders})
+endforeach()
+foreach(core ${ZINTRARADIO_CORE_FROM_VIEWS})
+  string(REGEX REPLACE "\\.cpp$" ".hpp" core_header ${core})
+  list(REMOVE_ITEM view_cpp ${core} ${core_header})
+endforeach()
+list(REMOVE_ITEM view_cpp shell/main.cpp)
+
+if(NOT view_qml)
+  return()
+endif()
+
+find_package(Qt6 6.4 REQUIRED COMPONENTS Qml Quick QuickControls2 OpenGL Widgets ShaderTools LinguistTools)
+qt_standard_project_setup()
+
+# A QML file that begins with "pragma Singleton" is registered as a singleton.
+foreach(file ${view_qml})
+  file(STRINGS ${CMAKE_CURRENT_SOURCE_DIR}/${file} singleton_pragma REGEX "^pragma Singleton")
+  if(singleton_pragma)
+    set_source_files_properties(${file} PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
+  endif()
+endforeach()
+
+qt_add_library(ZintraRadioViews STATIC)
+qt_add_qml_module(ZintraRadioViews
+  URI ZintraRadio
+  VERSION 1.0
+  RESOURCE_PREFIX /qt/qml
+  QML_FILES ${view_qml}
+  SOURCES ${view_cpp}
+)
+target_include_directories(ZintraRadioViews PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(ZintraRadioViews PUBLIC ZINTRARADIO_HAS_VIEWS)
+target_link_libraries(ZintraRadioViews PUBLIC
+  ZintraRadio Qt6::Qml Qt6::Quick Qt6::QuickControls2 Qt6::OpenGL Qt6::Widgets)
+# Our sources are held to the warning flags; the module's generated ones are not.
+set_source_files_properties(${view_cpp} PROPERTIES COMPILE_OPTIONS "${ZINTRARADIO_WARNINGS}")
+# Users of the static module import its plugin (Q_IMPORT_QML_PLUGIN(ZintraRadioPlugin)).
+target_link_libraries(ZintraRadioViews PUBLIC ZintraRadioViewsplugin)
+
+if(view_shaders)
+  qt_add_shaders(ZintraRadioViews "zintraradio_shaders"
+    PREFIX "/shaders"
+    GLSL "300es,330"
+    NOHLSL NOMSL
+    FILES ${view_shaders})
+endif()
+
+file(GLOB translations CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/i18n/*.ts)
+if(translations)
+  qt_add_lrelease(ZintraRadioViews
+    TS_FILES ${translations}
+    LRELEASE_OPTIONS -idbased
+    QM_FILES_OUTPUT_VARIABLE translation_files)
+  qt_add_resources(ZintraRadioViews "zintraradio_translations" PREFIX "/i18n" BASE ${CMAKE_CURRENT_BINARY_DIR}
+    FILES ${translation_files})
+endif()
+
+if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/shell/main.cpp)
+  qt_add_executable(zintraradio shell/main.cpp)
+  target_compile_options(zintraradio PRIVATE ${ZINTRARADIO_WARNINGS})
+  target_link_libraries(zintraradio PRIVATE ZintraRadioViews)
+  set_target_properties(zintraradio PROPERTIES OUTPUT_NAME zintraradio)
+  install(TARGETS zintraradio RUNTIME DESTINATION bin)
+endif()
