@@ -45,8 +45,11 @@ std::string requireTool() {
 }
 
 // yt-dlp would read a link such as "--exec=..." as an option; the "--" before every link
-// already prevents that, and such a text is no link anyway.
+// already prevents that, and such a text is no link anyway. Nor is a text with control
+// characters, whose NUL would cut the argument, or an overlong one.
 void refuseOptionLikeLink(std::string_view link) {
+    if (!platform::isCleanAddress(link))
+        throw YouTubeError::failed("Not a link: it holds control characters or is too long.");
     if (link.starts_with("-"))
         throw YouTubeError::failed("Not a link: \"" + text::characterPrefix(link, 60) + "\".");
 }
@@ -164,7 +167,7 @@ std::int64_t wholeSeconds(double seconds) {
 std::optional<Station> stationFromEntry(const RawEntry& entry) {
     std::string link = entryLink(entry);
     std::string name = text::trimmedWhitespace(entry.title.value_or(""));
-    if (link.empty() || name.empty())
+    if (link.empty() || name.empty() || !platform::isCleanAddress(link))
         return std::nullopt;
     bool live = entry.isLive == true || entry.liveStatus == "is_live";
 
@@ -176,6 +179,8 @@ std::optional<Station> stationFromEntry(const RawEntry& entry) {
     station.uploader = entry.uploader ? *entry.uploader : entry.channel.value_or("");
     station.duration = live ? 0 : wholeSeconds(entry.duration.value_or(0));
     station.thumbnailURL = entryThumbnail(entry);
+    if (!platform::isCleanAddress(station.thumbnailURL))
+        station.thumbnailURL.clear();
     return station;
 }
 
@@ -184,7 +189,7 @@ std::optional<Station> stationFromEntry(const RawEntry& entry) {
 // An address the video player may open: http or https with a host, nothing a URL parser
 // would refuse (blanks, control characters, non-ASCII bytes).
 bool isWebAddress(std::string_view text) {
-    if (!platform::isHttpURL(text))
+    if (!platform::isCleanHttpURL(text))
         return false;
     std::size_t hostStart = text.find("://") + 3;
     if (hostStart >= text.size() || text[hostStart] == '/' || text[hostStart] == '?' ||
@@ -559,6 +564,8 @@ std::vector<Station> YouTubeService::expand(const std::string& link, int limit, 
 }
 
 bool YouTubeService::isPlaylistLink(std::string_view link) {
+    if (!platform::isCleanAddress(link))
+        return false;
     std::string lower = text::lowercased(link);
     return Station::guessKind(lower) == MediaKind::youtube &&
            (contains(lower, "list=") || contains(lower, "/playlist"));
