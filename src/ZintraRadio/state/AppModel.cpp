@@ -6,7 +6,6 @@
 #include "ZazidEvoz/IcyMetadataPoller.hpp"
 #include "ZazidEvoz/ToolLocator.hpp"
 #include "ZazidEvoz/YouTubeService.hpp"
-#include "state/AudioPulse.hpp"
 #include "state/TestHooks.hpp"
 #include "system/MainThread.hpp"
 #include "system/Mpris.hpp"
@@ -40,6 +39,12 @@ std::vector<ListRole<RecordingFile>> recordingRoles() {
         {"created", [](const RecordingFile& f) { return QVariant(qtDate(f.created)); }},
         {"bytes", [](const RecordingFile& f) { return QVariant(static_cast<qint64>(f.bytes)); }},
     };
+}
+
+std::vector<ListRole<std::shared_ptr<DownloadJob>>> downloadRoles() {
+    return {{"job", [](const std::shared_ptr<DownloadJob>& job) {
+                 return QVariant::fromValue<QObject*>(job.get());
+             }}};
 }
 
 // The library folder: the one given, else the hook's (an empty hook names no folder).
@@ -103,10 +108,14 @@ AppModel::AppModel(Options options, QObject* parent)
     favorites_ = favorites();
     favoriteModel_ = std::make_unique<StationListModel>(&favorites_, stationRoles());
     browseResultModel_ = std::make_unique<StationListModel>(&browseResults_, stationRoles());
+    directoryHitModel_ = std::make_unique<StationListModel>(&directoryHits_, stationRoles());
     youtubeResultModel_ = std::make_unique<StationListModel>(&youtubeResults_, stationRoles());
+    downloadModel_ =
+        std::make_unique<VectorListModel<std::shared_ptr<DownloadJob>>>(&downloads_, downloadRoles());
     connect(this, &AppModel::libraryChanged, this, &AppModel::refreshFavorites);
 
     pulse_ = std::make_unique<AudioPulse>(engine_->analyzer());
+    pulseReader_ = std::make_unique<AudioPulseReader>(*pulse_, scheduler_);
 
     // Every callback handed out holds the model weakly.
     QPointer<AppModel> self(this);
@@ -201,6 +210,21 @@ void AppModel::setBrowseError(std::optional<std::string> error) {
     storeProperty(this, browseError_, std::move(error), &AppModel::browseErrorChanged);
 }
 
+void AppModel::setDirectoryHits(std::vector<Station> hits) {
+    if (directoryHits_ == hits)
+        return;
+    directoryHitModel_->assign(std::move(hits));
+    Q_EMIT directoryHitsChanged();
+}
+
+void AppModel::setDirectoryLoading(bool loading) {
+    storeProperty(this, directoryLoading_, loading, &AppModel::directoryLoadingChanged);
+}
+
+void AppModel::setDirectoryError(bool failed) {
+    storeProperty(this, directoryError_, failed, &AppModel::directoryErrorChanged);
+}
+
 void AppModel::setCountries(std::vector<ZazidEvoz::StationCountry> countries) {
     storeProperty(this, countries_, std::move(countries), &AppModel::countriesChanged);
 }
@@ -221,6 +245,18 @@ void AppModel::setYoutubeResults(std::vector<Station> results) {
         return;
     youtubeResultModel_->assign(std::move(results));
     Q_EMIT youtubeResultsChanged();
+}
+
+void AppModel::setYoutubeLoading(bool loading) {
+    storeProperty(this, youtubeLoading_, loading, &AppModel::youtubeLoadingChanged);
+}
+
+void AppModel::setYoutubeError(std::optional<std::string> error) {
+    storeProperty(this, youtubeError_, std::move(error), &AppModel::youtubeErrorChanged);
+}
+
+void AppModel::setYoutubeQuery(std::string query) {
+    storeProperty(this, youtubeQuery_, std::move(query), &AppModel::youtubeQueryChanged);
 }
 
 void AppModel::setVideoItem(std::optional<Station> item) {

@@ -18,6 +18,7 @@
 #include "ZazidEvoz/RadioBrowserClient.hpp"
 #include "ZazidEvoz/Station.hpp"
 #include "state/AppRecords.hpp"
+#include "state/AudioPulse.hpp"
 #include "state/ListModel.hpp"
 #include "state/LyricsModel.hpp"
 #include "state/MusicModel.hpp"
@@ -46,7 +47,6 @@ class YouTubeService;
 
 namespace ZintraRadio {
 
-class AudioPulse;
 class Mpris;
 class Settings;
 
@@ -85,10 +85,17 @@ class AppModel : public QObject {
     Q_PROPERTY(ZintraRadio::ListModelBase* browseResultList READ browseResultList CONSTANT)
     Q_PROPERTY(bool browseLoading READ browseLoading NOTIFY browseLoadingChanged)
     Q_PROPERTY(QVariant browseError READ browseErrorValue NOTIFY browseErrorChanged)
+    Q_PROPERTY(ZintraRadio::ListModelBase* directoryHitList READ directoryHitList CONSTANT)
+    Q_PROPERTY(bool directoryLoading READ directoryLoading NOTIFY directoryLoadingChanged)
+    Q_PROPERTY(bool directoryError READ directoryError NOTIFY directoryErrorChanged)
     Q_PROPERTY(QVariantList countries READ countriesValue NOTIFY countriesChanged)
     Q_PROPERTY(QVariantList tags READ tagsValue NOTIFY tagsChanged)
     // YouTube and video
     Q_PROPERTY(ZintraRadio::ListModelBase* youtubeResultList READ youtubeResultList CONSTANT)
+    Q_PROPERTY(bool youtubeLoading READ youtubeLoading NOTIFY youtubeLoadingChanged)
+    Q_PROPERTY(QVariant youtubeError READ youtubeErrorValue NOTIFY youtubeErrorChanged)
+    Q_PROPERTY(QString youtubeQuery READ youtubeQueryText NOTIFY youtubeQueryChanged)
+    Q_PROPERTY(ZintraRadio::ListModelBase* downloadList READ downloadList CONSTANT)
     Q_PROPERTY(QVariant videoItem READ videoItemValue NOTIFY videoItemChanged)
     Q_PROPERTY(bool videoLoading READ videoLoading NOTIFY videoLoadingChanged)
     // Tools and settings
@@ -99,6 +106,7 @@ class AppModel : public QObject {
     // The other models
     Q_PROPERTY(ZintraRadio::MusicModel* music READ music CONSTANT)
     Q_PROPERTY(ZintraRadio::LyricsModel* lyrics READ lyrics CONSTANT)
+    Q_PROPERTY(ZintraRadio::AudioPulseReader* pulse READ pulseReader CONSTANT)
 
 public:
     static constexpr int songLogLimit = 50;
@@ -133,6 +141,7 @@ public:
     ZazidEvoz::AudioEngine& engine() { return *engine_; }
     const std::shared_ptr<ZazidEvoz::AudioEngine>& sharedEngine() const { return engine_; }
     AudioPulse& pulse() { return *pulse_; }
+    AudioPulseReader* pulseReader() const { return pulseReader_.get(); }
     MusicModel* music() const { return music_.get(); }
     LyricsModel* lyrics() const { return lyrics_.get(); }
     ZazidEvoz::LibraryStore& store() { return *store_; }
@@ -172,12 +181,20 @@ public:
     const std::vector<Station>& browseResults() const { return browseResults_; }
     bool browseLoading() const { return browseLoading_; }
     const std::optional<std::string>& browseError() const { return browseError_; }
+    const std::vector<Station>& directoryHits() const { return directoryHits_; }
+    bool directoryLoading() const { return directoryLoading_; }
+    bool directoryError() const { return directoryError_; }
     const std::vector<ZazidEvoz::StationCountry>& countries() const { return countries_; }
     const std::vector<ZazidEvoz::StationTag>& tags() const { return tags_; }
 
     // ---- YouTube and video
     const std::vector<Station>& youtubeResults() const { return youtubeResults_; }
     void setYoutubeResults(std::vector<Station> results);
+    bool youtubeLoading() const { return youtubeLoading_; }
+    const std::optional<std::string>& youtubeError() const { return youtubeError_; }
+    const std::string& youtubeQuery() const { return youtubeQuery_; }
+    // Newest first.
+    const std::vector<std::shared_ptr<DownloadJob>>& downloads() const { return downloads_; }
     const std::optional<Station>& videoItem() const { return videoItem_; }
     bool videoLoading() const { return videoLoading_; }
 
@@ -189,7 +206,8 @@ public:
 
     // ---- Operations
     // Starts any playable item: a radio station, a local file, a YouTube or Instagram item.
-    void play(const Station& station);
+    // Taken by value: callers pass entries of the lists that playing edits (the history).
+    void play(Station station);
     Q_INVOKABLE void play(const QVariantMap& station);
     // Ends playback: lyrics, recording, title polling, engine, Now Playing.
     Q_INVOKABLE void stop();
@@ -237,9 +255,13 @@ public:
     QVariantMap browseScopeValue() const;
     ListModelBase* browseResultList() const { return browseResultModel_.get(); }
     QVariant browseErrorValue() const { return optionalText(browseError_); }
+    ListModelBase* directoryHitList() const { return directoryHitModel_.get(); }
     QVariantList countriesValue() const;
     QVariantList tagsValue() const;
     ListModelBase* youtubeResultList() const { return youtubeResultModel_.get(); }
+    QVariant youtubeErrorValue() const { return optionalText(youtubeError_); }
+    QString youtubeQueryText() const { return qtText(youtubeQuery_); }
+    ListModelBase* downloadList() const { return downloadModel_.get(); }
     QVariant videoItemValue() const { return optionalStationMap(videoItem_); }
 
 Q_SIGNALS:
@@ -261,9 +283,16 @@ Q_SIGNALS:
     void browseResultsChanged();
     void browseLoadingChanged();
     void browseErrorChanged();
+    void directoryHitsChanged();
+    void directoryLoadingChanged();
+    void directoryErrorChanged();
     void countriesChanged();
     void tagsChanged();
     void youtubeResultsChanged();
+    void youtubeLoadingChanged();
+    void youtubeErrorChanged();
+    void youtubeQueryChanged();
+    void downloadsChanged();
     void videoItemChanged();
     void videoLoadingChanged();
     void hasFFmpegChanged();
@@ -287,8 +316,14 @@ private:
     void setBrowseLoading(bool loading);
     void setBrowseError(std::optional<std::string> error);
     void setBrowseResults(std::vector<Station> results);
+    void setDirectoryHits(std::vector<Station> hits);
+    void setDirectoryLoading(bool loading);
+    void setDirectoryError(bool failed);
     void setCountries(std::vector<ZazidEvoz::StationCountry> countries);
     void setTags(std::vector<ZazidEvoz::StationTag> tags);
+    void setYoutubeLoading(bool loading);
+    void setYoutubeError(std::optional<std::string> error);
+    void setYoutubeQuery(std::string query);
     void setVideoItem(std::optional<Station> item);
     void setVideoLoading(bool loading);
     void setHasFFmpeg(bool has);
@@ -315,6 +350,7 @@ private:
     // The services and models, fixed at start.
     std::shared_ptr<ZazidEvoz::AudioEngine> engine_;
     std::unique_ptr<AudioPulse> pulse_;
+    std::unique_ptr<AudioPulseReader> pulseReader_;
     std::unique_ptr<LyricsModel> lyrics_;
     std::unique_ptr<MusicModel> music_;
     // Shared with the worker threads of directory requests.
@@ -344,9 +380,16 @@ private:
     std::vector<Station> browseResults_;
     bool browseLoading_ = false;
     std::optional<std::string> browseError_;
+    std::vector<Station> directoryHits_;
+    bool directoryLoading_ = false;
+    bool directoryError_ = false;
     std::vector<ZazidEvoz::StationCountry> countries_;
     std::vector<ZazidEvoz::StationTag> tags_;
     std::vector<Station> youtubeResults_;
+    bool youtubeLoading_ = false;
+    std::optional<std::string> youtubeError_;
+    std::string youtubeQuery_;
+    std::vector<std::shared_ptr<DownloadJob>> downloads_;
     std::optional<Station> videoItem_;
     bool videoLoading_ = false;
     bool hasFFmpeg_ = false;
@@ -365,7 +408,9 @@ private:
     std::unique_ptr<StationListModel> favoriteModel_;
     std::unique_ptr<StationListModel> historyModel_;
     std::unique_ptr<StationListModel> browseResultModel_;
+    std::unique_ptr<StationListModel> directoryHitModel_;
     std::unique_ptr<StationListModel> youtubeResultModel_;
+    std::unique_ptr<VectorListModel<std::shared_ptr<DownloadJob>>> downloadModel_;
 };
 
 // "failed", "stopped", "buffering", "playing", "paused".

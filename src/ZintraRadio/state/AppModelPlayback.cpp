@@ -21,7 +21,7 @@ void AppModel::play(const QVariantMap& station) {
     play(stationFromMap(station));
 }
 
-void AppModel::play(const Station& station) {
+void AppModel::play(Station station) {
     stopVideo();
     setCurrent(station);
     setNowPlaying(std::nullopt);

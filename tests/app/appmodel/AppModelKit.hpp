@@ -2,9 +2,7 @@
 // the test's hand, no session bus, and the network only to 127.0.0.1.
 #pragma once
 
-// The engine's header names a member "emit": it goes before Qt's keyword macros.
 #include "QtTestKit.hpp"
-#include "ZazidEvoz/AudioEngine.hpp"
 #include "state/AppModel.hpp"
 #include "support/Sandbox.hpp"
 #include "system/MainThread.hpp"
@@ -13,6 +11,12 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+
+// The engine's header names a member "emit", which Qt's keyword macro would swallow.
+#pragma push_macro("emit")
+#undef emit
+#include "ZazidEvoz/AudioEngine.hpp"
+#pragma pop_macro("emit")
 
 namespace ZintraRadio::testkit {
 

@@ -2,6 +2,7 @@
 #include "AppModelKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
+#include "system/Mpris.hpp"
 
 #include <QSettings>
 #include <gtest/gtest.h>
@@ -123,4 +124,19 @@ TEST(AppModelStartup, FavoritesPreferLibraryStationsAndFollowTheFavouriteOrder) 
     EXPECT_EQ(model.favoriteList()->rowCount(), 2);
     EXPECT_FLOAT_EQ(model.volume(), 0.5f);
     EXPECT_EQ(model.visualizerMode(), "scope");
+}
+
+TEST(AppModelStartup, WithoutASessionBusOneLineSaysSoAndTheRestWorks) {
+    ZazidEvoz::testkit::ScopedEnvironment bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    AppSetup setup;
+    auto options = setup.options();
+    options.sessionBus = true;
+    ::testing::internal::CaptureStderr();
+    AppModel model(options);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("session bus"), std::string::npos) << said;
+    EXPECT_FALSE(model.nowPlayingCenter().isPublished());
+    model.setVolume(0.4f);
+    EXPECT_DOUBLE_EQ(model.nowPlayingCenter().volume(), 0.4f);
 }
