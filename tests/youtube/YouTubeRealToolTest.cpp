@@ -7,6 +7,7 @@
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -111,6 +112,15 @@ bool inside(const fs::path& file, const fs::path& folder) {
     return fs::canonical(file).parent_path() == fs::canonical(folder);
 }
 
+// Everything in a folder, hidden entries included, sorted.
+std::vector<std::string> entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 } // namespace
 
 TEST_F(MediaSite, Mp3DownloadWithCoverAndTags) {
@@ -125,6 +135,8 @@ TEST_F(MediaSite, Mp3DownloadWithCoverAndTags) {
     auto probed = probe(file);
     EXPECT_EQ(codecs(probed), (std::vector<std::string>{"audio:mp3", "video:mjpeg"})); // the cover
     EXPECT_EQ(probed["format"]["tags"]["title"].get<std::string>().rfind("Sine Song", 0), 0u);
+    // Neither the downloaded source nor the thumbnail stays behind.
+    EXPECT_EQ(entries(folder), std::vector<std::string>{file.filename().string()});
 }
 
 TEST_F(MediaSite, VideoDownloadAtBestMergesSeparateStreams) {
@@ -137,6 +149,19 @@ TEST_F(MediaSite, VideoDownloadAtBestMergesSeparateStreams) {
     EXPECT_TRUE(inside(file, folder)) << file;
     EXPECT_EQ(log.phases, (std::vector<std::string>{"download", "merge", "done"}));
     EXPECT_EQ(codecs(probe(file)), (std::vector<std::string>{"video:h264", "audio:aac"}));
+    EXPECT_EQ(entries(folder), std::vector<std::string>{file.filename().string()}); // no stream parts
+}
+
+TEST_F(MediaSite, SameTitleTwiceIntoAFolderWithALineBreak) {
+    auto folder = testkit::makeTemporaryFolder("downloads") / "My\nDownloads";
+    CancelToken token;
+    fs::path first = YouTubeService().downloadVideo(item("/clip.mp4"), VideoQuality::p360, folder, {}, token);
+    fs::path second =
+        YouTubeService().downloadVideo(item("/clip.mp4"), VideoQuality::p360, folder, {}, token);
+    EXPECT_EQ(first, folder / "clip.mp4");
+    EXPECT_EQ(second, folder / "clip (2).mp4");
+    EXPECT_EQ(entries(folder), (std::vector<std::string>{"clip (2).mp4", "clip.mp4"}));
+    EXPECT_EQ(codecs(probe(second)), (std::vector<std::string>{"video:h264", "audio:aac"}));
 }
 
 TEST_F(MediaSite, PercentInTheFolderKeepsTheFileInIt) {
@@ -188,9 +213,10 @@ TEST_F(MediaSite, CancellingARealDownloadStopsEverything) {
     CancelToken token;
     auto cancelOnFirstReport = [&](const DownloadProgress&) { token.cancel(); };
     auto started = std::chrono::steady_clock::now();
-    EXPECT_THROW(YouTubeService().downloadMP3(item("/slow.mp3"), testkit::makeTemporaryFolder(),
-                                              cancelOnFirstReport, token),
+    fs::path folder = testkit::makeTemporaryFolder();
+    EXPECT_THROW(YouTubeService().downloadMP3(item("/slow.mp3"), folder, cancelOnFirstReport, token),
                  platform::CancellationError);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 60s);
     EXPECT_TRUE(testkit::childProcesses().empty());
+    EXPECT_TRUE(entries(folder).empty()); // no ".part" file
 }
