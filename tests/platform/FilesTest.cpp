@@ -79,23 +79,6 @@ void writeText(const fs::path& file, const std::string& text) {
     std::ofstream(file) << text;
 }
 
-// The modification time `age` into the past, as a process that died that long ago left it.
-void makeOlder(const fs::path& entry, std::chrono::seconds age) {
-    struct timespec then {};
-    ::clock_gettime(CLOCK_REALTIME, &then);
-    then.tv_sec -= age.count();
-    const struct timespec times[2] = {then, then};
-    ASSERT_EQ(::utimensat(AT_FDCWD, entry.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << entry;
-}
-
-std::vector<std::string> names(const fs::path& folder) {
-    std::vector<std::string> result;
-    for (const auto& entry : fs::directory_iterator(folder))
-        result.push_back(entry.path().filename().string());
-    std::sort(result.begin(), result.end());
-    return result;
-}
-
 } // namespace
 
 TEST(Files, AtomicWriteTemporariesAreKnownByTheirExactName) {
@@ -114,39 +97,40 @@ TEST(Files, LeftoversAreOnlyOurUnlockedEntriesOfTheRightKindAndAge) {
 
     // Removed: files nobody holds, old enough.
     writeText(folder / ".ours-dead", "x");
-    makeOlder(folder / ".ours-dead", std::chrono::hours(2));
+    ZazidEvoz::testkit::makeOlder(folder / ".ours-dead", std::chrono::hours(2));
     {
         // What a killed owner leaves: it had the lock, and dying let go of it.
         TemporaryFile killed = TemporaryFile::createEmpty(folder / ".ours-killed");
         killed.keep();
     }
-    makeOlder(folder / ".ours-killed", std::chrono::hours(2));
+    ZazidEvoz::testkit::makeOlder(folder / ".ours-killed", std::chrono::hours(2));
 
     // Kept: held by a living owner, too young, not our name, not a file, a link.
     TemporaryFile held = TemporaryFile::createEmpty(folder / ".ours-held");
-    makeOlder(folder / ".ours-held", std::chrono::hours(2));
+    ZazidEvoz::testkit::makeOlder(folder / ".ours-held", std::chrono::hours(2));
     writeText(folder / ".ours-young", "x");
-    makeOlder(folder / ".ours-young", leftoverAge - std::chrono::seconds(5));
+    ZazidEvoz::testkit::makeOlder(folder / ".ours-young", leftoverAge - std::chrono::seconds(5));
     writeText(folder / ".theirs", "x");
-    makeOlder(folder / ".theirs", std::chrono::hours(2));
+    ZazidEvoz::testkit::makeOlder(folder / ".theirs", std::chrono::hours(2));
     fs::create_directory(folder / ".ours-folder");
-    makeOlder(folder / ".ours-folder", std::chrono::hours(2));
+    ZazidEvoz::testkit::makeOlder(folder / ".ours-folder", std::chrono::hours(2));
     fs::create_symlink(folder / ".theirs", folder / ".ours-link");
-    makeOlder(folder / ".ours-link", std::chrono::hours(2));
+    ZazidEvoz::testkit::makeOlder(folder / ".ours-link", std::chrono::hours(2));
     ASSERT_EQ(::mkfifo((folder / ".ours-fifo").c_str(), 0600), 0);
-    makeOlder(folder / ".ours-fifo", std::chrono::hours(2));
+    ZazidEvoz::testkit::makeOlder(folder / ".ours-fifo", std::chrono::hours(2));
 
     EXPECT_EQ(removeLeftovers(folder, EntryKind::file, ours), 2);
-    EXPECT_EQ(names(folder), (std::vector<std::string>{".ours-fifo", ".ours-folder", ".ours-held",
-                                                       ".ours-link", ".ours-young", ".theirs"}));
+    EXPECT_EQ(ZazidEvoz::testkit::folderEntries(folder),
+              (std::vector<std::string>{".ours-fifo", ".ours-folder", ".ours-held", ".ours-link",
+                                        ".ours-young", ".theirs"}));
     EXPECT_EQ(readFile(folder / ".theirs", 10).value(), "x"); // the link's target too
 
     // Folders are removed with what they hold, unless their owner still works in them.
     fs::create_directories(folder / ".ours-dead-folder" / "deeper");
     writeText(folder / ".ours-dead-folder" / "deeper" / "part", "partial download");
-    makeOlder(folder / ".ours-dead-folder", std::chrono::hours(2));
+    ZazidEvoz::testkit::makeOlder(folder / ".ours-dead-folder", std::chrono::hours(2));
     TemporaryFolder working(folder / ".ours-working");
-    makeOlder(working.path(), std::chrono::hours(2));
+    ZazidEvoz::testkit::makeOlder(working.path(), std::chrono::hours(2));
     EXPECT_EQ(removeLeftovers(folder, EntryKind::folder, ours), 2); // .ours-folder and .ours-dead-folder
     EXPECT_TRUE(fs::is_directory(working.path()));
     EXPECT_TRUE(fs::exists(folder / ".ours-held"));
@@ -157,7 +141,7 @@ TEST(Files, TemporariesOfDeadWritesGoWithTheNextStartOrWrite) {
     auto folder = ZazidEvoz::testkit::makeTemporaryFolder();
     auto leftover = [&](const std::string& name) {
         writeText(folder / name, "half a library");
-        makeOlder(folder / name, std::chrono::hours(1));
+        ZazidEvoz::testkit::makeOlder(folder / name, std::chrono::hours(1));
     };
     leftover(".library.json.tmp-Ab12Cd");
     leftover(".music.json.tmp-Ab12Cd"); // another file's: its own store clears it
@@ -165,8 +149,9 @@ TEST(Files, TemporariesOfDeadWritesGoWithTheNextStartOrWrite) {
 
     UserDataFile file(folder / "library.json", 1000);
     file.replace("{}");
-    EXPECT_EQ(names(folder), (std::vector<std::string>{".library.json.tmp-Young1", ".music.json.tmp-Ab12Cd",
-                                                       "library.json"}));
+    EXPECT_EQ(
+        ZazidEvoz::testkit::folderEntries(folder),
+        (std::vector<std::string>{".library.json.tmp-Young1", ".music.json.tmp-Ab12Cd", "library.json"}));
 
     // The radio library clears them when it loads at start.
     leftover(".library.json.tmp-Xy34Zw");
@@ -187,7 +172,7 @@ TEST(Files, TemporaryFolderGoesWithEverythingInIt) {
         fs::create_symlink(parent, folder.path() / "link-out"); // removed, not followed
         EXPECT_THROW(TemporaryFolder(parent / ".work"), FileError);
     }
-    EXPECT_TRUE(names(parent).empty());
+    EXPECT_TRUE(ZazidEvoz::testkit::folderEntries(parent).empty());
 }
 
 TEST(Files, MoveToFreeNameNeverReplaces) {
@@ -212,6 +197,6 @@ TEST(Files, MoveToFreeNameNeverReplaces) {
     }
     EXPECT_EQ(readFile(folder / "Song.mp3", 100).value(), "first");
     EXPECT_EQ(readFile(folder / "Song (2).mp3", 100).value(), "second");
-    EXPECT_TRUE(names(work).empty());
+    EXPECT_TRUE(ZazidEvoz::testkit::folderEntries(work).empty());
     EXPECT_THROW(moveToFreeName(work / "gone.mp3", folder), FileError);
 }

@@ -3,14 +3,11 @@
 #include "ZazidEvoz/platform/Files.hpp"
 #include "support/Sandbox.hpp"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <stdexcept>
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 namespace ZazidEvoz::testkit {
@@ -23,23 +20,6 @@ std::filesystem::path copyInto(const std::filesystem::path& source, const std::s
     std::filesystem::path copy = makeTemporaryFolder("edit") / name;
     std::filesystem::copy_file(source, copy);
     return copy;
-}
-
-std::vector<std::string> folderEntries(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-void makeOlder(const std::filesystem::path& entry, std::chrono::seconds age) {
-    struct timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    now.tv_sec -= age.count();
-    const struct timespec times[2] = {now, now};
-    if (::utimensat(AT_FDCWD, entry.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
-        throw std::runtime_error("cannot age " + entry.string() + ": " + std::strerror(errno));
 }
 
 SmallDisk::SmallDisk(std::size_t bytes) : folder_(makeTemporaryFolder("small-disk")) {

@@ -1,11 +1,9 @@
 // Looking at files before and after an edit, and the places edits are staged in.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 namespace ZazidEvoz::testkit {
 
@@ -14,12 +12,6 @@ std::string contents(const std::filesystem::path& file);
 
 // A private copy of `source` in a fresh folder, named `name`.
 std::filesystem::path copyInto(const std::filesystem::path& source, const std::string& name);
-
-// The names in a folder, sorted.
-std::vector<std::string> folderEntries(const std::filesystem::path& folder);
-
-// Sets the entry's modification time `age` into the past (a link itself, not its target).
-void makeOlder(const std::filesystem::path& entry, std::chrono::seconds age);
 
 // A small tmpfs mounted on a fresh folder for the life of the object, to run out of space on.
 // Mounting needs root (CI runs as root); where it is refused, mounted() is false and

@@ -4,13 +4,10 @@
 #include "support/Sandbox.hpp"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <time.h>
 
 using namespace ZazidEvoz;
 using testkit::errorOf;
@@ -67,15 +64,6 @@ std::string writesFile(const std::string& name, const std::string& before = "",
                        const std::string& content = "media") {
     return findWorkFolder + before + "printf '%s' '" + content + "' > \"$work/" + name + "\"\n" +
            printFinalPath("\"$work/" + name + "\"");
-}
-
-// The entries of a folder, sorted.
-std::vector<std::string> entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string contents(const fs::path& file) {
@@ -140,7 +128,7 @@ TEST(YouTubeDownload, CommandLinesOfBothKinds) {
               joined({"-f", std::string(formatSelector(VideoQuality::p720)), "--merge-output-format", "mp4",
                       "--add-metadata"},
                      commonTail(video().url)));
-    EXPECT_EQ(entries(folder), (std::vector<std::string>{"A video (2).mp3", "A video.mp3"}));
+    EXPECT_EQ(testkit::folderEntries(folder), (std::vector<std::string>{"A video (2).mp3", "A video.mp3"}));
 }
 
 TEST(YouTubeDownload, EachJobWorksApartAndSameTitlesGetNumbers) {
@@ -167,7 +155,8 @@ TEST(YouTubeDownload, EachJobWorksApartAndSameTitlesGetNumbers) {
     EXPECT_EQ(contents(folder / "Title.mp3"), "the user's own file");
     EXPECT_EQ(contents(folder / "Title (2).mp3"), "first video");
     EXPECT_EQ(contents(folder / "Title (3).mp3"), "second video");
-    EXPECT_EQ(entries(folder), (std::vector<std::string>{"Title (2).mp3", "Title (3).mp3", "Title.mp3"}));
+    EXPECT_EQ(testkit::folderEntries(folder),
+              (std::vector<std::string>{"Title (2).mp3", "Title (3).mp3", "Title.mp3"}));
 }
 
 TEST(YouTubeDownload, LineBreaksAndOddBytesInTheFolderName) {
@@ -178,7 +167,7 @@ TEST(YouTubeDownload, LineBreaksAndOddBytesInTheFolderName) {
         fs::path file = YouTubeService().downloadMP3(video(), folder, {}, token);
         EXPECT_EQ(file, folder / "Song\nwith a break.mp3");
         EXPECT_EQ(contents(file), "media");
-        EXPECT_EQ(entries(folder), std::vector<std::string>{"Song\nwith a break.mp3"});
+        EXPECT_EQ(testkit::folderEntries(folder), std::vector<std::string>{"Song\nwith a break.mp3"});
     }
 }
 
@@ -279,10 +268,10 @@ TEST(YouTubeDownload, FailuresAndTheirTextsLeaveNothingBehind) {
             auto phases = reports.phases();
             EXPECT_EQ(std::find(phases.begin(), phases.end(), "done"), phases.end()) << c.name;
         }
-        EXPECT_EQ(entries(folder), std::vector<std::string>{"up.mp3"}) << c.name;
+        EXPECT_EQ(testkit::folderEntries(folder), std::vector<std::string>{"up.mp3"}) << c.name;
     }
     EXPECT_EQ(contents(folder / "up.mp3"), "the user's own file");
-    EXPECT_EQ(entries(outside), std::vector<std::string>{"escaped.mp3"});
+    EXPECT_EQ(testkit::folderEntries(outside), std::vector<std::string>{"escaped.mp3"});
 
     // A folder that cannot be made fails before anything starts.
     FakeYtDlp tool("exit 0\n");
@@ -307,27 +296,20 @@ TEST(YouTubeDownload, PercentInTheFolderIsNoTemplateField) {
 
 TEST(YouTubeDownload, WorkFoldersOfDeadDownloadsAreCleared) {
     auto folder = testkit::makeTemporaryFolder("downloads");
-    auto aged = [](const fs::path& entry) {
-        struct timespec then {};
-        ::clock_gettime(CLOCK_REALTIME, &then);
-        then.tv_sec -= 3600;
-        const struct timespec times[2] = {then, then};
-        ASSERT_EQ(::utimensat(AT_FDCWD, entry.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
-    };
     fs::path dead = folder / ".zintraradio-download-E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
     fs::create_directories(dead);
     std::ofstream(dead / "Song.webm.part") << "half a video";
-    aged(dead);
+    testkit::makeOlder(dead, std::chrono::hours(1));
     fs::path young = folder / ".zintraradio-download-11111111-2222-4333-8444-555555555555";
     fs::create_directories(young); // a download another instance just started
     fs::path notOurs = folder / ".zintraradio-download-mine";
     fs::create_directories(notOurs);
-    aged(notOurs);
+    testkit::makeOlder(notOurs, std::chrono::hours(1));
 
     FakeYtDlp tool(writesFile("Song.mp3"));
     CancelToken token;
     YouTubeService().downloadMP3(video(), folder, {}, token);
-    EXPECT_EQ(entries(folder),
+    EXPECT_EQ(testkit::folderEntries(folder),
               (std::vector<std::string>{".zintraradio-download-11111111-2222-4333-8444-555555555555",
                                         ".zintraradio-download-mine", "Song.mp3"}));
 }
@@ -354,7 +336,7 @@ TEST(YouTubeDownload, CancellingKillsTheToolAndItsHelpers) {
     std::ifstream(pidFile) >> helper;
     ASSERT_GT(helper, 0);
     EXPECT_TRUE(processGone(helper));
-    EXPECT_EQ(entries(folder), std::vector<std::string>{"helper.pid"});
+    EXPECT_EQ(testkit::folderEntries(folder), std::vector<std::string>{"helper.pid"});
 }
 
 TEST(YouTubeDownload, CancelledEvenWhenTheToolFinished) {
@@ -368,7 +350,7 @@ TEST(YouTubeDownload, CancelledEvenWhenTheToolFinished) {
     EXPECT_THROW(YouTubeService().downloadMP3(video(), folder, cancelWhenDone, token),
                  platform::CancellationError);
     // The job ended cancelled, so its file does not turn up among the downloads.
-    EXPECT_TRUE(entries(folder).empty());
+    EXPECT_TRUE(testkit::folderEntries(folder).empty());
 }
 
 TEST(YouTubeDownload, FloodsOnEitherStreamStayBounded) {

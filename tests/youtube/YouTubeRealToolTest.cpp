@@ -7,7 +7,6 @@
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"
 
-#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -112,15 +111,6 @@ bool inside(const fs::path& file, const fs::path& folder) {
     return fs::canonical(file).parent_path() == fs::canonical(folder);
 }
 
-// Everything in a folder, hidden entries included, sorted.
-std::vector<std::string> entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
 TEST_F(MediaSite, Mp3DownloadWithCoverAndTags) {
@@ -136,7 +126,7 @@ TEST_F(MediaSite, Mp3DownloadWithCoverAndTags) {
     EXPECT_EQ(codecs(probed), (std::vector<std::string>{"audio:mp3", "video:mjpeg"})); // the cover
     EXPECT_EQ(probed["format"]["tags"]["title"].get<std::string>().rfind("Sine Song", 0), 0u);
     // Neither the downloaded source nor the thumbnail stays behind.
-    EXPECT_EQ(entries(folder), std::vector<std::string>{file.filename().string()});
+    EXPECT_EQ(testkit::folderEntries(folder), std::vector<std::string>{file.filename().string()});
 }
 
 TEST_F(MediaSite, VideoDownloadAtBestMergesSeparateStreams) {
@@ -149,7 +139,8 @@ TEST_F(MediaSite, VideoDownloadAtBestMergesSeparateStreams) {
     EXPECT_TRUE(inside(file, folder)) << file;
     EXPECT_EQ(log.phases, (std::vector<std::string>{"download", "merge", "done"}));
     EXPECT_EQ(codecs(probe(file)), (std::vector<std::string>{"video:h264", "audio:aac"}));
-    EXPECT_EQ(entries(folder), std::vector<std::string>{file.filename().string()}); // no stream parts
+    EXPECT_EQ(testkit::folderEntries(folder),
+              std::vector<std::string>{file.filename().string()}); // no stream parts
 }
 
 TEST_F(MediaSite, SameTitleTwiceIntoAFolderWithALineBreak) {
@@ -160,7 +151,7 @@ TEST_F(MediaSite, SameTitleTwiceIntoAFolderWithALineBreak) {
         YouTubeService().downloadVideo(item("/clip.mp4"), VideoQuality::p360, folder, {}, token);
     EXPECT_EQ(first, folder / "clip.mp4");
     EXPECT_EQ(second, folder / "clip (2).mp4");
-    EXPECT_EQ(entries(folder), (std::vector<std::string>{"clip (2).mp4", "clip.mp4"}));
+    EXPECT_EQ(testkit::folderEntries(folder), (std::vector<std::string>{"clip (2).mp4", "clip.mp4"}));
     EXPECT_EQ(codecs(probe(second)), (std::vector<std::string>{"video:h264", "audio:aac"}));
 }
 
@@ -218,5 +209,5 @@ TEST_F(MediaSite, CancellingARealDownloadStopsEverything) {
                  platform::CancellationError);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 60s);
     EXPECT_TRUE(testkit::childProcesses().empty());
-    EXPECT_TRUE(entries(folder).empty()); // no ".part" file
+    EXPECT_TRUE(testkit::folderEntries(folder).empty()); // no ".part" file
 }
