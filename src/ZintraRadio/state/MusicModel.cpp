@@ -160,6 +160,7 @@ MusicModel::MusicModel(Options options, QObject* parent)
         startTracks = snapshot_.tracks;
     }
     tracks_ = std::move(startTracks);
+    indexTracks();
 
     if (lyricsService_) {
         lyricsService_->setOnStatus([model = QPointer<MusicModel>(this)](const auto& status) {
@@ -168,6 +169,8 @@ MusicModel::MusicModel(Options options, QObject* parent)
         });
     }
 
+    // Made before watching starts: a folder that does not exist yet is not watched.
+    createDownloadsFolder();
     startWatching();
     rescan();
     schedulePeriodicRescan();
@@ -325,12 +328,32 @@ void MusicModel::replaceTracks(std::vector<Track> tracks) {
     if (tracks == tracks_)
         return;
     trackList_->assign(std::move(tracks));
+    indexTracks();
     Q_EMIT tracksChanged();
 }
 
+std::uint64_t MusicModel::pathHash(std::string_view path) {
+    return std::hash<std::string_view>{}(path);
+}
+
+void MusicModel::indexTracks() {
+    pathHashes_.resize(tracks_.size());
+    for (std::size_t row = 0; row < tracks_.size(); ++row)
+        pathHashes_[row] = pathHash(tracks_[row].path);
+}
+
 std::optional<std::size_t> MusicModel::trackRow(const std::string& path) const {
-    auto found = std::find_if(tracks_.begin(), tracks_.end(),
-                              [&path](const Track& track) { return track.path == path; });
+    // A scan of the tracks themselves touches every row of a large library (tens of
+    // megabytes); the hashes lie in one small array, and only a matching row is compared.
+    if (pathHashes_.size() == tracks_.size()) {
+        const auto hash = pathHash(path);
+        for (std::size_t row = 0; row < pathHashes_.size(); ++row)
+            if (pathHashes_[row] == hash && tracks_[row].path == path)
+                return row;
+        return std::nullopt;
+    }
+    auto found =
+        std::find_if(tracks_.begin(), tracks_.end(), [&path](const Track& t) { return t.path == path; });
     if (found == tracks_.end())
         return std::nullopt;
     return static_cast<std::size_t>(found - tracks_.begin());

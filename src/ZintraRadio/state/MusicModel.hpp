@@ -138,7 +138,12 @@ Q_SIGNALS:
 private:
     // Replaces the track list, announcing only the rows that differ.
     void replaceTracks(std::vector<Track> tracks);
+    // The first row with this path.
     std::optional<std::size_t> trackRow(const std::string& path) const;
+    // Rebuilds pathHashes_; every change of the rows' paths calls it (a list of another
+    // length than the hashes is searched row by row).
+    void indexTracks();
+    static std::uint64_t pathHash(std::string_view path);
     void startWatching();
     void schedulePeriodicRescan();
     void rescanWithDatabase();
@@ -178,6 +183,7 @@ private:
     std::unique_ptr<ZazidEvoz::LyricsBackgroundService> lyricsService_;
     TaskHandle rescanTask_;
     std::vector<std::function<void()>> rescanWaiters_;
+    std::vector<std::uint64_t> pathHashes_; // per row of tracks_, for finding a path quickly
     VectorListModel<Track>* trackList_ = nullptr;
     VectorListModel<ZazidEvoz::Station>* queueList_ = nullptr;
 };

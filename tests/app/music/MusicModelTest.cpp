@@ -228,6 +228,11 @@ TEST(MusicModelRescan, FolderChangesRescanThroughTheWatcher) {
     std::filesystem::remove(folders.library / "first.mp3");
     ASSERT_TRUE(pumpUntil([&] { return model->tracks().size() == 1 && !model->scanning(); }));
     EXPECT_EQ(titles(model->tracks()), std::vector<std::string>{"Second"});
+
+    // The Downloads folder exists from the start, so it is watched too.
+    std::filesystem::copy_file(toneWithTags("mp3", {{"title", "Fetched"}}),
+                               ZazidEvoz::MediaFolders::downloads() / "fetched.mp3");
+    ASSERT_TRUE(pumpUntil([&] { return model->tracks().size() == 2 && !model->scanning(); }));
 }
 
 TEST(MusicModelSearch, BlankGivesEveryTrackByTitleOtherwiseRankedHits) {
