@@ -91,8 +91,14 @@ std::string_view rawValue(MusicModel::RepeatMode mode) {
     return "off";
 }
 
+const std::vector<MusicModel::RepeatMode>& allRepeatModes() {
+    static const std::vector<MusicModel::RepeatMode> modes{
+        MusicModel::RepeatMode::off, MusicModel::RepeatMode::all, MusicModel::RepeatMode::one};
+    return modes;
+}
+
 std::optional<MusicModel::RepeatMode> repeatModeFromRawValue(std::string_view text) {
-    for (auto mode : {MusicModel::RepeatMode::off, MusicModel::RepeatMode::all, MusicModel::RepeatMode::one})
+    for (auto mode : allRepeatModes())
         if (rawValue(mode) == text)
             return mode;
     return std::nullopt;
@@ -475,6 +481,7 @@ void MusicModel::enqueue(const std::vector<Station>& items) {
     if (!items.empty())
         Q_EMIT queueChanged();
     if (toastHandler)
+        //% "%n item(s) added to the queue"
         toastHandler(Toast::Style::info, stdText(qtTrId("music.queued", static_cast<int>(items.size()))));
 }
 

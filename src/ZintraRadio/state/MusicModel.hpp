@@ -195,5 +195,7 @@ std::vector<ListRole<Track>> trackRoles();
 // "off", "all", "one".
 std::string_view rawValue(MusicModel::RepeatMode mode);
 std::optional<MusicModel::RepeatMode> repeatModeFromRawValue(std::string_view text);
+// off, all, one: the order in which the views cycle them.
+const std::vector<MusicModel::RepeatMode>& allRepeatModes();
 
 } // namespace ZintraRadio

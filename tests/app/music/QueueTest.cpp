@@ -250,7 +250,8 @@ TEST(QueueSettings, ShuffleAndRepeatOnlyStoreAndAnnounceRealChanges) {
     EXPECT_EQ(model->repeatModeName(), "all");
     EXPECT_EQ(repeat.count(), 1);
     EXPECT_EQ(shuffle.count(), 0);
-    for (auto mode : {Repeat::off, Repeat::all, Repeat::one})
+    EXPECT_EQ(allRepeatModes(), (std::vector<Repeat>{Repeat::off, Repeat::all, Repeat::one}));
+    for (auto mode : allRepeatModes())
         EXPECT_EQ(repeatModeFromRawValue(rawValue(mode)), mode);
 }
 
