@@ -2,6 +2,7 @@
 
 #include "music/MusicUI.hpp"
 #include "stage/StageFeed.hpp"
+#include "state/AppModel.hpp"
 #include "state/Observable.hpp"
 #include "state/QtValues.hpp"
 #include "state/TestHooks.hpp"
@@ -159,6 +160,10 @@ bool UIState::selectMode(VisualizerMode mode, std::string_view storedMode,
     return true;
 }
 
+void UIState::setMode(VisualizerMode mode, AppModel& model) {
+    selectMode(mode, model.visualizerMode(), [&](const std::string& raw) { model.setVisualizerMode(raw); });
+}
+
 void UIState::focusLink() {
     if (cinema_) {
         setAnimation(panelAnimation());
@@ -222,6 +227,13 @@ QVariantList UIState::visualizerModeEntries() {
 void UIState::show(const QString& module) {
     if (auto found = appModuleFromRawValue(stdText(module)))
         show(*found);
+}
+
+void UIState::setMode(const QString& mode, QObject* model) {
+    auto* appModel = qobject_cast<AppModel*>(model);
+    auto found = visualizerModeFromRawValue(stdText(mode));
+    if (appModel != nullptr && found)
+        setMode(*found, *appModel);
 }
 
 QString UIState::nextModeName(const QString& current) {

@@ -121,8 +121,8 @@ public:
     // Selects the stage's mode in the app model (which keeps and saves it). The mode already
     // selected changes nothing, not even `modeChanged`.
     void setMode(VisualizerMode mode, AppModel& model);
-    // The same rule over the stored mode text and the way to store a new one; true when the
-    // mode changed.
+    // The rule of setMode() over the stored mode text and the way to store a new one; true when
+    // the mode changed.
     bool selectMode(VisualizerMode mode, std::string_view storedMode,
                     const std::function<void(const std::string& rawValue)>& storeMode);
     // Asks the stage's link field for the keyboard focus, leaving cinema mode.
@@ -144,6 +144,8 @@ public:
     static QVariantList visualizerModeEntries();
     // A module name that is no module does nothing.
     Q_INVOKABLE void show(const QString& module);
+    // A mode name that is no mode, or a model that is no AppModel, does nothing.
+    Q_INVOKABLE void setMode(const QString& mode, QObject* model);
     // The raw value of the mode after the one `current` names (unknown counts as the first).
     Q_INVOKABLE static QString nextModeName(const QString& current);
 

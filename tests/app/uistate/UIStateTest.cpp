@@ -359,3 +359,28 @@ TEST(Enumerations, RawValuesLabelsShortcutsAndTheNextModeRule) {
     EXPECT_EQ(UIState::nextModeName(QStringLiteral("disco")), "scope"); // unknown counts as zintra
     EXPECT_EQ(UIState::nextModeName(QString()), "scope");
 }
+
+TEST(UIStateMode, TheAppModelKeepsAndSavesTheSelectedMode) {
+    Fixture fixture;
+    auto ui = fixture.make();
+    AppModel model(quietModelOptions(fixture.folder, fixture.scheduler));
+    model.setVisualizerMode("disco"); // a text from an older or broken library file
+    fixture.scheduler->advance(1);
+    QSignalSpy library(&model, &AppModel::libraryChanged);
+    const auto storedMode = [&] { return ZazidEvoz::LibraryStore(fixture.folder).load().visualizerMode; };
+    ASSERT_EQ(storedMode(), "disco");
+
+    ui->setMode(VisualizerMode::zintra, model);
+    EXPECT_EQ(library.count(), 0);
+    EXPECT_EQ(model.visualizerMode(), "disco");
+
+    ui->setMode(QStringLiteral("plasma"), &model); // as the views call it
+    EXPECT_EQ(model.visualizerMode(), "plasma");
+    EXPECT_EQ(ui->modeChanged(), fixture.scheduler->date());
+    fixture.scheduler->advance(AppModel::saveDelay);
+    EXPECT_EQ(storedMode(), "plasma");
+
+    ui->setMode(QStringLiteral("Warp"), &model);
+    ui->setMode(QStringLiteral("warp"), ui.get()); // not a model
+    EXPECT_EQ(model.visualizerMode(), "plasma");
+}
