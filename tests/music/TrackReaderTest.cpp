@@ -224,6 +224,21 @@ TEST(TrackReader, CleansGenres) {
     EXPECT_EQ(MusicLibraryStore::id3Genres().size(), 80u);
 }
 
+TEST(TrackReader, GenreFramesAreCleanedAsTheFileHoldsThem) {
+    // ID3v2.3 genre frames as other taggers write them; TagLib's own reading would turn the
+    // escaped "((12))" into ")" and "(80)" into a genre of its longer list.
+    const std::pair<const char*, const char*> cases[] = {
+        {"((12))", "Other"}, {"(17)", "Rock"}, {"(17)Rock", "(17)Rock"}, {"(80)", "(80)"}, {"Jazz", "Jazz"},
+    };
+    fs::path folder = makeTemporaryFolder("genres");
+    MusicLibraryStore store(folder / "support");
+    for (const auto& [raw, expected] : cases) {
+        fs::path file = folder / "genre.mp3";
+        copyFile(taggedAudio("mp3", {{"title", "T"}, {"genre", raw}}), file);
+        EXPECT_EQ(store.readTrack(file, modified).genre, expected) << raw;
+    }
+}
+
 TEST(CoverStore, NamesCoversByAStableHashOfTheAudioPath) {
     EXPECT_EQ(hashValueStable(""), 0xcbf29ce484222325ULL);
     EXPECT_EQ(hashValueStable("a"), 0xaf63dc4c8601ec8cULL);
