@@ -50,5 +50,124 @@
         <source>Clear</source>
         <translation>Clear</translation>
     </message>
+    <message id="lyrics.show">
+        <source>Show lyrics</source>
+        <translation>Show lyrics</translation>
+    </message>
+    <message id="youtube.downloadMP3">
+        <source>Download as MP3</source>
+        <translation>Download as MP3</translation>
+    </message>
+    <message id="history.noHeard">
+        <source>No songs heard yet</source>
+        <translation>No songs heard yet</translation>
+    </message>
+    <message id="music.searchYouTube">
+        <source>Search on YouTube</source>
+        <translation>Search on YouTube</translation>
+    </message>
+    <message id="lyrics.waiting">
+        <source>Waiting for a song…</source>
+        <translation>Waiting for a song…</translation>
+    </message>
+    <message id="lyrics.searching">
+        <source>Searching lyrics…</source>
+        <translation>Searching lyrics…</translation>
+    </message>
+    <message id="lyrics.instrumental">
+        <source>Instrumental</source>
+        <translation>Instrumental</translation>
+    </message>
+    <message id="lyrics.notFound">
+        <source>No lyrics found</source>
+        <translation>No lyrics found</translation>
+    </message>
+    <message id="lyrics.failed">
+        <source>Lyrics could not be loaded</source>
+        <translation>Lyrics could not be loaded</translation>
+    </message>
+    <message id="lyrics.credit">
+        <source>Lyrics from LRCLIB</source>
+        <translation>Lyrics from LRCLIB</translation>
+    </message>
+    <message id="action.close">
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message id="music.tab.tracks">
+        <source>Tracks</source>
+        <translation>Tracks</translation>
+    </message>
+    <message id="music.inLyrics">
+        <source>In lyrics</source>
+        <translation>In lyrics</translation>
+    </message>
+    <message id="state.noMatches">
+        <source>No matches</source>
+        <translation>No matches</translation>
+    </message>
+    <message id="status.title">
+        <source>Library status</source>
+        <translation>Library status</translation>
+    </message>
+    <message id="status.found">
+        <source>Lyrics found</source>
+        <translation>Lyrics found</translation>
+    </message>
+    <message id="status.remaining">
+        <source>Still to look up</source>
+        <translation>Still to look up</translation>
+    </message>
+    <message id="status.syncNow">
+        <source>Sync now</source>
+        <translation>Sync now</translation>
+    </message>
+    <message id="lyrics.earlier">
+        <source>Move the lyrics back by half a second</source>
+        <translation>Move the lyrics back by half a second</translation>
+    </message>
+    <message id="lyrics.later">
+        <source>Move the lyrics ahead by half a second</source>
+        <translation>Move the lyrics ahead by half a second</translation>
+    </message>
+    <message id="lyrics.title">
+        <source>Lyrics</source>
+        <translation>Lyrics</translation>
+    </message>
+    <message id="error.notPlaying">
+        <source>Nothing is playing.</source>
+        <translation>Nothing is playing.</translation>
+    </message>
+    <message id="error.noStream">
+        <source>No playable stream was found for this item.</source>
+        <translation>No playable stream was found for this item.</translation>
+    </message>
+    <message id="error.missingTool">
+        <source>%1 was not found. Install it with:</source>
+        <translation>%1 was not found. Install it with:</translation>
+    </message>
+    <message id="status.syncing">
+        <source>Syncing the library folders…</source>
+        <translation>Syncing the library folders…</translation>
+    </message>
+    <message id="status.synced">
+        <source>The library is in sync with its folders.</source>
+        <translation>The library is in sync with its folders.</translation>
+    </message>
+    <message id="status.lastSync" numerus="yes">
+        <source>Last sync at %1: %n file(s), %2 added, %3 changed, %4 removed.</source>
+        <translation>
+            <numerusform>Last sync at %1: %n file, %2 added, %3 changed, %4 removed.</numerusform>
+            <numerusform>Last sync at %1: %n files, %2 added, %3 changed, %4 removed.</numerusform>
+        </translation>
+    </message>
+    <message id="status.lyricsIdle">
+        <source>Lyrics of the library are up to date.</source>
+        <translation>Lyrics of the library are up to date.</translation>
+    </message>
+    <message id="status.lyricsRunning">
+        <source>Looking up lyrics: %1</source>
+        <translation>Looking up lyrics: %1</translation>
+    </message>
 </context>
 </TS>

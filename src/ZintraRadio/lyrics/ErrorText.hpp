@@ -24,6 +24,7 @@ public:
     static constexpr std::string_view missingToolMarker = " not found - ";
 
     static std::string localized(std::string_view message);
+    static std::string localized(const char* message) { return localized(std::string_view(message)); }
 
     static ErrorText* create(QQmlEngine*, QJSEngine*);
     Q_INVOKABLE QString localized(const QString& message) const;

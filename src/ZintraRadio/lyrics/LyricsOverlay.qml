@@ -143,6 +143,7 @@ Item {
     Component {
         id: syncedLines
         SyncedLyrics {
+            objectName: "syncedLyrics"
             model: overlay.model
         }
     }
