@@ -10,15 +10,16 @@ Item {
     property QtObject feed: null
     property int frame: 0
 
-    readonly property bool openGL: GraphicsInfo.api === GraphicsInfo.OpenGL
+    readonly property int api: GraphicsInfo.api
+    readonly property bool openGL: api === GraphicsInfo.OpenGL
     readonly property bool shadersOn: StageShaders.available && openGL
     readonly property string drawing: shadersOn ? StageModeTable.drawing(mode) : "fallback"
 
     function noteSceneGraph() {
-        if (GraphicsInfo.api !== GraphicsInfo.Unknown && !openGL)
+        if (api !== GraphicsInfo.Unknown && !openGL)
             StageShaders.reportUnsupported("the scene graph does not draw with OpenGL")
     }
-    onOpenGLChanged: noteSceneGraph()
+    onApiChanged: noteSceneGraph()
     Component.onCompleted: noteSceneGraph()
 
     Loader {
@@ -60,8 +61,9 @@ Item {
                 property vector2d tone: input.tone
                 property real rows: input.rows
                 fragmentShader: StageShaders.shaderUrl(input.function)
+                // Reported after this evaluation: the report switches every mode to the fallback.
                 onStatusChanged: if (status === ShaderEffect.Error)
-                                     StageShaders.reportFailure(input.function + ": " + log)
+                                     Qt.callLater(StageShaders.reportFailure, input.function + " failed to load")
             }
         }
     }

@@ -126,7 +126,7 @@ void ModeShaderInput::setMode(const QString& mode) {
 }
 
 QString ModeShaderInput::function() const {
-    const auto name = stageMode(mode_).shader;
+    const auto name = stageModeOf(mode_).shader;
     return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
@@ -134,7 +134,7 @@ void ModeShaderInput::takeValues() {
     if (!feed())
         return;
     const StageFeed& feed = *this->feed();
-    const StageMode& mode = stageMode(mode_);
+    const StageMode& mode = stageModeOf(mode_);
     time_ = StageFeed::wrapped(feed.time());
     phase_ = 0;
     rows_ = 0;
@@ -183,7 +183,7 @@ QSGNode* ModeShaderInput::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
         return nullptr;
     textureProvider();
     if (provider_->ensure(window())) {
-        fillTexture(stageMode(mode_), *feed(), texels_);
+        fillTexture(stageModeOf(mode_), *feed(), texels_);
         provider_->upload(texels_.data());
     }
     return nullptr;

@@ -64,6 +64,7 @@ Item {
         property var glow: downHalf
         property real strength: bloom.strength
         fragmentShader: StageShaders.shaderUrl("bloomComposite")
-        onStatusChanged: if (status === ShaderEffect.Error) StageShaders.reportFailure("bloom: " + log)
+        onStatusChanged: if (status === ShaderEffect.Error)
+                             Qt.callLater(StageShaders.reportFailure, "bloomComposite failed to load")
     }
 }

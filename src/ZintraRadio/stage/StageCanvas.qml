@@ -34,6 +34,7 @@ Item {
     Component {
         id: rendererComponent
         ModeRenderer {
+            objectName: "modeRenderer"
             width: canvas.width
             height: canvas.height
             transformOrigin: Item.Center

@@ -28,19 +28,19 @@ QStringList StageModeTable::modes() const {
 }
 
 QString StageModeTable::normalized(const QString& raw) const {
-    return text(stageMode(raw).raw);
+    return text(stageModeOf(raw).raw);
 }
 
 QString StageModeTable::symbol(const QString& raw) const {
-    return text(stageMode(raw).symbol);
+    return text(stageModeOf(raw).symbol);
 }
 
 QString StageModeTable::nameKey(const QString& raw) const {
-    return stageMode(raw).nameKey();
+    return stageModeOf(raw).nameKey();
 }
 
 QString StageModeTable::drawing(const QString& raw) const {
-    switch (stageMode(raw).drawing) {
+    switch (stageModeOf(raw).drawing) {
     case StageDrawing::Terrain:
         return QStringLiteral("terrain");
     case StageDrawing::Vectorscope:

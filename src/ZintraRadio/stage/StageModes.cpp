@@ -80,7 +80,7 @@ const StageMode& stageMode(std::string_view raw) {
     return modes().front();
 }
 
-const StageMode& stageMode(const QString& raw) {
+const StageMode& stageModeOf(const QString& raw) {
     const QByteArray utf8 = raw.toUtf8();
     return stageMode(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }

@@ -44,7 +44,7 @@ struct StageMode {
 std::span<const StageMode> stageModes();
 // The mode stored as `raw`; a text that names no mode means the first, zintra.
 const StageMode& stageMode(std::string_view raw);
-const StageMode& stageMode(const QString& raw);
+const StageMode& stageModeOf(const QString& raw);
 
 // The feed's values for a Phase or Array argument.
 double phaseValue(const StageFeed& feed, std::string_view source);

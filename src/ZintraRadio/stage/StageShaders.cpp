@@ -59,10 +59,10 @@ void StageShaders::reportUnsupported(const QString& reason) {
 
 void StageShaders::setFolder(const QString& folder) {
     folder_ = folder;
-    const bool before = available_;
+    written_ = false;
     checked_ = false;
-    if (available() != before)
-        emit availableChanged();
+    available();
+    emit availableChanged();
 }
 
 void StageShaders::writeOnce(const QString& reason) {

@@ -32,7 +32,7 @@ public:
     // A scene graph that cannot run shaders: the stage falls back, the reason is written once.
     Q_INVOKABLE void reportUnsupported(const QString& reason);
 
-    // Where the shader files are looked for; tests point it at an empty folder.
+    // Where the shader files are looked for, checked afresh; tests point it elsewhere.
     void setFolder(const QString& folder);
 
 Q_SIGNALS:
