@@ -48,7 +48,7 @@ qt_add_qml_module(ZintraRadioViews
   SOURCES ${view_cpp}
 )
 target_include_directories(ZintraRadioViews PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-# The generated type registrations include each registered header by its bare file name.
+# The generated type registrations include each QML type's header by its bare file name.
 foreach(folder ${ZINTRARADIO_VIEW_FOLDERS})
   target_include_directories(ZintraRadioViews PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
 endforeach()

@@ -10,17 +10,7 @@ Item {
     property QtObject feed: null
     property int frame: 0
 
-    readonly property int api: GraphicsInfo.api
-    readonly property bool openGL: api === GraphicsInfo.OpenGL
-    readonly property bool shadersOn: StageShaders.available && openGL
-    readonly property string drawing: shadersOn ? StageModeTable.drawing(mode) : "fallback"
-
-    function noteSceneGraph() {
-        if (api !== GraphicsInfo.Unknown && !openGL)
-            StageShaders.reportUnsupported("the scene graph does not draw with OpenGL")
-    }
-    onApiChanged: noteSceneGraph()
-    Component.onCompleted: noteSceneGraph()
+    readonly property string drawing: StageShaders.available ? StageModeTable.drawing(mode) : "fallback"
 
     Loader {
         id: loader
@@ -53,6 +43,10 @@ Item {
             ShaderEffect {
                 objectName: "modeShader"
                 anchors.fill: parent
+                // A software rasteriser draws the shader into a half-size layer, scaled up.
+                layer.enabled: StageShaders.softwareRenderer
+                layer.textureSize: Qt.size(Math.max(1, Math.round(width / 2)), Math.max(1, Math.round(height / 2)))
+                layer.smooth: true
                 property var feedData: input
                 property vector2d resolution: input.resolution
                 property real time: input.time

@@ -37,6 +37,8 @@ public:
         if (!context || context->format().majorVersion() < 3)
             return false;
         QOpenGLExtraFunctions* gl = context->extraFunctions();
+        const auto* renderer = reinterpret_cast<const char*>(gl->glGetString(GL_RENDERER));
+        StageShaders::noteRenderer(QByteArray(renderer ? renderer : ""));
         GLint bound = 0;
         gl->glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
         gl->glGenTextures(1, &id_);

@@ -1,39 +1,24 @@
 #include "stage/StageClock.hpp"
 
+#include "stage/StageShaders.hpp"
+
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QQuickWindow>
 #include <QRunnable>
 #include <QSGRendererInterface>
-#include <atomic>
-#include <mutex>
 
 namespace ZintraRadio {
 
 namespace {
 
-// The GL renderer's name, once the render thread has seen a context (one process, one GPU).
-std::atomic<bool> rendererKnown{false};
-std::mutex rendererMutex;
-QByteArray rendererName;
-
-QByteArray probedRenderer() {
-    if (!rendererKnown.load())
-        return {};
-    std::lock_guard lock(rendererMutex);
-    return rendererName;
-}
-
+// Tells the stage which renderer the window's GL context runs on.
 class ProbeRenderer : public QRunnable {
 public:
     void run() override {
-        if (rendererKnown.load())
-            return;
         if (QOpenGLContext* context = QOpenGLContext::currentContext()) {
             const auto* name = reinterpret_cast<const char*>(context->functions()->glGetString(GL_RENDERER));
-            std::lock_guard lock(rendererMutex);
-            rendererName = QByteArray(name ? name : "");
-            rendererKnown.store(true);
+            StageShaders::noteRenderer(QByteArray(name ? name : ""));
         }
     }
 };
@@ -77,7 +62,7 @@ void StageClock::setRunning(bool running) {
 }
 
 int StageClock::frameRateFor(bool softwareSceneGraph, const QByteArray& glRenderer) {
-    if (softwareSceneGraph || glRenderer.contains("llvmpipe") || glRenderer.contains("softpipe"))
+    if (softwareSceneGraph || StageShaders::isSoftwareRenderer(glRenderer))
         return 30;
     return 60;
 }
@@ -124,7 +109,7 @@ void StageClock::activityChanged() {
 void StageClock::updateFrameRate() {
     const bool software = window_ && window_->rendererInterface() &&
                           window_->rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
-    const int rate = frameRateFor(software, probedRenderer());
+    const int rate = frameRateFor(software, StageShaders::rendererName());
     if (rate != frameRate_) {
         frameRate_ = rate;
         emit frameRateChanged();

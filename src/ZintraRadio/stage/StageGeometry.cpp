@@ -119,22 +119,23 @@ void StripBuilder::radialGradient(QPointF centre, double inner, double outer, st
 
 void StripBuilder::strokeRails(std::span<const QPointF> points, std::span<const QPointF> normals,
                                double width, std::span<const Paint> paints) {
-    // Thinner than a pixel: a one-point line whose opacity stands for its coverage.
-    const float coverage = static_cast<float>(std::clamp(width, 0.0, 1.0));
-    const double half = std::max(width, 1.0) / 2;
-    const double offsets[4] = {-(half + feather), -half, half, half + feather};
-    for (int rail = 0; rail < 3; ++rail) {
+    // A tent across the line: full colour on its centre, clear on both edges, which are half
+    // a point beyond the stroke's own width. Two triangles a side per segment keep the strip
+    // light (a software rasteriser pays per triangle); thinner than a point, the opacity stands
+    // for the coverage.
+    const double reach = std::max(width, 1.0) / 2 + 0.5;
+    // The tent holds as much colour as a solid stroke of the width: its peak is raised to match.
+    const float coverage = static_cast<float>(std::clamp(width, 0.0, 1.0) * std::max(width, 1.0) / reach);
+    for (int side : {-1, 1}) {
         for (std::size_t i = 0; i < points.size(); ++i) {
             const Paint paint = paints[i].faded(coverage);
-            const QPointF a = points[i] + normals[i] * offsets[rail];
-            const QPointF b = points[i] + normals[i] * offsets[rail + 1];
-            const StageVertex va = (rail == 0 ? paint.faded(0) : paint).at(a.x(), a.y());
-            const StageVertex vb = (rail == 2 ? paint.faded(0) : paint).at(b.x(), b.y());
+            const QPointF edge = points[i] + normals[i] * (side * reach);
+            const StageVertex centre = paint.at(points[i].x(), points[i].y());
             if (i == 0)
-                beginPiece(va);
+                beginPiece(centre);
             else
-                add(va);
-            add(vb);
+                add(centre);
+            add(paint.faded(0).at(edge.x(), edge.y()));
         }
     }
 }

@@ -1,10 +1,48 @@
 #include "stage/StageShaders.hpp"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QJSEngine>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 
 namespace ZintraRadio {
+
+namespace {
+
+std::mutex rendererMutex;
+QByteArray renderer; // guarded by rendererMutex
+std::atomic<bool> softwareRasteriser{false};
+
+} // namespace
+
+void StageShaders::noteRenderer(const QByteArray& glRenderer) {
+    {
+        std::lock_guard lock(rendererMutex);
+        if (renderer == glRenderer)
+            return;
+        renderer = glRenderer;
+    }
+    const bool software = isSoftwareRenderer(glRenderer);
+    if (softwareRasteriser.exchange(software) != software)
+        QMetaObject::invokeMethod(&instance(), &StageShaders::softwareRendererChanged, Qt::QueuedConnection);
+}
+
+QByteArray StageShaders::rendererName() {
+    std::lock_guard lock(rendererMutex);
+    return renderer;
+}
+
+bool StageShaders::isSoftwareRenderer(const QByteArray& glRenderer) {
+    return glRenderer.contains("llvmpipe") || glRenderer.contains("softpipe");
+}
+
+bool StageShaders::softwareRenderer() const {
+    return softwareRasteriser.load();
+}
 
 StageShaders* StageShaders::create(QQmlEngine*, QJSEngine*) {
     StageShaders* shaders = &instance();
@@ -28,9 +66,19 @@ QUrl StageShaders::shaderUrl(const QString& name) const {
     return path.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + path) : QUrl::fromLocalFile(path);
 }
 
+bool StageShaders::sceneGraphDrawsShaders(bool openGL, const QString& platformName) {
+    return openGL && platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal");
+}
+
 bool StageShaders::available() {
     if (!checked_) {
         checked_ = true;
+        if (!sceneGraphDrawsShaders(QQuickWindow::graphicsApi() == QSGRendererInterface::OpenGL,
+                                    QGuiApplication::platformName())) {
+            available_ = false;
+            writeOnce(QStringLiteral("the scene graph does not draw with OpenGL"));
+            return available_;
+        }
         available_ = true;
         for (const QString& name : requiredShaders()) {
             const QString file = folder_ + QLatin1Char('/') + name + QStringLiteral(".frag.qsb");
@@ -51,10 +99,6 @@ void StageShaders::reportFailure(const QString& reason) {
         available_ = false;
         emit availableChanged();
     }
-}
-
-void StageShaders::reportUnsupported(const QString& reason) {
-    writeOnce(reason);
 }
 
 void StageShaders::setFolder(const QString& folder) {

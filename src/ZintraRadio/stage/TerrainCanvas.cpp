@@ -144,8 +144,8 @@ void Terrain::build(StripBuilder& strip, const StageFeed& feed, QSizeF size) {
 
     for (int i = 0; i < starCount; ++i) {
         const TerrainStar s = star(i, feed.time(), size, sky.horizon);
-        strip.disc(s.topLeft + QPointF(s.diameter / 2, s.diameter / 2), s.diameter / 2,
-                   {StageColours::white, 0.55f});
+        // A star is a pixel or two across: a square covers it as well as a circle would.
+        strip.rectangle(s.topLeft.x(), s.topLeft.y(), s.diameter, s.diameter, {StageColours::white, 0.55f});
     }
 
     // Farthest (newest) row first; each hides the rows behind it under a dark fill. A fill

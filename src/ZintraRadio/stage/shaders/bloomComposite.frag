@@ -1,5 +1,6 @@
 #version 440
-// The bloom's last step: the blurred light added on top of the sharp content.
+// The bloom's last step: the blurred light, added to whatever lies below (alpha 0 in the
+// premultiplied blend adds the colour).
 layout(location = 0) in vec2 qt_TexCoord0;
 layout(location = 0) out vec4 fragColor;
 layout(std140, binding = 0) uniform buf {
@@ -7,11 +8,9 @@ layout(std140, binding = 0) uniform buf {
     float qt_Opacity;
     float strength;
 };
-layout(binding = 1) uniform sampler2D source;
-layout(binding = 2) uniform sampler2D glow;
+layout(binding = 1) uniform sampler2D glow;
 
 void main() {
-    vec4 sharp = texture(source, qt_TexCoord0);
     vec4 light = texture(glow, qt_TexCoord0);
-    fragColor = vec4(min(sharp.rgb + light.rgb * strength * 2.0, vec3(1.0)), sharp.a) * qt_Opacity;
+    fragColor = vec4(light.rgb * strength * 2.0, 0.0) * qt_Opacity;
 }
