@@ -85,7 +85,8 @@ public:
 
     // Blank: every track by title; otherwise at most 500 ranked hits.
     std::vector<Track> search(const std::string& query) const;
-    // One rescan; does nothing while one runs. `done` (optional) runs when it has ended.
+    // One rescan; does nothing while one runs. `done` (optional) runs when it has ended, or at
+    // once when another rescan was already running.
     void rescan(std::function<void()> done = {});
 
     // ---- Playback queue
