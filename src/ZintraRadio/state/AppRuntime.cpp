@@ -18,7 +18,7 @@ struct Instances {
     std::unique_ptr<AppModel> model;
     std::unique_ptr<UIState> ui;
     bool teardownRegistered = false;
-    bool shutDown = false;
+    bool released = false;
 
     // The UI state first, then the model it was made beside.
     void release() {
@@ -26,7 +26,7 @@ struct Instances {
         std::unique_ptr<AppModel> releasedModel;
         {
             std::lock_guard lock(mutex);
-            shutDown = true;
+            released = true;
             releasedUI = std::move(ui);
             releasedModel = std::move(model);
         }
@@ -50,12 +50,12 @@ void registerTeardown(Instances& state) {
         return;
     // Post routines run first thing in the application object's destructor, while the event
     // loop's machinery still exists for the models' timers and threads to wind down.
-    qAddPostRoutine(&shutdown);
+    qAddPostRoutine(&release);
     state.teardownRegistered = true;
 }
 
-[[noreturn]] void usedAfterShutdown(const char* what) {
-    qFatal("ZintraRadio: the %s was used after shutdown", what);
+[[noreturn]] void usedAfterRelease(const char* what) {
+    qFatal("ZintraRadio: the %s was used after it was released", what);
 }
 
 std::function<void()>& openAction() {
@@ -84,10 +84,16 @@ WindowList& windowList() {
 
 } // namespace
 
+bool configure(AppModel::Options model) {
+    Options options;
+    options.model = std::move(model);
+    return configure(std::move(options));
+}
+
 bool configure(Options options) {
     Instances& state = instances();
     std::lock_guard lock(state.mutex);
-    if (state.model || state.ui || state.shutDown)
+    if (state.model || state.ui || state.released)
         return false;
     state.options = std::move(options);
     return true;
@@ -96,8 +102,8 @@ bool configure(Options options) {
 AppModel& model() {
     Instances& state = instances();
     std::lock_guard lock(state.mutex);
-    if (state.shutDown)
-        usedAfterShutdown("application model");
+    if (state.released)
+        usedAfterRelease("application model");
     if (!state.model) {
         state.model = std::make_unique<AppModel>(state.options.model);
         registerTeardown(state);
@@ -108,8 +114,8 @@ AppModel& model() {
 UIState& ui() {
     Instances& state = instances();
     std::lock_guard lock(state.mutex);
-    if (state.shutDown)
-        usedAfterShutdown("UI state");
+    if (state.released)
+        usedAfterRelease("UI state");
     if (!state.ui) {
         state.ui = std::make_unique<UIState>(state.options.ui);
         registerTeardown(state);
@@ -117,7 +123,13 @@ UIState& ui() {
     return *state.ui;
 }
 
-void shutdown() {
+bool hasModel() {
+    Instances& state = instances();
+    std::lock_guard lock(state.mutex);
+    return state.model != nullptr;
+}
+
+void release() {
     instances().release();
 }
 

@@ -87,7 +87,9 @@ TEST(AppRuntimeChild, OneInstanceEachThenOrderlyTeardown) {
 
     UIState& ui = AppRuntime::ui();
     EXPECT_EQ(&AppRuntime::ui(), &ui);
+    EXPECT_FALSE(AppRuntime::hasModel()); // each is made on its own first use
     AppModel& model = AppRuntime::model();
+    EXPECT_TRUE(AppRuntime::hasModel());
     EXPECT_EQ(&AppRuntime::model(), &model);
     EXPECT_FALSE(AppRuntime::configure(options)); // too late: they exist
 

@@ -325,11 +325,15 @@ TEST(UIStateForViews, PropertiesTakeNamesAndIgnoreUnknownOnes) {
     EXPECT_FALSE(ui->pendingYouTubeQuery());
     EXPECT_FALSE(ui->property("pendingYouTubeQuery").isValid());
 
-    const QVariantList modulesList = ui->property("modules").toList();
-    ASSERT_EQ(modulesList.size(), 7);
-    EXPECT_EQ(modulesList[5].toMap(),
+    EXPECT_EQ(
+        ui->property("modules").toStringList(),
+        (QStringList{"stations", "discover", "favorites", "history", "youtube", "music", "recordings"}));
+    EXPECT_EQ(ui->property("modes").toStringList().size(), 8);
+    const QVariantList moduleEntries = ui->property("moduleEntries").toList();
+    ASSERT_EQ(moduleEntries.size(), 7);
+    EXPECT_EQ(moduleEntries[5].toMap(),
               (QVariantMap{{"name", "music"}, {"labelKey", "module.music"}, {"shortcut", "6"}}));
-    const QVariantList modes = ui->property("visualizerModes").toList();
+    const QVariantList modes = ui->property("modeEntries").toList();
     ASSERT_EQ(modes.size(), 8);
     EXPECT_EQ(modes[4].toMap(), (QVariantMap{{"name", "vectorscope"}, {"labelKey", "mode.vectorscope"}}));
     EXPECT_EQ(ui->property("modeChanged").toDateTime().date().year(), 1);
