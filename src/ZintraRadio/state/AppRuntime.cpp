@@ -54,8 +54,17 @@ void registerTeardown(Instances& state) {
     state.teardownRegistered = true;
 }
 
-[[noreturn]] void usedAfterRelease(const char* what) {
-    qFatal("ZintraRadio: the %s was used after it was released", what);
+// The instance in `slot`, made from `options` on first use. Called with the mutex held.
+template <typename Model, typename ModelOptions>
+Model& madeOnFirstUse(Instances& state, std::unique_ptr<Model>& slot, const ModelOptions& options,
+                      const char* what) {
+    if (state.released)
+        qFatal("ZintraRadio: the %s was used after it was released", what);
+    if (!slot) {
+        slot = std::make_unique<Model>(options);
+        registerTeardown(state);
+    }
+    return *slot;
 }
 
 std::function<void()>& openAction() {
@@ -102,25 +111,13 @@ bool configure(Options options) {
 AppModel& model() {
     Instances& state = instances();
     std::lock_guard lock(state.mutex);
-    if (state.released)
-        usedAfterRelease("application model");
-    if (!state.model) {
-        state.model = std::make_unique<AppModel>(state.options.model);
-        registerTeardown(state);
-    }
-    return *state.model;
+    return madeOnFirstUse(state, state.model, state.options.model, "application model");
 }
 
 UIState& ui() {
     Instances& state = instances();
     std::lock_guard lock(state.mutex);
-    if (state.released)
-        usedAfterRelease("UI state");
-    if (!state.ui) {
-        state.ui = std::make_unique<UIState>(state.options.ui);
-        registerTeardown(state);
-    }
-    return *state.ui;
+    return madeOnFirstUse(state, state.ui, state.options.ui, "UI state");
 }
 
 bool hasModel() {

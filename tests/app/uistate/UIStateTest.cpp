@@ -1,6 +1,7 @@
 // The window-wide UI state: the start layout from hooks and stored settings, the switches
 // that store themselves, the mode rule, the focus requests and the animation each change names.
 #include "UIStateKit.hpp"
+#include "app/appmodel/AppModelKit.hpp"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -367,11 +368,12 @@ TEST(Enumerations, RawValuesLabelsShortcutsAndTheNextModeRule) {
 TEST(UIStateMode, TheAppModelKeepsAndSavesTheSelectedMode) {
     Fixture fixture;
     auto ui = fixture.make();
-    AppModel model(quietModelOptions(fixture.folder, fixture.scheduler));
+    testkit::AppSetup setup;
+    AppModel model(setup.options());
     model.setVisualizerMode("disco"); // a text from an older or broken library file
-    fixture.scheduler->advance(1);
+    setup.scheduler->advance(1);
     QSignalSpy library(&model, &AppModel::libraryChanged);
-    const auto storedMode = [&] { return ZazidEvoz::LibraryStore(fixture.folder).load().visualizerMode; };
+    const auto storedMode = [&] { return ZazidEvoz::LibraryStore(setup.folder).load().visualizerMode; };
     ASSERT_EQ(storedMode(), "disco");
 
     ui->setMode(VisualizerMode::zintra, model);
@@ -381,7 +383,7 @@ TEST(UIStateMode, TheAppModelKeepsAndSavesTheSelectedMode) {
     ui->setMode(QStringLiteral("plasma"), &model); // as the views call it
     EXPECT_EQ(model.visualizerMode(), "plasma");
     EXPECT_EQ(ui->modeChanged(), fixture.scheduler->date());
-    fixture.scheduler->advance(AppModel::saveDelay);
+    setup.scheduler->advance(AppModel::saveDelay);
     EXPECT_EQ(storedMode(), "plasma");
 
     ui->setMode(QStringLiteral("Warp"), &model);
