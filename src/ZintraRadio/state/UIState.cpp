@@ -144,8 +144,7 @@ ViewAnimation UIState::panelAnimation() const {
 }
 
 // ---- Operations
-// Haptic feedback has no counterpart on a Linux desktop; where the design plays it, nothing
-// happens.
+// A Linux desktop has no haptic feedback to play on a rail or mode change.
 
 void UIState::show(AppModule module) {
     setAnimation(panelAnimation());
