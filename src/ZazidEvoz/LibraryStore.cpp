@@ -146,6 +146,8 @@ LibrarySnapshot LibraryStore::fallbackSnapshot() {
 }
 
 LibrarySnapshot LibraryStore::load() {
+    // Saves cut short by a crash or a kill leave hidden copies of the library beside it.
+    file_.removeLeftoverTemporaries();
     std::optional<LibrarySnapshot> loaded;
     std::string problem;
     try {

@@ -58,7 +58,8 @@ public:
 
     // The stored library brought up to date with the built-in stations, or the built-in
     // library when there is none. A file that cannot be read or decoded is moved aside first
-    // (one line on standard error). Never fails.
+    // (one line on standard error). Temporaries of saves that a crash cut short are removed.
+    // Never fails.
     LibrarySnapshot load();
 
     // Writes the library atomically, creating the folder. A failure is one line on standard

@@ -102,18 +102,22 @@ LyricsBackgroundService::BatchEnd LyricsBackgroundService::fillBatch(std::uint64
         update(pass, [&](Status& status) { status.current = track.artist + " - " + track.title; });
 
         std::optional<SongLyrics> answer;
+        bool answered = true;
         try {
             answer = lyrics.lyrics(track.artist, track.title, stop);
-        } catch (const platform::HttpError&) {
+        } catch (const platform::HttpError& error) {
             // Offline, timed out or cancelled: no answer about this song, so nothing is stored
             // and the pass ends rather than marking the library as having no lyrics.
-            return BatchEnd::lastBatch;
+            if (error.kind() != platform::HttpErrorKind::TooLarge)
+                return BatchEnd::lastBatch;
+            // An oversized answer fails this song only: nothing is stored, the others go on.
+            answered = false;
         } catch (const LyricsServiceError&) {
             return BatchEnd::lastBatch; // the service refuses for now
         }
         if (answer)
             update(pass, [](Status& status) { status.found += 1; });
-        if (database_->saveLyrics(track.artist, track.title, answer, source))
+        if (answered && database_->saveLyrics(track.artist, track.title, answer, source))
             ++stored;
         update(pass, [](Status& status) {
             status.done += 1;

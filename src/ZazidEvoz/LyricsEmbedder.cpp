@@ -53,7 +53,7 @@ std::vector<std::string> subtitleArguments(std::string_view language) {
     // clang-format off
     return {"-map", "0:v?", "-map", "0:a?", "-map", "1:0", "-c", "copy", "-c:s", "mov_text",
             "-metadata:s:s:0", "language=" + std::string(language), "-metadata:s:s:0", "title=Lyrics",
-            "-disposition:s:0", "0"};
+            "-metadata:s:s:0", "handler_name=Lyrics", "-disposition:s:0", "0"};
     // clang-format on
 }
 
@@ -65,7 +65,8 @@ std::vector<std::string> lyricsTagArguments(const std::string& text, std::string
     return arguments;
 }
 
-void addSubtitles(const SongLyrics& lyrics, const std::filesystem::path& video, const std::string& language) {
+void addSubtitles(const SongLyrics& lyrics, const std::filesystem::path& video, const std::string& language,
+                  std::stop_token stop, std::chrono::milliseconds timeout) {
     if (!lyrics.hasSynced())
         return; // plain lyrics never go into a video
     std::string subtitles = srt(lyrics, 0);
@@ -73,7 +74,10 @@ void addSubtitles(const SongLyrics& lyrics, const std::filesystem::path& video, 
     if (subtitles.empty())
         return;
     platform::TemporaryFile subtitleFile(platform::writeNewTemporaryFile("zintraradio-", ".srt", subtitles));
-    TagEditor::remux(video, subtitleFile.path(), subtitleArguments(language));
+    TagEditor::RemuxOptions options;
+    options.stop = std::move(stop);
+    options.timeout = timeout;
+    TagEditor::remux(video, subtitleFile.path(), subtitleArguments(language), options);
 }
 
 void addLyricsTag(const SongLyrics& lyrics, const std::filesystem::path& audio) {

@@ -9,18 +9,25 @@
 #include "LyricsService.hpp"
 #include "TagEditor.hpp"
 
+#include <chrono>
 #include <filesystem>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace ZazidEvoz::LyricsEmbedder {
 
+// A video remux is one copy of the file; past this something hangs (a stalled drive, say).
+inline constexpr std::chrono::minutes subtitleTimeout{10};
+
 // Adds the timed lines to the video as a subtitle track labelled `language` (an ISO 639-2 code
-// such as "eng") and "Lyrics", not shown by default. Lyrics without timed lines change nothing.
-// Throws platform::FileError when the subtitle file cannot be written, TagEditorError when the
-// remux fails; the video is untouched then.
-void addSubtitles(const SongLyrics& lyrics, const std::filesystem::path& video, const std::string& language);
+// such as "eng") and named "Lyrics", not shown by default. Lyrics without timed lines change
+// nothing. Throws platform::FileError when the subtitle file cannot be written, TagEditorError
+// when the remux fails or takes longer than `timeout`, platform::CancellationError when `stop`
+// is requested; ffmpeg is stopped and the video is untouched then.
+void addSubtitles(const SongLyrics& lyrics, const std::filesystem::path& video, const std::string& language,
+                  std::stop_token stop = {}, std::chrono::milliseconds timeout = subtitleTimeout);
 
 // Writes the lyrics' text (lyricsTagText) into the audio file's lyrics tag; an MP3 gets it as
 // a standard unsynchronised-lyrics frame. Lyrics without text change nothing. Throws
@@ -39,7 +46,8 @@ std::string stamp(double seconds);
 std::string lyricsTagText(const SongLyrics& lyrics);
 
 // ffmpeg's arguments after the inputs: the video's own video and audio streams and the subtitle
-// file's first stream as an MP4 text track.
+// file's first stream as an MP4 text track. MP4 keeps a track's name as its handler name, not
+// as a title.
 std::vector<std::string> subtitleArguments(std::string_view language);
 
 // ffmpeg's arguments for setting the lyrics tag of a file with this lower-case extension.

@@ -149,6 +149,13 @@ LyricsServiceError::LyricsServiceError(long status)
       status_(status) {}
 
 std::vector<LyricLine> LyricsService::parseLRC(std::string_view text) {
+    // The pattern's match offsets count the bytes of valid UTF-8; on broken bytes they would
+    // point elsewhere in the original, so broken bytes are repaired first.
+    std::string repaired;
+    if (!text::isValidUtf8(text)) {
+        repaired = text::sanitizedUtf8(text);
+        text = repaired;
+    }
     std::vector<LyricLine> lines;
     std::size_t textBytes = 0;
     for (std::string_view line : text::splitAtLineBreaks(text)) {
@@ -346,16 +353,9 @@ std::optional<std::string> LyricsService::get(const std::string& pathAndQuery, s
     // An answer that trickles in byte by byte still ends.
     request.totalTimeout = 3 * requestTimeout;
     request.maxBodyBytes = maxBodyBytes;
-    platform::HttpResponse response;
-    try {
-        response = client_.fetch(request, stop);
-    } catch (const platform::HttpError& error) {
-        // An answer too big to be lyrics is unusable, like one that does not decode; asking
-        // again would bring the same.
-        if (error.kind() == platform::HttpErrorKind::TooLarge)
-            return std::nullopt;
-        throw;
-    }
+    // An answer over the cap is a failure (HttpError of kind TooLarge), not "no lyrics": the
+    // whole of it was never seen, so nothing may be cached or stored about the song.
+    platform::HttpResponse response = client_.fetch(request, stop);
     // A refusing or failing service is not an answer about the song: never "no lyrics".
     if (response.status == 429 || (response.status >= 500 && response.status <= 599))
         throw LyricsServiceError(response.status);

@@ -59,10 +59,10 @@ private:
 };
 
 // Looks lyrics up on the synced-lyrics web service. Any thread may call it, several lookups
-// at once. Nothing found is an absent result (also for an answer that does not decode or
-// exceeds the body cap); transport failures (no network, time-out, cancellation through the
-// stop token) throw platform::HttpError, a refusing service throws LyricsServiceError.
-// Neither failure is cached.
+// at once. Nothing found is an absent result (also for an answer that does not decode);
+// transport failures (no network, time-out, cancellation through the stop token, an answer
+// over the body cap) throw platform::HttpError, a refusing service throws
+// LyricsServiceError. Neither failure is cached.
 class LyricsService {
 public:
     static constexpr const char* defaultBaseURL = "https://lrclib.net";

@@ -164,7 +164,8 @@ MusicDatabase::LyricsLookup MusicDatabase::storedLyrics(const std::string& artis
                         result = LyricsLookup::notFound();
                     }
                 });
-        } catch (const MusicDatabaseError&) {
+        } catch (const std::exception&) {
+            // A failing query or a damaged row: nothing usable is stored, so the song is asked anew.
             result = LyricsLookup::unknown();
         }
         return result;

@@ -16,16 +16,22 @@ namespace {
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
-std::string withoutLineBreaks(std::string_view text) {
+// Line breaks and control characters become blanks: a line break would start a line of its
+// own on import, a NUL ends the text for many readers.
+std::string asOneLine(std::string_view text) {
     std::string result;
     result.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         std::size_t length = text::lineBreakLength(text, i);
-        if (length == 0) {
-            result.push_back(text[i++]);
-        } else {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (length > 0) {
             result.push_back(' ');
             i += length;
+        } else if (c < 0x20 || c == 0x7F) {
+            result.push_back(' ');
+            ++i;
+        } else {
+            result.push_back(text[i++]);
         }
     }
     return result;
@@ -80,9 +86,12 @@ Station importedStation(std::string name, std::string url, std::string genre, st
     return station;
 }
 
-// First station of each URL; a URL that reads as a command-line option is never a station.
+// First station of each URL. A URL that reads as a command-line option, holds control
+// characters or is overlong is never a station, whatever the form that carried it.
 std::vector<Station> dedupe(std::vector<Station> stations) {
-    std::erase_if(stations, [](const Station& station) { return station.url.starts_with("-"); });
+    std::erase_if(stations, [](const Station& station) {
+        return station.url.starts_with("-") || !platform::isCleanAddress(station.url);
+    });
     return uniqueByURL(std::move(stations));
 }
 
@@ -272,15 +281,14 @@ std::string exportM3U(const std::vector<Station>& stations) {
     for (const Station& station : stations) {
         text += "#EXTINF:-1";
         if (!station.genre.empty()) {
-            std::string genre = withoutLineBreaks(station.genre);
+            std::string genre = asOneLine(station.genre);
             for (char& c : genre)
                 if (c == '"')
                     c = '\'';
             text += " group-title=\"" + genre + "\"";
         }
-        // A line break inside a name or URL would start a line of its own on import.
-        text += "," + withoutLineBreaks(station.name) + "\n";
-        text += withoutLineBreaks(station.url) + "\n";
+        text += "," + asOneLine(station.name) + "\n";
+        text += asOneLine(station.url) + "\n";
     }
     return text;
 }

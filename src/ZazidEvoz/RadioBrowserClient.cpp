@@ -14,7 +14,6 @@ namespace ZazidEvoz {
 namespace {
 
 constexpr std::size_t maxAnswerBytes = 16 * 1024 * 1024;
-constexpr std::chrono::seconds requestTotalCap{60};
 constexpr int maxRedirects = 5;
 // Reports beyond this are dropped while the directory is slow: they only count plays.
 constexpr std::size_t maxPendingClicks = 32;
@@ -99,8 +98,9 @@ std::vector<std::string> RadioBrowserClient::defaultMirrors() {
 }
 
 RadioBrowserClient::RadioBrowserClient(std::vector<std::string> mirrors,
-                                       std::chrono::milliseconds requestTimeout)
-    : mirrors_(std::move(mirrors)), requestTimeout_(requestTimeout),
+                                       std::chrono::milliseconds requestTimeout,
+                                       std::chrono::milliseconds totalTimeout)
+    : mirrors_(std::move(mirrors)), requestTimeout_(requestTimeout), totalTimeout_(totalTimeout),
       userAgent_(UserAgent::withContactLink()) {}
 
 RadioBrowserClient::~RadioBrowserClient() {
@@ -111,10 +111,15 @@ RadioBrowserClient::~RadioBrowserClient() {
 }
 
 std::string RadioBrowserClient::get(std::string_view path, const Query& query, std::stop_token stop) const {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + totalTimeout_;
     std::string lastFailure = "not reachable";
     for (const std::string& base : mirrors_) {
         if (!platform::isHttpURL(base))
             continue; // no request can be formed for this mirror
+        auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (remaining <= std::chrono::milliseconds::zero())
+            break; // the last failure says why the time ran out
         platform::HttpRequest request;
         request.url = base + std::string(path);
         char separator = '?';
@@ -124,7 +129,7 @@ std::string RadioBrowserClient::get(std::string_view path, const Query& query, s
         }
         request.userAgent = userAgent_;
         request.idleTimeout = requestTimeout_;
-        request.totalTimeout = std::max<std::chrono::milliseconds>(requestTotalCap, requestTimeout_);
+        request.totalTimeout = remaining;
         request.maxBodyBytes = maxAnswerBytes;
         request.maxRedirects = maxRedirects;
 
@@ -264,8 +269,8 @@ std::vector<Station> RadioBrowserClient::decodeStations(std::string_view bytes) 
         if (address.empty())
             address = text::trimmedHorizontalWhitespace(url);
         std::string trimmedName = text::trimmedWhitespace(name);
-        // Records are untrusted: only web streams become playable stations.
-        if (address.empty() || trimmedName.empty() || !platform::isHttpURL(address))
+        // Records are untrusted: only clean web addresses become playable stations.
+        if (address.empty() || trimmedName.empty() || !platform::isCleanHttpURL(address))
             continue;
         if (!taken.insert(address).second)
             continue;

@@ -59,7 +59,8 @@ private:
     std::string lastFailure_;
 };
 
-// Failures of the station, country and tag operations: RadioBrowserError; a
+// Failures of the station, country and tag operations: RadioBrowserError (also when the
+// mirrors together took longer than the total time-out); a
 // platform::HttpError of kind Cancelled when the stop token fired (no further mirror is
 // tried); json::JsonDecodeError when a mirror answered 200 with something else than the
 // expected JSON (no further mirror is tried either).
@@ -70,9 +71,11 @@ public:
     static std::vector<std::string> defaultMirrors();
 
     // `mirrors` are base addresses without a trailing "/"; `requestTimeout` fails a request
-    // that receives nothing for that long.
+    // that receives no byte for that long; `totalTimeout` bounds one request's whole walk
+    // through the mirrors, so slow mirrors cannot add up.
     explicit RadioBrowserClient(std::vector<std::string> mirrors = defaultMirrors(),
-                                std::chrono::milliseconds requestTimeout = std::chrono::seconds(12));
+                                std::chrono::milliseconds requestTimeout = std::chrono::seconds(12),
+                                std::chrono::milliseconds totalTimeout = std::chrono::seconds(60));
     ~RadioBrowserClient();
     RadioBrowserClient(const RadioBrowserClient&) = delete;
     RadioBrowserClient& operator=(const RadioBrowserClient&) = delete;
@@ -114,6 +117,7 @@ private:
 
     std::vector<std::string> mirrors_;
     std::chrono::milliseconds requestTimeout_;
+    std::chrono::milliseconds totalTimeout_;
     std::string userAgent_;
 
     // Click reports waiting for the background thread; `clickMutex_` guards the queue.

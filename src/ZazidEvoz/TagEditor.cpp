@@ -2,6 +2,7 @@
 
 #include "ID3LyricsFrames.hpp"
 #include "ToolLocator.hpp"
+#include "platform/Cancellation.hpp"
 #include "platform/Files.hpp"
 #include "platform/Process.hpp"
 #include "platform/TemporaryFiles.hpp"
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <fcntl.h>
 #include <fmt/format.h>
 #include <sys/stat.h>
@@ -40,7 +42,6 @@ std::string systemText(int error) {
 [[noreturn]] void failWithSystemError(const std::string& what, const std::filesystem::path& path, int error) {
     throw TagEditorError::failed(what + " " + path.string() + ": " + systemText(error));
 }
-
 
 // Ogg keeps its comments on the audio stream; global values there lose to the stream's own.
 bool keepsTagsOnStream(std::string_view extension) {
@@ -122,6 +123,87 @@ std::string failureMessage(const platform::RunResult& result) {
     return text::characterPrefix(errorText, errorMessageCharacters);
 }
 
+// With "-loglevel error" ffmpeg prints nothing unless something failed.
+bool printedAnError(const platform::RunResult& result) {
+    return !text::trimmedWhitespace(text::sanitizedUtf8(result.error)).empty();
+}
+
+std::string seconds(std::int64_t microseconds) {
+    return fmt::format("{:.2f} s", double(microseconds) / 1e6);
+}
+
+// One ffmpeg run of an edit, bounded by the edit's stop and deadline.
+class EditRunner {
+public:
+    EditRunner(std::string ffmpeg, const RemuxOptions& options)
+        : ffmpeg_(std::move(ffmpeg)), stop_(options.stop) {
+        if (options.timeout)
+            deadline_ = std::chrono::steady_clock::now() + *options.timeout;
+    }
+
+    platform::RunResult run(const std::vector<std::string>& arguments) const {
+        if (stop_.stop_requested())
+            throw platform::CancellationError();
+        platform::ProcessOptions process;
+        process.arguments.reserve(arguments.size() + 1);
+        process.arguments.push_back(ffmpeg_);
+        process.arguments.insert(process.arguments.end(), arguments.begin(), arguments.end());
+
+        platform::RunLimits limits;
+        limits.outputCap = 64 * 1024;
+        limits.outputKeep = platform::KeepBytes::Last; // the progress report's end
+        limits.errorCap = 64 * 1024;
+        limits.errorKeep = platform::KeepBytes::First; // the message is the start of the text
+        if (deadline_)
+            limits.timeout =
+                std::max(std::chrono::milliseconds(1), std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                           *deadline_ - std::chrono::steady_clock::now()));
+        platform::RunResult result;
+        try {
+            result = platform::runProcess(process, limits, stop_);
+        } catch (const platform::ProcessError& launch) {
+            throw TagEditorError::failed(launch.what());
+        }
+        if (result.cancelled || stop_.stop_requested())
+            throw platform::CancellationError();
+        if (result.timedOut)
+            throw TagEditorError::failed("ffmpeg did not finish in time and was stopped.");
+        return result;
+    }
+
+private:
+    std::string ffmpeg_;
+    std::stop_token stop_;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
+};
+
+std::vector<std::string> readBackCommandLine(const std::filesystem::path& file) {
+    return {"-hide_banner", "-nostdin", "-loglevel", "error", "-progress", "pipe:1", "-i", file.string(),
+            "-map",         "0",        "-c",        "copy",  "-f",        "null",   "-"};
+}
+
+// How far into the media a complete read of `file` gets; throws when it cannot be read whole.
+std::optional<std::int64_t> readBackWhole(const EditRunner& runner, const std::filesystem::path& file) {
+    platform::RunResult result = runner.run(readBackCommandLine(file));
+    if (!result.status.succeeded() || printedAnError(result))
+        throw TagEditorError::failed(
+            "The edited file does not read back whole; the file was left as it was: " +
+            failureMessage(result));
+    return lastProgressTime(result.output);
+}
+
+// Refuses an output that ends before what ffmpeg copied into it: a write that was cut short.
+void requireWholeOutput(const EditRunner& runner, const std::filesystem::path& output,
+                        std::optional<std::int64_t> copied, const std::filesystem::path& original) {
+    std::optional<std::int64_t> readBack = readBackWhole(runner, output);
+    if (!copied) // an ffmpeg that reports no progress: measure the original the same way
+        copied = readBackWhole(runner, original);
+    if (copied && (!readBack || *readBack < *copied))
+        throw TagEditorError::failed(
+            fmt::format("The edited file is incomplete ({} of {}); the file was left as it was.",
+                        seconds(readBack.value_or(0)), seconds(*copied)));
+}
+
 } // namespace
 
 std::string lowercaseExtension(const std::filesystem::path& file) {
@@ -133,6 +215,36 @@ std::string lowercaseExtension(const std::filesystem::path& file) {
 
 std::filesystem::path temporaryOutputPath(const std::filesystem::path& file, std::string_view uuidText) {
     return file.parent_path() / fmt::format(".zintraradio-{}.{}", uuidText, lowercaseExtension(file));
+}
+
+bool isTemporaryOutputName(std::string_view name) {
+    constexpr std::string_view prefix = ".zintraradio-";
+    constexpr std::size_t uuidCharacters = 36;
+    if (!name.starts_with(prefix) || name.size() < prefix.size() + uuidCharacters + 1)
+        return false;
+    std::string_view uuid = name.substr(prefix.size(), uuidCharacters);
+    std::string_view extension = name.substr(prefix.size() + uuidCharacters);
+    auto parsed = platform::Uuid::fromText(uuid);
+    return parsed && parsed->text() == uuid && extension.starts_with('.') &&
+           extension.find('.', 1) == std::string_view::npos && text::lowercased(extension) == extension;
+}
+
+std::optional<std::int64_t> lastProgressTime(std::string_view progress) {
+    constexpr std::string_view key = "out_time_us=";
+    std::size_t at = progress.rfind(key);
+    while (at != std::string_view::npos && at > 0 && progress[at - 1] != '\n')
+        at = progress.rfind(key, at - 1);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    std::string_view value = progress.substr(at + key.size());
+    value = value.substr(0, value.find('\n'));
+    if (value.ends_with('\r'))
+        value.remove_suffix(1);
+    std::int64_t microseconds = 0;
+    auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), microseconds);
+    if (error != std::errc() || end != value.data() + value.size() || value.empty())
+        return std::nullopt; // "N/A" before the first packet
+    return microseconds;
 }
 
 std::string metadataOption(std::string_view extension) {
@@ -181,8 +293,8 @@ std::vector<std::string> remuxCommandLine(const std::filesystem::path& file,
                                           const std::optional<std::filesystem::path>& extraInput,
                                           const std::vector<std::string>& arguments,
                                           const std::filesystem::path& output) {
-    std::vector<std::string> commandLine = {"-hide_banner", "-nostdin", "-loglevel",  "error",
-                                            "-y",           "-i",       file.string()};
+    std::vector<std::string> commandLine = {
+        "-hide_banner", "-nostdin", "-loglevel", "error", "-progress", "pipe:1", "-y", "-i", file.string()};
     if (extraInput)
         commandLine.insert(commandLine.end(), {"-i", extraInput->string()});
     commandLine.insert(commandLine.end(), arguments.begin(), arguments.end());
@@ -210,24 +322,17 @@ void remux(const std::filesystem::path& file, const std::optional<std::filesyste
     // Refuse what the kernel would refuse before anything is written.
     checkArguments(remuxCommandLine(target, extra, arguments, target));
 
+    // Hidden copies of edits whose process died would fill the disk and never be seen.
+    platform::removeLeftovers(target.parent_path(), platform::EntryKind::file, isTemporaryOutputName);
+
     // Created empty and private before ffmpeg overwrites it; removed unless it took the file's place.
     platform::TemporaryFile output =
         createdOutput(temporaryOutputPath(target, platform::Uuid::random().text()));
-    platform::ProcessOptions process;
-    process.arguments = remuxCommandLine(target, extra, arguments, output.path());
-    process.arguments.insert(process.arguments.begin(), *ffmpeg);
-
-    platform::RunLimits limits;
-    limits.outputCap = 64 * 1024;
-    limits.errorCap = 64 * 1024;
-    limits.errorKeep = platform::KeepBytes::First; // the message is the start of the text
-    platform::RunResult result;
-    try {
-        result = platform::runProcess(process, limits);
-    } catch (const platform::ProcessError& launch) {
-        throw TagEditorError::failed(launch.what());
-    }
-    if (!result.status.succeeded())
+    EditRunner runner(*ffmpeg, options);
+    platform::RunResult result = runner.run(remuxCommandLine(target, extra, arguments, output.path()));
+    // ffmpeg exits with 0 when it could not write the end of the file (a full disk): its error
+    // text is the only sign.
+    if (!result.status.succeeded() || printedAnError(result))
         throw TagEditorError::failed(failureMessage(result));
     // The output exists from the start, so a tool that "succeeds" without writing must not
     // replace the song with an empty file.
@@ -237,6 +342,7 @@ void remux(const std::filesystem::path& file, const std::optional<std::filesyste
 
     if (options.beforeReplace)
         options.beforeReplace(output.path());
+    requireWholeOutput(runner, output.path(), lastProgressTime(result.output), target);
     replaceFile(target, output);
 }
 

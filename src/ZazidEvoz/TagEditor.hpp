@@ -2,16 +2,19 @@
 //
 // No tag format is parsed or written here: ffmpeg copies the file's streams unchanged into a
 // hidden file beside it, with the global tags carried over and the edited keys set, and that
-// file then takes the original's place. The lyrics embedder edits files the same way and
-// reuses `remux` and `TagEditorError`.
+// file then takes the original's place, but only once it has been read back whole: ffmpeg
+// reports some failed writes (a full disk while it finishes the file) with exit status 0.
+// The lyrics embedder edits files the same way and reuses `remux` and `TagEditorError`.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,7 +75,11 @@ std::string lowercaseExtension(const std::filesystem::path& file);
 // The hidden output beside `file`: ".zintraradio-<uuid>.<extension in lower case>".
 std::filesystem::path temporaryOutputPath(const std::filesystem::path& file, std::string_view uuidText);
 
-// ffmpeg's arguments (without the executable) for copying `file` into `output`.
+// True for exactly the names temporaryOutputPath gives, with a UUID in upper case.
+bool isTemporaryOutputName(std::string_view name);
+
+// ffmpeg's arguments (without the executable) for copying `file` into `output`; ffmpeg reports
+// its progress on standard output, which tells how far into the media it copied.
 std::vector<std::string> remuxCommandLine(const std::filesystem::path& file,
                                           const std::optional<std::filesystem::path>& extraInput,
                                           const std::vector<std::string>& arguments,
@@ -81,16 +88,27 @@ std::vector<std::string> remuxCommandLine(const std::filesystem::path& file,
 // The longest single argument the kernel passes to a child (its limit is 32 pages, NUL included).
 inline constexpr std::size_t maximumArgumentBytes = 128 * 1024 - 1;
 
+// The last time ffmpeg's progress report gives, in microseconds; absent when it gives none.
+std::optional<std::int64_t> lastProgressTime(std::string_view progress);
+
 struct RemuxOptions {
     // Runs on the finished output before it replaces the file; throwing abandons the edit.
     std::function<void(const std::filesystem::path& output)> beforeReplace;
     // Finds ffmpeg; empty means the tool locator, asked anew for every edit.
     std::function<std::optional<std::string>()> findFFmpeg;
+    // Stops ffmpeg and abandons the edit (platform::CancellationError).
+    std::stop_token stop;
+    // The longest the whole edit may take; ffmpeg is stopped and the edit fails after it.
+    std::optional<std::chrono::milliseconds> timeout;
 };
 
 // Runs ffmpeg on `file` (and `extraInput`, when given) with `arguments` into a hidden file beside
-// it, then puts that file in the original's place. A symbolic link stays a link: the file it
-// points to is edited. Throws TagEditorError, leaving the file untouched.
+// it, reads that file back whole, then puts it in the original's place. An output is refused
+// when ffmpeg printed an error (whatever its exit status), when it does not read back without
+// error, or when it ends earlier than what ffmpeg copied. A symbolic link stays a link: the file
+// it points to is edited. Leftover outputs of edits whose process died are removed from the
+// folder first. Throws TagEditorError (platform::CancellationError when stopped), leaving the
+// file untouched.
 void remux(const std::filesystem::path& file, const std::optional<std::filesystem::path>& extraInput,
            const std::vector<std::string>& arguments, const RemuxOptions& options = {});
 

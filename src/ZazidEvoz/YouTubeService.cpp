@@ -2,9 +2,12 @@
 
 #include "ToolLocator.hpp"
 #include "platform/Cancellation.hpp"
+#include "platform/Files.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/Process.hpp"
+#include "platform/TemporaryFiles.hpp"
 #include "platform/Text.hpp"
+#include "platform/Uuid.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -31,7 +34,8 @@ constexpr std::string_view progressTemplate =
 // without line breaks, so every record carries its own closing "|".
 constexpr std::string_view postProcessTemplate =
     "postprocess:ZRPOST %(progress.postprocessor)s|%(progress.status)s|";
-constexpr std::string_view finalPathTemplate = "after_move:ZRFILE %(filepath)s";
+// As a JSON string: a path may hold line breaks, which would end the line early.
+constexpr std::string_view finalPathTemplate = "after_move:ZRFILE %(filepath)j";
 
 constexpr std::string_view progressMarker = "ZRPROG ";
 constexpr std::string_view postProcessMarker = "ZRPOST ";
@@ -45,8 +49,11 @@ std::string requireTool() {
 }
 
 // yt-dlp would read a link such as "--exec=..." as an option; the "--" before every link
-// already prevents that, and such a text is no link anyway.
+// already prevents that, and such a text is no link anyway. Nor is a text with control
+// characters, whose NUL would cut the argument, or an overlong one.
 void refuseOptionLikeLink(std::string_view link) {
+    if (!platform::isCleanAddress(link))
+        throw YouTubeError::failed("Not a link: it holds control characters or is too long.");
     if (link.starts_with("-"))
         throw YouTubeError::failed("Not a link: \"" + text::characterPrefix(link, 60) + "\".");
 }
@@ -164,7 +171,7 @@ std::int64_t wholeSeconds(double seconds) {
 std::optional<Station> stationFromEntry(const RawEntry& entry) {
     std::string link = entryLink(entry);
     std::string name = text::trimmedWhitespace(entry.title.value_or(""));
-    if (link.empty() || name.empty())
+    if (link.empty() || name.empty() || !platform::isCleanAddress(link))
         return std::nullopt;
     bool live = entry.isLive == true || entry.liveStatus == "is_live";
 
@@ -176,6 +183,8 @@ std::optional<Station> stationFromEntry(const RawEntry& entry) {
     station.uploader = entry.uploader ? *entry.uploader : entry.channel.value_or("");
     station.duration = live ? 0 : wholeSeconds(entry.duration.value_or(0));
     station.thumbnailURL = entryThumbnail(entry);
+    if (!platform::isCleanAddress(station.thumbnailURL))
+        station.thumbnailURL.clear();
     return station;
 }
 
@@ -184,7 +193,7 @@ std::optional<Station> stationFromEntry(const RawEntry& entry) {
 // An address the video player may open: http or https with a host, nothing a URL parser
 // would refuse (blanks, control characters, non-ASCII bytes).
 bool isWebAddress(std::string_view text) {
-    if (!platform::isHttpURL(text))
+    if (!platform::isCleanHttpURL(text))
         return false;
     std::size_t hostStart = text.find("://") + 3;
     if (hostStart >= text.size() || text[hostStart] == '/' || text[hostStart] == '?' ||
@@ -334,6 +343,47 @@ std::optional<std::string> finalPathProblem(const fs::path& file, const fs::path
     if (!fs::is_regular_file(fs::symlink_status(file, error)))
         return "yt-dlp reported a file that does not exist: " + file.string();
     return std::nullopt;
+}
+
+// Each download runs in a hidden folder of its own inside the target: what it leaves there
+// (partial files, converted sources) never shows up among the user's files.
+constexpr std::string_view workFolderPrefix = ".zintraradio-download-";
+
+bool isWorkFolderName(std::string_view name) {
+    if (!name.starts_with(workFolderPrefix))
+        return false;
+    std::string_view uuid = name.substr(workFolderPrefix.size());
+    auto parsed = platform::Uuid::fromText(uuid);
+    return parsed && parsed->text() == uuid;
+}
+
+// Appends the UTF-8 form of one code point.
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+std::optional<char32_t> hexQuad(std::string_view text) {
+    if (text.size() < 4)
+        return std::nullopt;
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + 4, value, 16);
+    if (error != std::errc() || end != text.data() + 4)
+        return std::nullopt;
+    return char32_t(value);
 }
 
 // The folder part of an output template: yt-dlp reads "%" as the start of a field.
@@ -506,6 +556,9 @@ std::string YouTubeService::shortError(std::string_view text, int status) {
     while (start <= text.size()) {
         std::size_t newline = text.find('\n', start);
         std::size_t end = newline == std::string_view::npos ? text.size() : newline;
+        // A line may end in CR LF.
+        while (end > start && text[end - 1] == '\r')
+            --end;
         if (end > start)
             lines.push_back(text.substr(start, end - start));
         if (newline == std::string_view::npos)
@@ -559,6 +612,8 @@ std::vector<Station> YouTubeService::expand(const std::string& link, int limit, 
 }
 
 bool YouTubeService::isPlaylistLink(std::string_view link) {
+    if (!platform::isCleanAddress(link))
+        return false;
     std::string lower = text::lowercased(link);
     return Station::guessKind(lower) == MediaKind::youtube &&
            (contains(lower, "list=") || contains(lower, "/playlist"));
@@ -724,6 +779,55 @@ fs::path YouTubeService::downloadVideo(const Station& item, VideoQuality quality
         folder, progress, cancel);
 }
 
+std::optional<std::string> YouTubeService::decodePrintedPath(std::string_view text) {
+    if (text.size() < 2 || text.front() != '"' || text.back() != '"')
+        return std::nullopt;
+    text = text.substr(1, text.size() - 2);
+    std::string path;
+    while (!text.empty()) {
+        char c = text.front();
+        text.remove_prefix(1);
+        if (c == '"' || static_cast<unsigned char>(c) < 0x20)
+            return std::nullopt;
+        if (c != '\\') {
+            path += c;
+            continue;
+        }
+        if (text.empty())
+            return std::nullopt;
+        char escape = text.front();
+        text.remove_prefix(1);
+        static constexpr std::string_view escapes = "\"\\/bfnrt";
+        static constexpr std::string_view meanings = "\"\\/\b\f\n\r\t";
+        if (auto at = escapes.find(escape); at != std::string_view::npos) {
+            path += meanings[at];
+            continue;
+        }
+        if (escape != 'u')
+            return std::nullopt;
+        auto unit = hexQuad(text);
+        if (!unit)
+            return std::nullopt;
+        text.remove_prefix(4);
+        char32_t code = *unit;
+        if (code >= 0xDC80 && code <= 0xDCFF) {
+            path += char(code - 0xDC00); // a byte that was no UTF-8, as yt-dlp's Python carries it
+            continue;
+        }
+        if (code >= 0xD800 && code <= 0xDBFF && text.starts_with("\\u")) {
+            auto low = hexQuad(text.substr(2));
+            if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
+                text.remove_prefix(6);
+                code = 0x10000 + ((code - 0xD800) << 10) + (*low - 0xDC00);
+            }
+        }
+        if ((code >= 0xD800 && code <= 0xDFFF) || code == 0)
+            return std::nullopt; // a surrogate without its pair, or a NUL: no path
+        appendUtf8(path, code);
+    }
+    return path;
+}
+
 fs::path YouTubeService::download(const std::vector<std::string>& formatArguments, const Station& item,
                                   const fs::path& folder, const ProgressHandler& progress,
                                   CancelToken& cancel) const {
@@ -731,13 +835,22 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
     refuseOptionLikeLink(item.url);
     const fs::path target = fs::absolute(folder).lexically_normal();
     fs::create_directories(target);
+    if (cancel.isCancelled())
+        throw platform::CancellationError();
+
+    // Work folders of downloads whose process died hold their partial files.
+    platform::removeLeftovers(target, platform::EntryKind::folder, isWorkFolderName);
+    std::optional<platform::TemporaryFolder> work;
+    try {
+        work.emplace(target / (std::string(workFolderPrefix) + platform::Uuid::random().text()));
+    } catch (const platform::FileError& error) {
+        throw YouTubeError::failed(error.what());
+    }
 
     std::vector<std::string> arguments = formatArguments;
-    std::string outputTemplate = escapedForTemplate(target.string());
-    if (!outputTemplate.ends_with('/'))
-        outputTemplate += '/';
+    std::string outputTemplate = escapedForTemplate(work->path().string()) + "/";
     // At most 200 bytes of title: with the extension and the ".f137.mp4.part" of a merge
-    // the name stays under the 255 bytes a file system allows.
+    // the name stays under the 255 bytes a file system allows, also with " (2)" added.
     outputTemplate += "%(title).200B.%(ext)s";
     for (std::string_view argument :
          {std::string_view("--no-playlist"), std::string_view("--no-warnings"), std::string_view("--newline"),
@@ -748,8 +861,6 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
         arguments.emplace_back(argument);
     arguments.push_back(item.url);
 
-    if (cancel.isCancelled())
-        throw platform::CancellationError();
     std::stop_source halt;
     cancel.onCancel([halt]() mutable { halt.request_stop(); });
 
@@ -758,13 +869,22 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
             progress(value);
     };
     std::optional<fs::path> finalPath;
+    std::optional<std::string> unreadablePath;
     auto handleLine = [&](std::string_view bytes) {
         // Progress lines are plain ASCII; only a broken line pays for the repair.
         std::string line = text::isValidUtf8(bytes) ? std::string(bytes) : text::sanitizedUtf8(bytes);
         if (line.starts_with(finalPathMarker)) {
-            finalPath = fs::path(trimmedBlanksAndTabs(std::string_view(line).substr(finalPathMarker.size())));
-            if (!finalPathProblem(*finalPath, target))
-                report({1.0, {}, {}, "done"});
+            std::string printed = trimmedBlanksAndTabs(std::string_view(line).substr(finalPathMarker.size()));
+            if (auto decoded = decodePrintedPath(printed)) {
+                finalPath = fs::path(*decoded);
+                unreadablePath.reset();
+                if (!finalPathProblem(*finalPath, work->path()))
+                    report({1.0, {}, {}, "done"});
+            } else {
+                finalPath.reset();
+                unreadablePath =
+                    "yt-dlp reported a path that cannot be read: " + text::characterPrefix(printed, 200);
+            }
         } else if (auto parsed = parseProgress(line)) {
             report(*parsed);
         } else if (contains(line, "[Merger]")) {
@@ -799,14 +919,21 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
         throw YouTubeError::failed(error.what());
     }
 
+    // Every way out below removes the work folder with whatever is still in it.
     if (cancel.isCancelled())
         throw platform::CancellationError();
     int status = result.status.shellStatus();
+    if (status == 0 && unreadablePath)
+        throw YouTubeError::failed(*unreadablePath);
     if (status != 0 || !finalPath)
         throw YouTubeError::failed(shortError(text::sanitizedUtf8(records.finishLog()), status));
-    if (auto problem = finalPathProblem(*finalPath, target))
+    if (auto problem = finalPathProblem(*finalPath, work->path()))
         throw YouTubeError::failed(*problem);
-    return *finalPath;
+    try {
+        return platform::moveToFreeName(*finalPath, target);
+    } catch (const platform::FileError& error) {
+        throw YouTubeError::failed(error.what());
+    }
 }
 
 } // namespace ZazidEvoz

@@ -122,7 +122,11 @@ public:
     static std::optional<std::string> pickVideoURL(const json::Value& metadata);
 
     // Downloads into `folder` (created when missing) and returns the finished file, which
-    // always lies inside that folder. `progress` runs on the calling thread, once per report.
+    // always lies inside that folder. The tool works in a hidden folder of its own inside
+    // `folder`, which is removed with everything in it when the call ends, however it ends; the
+    // finished file then moves into `folder` under its own name, or with " (2)", " (3)" ...
+    // before its extension when that name is taken. `progress` runs on the calling thread,
+    // once per report.
     std::filesystem::path downloadMP3(const Station& item, const std::filesystem::path& folder,
                                       const ProgressHandler& progress, CancelToken& cancel) const;
     std::filesystem::path downloadVideo(const Station& item, VideoQuality quality,
@@ -130,6 +134,10 @@ public:
                                         CancelToken& cancel) const;
     // One "ZRPROG" line of a download's output.
     static std::optional<DownloadProgress> parseProgress(std::string_view line);
+    // The path of a "ZRFILE" line: a JSON string, with the characters that stand for bytes
+    // that are no UTF-8 (U+DC80 to U+DCFF) turned back into those bytes. Absent when the text
+    // is not such a string.
+    static std::optional<std::string> decodePrintedPath(std::string_view text);
 
 private:
     std::string run(const std::string& tool, const std::vector<std::string>& arguments, bool allowPartial,

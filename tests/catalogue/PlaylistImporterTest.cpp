@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace ZazidEvoz;
+using namespace std::string_literals;
 namespace fs = std::filesystem;
 
 namespace {
@@ -140,6 +141,35 @@ TEST(PlaylistImporter, BrokenAndHostileFiles) {
                    {{"With Mark", "https://bom.example/live"}});
 }
 
+TEST(PlaylistImporter, AddressesWithControlCharactersOrOverlongAreSkippedInEveryForm) {
+    const std::string overlong = "https://long.example/" + std::string(8 * 1024, 'x');
+    const std::string good = "https://good.example/";
+    json::Value loose = {{"stations", json::Value::array({{{"url", "https://bad.example/a\0b"s}},
+                                                          {{"URL", "https://bad.example/\r\n"}},
+                                                          {{"url", overlong}},
+                                                          {{"url", good}}})}};
+    Station typedBad, typedGood;
+    typedBad.url = "https://bad.example/\0"s;
+    typedGood.url = good;
+    struct Case {
+        const char* form;
+        std::string text;
+    } cases[] = {
+        {"m3u", "#EXTM3U\n#EXTINF:-1,Bad\nhttps://bad.example/a\0b\nhttps://bad.example/\x1b\n"s + overlong +
+                    "\n" + good},
+        {"pls", "[playlist]\nFile1=https://bad.example/a\0b\nFile2=file:///x\x01y\n"s + "File3=" + overlong +
+                    "\nFile4=" + good},
+        {"json", loose.dump()},
+        {"json", json::Value::array({toJson(typedBad), toJson(typedGood)}).dump()},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> urls;
+        for (const Station& station : PlaylistImporter::parse(c.text, c.form))
+            urls.push_back(station.url);
+        EXPECT_EQ(urls, std::vector<std::string>{good}) << c.form << ": " << c.text.substr(0, 80);
+    }
+}
+
 TEST(PlaylistImporter, FilesAreReadWithACap) {
     fs::path folder = testkit::makeTemporaryFolder("playlists");
     EXPECT_THROW(PlaylistImporter::importFile(folder / "missing.m3u"), platform::FileError);
@@ -181,6 +211,14 @@ TEST(PlaylistImporter, ExportM3U) {
     auto back = PlaylistImporter::parseM3U(text);
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].url, "https://good.example/ http://evil.example/");
+
+    // Nor is any other control character written, a NUL least of all.
+    Station controlled;
+    controlled.name = "Nul\0Name\x1b"s;
+    controlled.genre = "g\0"s;
+    controlled.url = "https://c.example/\0x"s;
+    EXPECT_EQ(PlaylistImporter::exportM3U({controlled}),
+              "#EXTM3U\n#EXTINF:-1 group-title=\"g \",Nul Name \nhttps://c.example/ x\n");
 }
 
 TEST(PlaylistImporter, ExportedStationsImportBack) {

@@ -15,13 +15,14 @@
 
 using namespace ZazidEvoz;
 using namespace std::chrono_literals;
+using namespace std::string_literals;
 
 namespace {
 
 // One mirror of the directory on 127.0.0.1 that answers as told and remembers what it was asked.
 class Mirror {
 public:
-    enum class Behaviour { Answer, Unavailable, BadJSON, Stall, Oversized };
+    enum class Behaviour { Answer, Unavailable, BadJSON, Stall, Oversized, Trickle };
     using Answerer = std::function<std::string(const httplib::Request&)>;
 
     explicit Mirror(
@@ -81,6 +82,18 @@ private:
         }
         case Behaviour::Oversized:
             response.set_content(std::string(16 * 1024 * 1024 + 1, ' '), "application/json");
+            break;
+        case Behaviour::Trickle:
+            // A blank every 100 ms: never idle, never done (and not a type the server would
+            // compress, which would hold the blanks back).
+            response.set_chunked_content_provider(
+                "application/octet-stream", [this](size_t, httplib::DataSink& sink) {
+                    std::unique_lock lock(mutex_);
+                    if (arrived_.wait_for(lock, 100ms, [this] { return released_; }))
+                        return false;
+                    lock.unlock();
+                    return sink.write(" ", 1) && sink.is_writable();
+                });
             break;
         }
     }
@@ -146,7 +159,7 @@ TEST(DirectoryRecords, StationsAreTrimmedCappedAndDeduplicated) {
       {"stationuuid": "u1", "name": "  Alpha \n", "url_resolved": "   ", "url": "  https://a.example/live  ",
        "tags": " Rock ,, jazz,Pop,  ,a,b,c,d", "countrycode": "at", "codec": "aac+", "bitrate": null,
        "votes": 7, "favicon": " https://a.example/icon.png", "country": "Austria", "unknown": {"x": 1}},
-      {"name": "Beta", "url_resolved": "https://b.example/live\n", "bitrate": 128.0},
+      {"name": "Beta", "url_resolved": "https://b.example/live", "bitrate": 128.0},
       {"name": "Alpha copy", "url": "https://a.example/live"},
       {"name": "   ", "url": "https://c.example/live"},
       {"name": "No address"},
@@ -172,10 +185,26 @@ TEST(DirectoryRecords, StationsAreTrimmedCappedAndDeduplicated) {
     EXPECT_EQ(alpha.uploader, "");
     EXPECT_EQ(alpha.duration, 0);
 
-    EXPECT_EQ(stations[1].url, "https://b.example/live\n") << "line breaks are not blanks";
     EXPECT_EQ(stations[1].bitrate, 128);
     EXPECT_EQ(stations[1].stationUUID, "");
     EXPECT_EQ(stations[1].genre, "");
+}
+
+TEST(DirectoryRecords, AddressesWithControlCharactersOrOverlongNeverBecomeStations) {
+    const std::string refused[] = {
+        "https://a.example/live\n",      "https://a.example/li\rve",
+        "https://a.example/live\0.mp3"s, "https://a.example/\x1b[2J",
+        "https://a.example/\x7f",        "https://a.example/" + std::string(platform::maxAddressBytes, 'x'),
+    };
+    for (const std::string& address : refused) {
+        json::Value answer = json::Value::array({{{"name", "Bad"}, {"url_resolved", address}},
+                                                 {{"name", "Good"}, {"url", "https://good.example/"}}});
+        EXPECT_EQ(names(RadioBrowserClient::decodeStations(answer.dump())), std::vector<std::string>{"Good"})
+            << json::Value(address).dump().substr(0, 60);
+    }
+    std::string longest = "https://a.example/" + std::string(platform::maxAddressBytes - 18, 'x');
+    json::Value answer = json::Value::array({{{"name", "Long"}, {"url", longest}}});
+    EXPECT_EQ(names(RadioBrowserClient::decodeStations(answer.dump())), std::vector<std::string>{"Long"});
 }
 
 TEST(DirectoryRecords, AnswersThatAreNotArraysOfRecordsFail) {
@@ -302,6 +331,18 @@ TEST(RadioBrowserClient, ReportsTheLastMirrorsFailure) {
               "radio-browser.info: not reachable");
     EXPECT_EQ(failureOf([] { RadioBrowserClient(std::vector<std::string>{}).tags(10); }),
               "radio-browser.info: not reachable");
+}
+
+TEST(RadioBrowserClient, TricklingMirrorsShareOneTimeBudget) {
+    Mirror trickling[2] = {Mirror(Mirror::Behaviour::Trickle), Mirror(Mirror::Behaviour::Trickle)};
+    Mirror answering(Mirror::Behaviour::Answer);
+    // Each mirror sends a byte well within the idle time-out, so only the budget can end them.
+    RadioBrowserClient client({trickling[0].base(), trickling[1].base(), answering.base()}, 2s, 1500ms);
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(failureOf([&] { client.top(5); }), "radio-browser.info: The request timed out.");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
+    EXPECT_EQ(trickling[0].targets().size(), 1u);
+    EXPECT_TRUE(answering.targets().empty()) << "the budget was spent before the last mirror";
 }
 
 TEST(RadioBrowserClient, AnAnswerThatIsNotJSONEndsTheRequest) {

@@ -1,4 +1,7 @@
 #include "ZazidEvoz/LyricsService.hpp"
+#include "ZazidEvoz/MusicDatabase.hpp"
+#include "support/RawSqlite.hpp"
+#include "support/Sandbox.hpp"
 
 #include <clocale>
 #include <cmath>
@@ -53,6 +56,11 @@ TEST(LRC, ParsesTable) {
         {"Unicode line breaks",
          "[00:03]c\u2028[00:01]a\u0085[00:02]b\u2029\v\f",
          {{0, 1, "a"}, {1, 2, "b"}, {2, 3, "c"}}},
+        // Broken bytes are repaired before matching, so the cut after the last tag lands in
+        // the same text.
+        {"broken byte before a tag", "\xff[0:0]", {{0, 0, ""}}},
+        {"broken bytes shift nothing", "\xff\xfe\xfd[00:01]ab[00:02]cd", {{0, 1, "cd"}, {1, 2, "cd"}}},
+        {"broken byte in the text", "[00:01]caf\xe9", {{0, 1, "caf\uFFFD"}}},
         {"equal times keep file order",
          "[00:05]first\n[00:01]zero\n[00:05]second\n[00:05][00:00]third",
          {{0, 0, "third"}, {1, 1, "zero"}, {2, 5, "first"}, {3, 5, "second"}, {4, 5, "third"}}},
@@ -135,4 +143,18 @@ TEST(LRC, StoredFormReadsBackWhateverTheLocale) {
     EXPECT_EQ(strange, "[00:00.00]before\n[00:00.00]nan\n[999:59.99]far");
     EXPECT_EQ(LyricsService::parseLRC(strange).size(), 3u);
     EXPECT_EQ(LyricsService::formatLRC({}), "");
+}
+
+TEST(LRC, AStoredRowWithBrokenBytesReadsWithoutThrowing) {
+    const auto file = testkit::makeTemporaryFolder("lrc") / "music.sqlite";
+    MusicDatabase database(file);
+    ASSERT_TRUE(database.saveLyrics("Artist", "Song",
+                                    SongLyrics{"Artist", "Song", {{0, 1, "x"}}, "x", false, 0}, "LRCLIB"));
+    // A row written by an older build or damaged on disk.
+    testkit::RawConnection(file).exec("UPDATE lyrics SET synced = CAST(X'FF5B303A305D' AS TEXT)");
+
+    MusicDatabase::LyricsLookup stored;
+    ASSERT_NO_THROW(stored = database.storedLyrics("Artist", "Song"));
+    EXPECT_EQ(stored.kind, MusicDatabase::LyricsLookup::Kind::found);
+    EXPECT_EQ(stored.lyrics.synced, (Lines{{0, 0, ""}}));
 }

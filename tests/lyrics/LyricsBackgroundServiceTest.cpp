@@ -309,6 +309,28 @@ TEST_F(LyricsFillerTest, AFailedLookupStoresNothingAndEndsThePass) {
     }
 }
 
+TEST_F(LyricsFillerTest, AnOversizedAnswerFailsOnlyItsSong) {
+    site.onGet([](const httplib::Request& request, httplib::Response& response) {
+        if (songNumber(request) == 1)
+            response.set_content(std::string(LyricsService::maxBodyBytes + 1, ' '), "application/json");
+        else
+            answerEvenSongs(request, response);
+    });
+    site.onSearch(answerNoSearchResults);
+    addSongs(0, 4);
+    makeService();
+
+    service->start();
+    ASSERT_TRUE(passEnds());
+    EXPECT_EQ(database->storedLyrics(artistOf(1), titleOf(1)), MusicDatabase::LyricsLookup::unknown())
+        << "neither cached nor stored as \"no lyrics\"";
+    EXPECT_EQ(database->storedLyrics(artistOf(2), titleOf(2)).kind, MusicDatabase::LyricsLookup::Kind::found);
+    EXPECT_EQ(database->storedLyrics(artistOf(3), titleOf(3)), MusicDatabase::LyricsLookup::notFound());
+    auto left = database->tracksWithoutLyrics(10);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].title, titleOf(1));
+}
+
 TEST_F(LyricsFillerTest, ADatabaseThatStoresNothingEndsThePass) {
     site.onSearch(answerNoSearchResults); // and 404 for every exact request
     addSongs(0, 3);

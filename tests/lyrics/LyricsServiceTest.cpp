@@ -184,10 +184,8 @@ TEST(LyricsLookup, WithoutAnExactAnswerTheBestSearchCandidateWins) {
     EXPECT_EQ(service.lyrics("Artist", "Else")->artist, "Equal A"); // unrelated, but synced and plain
     EXPECT_EQ(site.paths().size(), 4u);
 
-    // An exact answer over the body cap counts as none; a search answer is ranked only so far.
-    site.onGet([](const httplib::Request&, httplib::Response& response) {
-        response.set_content(std::string(LyricsService::maxBodyBytes + 1, ' '), "application/json");
-    });
+    // A search answer is ranked only so far.
+    site.onGet([](const httplib::Request&, httplib::Response& response) { response.status = 404; });
     site.onSearch([](const httplib::Request&, httplib::Response& response) {
         json::Value candidates = json::Value::array();
         for (int position = 0; position < 100; ++position)
@@ -233,6 +231,17 @@ TEST(LyricsLookup, EmptyAnswersAreCachedFailuresAreNot) {
     platform::FaultInjection::failNth(platform::Seam::HttpRequest, 1);
     EXPECT_THROW(service.lyrics("Busy", "Song"), platform::HttpError);
     platform::FaultInjection::reset();
+
+    // An answer over the body cap was never seen whole: a failure, not "no lyrics".
+    site.onGet([](const httplib::Request&, httplib::Response& response) {
+        response.set_content(std::string(LyricsService::maxBodyBytes + 1, ' '), "application/json");
+    });
+    try {
+        service.lyrics("Busy", "Song");
+        ADD_FAILURE();
+    } catch (const platform::HttpError& error) {
+        EXPECT_EQ(error.kind(), platform::HttpErrorKind::TooLarge);
+    }
 
     site.onGet([](const httplib::Request&, httplib::Response& response) {
         answerJSON(response, record("Song", "Busy", std::nullopt, "at last"));

@@ -9,6 +9,7 @@
 
 using namespace ZazidEvoz::platform;
 using namespace std::chrono_literals;
+using namespace std::string_literals;
 
 namespace {
 
@@ -52,12 +53,21 @@ TEST(HttpClient, RefusesOtherSchemesAlsoOnRedirect) {
     });
     local.start();
 
-    for (const char* url : {"file:///etc/passwd", "ftp://127.0.0.1/x", "-http://x", ""}) {
+    // A NUL would make curl ask for "http://127.0.0.1:<port>/" instead; a line break would
+    // smuggle a header into the request.
+    const std::string refused[] = {"file:///etc/passwd",
+                                   "ftp://127.0.0.1/x",
+                                   "-http://x",
+                                   "",
+                                   "http://127.0.0.1/a\0b"s,
+                                   local.url("/to-file\r\nX-Injected: 1"),
+                                   local.url("/" + std::string(maxAddressBytes, 'a'))};
+    for (const std::string& url : refused) {
         try {
             HttpClient().fetch(get(url));
-            ADD_FAILURE() << url;
+            ADD_FAILURE() << url.substr(0, 40);
         } catch (const HttpError& error) {
-            EXPECT_EQ(error.kind(), HttpErrorKind::UnsupportedURL) << url;
+            EXPECT_EQ(error.kind(), HttpErrorKind::UnsupportedURL) << url.substr(0, 40);
         }
     }
     EXPECT_THROW(HttpClient().fetch(get(local.url("/to-file"))), HttpError);
@@ -103,6 +113,26 @@ TEST(HttpClient, CapsTheBodyAndTimesOutWhenIdle) {
         EXPECT_EQ(error.kind(), HttpErrorKind::TimedOut);
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
+}
+
+TEST(HttpClient, ASlowTrickleIsNotIdle) {
+    // Slower than a byte a second, but never silent for the idle span: it completes.
+    ZazidEvoz::testkit::LocalHttpServer local;
+    local.server.Get("/trickle", [](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider("application/octet-stream",
+                                              [](size_t offset, httplib::DataSink& sink) {
+                                                  std::this_thread::sleep_for(1100ms);
+                                                  sink.write(&"abc"[offset], 1);
+                                                  if (offset == 2)
+                                                      sink.done();
+                                                  return true;
+                                              });
+    });
+    local.start();
+
+    HttpRequest request = get(local.url("/trickle"));
+    request.idleTimeout = 1500ms;
+    EXPECT_EQ(HttpClient().fetch(request).body, "abc");
 }
 
 TEST(HttpClient, StopCancelsAtOnceAndStreamingCanEndEarly) {
@@ -158,6 +188,25 @@ TEST(HttpClient, InjectedFailureAndRefusedConnection) {
     } catch (const HttpError& error) {
         EXPECT_EQ(error.kind(), HttpErrorKind::Transport);
     }
+}
+
+TEST(HttpClient, CleanAddresses) {
+    const std::pair<std::string, bool> cases[] = {
+        {"https://a.example/x?y=1#z", true},
+        {"https://a.example/caf\u00e9 and blanks", true},
+        {"https://a.example/" + std::string(maxAddressBytes - 18, 'x'), true},
+        {"https://a.example/" + std::string(maxAddressBytes - 17, 'x'), false},
+        {"https://a.example/\0"s, false},
+        {"https://a.example/\t", false},
+        {"https://a.example/\n", false},
+        {"https://a.example/\x1f", false},
+        {"https://a.example/\x7f", false},
+    };
+    for (const auto& [url, clean] : cases)
+        EXPECT_EQ(isCleanAddress(url), clean) << url.substr(0, 40);
+    EXPECT_TRUE(isCleanHttpURL("HTTP://a.example/"));
+    EXPECT_FALSE(isCleanHttpURL("file:///a"));
+    EXPECT_FALSE(isCleanHttpURL("http://a.example/\r"));
 }
 
 TEST(HttpClient, PercentEncodingKeepsOnlyUnreserved) {

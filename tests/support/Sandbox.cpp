@@ -1,10 +1,15 @@
 #include "Sandbox.hpp"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -82,6 +87,23 @@ std::filesystem::path writeScript(const std::filesystem::path& path, const std::
     std::filesystem::permissions(path, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
                                            std::filesystem::perms::group_exec);
     return path;
+}
+
+std::vector<std::string> folderEntries(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void makeOlder(const std::filesystem::path& entry, std::chrono::seconds age) {
+    struct timespec then {};
+    ::clock_gettime(CLOCK_REALTIME, &then);
+    then.tv_sec -= age.count();
+    const struct timespec times[2] = {then, then};
+    if (::utimensat(AT_FDCWD, entry.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        throw std::runtime_error("cannot age " + entry.string() + ": " + std::strerror(errno));
 }
 
 std::vector<int> openDescriptors() {

@@ -2,6 +2,7 @@
 // point into a fresh temporary folder, removed when the program ends.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -35,6 +36,13 @@ private:
 
 // Writes an executable shell script (for fake tools that stage failures).
 std::filesystem::path writeScript(const std::filesystem::path& path, const std::string& body);
+
+// The names in a folder, hidden ones included, sorted.
+std::vector<std::string> folderEntries(const std::filesystem::path& folder);
+
+// Sets the entry's modification time `age` into the past (a link itself, not its target), as
+// a process that died that long ago left it.
+void makeOlder(const std::filesystem::path& entry, std::chrono::seconds age);
 
 // Open file descriptors of this process.
 std::vector<int> openDescriptors();

@@ -2,11 +2,13 @@
 
 #include "EditedFiles.hpp"
 #include "TagReading.hpp"
+#include "ZazidEvoz/platform/Cancellation.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"
 
+#include <chrono>
 #include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@
 #include <taglib/textidentificationframe.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/unsynchronizedlyricsframe.h>
+#include <thread>
 
 using namespace ZazidEvoz;
 namespace fs = std::filesystem;
@@ -196,7 +199,8 @@ TEST(LyricsTagText, PlainTextWinsElseTheTimedLinesWithoutTimes) {
     EXPECT_EQ(LyricsEmbedder::subtitleArguments("deu"),
               (std::vector<std::string>{"-map", "0:v?", "-map", "0:a?", "-map", "1:0", "-c", "copy", "-c:s",
                                         "mov_text", "-metadata:s:s:0", "language=deu", "-metadata:s:s:0",
-                                        "title=Lyrics", "-disposition:s:0", "0"}));
+                                        "title=Lyrics", "-metadata:s:s:0", "handler_name=Lyrics",
+                                        "-disposition:s:0", "0"}));
 }
 
 class LyricsTagFormats : public ::testing::TestWithParam<std::string> {};
@@ -261,6 +265,26 @@ TEST(LyricsTag, TagEditsKeepTheLyricsFrames) {
     EXPECT_EQ(lyrics, (std::vector<LyricsFrame>{{"XXX", "", "fresh"}}));
 }
 
+TEST(LyricsTag, FullDiskLeavesTheSongAsItWas) {
+    testkit::SmallDisk disk(1024 * 1024);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.whyNot();
+    fs::path folder = disk.folder() / "music";
+    fs::create_directories(folder);
+    fs::path file = folder / "Song.flac";
+    fs::copy_file(audioSource("flac"), file);
+    std::string before = contents(file);
+    disk.leaveFree(4096);
+    try {
+        LyricsEmbedder::addLyricsTag(plainLyrics("words that do not fit"), file);
+        ADD_FAILURE() << "the lyrics were reported written";
+    } catch (const TagEditorError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("No space left on device"));
+    }
+    EXPECT_EQ(contents(file), before);
+    EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"Song.flac"});
+}
+
 TEST(LyricsTag, RefusedTextsAndContainersLeaveTheFile) {
     struct Case {
         std::string extension;
@@ -302,8 +326,9 @@ TEST(LyricsSubtitles, VideoGainsAnUnshownTextTrack) {
     EXPECT_EQ(streams[2]["codec_type"], "subtitle");
     EXPECT_EQ(streams[2]["codec_name"], "mov_text");
     EXPECT_EQ(streams[2]["tags"]["language"], "eng");
-    // ffmpeg's MP4 muxer keeps neither the track title nor a cleared default flag (it enables
-    // the first track of each kind), so those are not checked here.
+    EXPECT_EQ(streams[2]["tags"]["handler_name"], "Lyrics"); // what MP4 keeps as the track's name
+    // ffmpeg's MP4 muxer keeps no cleared default flag (it enables the first track of each
+    // kind), so that is not checked here.
     EXPECT_EQ(subtitleTrack(video), "1\n00:00:00,200 --> 00:00:00,850\nErste Zeile\n\n"
                                     "2\n00:00:00,900 --> 00:00:05,850\nzweite ☀\n\n");
     EXPECT_TRUE(temporary.entries().empty());
@@ -331,6 +356,38 @@ TEST(LyricsSubtitles, NothingRunsWithoutTimedLinesOrText) {
     LyricsEmbedder::addLyricsTag(instrumental, audio);
     LyricsEmbedder::addSubtitles(plainLyrics("plain lyrics never go into a video"), video, "eng");
     LyricsEmbedder::addSubtitles(timedLyrics({{1, ""}, {2, ""}}), video, "eng");
+    EXPECT_TRUE(temporary.entries().empty());
+}
+
+TEST(LyricsSubtitles, HangingRemuxIsStoppedByItsTimeOutOrACancel) {
+    OwnTemporaryFolder temporary;
+    fs::path tool = testkit::writeScript(testkit::makeTemporaryFolder("tools") / "ffmpeg",
+                                         "for last; do :; done; echo partial > \"$last\"; exec sleep 60");
+    ScopedEnvironment override("ZINTRARADIO_FFMPEG", tool.c_str());
+    fs::path video = copyInto(videoSource(), "Clip.mp4");
+    std::string before = contents(video);
+    auto lyrics = timedLyrics({{1, "line"}});
+
+    auto started = std::chrono::steady_clock::now();
+    try {
+        LyricsEmbedder::addSubtitles(lyrics, video, "eng", {}, std::chrono::milliseconds(300));
+        ADD_FAILURE() << "a hanging remux succeeded";
+    } catch (const TagEditorError& error) {
+        EXPECT_STREQ(error.what(), "ffmpeg did not finish in time and was stopped.");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+
+    std::stop_source cancel;
+    std::jthread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        cancel.request_stop();
+    });
+    EXPECT_THROW(LyricsEmbedder::addSubtitles(lyrics, video, "eng", cancel.get_token()),
+                 platform::CancellationError);
+    // Nothing stays behind: not the tool, not its output, not the subtitle file.
+    EXPECT_TRUE(testkit::childProcesses().empty());
+    EXPECT_EQ(contents(video), before);
+    EXPECT_EQ(folderEntries(video.parent_path()), std::vector<std::string>{"Clip.mp4"});
     EXPECT_TRUE(temporary.entries().empty());
 }
 

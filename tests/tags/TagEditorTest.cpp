@@ -5,9 +5,12 @@
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
+#include "ZazidEvoz/platform/TemporaryFiles.hpp"
+#include "ZazidEvoz/platform/Uuid.hpp"
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"
 
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -83,9 +86,9 @@ TEST(TagEditorCommandLine, ArgumentListsFollowFieldsCoverAndContainer) {
         std::string extension;
         std::size_t count; // whole command line, output included
     } cases[] = {
-        {none, "m4a", 14},      {withCover, "m4a", 24},  {none, "mp3", 16},
-        {withCover, "mp3", 26}, {everything, "mp3", 36}, {everything, "flac", 34},
-        {none, "aiff", 16},     {none, "aac", 16},       {none, "", 14},
+        {none, "m4a", 16},      {withCover, "m4a", 26},  {none, "mp3", 18},
+        {withCover, "mp3", 28}, {everything, "mp3", 38}, {everything, "flac", 36},
+        {none, "aiff", 18},     {none, "aac", 18},       {none, "", 16},
     };
     for (const auto& test : cases) {
         auto arguments = TagEditor::editArguments(test.changes, test.extension);
@@ -100,6 +103,8 @@ TEST(TagEditorCommandLine, ArgumentListsFollowFieldsCoverAndContainer) {
                                         "-nostdin",
                                         "-loglevel",
                                         "error",
+                                        "-progress",
+                                        "pipe:1",
                                         "-y",
                                         "-i",
                                         "/music/Song.MP3",
@@ -148,6 +153,24 @@ TEST(TagEditorCommandLine, ArgumentListsFollowFieldsCoverAndContainer) {
                                             "title=", "-metadata:s:a", "date=-44"}));
 }
 
+TEST(TagEditorCommandLine, ProgressReportGivesTheLastTime) {
+    struct Case {
+        std::string report;
+        std::optional<std::int64_t> microseconds;
+    } cases[] = {
+        {"bitrate=N/A\nout_time_us=500000\nprogress=continue\nout_time_us=2976000\nprogress=end\n", 2976000},
+        {"out_time_us=N/A\nprogress=end\n", std::nullopt}, // nothing copied yet
+        {"out_time_us=12\r\n", 12},
+        {"out_time_us=12", 12}, // cut off at the end of the kept text
+        {"out_time_us=7\nxout_time_us=99\n", 7},
+        {"out_time_us=-\n", std::nullopt},
+        {"out_time_us=\n", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(TagEditor::lastProgressTime(test.report), test.microseconds) << test.report;
+}
+
 TEST(TagEditorCommandLine, TemporaryOutputIsHiddenBesideTheFile) {
     const std::string uuid = "E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
     EXPECT_EQ(TagEditor::temporaryOutputPath("/music/a/Song.MP3", uuid),
@@ -156,6 +179,22 @@ TEST(TagEditorCommandLine, TemporaryOutputIsHiddenBesideTheFile) {
               fs::path("/music/a.b/.zintraradio-E621E1F8-C36C-495A-93FC-0C247A3E6E5F."));
     EXPECT_EQ(TagEditor::lowercaseExtension("/music/.hidden"), "");
     EXPECT_EQ(TagEditor::lowercaseExtension("/music/a.b.FlAc"), "flac");
+
+    // Only these exact names count as an edit's output when leftovers are cleared away.
+    for (const char* name : {".zintraradio-E621E1F8-C36C-495A-93FC-0C247A3E6E5F.mp3",
+                             ".zintraradio-E621E1F8-C36C-495A-93FC-0C247A3E6E5F."})
+        EXPECT_TRUE(TagEditor::isTemporaryOutputName(name)) << name;
+    for (const char* name : {
+             ".zintraradio-e621e1f8-c36c-495a-93fc-0c247a3e6e5f.mp3", // not the case we write
+             ".zintraradio-E621E1F8-C36C-495A-93FC-0C247A3E6E5F.MP3",
+             ".zintraradio-E621E1F8-C36C-495A-93FC-0C247A3E6E5F",
+             ".zintraradio-E621E1F8-C36C-495A-93FC-0C247A3E6E5F.mp3.bak",
+             ".zintraradio-E621E1F8C36C495A93FC0C247A3E6E5F.mp3",
+             "zintraradio-E621E1F8-C36C-495A-93FC-0C247A3E6E5F.mp3",
+             ".zintraradio-download-E621E1F8-C36C-495A-93FC-0C247A3E6E5F",
+             ".zintraradio-notes.txt",
+         })
+        EXPECT_FALSE(TagEditor::isTemporaryOutputName(name)) << name;
 
     // The real name, seen while ffmpeg writes it.
     fs::path file = copyInto(taggedSource("mp3"), "Loud.MP3");
@@ -464,4 +503,120 @@ TEST(TagEditorRemux, FinishedOutputCanBeWorkedOnOrAbandonedBeforeTheSwap) {
     }
     EXPECT_TRUE(fs::is_directory(file));
     EXPECT_EQ(folderEntries(file.parent_path()), std::vector<std::string>{"Song.mp3"});
+}
+
+TEST(TagEditorFullDisk, OutputCutShortByAFullDiskNeverReplacesTheSong) {
+    // ffmpeg 5.1 exits with 0 when the disk fills up while it finishes the file.
+    testkit::SmallDisk disk(1024 * 1024);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.whyNot();
+    for (const std::string extension : {"flac", "mp3"}) {
+        fs::path folder = disk.folder() / extension;
+        fs::create_directories(folder);
+        fs::path file = folder / ("Song." + extension);
+        fs::copy_file(taggedSource(extension), file);
+        std::string before = contents(file);
+        disk.leaveFree(4096);
+
+        TagEditor::Changes changes;
+        changes.title = "Never written";
+        auto error = applyFailing(changes, file);
+        EXPECT_EQ(error.kind(), TagEditorError::Kind::failed);
+        EXPECT_THAT(error.what(), HasSubstr("No space left on device")) << extension;
+        expectUntouched(file, before);
+
+        // With room again, the same edit lands.
+        disk.freeSpace();
+        TagEditor::apply(changes, file);
+        EXPECT_EQ(testkit::readTags(file)->title, "Never written");
+        EXPECT_EQ(folderEntries(folder), std::vector<std::string>{file.filename().string()});
+    }
+}
+
+TEST(TagEditorFullDisk, OutputThatDoesNotReadBackWholeIsRefused) {
+    // A stand-in for ffmpeg that runs the real one and then damages the edit's output, with or
+    // without saying so, but still exits with 0; reading files back goes to the real tool.
+    auto damaging = [](const std::string& damage) {
+        return testkit::writeScript(testkit::makeTemporaryFolder("tools") / "ffmpeg",
+                                    "for last; do :; done\n'" + testkit::ffmpegPath() +
+                                        "' \"$@\" || exit $?\n"
+                                        "case \"$last\" in */.zintraradio-*) " +
+                                        damage + " ;; esac\nexit 0\n");
+    };
+    struct Case {
+        std::string name;
+        std::string extension;
+        std::string damage;
+        std::string message;
+    } cases[] = {
+        {"error text with exit 0", "flac",
+         "truncate -s 8192 \"$last\"; echo \"Error writing trailer of $last: No space left on device\" >&2",
+         "Error writing trailer of "},
+        {"silently cut to half", "mp3", "truncate -s $(($(stat -c %s \"$last\") / 2)) \"$last\"",
+         "The edited file is incomplete ("},
+        {"silently cut inside the header", "flac", "truncate -s 20 \"$last\"",
+         "The edited file does not read back whole; the file was left as it was: "},
+        {"silently filled with noise", "m4a", "head -c 4000 /dev/urandom > \"$last\"",
+         "The edited file does not read back whole; the file was left as it was: "},
+    };
+    for (const auto& test : cases) {
+        ScopedEnvironment override("ZINTRARADIO_FFMPEG", damaging(test.damage).c_str());
+        fs::path file = copyInto(taggedSource(test.extension), "Song." + test.extension);
+        std::string before = contents(file);
+        TagEditor::Changes changes;
+        changes.genre = "Damaged";
+        EXPECT_THAT(applyFailing(changes, file).what(), HasSubstr(test.message)) << test.name;
+        expectUntouched(file, before);
+    }
+
+    // Damage done after ffmpeg, by the step that works on the output before the swap, counts too.
+    fs::path file = copyInto(taggedSource("mp3"), "Song.mp3");
+    std::string before = contents(file);
+    TagEditor::RemuxOptions cutByHook;
+    cutByHook.beforeReplace = [](const fs::path& output) {
+        fs::resize_file(output, fs::file_size(output) / 3);
+    };
+    EXPECT_THROW(TagEditor::remux(file, std::nullopt, TagEditor::editArguments({}, "mp3"), cutByHook),
+                 TagEditorError);
+    expectUntouched(file, before);
+}
+
+TEST(TagEditorLeftovers, CopiesLeftByDeadEditsGoWithTheNextEditInTheFolder) {
+    fs::path file = copyInto(taggedSource("mp3"), "Song.mp3");
+    fs::path folder = file.parent_path();
+    auto hidden = [&](const std::string& tail) {
+        return folder / (".zintraradio-" + platform::Uuid::random().text() + tail);
+    };
+    auto leftover = [&](const fs::path& path) {
+        std::ofstream(path) << "a full copy of the song";
+        testkit::makeOlder(path, std::chrono::hours(1));
+        return path;
+    };
+
+    // What a killed edit leaves: its copy, no longer locked by anyone.
+    fs::path killed = leftover(hidden(".mp3"));
+    fs::path killedOther = leftover(hidden(".flac"));
+    // Kept: an edit that still runs, a copy younger than the grace time, names or kinds not ours.
+    fs::path running = hidden(".mp3");
+    platform::TemporaryFile runningEdit = platform::TemporaryFile::createEmpty(running);
+    testkit::makeOlder(running, std::chrono::hours(1));
+    fs::path fresh = hidden(".mp3");
+    std::ofstream(fresh) << "just started";
+    fs::path lowerCase = leftover(folder / ".zintraradio-e621e1f8-c36c-495a-93fc-0c247a3e6e5f.mp3");
+    fs::path userFile = leftover(folder / ".zintraradio-mine.mp3");
+    fs::path aFolder = hidden(".mp3");
+    fs::create_directory(aFolder);
+    testkit::makeOlder(aFolder, std::chrono::hours(1));
+    fs::path aLink = hidden(".mp3");
+    fs::create_symlink(file, aLink);
+    testkit::makeOlder(aLink, std::chrono::hours(1));
+
+    TagEditor::Changes changes;
+    changes.title = "Edited";
+    TagEditor::apply(changes, file);
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_FALSE(fs::exists(killedOther));
+    for (const fs::path& kept : {running, fresh, lowerCase, userFile, aFolder, aLink})
+        EXPECT_TRUE(fs::exists(fs::symlink_status(kept))) << kept;
+    EXPECT_EQ(testkit::readTags(file)->title, "Edited");
 }

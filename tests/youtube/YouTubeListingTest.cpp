@@ -11,6 +11,7 @@
 
 using namespace ZazidEvoz;
 using namespace std::chrono_literals;
+using namespace std::string_literals;
 using testkit::errorOf;
 using testkit::FakeYtDlp;
 using testkit::processGone;
@@ -87,6 +88,12 @@ TEST(YouTubeEntries, MapsListingObjectsToItems) {
         {R"({"id": 7, "title": "S"})", std::nullopt},
         {R"( {"id": "x", "title": "leading blank"})", std::nullopt},
         {R"({"id": "x", "title": "broken")", std::nullopt},
+        // Control characters: a link with them is no link, a thumbnail with them is dropped.
+        {R"({"id": "x", "title": "NUL", "webpage_url": "https://www.youtube.com/watch?v=x\u0000--exec"})",
+         std::nullopt},
+        {R"({"title": "LF", "url": "https://a.example/u\nhttps://b.example/"})", std::nullopt},
+        {R"({"id": "t", "title": "T", "thumbnail": "https://i.example/t.jpg\r\nX: y"})",
+         youtubeItem("T", "https://www.youtube.com/watch?v=t", "", 0, "")},
     };
     for (const auto& c : cases) {
         auto stations = YouTubeService::decodeEntries(c.line);
@@ -119,6 +126,7 @@ TEST(YouTubeService, RecognisesPlaylistLinks) {
         {"https://www.youtube.com/watch?v=abc", false},
         {"http://radio.example/stream?list=1", false},
         {"https://www.instagram.com/playlist/1", false},
+        {"https://www.youtube.com/playlist?list=PL1\n--exec=x", false},
     };
     for (const auto& [link, expected] : cases)
         EXPECT_EQ(YouTubeService::isPlaylistLink(link), expected) << link;
@@ -200,14 +208,24 @@ TEST(YouTubeService, BlankQueriesAndOptionLikeLinksStartNothing) {
     EXPECT_TRUE(service.search(" \t\n ", 30).empty());
     EXPECT_FALSE(tool.ran());
 
-    Station hostile;
-    hostile.kind = MediaKind::youtube;
-    hostile.url = "--exec=touch /tmp/owned";
-    EXPECT_THROW(service.expand(hostile.url, 5), YouTubeError);
-    EXPECT_THROW(service.audioSource(hostile), YouTubeError);
-    EXPECT_THROW(service.videoStreamURL(hostile), YouTubeError);
-    CancelToken token;
-    EXPECT_THROW(service.downloadMP3(hostile, testkit::makeTemporaryFolder(), {}, token), YouTubeError);
+    // An option, a NUL that would cut the argument to another video, a line break, an overlong text.
+    const std::string links[] = {
+        "--exec=touch /tmp/owned",
+        "https://www.youtube.com/watch?v=abc\0def"s,
+        "https://www.youtube.com/watch?v=abc\nhttps://www.youtube.com/watch?v=def",
+        "https://www.youtube.com/watch?v=" + std::string(9000, 'a'),
+    };
+    for (const std::string& link : links) {
+        SCOPED_TRACE(link.substr(0, 40));
+        Station hostile;
+        hostile.kind = MediaKind::youtube;
+        hostile.url = link;
+        EXPECT_THROW(service.expand(hostile.url, 5), YouTubeError);
+        EXPECT_THROW(service.audioSource(hostile), YouTubeError);
+        EXPECT_THROW(service.videoStreamURL(hostile), YouTubeError);
+        CancelToken token;
+        EXPECT_THROW(service.downloadMP3(hostile, testkit::makeTemporaryFolder(), {}, token), YouTubeError);
+    }
     EXPECT_FALSE(tool.ran());
 }
 

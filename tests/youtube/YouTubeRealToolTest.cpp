@@ -125,6 +125,8 @@ TEST_F(MediaSite, Mp3DownloadWithCoverAndTags) {
     auto probed = probe(file);
     EXPECT_EQ(codecs(probed), (std::vector<std::string>{"audio:mp3", "video:mjpeg"})); // the cover
     EXPECT_EQ(probed["format"]["tags"]["title"].get<std::string>().rfind("Sine Song", 0), 0u);
+    // Neither the downloaded source nor the thumbnail stays behind.
+    EXPECT_EQ(testkit::folderEntries(folder), std::vector<std::string>{file.filename().string()});
 }
 
 TEST_F(MediaSite, VideoDownloadAtBestMergesSeparateStreams) {
@@ -137,6 +139,20 @@ TEST_F(MediaSite, VideoDownloadAtBestMergesSeparateStreams) {
     EXPECT_TRUE(inside(file, folder)) << file;
     EXPECT_EQ(log.phases, (std::vector<std::string>{"download", "merge", "done"}));
     EXPECT_EQ(codecs(probe(file)), (std::vector<std::string>{"video:h264", "audio:aac"}));
+    EXPECT_EQ(testkit::folderEntries(folder),
+              std::vector<std::string>{file.filename().string()}); // no stream parts
+}
+
+TEST_F(MediaSite, SameTitleTwiceIntoAFolderWithALineBreak) {
+    auto folder = testkit::makeTemporaryFolder("downloads") / "My\nDownloads";
+    CancelToken token;
+    fs::path first = YouTubeService().downloadVideo(item("/clip.mp4"), VideoQuality::p360, folder, {}, token);
+    fs::path second =
+        YouTubeService().downloadVideo(item("/clip.mp4"), VideoQuality::p360, folder, {}, token);
+    EXPECT_EQ(first, folder / "clip.mp4");
+    EXPECT_EQ(second, folder / "clip (2).mp4");
+    EXPECT_EQ(testkit::folderEntries(folder), (std::vector<std::string>{"clip (2).mp4", "clip.mp4"}));
+    EXPECT_EQ(codecs(probe(second)), (std::vector<std::string>{"video:h264", "audio:aac"}));
 }
 
 TEST_F(MediaSite, PercentInTheFolderKeepsTheFileInIt) {
@@ -188,9 +204,10 @@ TEST_F(MediaSite, CancellingARealDownloadStopsEverything) {
     CancelToken token;
     auto cancelOnFirstReport = [&](const DownloadProgress&) { token.cancel(); };
     auto started = std::chrono::steady_clock::now();
-    EXPECT_THROW(YouTubeService().downloadMP3(item("/slow.mp3"), testkit::makeTemporaryFolder(),
-                                              cancelOnFirstReport, token),
+    fs::path folder = testkit::makeTemporaryFolder();
+    EXPECT_THROW(YouTubeService().downloadMP3(item("/slow.mp3"), folder, cancelOnFirstReport, token),
                  platform::CancellationError);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 60s);
     EXPECT_TRUE(testkit::childProcesses().empty());
+    EXPECT_TRUE(testkit::folderEntries(folder).empty()); // no ".part" file
 }

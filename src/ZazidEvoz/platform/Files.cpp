@@ -2,15 +2,17 @@
 
 #include "FaultInjection.hpp"
 #include "Process.hpp"
+#include "TemporaryFiles.hpp"
 #include "UniqueFd.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <fmt/format.h>
+#include <stdio.h>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace ZazidEvoz::platform {
@@ -44,6 +46,7 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     if (!file)
         fail("Cannot write", path, errno);
     std::filesystem::path temporary = pattern;
+    lockAsInUse(file.get()); // while held, no clean-up takes it for a leftover
 
     auto abandon = [&](const char* what, int error) {
         file.reset();
@@ -67,6 +70,23 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     UniqueFd directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory)
         ::fsync(directory.get());
+}
+
+bool isAtomicWriteTemporaryName(std::string_view name, std::string_view fileName) {
+    constexpr std::string_view marker = ".tmp-";
+    constexpr std::size_t randomCharacters = 6; // mkostemp's "XXXXXX"
+    if (name.size() != 1 + fileName.size() + marker.size() + randomCharacters || !name.starts_with('.'))
+        return false;
+    name.remove_prefix(1);
+    if (!name.starts_with(fileName))
+        return false;
+    name.remove_prefix(fileName.size());
+    if (!name.starts_with(marker))
+        return false;
+    name.remove_prefix(marker.size());
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
 }
 
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes) {
@@ -96,7 +116,8 @@ std::optional<std::string> readFile(const std::filesystem::path& path, std::size
     return contents;
 }
 
-std::filesystem::path moveAside(const std::filesystem::path& path, std::chrono::system_clock::time_point now) {
+std::filesystem::path moveAside(const std::filesystem::path& path,
+                                std::chrono::system_clock::time_point now) {
     std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     ::localtime_r(&seconds, &local);
@@ -114,6 +135,49 @@ std::filesystem::path moveAside(const std::filesystem::path& path, std::chrono::
     if (::rename(path.c_str(), target.c_str()) != 0)
         fail("Cannot move aside", path, errno);
     return target;
+}
+
+std::string numberedName(const std::filesystem::path& name, int number) {
+    if (number == 1)
+        return name.string();
+    return fmt::format("{} ({}){}", name.stem().string(), number, name.extension().string());
+}
+
+namespace {
+
+// rename() that fails with EEXIST instead of replacing. File systems without a no-replace
+// rename (NFS, some FUSE) get a hard link, and those without links a look first.
+int renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (errno == EEXIST)
+        return EEXIST;
+    struct stat existing {};
+    if (::lstat(to.c_str(), &existing) == 0)
+        return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+std::filesystem::path moveToFreeName(const std::filesystem::path& file, const std::filesystem::path& folder) {
+    constexpr int mostCopies = 9999;
+    const std::filesystem::path name = file.filename();
+    for (int number = 1; number <= mostCopies; ++number) {
+        std::filesystem::path candidate = folder / numberedName(name, number);
+        int error = renameWithoutReplacing(file, candidate);
+        if (error == 0)
+            return candidate;
+        if (error != EEXIST)
+            fail("Cannot move", file, error);
+    }
+    fail("Cannot move", file, EEXIST);
 }
 
 UserDataFile::UserDataFile(std::filesystem::path path, std::size_t maxBytes)
@@ -134,9 +198,18 @@ std::filesystem::path UserDataFile::moveAsideBrokenFile() {
     }
 }
 
+void UserDataFile::removeLeftoverTemporaries() {
+    leftoversRemoved_ = true;
+    std::string fileName = path_.filename().string();
+    removeLeftovers(path_.parent_path().empty() ? "." : path_.parent_path(), EntryKind::file,
+                    [&](std::string_view name) { return isAtomicWriteTemporaryName(name, fileName); });
+}
+
 void UserDataFile::replace(std::string_view bytes) {
     if (brokenFileInPlace_)
         moveAsideBrokenFile();
+    if (!leftoversRemoved_)
+        removeLeftoverTemporaries();
     std::filesystem::path folder = path_.parent_path();
     if (!folder.empty()) {
         std::error_code error;

@@ -24,6 +24,10 @@ public:
 // (0666 less the umask for a new file). Throws FileError with the system's text.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// True for the name of a temporary that writeFileAtomically makes for a file named `fileName`:
+// ".<fileName>.tmp-" and six letters or digits.
+bool isAtomicWriteTemporaryName(std::string_view name, std::string_view fileName);
+
 // The whole file; absent when it does not exist. Throws FileError when it cannot be read
 // or is larger than `maxBytes`.
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes);
@@ -32,6 +36,14 @@ std::optional<std::string> readFile(const std::filesystem::path& path, std::size
 // when that exists) and returns the new path. Throws FileError when the rename fails.
 std::filesystem::path moveAside(const std::filesystem::path& path,
                                 std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+
+// "name (n).ext" for `name` "name.ext"; `name` itself for n = 1.
+std::string numberedName(const std::filesystem::path& name, int number);
+
+// Moves `file` into `folder` (on the same file system) under its own name, or the first of
+// "name (2).ext", "name (3).ext" ... that is free, and returns the new path. Never replaces a
+// file, also not one that appears meanwhile. Throws FileError with the system's text.
+std::filesystem::path moveToFreeName(const std::filesystem::path& file, const std::filesystem::path& folder);
 
 // One file of user data that is read whole and replaced whole. A file that failed to load is
 // moved aside before anything replaces it; while it cannot be moved, replacing fails rather
@@ -50,14 +62,18 @@ public:
     // it cannot be moved; replace() then tries again first.
     std::filesystem::path moveAsideBrokenFile();
     // Creates the folder when needed and writes the file atomically. Throws FileError; the old
-    // file is left as it was.
+    // file is left as it was. The first write also removes the leftovers of earlier writes.
     void replace(std::string_view bytes);
+    // Removes the temporaries that writes of this file left behind when their process died.
+    void removeLeftoverTemporaries();
 
 private:
     std::filesystem::path path_;
     std::size_t maxBytes_;
     // Set while a file that failed to load could not be moved aside.
     std::atomic<bool> brokenFileInPlace_{false};
+    // Set once leftovers were looked for: a living process leaves none of its own behind.
+    std::atomic<bool> leftoversRemoved_{false};
 };
 
 } // namespace ZazidEvoz::platform

@@ -5,6 +5,9 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -20,6 +23,19 @@ std::string HttpResponse::header(std::string_view name) const {
 
 bool isHttpURL(std::string_view url) {
     return text::startsWithIgnoringAsciiCase(url, "http://") || text::startsWithIgnoringAsciiCase(url, "https://");
+}
+
+bool isCleanAddress(std::string_view url) {
+    if (url.size() > maxAddressBytes)
+        return false;
+    for (unsigned char c : url)
+        if (c < 0x20 || c == 0x7F)
+            return false;
+    return true;
+}
+
+bool isCleanHttpURL(std::string_view url) {
+    return isHttpURL(url) && isCleanAddress(url);
 }
 
 std::string percentEncode(std::string_view text, std::string_view alsoKeep) {
@@ -68,10 +84,15 @@ struct Transfer {
     bool stoppedByHandler = false;
     bool tooLarge = false;
     CURL* easy = nullptr;
+    // When the last byte arrived (or the request started). Body bytes count as they come off
+    // the wire: a compressed body may decode to nothing for a while.
+    std::chrono::steady_clock::time_point lastByte = std::chrono::steady_clock::now();
+    curl_off_t wireBytes = 0;
 
     // curl reports the headers of every response on a redirect chain; keep the last block.
     static std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* context) {
         auto& transfer = *static_cast<Transfer*>(context);
+        transfer.lastByte = std::chrono::steady_clock::now();
         std::string_view line(data, size * count);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
             line.remove_suffix(1);
@@ -89,6 +110,15 @@ struct Transfer {
         return size * count;
     }
 
+    static int onProgress(void* context, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+        auto& transfer = *static_cast<Transfer*>(context);
+        if (downloaded + uploaded != transfer.wireBytes) {
+            transfer.wireBytes = downloaded + uploaded;
+            transfer.lastByte = std::chrono::steady_clock::now();
+        }
+        return 0;
+    }
+
     bool deliverHeaders() {
         if (headersDelivered)
             return true;
@@ -103,6 +133,7 @@ struct Transfer {
 
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* context) {
         auto& transfer = *static_cast<Transfer*>(context);
+        transfer.lastByte = std::chrono::steady_clock::now();
         std::size_t bytes = size * count;
         if (!transfer.deliverHeaders())
             return CURL_WRITEFUNC_ERROR;
@@ -120,6 +151,8 @@ struct Transfer {
         } else {
             transfer.response.body.append(piece);
         }
+        // A handler that took its time is no silence of the server.
+        transfer.lastByte = std::chrono::steady_clock::now();
         return bytes;
     }
 };
@@ -128,6 +161,9 @@ HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHea
                      std::stop_token stop) {
     if (!isHttpURL(request.url))
         throw HttpError(HttpErrorKind::UnsupportedURL, "Unsupported URL: " + request.url);
+    // curl would read the text only up to a NUL and send another address than the one asked.
+    if (!isCleanAddress(request.url))
+        throw HttpError(HttpErrorKind::UnsupportedURL, "Unsupported URL: control characters or over 8 KiB");
     if (FaultInjection::shouldFail(Seam::HttpRequest))
         throw HttpError(HttpErrorKind::Transport, "Injected network failure");
     if (stop.stop_requested())
@@ -140,6 +176,7 @@ HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHea
         throw HttpError(HttpErrorKind::Transport, "Cannot create an HTTP request");
 
     Transfer transfer{request, onHeaders, onData, {}, 0, false, false, false, easy.get()};
+    const auto idleTimeout = std::max(request.idleTimeout, std::chrono::milliseconds(1));
     std::unique_ptr<curl_slist, ListDeleter> headerList;
     for (const auto& header : request.headers)
         headerList.reset(curl_slist_append(headerList.release(), header.c_str()));
@@ -152,12 +189,10 @@ HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHea
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, long(request.maxRedirects));
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(request.idleTimeout.count()));
+    // The idle time-out is watched below; curl's low-speed window would also fail a slow
+    // trickle and notice a stall only at whole seconds.
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(idleTimeout.count()));
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(request.totalTimeout.count()));
-    // Idle time-out: less than one byte per second for the whole idle span.
-    long idleSeconds = long((request.idleTimeout.count() + 999) / 1000);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, idleSeconds < 1 ? 1L : idleSeconds);
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(request.maxBodyBytes));
     if (!request.userAgent.empty())
         curl_easy_setopt(handle, CURLOPT_USERAGENT, request.userAgent.c_str());
@@ -174,12 +209,16 @@ HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHea
     curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &Transfer::onProgress);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
 
     curl_multi_add_handle(multi.get(), handle);
     std::stop_callback wakeOnStop(stop, [&multi] { curl_multi_wakeup(multi.get()); });
 
     CURLcode result = CURLE_OK;
     bool cancelled = false;
+    bool idle = false;
     for (;;) {
         int running = 0;
         curl_multi_perform(multi.get(), &running);
@@ -197,7 +236,15 @@ HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHea
             cancelled = true;
             break;
         }
-        curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
+        auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                           transfer.lastByte);
+        if (quiet >= idleTimeout) {
+            idle = true;
+            break;
+        }
+        // Wake up in time to notice the idle time-out.
+        auto wait = std::clamp<std::int64_t>((idleTimeout - quiet).count(), 1, 1000);
+        curl_multi_poll(multi.get(), nullptr, 0, int(wait), nullptr);
         if (stop.stop_requested()) {
             cancelled = true;
             break;
@@ -209,7 +256,7 @@ HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHea
         throw HttpError(HttpErrorKind::Cancelled, "Request cancelled");
     if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED)
         throw HttpError(HttpErrorKind::TooLarge, "Response too large");
-    if (result == CURLE_OPERATION_TIMEDOUT)
+    if (idle || result == CURLE_OPERATION_TIMEDOUT)
         throw HttpError(HttpErrorKind::TimedOut, "The request timed out.");
     if (result != CURLE_OK && !(transfer.stoppedByHandler && result == CURLE_WRITE_ERROR)) {
         if (result == CURLE_UNSUPPORTED_PROTOCOL)

@@ -1,11 +1,13 @@
 // HTTP and HTTPS requests through libcurl.
 //
 // Only http and https are spoken, also across redirects (at most 5 by default). Every
-// request has an idle time-out (no byte for that long fails it), a total cap and a cap on
-// the body size. A stop request cancels a running transfer at once.
+// request has an idle time-out (no byte received for that long fails it, however slowly the
+// bytes came before), a total cap and a cap on the body size. A stop request cancels a
+// running transfer at once.
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -78,6 +80,16 @@ public:
 
 // True when the text starts with "http://" or "https://" (any letter case).
 bool isHttpURL(std::string_view url);
+
+// The longest address taken from a file, the network, a tool or the user.
+inline constexpr std::size_t maxAddressBytes = 8 * 1024;
+
+// At most maxAddressBytes long and free of control characters (U+0000 to U+001F and DEL).
+// Only such an address may become a station, a link or a child's argument: a NUL would cut
+// the argument and a line break would split a playlist line or a request.
+bool isCleanAddress(std::string_view url);
+// An http or https address that is clean.
+bool isCleanHttpURL(std::string_view url);
 
 // Percent-encodes every byte outside the RFC 3986 unreserved set (A-Z a-z 0-9 - . _ ~) and
 // the ASCII characters of `alsoKeep`.

@@ -38,6 +38,30 @@ const Value* optionalField(const Value& object, std::string_view key) {
     return &*found;
 }
 
+// The deepest nesting of arrays and objects, counted outside strings in one pass with no
+// allocation. Brackets need not match: the parser judges the rest.
+bool nestsDeeperThan(std::string_view text, std::size_t limit) {
+    std::size_t depth = 0;
+    bool inString = false;
+    for (std::size_t position = 0; position < text.size(); ++position) {
+        char c = text[position];
+        if (inString) {
+            if (c == '\\')
+                ++position; // the escaped character cannot end the string
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit)
+                return true;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::string prettyText(const Value& value) {
@@ -47,6 +71,8 @@ std::string prettyText(const Value& value) {
 }
 
 Value parse(std::string_view text) {
+    if (nestsDeeperThan(text, maxNestingDepth))
+        throw JsonDecodeError("JSON nested deeper than " + std::to_string(maxNestingDepth) + " levels");
     try {
         return Value::parse(text.begin(), text.end());
     } catch (const Value::exception& error) {

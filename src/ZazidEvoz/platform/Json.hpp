@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -25,7 +26,12 @@ public:
 // Pretty text with sorted keys; throws std::invalid_argument on NaN or infinity, which JSON
 // cannot hold. Invalid UTF-8 in strings is replaced, never fatal.
 std::string prettyText(const Value& value);
-// Parses; throws JsonDecodeError with the parser's message.
+// No file or answer of ours nests this deep; deeper text is refused before any tree is built,
+// so a hostile "[[[[…" costs no memory.
+inline constexpr std::size_t maxNestingDepth = 256;
+
+// Parses; throws JsonDecodeError with the parser's message, or when arrays and objects nest
+// deeper than maxNestingDepth.
 Value parse(std::string_view text);
 
 // Zero for NaN and infinity, so a record never writes a number JSON cannot hold.

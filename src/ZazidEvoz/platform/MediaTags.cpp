@@ -1,11 +1,15 @@
 #include "MediaTags.hpp"
 
+#include "Text.hpp"
+
 #include <map>
+#include <memory>
 #include <sys/stat.h>
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
 #include <taglib/mp4file.h>
@@ -15,6 +19,7 @@
 #include <taglib/speexfile.h>
 #include <taglib/tag.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/tfilestream.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <taglib/xiphcomment.h>
@@ -23,6 +28,75 @@ namespace ZazidEvoz::platform {
 namespace {
 
 namespace Key = MetadataCommonKey;
+
+// TagLib rewrites the text of every genre frame while it reads it, taking "(12)" for a genre
+// number, and turns the escaped "((12))" of ID3v2.3 into ")". The genre rules of the library
+// need the text as the file holds it: this factory reads genre frames under a private frame ID
+// that TagLib leaves alone, and keepRawGenreFrames() files them back as "TCON".
+constexpr const char* rawGenreFrameID = "TZRG";
+
+// TagLib declares the frame header type for frames and factories only; a frame subclass may
+// name it, and this one does for the factory below.
+struct FrameHeaderName : TagLib::ID3v2::Frame {
+    using Header = TagLib::ID3v2::Frame::Header;
+};
+
+class RawGenreFrameFactory : public TagLib::ID3v2::FrameFactory {
+public:
+    static RawGenreFrameFactory& shared() {
+        static RawGenreFrameFactory factory;
+        return factory;
+    }
+
+protected:
+    bool updateFrame(FrameHeaderName::Header* header) const override {
+        if (!TagLib::ID3v2::FrameFactory::updateFrame(header))
+            return false;
+        if (header->frameID() == "TCON")
+            header->setFrameID(rawGenreFrameID);
+        return true;
+    }
+};
+
+void keepRawGenreFrames(TagLib::ID3v2::Tag* tag) {
+    if (!tag)
+        return;
+    const TagLib::ID3v2::FrameList marked = tag->frameList(rawGenreFrameID);
+    for (TagLib::ID3v2::Frame* frame : marked) {
+        if (const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame)) {
+            auto* genre = new TagLib::ID3v2::TextIdentificationFrame("TCON", text->textEncoding());
+            genre->setText(text->fieldList());
+            tag->addFrame(genre);
+        }
+        tag->removeFrame(frame, true);
+    }
+}
+
+// A file opened for reading only: a read-write open would make folder watchers see every
+// read as a change (closing a file opened for writing is reported even when nothing was written).
+// The stream outlives the reference that reads through it.
+struct TagFile {
+    std::unique_ptr<TagLib::FileStream> stream;
+    TagLib::FileRef reference;
+};
+
+// MP3 files are opened with the factory above; every other file as TagLib chooses.
+TagFile openTagFile(const std::filesystem::path& file) {
+    TagFile opened;
+    opened.stream = std::make_unique<TagLib::FileStream>(file.c_str(), true);
+    if (!opened.stream->isOpen())
+        return opened;
+    if (text::equalsIgnoringAsciiCase(file.extension().string(), ".mp3")) {
+        auto* mpeg = new TagLib::MPEG::File(opened.stream.get(), &RawGenreFrameFactory::shared(), true,
+                                            TagLib::AudioProperties::Average);
+        if (mpeg->isValid())
+            keepRawGenreFrames(mpeg->ID3v2Tag());
+        opened.reference = TagLib::FileRef(mpeg);
+        return opened;
+    }
+    opened.reference = TagLib::FileRef(opened.stream.get(), true, TagLib::AudioProperties::Average);
+    return opened;
+}
 
 std::string utf8(const TagLib::String& text) {
     return text.to8Bit(true);
@@ -184,7 +258,8 @@ std::optional<MediaMetadata> readMediaMetadata(const std::filesystem::path& file
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    TagLib::FileRef reference(file.c_str(), true, TagLib::AudioProperties::Average);
+    TagFile opened = openTagFile(file);
+    const TagLib::FileRef& reference = opened.reference;
     if (reference.isNull())
         return std::nullopt;
 

@@ -1,0 +1,438 @@
+// The hub of the application: one main-thread model that owns the engine and the services,
+// holds what the views show about playback, the radio library, recordings, the directory,
+// YouTube, toasts and the external tools, and carries the operations that views, menus,
+// media keys and test hooks call.
+//
+// The class is one, its source is split by concern:
+//   AppModel.cpp           state, start-up, setters with side effects, view accessors
+//   AppModelPlayback.cpp   play, engine events, song changes, history, Now Playing, stop
+//   AppModelTransport.cpp  play/pause, next/previous, media keys
+//   AppModelRecordings.cpp recording and the recordings list
+//   AppModelDirectory.cpp  the station directory's lists
+//   AppModelToasts.cpp     toasts and the tool checks
+//   AppModelSaving.cpp     debounced and immediate saving of the radio library
+#pragma once
+
+#include "ZazidEvoz/EngineTypes.hpp"
+#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/RadioBrowserClient.hpp"
+#include "ZazidEvoz/Station.hpp"
+#include "state/AppRecords.hpp"
+#include "state/AudioPulse.hpp"
+#include "state/ListModel.hpp"
+#include "state/LyricsModel.hpp"
+#include "state/MusicModel.hpp"
+#include "state/Observable.hpp"
+#include "state/QtValues.hpp"
+#include "state/Scheduler.hpp"
+#include "state/Tasks.hpp"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+#include <QVariantMap>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ZazidEvoz {
+class AudioEngine;
+class IcyMetadataPoller;
+class YouTubeService;
+} // namespace ZazidEvoz
+
+namespace ZintraRadio {
+
+class Mpris;
+class Settings;
+
+using SongLogListModel = VectorListModel<SongLogEntry>;
+using RecordingListModel = VectorListModel<RecordingFile>;
+
+class AppModel : public QObject {
+    Q_OBJECT
+    // Playback
+    Q_PROPERTY(QString stateName READ stateName NOTIFY stateChanged)
+    Q_PROPERTY(QString failureText READ failureText NOTIFY stateChanged)
+    Q_PROPERTY(bool isActive READ isActive NOTIFY stateChanged)
+    Q_PROPERTY(QVariant current READ currentValue NOTIFY currentChanged)
+    Q_PROPERTY(QVariant nowPlaying READ nowPlayingValue NOTIFY nowPlayingChanged)
+    Q_PROPERTY(QVariant serverName READ serverNameValue NOTIFY serverNameChanged)
+    Q_PROPERTY(QVariant formatInfo READ formatInfoValue NOTIFY formatInfoChanged)
+    Q_PROPERTY(ZintraRadio::ListModelBase* songLogList READ songLogList CONSTANT)
+    Q_PROPERTY(QVariant toast READ toastValue NOTIFY toastChanged)
+    Q_PROPERTY(float volume READ volume WRITE setVolume NOTIFY volumeChanged)
+    Q_PROPERTY(bool muted READ muted WRITE setMuted NOTIFY mutedChanged)
+    // Recording
+    Q_PROPERTY(bool isRecording READ isRecording NOTIFY isRecordingChanged)
+    Q_PROPERTY(QVariant recordingStarted READ recordingStartedValue NOTIFY recordingStartedChanged)
+    Q_PROPERTY(bool splitRecordingBySong READ splitRecordingBySong WRITE setSplitRecordingBySong NOTIFY
+                   splitRecordingBySongChanged)
+    Q_PROPERTY(ZintraRadio::ListModelBase* recordingList READ recordingList CONSTANT)
+    // Radio library
+    Q_PROPERTY(ZintraRadio::ListModelBase* stationList READ stationList CONSTANT)
+    Q_PROPERTY(ZintraRadio::ListModelBase* favoriteList READ favoriteList CONSTANT)
+    Q_PROPERTY(ZintraRadio::ListModelBase* historyList READ historyList CONSTANT)
+    Q_PROPERTY(QVariant lastPlayedURL READ lastPlayedURLValue NOTIFY libraryChanged)
+    Q_PROPERTY(
+        QString visualizerMode READ visualizerModeText WRITE setVisualizerModeText NOTIFY libraryChanged)
+    // Station directory
+    Q_PROPERTY(QVariantMap browseScope READ browseScopeValue NOTIFY browseScopeChanged)
+    Q_PROPERTY(ZintraRadio::ListModelBase* browseResultList READ browseResultList CONSTANT)
+    Q_PROPERTY(bool browseLoading READ browseLoading NOTIFY browseLoadingChanged)
+    Q_PROPERTY(QVariant browseError READ browseErrorValue NOTIFY browseErrorChanged)
+    Q_PROPERTY(ZintraRadio::ListModelBase* directoryHitList READ directoryHitList CONSTANT)
+    Q_PROPERTY(bool directoryLoading READ directoryLoading NOTIFY directoryLoadingChanged)
+    Q_PROPERTY(bool directoryError READ directoryError NOTIFY directoryErrorChanged)
+    Q_PROPERTY(QVariantList countries READ countriesValue NOTIFY countriesChanged)
+    Q_PROPERTY(QVariantList tags READ tagsValue NOTIFY tagsChanged)
+    // YouTube and video
+    Q_PROPERTY(ZintraRadio::ListModelBase* youtubeResultList READ youtubeResultList CONSTANT)
+    Q_PROPERTY(bool youtubeLoading READ youtubeLoading NOTIFY youtubeLoadingChanged)
+    Q_PROPERTY(QVariant youtubeError READ youtubeErrorValue NOTIFY youtubeErrorChanged)
+    Q_PROPERTY(QString youtubeQuery READ youtubeQueryText NOTIFY youtubeQueryChanged)
+    Q_PROPERTY(ZintraRadio::ListModelBase* downloadList READ downloadList CONSTANT)
+    Q_PROPERTY(QVariant videoItem READ videoItemValue NOTIFY videoItemChanged)
+    Q_PROPERTY(bool videoLoading READ videoLoading NOTIFY videoLoadingChanged)
+    // Tools and settings
+    Q_PROPERTY(bool hasFFmpeg READ hasFFmpeg NOTIFY hasFFmpegChanged)
+    Q_PROPERTY(bool hasYtDlp READ hasYtDlp NOTIFY hasYtDlpChanged)
+    Q_PROPERTY(bool saveLyricsWithDownloads READ saveLyricsWithDownloads WRITE setSaveLyricsWithDownloads
+                   NOTIFY saveLyricsWithDownloadsChanged)
+    // The other models
+    Q_PROPERTY(ZintraRadio::MusicModel* music READ music CONSTANT)
+    Q_PROPERTY(ZintraRadio::LyricsModel* lyrics READ lyrics CONSTANT)
+    Q_PROPERTY(ZintraRadio::AudioPulseReader* pulse READ pulseReader CONSTANT)
+
+public:
+    static constexpr int songLogLimit = 50;
+    static constexpr int historyLimit = 100;
+    static constexpr double saveDelay = 0.4;
+    static constexpr double icyInterval = 5.0;
+
+    struct Options {
+        // The folder of library.json; none: the LIBRARY_DIR hook, else the default folder.
+        // Also the music library's folder unless `music` names one.
+        std::optional<std::filesystem::path> supportFolder;
+        std::shared_ptr<Scheduler> scheduler = Scheduler::system();
+        // The settings file; none: the user's settings.
+        std::optional<QString> settingsFile;
+        // The station directory's servers; none: the client's own list.
+        std::optional<std::vector<std::string>> directoryMirrors;
+        MusicModel::Options music;
+        // The lyrics service of the lyrics model; none: its own default.
+        std::optional<std::string> lyricsBaseURL;
+        // Load the directory's countries, tags and top list at start.
+        bool loadDirectory = true;
+        // Publish Now Playing and take media keys over MPRIS.
+        bool sessionBus = true;
+    };
+
+    explicit AppModel(Options options, QObject* parent = nullptr);
+    AppModel() : AppModel(Options{}) {}
+    // Releases what the model holds; stops and saves nothing (the shell's shutdown does).
+    ~AppModel() override;
+
+    // ---- The services and models it owns
+    ZazidEvoz::AudioEngine& engine() { return *engine_; }
+    const std::shared_ptr<ZazidEvoz::AudioEngine>& sharedEngine() const { return engine_; }
+    AudioPulse& pulse() { return *pulse_; }
+    AudioPulseReader* pulseReader() const { return pulseReader_.get(); }
+    MusicModel* music() const { return music_.get(); }
+    LyricsModel* lyrics() const { return lyrics_.get(); }
+    ZazidEvoz::LibraryStore& store() { return *store_; }
+    Mpris& nowPlayingCenter() { return *mpris_; }
+    Scheduler& scheduler() { return *scheduler_; }
+
+    // ---- Playback state
+    const ZazidEvoz::PlaybackState& state() const { return state_; }
+    const std::optional<Station>& current() const { return current_; }
+    const std::optional<std::string>& nowPlaying() const { return nowPlaying_; }
+    const std::optional<std::string>& serverName() const { return serverName_; }
+    const std::optional<std::string>& formatInfo() const { return formatInfo_; }
+    const std::vector<SongLogEntry>& songLog() const { return songLog_; }
+    const std::optional<Toast>& toast() const { return toast_; }
+    float volume() const { return volume_; }
+    void setVolume(float volume);
+    bool muted() const { return muted_; }
+    void setMuted(bool muted);
+
+    // ---- Recording
+    bool isRecording() const { return isRecording_; }
+    const std::optional<Date>& recordingStarted() const { return recordingStarted_; }
+    bool splitRecordingBySong() const { return splitRecordingBySong_; }
+    void setSplitRecordingBySong(bool split);
+    const std::vector<RecordingFile>& recordings() const { return recordings_; }
+
+    // ---- Radio library
+    const ZazidEvoz::LibrarySnapshot& library() const { return library_; }
+    const std::string& visualizerMode() const { return library_.visualizerMode; }
+    // Always announces a library change and schedules a save, even for the same mode.
+    void setVisualizerMode(const std::string& mode);
+    // The favourite stations: library stations first, then stored copies, in favourite order.
+    std::vector<Station> favorites() const;
+
+    // ---- Station directory
+    const BrowseScope& browseScope() const { return browseScope_; }
+    const std::vector<Station>& browseResults() const { return browseResults_; }
+    bool browseLoading() const { return browseLoading_; }
+    const std::optional<std::string>& browseError() const { return browseError_; }
+    const std::vector<Station>& directoryHits() const { return directoryHits_; }
+    bool directoryLoading() const { return directoryLoading_; }
+    bool directoryError() const { return directoryError_; }
+    const std::vector<ZazidEvoz::StationCountry>& countries() const { return countries_; }
+    const std::vector<ZazidEvoz::StationTag>& tags() const { return tags_; }
+
+    // ---- YouTube and video
+    const std::vector<Station>& youtubeResults() const { return youtubeResults_; }
+    void setYoutubeResults(std::vector<Station> results);
+    bool youtubeLoading() const { return youtubeLoading_; }
+    const std::optional<std::string>& youtubeError() const { return youtubeError_; }
+    const std::string& youtubeQuery() const { return youtubeQuery_; }
+    // Newest first.
+    const std::vector<std::shared_ptr<DownloadJob>>& downloads() const { return downloads_; }
+    const std::optional<Station>& videoItem() const { return videoItem_; }
+    bool videoLoading() const { return videoLoading_; }
+
+    // ---- Tools and settings
+    bool hasFFmpeg() const { return hasFFmpeg_; }
+    bool hasYtDlp() const { return hasYtDlp_; }
+    bool saveLyricsWithDownloads() const { return saveLyricsWithDownloads_; }
+    void setSaveLyricsWithDownloads(bool save);
+
+    // ---- Operations
+    // Starts any playable item: a radio station, a local file, a YouTube or Instagram item.
+    // Taken by value: callers pass entries of the lists that playing edits (the history).
+    void play(Station station);
+    Q_INVOKABLE void play(const QVariantMap& station);
+    // Ends playback: lyrics, recording, title polling, engine, Now Playing.
+    Q_INVOKABLE void stop();
+    Q_INVOKABLE void togglePlayPause();
+    // Steps to the next (1) or previous (-1) item.
+    Q_INVOKABLE void skip(int step);
+    // The engine's events arrive here, on the main thread, in the order it reported them.
+    void handle(const ZazidEvoz::EngineEvent& event);
+
+    Q_INVOKABLE void startRecording();
+    Q_INVOKABLE void stopRecording();
+    Q_INVOKABLE void reloadRecordings();
+
+    void loadBrowse(const BrowseScope& scope);
+    Q_INVOKABLE void stopVideo();
+
+    // Replaces the toast on screen; it goes after 4 s (6 s for errors) unless replaced.
+    void show(Toast::Style style, const std::string& text,
+              const std::optional<std::filesystem::path>& file = std::nullopt);
+    Q_INVOKABLE void closeToast();
+    Q_INVOKABLE void recheckTools();
+    Q_INVOKABLE void copyInstallCommand();
+    // Saves the radio library now; a pending debounced save is dropped.
+    Q_INVOKABLE void saveNow();
+
+    // ---- For the views
+    QString stateName() const;
+    QString failureText() const { return qtText(state_.message); }
+    bool isActive() const { return state_.isActive(); }
+    QVariant currentValue() const { return optionalStationMap(current_); }
+    QVariant nowPlayingValue() const { return optionalText(nowPlaying_); }
+    QVariant serverNameValue() const { return optionalText(serverName_); }
+    QVariant formatInfoValue() const { return optionalText(formatInfo_); }
+    ListModelBase* songLogList() const { return songLogModel_.get(); }
+    // {id, style, text, file}, or null.
+    QVariant toastValue() const;
+    QVariant recordingStartedValue() const;
+    ListModelBase* recordingList() const { return recordingModel_.get(); }
+    ListModelBase* stationList() const { return stationModel_.get(); }
+    ListModelBase* favoriteList() const { return favoriteModel_.get(); }
+    ListModelBase* historyList() const { return historyModel_.get(); }
+    QVariant lastPlayedURLValue() const { return optionalText(library_.lastPlayedURL); }
+    QString visualizerModeText() const { return qtText(library_.visualizerMode); }
+    void setVisualizerModeText(const QString& mode) { setVisualizerMode(stdText(mode)); }
+    QVariantMap browseScopeValue() const;
+    ListModelBase* browseResultList() const { return browseResultModel_.get(); }
+    QVariant browseErrorValue() const { return optionalText(browseError_); }
+    ListModelBase* directoryHitList() const { return directoryHitModel_.get(); }
+    QVariantList countriesValue() const;
+    QVariantList tagsValue() const;
+    ListModelBase* youtubeResultList() const { return youtubeResultModel_.get(); }
+    QVariant youtubeErrorValue() const { return optionalText(youtubeError_); }
+    QString youtubeQueryText() const { return qtText(youtubeQuery_); }
+    ListModelBase* downloadList() const { return downloadModel_.get(); }
+    QVariant videoItemValue() const { return optionalStationMap(videoItem_); }
+
+Q_SIGNALS:
+    void stateChanged();
+    void currentChanged();
+    void nowPlayingChanged();
+    void serverNameChanged();
+    void formatInfoChanged();
+    void songLogChanged();
+    void toastChanged();
+    void volumeChanged();
+    void mutedChanged();
+    void isRecordingChanged();
+    void recordingStartedChanged();
+    void splitRecordingBySongChanged();
+    void recordingsChanged();
+    void libraryChanged();
+    void browseScopeChanged();
+    void browseResultsChanged();
+    void browseLoadingChanged();
+    void browseErrorChanged();
+    void directoryHitsChanged();
+    void directoryLoadingChanged();
+    void directoryErrorChanged();
+    void countriesChanged();
+    void tagsChanged();
+    void youtubeResultsChanged();
+    void youtubeLoadingChanged();
+    void youtubeErrorChanged();
+    void youtubeQueryChanged();
+    void downloadsChanged();
+    void videoItemChanged();
+    void videoLoadingChanged();
+    void hasFFmpegChanged();
+    void hasYtDlpChanged();
+    void saveLyricsWithDownloadsChanged();
+    // The desktop asked to show or to quit the application (the shell connects these).
+    void raiseRequested();
+    void quitRequested();
+
+private:
+    // Plain stores (the notify rule; no side effects).
+    void setState(ZazidEvoz::PlaybackState state);
+    void setCurrent(std::optional<Station> station);
+    void setNowPlaying(std::optional<std::string> title);
+    void setServerName(std::optional<std::string> name);
+    void setFormatInfo(std::optional<std::string> format);
+    void setToast(std::optional<Toast> toast);
+    void setIsRecording(bool recording);
+    void setRecordingStarted(std::optional<Date> date);
+    void setBrowseScope(BrowseScope scope);
+    void setBrowseLoading(bool loading);
+    void setBrowseError(std::optional<std::string> error);
+    void setBrowseResults(std::vector<Station> results);
+    void setDirectoryHits(std::vector<Station> hits);
+    void setDirectoryLoading(bool loading);
+    void setDirectoryError(bool failed);
+    void setCountries(std::vector<ZazidEvoz::StationCountry> countries);
+    void setTags(std::vector<ZazidEvoz::StationTag> tags);
+    void setYoutubeLoading(bool loading);
+    void setYoutubeError(std::optional<std::string> error);
+    void setYoutubeQuery(std::string query);
+    void setVideoItem(std::optional<Station> item);
+    void setVideoLoading(bool loading);
+    void setHasFFmpeg(bool has);
+    void setHasYtDlp(bool has);
+    // An in-place edit of the library: always announced.
+    template <typename Edit> void editLibrary(Edit&& edit);
+    // A list shown through a list model: an equal list stays silent, another changes by rows.
+    template <typename T>
+    void storeList(VectorListModel<T>& model, std::vector<T> values, void (AppModel::*changed)());
+    void refreshFavorites();
+
+    // Playback road
+    void songChanged(const std::string& title);
+    void addToHistory(const Station& station);
+    void updateNowPlayingInfo();
+    // The known station with that URL: library, then favourite copies, then history.
+    std::optional<Station> station(const std::string& url) const;
+    void skipAfterEnd();
+    void setupRemoteCommands();
+
+    void loadDirectoryMeta();
+    void persistSoon();
+
+    std::shared_ptr<Scheduler> scheduler_;
+    std::unique_ptr<Settings> settings_;
+
+    // The services and models, fixed at start.
+    std::shared_ptr<ZazidEvoz::AudioEngine> engine_;
+    std::unique_ptr<AudioPulse> pulse_;
+    std::unique_ptr<AudioPulseReader> pulseReader_;
+    std::unique_ptr<LyricsModel> lyrics_;
+    std::unique_ptr<MusicModel> music_;
+    // Shared with the worker threads of directory requests.
+    std::shared_ptr<ZazidEvoz::RadioBrowserClient> radioBrowser_;
+    std::unique_ptr<ZazidEvoz::YouTubeService> youtube_;
+    std::unique_ptr<ZazidEvoz::LibraryStore> store_;
+    std::unique_ptr<ZazidEvoz::IcyMetadataPoller> icy_;
+    std::unique_ptr<Mpris> mpris_;
+
+    // Observable state (main thread only).
+    ZazidEvoz::PlaybackState state_ = ZazidEvoz::PlaybackState::stopped();
+    std::optional<Station> current_;
+    std::optional<std::string> nowPlaying_;
+    std::optional<std::string> serverName_;
+    std::optional<std::string> formatInfo_;
+    std::vector<SongLogEntry> songLog_;
+    std::optional<Toast> toast_;
+    float volume_ = 0.8f;
+    bool muted_ = false;
+    bool isRecording_ = false;
+    std::optional<Date> recordingStarted_;
+    bool splitRecordingBySong_ = true;
+    std::vector<RecordingFile> recordings_;
+    ZazidEvoz::LibrarySnapshot library_;
+    std::vector<Station> favorites_; // computed from library_, kept for its list model
+    BrowseScope browseScope_ = BrowseScope::top();
+    std::vector<Station> browseResults_;
+    bool browseLoading_ = false;
+    std::optional<std::string> browseError_;
+    std::vector<Station> directoryHits_;
+    bool directoryLoading_ = false;
+    bool directoryError_ = false;
+    std::vector<ZazidEvoz::StationCountry> countries_;
+    std::vector<ZazidEvoz::StationTag> tags_;
+    std::vector<Station> youtubeResults_;
+    bool youtubeLoading_ = false;
+    std::optional<std::string> youtubeError_;
+    std::string youtubeQuery_;
+    std::vector<std::shared_ptr<DownloadJob>> downloads_;
+    std::optional<Station> videoItem_;
+    bool videoLoading_ = false;
+    bool hasFFmpeg_ = false;
+    bool hasYtDlp_ = false;
+    bool saveLyricsWithDownloads_ = true;
+
+    // Pending work.
+    std::shared_ptr<ScheduledCall> saveTask_;
+    TaskHandle browseTask_;
+    TaskHandle directoryMetaTask_;
+
+    // The list models over the vectors above (the library's own lists included).
+    std::unique_ptr<SongLogListModel> songLogModel_;
+    std::unique_ptr<RecordingListModel> recordingModel_;
+    std::unique_ptr<StationListModel> stationModel_;
+    std::unique_ptr<StationListModel> favoriteModel_;
+    std::unique_ptr<StationListModel> historyModel_;
+    std::unique_ptr<StationListModel> browseResultModel_;
+    std::unique_ptr<StationListModel> directoryHitModel_;
+    std::unique_ptr<StationListModel> youtubeResultModel_;
+    std::unique_ptr<VectorListModel<std::shared_ptr<DownloadJob>>> downloadModel_;
+};
+
+// "failed", "stopped", "buffering", "playing", "paused".
+QString playbackStateName(ZazidEvoz::PlaybackState::Kind kind);
+
+// The translation of a dotted text key, its "%1", "%2"... filled with `arguments`. Without
+// a translation the key itself is the text, followed by the arguments.
+std::string localizedText(const char* key, const QStringList& arguments = {});
+
+template <typename Edit> void AppModel::editLibrary(Edit&& edit) {
+    editProperty(this, library_, std::forward<Edit>(edit), &AppModel::libraryChanged);
+}
+
+template <typename T>
+void AppModel::storeList(VectorListModel<T>& model, std::vector<T> values, void (AppModel::*changed)()) {
+    if (model.items() == values)
+        return;
+    model.assign(std::move(values));
+    (this->*changed)();
+}
+
+} // namespace ZintraRadio

@@ -1,0 +1,58 @@
+// AppModel: the one toast on screen, the tool flags behind the tool banner, and the copy of
+// the install hint.
+#include "ZazidEvoz/ToolLocator.hpp"
+#include "state/AppModel.hpp"
+#include "system/Clipboard.hpp"
+
+#include <QPointer>
+#include <QtGlobal>
+
+namespace ZintraRadio {
+
+std::string localizedText(const char* key, const QStringList& arguments) {
+    QString text = qtTrId(key);
+    if (text == QLatin1String(key)) {
+        // No table holds the key: keep what would have filled it visible.
+        if (!arguments.isEmpty())
+            text += QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
+        return text.toStdString();
+    }
+    for (const auto& argument : arguments)
+        text = text.arg(argument);
+    return text.toStdString();
+}
+
+void AppModel::show(Toast::Style style, const std::string& text,
+                    const std::optional<std::filesystem::path>& file) {
+    Toast toast;
+    toast.style = style;
+    toast.text = text;
+    toast.file = file;
+    const QUuid id = toast.id;
+    const double lifetime = toast.lifetime();
+    setToast(std::move(toast));
+    // Only this toast is cleared: a newer one, or none after the user closed it, stays.
+    QPointer<AppModel> self(this);
+    scheduler_->schedule(lifetime, [self, id] {
+        if (self && self->toast_ && self->toast_->id == id)
+            self->setToast(std::nullopt);
+    });
+}
+
+void AppModel::closeToast() {
+    setToast(std::nullopt);
+}
+
+void AppModel::recheckTools() {
+    using ZazidEvoz::ToolLocator::Tool;
+    setHasFFmpeg(ZazidEvoz::ToolLocator::isAvailable(Tool::ffmpeg));
+    setHasYtDlp(ZazidEvoz::ToolLocator::isAvailable(Tool::ytdlp));
+}
+
+void AppModel::copyInstallCommand() {
+    Clipboard::setText(QString::fromUtf8(ZazidEvoz::ToolLocator::installHint.data(),
+                                         static_cast<qsizetype>(ZazidEvoz::ToolLocator::installHint.size())));
+    show(Toast::Style::info, localizedText("toast.copied"));
+}
+
+} // namespace ZintraRadio
