@@ -2,24 +2,29 @@
 
 namespace ZintraRadio {
 
+namespace {
+
+struct ModuleNames {
+    std::string_view rawValue;
+    std::string_view labelKey;
+};
+
+// In the order of the enumeration.
+constexpr ModuleNames names[] = {
+    {"stations", "module.stations"},     {"discover", "module.discover"}, {"favorites", "module.favorites"},
+    {"history", "module.history"},       {"youtube", "module.youtube"},   {"music", "module.music"},
+    {"recordings", "module.recordings"},
+};
+static_assert(std::size(names) == allAppModules.size());
+
+const ModuleNames& namesOf(AppModule module) {
+    return names[static_cast<std::size_t>(module)];
+}
+
+} // namespace
+
 std::string_view rawValue(AppModule module) {
-    switch (module) {
-    case AppModule::stations:
-        return "stations";
-    case AppModule::discover:
-        return "discover";
-    case AppModule::favorites:
-        return "favorites";
-    case AppModule::history:
-        return "history";
-    case AppModule::youtube:
-        return "youtube";
-    case AppModule::music:
-        return "music";
-    case AppModule::recordings:
-        return "recordings";
-    }
-    return "stations";
+    return namesOf(module).rawValue;
 }
 
 std::optional<AppModule> appModuleFromRawValue(std::string_view text) {
@@ -30,23 +35,7 @@ std::optional<AppModule> appModuleFromRawValue(std::string_view text) {
 }
 
 std::string_view labelKey(AppModule module) {
-    switch (module) {
-    case AppModule::stations:
-        return "module.stations";
-    case AppModule::discover:
-        return "module.discover";
-    case AppModule::favorites:
-        return "module.favorites";
-    case AppModule::history:
-        return "module.history";
-    case AppModule::youtube:
-        return "module.youtube";
-    case AppModule::music:
-        return "module.music";
-    case AppModule::recordings:
-        return "module.recordings";
-    }
-    return "module.stations";
+    return namesOf(module).labelKey;
 }
 
 char shortcut(AppModule module) {

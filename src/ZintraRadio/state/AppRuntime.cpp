@@ -18,7 +18,7 @@ struct Instances {
     std::unique_ptr<AppModel> model;
     std::unique_ptr<UIState> ui;
     bool teardownRegistered = false;
-    bool shutDown = false;
+    bool released = false;
 
     // The UI state first, then the model it was made beside.
     void release() {
@@ -26,7 +26,7 @@ struct Instances {
         std::unique_ptr<AppModel> releasedModel;
         {
             std::lock_guard lock(mutex);
-            shutDown = true;
+            released = true;
             releasedUI = std::move(ui);
             releasedModel = std::move(model);
         }
@@ -50,12 +50,21 @@ void registerTeardown(Instances& state) {
         return;
     // Post routines run first thing in the application object's destructor, while the event
     // loop's machinery still exists for the models' timers and threads to wind down.
-    qAddPostRoutine(&shutdown);
+    qAddPostRoutine(&release);
     state.teardownRegistered = true;
 }
 
-[[noreturn]] void usedAfterShutdown(const char* what) {
-    qFatal("ZintraRadio: the %s was used after shutdown", what);
+// The instance in `slot`, made from `options` on first use. Called with the mutex held.
+template <typename Model, typename ModelOptions>
+Model& madeOnFirstUse(Instances& state, std::unique_ptr<Model>& slot, const ModelOptions& options,
+                      const char* what) {
+    if (state.released)
+        qFatal("ZintraRadio: the %s was used after it was released", what);
+    if (!slot) {
+        slot = std::make_unique<Model>(options);
+        registerTeardown(state);
+    }
+    return *slot;
 }
 
 std::function<void()>& openAction() {
@@ -84,10 +93,16 @@ WindowList& windowList() {
 
 } // namespace
 
+bool configure(AppModel::Options model) {
+    Options options;
+    options.model = std::move(model);
+    return configure(std::move(options));
+}
+
 bool configure(Options options) {
     Instances& state = instances();
     std::lock_guard lock(state.mutex);
-    if (state.model || state.ui || state.shutDown)
+    if (state.model || state.ui || state.released)
         return false;
     state.options = std::move(options);
     return true;
@@ -96,28 +111,22 @@ bool configure(Options options) {
 AppModel& model() {
     Instances& state = instances();
     std::lock_guard lock(state.mutex);
-    if (state.shutDown)
-        usedAfterShutdown("application model");
-    if (!state.model) {
-        state.model = std::make_unique<AppModel>(state.options.model);
-        registerTeardown(state);
-    }
-    return *state.model;
+    return madeOnFirstUse(state, state.model, state.options.model, "application model");
 }
 
 UIState& ui() {
     Instances& state = instances();
     std::lock_guard lock(state.mutex);
-    if (state.shutDown)
-        usedAfterShutdown("UI state");
-    if (!state.ui) {
-        state.ui = std::make_unique<UIState>(state.options.ui);
-        registerTeardown(state);
-    }
-    return *state.ui;
+    return madeOnFirstUse(state, state.ui, state.options.ui, "UI state");
 }
 
-void shutdown() {
+bool hasModel() {
+    Instances& state = instances();
+    std::lock_guard lock(state.mutex);
+    return state.model != nullptr;
+}
+
+void release() {
     instances().release();
 }
 

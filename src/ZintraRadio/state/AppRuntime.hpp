@@ -21,15 +21,19 @@ struct Options {
 // What the two models are made with (tests and scripted runs). Only before the first use of
 // either: false, and nothing changes, once one exists.
 bool configure(Options options);
+// The same with the UI state's defaults.
+bool configure(AppModel::Options model);
 
 // The single instances, made on first use (safe against concurrent first use; in practice the
-// main thread comes first) and never replaced. Using one after shutdown() is a fatal error.
+// main thread comes first) and never replaced. Using one after release() is a fatal error.
 AppModel& model();
 UIState& ui();
+// Whether model() has made the model (the shell's stop sequence runs only then).
+bool hasModel();
 
 // Destroys the UI state, then the model. It runs by itself when the application object is
-// destroyed; the shell may call it earlier, after its views are gone. Idempotent.
-void shutdown();
+// destroyed; the shell calls it earlier, once its views are gone. Idempotent.
+void release();
 
 // ---- Windows (main thread)
 

@@ -24,6 +24,30 @@ QString latin1(std::string_view text) {
 
 } // namespace
 
+const QStringList& appModules() {
+    static const QStringList names = [] {
+        QStringList list;
+        for (AppModule module : allAppModules)
+            list << latin1(rawValue(module));
+        return list;
+    }();
+    return names;
+}
+
+const QStringList& visualizerModes() {
+    static const QStringList names = [] {
+        QStringList list;
+        for (VisualizerMode mode : allVisualizerModes)
+            list << latin1(rawValue(mode));
+        return list;
+    }();
+    return names;
+}
+
+QString nextVisualizerMode(const QString& mode) {
+    return latin1(rawValue(nextMode(modeOrDefault(stdText(mode)))));
+}
+
 Date UIState::distantPast() {
     return ZazidEvoz::platform::dateFromSecondsSince1970(-62135596800.0);
 }
@@ -120,8 +144,7 @@ ViewAnimation UIState::panelAnimation() const {
 }
 
 // ---- Operations
-// Haptic feedback has no counterpart on a Linux desktop; where the design plays it, nothing
-// happens.
+// A Linux desktop has no haptic feedback to play on a rail or mode change.
 
 void UIState::show(AppModule module) {
     setAnimation(panelAnimation());
@@ -216,7 +239,7 @@ QVariantList UIState::moduleEntries() {
     return entries;
 }
 
-QVariantList UIState::visualizerModeEntries() {
+QVariantList UIState::modeEntries() {
     QVariantList entries;
     for (VisualizerMode mode : allVisualizerModes)
         entries << QVariantMap{{QStringLiteral("name"), latin1(rawValue(mode))},
@@ -234,10 +257,6 @@ void UIState::setMode(const QString& mode, QObject* model) {
     auto found = visualizerModeFromRawValue(stdText(mode));
     if (appModel != nullptr && found)
         setMode(*found, *appModel);
-}
-
-QString UIState::nextModeName(const QString& current) {
-    return latin1(rawValue(nextMode(modeOrDefault(stdText(current)))));
 }
 
 } // namespace ZintraRadio

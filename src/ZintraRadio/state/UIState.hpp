@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <functional>
@@ -32,6 +33,13 @@ class AppModel;
 class MusicUI;
 class Settings;
 class StageFeed;
+
+// The raw values of the modules in rail order and of the modes in picker order.
+const QStringList& appModules();
+const QStringList& visualizerModes();
+// The raw value of the mode after the one `mode` names; a text that is no mode counts as the
+// first.
+QString nextVisualizerMode(const QString& mode);
 
 class UIState : public QObject {
     Q_OBJECT
@@ -50,8 +58,10 @@ class UIState : public QObject {
     Q_PROPERTY(ZintraRadio::StageFeed* feed READ feed CONSTANT)
     Q_PROPERTY(ZintraRadio::MusicUI* music READ music CONSTANT)
     Q_PROPERTY(QVariantMap animation READ animationValue NOTIFY animationChanged)
-    Q_PROPERTY(QVariantList modules READ moduleEntries CONSTANT)
-    Q_PROPERTY(QVariantList visualizerModes READ visualizerModeEntries CONSTANT)
+    Q_PROPERTY(QStringList modules READ modules CONSTANT)
+    Q_PROPERTY(QStringList modes READ modes CONSTANT)
+    Q_PROPERTY(QVariantList moduleEntries READ moduleEntries CONSTANT)
+    Q_PROPERTY(QVariantList modeEntries READ modeEntries CONSTANT)
 
 public:
     // Reads a test hook by name.
@@ -138,16 +148,19 @@ public:
     void setPendingYouTubeQueryValue(const QVariant& query); // null or undefined: none
     QDateTime modeChangedValue() const;
     QVariantMap animationValue() const { return animationMap(animation_); }
+    // The raw values in rail order and in picker order.
+    static QStringList modules() { return appModules(); }
+    static QStringList modes() { return visualizerModes(); }
     // Each entry: {"name", "labelKey", "shortcut"} in rail order.
     static QVariantList moduleEntries();
     // Each entry: {"name", "labelKey"} in picker order.
-    static QVariantList visualizerModeEntries();
+    static QVariantList modeEntries();
     // A module name that is no module does nothing.
     Q_INVOKABLE void show(const QString& module);
     // A mode name that is no mode, or a model that is no AppModel, does nothing.
     Q_INVOKABLE void setMode(const QString& mode, QObject* model);
     // The raw value of the mode after the one `current` names (unknown counts as the first).
-    Q_INVOKABLE static QString nextModeName(const QString& current);
+    Q_INVOKABLE static QString nextModeName(const QString& current) { return nextVisualizerMode(current); }
 
 Q_SIGNALS:
     void moduleChanged();

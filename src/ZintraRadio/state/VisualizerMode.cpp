@@ -2,26 +2,30 @@
 
 namespace ZintraRadio {
 
+namespace {
+
+struct ModeNames {
+    std::string_view rawValue;
+    std::string_view labelKey;
+};
+
+// In the order of the enumeration.
+constexpr ModeNames names[] = {
+    {"zintra", "mode.zintra"},           {"scope", "mode.scope"},
+    {"spectrum", "mode.spectrum"},       {"terrain", "mode.terrain"},
+    {"vectorscope", "mode.vectorscope"}, {"plasma", "mode.plasma"},
+    {"aurora", "mode.aurora"},           {"warp", "mode.warp"},
+};
+static_assert(std::size(names) == allVisualizerModes.size());
+
+const ModeNames& namesOf(VisualizerMode mode) {
+    return names[static_cast<std::size_t>(mode)];
+}
+
+} // namespace
+
 std::string_view rawValue(VisualizerMode mode) {
-    switch (mode) {
-    case VisualizerMode::zintra:
-        return "zintra";
-    case VisualizerMode::scope:
-        return "scope";
-    case VisualizerMode::spectrum:
-        return "spectrum";
-    case VisualizerMode::terrain:
-        return "terrain";
-    case VisualizerMode::vectorscope:
-        return "vectorscope";
-    case VisualizerMode::plasma:
-        return "plasma";
-    case VisualizerMode::aurora:
-        return "aurora";
-    case VisualizerMode::warp:
-        return "warp";
-    }
-    return "zintra";
+    return namesOf(mode).rawValue;
 }
 
 std::optional<VisualizerMode> visualizerModeFromRawValue(std::string_view text) {
@@ -36,25 +40,7 @@ VisualizerMode modeOrDefault(std::string_view text) {
 }
 
 std::string_view labelKey(VisualizerMode mode) {
-    switch (mode) {
-    case VisualizerMode::zintra:
-        return "mode.zintra";
-    case VisualizerMode::scope:
-        return "mode.scope";
-    case VisualizerMode::spectrum:
-        return "mode.spectrum";
-    case VisualizerMode::terrain:
-        return "mode.terrain";
-    case VisualizerMode::vectorscope:
-        return "mode.vectorscope";
-    case VisualizerMode::plasma:
-        return "mode.plasma";
-    case VisualizerMode::aurora:
-        return "mode.aurora";
-    case VisualizerMode::warp:
-        return "mode.warp";
-    }
-    return "mode.zintra";
+    return namesOf(mode).labelKey;
 }
 
 VisualizerMode nextMode(VisualizerMode mode) {

@@ -3,6 +3,7 @@
 #include "state/AppRuntime.hpp"
 
 #include "UIStateKit.hpp"
+#include "app/appmodel/AppModelKit.hpp"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -75,19 +76,20 @@ constexpr const char* childSwitch = "UISTATE_TEST_RUNTIME_CHILD";
 TEST(AppRuntimeChild, OneInstanceEachThenOrderlyTeardown) {
     if (std::getenv(childSwitch) == nullptr)
         GTEST_SKIP() << "runs in the child process of AppRuntime.ProcessHoldsOneModelAndOneUIState";
-    auto folder = ZazidEvoz::testkit::makeTemporaryFolder("runtime");
+    // The model's clock is in the test's hand: its start-up leaves a debounced save pending,
+    // and nothing here plays the shell's stop sequence, which would save and cancel it.
+    testkit::AppSetup setup;
     AppRuntime::Options options;
-    // A clock in the test's hand: the model's start-up leaves a debounced save pending, and
-    // nothing here plays the shell's shutdown, which would save and cancel it.
-    auto scheduler = std::make_shared<ManualScheduler>();
-    options.model = uistatekit::quietModelOptions(folder, scheduler);
-    options.ui.scheduler = scheduler;
-    options.ui.settingsFile = QString::fromStdString((folder / "ZintraRadio.conf").string());
+    options.model = setup.options();
+    options.ui.scheduler = setup.scheduler;
+    options.ui.settingsFile = QString::fromStdString((setup.folder / "ZintraRadio.conf").string());
     ASSERT_TRUE(AppRuntime::configure(options));
 
     UIState& ui = AppRuntime::ui();
     EXPECT_EQ(&AppRuntime::ui(), &ui);
+    EXPECT_FALSE(AppRuntime::hasModel()); // each is made on its own first use
     AppModel& model = AppRuntime::model();
+    EXPECT_TRUE(AppRuntime::hasModel());
     EXPECT_EQ(&AppRuntime::model(), &model);
     EXPECT_FALSE(AppRuntime::configure(options)); // too late: they exist
 

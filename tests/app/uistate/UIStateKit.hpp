@@ -3,7 +3,6 @@
 
 #include "music/MusicUI.hpp"
 #include "stage/StageFeed.hpp"
-#include "state/AppModel.hpp"
 #include "state/Scheduler.hpp"
 #include "state/UIState.hpp"
 #include "support/Sandbox.hpp"
@@ -49,24 +48,5 @@ struct Fixture {
         return std::make_unique<UIState>(std::move(options));
     }
 };
-
-// An application model in a folder of its own: no directory requests, no session bus, and the
-// lyrics services on a closed local port.
-inline AppModel::Options quietModelOptions(const std::filesystem::path& folder,
-                                           std::shared_ptr<Scheduler> scheduler) {
-    const std::string closedPort = "http://127.0.0.1:9";
-    AppModel::Options options;
-    options.supportFolder = folder;
-    options.scheduler = scheduler;
-    options.settingsFile = QString::fromStdString((folder / "ZintraRadio.conf").string());
-    options.directoryMirrors = std::vector<std::string>{closedPort};
-    options.loadDirectory = false;
-    options.sessionBus = false;
-    options.lyricsBaseURL = closedPort;
-    options.music.scheduler = scheduler;
-    options.music.lyricsFiller = false;
-    options.music.lyricsBaseURL = closedPort;
-    return options;
-}
 
 } // namespace ZintraRadio::uistatekit

@@ -1,6 +1,7 @@
 // The window-wide UI state: the start layout from hooks and stored settings, the switches
 // that store themselves, the mode rule, the focus requests and the animation each change names.
 #include "UIStateKit.hpp"
+#include "app/appmodel/AppModelKit.hpp"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -161,7 +162,7 @@ TEST(UIStateSettings, SwitchesStoreEveryWriteAndReadBackAtTheNextStart) {
         EXPECT_EQ(fixture.storedValue("railCollapsed"), "true");
         // A rail that writes the field directly is remembered too.
         ui->setRailCollapsed(false);
-        ui->setRailCollapsed(true);
+        EXPECT_EQ(fixture.storedValue("railCollapsed"), "false");
         // Not stored: they start from their initial values at every start.
         ui->setPanelHidden(true);
         ui->setCinema(true);
@@ -169,7 +170,7 @@ TEST(UIStateSettings, SwitchesStoreEveryWriteAndReadBackAtTheNextStart) {
     auto next = fixture.make();
     EXPECT_FALSE(next->lyricsVisible());
     EXPECT_TRUE(next->stationGrid());
-    EXPECT_TRUE(next->railCollapsed());
+    EXPECT_FALSE(next->railCollapsed());
     EXPECT_FALSE(next->panelHidden());
     EXPECT_FALSE(next->cinema());
     EXPECT_EQ(fixture.storedValue("panelHidden"), "");
@@ -325,11 +326,15 @@ TEST(UIStateForViews, PropertiesTakeNamesAndIgnoreUnknownOnes) {
     EXPECT_FALSE(ui->pendingYouTubeQuery());
     EXPECT_FALSE(ui->property("pendingYouTubeQuery").isValid());
 
-    const QVariantList modulesList = ui->property("modules").toList();
-    ASSERT_EQ(modulesList.size(), 7);
-    EXPECT_EQ(modulesList[5].toMap(),
+    EXPECT_EQ(
+        ui->property("modules").toStringList(),
+        (QStringList{"stations", "discover", "favorites", "history", "youtube", "music", "recordings"}));
+    EXPECT_EQ(ui->property("modes").toStringList().size(), 8);
+    const QVariantList moduleEntries = ui->property("moduleEntries").toList();
+    ASSERT_EQ(moduleEntries.size(), 7);
+    EXPECT_EQ(moduleEntries[5].toMap(),
               (QVariantMap{{"name", "music"}, {"labelKey", "module.music"}, {"shortcut", "6"}}));
-    const QVariantList modes = ui->property("visualizerModes").toList();
+    const QVariantList modes = ui->property("modeEntries").toList();
     ASSERT_EQ(modes.size(), 8);
     EXPECT_EQ(modes[4].toMap(), (QVariantMap{{"name", "vectorscope"}, {"labelKey", "mode.vectorscope"}}));
     EXPECT_EQ(ui->property("modeChanged").toDateTime().date().year(), 1);
@@ -363,11 +368,12 @@ TEST(Enumerations, RawValuesLabelsShortcutsAndTheNextModeRule) {
 TEST(UIStateMode, TheAppModelKeepsAndSavesTheSelectedMode) {
     Fixture fixture;
     auto ui = fixture.make();
-    AppModel model(quietModelOptions(fixture.folder, fixture.scheduler));
+    testkit::AppSetup setup;
+    AppModel model(setup.options());
     model.setVisualizerMode("disco"); // a text from an older or broken library file
-    fixture.scheduler->advance(1);
+    setup.scheduler->advance(1);
     QSignalSpy library(&model, &AppModel::libraryChanged);
-    const auto storedMode = [&] { return ZazidEvoz::LibraryStore(fixture.folder).load().visualizerMode; };
+    const auto storedMode = [&] { return ZazidEvoz::LibraryStore(setup.folder).load().visualizerMode; };
     ASSERT_EQ(storedMode(), "disco");
 
     ui->setMode(VisualizerMode::zintra, model);
@@ -377,7 +383,7 @@ TEST(UIStateMode, TheAppModelKeepsAndSavesTheSelectedMode) {
     ui->setMode(QStringLiteral("plasma"), &model); // as the views call it
     EXPECT_EQ(model.visualizerMode(), "plasma");
     EXPECT_EQ(ui->modeChanged(), fixture.scheduler->date());
-    fixture.scheduler->advance(AppModel::saveDelay);
+    setup.scheduler->advance(AppModel::saveDelay);
     EXPECT_EQ(storedMode(), "plasma");
 
     ui->setMode(QStringLiteral("Warp"), &model);
