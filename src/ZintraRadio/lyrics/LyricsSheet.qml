@@ -30,6 +30,7 @@ Popup {
     focus: true
     closePolicy: Popup.CloseOnEscape
     onRequestChanged: request ? open() : close()
+    onOpened: forceActiveFocus()
     onClosed: dismissed()
 
     StoredLyricsQuery {
@@ -133,6 +134,7 @@ Popup {
             anchors.right: parent.right
             anchors.top: header.bottom
             anchors.bottom: credit.top
+            anchors.bottomMargin: 8
 
             EmptyState {
                 objectName: "sheetNotFound"

@@ -8,6 +8,7 @@
 #include "app/appmodel/AppModelKit.hpp"
 #include "app/kit/QmlKit.hpp"
 #include "lyrics/LyricsSite.hpp"
+#include "state/UIState.hpp"
 
 #include <QQuickItem>
 #include <QTest>
@@ -87,6 +88,15 @@ struct LyricsApp {
         setup.scheduler->advance(seconds - now);
     }
 };
+
+// A UI state of its own, without the user's settings or the process's hooks.
+inline std::unique_ptr<UIState> makeUIState(const std::filesystem::path& folder) {
+    UIState::Options options;
+    options.settingsFile = QString::fromStdString((folder / "ui.conf").string());
+    options.hooks = [](std::string_view) { return std::optional<std::string>(); };
+    options.reducedMotion = [] { return false; };
+    return std::make_unique<UIState>(options);
+}
 
 inline QObject* objectIn(QObject* root, const QString& name) {
     return root->findChild<QObject*>(name);

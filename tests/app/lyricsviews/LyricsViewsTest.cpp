@@ -7,7 +7,6 @@
 #include "app/music/MusicTestKit.hpp"
 #include "lyrics/LyricsPresenter.hpp"
 #include "lyrics/SnippetLabel.hpp"
-#include "state/UIState.hpp"
 #include "youtube/FakeYtDlp.hpp"
 
 #include <QQuickTextDocument>
@@ -48,15 +47,6 @@ protected:
     EnglishTexts english;
     QmlKit kit;
 };
-
-// A UI state of its own, without the user's settings or the process's hooks.
-std::unique_ptr<UIState> makeUIState(const std::filesystem::path& folder) {
-    UIState::Options options;
-    options.settingsFile = QString::fromStdString((folder / "ui.conf").string());
-    options.hooks = [](std::string_view) { return std::optional<std::string>(); };
-    options.reducedMotion = [] { return false; };
-    return std::make_unique<UIState>(options);
-}
 
 // A model for the list views: the real music model, and the two YouTube operations recorded
 // with what the UI state held when each was called.
