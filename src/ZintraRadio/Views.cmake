@@ -52,7 +52,8 @@ target_include_directories(ZintraRadioViews PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 foreach(folder ${ZINTRARADIO_VIEW_FOLDERS})
   target_include_directories(ZintraRadioViews PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
 endforeach()
-target_compile_definitions(ZintraRadioViews PUBLIC ZINTRARADIO_HAS_VIEWS)
+target_compile_definitions(ZintraRadioViews PUBLIC ZINTRARADIO_HAS_VIEWS
+  ZINTRARADIO_VERSION="${PROJECT_VERSION}")
 target_link_libraries(ZintraRadioViews PUBLIC
   ZintraRadio Qt6::Qml Qt6::Quick Qt6::QuickControls2 Qt6::OpenGL Qt6::Widgets)
 # Our sources are held to the warning flags; the module's generated ones are not.

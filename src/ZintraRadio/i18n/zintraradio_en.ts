@@ -50,9 +50,193 @@
         <source>Clear</source>
         <translation>Clear</translation>
     </message>
+    <message id="deck.pickSomething">
+        <source>Pick a station</source>
+        <translation>Pick a station</translation>
+    </message>
+    <message id="deck.play">
+        <source>Play or pause</source>
+        <translation>Play or pause</translation>
+    </message>
+    <message id="deck.stop">
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message id="deck.volume">
+        <source>Volume</source>
+        <translation>Volume</translation>
+    </message>
+    <message id="rail.expand">
+        <source>Show titles</source>
+        <translation>Show titles</translation>
+    </message>
+    <message id="rail.collapse">
+        <source>Icons only</source>
+        <translation>Icons only</translation>
+    </message>
+    <message id="panel.empty">
+        <source>Nothing here yet</source>
+        <translation>Nothing here yet</translation>
+    </message>
+    <message id="module.stations">
+        <source>Stations</source>
+        <translation>Stations</translation>
+    </message>
+    <message id="module.discover">
+        <source>Discover</source>
+        <translation>Discover</translation>
+    </message>
+    <message id="module.favorites">
+        <source>Favourites</source>
+        <translation>Favourites</translation>
+    </message>
+    <message id="module.history">
+        <source>History</source>
+        <translation>History</translation>
+    </message>
+    <message id="module.youtube">
+        <source>YouTube</source>
+        <translation>YouTube</translation>
+    </message>
+    <message id="module.music">
+        <source>Music</source>
+        <translation>Music</translation>
+    </message>
+    <message id="module.recordings">
+        <source>Recordings</source>
+        <translation>Recordings</translation>
+    </message>
+    <message id="action.reveal">
+        <source>Show in folder</source>
+        <translation>Show in folder</translation>
+    </message>
+    <message id="action.close">
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message id="tools.missing">
+        <source>Not installed: %1</source>
+        <translation>Not installed: %1</translation>
+    </message>
+    <message id="action.copy">
+        <source>Copy</source>
+        <translation>Copy</translation>
+    </message>
+    <message id="tools.recheck">
+        <source>Look again</source>
+        <translation>Look again</translation>
+    </message>
+    <message id="toast.copied">
+        <source>Copied</source>
+        <translation>Copied</translation>
+    </message>
+    <message id="toast.nothingToRecord">
+        <source>Nothing is playing, so there is nothing to record.</source>
+        <translation>Nothing is playing, so there is nothing to record.</translation>
+    </message>
+    <message id="toast.reconnecting">
+        <source>Reconnecting (%1 of %2)…</source>
+        <translation>Reconnecting (%1 of %2)…</translation>
+    </message>
+    <message id="toast.recordingSaved">
+        <source>Recording saved: %1</source>
+        <translation>Recording saved: %1</translation>
+    </message>
+    <message id="error.notPlaying">
+        <source>Nothing is playing.</source>
+        <translation>Nothing is playing.</translation>
+    </message>
+    <message id="error.noStream">
+        <source>No playable stream found.</source>
+        <translation>No playable stream found.</translation>
+    </message>
+    <message id="error.missingTool">
+        <source>%1 is not installed:</source>
+        <translation>%1 is not installed:</translation>
+    </message>
+    <message id="deck.previous">
+        <source>Previous</source>
+        <translation>Previous</translation>
+    </message>
+    <message id="deck.pause">
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message id="deck.next">
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+    <message id="link.prompt">
+        <source>Paste a stream, video or playlist link</source>
+        <translation>Paste a stream, video or playlist link</translation>
+    </message>
+    <message id="mode.zintra">
+        <source>Zintra</source>
+        <translation>Zintra</translation>
+    </message>
+    <message id="mode.scope">
+        <source>Scope</source>
+        <translation>Scope</translation>
+    </message>
+    <message id="mode.spectrum">
+        <source>Spectrum</source>
+        <translation>Spectrum</translation>
+    </message>
+    <message id="mode.terrain">
+        <source>Terrain</source>
+        <translation>Terrain</translation>
+    </message>
+    <message id="mode.vectorscope">
+        <source>Vectorscope</source>
+        <translation>Vectorscope</translation>
+    </message>
+    <message id="mode.plasma">
+        <source>Plasma</source>
+        <translation>Plasma</translation>
+    </message>
+    <message id="mode.aurora">
+        <source>Aurora</source>
+        <translation>Aurora</translation>
+    </message>
+    <message id="mode.warp">
+        <source>Warp</source>
+        <translation>Warp</translation>
+    </message>
+    <message id="stage.connecting">
+        <source>Connecting</source>
+        <translation>Connecting</translation>
+    </message>
+    <message id="stage.paused">
+        <source>Paused</source>
+        <translation>Paused</translation>
+    </message>
+    <message id="lyrics.hide">
+        <source>Hide lyrics</source>
+        <translation>Hide lyrics</translation>
+    </message>
     <message id="lyrics.show">
         <source>Show lyrics</source>
         <translation>Show lyrics</translation>
+    </message>
+    <message id="stage.showPanel">
+        <source>Show the side panel</source>
+        <translation>Show the side panel</translation>
+    </message>
+    <message id="stage.hidePanel">
+        <source>Hide the side panel</source>
+        <translation>Hide the side panel</translation>
+    </message>
+    <message id="stage.cinemaOff">
+        <source>Leave cinema mode</source>
+        <translation>Leave cinema mode</translation>
+    </message>
+    <message id="stage.cinemaOn">
+        <source>Cinema mode</source>
+        <translation>Cinema mode</translation>
+    </message>
+    <message id="music.showLibrary">
+        <source>Show library</source>
+        <translation>Show library</translation>
     </message>
     <message id="youtube.downloadMP3">
         <source>Download as MP3</source>
@@ -89,10 +273,6 @@
     <message id="lyrics.credit">
         <source>Lyrics from LRCLIB</source>
         <translation>Lyrics from LRCLIB</translation>
-    </message>
-    <message id="action.close">
-        <source>Close</source>
-        <translation>Close</translation>
     </message>
     <message id="music.tab.tracks">
         <source>Tracks</source>
@@ -133,18 +313,6 @@
     <message id="lyrics.title">
         <source>Lyrics</source>
         <translation>Lyrics</translation>
-    </message>
-    <message id="error.notPlaying">
-        <source>Nothing is playing.</source>
-        <translation>Nothing is playing.</translation>
-    </message>
-    <message id="error.noStream">
-        <source>No playable stream was found for this item.</source>
-        <translation>No playable stream was found for this item.</translation>
-    </message>
-    <message id="error.missingTool">
-        <source>%1 was not found. Install it with:</source>
-        <translation>%1 was not found. Install it with:</translation>
     </message>
     <message id="status.syncing">
         <source>Syncing the library folders…</source>

@@ -1,24 +1,13 @@
 #include "lyrics/ErrorText.hpp"
 
+#include "shell/ShellRules.hpp"
+
 namespace ZintraRadio {
 
 std::string ErrorText::localized(std::string_view message) {
-    if (message == "Nothing is playing.")
-        //% "Nothing is playing."
-        return qtTrId("error.notPlaying").toStdString();
-    if (message == "No playable stream found.")
-        //% "No playable stream was found for this item."
-        return qtTrId("error.noStream").toStdString();
-    const auto marker = message.find(missingToolMarker);
-    if (marker == std::string_view::npos)
-        return std::string(message);
-    const auto tool = QString::fromUtf8(message.data(), static_cast<qsizetype>(marker));
-    const auto hint = message.substr(marker + missingToolMarker.size());
-    //% "%1 was not found. Install it with:"
-    std::string text = qtTrId("error.missingTool").arg(tool).toStdString();
-    text.push_back(' ');
-    text.append(hint);
-    return text;
+    // One rule for toasts, the deck and the lyrics views: the shell's.
+    const QString text = QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+    return displayedError(text, [](const char* key) { return qtTrId(key); }).toStdString();
 }
 
 ErrorText* ErrorText::create(QQmlEngine*, QJSEngine*) {
@@ -26,7 +15,7 @@ ErrorText* ErrorText::create(QQmlEngine*, QJSEngine*) {
 }
 
 QString ErrorText::localized(const QString& message) const {
-    return QString::fromStdString(localized(message.toStdString()));
+    return displayedError(message, [](const char* key) { return qtTrId(key); });
 }
 
 } // namespace ZintraRadio

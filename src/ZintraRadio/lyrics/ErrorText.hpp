@@ -1,6 +1,6 @@
 // Failure texts of the engine and the services on their way to the screen: the few that have
-// a translation become it, every other text is shown as it came. The deck's failed-playback
-// line and every toast pass their text through here.
+// a translation become it, every other text is shown as it came. For QML and C++ callers
+// outside the shell.
 #pragma once
 
 #include <QObject>
@@ -20,9 +20,6 @@ class ErrorText : public QObject {
     QML_SINGLETON
 
 public:
-    // Between a missing tool's name and the install hint.
-    static constexpr std::string_view missingToolMarker = " not found - ";
-
     static std::string localized(std::string_view message);
     static std::string localized(const char* message) { return localized(std::string_view(message)); }
 

@@ -40,11 +40,12 @@ bool isSingleton(const QString& path) {
 
 } // namespace
 
-TEST_F(KitViews, EveryQmlFileOfTheModuleLoadsWithoutWarnings) {
+TEST_F(KitViews, EveryKitFileLoadsWithoutWarnings) {
     kit.show();
     int loaded = 0;
+    // The kit stands alone: its files need no model (the shell's test loads the rest).
     for (const QString& path : QmlKit::moduleFiles()) {
-        if (isSingleton(path))
+        if (isSingleton(path) || !path.contains(QLatin1String("/kit/")))
             continue;
         SCOPED_TRACE(path.toStdString());
         QQmlComponent component(&kit.engine, QUrl(QStringLiteral("qrc") + path));

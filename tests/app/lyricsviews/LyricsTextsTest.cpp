@@ -73,7 +73,7 @@ TEST_F(LyricsTexts, EngineFailuresBecomeLocalisedTexts) {
         EXPECT_EQ(ErrorText::localized(c.message), c.shown) << c.message;
     EXPECT_EQ(ErrorText::localized("Nothing is playing."), "Nothing is playing.");
     EXPECT_EQ(ErrorText::localized("ffmpeg not found - sudo apt install ffmpeg yt-dlp"),
-              "ffmpeg was not found. Install it with: sudo apt install ffmpeg yt-dlp");
+              "ffmpeg is not installed: sudo apt install ffmpeg yt-dlp");
 }
 
 TEST_F(LyricsTexts, SyncLineFillsFiveArgumentsInOnePass) {
