@@ -242,8 +242,8 @@ public:
     QVariantList artistValues() const;
     QVariantList albumValues() const;
     // Track maps with the roles of the track list.
-    Q_INVOKABLE QVariantList albumTracks(const QString& album) const;
-    Q_INVOKABLE QVariantList genreTracks(const QString& genre) const;
+    Q_INVOKABLE QVariantList tracksOfAlbum(const QString& album) const;
+    Q_INVOKABLE QVariantList tracksOfGenre(const QString& genre) const;
 
     Playlist createPlaylist(const std::string& name, const std::vector<ZazidEvoz::Station>& items);
     // Station maps in; the new playlist's id out.
