@@ -77,6 +77,27 @@ Item {
 
 } // namespace
 
+TEST_F(LyricsViews, EveryLyricsFileLoadsWithoutAModel) {
+    // Hosts create these views before they hand them their models.
+    int loaded = 0;
+    for (const QString& path : QmlKit::moduleFiles()) {
+        if (!path.contains(QLatin1String("/lyrics/")))
+            continue;
+        SCOPED_TRACE(path.toStdString());
+        QQmlComponent component(&kit.engine, QUrl(QStringLiteral("qrc") + path));
+        std::unique_ptr<QObject> object(component.create());
+        ASSERT_NE(object, nullptr) << component.errorString().toStdString();
+        if (auto* item = qobject_cast<QQuickItem*>(object.get())) {
+            item->setParentItem(kit.window.contentItem());
+            item->setSize(QSizeF(600, 400));
+        }
+        pumpFor(50ms);
+        ++loaded;
+    }
+    EXPECT_GE(loaded, 18);
+    expectNoWarnings();
+}
+
 TEST_F(LyricsViews, OverlayShowsEveryLookupState) {
     LyricsApp app;
     QQuickItem* overlay = make("LyricsOverlay {}", {{"model", object(app.model.get())}});
