@@ -44,6 +44,7 @@ Item {
         sourceItem: fill.shaded ? glyphs : null
         sourceRect: Qt.rect(-fill.margin, -fill.margin, fill.width + 2 * fill.margin, fill.height + 2 * fill.margin)
         live: true
+        mipmap: true
         visible: false
     }
 

@@ -33,23 +33,24 @@ float sweep(float u) {
     return 1.0 - clamp((blockX(u) - sweepEnd) / max(sweepClear - sweepEnd, 1e-4), 0.0, 1.0);
 }
 
-float shownAlpha(vec2 uv) {
-    return texture(source, uv).a * sweep(uv.x);
+float shownAlpha(vec2 uv, float lod) {
+    return textureLod(source, uv, lod).a * sweep(uv.x);
 }
 
-// The shown glyphs blurred over `radius` pixels: rings of samples, nearer rings weigh more.
+// The shown glyphs blurred over `radius` pixels: a spiral of samples over the disc, read from
+// a smaller mipmap level the wider the glow, so the samples blend instead of ghosting.
 float glow(vec2 uv, float radius) {
-    float total = shownAlpha(uv);
-    float weight = 1.0;
-    for (int ring = 1; ring <= 3; ++ring) {
-        float distance = radius * float(ring) / 3.0;
-        float w = 1.0 - float(ring) / 4.0;
-        for (int i = 0; i < 12; ++i) {
-            float angle = 6.2831853 * (float(i) + 0.5 * float(ring)) / 12.0;
-            vec2 offset = vec2(cos(angle), sin(angle)) * texelSize * distance;
-            total += shownAlpha(uv + offset) * w;
-            weight += w;
-        }
+    const int count = 24;
+    float lod = max(0.0, log2(radius / 5.0));
+    float total = 0.0;
+    float weight = 0.0;
+    for (int i = 0; i < count; ++i) {
+        float f = (float(i) + 0.5) / float(count);
+        float angle = float(i) * 2.3999632; // the golden angle
+        vec2 offset = vec2(cos(angle), sin(angle)) * sqrt(f) * radius * texelSize;
+        float w = 1.0 - 0.7 * f;
+        total += shownAlpha(uv + offset, lod) * w;
+        weight += w;
     }
     return total / weight;
 }
@@ -57,7 +58,7 @@ float glow(vec2 uv, float radius) {
 void main() {
     float x = clamp(blockX(qt_TexCoord0.x), 0.0, 1.0);
     vec3 colour = x < 0.5 ? mix(cyan.rgb, vec3(1.0), x * 2.0) : mix(vec3(1.0), magenta.rgb, (x - 0.5) * 2.0);
-    float alpha = shownAlpha(qt_TexCoord0);
+    float alpha = shownAlpha(qt_TexCoord0, 0.0);
     vec4 fill = vec4(colour * alpha, alpha);
     vec4 halo = vec4(cyan.rgb, 1.0) * glow(qt_TexCoord0, cyanRadius) * cyanOpacity
               + vec4(magenta.rgb, 1.0) * glow(qt_TexCoord0, magentaRadius) * magentaOpacity;
