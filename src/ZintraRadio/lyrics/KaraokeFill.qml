@@ -3,8 +3,8 @@ import ZintraRadio
 
 // The sung part of a lyric line over its dim base: the line in the spectrum colours up to the
 // sweep, fading out just after it, with a cyan and a magenta glow of the sung part. One shader
-// pass draws fill, mask and both glows; without shaders the sung part shows in plain white,
-// cut at the sweep. Lay it exactly over a LyricText of the same box and settings.
+// pass draws fill, mask and both glows; without shaders the sung part shows in cyan, cut at
+// the sweep. Lay it exactly over a LyricText of the same box and settings.
 Item {
     id: fill
 
@@ -21,7 +21,9 @@ Item {
     property real magentaOpacity: 0
     property real magentaRadius: 0
 
-    readonly property bool shaded: ShaderLibrary.available && effect.status !== ShaderEffect.Error
+    // The window this item is drawn in must speak OpenGL too: a software window draws no effect.
+    readonly property bool shaded: ShaderLibrary.available && GraphicsInfo.api === GraphicsInfo.OpenGL
+                                   && effect.status !== ShaderEffect.Error
     // Room for the widest glow around the text.
     readonly property real margin: Math.ceil(Math.max(cyanRadius, magentaRadius, 8) * 1.5)
 
@@ -71,7 +73,7 @@ Item {
         fragmentShader: ShaderLibrary.available ? "qrc:/shaders/lyrics/shaders/karaokeFill.frag.qsb" : ""
     }
 
-    // Without shaders: the sung part in white, cut halfway into the fade.
+    // Without shaders: the sung part in cyan, cut halfway into the fade.
     Item {
         objectName: "karaokeCut"
         visible: !fill.shaded
@@ -88,6 +90,7 @@ Item {
             minimumScale: fill.minimumScale
             maximumLineCount: fill.maximumLineCount
             font.weight: fill.fontWeight
+            color: Theme.cyan
         }
     }
 }

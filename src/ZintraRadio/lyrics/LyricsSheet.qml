@@ -18,7 +18,7 @@ Popup {
     readonly property string artist: request && request.artist !== undefined ? String(request.artist) : ""
     readonly property string title: request && request.title !== undefined ? String(request.title) : ""
     readonly property string content: query.content
-    readonly property bool shaded: ShaderLibrary.available
+    readonly property bool shaded: ShaderLibrary.available && contentItem.GraphicsInfo.api === GraphicsInfo.OpenGL
 
     parent: Overlay.overlay
     anchors.centerIn: parent

@@ -11,7 +11,7 @@ Item {
     property string artist
     property string plain
 
-    readonly property bool shaded: ShaderLibrary.available
+    readonly property bool shaded: ShaderLibrary.available && GraphicsInfo.api === GraphicsInfo.OpenGL
 
     Flickable {
         id: flick

@@ -15,7 +15,8 @@ Item {
     property bool running: visible
 
     readonly property alias presenter: presenter
-    readonly property bool shaded: ShaderLibrary.available
+    // Effects only where the window draws through OpenGL; the painted fallbacks elsewhere.
+    readonly property bool shaded: ShaderLibrary.available && GraphicsInfo.api === GraphicsInfo.OpenGL
 
     Accessible.role: Accessible.StaticText
     //% "Lyrics"
