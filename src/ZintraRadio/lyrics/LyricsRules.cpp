@@ -2,6 +2,7 @@
 
 #include "ZazidEvoz/platform/Regex.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "kit/ControlRules.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -76,8 +77,7 @@ std::optional<std::int64_t> shownLine(std::optional<std::int64_t> index, std::si
 double scrollPosition(std::optional<std::int64_t> index, double progress) {
     if (!index)
         return -1;
-    const double h = std::clamp((unitFraction(progress) - 0.82) / 0.18, 0.0, 1.0);
-    return static_cast<double>(*index) + h * h * (3 - 2 * h);
+    return static_cast<double>(*index) + smoothstep((unitFraction(progress) - 0.82) / 0.18);
 }
 
 RowWindow visibleRows(double position, std::int64_t count) {
