@@ -384,6 +384,11 @@ TEST_F(LyricsViews, SearchResultsListTracksAndLyricHits) {
     QStringList calls = host->property("calls").toStringList();
     ASSERT_EQ(calls.size(), 1);
     EXPECT_EQ(calls[0], "search|Ghost Unknown Song|youtube|Ghost Unknown Song");
+    // The row's YouTube button searches once; the row under it does not search again.
+    click(itemIn(hit, "hitYouTube"));
+    calls = host->property("calls").toStringList();
+    ASSERT_EQ(calls.size(), 2);
+    EXPECT_EQ(calls[1], calls[0]);
 
     // Tracks and hits together; a track row plays the list.
     view->setProperty("query", "night");
