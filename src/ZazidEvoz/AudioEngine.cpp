@@ -132,16 +132,22 @@ AudioEngine::~AudioEngine() {
     for (auto& run : runs_)
         run.thread.request_stop();
     killProcesses();
-    finishRecording();
-    runs_.clear();     // joins
-    deviceWatch_ = {}; // stops and joins
-    output_.stop();
+    // Every recording, running or still writing out, ends at once and gets the same short
+    // time to finish its file; a stuck encoder is killed when it is up.
     std::vector<std::shared_ptr<StreamRecorder>> recorders;
     {
         std::lock_guard guard(lock_);
         recorders.swap(finishedRecorders_);
+        if (recorder_)
+            recorders.push_back(std::exchange(recorder_, nullptr));
     }
-    recorders.clear(); // each waits for its encoder to finish the file
+    auto deadline = std::chrono::steady_clock::now() + StreamRecorder::closingTime;
+    for (const auto& recorder : recorders)
+        recorder->hurry(deadline);
+    runs_.clear();     // joins
+    deviceWatch_ = {}; // stops and joins
+    output_.stop();
+    recorders.clear(); // joins the writers, each done by the deadline
 }
 
 bool AudioEngine::isCurrent(std::uint64_t generation) const {
