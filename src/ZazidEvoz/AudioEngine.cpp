@@ -76,7 +76,9 @@ bool isHlsURL(std::string_view url) {
 
 std::vector<std::string> decoderArguments(const PlaybackSource& source,
                                           const std::optional<std::string>& inputFormat) {
-    std::vector<std::string> arguments = {"-hide_banner", "-nostdin", "-loglevel", "info"};
+    // ffmpeg prints the titles that arrive once the stream runs only at its verbose level;
+    // at "info" a station's first title (often a second into the stream) is never seen.
+    std::vector<std::string> arguments = {"-hide_banner", "-nostdin", "-loglevel", "verbose"};
     if (source.hasFeeder()) {
         arguments.insert(arguments.end(), {"-i", "pipe:0"});
     } else {
