@@ -72,7 +72,8 @@ TEST(StationStart, DecoderCommandLines) {
     EXPECT_EQ(slice(hls, "-icy", "-i"), (std::vector<std::string>{"-icy", "1"}));
 
     auto file = decoderArguments({"file:///music/My%20Song.mp3", std::nullopt, false});
-    EXPECT_EQ(file, joined({"-hide_banner", "-nostdin", "-loglevel", "verbose", "-i", "/music/My Song.mp3"},
+    EXPECT_EQ(file, joined({"-hide_banner", "-nostdin", "-nostats", "-loglevel", "verbose", "-i",
+                            "/music/My Song.mp3"},
                            output));
     auto feeder = decoderArguments({"https://youtube/x", std::vector<std::string>{"/bin/yt"}, false}, "mp3");
     EXPECT_EQ(slice(feeder, "-loglevel", "-vn"),
