@@ -1,7 +1,5 @@
 // AppModel: YouTube searches and link expansion into the result list, pasted links that play
 // at once, and the video on the stage with the lyric clock following its player.
-#include "ZazidEvoz/AudioEngine.hpp"
-#include "ZazidEvoz/IcyMetadataPoller.hpp"
 #include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
 #include "state/AppModel.hpp"
@@ -28,11 +26,12 @@ std::string linkName(MediaKind kind, const std::string& link) {
 
 void AppModel::searchYouTube(const std::string& text) {
     setYoutubeQuery(text);
-    // The search that is dropped here no longer owns the loading flag.
-    if (youtubeTask_.isRunning())
-        setYoutubeLoading(false);
+    const bool superseded = youtubeTask_.isRunning();
     youtubeTask_.cancel();
     if (!hasYtDlp_) {
+        // The search dropped here would never clear the loading flag.
+        if (superseded)
+            setYoutubeLoading(false);
         setYoutubeError(localizedText("tools.missingYtDlp"));
         return;
     }
@@ -104,14 +103,9 @@ void AppModel::watchVideo(const Station& item) {
         show(Toast::Style::error, localizedText("tools.missingYtDlp"));
         return;
     }
-    if (state_.isActive()) {
-        lyrics_->reset();
-        if (isRecording_)
-            stopRecording();
-        icy_->stop();
-        engine_->stop();
-        updateNowPlayingInfo();
-    }
+    // Audio and video never play together; the current item stays for the transport.
+    if (state_.isActive())
+        stop();
     setVideoItem(item);
     setVideoLoading(true);
     releaseVideoPlayer();
