@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <future>
 #include <map>
 #include <poll.h>
@@ -25,6 +26,11 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr std::size_t pumpBufferBytes = 16384;
+// The pump rests while the ring holds at least 1 s. In a rest ffmpeg writes less than its
+// pipe holds (0.68 s of audio), so it is never held up.
+constexpr std::size_t restAboveSamples = 96000;
+constexpr auto pumpRest = std::chrono::milliseconds(250);
+constexpr int decoderPipeBytes = 256 * 1024;
 constexpr std::size_t bytesPerFrame = 8;
 constexpr std::size_t maxErrorCharacters = 220;
 constexpr auto formatTrialTime = std::chrono::seconds(5);
@@ -42,6 +48,16 @@ bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
         if (ready < 0 && errno != EINTR)
             return true; // let the read report the error
     }
+}
+
+// True when a read of `fd` would not block.
+bool hasDataNow(int fd) {
+    pollfd entry{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = ::poll(&entry, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    return ready != 0;
 }
 
 // A log line worth keeping as the run's error text.
@@ -76,7 +92,10 @@ bool isHlsURL(std::string_view url) {
 
 std::vector<std::string> decoderArguments(const PlaybackSource& source,
                                           const std::optional<std::string>& inputFormat) {
-    std::vector<std::string> arguments = {"-hide_banner", "-nostdin", "-loglevel", "info"};
+    // ffmpeg prints the titles that arrive once the stream runs only at its verbose level;
+    // at "info" a station's first title (often a second into the stream) is never seen.
+    // No progress line: it would wake the log reader twice a second for nothing.
+    std::vector<std::string> arguments = {"-hide_banner", "-nostdin", "-nostats", "-loglevel", "verbose"};
     if (source.hasFeeder()) {
         arguments.insert(arguments.end(), {"-i", "pipe:0"});
     } else {
@@ -132,16 +151,22 @@ AudioEngine::~AudioEngine() {
     for (auto& run : runs_)
         run.thread.request_stop();
     killProcesses();
-    finishRecording();
-    runs_.clear();     // joins
-    deviceWatch_ = {}; // stops and joins
-    output_.stop();
+    // Every recording, running or still writing out, ends at once and gets the same short
+    // time to finish its file; a stuck encoder is killed when it is up.
     std::vector<std::shared_ptr<StreamRecorder>> recorders;
     {
         std::lock_guard guard(lock_);
         recorders.swap(finishedRecorders_);
+        if (recorder_)
+            recorders.push_back(std::exchange(recorder_, nullptr));
     }
-    recorders.clear(); // each waits for its encoder to finish the file
+    auto deadline = std::chrono::steady_clock::now() + StreamRecorder::closingTime;
+    for (const auto& recorder : recorders)
+        recorder->hurry(deadline);
+    runs_.clear();     // joins
+    deviceWatch_ = {}; // stops and joins
+    output_.stop();
+    recorders.clear(); // joins the writers, each done by the deadline
 }
 
 bool AudioEngine::isCurrent(std::uint64_t generation) const {
@@ -149,7 +174,7 @@ bool AudioEngine::isCurrent(std::uint64_t generation) const {
     return generation_ == generation;
 }
 
-void AudioEngine::emit(EngineEvent event) {
+void AudioEngine::report(EngineEvent event) {
     post_([this, token = lifetime_.token(), event = std::move(event)] {
         if (!platform::LifetimeGuard::isAlive(token))
             return;
@@ -165,7 +190,7 @@ void AudioEngine::setState(const PlaybackState& state) {
             return;
         currentState_ = state;
     }
-    emit(EngineEvents::State{state});
+    report(EngineEvents::State{state});
 }
 
 void AudioEngine::killProcesses() {
@@ -386,9 +411,14 @@ void AudioEngine::render(float* left, float* right, std::size_t frames, bool& si
 }
 
 bool AudioEngine::pump(std::uint64_t generation, int fd,
-                       std::optional<std::chrono::steady_clock::time_point> deadline, bool& gaveUp) {
+                       std::optional<std::chrono::steady_clock::time_point> deadline, bool& gaveUp,
+                       std::stop_token stop) {
     constexpr std::size_t primeSamples = primeFrames * 2;
     bool hadAudio = false;
+    // Each wake-up of this thread costs more than the copying it does: while the ring is well
+    // ahead of the output and the pipe is empty, rest, and then take what ffmpeg wrote
+    // meanwhile in one go. A stop ends a rest at once.
+    auto rest = [&] { platform::SystemSleeper().sleepFor(pumpRest, stop); };
     if (isCurrent(generation)) {
         alignas(float) unsigned char buffer[pumpBufferBytes];
         std::size_t filled = 0;
@@ -413,7 +443,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
                     break;
                 std::size_t stored = ring_.write(samples, remaining);
                 if (stored == 0) {
-                    std::this_thread::sleep_for(10ms);
+                    rest(); // full: 2 s ahead, or paused
                     continue;
                 }
                 samples += stored;
@@ -433,12 +463,14 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
                     }
                 }
                 if (becamePlaying)
-                    emit(EngineEvents::State{PlaybackState::playing()});
+                    report(EngineEvents::State{PlaybackState::playing()});
             }
             std::memmove(buffer, buffer + chunk, filled - chunk);
             filled -= chunk;
             if (!current || !isCurrent(generation))
                 break;
+            if (ring_.count() >= restAboveSamples && !hasDataNow(fd))
+                rest();
         }
     }
     return hadAudio || ring_.count() > 1;
@@ -477,7 +509,7 @@ std::string AudioEngine::scanMetadata(std::uint64_t generation, int fd) {
                     continue;
                 lastTitle = event->text;
             }
-            emit(EngineEvents::Metadata{std::move(*event)});
+            report(EngineEvents::Metadata{std::move(*event)});
         }
         pending.erase(0, start);
         // A log line never gets this long; keep a runaway one from growing without end.
@@ -489,7 +521,8 @@ std::string AudioEngine::scanMetadata(std::uint64_t generation, int fd) {
 
 AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const PlaybackSource& source,
                                               const std::string& ffmpeg,
-                                              const std::optional<std::string>& inputFormat) {
+                                              const std::optional<std::string>& inputFormat,
+                                              std::stop_token stop) {
     auto environment = ToolLocator::childEnvironment();
     std::shared_ptr<Process> feeder, decoder;
     try {
@@ -539,13 +572,16 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
         return scanMetadata(generation, errorPipe.get());
     });
     platform::UniqueFd outputPipe = decoder->takeOutput();
+    // Room for what ffmpeg writes while the pump rests; the default 64 KiB would do, at the
+    // cost of stalling ffmpeg now and then.
+    ::fcntl(outputPipe.get(), F_SETPIPE_SZ, decoderPipeBytes);
     // A stream forced to the format its server named may not be in that format (stations
     // send AAC as "audio/mpeg"); ffmpeg would then search it for frames for ever.
     std::optional<std::chrono::steady_clock::time_point> deadline;
     if (inputFormat)
         deadline = std::chrono::steady_clock::now() + formatTrialTime;
     bool gaveUp = false;
-    bool hadAudio = pump(generation, outputPipe.get(), deadline, gaveUp);
+    bool hadAudio = pump(generation, outputPipe.get(), deadline, gaveUp, stop);
     outputPipe.reset();
     if (gaveUp)
         decoder->kill();
@@ -627,7 +663,7 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
         if (!isCurrent(generation))
             return;
         auto inputFormat = streamFormat(source, stop);
-        StreamResult result = stream(generation, source, ffmpeg, inputFormat);
+        StreamResult result = stream(generation, source, ffmpeg, inputFormat, stop);
         if (!isCurrent(generation))
             return;
         // A server that names the wrong type must not keep the stream from playing.
@@ -645,7 +681,7 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
                 fail(generation, result.message);
                 return;
             }
-            emit(EngineEvents::Reconnecting{next, maxReconnects});
+            report(EngineEvents::Reconnecting{next, maxReconnects});
             setState(PlaybackState::buffering());
         } else {
             {
@@ -665,13 +701,13 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
                     ++generation_;
                 }
                 setState(PlaybackState::stopped());
-                emit(EngineEvents::Ended{});
+                report(EngineEvents::Ended{});
                 return;
             }
             // ffmpeg ends a dropped HTTP stream with status 0, so a clean end of a live stream
             // is a break after audio: count again from the first attempt.
             next = 1;
-            emit(EngineEvents::Reconnecting{next, maxReconnects});
+            report(EngineEvents::Reconnecting{next, maxReconnects});
             setState(PlaybackState::buffering());
             {
                 std::lock_guard guard(lock_);
@@ -698,7 +734,7 @@ void AudioEngine::startRecording(const std::filesystem::path& file, const std::o
     std::shared_ptr<StreamRecorder> recorder;
     try {
         recorder = std::make_shared<StreamRecorder>(*ffmpeg, reserved, title, artist,
-                                                    [this](EngineEvent event) { emit(std::move(event)); });
+                                                    [this](EngineEvent event) { report(std::move(event)); });
     } catch (...) {
         std::error_code ignored;
         std::filesystem::remove(reserved, ignored);
@@ -708,7 +744,7 @@ void AudioEngine::startRecording(const std::filesystem::path& file, const std::o
         std::lock_guard guard(lock_);
         recorder_ = recorder;
     }
-    emit(EngineEvents::RecordingStarted{reserved});
+    report(EngineEvents::RecordingStarted{reserved});
 }
 
 std::optional<std::filesystem::path> AudioEngine::stopRecording() {
@@ -754,7 +790,7 @@ void AudioEngine::failRecordingIf(const StreamRecorder* recorder, const std::str
     }
     // Posted before the encoder is told to finish, so the failure always comes before the
     // encoder's own outcome.
-    emit(EngineEvents::RecordingFailed{message});
+    report(EngineEvents::RecordingFailed{message});
     taken->finish();
 }
 

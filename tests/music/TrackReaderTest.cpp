@@ -4,9 +4,11 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <unistd.h>
 
 namespace ZazidEvoz {
 namespace {
@@ -298,6 +300,24 @@ TEST(CoverStore, CoversInTagsAreCapped) {
         EXPECT_EQ(track.title, "Pictured") << test.name;
         EXPECT_EQ(track.coverFile.has_value(), test.kept) << test.name;
     }
+}
+
+// Reading must not look like writing: folder watchers would take every scan's reads as changes
+// and start another scan.
+TEST(TrackReader, ReadingAFileIsNoChangeToAFolderWatcher) {
+    const auto folder = makeTemporaryFolder("read-only");
+    for (const char* extension : {"mp3", "flac", "m4a", "ogg"})
+        copyFile(taggedAudio(extension, {{"title", "Song"}}), folder / (std::string("song.") + extension));
+    const int watcher = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    ASSERT_GE(::inotify_add_watch(watcher, folder.c_str(), IN_CLOSE_WRITE | IN_MODIFY), 0);
+    MusicLibraryStore store(folder);
+    for (const char* extension : {"mp3", "flac", "m4a", "ogg"})
+        EXPECT_EQ(store.readTrack(folder / (std::string("song.") + extension), modified).title, "Song")
+            << extension;
+    char events[4096];
+    EXPECT_EQ(::read(watcher, events, sizeof events), -1) << "reading was reported as a change";
+    ::close(watcher);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Text.hpp"
 
 #include <map>
+#include <memory>
 #include <sys/stat.h>
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
@@ -18,6 +19,7 @@
 #include <taglib/speexfile.h>
 #include <taglib/tag.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/tfilestream.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <taglib/xiphcomment.h>
@@ -70,16 +72,30 @@ void keepRawGenreFrames(TagLib::ID3v2::Tag* tag) {
     }
 }
 
+// A file opened for reading only: a read-write open would make folder watchers see every
+// read as a change (closing a file opened for writing is reported even when nothing was written).
+// The stream outlives the reference that reads through it.
+struct TagFile {
+    std::unique_ptr<TagLib::FileStream> stream;
+    TagLib::FileRef reference;
+};
+
 // MP3 files are opened with the factory above; every other file as TagLib chooses.
-TagLib::FileRef openTagFile(const std::filesystem::path& file) {
+TagFile openTagFile(const std::filesystem::path& file) {
+    TagFile opened;
+    opened.stream = std::make_unique<TagLib::FileStream>(file.c_str(), true);
+    if (!opened.stream->isOpen())
+        return opened;
     if (text::equalsIgnoringAsciiCase(file.extension().string(), ".mp3")) {
-        auto* mpeg = new TagLib::MPEG::File(file.c_str(), &RawGenreFrameFactory::shared(), true,
+        auto* mpeg = new TagLib::MPEG::File(opened.stream.get(), &RawGenreFrameFactory::shared(), true,
                                             TagLib::AudioProperties::Average);
         if (mpeg->isValid())
             keepRawGenreFrames(mpeg->ID3v2Tag());
-        return TagLib::FileRef(mpeg);
+        opened.reference = TagLib::FileRef(mpeg);
+        return opened;
     }
-    return TagLib::FileRef(file.c_str(), true, TagLib::AudioProperties::Average);
+    opened.reference = TagLib::FileRef(opened.stream.get(), true, TagLib::AudioProperties::Average);
+    return opened;
 }
 
 std::string utf8(const TagLib::String& text) {
@@ -242,7 +258,8 @@ std::optional<MediaMetadata> readMediaMetadata(const std::filesystem::path& file
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    TagLib::FileRef reference = openTagFile(file);
+    TagFile opened = openTagFile(file);
+    const TagLib::FileRef& reference = opened.reference;
     if (reference.isNull())
         return std::nullopt;
 

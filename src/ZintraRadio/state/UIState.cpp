@@ -1,7 +1,10 @@
 #include "state/UIState.hpp"
 
+#include "music/MusicUI.hpp"
+#include "stage/StageFeed.hpp"
 #include "state/AppModel.hpp"
 #include "state/Observable.hpp"
+#include "state/QtValues.hpp"
 #include "state/TestHooks.hpp"
 #include "system/Settings.hpp"
 
@@ -9,62 +12,92 @@ namespace ZintraRadio {
 
 namespace {
 
-const QString railKey = QStringLiteral("railCollapsed");
-const QString lyricsKey = QStringLiteral("lyricsVisible");
-const QString gridKey = QStringLiteral("stationGrid");
+// The modules whose panel has a search field of its own.
+bool hasSearchField(AppModule module) {
+    return module == AppModule::stations || module == AppModule::discover || module == AppModule::youtube ||
+           module == AppModule::music;
+}
+
+QString latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
 
 } // namespace
 
 const QStringList& appModules() {
-    static const QStringList modules{QStringLiteral("stations"), QStringLiteral("discover"),
-                                     QStringLiteral("favorites"), QStringLiteral("history"),
-                                     QStringLiteral("youtube"),  QStringLiteral("music"),
-                                     QStringLiteral("recordings")};
-    return modules;
+    static const QStringList names = [] {
+        QStringList list;
+        for (AppModule module : allAppModules)
+            list << latin1(rawValue(module));
+        return list;
+    }();
+    return names;
 }
 
 const QStringList& visualizerModes() {
-    static const QStringList modes{QStringLiteral("zintra"),  QStringLiteral("scope"),
-                                   QStringLiteral("spectrum"), QStringLiteral("terrain"),
-                                   QStringLiteral("vectorscope"), QStringLiteral("plasma"),
-                                   QStringLiteral("aurora"),  QStringLiteral("warp")};
-    return modes;
+    static const QStringList names = [] {
+        QStringList list;
+        for (VisualizerMode mode : allVisualizerModes)
+            list << latin1(rawValue(mode));
+        return list;
+    }();
+    return names;
 }
 
 QString nextVisualizerMode(const QString& mode) {
-    const auto& modes = visualizerModes();
-    const auto index = std::max<qsizetype>(0, modes.indexOf(mode));
-    return modes[(index + 1) % modes.size()];
+    return latin1(rawValue(nextMode(modeOrDefault(stdText(mode)))));
 }
 
-UIState::UIState(std::shared_ptr<Settings> settings, QObject* parent)
-    : QObject(parent), settings_(settings ? std::move(settings) : std::make_shared<Settings>()) {
-    const auto panel = TestHooks::value("PANEL");
-    if (panel && appModules().contains(QString::fromStdString(*panel)))
-        module_ = QString::fromStdString(*panel);
-    panelHidden_ = panel && *panel == "hidden";
-    const auto rail = TestHooks::value("RAIL");
-    if (rail && *rail == "collapsed")
+Date UIState::distantPast() {
+    return ZazidEvoz::platform::dateFromSecondsSince1970(-62135596800.0);
+}
+
+UIState::UIState(Options options, QObject* parent) : QObject(parent), options_(std::move(options)) {
+    if (!options_.hooks)
+        options_.hooks = &TestHooks::value;
+    if (!options_.scheduler)
+        options_.scheduler = Scheduler::system();
+    settings_ = options_.settingsFile ? std::make_unique<Settings>(*options_.settingsFile)
+                                      : std::make_unique<Settings>();
+    const auto& hook = options_.hooks;
+
+    const auto panel = hook("PANEL");
+    if (panel)
+        module_ = appModuleFromRawValue(*panel).value_or(AppModule::stations);
+    panelHidden_ = panel == "hidden";
+
+    const auto rail = hook("RAIL");
+    if (rail == "collapsed")
         railCollapsed_ = true;
-    else if (rail && *rail == "expanded")
+    else if (rail == "expanded")
         railCollapsed_ = false;
     else
-        railCollapsed_ = settings_->boolValue(railKey, false);
-    cinema_ = TestHooks::isSet("CINEMA");
-    booting_ = !TestHooks::isSet("SKIP_BOOT");
-    lyricsVisible_ = TestHooks::isSet("LYRICS") || settings_->boolValue(lyricsKey, false);
-    stationGrid_ = TestHooks::isSet("GRID") || settings_->boolValue(gridKey, false);
+        railCollapsed_ = settings_->boolValue(QLatin1String(railCollapsedKey), false);
+
+    // Switch hooks count whenever present, also with an empty value.
+    cinema_ = hook("CINEMA").has_value();
+    booting_ = !hook("SKIP_BOOT").has_value();
+    lyricsVisible_ =
+        hook("LYRICS").has_value() || settings_->boolValue(QLatin1String(lyricsVisibleKey), false);
+    stationGrid_ = hook("GRID").has_value() || settings_->boolValue(QLatin1String(stationGridKey), false);
+
+    feed_ = new StageFeed(this);
+    music_ = new MusicUI(MusicUI::HookReader(hook), this);
 }
 
 UIState::~UIState() = default;
 
-void UIState::setModule(const QString& module) {
-    if (appModules().contains(module))
-        storeProperty(this, module_, module, &UIState::moduleChanged);
+// ---- Fields
+
+void UIState::setModule(AppModule module) {
+    storeProperty(this, module_, module, &UIState::moduleChanged);
 }
 
 void UIState::setRailCollapsed(bool collapsed) {
     storeProperty(this, railCollapsed_, collapsed, &UIState::railCollapsedChanged);
+    // Stored on every write, not only by toggleRail(): a rail that sets the field directly
+    // must not lose the choice at the next start.
+    storeSwitch(railCollapsedKey, collapsed);
 }
 
 void UIState::setPanelHidden(bool hidden) {
@@ -81,76 +114,149 @@ void UIState::setBooting(bool booting) {
 
 void UIState::setLyricsVisible(bool visible) {
     storeProperty(this, lyricsVisible_, visible, &UIState::lyricsVisibleChanged);
-    settings_->setBool(lyricsKey, visible);
+    storeSwitch(lyricsVisibleKey, visible);
 }
 
 void UIState::setStationGrid(bool grid) {
     storeProperty(this, stationGrid_, grid, &UIState::stationGridChanged);
-    settings_->setBool(gridKey, grid);
+    storeSwitch(stationGridKey, grid);
 }
 
-QVariant UIState::pendingYouTubeQueryValue() const {
-    return pendingYouTubeQuery_ ? QVariant(*pendingYouTubeQuery_) : QVariant();
+void UIState::setPendingYouTubeQuery(std::optional<std::string> query) {
+    storeProperty(this, pendingYouTubeQuery_, std::move(query), &UIState::pendingYouTubeQueryChanged);
 }
 
-void UIState::setPendingYouTubeQueryValue(const QVariant& query) {
-    std::optional<QString> value;
-    if (query.isValid() && !query.isNull())
-        value = query.toString();
-    storeProperty(this, pendingYouTubeQuery_, value, &UIState::pendingYouTubeQueryChanged);
+void UIState::setAnimation(const ViewAnimation& animation) {
+    storeProperty(this, animation_, animation, &UIState::animationChanged);
 }
 
-void UIState::show(const QString& module) {
+void UIState::storeSwitch(const char* key, bool value) {
+    settings_->setBool(QLatin1String(key), value);
+    settings_->sync();
+}
+
+bool UIState::reducedMotion() const {
+    return options_.reducedMotion ? options_.reducedMotion() : motionForced();
+}
+
+ViewAnimation UIState::panelAnimation() const {
+    return reducedMotion() ? reducedPanel : panelSpring;
+}
+
+// ---- Operations
+// A Linux desktop has no haptic feedback to play on a rail or mode change.
+
+void UIState::show(AppModule module) {
+    setAnimation(panelAnimation());
     setModule(module);
     setPanelHidden(false);
     setCinema(false);
 }
 
 void UIState::toggleRail() {
+    setAnimation(panelAnimation());
     setRailCollapsed(!railCollapsed_);
-    settings_->setBool(railKey, railCollapsed_);
-    settings_->sync();
 }
 
 void UIState::togglePanel() {
+    setAnimation(panelAnimation());
     setPanelHidden(!panelHidden_);
 }
 
 void UIState::toggleCinema() {
+    setAnimation(panelAnimation());
     setCinema(!cinema_);
 }
 
 void UIState::toggleLyrics() {
+    setAnimation(lyricsFade);
     setLyricsVisible(!lyricsVisible_);
 }
 
-void UIState::setMode(const QString& mode, AppModel* model) {
-    if (model == nullptr || !visualizerModes().contains(mode))
-        return;
-    QString current = model->visualizerModeText();
-    if (!visualizerModes().contains(current))
-        current = visualizerModes().first();
-    if (mode == current)
-        return;
-    model->setVisualizerModeText(mode);
-    storeProperty(this, modeChanged_, QDateTime::currentDateTimeUtc(), &UIState::modeChangedChanged);
+bool UIState::selectMode(VisualizerMode mode, std::string_view storedMode,
+                         const std::function<void(const std::string& rawValue)>& storeMode) {
+    if (modeOrDefault(storedMode) == mode)
+        return false;
+    setAnimation(reducedMotion() ? reducedModeFade : modeFade);
+    storeMode(std::string(rawValue(mode)));
+    storeProperty(this, modeChanged_, options_.scheduler->date(), &UIState::modeChangedChanged);
+    return true;
+}
+
+void UIState::setMode(VisualizerMode mode, AppModel& model) {
+    selectMode(mode, model.visualizerMode(), [&](const std::string& raw) { model.setVisualizerMode(raw); });
 }
 
 void UIState::focusLink() {
-    setCinema(false);
-    ++linkFocus_;
-    Q_EMIT linkFocusChanged();
+    if (cinema_) {
+        setAnimation(panelAnimation());
+        setCinema(false);
+    }
+    storeProperty(this, linkFocus_, linkFocus_ + 1, &UIState::linkFocusChanged);
 }
 
 void UIState::focusSearch() {
-    static const QStringList searchable{QStringLiteral("stations"), QStringLiteral("discover"),
-                                        QStringLiteral("youtube"), QStringLiteral("music")};
-    if (panelHidden_ || cinema_)
-        show(module_ == QLatin1String("youtube") ? QStringLiteral("youtube") : QStringLiteral("discover"));
-    else if (!searchable.contains(module_))
-        show(QStringLiteral("discover"));
-    ++searchFocus_;
-    Q_EMIT searchFocusChanged();
+    const bool panelOnScreen = !panelHidden_ && !cinema_;
+    if (!panelOnScreen)
+        show(module_ == AppModule::youtube ? AppModule::youtube : AppModule::discover);
+    else if (!hasSearchField(module_))
+        show(AppModule::discover);
+    storeProperty(this, searchFocus_, searchFocus_ + 1, &UIState::searchFocusChanged);
+}
+
+// ---- For the views
+
+QString UIState::moduleName() const {
+    return latin1(rawValue(module_));
+}
+
+void UIState::setModuleName(const QString& name) {
+    if (auto module = appModuleFromRawValue(stdText(name)))
+        setModule(*module);
+}
+
+QVariant UIState::pendingYouTubeQueryValue() const {
+    return optionalText(pendingYouTubeQuery_);
+}
+
+void UIState::setPendingYouTubeQueryValue(const QVariant& query) {
+    if (query.isNull() || !query.isValid())
+        setPendingYouTubeQuery(std::nullopt);
+    else
+        setPendingYouTubeQuery(stdText(query.toString()));
+}
+
+QDateTime UIState::modeChangedValue() const {
+    return qtDate(modeChanged_);
+}
+
+QVariantList UIState::moduleEntries() {
+    QVariantList entries;
+    for (AppModule module : allAppModules)
+        entries << QVariantMap{{QStringLiteral("name"), latin1(rawValue(module))},
+                               {QStringLiteral("labelKey"), latin1(labelKey(module))},
+                               {QStringLiteral("shortcut"), QString(QLatin1Char(shortcut(module)))}};
+    return entries;
+}
+
+QVariantList UIState::modeEntries() {
+    QVariantList entries;
+    for (VisualizerMode mode : allVisualizerModes)
+        entries << QVariantMap{{QStringLiteral("name"), latin1(rawValue(mode))},
+                               {QStringLiteral("labelKey"), latin1(labelKey(mode))}};
+    return entries;
+}
+
+void UIState::show(const QString& module) {
+    if (auto found = appModuleFromRawValue(stdText(module)))
+        show(*found);
+}
+
+void UIState::setMode(const QString& mode, QObject* model) {
+    auto* appModel = qobject_cast<AppModel*>(model);
+    auto found = visualizerModeFromRawValue(stdText(mode));
+    if (appModel != nullptr && found)
+        setMode(*found, *appModel);
 }
 
 } // namespace ZintraRadio

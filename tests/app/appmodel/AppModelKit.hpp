@@ -12,11 +12,7 @@
 #include <memory>
 #include <string>
 
-// The engine's header names a member "emit", which Qt's keyword macro would swallow.
-#pragma push_macro("emit")
-#undef emit
 #include "ZazidEvoz/AudioEngine.hpp"
-#pragma pop_macro("emit")
 
 namespace ZintraRadio::testkit {
 

@@ -168,7 +168,7 @@ TEST(MusicModelStart, WithoutADatabaseTracksLiveInTheSnapshot) {
     EXPECT_EQ(model->databaseRevision(), 0);
 }
 
-TEST(MusicModelRescan, NeverOverlapsAndAnsweresAWaitingCallerAtOnce) {
+TEST(MusicModelRescan, NeverOverlapsAndAnswersAWaitingCallerAtOnce) {
     MusicFolders folders;
     for (int i = 0; i < 4; ++i)
         folders.addFile(fmt::format("t{}.mp3", i), {{"title", fmt::format("T{}", i)}});
