@@ -21,6 +21,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace ZintraRadio {
 
@@ -112,7 +113,6 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
     if (english.load(QStringLiteral(":/i18n/zintraradio_en.qm")))
         QCoreApplication::installTranslator(&english);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
-    QApplication::setWindowIcon(applicationIcon());
     // Until the tray gives the user a way back, closing the window ends the application.
     QApplication::setQuitOnLastWindowClosed(true);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [] { shutDown(); });
@@ -132,13 +132,16 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
         AppModel& model = AppRuntime::model();
         QObject::connect(&model, &AppModel::raiseRequested, window, [window] { bringForward(window); });
         QObject::connect(&model, &AppModel::quitRequested, &application, [] { QCoreApplication::quit(); });
-        if (options.firstFrame) {
-            auto once = std::make_shared<QMetaObject::Connection>();
-            *once = QObject::connect(window, &QQuickWindow::frameSwapped, window, [window, once, &options] {
-                QObject::disconnect(*once);
+        // After the first frame: the drawn icon (it takes a moment to draw) and the caller's
+        // notice. Frames may be queued already when the first one arrives, hence the flag.
+        auto shown = std::make_shared<bool>(false);
+        QObject::connect(window, &QQuickWindow::frameSwapped, window, [window, shown, &options] {
+            if (std::exchange(*shown, true))
+                return;
+            QApplication::setWindowIcon(applicationIcon());
+            if (options.firstFrame)
                 options.firstFrame(*window);
-            });
-        }
+        });
         // A main window a moment after start, even when the desktop did not present one.
         QTimer::singleShot(400, window, [] {
             if (!AppRuntime::hasMainWindow())

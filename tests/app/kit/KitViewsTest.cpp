@@ -257,3 +257,21 @@ TEST_F(KitViews, EnglishTextsComeFromTheTranslationsAndMissingKeysShowThemselves
     EXPECT_FALSE(QmlKit::child(missing, "panelDetail")->isVisible());
     QCoreApplication::removeTranslator(&english);
 }
+
+TEST_F(KitViews, BootSplashShowsTheRingAndTheBrandAtOneSecond) {
+    kit.show();
+    QQuickItem* splash = make("BootSequence { width: 900; height: 700; start: Date.now() - 1000 }");
+    ASSERT_TRUE(splash);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&kit.window));
+    pumpFor(100ms);
+    const QImage picture = kit.window.grabWindow();
+    picture.save(QString::fromLatin1(ZINTRARADIO_TEST_BINARY_DIR) + QStringLiteral("/artefacts/boot-splash.png"));
+    // Somewhere on the vertical through the centre, 70 to 122 points above it, the ring glows.
+    int lit = 0;
+    for (int y = 330 - 125; y <= 330 - 65; ++y)
+        lit = std::max(lit, qGray(picture.pixel(450, y)));
+    EXPECT_GT(lit, 120);
+    // Far from the ring and the brand, the night shows.
+    EXPECT_LT(qGray(picture.pixel(20, 20)), 40);
+    expectNoWarnings();
+}

@@ -72,8 +72,12 @@ ShellFixture& ShellFixture::get() {
         };
         ZazidEvoz::LibrarySnapshot library(
             {station("Local Test FM", f->streamURL, "test, tone", "AT", 128),
-             station(f->hostileName, "http://127.0.0.1:9/never", "<i>rock</i>", "", 0),
-             station("Nightwave Radio", "http://127.0.0.1:9/night", "ambient, electronic", "DE", 192)},
+             station("Nightwave Radio", "http://127.0.0.1:9/night", "ambient, electronic", "DE", 192),
+             station("Alpine Jazz Lounge", "http://127.0.0.1:9/jazz", "jazz, lounge, smooth", "CH", 128),
+             station("Danube Classics", "http://127.0.0.1:9/classics", "classical, opera", "AT", 256),
+             station("Cosmic Drift", "http://127.0.0.1:9/drift", "chillout, downtempo", "NL", 96),
+             station("Morning Indie", "http://127.0.0.1:9/indie", "indie, alternative, rock", "GB", 160),
+             station(f->hostileName, "http://127.0.0.1:9/never", "<i>rock</i>", "", 0)},
             {}, {}, {}, std::nullopt, 0.6f, "zintra");
         ZazidEvoz::LibraryStore(f->support).save(library);
 
