@@ -11,6 +11,8 @@ Item {
     property bool playing: false
     property bool reducedMotion: false
     property alias feed: clock.feed
+    // The application model, whose audio pulse feeds the stage; silence without one.
+    property alias model: clock.model
     property alias running: clock.running
     readonly property alias clock: clock
     readonly property string shownMode: StageModeTable.normalized(mode)

@@ -1,6 +1,7 @@
 #include "stage/StageClock.hpp"
 
 #include "stage/StageShaders.hpp"
+#include "state/AppModel.hpp"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -44,6 +45,21 @@ void StageClock::setFeed(QObject* feed) {
         return;
     feed_ = stageFeed;
     emit feedChanged();
+}
+
+void StageClock::setModel(QObject* model) {
+    if (model == model_)
+        return;
+    model_ = model;
+    source_ = {};
+    if (auto* appModel = qobject_cast<AppModel*>(model)) {
+        QPointer<AppModel> guarded(appModel);
+        source_ = [guarded, this]() -> ZazidEvoz::AudioFrame {
+            // Readers within 4 ms of each other share the pulse's one analysis.
+            return guarded ? guarded->pulse().frame(ZazidEvoz::platform::now()) : silence_;
+        };
+    }
+    emit modelChanged();
 }
 
 void StageClock::setPlaying(bool playing) {

@@ -17,6 +17,8 @@ namespace ZintraRadio {
 class StageClock : public QQuickItem {
     Q_OBJECT
     Q_PROPERTY(QObject* feed READ feedObject WRITE setFeed NOTIFY feedChanged)
+    // The application model: its audio pulse gives the frames.
+    Q_PROPERTY(QObject* model READ model WRITE setModel NOTIFY modelChanged)
     Q_PROPERTY(bool playing READ playing WRITE setPlaying NOTIFY playingChanged)
     Q_PROPERTY(bool running READ running WRITE setRunning NOTIFY runningChanged)
     Q_PROPERTY(int frame READ frame NOTIFY frameChanged)
@@ -28,8 +30,10 @@ public:
 
     explicit StageClock(QQuickItem* parent = nullptr);
 
-    // Where the frames come from (the application's audio pulse); silence when unset.
+    // Where the frames come from; silence when unset. Setting a model sets its pulse.
     void setFrameSource(FrameSource source) { source_ = std::move(source); }
+    QObject* model() const { return model_; }
+    void setModel(QObject* model);
 
     // The feed the stage draws: its own until another one is given.
     QObject* feedObject() const { return feed_; }
@@ -50,6 +54,7 @@ public:
 
 Q_SIGNALS:
     void feedChanged();
+    void modelChanged();
     void playingChanged();
     void runningChanged();
     void frameChanged();
@@ -66,6 +71,7 @@ private:
 
     StageFeed ownFeed_;
     QPointer<StageFeed> feed_;
+    QPointer<QObject> model_;
     FrameSource source_;
     ZazidEvoz::AudioFrame silence_ = ZazidEvoz::AudioFrame::silent(64, 512);
     bool playing_ = false;

@@ -23,12 +23,12 @@ StageModeTable* StageModeTable::create(QQmlEngine*, QJSEngine*) {
 QStringList StageModeTable::modes() const {
     QStringList names;
     for (const StageMode& mode : stageModes())
-        names.append(text(mode.raw));
+        names.append(text(mode.raw()));
     return names;
 }
 
 QString StageModeTable::normalized(const QString& raw) const {
-    return text(stageModeOf(raw).raw);
+    return text(stageModeOf(raw).raw());
 }
 
 QString StageModeTable::symbol(const QString& raw) const {
@@ -36,7 +36,7 @@ QString StageModeTable::symbol(const QString& raw) const {
 }
 
 QString StageModeTable::nameKey(const QString& raw) const {
-    return stageModeOf(raw).nameKey();
+    return text(labelKey(stageModeOf(raw).mode));
 }
 
 QString StageModeTable::drawing(const QString& raw) const {

@@ -23,13 +23,13 @@ ShaderArgument array(std::string_view source, int length) {
 
 const std::vector<StageMode>& modes() {
     static const std::vector<StageMode> table{
-        {"zintra",
+        {VisualizerMode::zintra,
          "tornado",
          StageDrawing::Shader,
          "zintraWave",
          {size, time, phase("spin"), energies, tone, array("bands", 64), array("waveLeft", 256),
           array("waveRight", 256)}},
-        {"scope",
+        {VisualizerMode::scope,
          "waveform.path.ecg",
          StageDrawing::Shader,
          "neonScope",
@@ -41,24 +41,24 @@ const std::vector<StageMode>& modes() {
           array("waveRight", 256),
           array("history", 640),
           {Kind::Constant, {}, 0, float(StageFeed::historyRows)}}},
-        {"spectrum",
+        {VisualizerMode::spectrum,
          "chart.bar.fill",
          StageDrawing::Shader,
          "spectrumBars",
          {size, time, energies, tone, array("bands", 64), array("peaks", 64)}},
-        {"terrain", "mountain.2.fill", StageDrawing::Terrain, {}, {}},
-        {"vectorscope", "scribble.variable", StageDrawing::Vectorscope, {}, {}},
-        {"plasma",
+        {VisualizerMode::terrain, "mountain.2.fill", StageDrawing::Terrain, {}, {}},
+        {VisualizerMode::vectorscope, "scribble.variable", StageDrawing::Vectorscope, {}, {}},
+        {VisualizerMode::plasma,
          "drop.fill",
          StageDrawing::Shader,
          "liquidPlasma",
          {size, time, phase("flow"), energies, tone, array("waveLeft", 256), array("waveRight", 256)}},
-        {"aurora",
+        {VisualizerMode::aurora,
          "sparkles",
          StageDrawing::Shader,
          "auroraSky",
          {size, time, energies, tone, array("bands", 64), array("waveMono", 256)}},
-        {"warp",
+        {VisualizerMode::warp,
          "circle.hexagongrid.fill",
          StageDrawing::Shader,
          "warpTunnel",
@@ -74,8 +74,9 @@ std::span<const StageMode> stageModes() {
 }
 
 const StageMode& stageMode(std::string_view raw) {
+    const VisualizerMode wanted = modeOrDefault(raw);
     for (const auto& mode : modes())
-        if (mode.raw == raw)
+        if (mode.mode == wanted)
             return mode;
     return modes().front();
 }

@@ -1,6 +1,9 @@
-// The eight visualizer modes as the stage knows them: their stored names, picker symbols and
-// name keys, and for the six shader modes the shader and the arguments it is drawn with.
+// How the stage draws each visualizer mode: its picker symbol, and for the six shader modes
+// the shader and the arguments it is drawn with. Names, name keys and the rule for stored
+// texts are the state layer's (VisualizerMode).
 #pragma once
+
+#include "state/VisualizerMode.hpp"
 
 #include <QString>
 #include <span>
@@ -31,13 +34,13 @@ struct ShaderArgument {
 };
 
 struct StageMode {
-    std::string_view raw;    // stored in the library, "zintra" ... "warp"
+    VisualizerMode mode;
     std::string_view symbol; // picker icon
     StageDrawing drawing;
     std::string_view shader; // shader function; empty for the two geometry modes
     std::vector<ShaderArgument> arguments;
 
-    QString nameKey() const { return QStringLiteral("mode.") + QString::fromUtf8(raw.data(), raw.size()); }
+    std::string_view raw() const { return rawValue(mode); }
 };
 
 // All modes in picker order.

@@ -10,7 +10,7 @@ using namespace ZintraRadio::testkit;
 TEST(StageLook, EveryModeDrawsAStableNonConstantPicture) {
     auto feed = fixedFeed();
     for (const StageMode& mode : stageModes()) {
-        const QString name = QString::fromUtf8(mode.raw.data(), qsizetype(mode.raw.size()));
+        const QString name = QString::fromUtf8(mode.raw().data(), qsizetype(mode.raw().size()));
         SCOPED_TRACE(name.toStdString());
         StageScene scene;
         scene.load("ModeRenderer { mode: \"" + name.toUtf8() +
@@ -18,7 +18,7 @@ TEST(StageLook, EveryModeDrawsAStableNonConstantPicture) {
                    {{"theFeed", QVariant::fromValue<QObject*>(feed.get())}});
         const QImage first = scene.grab();
         first.save(
-            QString::fromStdString((artefactFolder() / (mode.raw.data() + std::string(".png"))).string()));
+            QString::fromStdString((artefactFolder() / (mode.raw().data() + std::string(".png"))).string()));
         EXPECT_GT(distinctColours(first), 50);
         EXPECT_EQ(scene.grab(), first) << "a second frame of the same feed draws the same";
     }

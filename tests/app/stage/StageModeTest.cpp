@@ -57,7 +57,7 @@ QString drawingOf(QQuickItem* renderer) {
 }
 
 QString modeName(const StageMode& mode) {
-    return QString::fromUtf8(mode.raw.data(), qsizetype(mode.raw.size()));
+    return QString::fromUtf8(mode.raw().data(), qsizetype(mode.raw().size()));
 }
 
 // Points the shader lookup at `folder` for the life of the object.
@@ -112,7 +112,7 @@ TEST(StageModes, WithoutShaderFilesEveryModeDrawsTheFallbackScope) {
         ShaderFolder missing(
             QString::fromStdString(ZazidEvoz::testkit::makeTemporaryFolder("no-shaders").string()));
         for (const StageMode& mode : stageModes()) {
-            SCOPED_TRACE(mode.raw);
+            SCOPED_TRACE(mode.raw());
             StageScene scene(QSize(480, 270));
             QQuickItem* renderer = scene.load(rendererQml, feedProperty(*feed));
             renderer->setProperty("mode", modeName(mode));
@@ -162,7 +162,7 @@ TEST(StageModes, EachDrawingMatchesItsModeWhileShadersWork) {
         const char* expected = mode.drawing == StageDrawing::Terrain       ? "terrain"
                                : mode.drawing == StageDrawing::Vectorscope ? "vectorscope"
                                                                            : "shader";
-        EXPECT_EQ(drawingOf(renderer), QString::fromLatin1(expected)) << mode.raw;
+        EXPECT_EQ(drawingOf(renderer), QString::fromLatin1(expected)) << mode.raw();
     }
 }
 

@@ -32,13 +32,13 @@ StageFeed::Date at(double seconds) {
 TEST(StageModes, EightModesInPickerOrderAndUnknownNamesMeanZintra) {
     std::vector<std::string_view> names;
     for (const auto& mode : stageModes())
-        names.push_back(mode.raw);
+        names.push_back(mode.raw());
     EXPECT_EQ(names, (std::vector<std::string_view>{"zintra", "scope", "spectrum", "terrain", "vectorscope",
                                                     "plasma", "aurora", "warp"}));
     for (const char* stored : {"", "Zintra", "laser", "terrain "})
-        EXPECT_EQ(stageMode(std::string_view(stored)).raw, "zintra") << '"' << stored << '"';
-    EXPECT_EQ(stageModeOf(QStringLiteral("warp")).raw, "warp");
-    EXPECT_EQ(stageMode("plasma").nameKey(), QStringLiteral("mode.plasma"));
+        EXPECT_EQ(stageMode(std::string_view(stored)).raw(), "zintra") << '"' << stored << '"';
+    EXPECT_EQ(stageModeOf(QStringLiteral("warp")).raw(), "warp");
+    EXPECT_EQ(stageMode("plasma").mode, VisualizerMode::plasma);
     EXPECT_EQ(stageMode("terrain").drawing, StageDrawing::Terrain);
     EXPECT_EQ(stageMode("vectorscope").drawing, StageDrawing::Vectorscope);
 }

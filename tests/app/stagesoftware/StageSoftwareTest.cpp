@@ -45,14 +45,14 @@ TEST(StageOnSoftware, EveryModeDrawsTheFallbackScope) {
 
     testing::internal::CaptureStderr();
     for (const StageMode& mode : stageModes()) {
-        SCOPED_TRACE(mode.raw);
+        SCOPED_TRACE(mode.raw());
         QQmlComponent component(&engine);
         component.setData(
             "import QtQuick\nimport ZintraRadio\nModeRenderer { property QtObject theFeed; feed: theFeed }",
             QUrl(QStringLiteral("file:///software.qml")));
         std::unique_ptr<QObject> object(component.createWithInitialProperties(
             {{"theFeed", QVariant::fromValue<QObject*>(feed.get())},
-             {"mode", QString::fromUtf8(mode.raw.data(), qsizetype(mode.raw.size()))}}));
+             {"mode", QString::fromUtf8(mode.raw().data(), qsizetype(mode.raw().size()))}}));
         ASSERT_TRUE(object) << component.errorString().toStdString();
         auto* renderer = qobject_cast<QQuickItem*>(object.get());
         renderer->setParentItem(window.contentItem());
@@ -66,7 +66,7 @@ TEST(StageOnSoftware, EveryModeDrawsTheFallbackScope) {
         EXPECT_EQ(drawing->objectName(), QStringLiteral("fallbackScope"));
 
         const QImage image = window.grabWindow();
-        if (mode.raw == "zintra") {
+        if (mode.mode == VisualizerMode::zintra) {
             const auto folder = std::filesystem::path(ZINTRARADIO_TEST_BINARY_DIR) / "artefacts" / "stage";
             std::filesystem::create_directories(folder);
             image.save(QString::fromStdString((folder / "fallback-software.png").string()));
