@@ -40,14 +40,7 @@ void autoplay(AppModel& model, const std::string& text) {
             model.play(station);
             return;
         }
-    const std::string link = ZazidEvoz::text::trimmedWhitespace(text);
-    if (link.empty())
-        return;
-    ZazidEvoz::Station station;
-    station.kind = ZazidEvoz::Station::guessKind(link);
-    station.name = link;
-    station.url = link;
-    model.play(station);
+    model.playLink(text);
 }
 
 } // namespace

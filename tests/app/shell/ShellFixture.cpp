@@ -81,11 +81,12 @@ ShellFixture& ShellFixture::get() {
             {}, {}, {}, std::nullopt, 0.6f, "zintra");
         ZazidEvoz::LibraryStore(f->support).save(library);
 
-        AppModel::Options options;
-        options.supportFolder = f->support;
-        options.settingsFile = QString::fromStdString((f->support / "settings.conf").string());
-        options.loadDirectory = false;
-        options.sessionBus = false;
+        AppRuntime::Options options;
+        options.model.supportFolder = f->support;
+        options.model.settingsFile = QString::fromStdString((f->support / "settings.conf").string());
+        options.model.loadDirectory = false;
+        options.model.sessionBus = false;
+        options.ui.settingsFile = options.model.settingsFile;
         AppRuntime::configure(std::move(options));
 
         static QTranslator english;
