@@ -15,5 +15,5 @@ function search(ui, model, query) {
 // app-wide setting's choice.
 function downloadMP3(model, query) {
     if (model)
-        model.downloadMP3(query, null)
+        model.downloadMP3Searching(query, null)
 }

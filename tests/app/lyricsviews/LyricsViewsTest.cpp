@@ -3,7 +3,6 @@
 // over videos, the lyrics sheet, the heard-songs list and its hand-off to YouTube, the search
 // results and the library status button. Untrusted texts are shown as plain text.
 #include "LyricsViewKit.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
 #include "app/music/MusicTestKit.hpp"
 #include "lyrics/LyricsPresenter.hpp"
 #include "lyrics/SnippetLabel.hpp"
@@ -62,7 +61,7 @@ Item {
         function searchYouTube(query) {
             root.calls = root.calls.concat(["search|" + query + "|" + root.ui.module + "|" + root.ui.pendingYouTubeQuery])
         }
-        function downloadMP3(query, withLyrics) {
+        function downloadMP3Searching(query, withLyrics) {
             root.calls = root.calls.concat(["download|" + query + "|" + withLyrics])
         }
     }
@@ -327,21 +326,45 @@ TEST_F(LyricsViews, HeardSongsOpenTheSheetAndHandSongsToYouTubeInOrder) {
     expectNoWarnings();
 }
 
-TEST(HeardSongTitles, ReachYtDlpAsOneArgument) {
-    // What the heard-songs row hands on, searched through the engine's YouTube service.
+TEST_F(LyricsViews, HeardTitlesReachYtDlpAsOneArgument) {
+    // A title that looks like options, from the radio into the database, through the row's
+    // buttons and the application model to yt-dlp.
     ZazidEvoz::testkit::FakeYtDlp ytdlp("exit 0");
-    const std::string query = ZintraRadio::lyricsview::youtubeQuery("-x", "--exec=touch /tmp/owned");
-    ZazidEvoz::YouTubeService service;
-    try {
-        (void)service.search(query, 1);
-    } catch (const std::exception&) {
-        // An empty answer may count as a failure; only the arguments matter here.
-    }
-    const auto arguments = ytdlp.arguments();
-    ASSERT_GE(arguments.size(), 2u);
-    EXPECT_EQ(arguments[arguments.size() - 2], "--");
-    EXPECT_EQ(arguments.back(), "ytsearch1:-x --exec=touch /tmp/owned");
-    EXPECT_EQ(std::count(arguments.begin(), arguments.end(), "--exec=touch /tmp/owned"), 0);
+    LyricsApp app;
+    auto ui = makeUIState(app.setup.folder);
+    ASSERT_TRUE(app.model->hasYtDlp());
+    app.model->music()->database()->markHeard("-x", "--exec=touch /tmp/owned", "Radio One");
+
+    QQuickItem* list =
+        make("HeardSongsList {}", {{"model", object(app.model.get())}, {"ui", object(ui.get())}});
+    ASSERT_TRUE(list);
+    ASSERT_TRUE(pumpUntil([&] { return itemIn(list, "heardRow0") != nullptr; }));
+    const QString query = QStringLiteral("-x --exec=touch /tmp/owned");
+    auto lastArguments = [&] {
+        const auto arguments = ytdlp.arguments();
+        return arguments.size() >= 2 ? std::vector<std::string>(arguments.end() - 2, arguments.end())
+                                     : std::vector<std::string>{};
+    };
+
+    click(itemIn(itemIn(list, "heardRow0"), "heardYouTube"));
+    EXPECT_EQ(ui->moduleName(), "youtube");
+    EXPECT_EQ(ui->pendingYouTubeQueryValue().toString(), query);
+    EXPECT_EQ(app.model->youtubeQueryText(), query);
+    ASSERT_TRUE(pumpUntil([&] { return ytdlp.ran() && !app.model->youtubeLoading(); }));
+    EXPECT_EQ(lastArguments(),
+              (std::vector<std::string>{"--", "ytsearch" + std::to_string(AppModel::youtubeSearchLimit) +
+                                                  ":" + query.toStdString()}))
+        << "as yt-dlp saw them";
+
+    std::filesystem::remove(ytdlp.folder() / "arguments");
+    click(itemIn(itemIn(list, "heardRow0"), "heardDownload"));
+    ASSERT_TRUE(pumpUntil([&] { return ytdlp.ran(); }));
+    ASSERT_EQ(lastArguments().size(), 2u);
+    EXPECT_EQ(lastArguments()[0], "--");
+    EXPECT_TRUE(lastArguments()[1].ends_with(":" + query.toStdString())) << lastArguments()[1];
+    const auto all = ytdlp.arguments();
+    EXPECT_EQ(std::count(all.begin(), all.end(), "--exec=touch /tmp/owned"), 0);
+    EXPECT_FALSE(std::filesystem::exists("/tmp/owned"));
 }
 
 TEST_F(LyricsViews, SearchResultsListTracksAndLyricHits) {
