@@ -154,5 +154,89 @@
         <source>%1 is not installed:</source>
         <translation>%1 is not installed:</translation>
     </message>
+    <message id="deck.previous">
+        <source>Previous</source>
+        <translation>Previous</translation>
+    </message>
+    <message id="deck.pause">
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message id="deck.next">
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+    <message id="link.prompt">
+        <source>Paste a stream, video or playlist link</source>
+        <translation>Paste a stream, video or playlist link</translation>
+    </message>
+    <message id="mode.zintra">
+        <source>Zintra</source>
+        <translation>Zintra</translation>
+    </message>
+    <message id="mode.scope">
+        <source>Scope</source>
+        <translation>Scope</translation>
+    </message>
+    <message id="mode.spectrum">
+        <source>Spectrum</source>
+        <translation>Spectrum</translation>
+    </message>
+    <message id="mode.terrain">
+        <source>Terrain</source>
+        <translation>Terrain</translation>
+    </message>
+    <message id="mode.vectorscope">
+        <source>Vectorscope</source>
+        <translation>Vectorscope</translation>
+    </message>
+    <message id="mode.plasma">
+        <source>Plasma</source>
+        <translation>Plasma</translation>
+    </message>
+    <message id="mode.aurora">
+        <source>Aurora</source>
+        <translation>Aurora</translation>
+    </message>
+    <message id="mode.warp">
+        <source>Warp</source>
+        <translation>Warp</translation>
+    </message>
+    <message id="stage.connecting">
+        <source>Connecting</source>
+        <translation>Connecting</translation>
+    </message>
+    <message id="stage.paused">
+        <source>Paused</source>
+        <translation>Paused</translation>
+    </message>
+    <message id="lyrics.hide">
+        <source>Hide lyrics</source>
+        <translation>Hide lyrics</translation>
+    </message>
+    <message id="lyrics.show">
+        <source>Show lyrics</source>
+        <translation>Show lyrics</translation>
+    </message>
+    <message id="stage.showPanel">
+        <source>Show the side panel</source>
+        <translation>Show the side panel</translation>
+    </message>
+    <message id="stage.hidePanel">
+        <source>Hide the side panel</source>
+        <translation>Hide the side panel</translation>
+    </message>
+    <message id="stage.cinemaOff">
+        <source>Leave cinema mode</source>
+        <translation>Leave cinema mode</translation>
+    </message>
+    <message id="stage.cinemaOn">
+        <source>Cinema mode</source>
+        <translation>Cinema mode</translation>
+    </message>
+    <message id="music.showLibrary">
+        <source>Show library</source>
+        <translation>Show library</translation>
+    </message>
 </context>
 </TS>

@@ -80,7 +80,7 @@ TEST_F(MainWindow, PlaysTheLocalStreamAndMarksItsRowAndShowsTheSong) {
     QQuickItem* title = shell.find("deckTitle");
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->property("text").toString(), QStringLiteral("Artist One - Song One"));
-    EXPECT_EQ(shell.find("stageSong")->property("text").toString(), QStringLiteral("Artist One - Song One"));
+    EXPECT_EQ(shell.find("cinemaSong")->property("text").toString(), QStringLiteral("Artist One - Song One"));
 
     // A station named like markup shows its characters, never the markup's effect.
     QQuickItem* hostile = shell.find("stationRow_http://127.0.0.1:9/never");
@@ -114,7 +114,7 @@ TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {
     QQuickItem* history = shell.find("rail_history");
     ASSERT_NE(history, nullptr);
     QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(history));
-    EXPECT_EQ(ui.module(), QStringLiteral("history"));
+    EXPECT_EQ(ui.moduleName(), QStringLiteral("history"));
     settle();
     QQuickItem* panel = shell.find("modulePanel");
     EXPECT_EQ(QmlKit::child(panel, "panelTitle")->property("text").toString(), QStringLiteral("History"));
@@ -129,7 +129,7 @@ TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {
     QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(shell.find("rail_stations")));
     settle();
     EXPECT_TRUE(shell.find("sidePanel")->isVisible());
-    EXPECT_EQ(ui.module(), QStringLiteral("stations"));
+    EXPECT_EQ(ui.moduleName(), QStringLiteral("stations"));
 
     QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(shell.find("railCollapse")));
     EXPECT_TRUE(ui.railCollapsed());
