@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import ZintraRadio
 
 // The word mark at any size: the tornado in the spectrum with a cyan glow, then the two-part
@@ -22,27 +21,21 @@ Row {
         implicitHeight: glyph.implicitHeight
         Accessible.ignored: true
 
+        GlowHalo {
+            anchors.centerIn: parent
+            shapeWidth: glyph.width * 0.8
+            shapeHeight: glyph.height * 0.8
+            cornerRadius: shapeWidth / 2
+            blurRadius: 9
+            glowColor: Theme.cyan
+            strength: 0.8
+        }
         Icon {
             id: glyph
             objectName: "brandSymbol"
             symbol: "tornado"
             size: mark.symbolSize
             spectrum: true
-            visible: false
-        }
-        DropShadow {
-            anchors.fill: glyph
-            source: glyph
-            color: Theme.alpha(Theme.cyan, 0.8)
-            radius: 9
-            samples: 19
-            cached: true
-        }
-        // Without shader effects the glow draws nothing; the symbol still shows.
-        ShaderEffectSource {
-            anchors.fill: glyph
-            sourceItem: glyph
-            visible: !StageShaders.available
         }
     }
     Text {

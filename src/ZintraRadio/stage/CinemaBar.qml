@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import ZintraRadio
 
 // The transport of cinema mode: the current item's artwork, name and song title, then
@@ -19,14 +18,15 @@ Item {
     implicitWidth: row.implicitWidth + 28
     implicitHeight: row.implicitHeight + 16
 
-    RectangularGlow {
-        anchors.fill: capsule
-        anchors.topMargin: 6
-        anchors.bottomMargin: -6
-        glowRadius: 14
-        spread: 0
-        color: Qt.rgba(0, 0, 0, 0.5)
-        cornerRadius: height / 2 + glowRadius
+    GlowHalo {
+        anchors.centerIn: parent
+        shapeWidth: bar.width
+        shapeHeight: bar.height
+        cornerRadius: bar.height / 2
+        blurRadius: 14
+        offsetY: 6
+        glowColor: "black"
+        strength: 0.5
     }
     Rectangle {
         id: capsule
@@ -77,7 +77,7 @@ Item {
                 textFormat: Text.PlainText
                 color: Theme.alpha(Theme.cyan, 0.9)
                 font.family: Theme.textFont
-                font.pixelSize: 11.5
+                font.pixelSize: 11
                 font.weight: Font.Medium
                 elide: Text.ElideRight
                 maximumLineCount: 1
@@ -99,7 +99,6 @@ Item {
             symbol: running ? "pause.fill" : "play.fill"
             //% "Pause"
             helpKey: bar.playbackState === "playing" ? QT_TRID_NOOP("deck.pause")
-                                                      //% "Play"
                                                     : QT_TRID_NOOP("deck.play")
             active: true
             size: 40

@@ -25,16 +25,6 @@ T.AbstractButton {
     ToolTip.text: name
     ToolTip.visible: hovered
     ToolTip.delay: 600
-    containmentMask: QtObject {
-        function contains(point) {
-            const r = button.height / 2
-            const x = Math.min(Math.max(point.x, r), button.width - r)
-            const dx = point.x - x
-            const dy = point.y - r
-            return dx * dx + dy * dy <= r * r
-        }
-    }
-
     background: Rectangle {
         radius: height / 2
         color: Theme.white(0.09)
@@ -57,22 +47,27 @@ T.AbstractButton {
                     color: Theme.white(button.foregroundOpacity)
                 }
             }
-            Text {
-                id: label
-                objectName: "modeName"
+            // The name shows for the selected mode only; its slot closes for the others.
+            Item {
                 anchors.verticalCenter: parent.verticalCenter
-                visible: button.selected || opacity > 0
-                opacity: button.selected ? 1 : 0
-                width: button.selected ? implicitWidth : 0
-                text: button.name
-                textFormat: Text.PlainText
-                color: Theme.white(button.foregroundOpacity)
-                font.family: Theme.roundedFont
-                font.pixelSize: 12
-                font.weight: Font.Bold
-                maximumLineCount: 1
-                Behavior on opacity {
-                    NumberAnimation { duration: 150 }
+                width: button.selected ? label.implicitWidth : 0
+                height: label.implicitHeight
+                visible: width > 0
+                clip: true
+                Text {
+                    id: label
+                    objectName: "modeName"
+                    opacity: button.selected ? 1 : 0
+                    text: button.name
+                    textFormat: Text.PlainText
+                    color: Theme.white(button.foregroundOpacity)
+                    font.family: Theme.roundedFont
+                    font.pixelSize: 12
+                    font.weight: Font.Bold
+                    maximumLineCount: 1
+                    Behavior on opacity {
+                        NumberAnimation { duration: 150 }
+                    }
                 }
             }
         }

@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import ZintraRadio
 
 // The row of the eight modes at the foot of the stage. The selected mode (a stored name that
@@ -24,14 +23,15 @@ Item {
     }
 
     // The capsule shared with the cinema bar, with a second faint capsule behind it.
-    RectangularGlow {
-        anchors.fill: capsule
-        anchors.topMargin: 6
-        anchors.bottomMargin: -6
-        glowRadius: 14
-        spread: 0
-        color: Qt.rgba(0, 0, 0, 0.5)
-        cornerRadius: height / 2 + glowRadius
+    GlowHalo {
+        anchors.centerIn: parent
+        shapeWidth: picker.width
+        shapeHeight: picker.height
+        cornerRadius: picker.height / 2
+        blurRadius: 14
+        offsetY: 6
+        glowColor: "black"
+        strength: 0.5
     }
     Rectangle {
         anchors.fill: parent
@@ -69,12 +69,14 @@ Item {
         Behavior on width {
             SmoothedAnimation { duration: picker.switchDuration; velocity: -1 }
         }
-        RectangularGlow {
-            anchors.fill: parent
-            glowRadius: 10
-            spread: 0
-            color: Theme.alpha(Theme.violet, 0.8)
-            cornerRadius: height / 2 + glowRadius
+        GlowHalo {
+            anchors.centerIn: parent
+            shapeWidth: pill.width
+            shapeHeight: pill.height
+            cornerRadius: pill.height / 2
+            blurRadius: 10
+            glowColor: Theme.violet
+            strength: 0.8
         }
         Rectangle {
             anchors.fill: parent

@@ -10,12 +10,16 @@ Item {
     property QtObject feed: null
     property int frame: 0
 
-    readonly property string drawing: StageShaders.available ? StageModeTable.drawing(mode) : "fallback"
+    // Decided once the renderer is in a window, whose scene graph must draw with OpenGL.
+    readonly property bool placed: Window.window !== null
+    readonly property bool shadersOn: placed && StageShaders.available && StageShaders.drawsShaders(Window.window)
+    readonly property string drawing: !placed ? "" : shadersOn ? StageModeTable.drawing(mode) : "fallback"
 
     Loader {
         id: loader
         objectName: "modeDrawing"
         anchors.fill: parent
+        active: renderer.drawing !== ""
         sourceComponent: renderer.drawing === "terrain" ? terrain
                        : renderer.drawing === "vectorscope" ? vectorscope
                        : renderer.drawing === "shader" ? shader : fallback

@@ -1,8 +1,12 @@
 #include "stage/StageShaders.hpp"
 
+#include "kit/ShaderLibrary.hpp"
+
 #include <QFile>
 #include <QGuiApplication>
 #include <QJSEngine>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <atomic>
@@ -66,17 +70,14 @@ QUrl StageShaders::shaderUrl(const QString& name) const {
     return path.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + path) : QUrl::fromLocalFile(path);
 }
 
-bool StageShaders::sceneGraphDrawsShaders(bool openGL, const QString& platformName) {
-    return openGL && platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal");
-}
-
 bool StageShaders::available() {
     if (!checked_) {
         checked_ = true;
-        if (!sceneGraphDrawsShaders(QQuickWindow::graphicsApi() == QSGRendererInterface::OpenGL,
-                                    QGuiApplication::platformName())) {
+        // Without the application's shader library (no OpenGL scene graph, or a baked shader
+        // missing) the library has written its line already.
+        if (!ShaderLibrary::isAvailable()) {
             available_ = false;
-            writeOnce(QStringLiteral("the scene graph does not draw with OpenGL"));
+            written_ = true;
             return available_;
         }
         available_ = true;
@@ -90,6 +91,11 @@ bool StageShaders::available() {
         }
     }
     return available_;
+}
+
+bool StageShaders::drawsShaders(QQuickWindow* window) {
+    QSGRendererInterface* renderer = window ? window->rendererInterface() : nullptr;
+    return renderer && renderer->graphicsApi() == QSGRendererInterface::OpenGL;
 }
 
 void StageShaders::reportFailure(const QString& reason) {

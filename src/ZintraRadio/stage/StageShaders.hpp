@@ -1,9 +1,11 @@
-// Whether the stage can draw its shader modes. They need the shader files built into the
-// application and a scene graph that draws with OpenGL; when either is missing, or a shader
-// fails, every mode draws the fallback scope and one line on standard error says why.
+// Whether the stage can draw its shader modes. They need the application's shader library
+// (an OpenGL scene graph, the baked shaders) and the stage's own shader files; when one is
+// missing, or a shader fails to load, every mode draws the fallback scope and one line on
+// standard error says why (the library's own line when it is the library).
 #pragma once
 
 #include <QObject>
+#include <QQuickWindow>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
@@ -23,15 +25,14 @@ public:
     static StageShaders* create(QQmlEngine*, QJSEngine*);
     static StageShaders& instance();
 
-    // Shader effects draw only on an OpenGL scene graph of a real platform (offscreen and
-    // minimal have no surface for them).
-    static bool sceneGraphDrawsShaders(bool openGL, const QString& platformName);
-
     // The shaders of the six modes and of the bloom, as built into the resources.
     static QStringList requiredShaders();
     Q_INVOKABLE QUrl shaderUrl(const QString& name) const;
 
     bool available();
+    // Whether `window`'s scene graph draws shader effects (OpenGL); a process may hold windows
+    // on different backends, so this is asked per window.
+    Q_INVOKABLE static bool drawsShaders(QQuickWindow* window);
     // Turns the shader stages off for the rest of the run; the first reason is written.
     Q_INVOKABLE void reportFailure(const QString& reason);
 

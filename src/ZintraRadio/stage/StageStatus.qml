@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import ZintraRadio
 
 // The line in the middle of the stage: the name of a mode for 1.6 s after it was chosen, else
@@ -53,6 +52,15 @@ Item {
             NumberAnimation { duration: status.reducedMotion ? 0 : 350; easing.type: Easing.InOutQuad }
         }
 
+        GlowHalo {
+            anchors.centerIn: parent
+            shapeWidth: nameText.width
+            shapeHeight: nameText.height * 0.6
+            cornerRadius: shapeHeight / 2
+            blurRadius: 18
+            glowColor: Theme.violet
+            strength: 0.9
+        }
         GradientText {
             id: nameText
             text: status.modeName
@@ -63,19 +71,6 @@ Item {
             font.pixelSize: 30
             font.weight: Font.Black
             font.letterSpacing: 10
-            visible: false
-        }
-        Glow {
-            anchors.fill: nameText
-            source: nameText
-            color: Theme.alpha(Theme.violet, 0.9)
-            radius: 18
-            samples: 37
-            spread: 0
-        }
-        ShaderEffectSource {
-            anchors.fill: nameText
-            sourceItem: nameText
         }
     }
 
@@ -95,12 +90,14 @@ Item {
             NumberAnimation { duration: 300; easing.type: Easing.InOutQuad }
         }
 
-        RectangularGlow {
-            anchors.fill: parent
-            glowRadius: 10
-            spread: 0
-            color: Theme.alpha(pill.tint, 0.5)
-            cornerRadius: height / 2 + glowRadius
+        GlowHalo {
+            anchors.centerIn: parent
+            shapeWidth: pill.width
+            shapeHeight: pill.height
+            cornerRadius: pill.height / 2
+            blurRadius: 10
+            glowColor: pill.tint
+            strength: 0.5
         }
         Rectangle {
             anchors.fill: parent

@@ -78,5 +78,5 @@ TEST(StageOnSoftware, EveryModeDrawsTheFallbackScope) {
         EXPECT_GT(colours.size(), 3) << "two coloured waves over the night";
     }
     const std::string written = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(written, "shaders: the scene graph does not draw with OpenGL, shader stages off\n");
+    EXPECT_EQ(written, "shaders: ZintraRadioShaders.metallib not found, shader stages off\n");
 }

@@ -1,13 +1,16 @@
 // The stage's chrome on the software scene graph: brand mark, link field, mode picker, status
 // line, cinema bar and the stage view's hover, cinema, double-click and drops.
+#include "QmlKit.hpp"
 #include "QtTestKit.hpp"
+#include "stage/StageFeed.hpp"
+#include "state/AppRuntime.hpp"
+#include "support/Sandbox.hpp"
 
 #include <QMimeData>
-#include <QQmlComponent>
-#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSignalSpy>
+#include <QTranslator>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -16,46 +19,45 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// A window holding one stage view made from QML text, on the software scene graph with the
+// English texts.
 class Window {
 public:
     explicit Window(const QByteArray& qml, QSize size = QSize(1200, 700)) {
-        static const bool software = [] {
+        static const bool prepared = [] {
             QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+            static QTranslator english;
+            if (english.load(QStringLiteral(":/i18n/zintraradio_en.qm")))
+                QCoreApplication::installTranslator(&english);
             return true;
         }();
-        (void)software;
-        engine_.addImportPath(QStringLiteral("qrc:/qt/qml"));
-        QQmlComponent component(&engine_);
-        component.setData("import QtQuick\nimport ZintraRadio\n" + qml,
-                          QUrl(QStringLiteral("file:///chrome.qml")));
-        root_.reset(qobject_cast<QQuickItem*>(component.create()));
+        (void)prepared;
+        kit_.window.resize(size);
+        root_ = kit_.create("import QtQuick\nimport ZintraRadio\n" + qml);
         if (!root_)
-            throw std::runtime_error(component.errorString().toStdString());
-        window_.resize(size);
-        root_->setParentItem(window_.contentItem());
+            throw std::runtime_error(kit_.warnings.join(QLatin1Char('\n')).toStdString());
         if (root_->width() <= 0)
             root_->setSize(size);
-        window_.show();
-        if (!QTest::qWaitForWindowExposed(&window_))
+        kit_.show();
+        if (!QTest::qWaitForWindowExposed(&kit_.window))
             throw std::runtime_error("window not exposed");
         testkit::pumpFor(30ms);
     }
 
-    QQuickItem* root() { return root_.get(); }
-    QQuickWindow* window() { return &window_; }
-    QQuickItem* find(const char* name) { return root_->findChild<QQuickItem*>(QString::fromLatin1(name)); }
+    QQuickItem* root() { return root_; }
+    QQuickWindow* window() { return &kit_.window; }
+    QQuickItem* find(const char* name) { return testkit::QmlKit::child(root_, name); }
     QPoint centreOf(QQuickItem* item) {
         return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
     }
     void click(QQuickItem* item) {
-        QTest::mouseClick(&window_, Qt::LeftButton, Qt::NoModifier, centreOf(item));
+        QTest::mouseClick(&kit_.window, Qt::LeftButton, Qt::NoModifier, centreOf(item));
         testkit::pumpFor(20ms);
     }
 
 private:
-    QQmlEngine engine_;
-    QQuickWindow window_;
-    std::unique_ptr<QQuickItem> root_;
+    testkit::QmlKit kit_;
+    QQuickItem* root_ = nullptr;
 };
 
 bool shown(QQuickItem* item) {
@@ -71,7 +73,7 @@ TEST(BrandMark, ProportionsFollowTheSize) {
     ASSERT_TRUE(primary);
     const QFont font = primary->property("font").value<QFont>();
     EXPECT_EQ(font.pixelSize(), 15);
-    EXPECT_DOUBLE_EQ(font.letterSpacing(), 4.8);
+    EXPECT_NEAR(font.letterSpacing(), 4.8, 0.02) << "fonts keep spacing in 64ths";
     EXPECT_EQ(font.weight(), QFont::Bold);
     EXPECT_EQ(window.find("brandSecondary")->property("font").value<QFont>().weight(), QFont::Normal);
 }
@@ -108,8 +110,8 @@ TEST(ModePicker, SelectionNamesAndClicks) {
     auto* warp = window.find("mode-warp");
     ASSERT_TRUE(zintra && warp);
     EXPECT_TRUE(zintra->property("selected").toBool()) << "a stored name that names no mode is zintra";
-    EXPECT_TRUE(shown(zintra->findChild<QQuickItem*>(QStringLiteral("modeName"))));
-    EXPECT_FALSE(shown(warp->findChild<QQuickItem*>(QStringLiteral("modeName"))));
+    EXPECT_TRUE(shown(testkit::QmlKit::child(zintra, "modeName")));
+    EXPECT_FALSE(shown(testkit::QmlKit::child(warp, "modeName")));
     const double narrow = warp->implicitWidth();
 
     QSignalSpy selected(window.root(), SIGNAL(selected(QString)));
@@ -214,7 +216,7 @@ TEST(CinemaBar, ButtonsAndTheCurrentItem) {
 
 namespace {
 
-const QByteArray stageQml = "StageView { hideDelay: 300 }";
+const QByteArray stageQml = "StageScreen { hideDelay: 300 }";
 
 // Sends a drag of `mime` into the window at `at`, then drops it.
 bool dragAndDrop(QQuickWindow* window, QMimeData* mime, QPoint at) {
@@ -229,7 +231,7 @@ bool dragAndDrop(QQuickWindow* window, QMimeData* mime, QPoint at) {
 
 } // namespace
 
-TEST(StageView, DoubleClickTogglesCinemaExceptWhileBrowsingMusic) {
+TEST(StageScreen, DoubleClickTogglesCinemaExceptWhileBrowsingMusic) {
     Window window(stageQml);
     QSignalSpy cinema(window.root(), SIGNAL(cinemaToggled()));
     const QPoint middle(600, 350);
@@ -244,7 +246,7 @@ TEST(StageView, DoubleClickTogglesCinemaExceptWhileBrowsingMusic) {
     EXPECT_EQ(cinema.count(), 1);
 }
 
-TEST(StageView, CinemaChromeHidesAfterThePointerRestsAndReturnsOnAMove) {
+TEST(StageScreen, CinemaChromeHidesAfterThePointerRestsAndReturnsOnAMove) {
     Window window(stageQml);
     QQuickItem* stage = window.root();
     auto* chrome = window.find("stageChrome");
@@ -269,7 +271,7 @@ TEST(StageView, CinemaChromeHidesAfterThePointerRestsAndReturnsOnAMove) {
     EXPECT_TRUE(stage->property("chromeVisible").toBool()) << "a move brings it back at once";
 }
 
-TEST(StageView, CinemaLayout) {
+TEST(StageScreen, CinemaLayout) {
     Window window(stageQml);
     QQuickItem* stage = window.root();
     auto* topBar = window.find("topBar");
@@ -294,7 +296,7 @@ TEST(StageView, CinemaLayout) {
     EXPECT_TRUE(window.find("lyricsButton")->isVisible());
 }
 
-TEST(StageView, ShowLibraryPillInTheMusicModule) {
+TEST(StageScreen, ShowLibraryPillInTheMusicModule) {
     Window window(stageQml);
     QQuickItem* stage = window.root();
     auto* pill = window.find("showLibraryButton");
@@ -319,7 +321,7 @@ TEST(StageView, ShowLibraryPillInTheMusicModule) {
     EXPECT_FALSE(pill->isVisible());
 }
 
-TEST(StageView, DropsPlayTheFirstStringUnchanged) {
+TEST(StageScreen, DropsPlayTheFirstStringUnchanged) {
     Window window(stageQml);
     QSignalSpy links(window.root(), SIGNAL(linkSubmitted(QString)));
     const QPoint middle(600, 350);
@@ -344,7 +346,7 @@ TEST(StageView, DropsPlayTheFirstStringUnchanged) {
     EXPECT_FALSE(window.root()->property("dropTargeted").toBool());
 }
 
-TEST(StageView, ModeAndTransportSignalsReachTheWindow) {
+TEST(StageScreen, ModeAndTransportSignalsReachTheWindow) {
     Window window(stageQml);
     QQuickItem* stage = window.root();
     QSignalSpy modes(stage, SIGNAL(modeSelected(QString)));
@@ -357,4 +359,37 @@ TEST(StageView, ModeAndTransportSignalsReachTheWindow) {
     window.click(window.find("cinemaButton"));
     EXPECT_EQ(panel.count(), 1);
     EXPECT_EQ(cinema.count(), 1);
+}
+
+
+TEST(StageView, WiredToTheApplicationsModels) {
+    // The process's models, over a library folder of the test's own.
+    const auto support = ZazidEvoz::testkit::makeTemporaryFolder("stage-support");
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    AppModel::Options options;
+    options.supportFolder = support;
+    options.settingsFile = QString::fromStdString((support / "settings.conf").string());
+    options.loadDirectory = false;
+    options.sessionBus = false;
+    AppRuntime::configure(std::move(options));
+    AppModel& model = AppRuntime::model();
+    UIState& ui = AppRuntime::ui();
+
+    Window window("StageView { }");
+    QQuickItem* stage = window.root();
+    EXPECT_EQ(stage->property("mode").toString(), model.visualizerModeText());
+    EXPECT_EQ(stage->property("feed").value<QObject*>(), static_cast<QObject*>(ui.feed()));
+
+    // A mode picked on the stage is stored in the library by the UI state and announced.
+    const QDateTime before = ui.modeChangedValue();
+    window.click(window.find("mode-warp"));
+    EXPECT_EQ(model.visualizerModeText(), QStringLiteral("warp"));
+    EXPECT_GT(ui.modeChangedValue(), before);
+    EXPECT_EQ(stage->property("mode").toString(), QStringLiteral("warp"));
+    EXPECT_TRUE(window.find("stageStatus")->property("showsName").toBool());
+
+    window.click(window.find("cinemaButton"));
+    EXPECT_TRUE(ui.cinema());
+    EXPECT_TRUE(stage->property("cinema").toBool());
+    ui.toggleCinema();
 }
