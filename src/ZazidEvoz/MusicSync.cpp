@@ -122,7 +122,11 @@ private:
         if (!directory)
             return false;
         int fd = ::dirfd(directory);
-        while (const dirent* item = ::readdir(directory)) {
+        for (;;) {
+            errno = 0;
+            const dirent* item = ::readdir(directory);
+            if (!item)
+                break;
             std::string_view name = item->d_name;
             if (isHiddenName(name))
                 continue;
@@ -144,7 +148,11 @@ private:
             entries.push_back({std::string(name), Entry::Kind::file, modificationSeconds(info),
                                std::int64_t(info.st_size)});
         }
+        // A listing cut short by an error (a failing network share) would read as files gone.
+        bool complete = errno == 0;
         ::closedir(directory);
+        if (!complete)
+            return false;
         std::sort(entries.begin(), entries.end(),
                   [](const Entry& a, const Entry& b) { return a.name < b.name; });
         return true;
