@@ -26,9 +26,11 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t batchSize = 50;
 // Readers take this many files at a time, and are at most `readAhead` files ahead of the
-// writer: few hand-overs between the threads, bounded memory.
+// writer, which has at most `batchesAhead` batches waiting: few hand-overs between the
+// threads, enough in hand that the writer seldom waits, bounded memory.
 constexpr std::size_t readChunk = 8;
-constexpr std::size_t readAhead = 256;
+constexpr std::size_t readAhead = 1024;
+constexpr std::size_t batchesAhead = 8;
 constexpr unsigned maximumReaderThreads = 8;
 
 bool isHiddenName(std::string_view name) {
@@ -328,10 +330,10 @@ public:
         std::vector<std::string> songKeys;
     };
 
-    // Queues a batch; waits while two are already waiting.
+    // Queues a batch; waits while `batchesAhead` are already waiting.
     void write(Batch batch) {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return waiting_.size() < 2; });
+        changed_.wait(lock, [&] { return waiting_.size() < batchesAhead; });
         waiting_.push_back(std::move(batch));
         changed_.notify_all();
     }
