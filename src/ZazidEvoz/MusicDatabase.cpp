@@ -14,6 +14,7 @@ constexpr int schemaVersion = 1;
 
 // The track index stores its own copy of the texts: the FTS5 of this SQLite has no
 // contentless_delete, and an index that stores its text can drop a row by rowid alone.
+// tracks_added serves the lyrics filler, which takes the oldest tracks first.
 constexpr const char* schemaScript = R"sql(
 CREATE TABLE IF NOT EXISTS tracks (
     path TEXT PRIMARY KEY,
@@ -36,6 +37,7 @@ CREATE TABLE IF NOT EXISTS tracks (
 CREATE INDEX IF NOT EXISTS tracks_genre ON tracks(genre COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS tracks_artist ON tracks(artist COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS tracks_album ON tracks(album COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS tracks_added ON tracks(added);
 CREATE VIRTUAL TABLE IF NOT EXISTS tracks_fts USING fts5(
     title, artist, album, genre, filename,
     tokenize='unicode61 remove_diacritics 2'
