@@ -96,7 +96,8 @@ std::vector<CurvePoint> bootCurve(double width, double height, double t, const B
         const double r = 96 + 26 * d;
         const double alpha = theta - std::numbers::pi / 2;
         const CurvePoint ring{cx + r * std::cos(alpha), cy + r * std::sin(alpha)};
-        points.push_back({wave.x + frame.morph * (ring.x - wave.x), wave.y + frame.morph * (ring.y - wave.y)});
+        points.push_back(
+            {wave.x + frame.morph * (ring.x - wave.x), wave.y + frame.morph * (ring.y - wave.y)});
     }
     return points;
 }

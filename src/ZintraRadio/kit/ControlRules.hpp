@@ -9,7 +9,7 @@
 namespace ZintraRadio {
 
 // Glow slider: a 7-point margin at each end of a track W points wide.
-float sliderValue(double pointerX, double width);   // clamped to 0...1
+float sliderValue(double pointerX, double width);    // clamped to 0...1
 double sliderKnobCentre(double value, double width); // 7 ... W - 7
 double sliderFillWidth(double value, double width);  // never below 4
 float sliderStepped(float value, int steps);         // +-0.05 per step, clamped to 0...1

@@ -104,10 +104,11 @@ TEST_F(MainWindow, AToastComesAndLeavesByItself) {
     shell.grab("main-window-toast.png");
     // An engine message is shown in its localised form.
     model.show(Toast::Style::warning, "Nothing is playing.");
-    ASSERT_TRUE(pumpUntil([&] { return shell.find("toastText") &&
-                                       !shell.find("toastReveal")->isVisible(); }, 2s));
+    ASSERT_TRUE(
+        pumpUntil([&] { return shell.find("toastText") && !shell.find("toastReveal")->isVisible(); }, 2s));
     EXPECT_EQ(shell.find("toastText")->property("text").toString(), qtTrId("error.notPlaying"));
-    EXPECT_TRUE(pumpUntil([&] { return !model.toast().has_value() && shell.find("toastText") == nullptr; }, 8s));
+    EXPECT_TRUE(
+        pumpUntil([&] { return !model.toast().has_value() && shell.find("toastText") == nullptr; }, 8s));
 }
 
 TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {

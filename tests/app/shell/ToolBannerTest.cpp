@@ -64,14 +64,16 @@ TEST(ToastText, KnownEngineMessagesAreLocalised) {
         {"Nothing is playing.", "[error.notPlaying]"},
         {"Nothing is playing. ", "Nothing is playing. "},
         {"No playable stream found.", "[error.noStream]"},
-        {"ffmpeg not found - sudo apt install ffmpeg yt-dlp", "Missing ffmpeg: sudo apt install ffmpeg yt-dlp"},
+        {"ffmpeg not found - sudo apt install ffmpeg yt-dlp",
+         "Missing ffmpeg: sudo apt install ffmpeg yt-dlp"},
         {" not found - ", "Missing : "},
         {"a not found - b not found - c", "Missing a: b not found - c"},
         {"ffmpeg not found", "ffmpeg not found"},
         {"", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(displayedError(QString::fromUtf8(c.message), translate), QString::fromUtf8(c.shown)) << c.message;
+        EXPECT_EQ(displayedError(QString::fromUtf8(c.message), translate), QString::fromUtf8(c.shown))
+            << c.message;
 }
 
 TEST(RailBadge, CountsOnlyDownloadsStillAtWork) {
