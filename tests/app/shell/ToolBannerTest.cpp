@@ -1,6 +1,12 @@
-// The tool banner: which tools it names, its install hint and its two buttons.
+// The tool banner: which tools it names, its install hint and its two buttons; the texts of
+// toasts, the rail's download badge and copying to the clipboard.
 #include "ShellFixture.hpp"
+#include "shell/Shell.hpp"
 #include "shell/ShellRules.hpp"
+#include "state/AppRuntime.hpp"
+
+#include <QClipboard>
+#include <QGuiApplication>
 
 #include <QSignalSpy>
 #include <QTest>
@@ -80,4 +86,17 @@ TEST(RailBadge, CountsOnlyDownloadsStillAtWork) {
     EXPECT_EQ(activeDownloadCount({}), 0);
     EXPECT_EQ(activeDownloadCount({"converting", "running", "done"}), 2);
     EXPECT_EQ(activeDownloadCount({"done", "failed", "cancelled"}), 0);
+}
+
+TEST(Clipboard, CopyPutsTheTextOnTheClipboardAndConfirmsWithAToast) {
+    ShellFixture::get();
+    auto* shell = Shell::create(nullptr, nullptr);
+    for (const char* text : {"first", "second"}) {
+        AppRuntime::model().closeToast();
+        shell->copy(QString::fromLatin1(text));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1(text));
+        ASSERT_TRUE(AppRuntime::model().toast().has_value());
+        EXPECT_EQ(AppRuntime::model().toast()->style, Toast::Style::info);
+        EXPECT_EQ(QString::fromStdString(AppRuntime::model().toast()->text), qtTrId("toast.copied"));
+    }
 }
