@@ -28,6 +28,15 @@ double equalizerIdleLevel(double t, int index);
 // Loading wave bar height (8...30) of bar `index` at time `t`.
 double loadingBarHeight(double t, int index);
 
+// A spring (response: seconds of one period; damping fraction: 1 is critically damped) as one
+// back-out easing: the time to settle within 1 % and the easing's overshoot parameter, chosen
+// so that it overshoots as far as the spring does.
+struct SpringEasing {
+    double duration = 0;  // seconds
+    double overshoot = 0; // the back easing's parameter (0: no overshoot)
+};
+SpringEasing springEasing(double response, double dampingFraction);
+
 // The boot splash at `t` seconds after it began.
 struct BootFrame {
     double grow = 0;   // the wave's length

@@ -85,6 +85,12 @@ double KitRules::loadingBarHeight(double t, int index) const {
     return ZintraRadio::loadingBarHeight(t, index);
 }
 
+QVariantMap KitRules::springEasing(double response, double dampingFraction) const {
+    const auto easing = ZintraRadio::springEasing(response, dampingFraction);
+    return {{QStringLiteral("duration"), easing.duration * 1000},
+            {QStringLiteral("overshoot"), easing.overshoot}};
+}
+
 QVariantMap KitRules::bootFrame(double t, bool reducedMotion) const {
     const auto frame = ZintraRadio::bootFrame(t, reducedMotion);
     return {{QStringLiteral("grow"), frame.grow},       {QStringLiteral("morph"), frame.morph},

@@ -399,3 +399,27 @@ TEST(Controls, RoundControlsTakeClicksInsideTheirOutlineOnly) {
     EXPECT_FALSE(capsule.contains({1, 1}));
     EXPECT_TRUE(capsule.contains({1, 14}));
 }
+
+TEST(Controls, SpringsBecomeOneEasingThatSettlesAndOvershootsLikeThem) {
+    const struct {
+        double response, damping;
+        double duration, overshootFraction;
+    } cases[] = {
+        {0.42, 0.85, 0.412, 0.0063}, // layout changes: barely past the target
+        {0.30, 0.65, 0.359, 0.0681}, // the play button's hover: a visible bounce
+        {0.40, 0.80, 0.407, 0.0152}, // toasts
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.response);
+        const auto easing = springEasing(c.response, c.damping);
+        EXPECT_NEAR(easing.duration, c.duration, 0.002);
+        // The back easing with that parameter overshoots by the spring's fraction.
+        const double s = easing.overshoot;
+        double most = 0;
+        for (double t = 0; t <= 1; t += 1e-4)
+            most = std::max(most, 1 + (s + 1) * std::pow(t - 1, 3) + s * std::pow(t - 1, 2));
+        EXPECT_NEAR(most - 1, c.overshootFraction, 0.0005);
+    }
+    EXPECT_EQ(springEasing(0.5, 1.0).overshoot, 0); // critically damped: no overshoot
+    EXPECT_GT(springEasing(0.5, std::nan("")).duration, 0);
+}

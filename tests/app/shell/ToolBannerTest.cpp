@@ -7,7 +7,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
