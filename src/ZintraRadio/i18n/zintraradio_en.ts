@@ -154,6 +154,48 @@
         <source>%1 is not installed:</source>
         <translation>%1 is not installed:</translation>
     </message>
+    <message id="toast.downloadRunning">
+        <source>%1 is already downloading.</source>
+        <translation>%1 is already downloading.</translation>
+    </message>
+    <message id="toast.downloaded">
+        <source>Downloaded: %1</source>
+        <translation>Downloaded: %1</translation>
+    </message>
+    <message id="tools.missingYtDlp">
+        <source>yt-dlp is not installed.</source>
+        <translation>yt-dlp is not installed.</translation>
+    </message>
+    <message id="youtube.noResults">
+        <source>Nothing found.</source>
+        <translation>Nothing found.</translation>
+    </message>
+    <message id="music.newPlaylist">
+        <source>New Playlist</source>
+        <translation>New Playlist</translation>
+    </message>
+    <message id="music.newSmartPlaylist">
+        <source>New Smart Playlist</source>
+        <translation>New Smart Playlist</translation>
+    </message>
+    <message id="music.noCoverFound">
+        <source>No cover found.</source>
+        <translation>No cover found.</translation>
+    </message>
+    <message id="music.queued" numerus="yes">
+        <source>%n item(s) added to the queue</source>
+        <translation>
+            <numerusform>%n item added to the queue</numerusform>
+            <numerusform>%n items added to the queue</numerusform>
+        </translation>
+    </message>
+    <message id="music.trashFailed" numerus="yes">
+        <source>%n file(s) could not be moved to the Trash and stay in the library.</source>
+        <translation>
+            <numerusform>%n file could not be moved to the Trash and stays in the library.</numerusform>
+            <numerusform>%n files could not be moved to the Trash and stay in the library.</numerusform>
+        </translation>
+    </message>
     <message id="deck.previous">
         <source>Previous</source>
         <translation>Previous</translation>
@@ -202,14 +244,6 @@
         <source>Warp</source>
         <translation>Warp</translation>
     </message>
-    <message id="stage.connecting">
-        <source>Connecting</source>
-        <translation>Connecting</translation>
-    </message>
-    <message id="stage.paused">
-        <source>Paused</source>
-        <translation>Paused</translation>
-    </message>
     <message id="lyrics.hide">
         <source>Hide lyrics</source>
         <translation>Hide lyrics</translation>
@@ -237,6 +271,14 @@
     <message id="music.showLibrary">
         <source>Show library</source>
         <translation>Show library</translation>
+    </message>
+    <message id="stage.connecting">
+        <source>Connecting</source>
+        <translation>Connecting</translation>
+    </message>
+    <message id="stage.paused">
+        <source>Paused</source>
+        <translation>Paused</translation>
     </message>
     <message id="youtube.downloadMP3">
         <source>Download as MP3</source>

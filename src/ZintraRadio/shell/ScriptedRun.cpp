@@ -49,7 +49,8 @@ void runLaunchHooks(AppModel& model) {
     if (auto volume = TestHooks::value("VOLUME"))
         if (auto number = hookNumber(*volume))
             model.engine().setVolume(static_cast<float>(*number));
-    if (auto mode = TestHooks::value("MODE"); mode && visualizerModes().contains(QString::fromStdString(*mode)))
+    if (auto mode = TestHooks::value("MODE");
+        mode && visualizerModes().contains(QString::fromStdString(*mode)))
         model.setVisualizerMode(*mode);
     if (auto text = TestHooks::value("AUTOPLAY"))
         autoplay(model, *text);

@@ -61,7 +61,8 @@ ShellFixture& ShellFixture::get() {
         f->streamURL = f->radio.url("/live");
 
         f->support = ZazidEvoz::testkit::makeTemporaryFolder("support");
-        auto station = [](std::string name, std::string url, std::string genre, std::string code, int bitrate) {
+        auto station = [](std::string name, std::string url, std::string genre, std::string code,
+                          int bitrate) {
             ZazidEvoz::Station s;
             s.name = std::move(name);
             s.url = std::move(url);
