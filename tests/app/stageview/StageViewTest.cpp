@@ -361,7 +361,6 @@ TEST(StageScreen, ModeAndTransportSignalsReachTheWindow) {
     EXPECT_EQ(cinema.count(), 1);
 }
 
-
 TEST(StageView, WiredToTheApplicationsModels) {
     // The process's models, over a library folder of the test's own.
     const auto support = ZazidEvoz::testkit::makeTemporaryFolder("stage-support");
