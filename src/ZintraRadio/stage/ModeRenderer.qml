@@ -94,8 +94,8 @@ Item {
                     feed: renderer.feed
                     frame: renderer.frame
                 }
-                ScopeLabel { at: scope.leftLabel; text: "L"; size: 12; tint: StageTheme.withAlpha(StageTheme.cyan, 0.65) }
-                ScopeLabel { at: scope.rightLabel; text: "R"; size: 12; tint: StageTheme.withAlpha(StageTheme.cyan, 0.65) }
+                ScopeLabel { at: scope.leftLabel; text: "L"; size: 12; tint: Theme.alpha(Theme.cyan, 0.65) }
+                ScopeLabel { at: scope.rightLabel; text: "R"; size: 12; tint: Theme.alpha(Theme.cyan, 0.65) }
                 ScopeLabel { at: Qt.point(scope.bar.x, scope.bar.y + 17); text: "\u22121"; size: 10; weight: Font.DemiBold; tint: Qt.rgba(1, 1, 1, 0.5) }
                 ScopeLabel { at: Qt.point(scope.bar.x + scope.bar.width / 2, scope.bar.y + 17); text: "0"; size: 10; weight: Font.DemiBold; tint: Qt.rgba(1, 1, 1, 0.5) }
                 ScopeLabel { at: Qt.point(scope.bar.x + scope.bar.width, scope.bar.y + 17); text: "+1"; size: 10; weight: Font.DemiBold; tint: Qt.rgba(1, 1, 1, 0.5) }
@@ -111,7 +111,7 @@ Item {
         x: at.x - implicitWidth / 2
         y: at.y - implicitHeight / 2
         color: tint
-        font.family: StageTheme.monoFamily
+        font.family: Theme.monoFont
         font.pixelSize: size
         font.weight: weight
     }

@@ -25,7 +25,7 @@ Item {
 
     Rectangle {
         anchors.fill: parent
-        color: StageTheme.night
+        color: Theme.night
     }
 
     StageClock {

@@ -15,18 +15,9 @@ std::uint8_t byte(float value) {
 
 } // namespace
 
-StageColour StageColours::spectrum(double position) {
-    if (!(position > 0))
-        return magenta;
-    position = std::min(position, 1.0);
-    if (position < 0.5)
-        return mix(magenta, violet, static_cast<float>(2 * position));
-    return mix(violet, cyan, static_cast<float>(2 * (position - 0.5)));
-}
-
-StageColour StageColours::mix(StageColour from, StageColour to, float amount) {
-    return {from.red + (to.red - from.red) * amount, from.green + (to.green - from.green) * amount,
-            from.blue + (to.blue - from.blue) * amount};
+StageColour StageColours::mix(StageColour start, StageColour end, float amount) {
+    return {start.red + (end.red - start.red) * amount, start.green + (end.green - start.green) * amount,
+            start.blue + (end.blue - start.blue) * amount};
 }
 
 StageVertex Paint::at(double x, double y) const {

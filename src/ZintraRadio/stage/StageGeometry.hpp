@@ -4,6 +4,8 @@
 // 0 adds its colour to what lies below (additive light), one with alpha adds the usual "over".
 #pragma once
 
+#include "kit/ThemeRules.hpp"
+
 #include <QPointF>
 #include <algorithm>
 #include <cmath>
@@ -20,15 +22,21 @@ struct StageColour {
     float blue = 0;
 };
 
+// The theme's colours in the precision of vertices.
 namespace StageColours {
-inline constexpr StageColour night{0.015f, 0.02f, 0.06f};
-inline constexpr StageColour cyan{0.22f, 0.92f, 1.0f};
-inline constexpr StageColour violet{0.56f, 0.36f, 1.0f};
-inline constexpr StageColour magenta{1.0f, 0.32f, 0.8f};
+constexpr StageColour from(RGB rgb) {
+    return {static_cast<float>(rgb.red), static_cast<float>(rgb.green), static_cast<float>(rgb.blue)};
+}
+inline constexpr StageColour night = from(Palette::night);
+inline constexpr StageColour cyan = from(Palette::cyan);
+inline constexpr StageColour violet = from(Palette::violet);
+inline constexpr StageColour magenta = from(Palette::magenta);
 inline constexpr StageColour white{1.0f, 1.0f, 1.0f};
-// magenta (0) -> violet (0.5) -> cyan (1), clamped.
-StageColour spectrum(double position);
-StageColour mix(StageColour from, StageColour to, float amount);
+// The theme's spectrum ramp: magenta (0) -> violet (0.5) -> cyan (1), clamped.
+inline StageColour spectrum(double position) {
+    return from(spectrumRGB(position));
+}
+StageColour mix(StageColour start, StageColour end, float amount);
 } // namespace StageColours
 
 // Same layout as QSGGeometry::ColoredPoint2D.

@@ -7,8 +7,6 @@
 #include <QJSEngine>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
-#include <QQuickWindow>
-#include <QSGRendererInterface>
 #include <atomic>
 #include <cstdio>
 #include <mutex>

@@ -361,7 +361,6 @@ TEST(StageScreen, ModeAndTransportSignalsReachTheWindow) {
     EXPECT_EQ(cinema.count(), 1);
 }
 
-
 TEST(StageView, WiredToTheApplicationsModels) {
     // The process's models, over a library folder of the test's own.
     const auto support = ZazidEvoz::testkit::makeTemporaryFolder("stage-support");
@@ -387,6 +386,15 @@ TEST(StageView, WiredToTheApplicationsModels) {
     EXPECT_GT(ui.modeChangedValue(), before);
     EXPECT_EQ(stage->property("mode").toString(), QStringLiteral("warp"));
     EXPECT_TRUE(window.find("stageStatus")->property("showsName").toBool());
+
+    // Blank text typed into the link field plays nothing; the field empties all the same.
+    auto* link = window.find("linkField");
+    link->setProperty("text", QStringLiteral("   "));
+    link->property("input").value<QQuickItem*>()->forceActiveFocus();
+    QTest::keyClick(window.window(), Qt::Key_Return);
+    testkit::pumpFor(50ms);
+    EXPECT_EQ(link->property("text").toString(), QString());
+    EXPECT_EQ(model.stateName(), QStringLiteral("stopped"));
 
     window.click(window.find("cinemaButton"));
     EXPECT_TRUE(ui.cinema());
