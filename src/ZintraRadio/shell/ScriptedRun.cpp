@@ -2,15 +2,20 @@
 
 #include "ZazidEvoz/AudioEngine.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "music/MusicUI.hpp"
 #include "state/AppModel.hpp"
+#include "state/MusicModel.hpp"
 #include "state/TestHooks.hpp"
 #include "state/UIState.hpp"
+#include "state/VisualizerMode.hpp"
 
 #include <QDir>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <memory>
 
 namespace ZintraRadio {
 
@@ -23,44 +28,175 @@ std::optional<double> hookNumber(std::string_view text) {
     return value;
 }
 
+std::optional<double> hookDelay(std::string_view text) {
+    if (auto seconds = hookNumber(text))
+        return std::clamp(*seconds, 0.0, longestHookDelay);
+    return std::nullopt;
+}
+
+std::optional<double> hookPeriod(std::string_view text) {
+    if (auto seconds = hookNumber(text))
+        return std::clamp(*seconds, shortestHookPeriod, longestHookDelay);
+    return std::nullopt;
+}
+
+AutoplayTarget autoplayTarget(const std::vector<std::string>& names, const std::string& text) {
+    // Every name contains the empty text: it would play whatever comes first.
+    if (text.empty())
+        return {};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (ZazidEvoz::text::containsLocalizedCaseInsensitive(names[i], text))
+            return {i, std::nullopt};
+    return {std::nullopt, text};
+}
+
 namespace {
+
+int milliseconds(double seconds) {
+    return static_cast<int>(std::llround(std::clamp(seconds, 0.0, longestHookDelay) * 1000.0));
+}
 
 void later(AppModel& model, double seconds, std::function<void(AppModel&)> work) {
     QPointer<AppModel> target(&model);
-    QTimer::singleShot(static_cast<int>(std::clamp(seconds, 0.0, 86400.0) * 1000), &model,
-                       [target, work = std::move(work)] {
-                           if (target)
-                               work(*target);
-                       });
+    QTimer::singleShot(milliseconds(seconds), &model, [target, work = std::move(work)] {
+        if (target)
+            work(*target);
+    });
 }
 
 void autoplay(AppModel& model, const std::string& text) {
+    std::vector<std::string> names;
     for (const auto& station : model.library().stations)
-        if (ZazidEvoz::text::containsLocalizedCaseInsensitive(station.name, text)) {
-            model.play(station);
-            return;
+        names.push_back(station.name);
+    const AutoplayTarget target = autoplayTarget(names, text);
+    if (target.station)
+        model.play(model.library().stations[*target.station]);
+    else if (target.link)
+        model.playLink(*target.link);
+}
+
+// Looks for a first YouTube result every 0.5 s, 60 times at most, and watches it.
+void watchFirstResult(AppModel& model, int checksLeft) {
+    if (!model.youtubeResults().empty()) {
+        model.watchVideo(model.youtubeResults().front());
+        return;
+    }
+    if (checksLeft <= 1)
+        return;
+    QPointer<AppModel> target(&model);
+    QTimer::singleShot(500, &model, [target, checksLeft] {
+        if (target)
+            watchFirstResult(*target, checksLeft - 1);
+    });
+}
+
+void openMusic(AppModel& model, UIState& ui, const std::string& what) {
+    MusicUI* sheets = ui.music();
+    if (sheets == nullptr || model.music() == nullptr)
+        return;
+    MusicModel& music = *model.music();
+    if (what == "album") {
+        if (!music.albums().empty())
+            sheets->open(MusicUI::Route::album(music.albums().front().name));
+    } else if (what == "smart") {
+        if (!music.smartPlaylists().empty())
+            sheets->open(MusicUI::Route::smart(music.smartPlaylists().front().id));
+    } else if (what == "rules") {
+        sheets->setSmartDraftIsNew(false);
+        sheets->setSmartDraft(music.smartPlaylists().empty()
+                                  ? std::nullopt
+                                  : std::optional<SmartPlaylist>(music.smartPlaylists().front()));
+    } else if (what == "tags") {
+        sheets->setEditing(music.tracks().empty() ? std::nullopt
+                                                  : std::optional<Track>(music.tracks().front()));
+    } else if (what == "lyrics") {
+        if (!music.tracks().empty()) {
+            const Track& track = music.tracks().front();
+            MusicUI::LyricsRequest request;
+            request.artist = track.artist;
+            request.title = track.title;
+            sheets->setLyricsRequest(request);
         }
-    model.playLink(text);
+    }
 }
 
 } // namespace
 
 void runLaunchHooks(AppModel& model) {
+    // A scripted run asks the desktop for nothing special here: there is no throttling of
+    // background applications to hold off.
     if (auto volume = TestHooks::value("VOLUME"))
         if (auto number = hookNumber(*volume))
-            model.engine().setVolume(static_cast<float>(*number));
-    if (auto mode = TestHooks::value("MODE");
-        mode && visualizerModes().contains(QString::fromStdString(*mode)))
+            model.engine().setVolume(std::clamp(static_cast<float>(*number), 0.0f, 1.0f));
+    if (auto mode = TestHooks::value("MODE"); mode && visualizerModeFromRawValue(*mode))
         model.setVisualizerMode(*mode);
     if (auto text = TestHooks::value("AUTOPLAY"))
         autoplay(model, *text);
+    if (auto text = TestHooks::value("YOUTUBE"))
+        model.searchYouTube(*text);
+    if (auto text = TestHooks::value("SEARCH"))
+        model.searchStations(*text);
+    if (auto watch = TestHooks::value("WATCH")) {
+        if (*watch == "first") {
+            watchFirstResult(model, 60);
+        } else if (!watch->empty()) {
+            ZazidEvoz::Station video;
+            video.kind = ZazidEvoz::MediaKind::youtube;
+            video.name = *watch;
+            video.url = *watch;
+            model.watchVideo(video);
+        }
+    }
     if (auto delay = TestHooks::value("RECORD"))
-        if (auto seconds = hookNumber(*delay))
+        if (auto seconds = hookDelay(*delay))
             later(model, *seconds, [](AppModel& m) { m.startRecording(); });
+    if (auto delay = TestHooks::value("DOWNLOAD"))
+        if (auto seconds = hookDelay(*delay))
+            later(model, *seconds, [](AppModel& m) {
+                if (!m.youtubeResults().empty())
+                    m.downloadMP3(m.youtubeResults().front());
+            });
+    if (auto delay = TestHooks::value("DOWNLOAD_VIDEO"))
+        if (auto seconds = hookDelay(*delay))
+            later(model, *seconds, [](AppModel& m) {
+                if (!m.youtubeResults().empty())
+                    m.downloadVideo(m.youtubeResults().front(), ZazidEvoz::VideoQuality::p360);
+            });
     if (auto text = TestHooks::value("TOAST"))
         later(model, 1.0, [text = *text](AppModel& m) {
             m.show(Toast::Style::success, text, std::filesystem::path(QDir::homePath().toStdString()));
         });
+}
+
+void runWindowHooks(AppModel& model, UIState& ui, WindowOpeners open) {
+    if (auto period = TestHooks::value("MODE_CYCLE"))
+        if (auto seconds = hookPeriod(*period)) {
+            auto* timer = new QTimer(&ui);
+            timer->setInterval(milliseconds(*seconds));
+            QPointer<AppModel> target(&model);
+            QObject::connect(timer, &QTimer::timeout, &ui, [target, &ui] {
+                if (target)
+                    ui.setMode(nextMode(modeOrDefault(target->visualizerMode())), *target);
+            });
+            timer->start();
+        }
+    auto windows = [open] {
+        if (TestHooks::isSet("ABOUT") && open.about)
+            open.about();
+        if (TestHooks::isSet("MINI") && open.mini)
+            open.mini();
+    };
+    if (auto what = TestHooks::value("MUSIC_OPEN")) {
+        QPointer<AppModel> target(&model);
+        QPointer<UIState> state(&ui);
+        QTimer::singleShot(1500, &model, [target, state, what = *what, windows] {
+            if (target && state)
+                openMusic(*target, *state, what);
+            windows();
+        });
+    } else {
+        windows();
+    }
 }
 
 } // namespace ZintraRadio
