@@ -20,6 +20,7 @@
     </message>
     <message id="app.name">
         <source>ZintraRadio</source>
+        <extracomment>The tray icon's tooltip</extracomment>
         <translation>ZintraRadio</translation>
     </message>
     <message id="boot.credit">
@@ -378,6 +379,98 @@
     <message id="status.lyricsRunning">
         <source>Looking up lyrics: %1</source>
         <translation>Looking up lyrics: %1</translation>
+    </message>
+    <message id="menu.about">
+        <source>About ZintraRadio</source>
+        <translation>About ZintraRadio</translation>
+    </message>
+    <message id="deck.stopped">
+        <source>Stopped</source>
+        <translation>Stopped</translation>
+    </message>
+    <message id="deck.unmute">
+        <source>Unmute</source>
+        <translation>Unmute</translation>
+    </message>
+    <message id="deck.mute">
+        <source>Mute</source>
+        <translation>Mute</translation>
+    </message>
+    <message id="mini.open">
+        <source>Open ZintraRadio</source>
+        <translation>Open ZintraRadio</translation>
+    </message>
+    <message id="mini.quit">
+        <source>Quit</source>
+        <translation>Quit</translation>
+    </message>
+    <message id="menu.mini">
+        <source>Mini Player</source>
+        <translation>Mini Player</translation>
+    </message>
+    <message id="menu.quit">
+        <source>Quit ZintraRadio</source>
+        <translation>Quit ZintraRadio</translation>
+    </message>
+    <message id="menu.playback">
+        <source>Playback</source>
+        <translation>Playback</translation>
+    </message>
+    <message id="menu.playPause">
+        <source>Play / Pause</source>
+        <translation>Play / Pause</translation>
+    </message>
+    <message id="menu.volumeUp">
+        <source>Volume Up</source>
+        <translation>Volume Up</translation>
+    </message>
+    <message id="menu.volumeDown">
+        <source>Volume Down</source>
+        <translation>Volume Down</translation>
+    </message>
+    <message id="menu.mute">
+        <source>Mute</source>
+        <translation>Mute</translation>
+    </message>
+    <message id="menu.record">
+        <source>Record</source>
+        <translation>Record</translation>
+    </message>
+    <message id="menu.favorite">
+        <source>Favourite</source>
+        <translation>Favourite</translation>
+    </message>
+    <message id="menu.stage">
+        <source>Stage</source>
+        <translation>Stage</translation>
+    </message>
+    <message id="menu.nextMode">
+        <source>Next Visual Mode</source>
+        <translation>Next Visual Mode</translation>
+    </message>
+    <message id="menu.lyrics">
+        <source>Lyrics</source>
+        <translation>Lyrics</translation>
+    </message>
+    <message id="menu.cinema">
+        <source>Cinema Mode</source>
+        <translation>Cinema Mode</translation>
+    </message>
+    <message id="menu.togglePanel">
+        <source>Show / Hide Side Panel</source>
+        <translation>Show / Hide Side Panel</translation>
+    </message>
+    <message id="menu.modules">
+        <source>Modules</source>
+        <translation>Modules</translation>
+    </message>
+    <message id="menu.search">
+        <source>Search</source>
+        <translation>Search</translation>
+    </message>
+    <message id="menu.link">
+        <source>Open Link</source>
+        <translation>Open Link</translation>
     </message>
 </context>
 </TS>

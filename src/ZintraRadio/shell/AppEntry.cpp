@@ -3,19 +3,25 @@
 #include "ZazidEvoz/MediaFolders.hpp"
 #include "kit/IconArtist.hpp"
 #include "shell/ScriptedRun.hpp"
+#include "shell/ShellCommands.hpp"
+#include "shell/ShellTray.hpp"
 #include "shell/SignalQuit.hpp"
 #include "shell/SingleInstance.hpp"
 #include "state/AppRuntime.hpp"
 #include "state/Tasks.hpp"
 
 #include <QApplication>
+#include <QCursor>
 #include <QEventLoop>
 #include <QIcon>
 #include <QPixmap>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickStyle>
 #include <QQuickWindow>
+#include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTranslator>
 #include <clocale>
@@ -43,6 +49,62 @@ void bringForward(QQuickWindow* window) {
     window->requestActivate();
 }
 
+// The about and mini windows, made on first use and kept; each exists once.
+class SideWindows {
+public:
+    explicit SideWindows(QQmlApplicationEngine& engine) : engine_(engine) {}
+    ~SideWindows() {
+        for (QQuickWindow* window : {about_, mini_})
+            if (window != nullptr)
+                finishScene(*window);
+        delete about_;
+        delete mini_;
+    }
+
+    void openAbout() {
+        if (about_ == nullptr && (about_ = make("AboutWindow.qml")) != nullptr)
+            QMetaObject::invokeMethod(about_, "centre");
+        bringForward(about_);
+    }
+
+    // Near `place` (the tray icon or the pointer), inside the screen. From the tray a second
+    // click puts it away again.
+    void openMini(QPoint place, bool fromTray) {
+        if (mini_ == nullptr && (mini_ = make("MiniWindow.qml")) == nullptr)
+            return;
+        if (fromTray && mini_->isVisible()) {
+            mini_->hide();
+            return;
+        }
+        mini_->setProperty("fromTray", fromTray);
+        QScreen* screen = QGuiApplication::screenAt(place);
+        const QRect room =
+            (screen != nullptr ? screen : QGuiApplication::primaryScreen())->availableGeometry();
+        const QSize size(mini_->width(), mini_->height());
+        mini_->setPosition(std::clamp(place.x() - size.width() / 2, room.left(), room.right() - size.width()),
+                           std::clamp(place.y() + 8, room.top(), room.bottom() - size.height()));
+        bringForward(mini_);
+    }
+
+private:
+    QQuickWindow* make(const char* file) {
+        QQmlComponent component(&engine_,
+                                QUrl(QStringLiteral("qrc:/qt/qml/ZintraRadio/shell/") + QLatin1String(file)));
+        QObject* made = component.create();
+        auto* window = qobject_cast<QQuickWindow*>(made);
+        if (window == nullptr) {
+            std::fprintf(stderr, "ZintraRadio: %s did not load: %s\n", file,
+                         qPrintable(component.errorString()));
+            delete made;
+        }
+        return window;
+    }
+
+    QQmlApplicationEngine& engine_;
+    QQuickWindow* about_ = nullptr;
+    QQuickWindow* mini_ = nullptr;
+};
+
 // The stop sequence of the model, then an immediate save; the engine finishes a recording's
 // file when the model is released afterwards.
 void shutDown() {
@@ -57,7 +119,14 @@ void shutDown() {
 
 void finishScene(QQuickWindow& window) {
     if (window.isVisible()) {
-        for (QQuickItem* view : window.contentItem()->childItems())
+        // The menu bar sits beside the content; it and its menus go the same way.
+        if (auto* bar = window.property("menuBar").value<QQuickItem*>()) {
+            window.setProperty("menuBar", QVariant::fromValue<QQuickItem*>(nullptr));
+            delete bar;
+        }
+        // An application window holds its views in a content item of its own.
+        auto* content = window.property("contentItem").value<QQuickItem*>();
+        for (QQuickItem* view : (content != nullptr ? content : window.contentItem())->childItems())
             delete view;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QEventLoop frame;
@@ -81,6 +150,10 @@ QIcon applicationIcon() {
 }
 
 } // namespace
+
+void connectShutdown(QCoreApplication& application) {
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, [] { shutDown(); });
+}
 
 bool exportIconsIfAsked() {
     const char* folder = std::getenv("ZINTRARADIO_EXPORT_APPICON");
@@ -115,9 +188,13 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
     if (english.load(QStringLiteral(":/i18n/zintraradio_en.qm")))
         QCoreApplication::installTranslator(&english);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
-    // Until the tray gives the user a way back, closing the window ends the application.
-    QApplication::setQuitOnLastWindowClosed(true);
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, [] { shutDown(); });
+    // With a tray the application lives on without windows and comes back from the tray, a
+    // second launch or the media controls; without one, closing the main window quits.
+    const bool tray = QSystemTrayIcon::isSystemTrayAvailable();
+    QApplication::setQuitOnLastWindowClosed(false);
+    KeyFilter keys;
+    application.installEventFilter(&keys);
+    connectShutdown(application);
 
     int status = 0;
     {
@@ -129,6 +206,20 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
             std::fputs("ZintraRadio: the main window did not load\n", stderr);
             return 1;
         }
+        SideWindows side(engine);
+        setDesktopActions({[&side] { side.openAbout(); }, [&side] { side.openMini(QCursor::pos(), false); },
+                           [] { QCoreApplication::quit(); }});
+        std::unique_ptr<ShellTray> trayIcon;
+        QMetaObject::Connection closingQuits;
+        if (tray)
+            trayIcon = std::make_unique<ShellTray>(
+                AppRuntime::model(), [&side](QPoint place) { side.openMini(place, true); },
+                [window] { bringForward(window); });
+        else
+            closingQuits = QObject::connect(window, &QWindow::visibleChanged, &application, [](bool visible) {
+                if (!visible)
+                    QCoreApplication::quit();
+            });
         AppRuntime::setOpenMainWindow([window] { bringForward(window); });
         QObject::connect(&instance, &SingleInstance::showRequested, window,
                          [window] { bringForward(window); });
@@ -142,6 +233,10 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
             if (std::exchange(*shown, true))
                 return;
             QApplication::setWindowIcon(applicationIcon());
+            // Once per process: showing the window again does not repeat them.
+            runWindowHooks(AppRuntime::model(), AppRuntime::ui(),
+                           {[] { runCommand({Command::about}, AppRuntime::model(), AppRuntime::ui()); },
+                            [] { runCommand({Command::mini}, AppRuntime::model(), AppRuntime::ui()); }});
             if (options.firstFrame)
                 options.firstFrame(*window);
         });
@@ -153,6 +248,9 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
         runLaunchHooks(model);
         status = QCoreApplication::exec();
         AppRuntime::setOpenMainWindow(nullptr);
+        setDesktopActions({});
+        trayIcon.reset();
+        QObject::disconnect(closingQuits);
         finishScene(*window);
     }
     // The views are gone; now the models, while the application object still exists.

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QCoreApplication;
 class QQuickWindow;
 
 namespace ZintraRadio {
@@ -21,6 +22,10 @@ int runApplication(int argc, char** argv, const EntryOptions& options = {});
 // items that went away only while it draws a frame, and an idle window draws none: the views
 // go first, then one last frame lets it free what they held.
 void finishScene(QQuickWindow& window);
+
+// Quitting from anywhere (the menu, Ctrl+Q, the mini player, a signal) ends the event loop;
+// just before it ends, the model stops playback, finishes a recording and saves at once.
+void connectShutdown(QCoreApplication& application);
 
 // The icon export run: when ZINTRARADIO_EXPORT_APPICON is set (to anything, also empty),
 // writes the icon set into that folder and returns true; needs no application object.

@@ -1,6 +1,8 @@
 #include "shell/Shell.hpp"
 
 #include "ZazidEvoz/ToolLocator.hpp"
+#include "shell/MiniRules.hpp"
+#include "shell/ShellCommands.hpp"
 #include "shell/ShellRules.hpp"
 #include "state/AppRecords.hpp"
 #include "state/AppRuntime.hpp"
@@ -10,6 +12,7 @@
 
 #include <QKeySequence>
 #include <QQmlEngine>
+#include <QSystemTrayIcon>
 
 namespace ZintraRadio {
 
@@ -67,6 +70,35 @@ QString Shell::shortcutText(int number) const {
 void Shell::copy(const QString& text) const {
     Clipboard::setText(text);
     AppRuntime::model().show(Toast::Style::info, localizedText("toast.copied"));
+}
+
+void Shell::run(const QString& name, int index) const {
+    if (auto command = commandFromName(name.toStdString()))
+        runCommand({*command, index}, AppRuntime::model(), AppRuntime::ui());
+}
+
+QString Shell::shortcut(const QString& name, int index) const {
+    if (auto command = commandFromName(name.toStdString()))
+        return shortcutFor({*command, index}).toString(QKeySequence::NativeText);
+    return {};
+}
+
+bool Shell::trayAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void Shell::showMainWindow() const {
+    AppRuntime::openMainWindow();
+}
+
+QString Shell::miniSubtitle(const QVariant& nowPlaying, const QString& state, const QVariant& formatInfo,
+                            const QString& stoppedText) const {
+    auto text = [](const QVariant& value) {
+        return value.isValid() && !value.isNull() ? std::optional<std::string>(value.toString().toStdString())
+                                                  : std::nullopt;
+    };
+    return QString::fromStdString(ZintraRadio::miniSubtitle(text(nowPlaying), state.toStdString(),
+                                                            text(formatInfo), stoppedText.toStdString()));
 }
 
 } // namespace ZintraRadio

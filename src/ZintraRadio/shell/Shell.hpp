@@ -21,6 +21,8 @@ class Shell : public QObject {
     // The FAKE_MISSING_TOOLS hook: the banner shows as if both tools were missing.
     Q_PROPERTY(bool fakeMissingTools READ fakeMissingTools CONSTANT)
     Q_PROPERTY(QString installHint READ installHint CONSTANT)
+    // Whether the desktop shows tray icons; without one the menu offers the mini player.
+    Q_PROPERTY(bool trayAvailable READ trayAvailable CONSTANT)
 
 public:
     static Shell* create(QQmlEngine*, QJSEngine*);
@@ -40,6 +42,19 @@ public:
     Q_INVOKABLE QString shortcutText(int number) const;
     // Puts the text on the clipboard and confirms it with the info toast "toast.copied".
     Q_INVOKABLE void copy(const QString& text) const;
+    // Runs the menu command `name` ("togglePlayPause", "mode", "module", ...) with its index.
+    Q_INVOKABLE void run(const QString& name, int index = 0) const;
+    // The command's shortcut as the desktop writes it ("Ctrl+Shift+M"); empty when it has none.
+    Q_INVOKABLE QString shortcut(const QString& name, int index = 0) const;
+
+    // Brings the main window forward, opening it when it is closed.
+    Q_INVOKABLE void showMainWindow() const;
+    // The mini player's line under the title (song, else the format while playing, else
+    // `stoppedText`).
+    Q_INVOKABLE QString miniSubtitle(const QVariant& nowPlaying, const QString& state,
+                                     const QVariant& formatInfo, const QString& stoppedText) const;
+
+    bool trayAvailable() const;
 
 private:
     Shell() = default;

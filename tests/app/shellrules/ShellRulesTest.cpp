@@ -3,6 +3,7 @@
 #include "shell/KeyRules.hpp"
 #include "shell/MiniRules.hpp"
 #include "shell/ScriptedRun.hpp"
+#include "shell/ShellCommands.hpp"
 #include "state/VisualizerMode.hpp"
 
 #include <cmath>
@@ -239,4 +240,24 @@ TEST(MiniRules, BarsMapBandsAndDrawTheFloorForSilenceOrNoBands) {
         EXPECT_LE(h, usable * 0.18 + 1e-9);
     }
     EXPECT_NE(idle, miniBarHeights(bands, false, 2.0, height));
+}
+
+TEST(ShellCommands, VolumeStepsStayWithinZeroAndOne) {
+    const struct {
+        float from;
+        int direction;
+        float to;
+    } cases[] = {{0.5f, 1, 0.55f},  {0.98f, 1, 1.0f}, {1.0f, 1, 1.0f},
+                 {0.03f, -1, 0.0f}, {0.0f, -1, 0.0f}, {0.05f, -1, 0.0f},
+                 {1.7f, 1, 1.0f},   {-2.0f, 1, 0.0f}, {std::numeric_limits<float>::quiet_NaN(), 1, 0.05f}};
+    for (const auto& c : cases)
+        EXPECT_FLOAT_EQ(steppedVolume(c.from, c.direction), c.to) << c.from << " " << c.direction;
+}
+
+TEST(ShellCommands, MenuNamesNameTheCommands) {
+    EXPECT_EQ(commandFromName("togglePlayPause"), Command::togglePlayPause);
+    EXPECT_EQ(commandFromName("module"), Command::module);
+    EXPECT_EQ(commandFromName("quit"), Command::quit);
+    EXPECT_FALSE(commandFromName("Quit"));
+    EXPECT_FALSE(commandFromName(""));
 }

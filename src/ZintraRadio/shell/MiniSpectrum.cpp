@@ -1,0 +1,60 @@
+#include "shell/MiniSpectrum.hpp"
+
+#include "ZazidEvoz/platform/Date.hpp"
+#include "kit/ThemeRules.hpp"
+#include "shell/MiniRules.hpp"
+#include "state/AppRuntime.hpp"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QQuickWindow>
+#include <span>
+
+namespace ZintraRadio {
+
+MiniSpectrum::MiniSpectrum(QQuickItem* parent) : QQuickPaintedItem(parent) {
+    setAntialiasing(true);
+    setOpaquePainting(false);
+}
+
+void MiniSpectrum::setPlaying(bool playing) {
+    if (playing_ == playing)
+        return;
+    playing_ = playing;
+    Q_EMIT playingChanged();
+    update();
+}
+
+void MiniSpectrum::itemChange(ItemChange change, const ItemChangeData& data) {
+    if (change == ItemSceneChange) {
+        disconnect(frames_);
+        // Every shown frame asks for the next one: the bars move with the display.
+        if (data.window != nullptr)
+            frames_ = connect(data.window, &QQuickWindow::frameSwapped, this, [this] { update(); });
+    }
+    QQuickPaintedItem::itemChange(change, data);
+}
+
+void MiniSpectrum::paint(QPainter* painter) {
+    if (!AppRuntime::hasModel())
+        return;
+    const auto now = ZazidEvoz::platform::now();
+    const auto& frame = AppRuntime::model().pulse().frame(now);
+    // Seconds since 2001 keep the wave's phase in a double's fine range.
+    const double seconds = ZazidEvoz::platform::secondsSince1970(now) - 978307200.0;
+    const double w = width(), h = height();
+    const auto heights = miniBarHeights(std::span<const float>(frame.bands), playing_, seconds, h);
+    const double slot = w / miniBarCount;
+    const double barWidth = std::max(slot - 2.0, 1.0);
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    for (int i = 0; i < miniBarCount; ++i) {
+        const RGB colour = spectrumRGB(1.0 - i / 39.0);
+        painter->setBrush(QColor::fromRgbF(static_cast<float>(colour.red), static_cast<float>(colour.green),
+                                           static_cast<float>(colour.blue), playing_ ? 1.0f : 0.5f));
+        const double barHeight = heights[static_cast<std::size_t>(i)];
+        painter->drawRoundedRect(QRectF(slot * i + 1, h - barHeight, barWidth, barHeight), 1.5, 1.5);
+    }
+}
+
+} // namespace ZintraRadio

@@ -1,0 +1,162 @@
+// Keys sent to the real main window: single keys drive playback, modes, lyrics and cinema
+// mode, a focused text field or an open menu keeps them, the modifier shortcuts work, and
+// Ctrl+Q quits through the shutdown sequence.
+#include "ShellFixture.hpp"
+#include "ZazidEvoz/LibraryStore.hpp"
+#include "shell/AppEntry.hpp"
+#include "shell/ShellCommands.hpp"
+#include "state/AppRuntime.hpp"
+
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace ZintraRadio;
+using namespace ZintraRadio::testkit;
+using namespace std::chrono_literals;
+
+namespace {
+
+class ShellEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { ShellFixture::release(); }
+};
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new ShellEnvironment);
+
+class Keys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(shell.window, nullptr) << shell.warnings.join(QLatin1Char('\n')).toStdString();
+        qApp->installEventFilter(&filter);
+        shell.window->requestActivate();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(shell.window));
+        ui.setBooting(false);
+    }
+    void TearDown() override { qApp->removeEventFilter(&filter); }
+
+    void play() {
+        model.play(model.library().stations.front());
+        ASSERT_TRUE(pumpUntil([&] { return model.stateName() == QLatin1String("playing"); }, 20s))
+            << model.failureText().toStdString();
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(shell.window, key, modifiers);
+        pumpFor(50ms);
+    }
+    // A kit text field, as the station filter and the link field use, put into the window.
+    QQuickItem* field() {
+        QQmlComponent component(shell.engine.get());
+        component.setData("import ZintraRadio\nThemedField { width: 200; height: 30 }", QUrl());
+        auto* item = qobject_cast<QQuickItem*>(component.create());
+        EXPECT_NE(item, nullptr) << component.errorString().toStdString();
+        item->setParentItem(shell.window->contentItem());
+        return item;
+    }
+
+    ShellFixture& shell = ShellFixture::get();
+    AppModel& model = AppRuntime::model();
+    UIState& ui = AppRuntime::ui();
+    KeyFilter filter;
+};
+
+} // namespace
+
+TEST_F(Keys, SpaceTogglesPlaybackAndVLAndEscapeDriveTheStage) {
+    play();
+    press(Qt::Key_Space);
+    EXPECT_EQ(model.stateName(), QLatin1String("paused"));
+    press(Qt::Key_Space);
+    EXPECT_NE(model.stateName(), QLatin1String("paused"));
+
+    model.setVisualizerMode("warp");
+    press(Qt::Key_V);
+    EXPECT_EQ(model.visualizerMode(), "zintra");
+    const bool lyrics = ui.lyricsVisible();
+    press(Qt::Key_L);
+    EXPECT_NE(ui.lyricsVisible(), lyrics);
+    press(Qt::Key_L);
+
+    ui.setCinema(true);
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(ui.cinema());
+}
+
+TEST_F(Keys, ModifierShortcutsWorkFromTheWindow) {
+    press(Qt::Key_3, Qt::AltModifier);
+    EXPECT_EQ(model.visualizerMode(), "spectrum");
+    ui.setPanelHidden(true);
+    press(Qt::Key_4, Qt::ControlModifier);
+    EXPECT_EQ(ui.moduleName(), QLatin1String("history"));
+    EXPECT_FALSE(ui.panelHidden());
+    model.setVolume(0.98f);
+    press(Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(model.volume(), 1.0f);
+    model.setVolume(0.03f);
+    press(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(model.volume(), 0.0f);
+    const bool muted = model.muted();
+    press(Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_NE(model.muted(), muted);
+    press(Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+    model.setVolume(0.5f);
+}
+
+TEST_F(Keys, ATextFieldKeepsWhatIsTypedAndAnOpenMenuKeepsItsKeys) {
+    play();
+    model.setVisualizerMode("scope");
+    const auto current = model.current();
+    QQuickItem* typed = field();
+    auto* input = typed->property("input").value<QQuickItem*>();
+    ASSERT_NE(input, nullptr);
+    input->forceActiveFocus();
+    ASSERT_TRUE(pumpUntil([&] { return input->hasActiveFocus(); }, 2s));
+    press(Qt::Key_Space);
+    press(Qt::Key_V);
+    press(Qt::Key_L);
+    press(Qt::Key_Right, Qt::ControlModifier);
+    pumpFor(100ms);
+    EXPECT_EQ(typed->property("text").toString(), QStringLiteral(" vl"));
+    EXPECT_EQ(model.stateName(), QLatin1String("playing"));
+    EXPECT_EQ(model.visualizerMode(), "scope");
+    EXPECT_EQ(model.current(), current); // Ctrl+Right moved the caret, not the station
+    delete typed;
+
+    QObject* menu = shell.window->findChild<QObject*>(QStringLiteral("playbackMenu"));
+    ASSERT_NE(menu, nullptr);
+    QMetaObject::invokeMethod(menu, "open");
+    ASSERT_TRUE(pumpUntil([&] { return menu->property("visible").toBool(); }, 2s));
+    press(Qt::Key_Space);
+    EXPECT_EQ(model.stateName(), QLatin1String("playing"));
+    QMetaObject::invokeMethod(menu, "close");
+    ASSERT_TRUE(pumpUntil([&] { return !menu->property("visible").toBool(); }, 2s));
+    press(Qt::Key_Space);
+    EXPECT_EQ(model.stateName(), QLatin1String("paused"));
+}
+
+TEST_F(Keys, AnyKeyOnlyEndsTheSplash) {
+    play();
+    ui.setBooting(true);
+    press(Qt::Key_Space);
+    EXPECT_FALSE(ui.booting());
+    EXPECT_EQ(model.stateName(), QLatin1String("playing"));
+}
+
+TEST_F(Keys, CtrlQQuitsThroughTheShutdownSequence) {
+    play();
+    model.startRecording();
+    ASSERT_TRUE(pumpUntil([&] { return model.isRecording(); }, 10s));
+    model.setVolume(0.35f); // a debounced save is still pending when the key comes
+    connectShutdown(*QCoreApplication::instance());
+    QTimer::singleShot(0, shell.window,
+                       [this] { QTest::keyClick(shell.window, Qt::Key_Q, Qt::ControlModifier); });
+    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(3); }); // a key that did nothing
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(model.isRecording());
+    // The engine reports the stop through the event queue.
+    EXPECT_TRUE(pumpUntil([&] { return model.stateName() == QLatin1String("stopped"); }, 5s));
+    const auto saved = ZazidEvoz::LibraryStore(shell.support).load();
+    EXPECT_FLOAT_EQ(saved.volume, 0.35f);
+    EXPECT_EQ(saved.lastPlayedURL.value_or(""), shell.streamURL);
+}
