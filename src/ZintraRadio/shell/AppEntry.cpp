@@ -5,6 +5,7 @@
 #include "shell/ScriptedRun.hpp"
 #include "shell/ShellCommands.hpp"
 #include "shell/ShellTray.hpp"
+#include "shell/ShellWindows.hpp"
 #include "shell/SignalQuit.hpp"
 #include "shell/SingleInstance.hpp"
 #include "state/AppRuntime.hpp"
@@ -40,70 +41,6 @@ QQuickWindow* mainWindow(QQmlApplicationEngine& engine) {
             return window;
     return nullptr;
 }
-
-void bringForward(QQuickWindow* window) {
-    if (window == nullptr)
-        return;
-    window->show();
-    window->raise();
-    window->requestActivate();
-}
-
-// The about and mini windows, made on first use and kept; each exists once.
-class SideWindows {
-public:
-    explicit SideWindows(QQmlApplicationEngine& engine) : engine_(engine) {}
-    ~SideWindows() {
-        for (QQuickWindow* window : {about_, mini_})
-            if (window != nullptr)
-                finishScene(*window);
-        delete about_;
-        delete mini_;
-    }
-
-    void openAbout() {
-        if (about_ == nullptr && (about_ = make("AboutWindow.qml")) != nullptr)
-            QMetaObject::invokeMethod(about_, "centre");
-        bringForward(about_);
-    }
-
-    // Near `place` (the tray icon or the pointer), inside the screen. From the tray a second
-    // click puts it away again.
-    void openMini(QPoint place, bool fromTray) {
-        if (mini_ == nullptr && (mini_ = make("MiniWindow.qml")) == nullptr)
-            return;
-        if (fromTray && mini_->isVisible()) {
-            mini_->hide();
-            return;
-        }
-        mini_->setProperty("fromTray", fromTray);
-        QScreen* screen = QGuiApplication::screenAt(place);
-        const QRect room =
-            (screen != nullptr ? screen : QGuiApplication::primaryScreen())->availableGeometry();
-        const QSize size(mini_->width(), mini_->height());
-        mini_->setPosition(std::clamp(place.x() - size.width() / 2, room.left(), room.right() - size.width()),
-                           std::clamp(place.y() + 8, room.top(), room.bottom() - size.height()));
-        bringForward(mini_);
-    }
-
-private:
-    QQuickWindow* make(const char* file) {
-        QQmlComponent component(&engine_,
-                                QUrl(QStringLiteral("qrc:/qt/qml/ZintraRadio/shell/") + QLatin1String(file)));
-        QObject* made = component.create();
-        auto* window = qobject_cast<QQuickWindow*>(made);
-        if (window == nullptr) {
-            std::fprintf(stderr, "ZintraRadio: %s did not load: %s\n", file,
-                         qPrintable(component.errorString()));
-            delete made;
-        }
-        return window;
-    }
-
-    QQmlApplicationEngine& engine_;
-    QQuickWindow* about_ = nullptr;
-    QQuickWindow* mini_ = nullptr;
-};
 
 // The stop sequence of the model, then an immediate save; the engine finishes a recording's
 // file when the model is released afterwards.
@@ -206,7 +143,7 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
             std::fputs("ZintraRadio: the main window did not load\n", stderr);
             return 1;
         }
-        SideWindows side(engine);
+        ShellWindows side(engine);
         setDesktopActions({[&side] { side.openAbout(); }, [&side] { side.openMini(QCursor::pos(), false); },
                            [] { QCoreApplication::quit(); }});
         std::unique_ptr<ShellTray> trayIcon;
