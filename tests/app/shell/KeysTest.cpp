@@ -129,6 +129,8 @@ TEST_F(Keys, ATextFieldKeepsWhatIsTypedAndAnOpenMenuKeepsItsKeys) {
     ASSERT_TRUE(pumpUntil([&] { return menu->property("visible").toBool(); }, 2s));
     press(Qt::Key_Space);
     EXPECT_EQ(model.stateName(), QLatin1String("playing"));
+    pumpFor(300ms);
+    shell.grab("menu-playback.png");
     QMetaObject::invokeMethod(menu, "close");
     ASSERT_TRUE(pumpUntil([&] { return !menu->property("visible").toBool(); }, 2s));
     press(Qt::Key_Space);
