@@ -1,0 +1,124 @@
+// The real application as a child process on the test's X display and D-Bus session, set up
+// by hook variables: it plays the local stream it was told to, in the visual mode it was
+// told to, opens its about and mini windows, ignores hostile values, and on SIGTERM saves
+// what it was set to. A picture of the whole screen goes to the artefacts folder.
+#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/platform/Process.hpp"
+#include "support/Media.hpp"
+#include "support/Sandbox.hpp"
+#include "support/StreamServer.hpp"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+namespace platform = ZazidEvoz::platform;
+
+namespace {
+
+const fs::path application =
+    fs::path(ZINTRARADIO_TEST_BINARY_DIR) / ".." / "src" / "ZintraRadio" / "zintraradio";
+
+fs::path artefacts() {
+    const fs::path folder = fs::path(ZINTRARADIO_TEST_BINARY_DIR) / "artefacts";
+    fs::create_directories(folder);
+    return folder;
+}
+
+// The player's property over MPRIS, from whichever name it published under.
+QVariant playerProperty(const char* name) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QDBusReply<QStringList> names = bus.interface()->registeredServiceNames();
+    for (const QString& service : names.value())
+        if (service.startsWith(QLatin1String("org.mpris.MediaPlayer2.ZintraRadio"))) {
+            QDBusInterface player(service, QStringLiteral("/org/mpris/MediaPlayer2"),
+                                  QStringLiteral("org.mpris.MediaPlayer2.Player"), bus);
+            return player.property(name);
+        }
+    return {};
+}
+
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return done();
+        QTest::qWait(100);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(ShellRun, HooksSetUpTheRealApplicationAndHostileValuesAreIgnored) {
+    ZazidEvoz::testkit::StreamServer radio;
+    ZazidEvoz::testkit::StreamSpec spec;
+    spec.media = ZazidEvoz::testkit::toneMp3();
+    spec.metaint = 8000;
+    radio.addStream("/live", spec);
+    radio.setTitle("/live", "Artist Two - Song Two");
+    radio.start();
+
+    const fs::path support = ZazidEvoz::testkit::makeTemporaryFolder("support");
+    const fs::path music = ZazidEvoz::testkit::makeTemporaryFolder("music");
+    ZazidEvoz::Station first, second;
+    first.name = "Morning Talk";
+    first.url = "http://127.0.0.1:9/talk";
+    second.name = "Local Test FM";
+    second.url = radio.url("/live");
+    ZazidEvoz::LibraryStore(support).save(
+        ZazidEvoz::LibrarySnapshot({first, second}, {}, {}, {}, std::nullopt, 0.5f, "zintra"));
+
+    platform::Environment environment = platform::currentEnvironment();
+    environment["ZINTRARADIO_LIBRARY_DIR"] = support.string();
+    environment["ZINTRARADIO_MUSIC_DIR"] = music.string();
+    environment["ZINTRARADIO_SKIP_BOOT"] = "";
+    environment["QT_QUICK_BACKEND"] = "software";
+    environment["SDL_AUDIODRIVER"] = "dummy";
+    environment["ZINTRARADIO_AUTOPLAY"] = "local test";
+    environment["ZINTRARADIO_MODE"] = "warp";
+    environment["ZINTRARADIO_VOLUME"] = "0.3";
+    environment["ZINTRARADIO_PANEL"] = "history";
+    environment["ZINTRARADIO_ABOUT"] = "";
+    environment["ZINTRARADIO_MINI"] = "";
+    environment["ZINTRARADIO_TOAST"] = "Set up by a script";
+    environment["ZINTRARADIO_RECORD"] = "nan";
+    environment["ZINTRARADIO_DOWNLOAD"] = "1e400";
+    environment["ZINTRARADIO_MODE_CYCLE"] = "inf";
+    platform::ProcessOptions options({application.string()});
+    options.environment = environment;
+    options.output = platform::StreamMode::Null;
+    options.error = platform::StreamMode::Inherit;
+    auto app = platform::Process::start(options);
+
+    ASSERT_TRUE(
+        waitFor([] { return playerProperty("PlaybackStatus").toString() == QLatin1String("Playing"); }, 60s));
+    // The stored volume stays what the user set; only the engine plays quieter.
+    EXPECT_NEAR(playerProperty("Volume").toDouble(), 0.5, 1e-6);
+    QTest::qWait(2500); // the toast, the windows and some sound in the spectrum
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    screen.save(QString::fromStdString((artefacts() / "shellrun-screen.png").string()));
+    EXPECT_FALSE(screen.isNull());
+
+    ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
+    const auto status = app.waitFor(60s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(status->succeeded()) << status->shellStatus();
+    const auto saved = ZazidEvoz::LibraryStore(support).load();
+    EXPECT_EQ(saved.visualizerMode, "warp"); // no cycling with a period that is no number
+    EXPECT_EQ(saved.lastPlayedURL.value_or(""), second.url);
+    EXPECT_FLOAT_EQ(saved.volume, 0.5f);
+    // No recording was started by a delay that is no number.
+    std::error_code error;
+    EXPECT_FALSE(fs::exists(music / "Recordings", error) && !fs::is_empty(music / "Recordings", error));
+}
