@@ -1,0 +1,106 @@
+// Loading the module's QML offscreen in tests: an engine that collects every QML warning, a
+// window to put items in, and lookups of items by objectName.
+#pragma once
+
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSet>
+#include <QStringList>
+#include <memory>
+
+namespace ZintraRadio::testkit {
+
+class QmlKit {
+public:
+    QmlKit() {
+        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+        QObject::connect(&engine, &QQmlEngine::warnings, [this](const QList<QQmlError>& errors) {
+            for (const auto& error : errors)
+                warnings.append(error.toString());
+        });
+        window.resize(900, 700);
+        window.setColor(Qt::black);
+    }
+
+    ~QmlKit() {
+        // Items that go are freed by the scene graph on its next frame: give it one.
+        owned.clear();
+        if (window.isVisible()) {
+            window.update();
+            QElapsedTimer waited;
+            waited.start();
+            while (waited.elapsed() < 150)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+    }
+
+    // Creates `qml` (a document that imports what it needs) inside the window.
+    QQuickItem* create(const QByteArray& qml) {
+        QQmlComponent component(&engine);
+        component.setData(qml, QUrl(QStringLiteral("qrc:/kit-test/Document.qml")));
+        if (component.isError()) {
+            for (const auto& error : component.errors())
+                warnings.append(error.toString());
+            return nullptr;
+        }
+        QObject* object = component.create();
+        auto* item = qobject_cast<QQuickItem*>(object);
+        if (item == nullptr) {
+            delete object;
+            return nullptr;
+        }
+        item->setParentItem(window.contentItem());
+        owned.emplace_back(item);
+        return item;
+    }
+
+    void show() {
+        window.show();
+        window.requestActivate();
+    }
+
+    // The first item named `name` below `root`, through object children and visual children
+    // alike (delegates and repeated items hang from their views, not from their parents).
+    static QQuickItem* child(QObject* root, const char* name) {
+        const QString wanted = QString::fromLatin1(name);
+        QList<QObject*> queue{root};
+        QSet<QObject*> seen;
+        while (!queue.isEmpty()) {
+            QObject* next = queue.takeFirst();
+            if (next == nullptr || seen.contains(next))
+                continue;
+            seen.insert(next);
+            auto* item = qobject_cast<QQuickItem*>(next);
+            if (next != root && item != nullptr && next->objectName() == wanted)
+                return item;
+            queue.append(next->children());
+            if (item != nullptr)
+                for (QQuickItem* childItem : item->childItems())
+                    queue.append(childItem);
+        }
+        return nullptr;
+    }
+
+    // Every QML file of the module, as resource paths.
+    static QStringList moduleFiles() {
+        QStringList files;
+        QDirIterator it(QStringLiteral(":/qt/qml/ZintraRadio"), {QStringLiteral("*.qml")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files.append(it.next());
+        files.sort();
+        return files;
+    }
+
+    QQmlEngine engine;
+    QQuickWindow window;
+    QStringList warnings;
+    std::vector<std::unique_ptr<QObject>> owned;
+};
+
+} // namespace ZintraRadio::testkit
