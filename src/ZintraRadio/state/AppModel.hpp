@@ -300,9 +300,13 @@ public:
     // The operations above as the views call them: stations as maps, files as paths or
     // "file:" URLs.
     Q_INVOKABLE void toggleFavorite(const QVariantMap& station) { toggleFavorite(stationFromMap(station)); }
-    Q_INVOKABLE bool isInLibrary(const QVariantMap& station) const { return isInLibrary(stationFromMap(station)); }
+    Q_INVOKABLE bool isInLibrary(const QVariantMap& station) const {
+        return isInLibrary(stationFromMap(station));
+    }
     Q_INVOKABLE int importStations(const QVariantList& stations);
-    Q_INVOKABLE void removeFromLibrary(const QVariantMap& station) { removeFromLibrary(stationFromMap(station)); }
+    Q_INVOKABLE void removeFromLibrary(const QVariantMap& station) {
+        removeFromLibrary(stationFromMap(station));
+    }
     Q_INVOKABLE void moveStations(const QList<int>& offsets, int destination);
     Q_INVOKABLE void renameStation(const QVariantMap& station, const QString& name);
     Q_INVOKABLE void importPlaylistFile(const QString& file);

@@ -66,7 +66,8 @@ void AppModel::toggleFavorite(const Station& given) {
         auto& urls = library.favoriteURLs;
         if (auto found = std::find(urls.begin(), urls.end(), station.url); found != urls.end()) {
             urls.erase(found);
-            std::erase_if(library.favoriteItems, [&](const Station& item) { return item.url == station.url; });
+            std::erase_if(library.favoriteItems,
+                          [&](const Station& item) { return item.url == station.url; });
             return;
         }
         urls.insert(urls.begin(), station.url);

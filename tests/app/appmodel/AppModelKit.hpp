@@ -71,8 +71,10 @@ struct SilentTools {
     std::filesystem::path folder = ZazidEvoz::testkit::makeTemporaryFolder("tools");
     std::filesystem::path runLog = folder / "runs.log";
     std::filesystem::path ffmpeg = ZazidEvoz::testkit::writeScript(
-        folder / "ffmpeg", note("ffmpeg") + "case \"$*\" in *libmp3lame*) exec cat >/dev/null ;; *) exec sleep 60 ;; esac\n");
-    std::filesystem::path ytdlp = ZazidEvoz::testkit::writeScript(folder / "yt-dlp", note("yt-dlp") + "exec sleep 60\n");
+        folder / "ffmpeg",
+        note("ffmpeg") + "case \"$*\" in *libmp3lame*) exec cat >/dev/null ;; *) exec sleep 60 ;; esac\n");
+    std::filesystem::path ytdlp =
+        ZazidEvoz::testkit::writeScript(folder / "yt-dlp", note("yt-dlp") + "exec sleep 60\n");
     ZazidEvoz::testkit::ScopedEnvironment ffmpegVariable{"ZINTRARADIO_FFMPEG", ffmpeg.c_str()};
     ZazidEvoz::testkit::ScopedEnvironment ytdlpVariable{"ZINTRARADIO_YTDLP", ytdlp.c_str()};
 

@@ -147,7 +147,8 @@ TEST(Directory, AtStartTheTopListCountriesAndTagsAreAsked) {
     directory.answerRaw("/json/countries", R"([{"name":"Albania","iso_3166_1":"AL","stationcount":4},
         {"name":"Belgium","iso_3166_1":"BE","stationcount":5},
         {"name":"Austria","iso_3166_1":"AT","stationcount":300}])");
-    directory.answerRaw("/json/tags", R"([{"name":"rock","stationcount":9},{"name":"jazz","stationcount":10}])");
+    directory.answerRaw("/json/tags",
+                        R"([{"name":"rock","stationcount":9},{"name":"jazz","stationcount":10}])");
     directory.answer("/json/stations/topclick/100", {"Top"});
     AppSetup setup;
     auto options = setup.options();
@@ -182,21 +183,41 @@ TEST(Directory, EachScopeAsksForItsListAndLimit) {
     };
     const ZazidEvoz::StationCountry austria{"Austria", "AT", 300};
     const std::vector<Case> cases = {
-        {"a search keeps its text as typed", [](AppModel& m) { m.searchStations(std::string("  jazz")); },
-         BrowseScope::search("  jazz"), "/json/stations/search", {{"name", "jazz"}, {"limit", "100"}}},
-        {"a blank search shows the top list", [](AppModel& m) { m.searchStations(std::string(" \t ")); },
-         BrowseScope::top(), "/json/stations/topclick/100", {}},
-        {"a country by its code, 150 stations", [&](AppModel& m) { m.loadBrowse(BrowseScope::country(austria)); },
-         BrowseScope::country(austria), "/json/stations/search", {{"countrycode", "AT"}, {"limit", "150"}}},
+        {"a search keeps its text as typed",
+         [](AppModel& m) { m.searchStations(std::string("  jazz")); },
+         BrowseScope::search("  jazz"),
+         "/json/stations/search",
+         {{"name", "jazz"}, {"limit", "100"}}},
+        {"a blank search shows the top list",
+         [](AppModel& m) { m.searchStations(std::string(" \t ")); },
+         BrowseScope::top(),
+         "/json/stations/topclick/100",
+         {}},
+        {"a country by its code, 150 stations",
+         [&](AppModel& m) { m.loadBrowse(BrowseScope::country(austria)); },
+         BrowseScope::country(austria),
+         "/json/stations/search",
+         {{"countrycode", "AT"}, {"limit", "150"}}},
         {"a country as the views pass it",
          [](AppModel& m) {
-             m.loadBrowse(QVariantMap{{"kind", "country"}, {"name", "Austria"}, {"code", "AT"}, {"stationCount", 300}});
+             m.loadBrowse(QVariantMap{
+                 {"kind", "country"}, {"name", "Austria"}, {"code", "AT"}, {"stationCount", 300}});
          },
-         BrowseScope::country(austria), "/json/stations/search", {{"countrycode", "AT"}, {"limit", "150"}}},
-        {"a tag", [](AppModel& m) { m.loadBrowse(QVariantMap{{"kind", "tag"}, {"name", "rock"}}); },
-         BrowseScope::tag("rock"), "/json/stations/search", {{"tag", "rock"}, {"limit", "100"}}},
-        {"the top-voted list", [](AppModel& m) { m.loadBrowse(BrowseScope::topVoted()); }, BrowseScope::topVoted(),
-         "/json/stations/topvote/100", {}},
+         BrowseScope::country(austria),
+         "/json/stations/search",
+         {{"countrycode", "AT"}, {"limit", "150"}}},
+        {"a tag",
+         [](AppModel& m) {
+             m.loadBrowse(QVariantMap{{"kind", "tag"}, {"name", "rock"}});
+         },
+         BrowseScope::tag("rock"),
+         "/json/stations/search",
+         {{"tag", "rock"}, {"limit", "100"}}},
+        {"the top-voted list",
+         [](AppModel& m) { m.loadBrowse(BrowseScope::topVoted()); },
+         BrowseScope::topVoted(),
+         "/json/stations/topvote/100",
+         {}},
     };
     Browser browser;
     browser.directory.answer("/json/stations/topclick/100", {"Top"});
@@ -217,8 +238,8 @@ TEST(Directory, EachScopeAsksForItsListAndLimit) {
 
 TEST(Directory, TheQuickSearchAsksOnceAfterTheLastKeyAndLeavesOutOwnStations) {
     LibrarySnapshot library({directoryStation("jazz-own")}, {"http://127.0.0.1:9/jazz-favourite"},
-                            {directoryStation("jazz-favourite")}, {directoryStation("jazz-heard")}, std::nullopt,
-                            0.8f, "");
+                            {directoryStation("jazz-favourite")}, {directoryStation("jazz-heard")},
+                            std::nullopt, 0.8f, "");
     Browser browser(library);
     browser.directory.answer("name=jaz", {"jazz-own", "jazz-favourite", "jazz-new", "jazz-heard"});
     auto& model = *browser.model;
@@ -241,9 +262,9 @@ TEST(Directory, TheQuickSearchAsksOnceAfterTheLastKeyAndLeavesOutOwnStations) {
     EXPECT_EQ(searches[0].param("name"), "jaz");
     EXPECT_EQ(searches[0].param("limit"), "60");
     // Only the user's own station list hides a hit; favourites and history do not.
-    EXPECT_EQ(model.directoryHits(), (std::vector<Station>{directoryStation("jazz-favourite"),
-                                                           directoryStation("jazz-new"),
-                                                           directoryStation("jazz-heard")}));
+    EXPECT_EQ(model.directoryHits(),
+              (std::vector<Station>{directoryStation("jazz-favourite"), directoryStation("jazz-new"),
+                                    directoryStation("jazz-heard")}));
     EXPECT_EQ(model.directoryHitList()->rowCount(), 3);
     EXPECT_FALSE(model.directoryError());
 

@@ -176,19 +176,23 @@ std::vector<EditCase> editCases() {
              auto typed = makeStation(MediaKind::radio, "radio.example", "http://radio.example:8000/live");
              typed.genre = "jazz";
              EXPECT_EQ(saved.stations[1], typed);
-             EXPECT_EQ(saved.stations[2], makeStation(MediaKind::radio, "stream.example/x", "stream.example/x"));
+             EXPECT_EQ(saved.stations[2],
+                       makeStation(MediaKind::radio, "stream.example/x", "stream.example/x"));
              EXPECT_EQ(saved.stations[3],
                        makeStation(MediaKind::youtube, "My Tube", "https://www.youtube.com/watch?v=abc"));
              EXPECT_FALSE(shelf.model->toast());
          }},
-        {"moves take offsets before the move and ignore offsets outside the list", libraryOf({one, two, three}),
+        {"moves take offsets before the move and ignore offsets outside the list",
+         libraryOf({one, two, three}),
          [](AppModel& model) {
              model.moveStations(std::vector<int>{0}, 2);
-             EXPECT_EQ(namesOf(model.library().stations), (std::vector<std::string>{"Two FM", "One FM", "Three FM"}));
+             EXPECT_EQ(namesOf(model.library().stations),
+                       (std::vector<std::string>{"Two FM", "One FM", "Three FM"}));
              model.moveStations(std::vector<int>{7, -1}, 0);
              model.moveStations(std::vector<int>{1}, 9);
              model.moveStations(std::vector<int>{2}, 0);
-             EXPECT_EQ(namesOf(model.library().stations), (std::vector<std::string>{"Three FM", "Two FM", "One FM"}));
+             EXPECT_EQ(namesOf(model.library().stations),
+                       (std::vector<std::string>{"Three FM", "Two FM", "One FM"}));
              model.moveStations(std::vector<int>{0, 1}, 3);
          },
          [](const LibrarySnapshot& saved, Shelf& shelf) {
@@ -340,7 +344,8 @@ TEST(LibraryEdits, TheViewsPassStationsAsMapsAndSeeFavouriteURLs) {
     auto& model = *shelf.model;
     QSignalSpy libraryChanges(&model, &AppModel::libraryChanged);
     model.toggleFavorite(stationMap(directoryHit));
-    EXPECT_EQ(model.property("favoriteURLs").toStringList(), QStringList{QString::fromStdString(directoryHit.url)});
+    EXPECT_EQ(model.property("favoriteURLs").toStringList(),
+              QStringList{QString::fromStdString(directoryHit.url)});
     EXPECT_GE(libraryChanges.count(), 1);
     EXPECT_TRUE(model.isInLibrary(stationMap(two)));
     EXPECT_FALSE(model.isInLibrary(stationMap(directoryHit)));

@@ -49,7 +49,8 @@ std::filesystem::path makeFile(const std::filesystem::path& file, const std::str
 // The arguments of each encoder run the stand-in noted.
 std::vector<std::vector<std::string>> encoderRuns(const SilentTools& tools) {
     auto runs = tools.runs();
-    std::erase_if(runs, [](const auto& run) { return std::find(run.begin(), run.end(), "libmp3lame") == run.end(); });
+    std::erase_if(
+        runs, [](const auto& run) { return std::find(run.begin(), run.end(), "libmp3lame") == run.end(); });
     return runs;
 }
 
@@ -136,9 +137,10 @@ TEST(Recordings, SplitBySongRecordsEachSongToItsOwnTaggedFile) {
     };
     for (const auto& want : expected) {
         SCOPED_TRACE(want.title);
-        auto found = std::find_if(model.recordings().begin(), model.recordings().end(), [&](const RecordingFile& f) {
-            return f.url.filename().string().starts_with(want.namePrefix);
-        });
+        auto found =
+            std::find_if(model.recordings().begin(), model.recordings().end(), [&](const RecordingFile& f) {
+                return f.url.filename().string().starts_with(want.namePrefix);
+            });
         ASSERT_NE(found, model.recordings().end());
         EXPECT_GT(found->bytes, 0);
         TagLib::FileRef file(found->url.c_str());
@@ -163,9 +165,11 @@ TEST(Recordings, TagsAndFileNamesFollowTheTitleWhileBuffering) {
     };
     const std::string unsafe = std::string("Bad/Title\nwith\0nul", 18) + std::string(300, 'x');
     const std::vector<Case> cases = {
-        {"no stream title: the station's name in both tags", std::nullopt, "Band FM", "Band FM", "Band FM - "},
+        {"no stream title: the station's name in both tags", std::nullopt, "Band FM", "Band FM",
+         "Band FM - "},
         {"artist and song split", "Singer - Song", "Song", "Singer", "Band FM (Singer - Song) - "},
-        {"a title that does not split", "Just a title", "Just a title", "Band FM", "Band FM (Just a title) - "},
+        {"a title that does not split", "Just a title", "Just a title", "Band FM",
+         "Band FM (Just a title) - "},
         {"separators, line breaks and NUL never reach the file name, nor an overlong title", unsafe, "",
          "Band FM", "Band FM (Bad Title with nulxxx"},
     };
@@ -184,7 +188,8 @@ TEST(Recordings, TagsAndFileNamesFollowTheTitleWhileBuffering) {
         EXPECT_TRUE(name.starts_with(c.fileStart)) << name;
         EXPECT_TRUE(name.ends_with(".mp3")) << name;
         EXPECT_LE(name.size(), 255u);
-        EXPECT_TRUE(std::none_of(name.begin(), name.end(), [](char ch) { return ch == '/' || (ch >= 0 && ch < 0x20); }));
+        EXPECT_TRUE(std::none_of(name.begin(), name.end(),
+                                 [](char ch) { return ch == '/' || (ch >= 0 && ch < 0x20); }));
         if (c.titleTag.empty())
             continue; // a title with line breaks cannot be read back from the stand-in's notes
         ASSERT_TRUE(pumpUntil([&] { return encoderRuns(recorder.tools).size() > runsBefore; }));
@@ -290,7 +295,8 @@ TEST(Recordings, TrashingMovesTheFileToTheTrashOrLeavesItAndSaysSo) {
     model.trashRecording(QString::fromStdString(file.string()));
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_TRUE(std::filesystem::exists(dataHome / "Trash" / "files" / file.filename()));
-    EXPECT_TRUE(std::filesystem::exists(dataHome / "Trash" / "info" / (file.filename().string() + ".trashinfo")));
+    EXPECT_TRUE(
+        std::filesystem::exists(dataHome / "Trash" / "info" / (file.filename().string() + ".trashinfo")));
     EXPECT_TRUE(model.recordings().empty());
     EXPECT_FALSE(model.toast());
 
@@ -315,7 +321,8 @@ TEST(Recordings, TrashingMovesTheFileToTheTrashOrLeavesItAndSaysSo) {
     ASSERT_EQ(model.recordings().size(), 1u);
     ASSERT_TRUE(model.toast());
     EXPECT_EQ(model.toast()->style, Toast::Style::warning);
-    EXPECT_EQ(model.toast()->text, localizedText("toast.trashFailed", {QString::fromStdString(file.filename().string())}));
+    EXPECT_EQ(model.toast()->text,
+              localizedText("toast.trashFailed", {QString::fromStdString(file.filename().string())}));
     EXPECT_EQ(model.toast()->file, file);
     EXPECT_EQ(QDir::current().exists("files"), hadFiles);
 }
@@ -325,7 +332,8 @@ TEST(Recordings, ARecordingPlaysAsAFileNamedWithoutItsExtension) {
     const auto file = makeFile(recordingsFolder() / "Band FM (Song) - 2024.mp3");
     recorder.model.playFile(QString::fromStdString(ZazidEvoz::platform::fileURLFromPath(file.string())));
     ASSERT_TRUE(recorder.model.current());
-    auto expected = makeStation(MediaKind::file, "Band FM (Song) - 2024", ZazidEvoz::platform::fileURLFromPath(file.string()));
+    auto expected = makeStation(MediaKind::file, "Band FM (Song) - 2024",
+                                ZazidEvoz::platform::fileURLFromPath(file.string()));
     EXPECT_EQ(*recorder.model.current(), expected);
     EXPECT_TRUE(recorder.model.current()->url.starts_with("file:///"));
     EXPECT_TRUE(pumpUntil([&] { return recorder.model.stateName() == "buffering"; }));
@@ -344,7 +352,8 @@ TEST(Recordings, TheFoldersAreMadeAndHandedToTheFileManager) {
     EXPECT_TRUE(std::filesystem::is_directory(music / "Recordings"));
     EXPECT_TRUE(std::filesystem::is_directory(music / "Downloads"));
     ASSERT_EQ(catcher.opened.size(), 2u);
-    EXPECT_EQ(catcher.opened[0], QUrl::fromLocalFile(QString::fromStdString((music / "Recordings").string())));
+    EXPECT_EQ(catcher.opened[0],
+              QUrl::fromLocalFile(QString::fromStdString((music / "Recordings").string())));
     EXPECT_EQ(catcher.opened[1], QUrl::fromLocalFile(QString::fromStdString((music / "Downloads").string())));
 }
 

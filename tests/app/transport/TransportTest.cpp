@@ -42,7 +42,8 @@ LibrarySnapshot libraryOf(std::vector<Station> stations, std::vector<Station> hi
     return LibrarySnapshot(std::move(stations), {}, {}, std::move(history), std::move(lastPlayed), 0.8f, "");
 }
 
-LibrarySnapshot withFavorites(LibrarySnapshot library, std::vector<std::string> urls, std::vector<Station> copies) {
+LibrarySnapshot withFavorites(LibrarySnapshot library, std::vector<std::string> urls,
+                              std::vector<Station> copies) {
     library.favoriteURLs = std::move(urls);
     library.favoriteItems = std::move(copies);
     return library;
@@ -56,8 +57,9 @@ public:
 
     // The reply; the player lives on this thread, so the event loop runs meanwhile.
     QDBusMessage call(const QString& interface, const QString& method, const QVariantList& arguments = {}) {
-        auto message = QDBusMessage::createMethodCall(QString::fromLatin1(Mpris::serviceName),
-                                                      QString::fromLatin1(Mpris::objectPath), interface, method);
+        auto message =
+            QDBusMessage::createMethodCall(QString::fromLatin1(Mpris::serviceName),
+                                           QString::fromLatin1(Mpris::objectPath), interface, method);
         message.setArguments(arguments);
         QDBusPendingCallWatcher watcher(bus_.asyncCall(message));
         pumpUntil([&] { return watcher.isFinished(); });
@@ -65,7 +67,8 @@ public:
     }
     void press(const char* method) {
         const auto reply = call(QString::fromLatin1(Mpris::playerInterface), QString::fromLatin1(method));
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << method << ": " << reply.errorMessage().toStdString();
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage)
+            << method << ": " << reply.errorMessage().toStdString();
     }
     QVariant playerProperty(const char* name) {
         const auto reply = call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
@@ -155,7 +158,8 @@ void pausedAfterPlaying(Deck& deck) {
     ASSERT_TRUE(pumpUntil([&] { return deck.model->stateName() == "paused"; }));
 }
 
-void runCases(const std::vector<TransportCase>& cases, const std::optional<std::string>& directory = std::nullopt) {
+void runCases(const std::vector<TransportCase>& cases,
+              const std::optional<std::string>& directory = std::nullopt) {
     Desktop desktop;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -192,9 +196,11 @@ TEST(Transport, PlayPauseNextAndPreviousFollowTheListTheItemCameFrom) {
          libraryOf({one, two}, {}, "http://gone.example/"), nothing, toggle, one},
         {"stopped with an empty library and nothing remembered: nothing", libraryOf({}), nothing, toggle,
          std::nullopt, "stopped"},
-        {"failed: the current station again", library, playing(two, PlaybackState::failed("broken")), toggle, two},
+        {"failed: the current station again", library, playing(two, PlaybackState::failed("broken")), toggle,
+         two},
         {"playing: pause", library, playing(one), toggle, std::nullopt, "paused"},
-        {"buffering: pause", library, playing(one, PlaybackState::buffering()), toggle, std::nullopt, "paused"},
+        {"buffering: pause", library, playing(one, PlaybackState::buffering()), toggle, std::nullopt,
+         "paused"},
         {"paused: resume", library, pausedAfterPlaying, toggle, std::nullopt, "playing"},
         {"next on the last station: the first", library, playing(three), next, one},
         {"previous on the first station: the last", library, playing(one), previous, three},
@@ -203,7 +209,8 @@ TEST(Transport, PlayPauseNextAndPreviousFollowTheListTheItemCameFrom) {
         {"in the library and among the favourites: the library is walked",
          withFavorites(library, {one.url, directoryCopy.url}, {directoryCopy}), playing(one), next, two},
         {"a favourite outside the library: the favourites are walked",
-         withFavorites(library, {directoryCopy.url, two.url}, {directoryCopy}), playing(directoryCopy), next, two},
+         withFavorites(library, {directoryCopy.url, two.url}, {directoryCopy}), playing(directoryCopy), next,
+         two},
         {"listed twice: next counts from the first entry", library,
          [](Deck& deck) {
              deck.model->setYoutubeResults({video1, video2, video1, video3});
@@ -245,25 +252,30 @@ TEST(Transport, PlayPauseNextAndPreviousFollowTheListTheItemCameFrom) {
              deck.model->setYoutubeResults({video1, video2});
              deck.played(video1);
          },
-         [](Deck& deck, Desktop&) { postAndRun(deck.model.get(), [&] { deck.model->engine().onEvent(Events::Ended{}); }); },
+         [](Deck& deck, Desktop&) {
+             postAndRun(deck.model.get(), [&] { deck.model->engine().onEvent(Events::Ended{}); });
+         },
          video2},
         {"the last YouTube result ends: nothing further", library,
          [](Deck& deck) {
              deck.model->setYoutubeResults({video1, video2});
              deck.played(video2);
          },
-         [](Deck& deck, Desktop&) { postAndRun(deck.model.get(), [&] { deck.model->engine().onEvent(Events::Ended{}); }); },
+         [](Deck& deck, Desktop&) {
+             postAndRun(deck.model.get(), [&] { deck.model->engine().onEvent(Events::Ended{}); });
+         },
          std::nullopt, "playing"},
     });
 }
 
 TEST(Transport, ADirectoryResultStepsThroughTheBrowseList) {
     ZazidEvoz::testkit::LocalHttpServer directory;
-    directory.server.Get("/json/stations/topclick/100", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content(R"([{"name":"Far","url":"http://127.0.0.1:9/far"},
+    directory.server.Get("/json/stations/topclick/100",
+                         [](const httplib::Request&, httplib::Response& response) {
+                             response.set_content(R"([{"name":"Far","url":"http://127.0.0.1:9/far"},
                                  {"name":"Farther","url":"http://127.0.0.1:9/farther"}])",
-                             "application/json");
-    });
+                                                  "application/json");
+                         });
     directory.start();
     const auto browsed = [](Deck& deck) {
         deck.model->loadBrowse(BrowseScope::top());
