@@ -7,8 +7,9 @@
 //   AppModel.cpp           state, start-up, setters with side effects, view accessors
 //   AppModelPlayback.cpp   play, engine events, song changes, history, Now Playing, stop
 //   AppModelTransport.cpp  play/pause, next/previous, media keys
-//   AppModelRecordings.cpp recording and the recordings list
-//   AppModelDirectory.cpp  the station directory's lists
+//   AppModelLibrary.cpp    favourites and the edits of the radio library, playlist files
+//   AppModelRecordings.cpp recording, the recordings list, the media folders
+//   AppModelDirectory.cpp  the station directory's lists and its quick search
 //   AppModelToasts.cpp     toasts and the tool checks
 //   AppModelSaving.cpp     debounced and immediate saving of the radio library
 #pragma once
@@ -37,6 +38,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ZazidEvoz {
@@ -78,6 +80,7 @@ class AppModel : public QObject {
     Q_PROPERTY(ZintraRadio::ListModelBase* favoriteList READ favoriteList CONSTANT)
     Q_PROPERTY(ZintraRadio::ListModelBase* historyList READ historyList CONSTANT)
     Q_PROPERTY(QVariant lastPlayedURL READ lastPlayedURLValue NOTIFY libraryChanged)
+    Q_PROPERTY(QStringList favoriteURLs READ favoriteURLsValue NOTIFY libraryChanged)
     Q_PROPERTY(
         QString visualizerMode READ visualizerModeText WRITE setVisualizerModeText NOTIFY libraryChanged)
     // Station directory
@@ -113,6 +116,9 @@ public:
     static constexpr int historyLimit = 100;
     static constexpr double saveDelay = 0.4;
     static constexpr double icyInterval = 5.0;
+    static constexpr double directorySearchDelay = 0.4;
+    // Replaces the directory's mirror list: comma-separated base addresses.
+    static constexpr const char* directoryMirrorsVariable = "ZINTRARADIO_DIRECTORY_API";
 
     struct Options {
         // The folder of library.json; none: the LIBRARY_DIR hook, else the default folder.
@@ -121,7 +127,8 @@ public:
         std::shared_ptr<Scheduler> scheduler = Scheduler::system();
         // The settings file; none: the user's settings.
         std::optional<QString> settingsFile;
-        // The station directory's servers; none: the client's own list.
+        // The station directory's servers; none: ZINTRARADIO_DIRECTORY_API, else the
+        // client's own list.
         std::optional<std::vector<std::string>> directoryMirrors;
         MusicModel::Options music;
         // The lyrics service of the lyrics model; none: its own default.
@@ -175,6 +182,23 @@ public:
     void setVisualizerMode(const std::string& mode);
     // The favourite stations: library stations first, then stored copies, in favourite order.
     std::vector<Station> favorites() const;
+    void toggleFavorite(const Station& station);
+    bool isInLibrary(const Station& station) const;
+    // Appends the stations whose URL the library does not hold yet; returns how many.
+    int importStations(const std::vector<Station>& stations);
+    void removeFromLibrary(const Station& station);
+    // Moves the stations at `offsets` into the gap before `destination` (offsets in the list
+    // before the move). Offsets outside the list are ignored.
+    void moveStations(const std::vector<int>& offsets, int destination);
+    // The name is kept exactly as given; an empty one changes nothing.
+    void renameStation(const Station& station, const std::string& name);
+    Q_INVOKABLE void addStation(const QString& name, const QString& url, const QString& genre);
+    Q_INVOKABLE void restoreDefaultStations();
+    Q_INVOKABLE void clearHistory();
+    void importPlaylistFile(const std::filesystem::path& file);
+    void exportLibrary(const std::filesystem::path& file);
+    // The station list of the command-line radio program Olvanta.
+    Q_INVOKABLE void importFromOlvanta();
 
     // ---- Station directory
     const BrowseScope& browseScope() const { return browseScope_; }
@@ -220,8 +244,17 @@ public:
     Q_INVOKABLE void startRecording();
     Q_INVOKABLE void stopRecording();
     Q_INVOKABLE void reloadRecordings();
+    void playFile(const std::filesystem::path& file);
+    // A file that cannot be trashed stays where it is, and a warning says so.
+    void trashRecording(const RecordingFile& file);
+    Q_INVOKABLE void openRecordingsFolder();
+    Q_INVOKABLE void openDownloadsFolder();
 
     void loadBrowse(const BrowseScope& scope);
+    // The browser's search field: a blank text shows the top list.
+    void searchStations(const std::string& text);
+    // The stations panel's quick search: 0.4 s after the last call, hits not in the library.
+    void searchDirectory(const std::string& text);
     Q_INVOKABLE void stopVideo();
 
     // Replaces the toast on screen; it goes after 4 s (6 s for errors) unless replaced.
@@ -250,6 +283,7 @@ public:
     ListModelBase* favoriteList() const { return favoriteModel_.get(); }
     ListModelBase* historyList() const { return historyModel_.get(); }
     QVariant lastPlayedURLValue() const { return optionalText(library_.lastPlayedURL); }
+    QStringList favoriteURLsValue() const;
     QString visualizerModeText() const { return qtText(library_.visualizerMode); }
     void setVisualizerModeText(const QString& mode) { setVisualizerMode(stdText(mode)); }
     QVariantMap browseScopeValue() const;
@@ -263,6 +297,28 @@ public:
     QString youtubeQueryText() const { return qtText(youtubeQuery_); }
     ListModelBase* downloadList() const { return downloadModel_.get(); }
     QVariant videoItemValue() const { return optionalStationMap(videoItem_); }
+    // The operations above as the views call them: stations as maps, files as paths or
+    // "file:" URLs.
+    Q_INVOKABLE void toggleFavorite(const QVariantMap& station) { toggleFavorite(stationFromMap(station)); }
+    Q_INVOKABLE bool isInLibrary(const QVariantMap& station) const {
+        return isInLibrary(stationFromMap(station));
+    }
+    Q_INVOKABLE int importStations(const QVariantList& stations);
+    Q_INVOKABLE void removeFromLibrary(const QVariantMap& station) {
+        removeFromLibrary(stationFromMap(station));
+    }
+    Q_INVOKABLE void moveStations(const QList<int>& offsets, int destination);
+    Q_INVOKABLE void renameStation(const QVariantMap& station, const QString& name);
+    Q_INVOKABLE void importPlaylistFile(const QString& file);
+    Q_INVOKABLE void exportLibrary(const QString& file);
+    Q_INVOKABLE void playFile(const QString& file);
+    // Only a file of the recordings list is trashed.
+    Q_INVOKABLE void trashRecording(const QString& file);
+    // {kind: "search", text} | {kind: "country", name, code, stationCount} | {kind: "tag", name}
+    // | {kind: "top"} | {kind: "topVoted"}, as browseScope gives them.
+    Q_INVOKABLE void loadBrowse(const QVariantMap& scope);
+    Q_INVOKABLE void searchStations(const QString& text) { searchStations(stdText(text)); }
+    Q_INVOKABLE void searchDirectory(const QString& text) { searchDirectory(stdText(text)); }
 
 Q_SIGNALS:
     void stateChanged();
@@ -345,6 +401,7 @@ private:
     void setupRemoteCommands();
 
     void loadDirectoryMeta();
+    void startDirectorySearch(const std::string& query);
     void persistSoon();
 
     std::shared_ptr<Scheduler> scheduler_;
@@ -403,6 +460,9 @@ private:
     std::shared_ptr<ScheduledCall> saveTask_;
     TaskHandle browseTask_;
     TaskHandle directoryMetaTask_;
+    // The quick search: its quiet period, then its request.
+    std::shared_ptr<ScheduledCall> directoryDebounce_;
+    TaskHandle directoryTask_;
 
     // The list models over the vectors above (the library's own lists included).
     std::unique_ptr<SongLogListModel> songLogModel_;
@@ -422,6 +482,16 @@ QString playbackStateName(ZazidEvoz::PlaybackState::Kind kind);
 // The translation of a dotted text key, its "%1", "%2"... filled with `arguments`. Without
 // a translation the key itself is the text, followed by the arguments.
 std::string localizedText(const char* key, const QStringList& arguments = {});
+
+// The directory's base addresses from a comma-separated list: blanks around them, empty
+// entries and trailing "/" dropped.
+std::vector<std::string> directoryMirrorList(std::string_view text);
+
+// Recordings sorted by creation date, newest first; equal dates keep their order.
+std::vector<RecordingFile> newestRecordingsFirst(std::vector<RecordingFile> recordings);
+
+// A file named by a view: a path, or a "file:" URL (file dialogs give those).
+std::filesystem::path localFilePath(const QString& file);
 
 template <typename Edit> void AppModel::editLibrary(Edit&& edit) {
     editProperty(this, library_, std::forward<Edit>(edit), &AppModel::libraryChanged);
