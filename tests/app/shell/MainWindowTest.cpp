@@ -77,7 +77,7 @@ TEST_F(MainWindow, PlaysTheLocalStreamAndMarksItsRowAndShowsTheSong) {
     EXPECT_TRUE(row->property("current").toBool());
     EXPECT_TRUE(QmlKit::child(row, "rowSpectrumBorder")->isVisible());
     EXPECT_TRUE(pumpUntil([&] { return QmlKit::child(row, "rowEqualizer") != nullptr; }, 2s));
-    QQuickItem* title = shell.find("deckTitle");
+    QQuickItem* title = shell.find("deckSubtitle");
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->property("text").toString(), QStringLiteral("Artist One - Song One"));
     EXPECT_EQ(shell.find("stageSong")->property("text").toString(), QStringLiteral("Artist One - Song One"));
@@ -114,7 +114,7 @@ TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {
     QQuickItem* history = shell.find("rail_history");
     ASSERT_NE(history, nullptr);
     QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(history));
-    EXPECT_EQ(ui.module(), QStringLiteral("history"));
+    EXPECT_EQ(ui.moduleName(), QStringLiteral("history"));
     settle();
     QQuickItem* panel = shell.find("modulePanel");
     EXPECT_EQ(QmlKit::child(panel, "panelTitle")->property("text").toString(), QStringLiteral("History"));
@@ -129,7 +129,7 @@ TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {
     QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(shell.find("rail_stations")));
     settle();
     EXPECT_TRUE(shell.find("sidePanel")->isVisible());
-    EXPECT_EQ(ui.module(), QStringLiteral("stations"));
+    EXPECT_EQ(ui.moduleName(), QStringLiteral("stations"));
 
     QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(shell.find("railCollapse")));
     EXPECT_TRUE(ui.railCollapsed());
