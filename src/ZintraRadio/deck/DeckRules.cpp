@@ -11,6 +11,7 @@
 #include "state/QtValues.hpp"
 #include "state/TestHooks.hpp"
 
+#include <QDir>
 #include <QLocale>
 #include <QQmlEngine>
 
@@ -144,8 +145,12 @@ QString DeckRules::trimmed(const QString& text) const {
     return qtText(filterQuery(stdText(text)));
 }
 
-QString DeckRules::exportFileName() const {
-    return qtText(std::string(ZintraRadio::exportFileName));
+QUrl DeckRules::exportFolder() const {
+    return QUrl::fromLocalFile(QDir::homePath());
+}
+
+QUrl DeckRules::exportFile() const {
+    return QUrl::fromLocalFile(QDir(QDir::homePath()).filePath(qtText(std::string(exportFileName))));
 }
 
 QStringList DeckRules::genres(const QVariantList& tags) const {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
@@ -51,7 +52,9 @@ public:
     // ---- Station list
     // Without leading and trailing spaces and tabs, as typed text is tested.
     Q_INVOKABLE QString trimmed(const QString& text) const;
-    Q_INVOKABLE QString exportFileName() const;
+    // Where the export dialog starts: the home folder and "ZintraRadio.m3u" in it.
+    Q_INVOKABLE QUrl exportFolder() const;
+    Q_INVOKABLE QUrl exportFile() const;
 
     // ---- Discover
     // The genre chips for the directory's tags (the model's tag maps).

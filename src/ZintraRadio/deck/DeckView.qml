@@ -185,7 +185,7 @@ Item {
                     maximumLineCount: 1
                     color: Theme.white(0.42)
                     font.family: Theme.monoFont
-                    font.pixelSize: 10.5
+                    font.pixelSize: 11
                     font.weight: Font.Medium
                 }
             }
@@ -294,7 +294,7 @@ Item {
                         textFormat: Text.PlainText
                         color: "white"
                         font.family: Theme.roundedFont
-                        font.pixelSize: 8.5
+                        font.pixelSize: 9
                         font.weight: Font.Black
                     }
                 }

@@ -130,7 +130,7 @@ PanelScaffold {
                             textFormat: Text.PlainText
                             color: Theme.white(countryButton.selected ? 1 : 0.7)
                             font.family: Theme.roundedFont
-                            font.pixelSize: 11.5
+                            font.pixelSize: 12
                             font.weight: Font.DemiBold
                         }
                     }

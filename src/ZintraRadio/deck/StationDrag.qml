@@ -15,7 +15,7 @@ DragHandler {
     property real stride: 1
     property string url
     // The list the row belongs to.
-    property Item list: null
+    property Item view: null
 
     signal dropped(int from, string url, int gap, bool insideList)
 
@@ -46,8 +46,8 @@ DragHandler {
             lastScenePosition = centroid.scenePosition
             return
         }
-        const point = list ? list.mapFromItem(null, lastScenePosition) : Qt.point(-1, -1)
-        const inside = list !== null && point.x >= 0 && point.y >= 0 && point.x <= list.width && point.y <= list.height
+        const point = view ? view.mapFromItem(null, lastScenePosition) : Qt.point(-1, -1)
+        const inside = view !== null && point.x >= 0 && point.y >= 0 && point.x <= view.width && point.y <= view.height
         dropped(from, draggedURL, lastGap, inside)
         from = -1
         lastGap = -1

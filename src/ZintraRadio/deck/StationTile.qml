@@ -132,7 +132,7 @@ Item {
             text: tile.name
             spectrum: tile.current
             font.family: Theme.textFont
-            font.pixelSize: 11.5
+            font.pixelSize: 12
             font.weight: Font.DemiBold
         }
     }

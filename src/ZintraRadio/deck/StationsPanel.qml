@@ -1,4 +1,3 @@
-import QtCore
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Dialogs
@@ -282,7 +281,7 @@ PanelScaffold {
                 count: list.count
                 stride: list.stride
                 url: slot.station.url
-                list: list
+                view: list
                 // Rows keep their order while the filter holds anything, even blanks.
                 enabled: panel.filter.length === 0
                 onGapChanged: list.dropGap = gap
@@ -455,8 +454,8 @@ PanelScaffold {
         title: qsTrId("stations.exportTitle")
         fileMode: FileDialog.SaveFile
         nameFilters: ["M3U (*.m3u)"]
-        currentFolder: StandardPaths.writableLocation(StandardPaths.HomeLocation)
-        currentFile: currentFolder + "/" + DeckRules.exportFileName()
+        currentFolder: DeckRules.exportFolder()
+        currentFile: DeckRules.exportFile()
         onAccepted: StationActions.exportTo(AppModel, selectedFile)
     }
 }
