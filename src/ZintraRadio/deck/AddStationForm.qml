@@ -21,6 +21,17 @@ Item {
             form.closeRequested()
     }
 
+    // Floating over the panel: a soft dark shadow below it.
+    GlowHalo {
+        anchors.centerIn: parent
+        shapeWidth: form.width
+        shapeHeight: form.height
+        cornerRadius: 14
+        blurRadius: 14
+        glowColor: "black"
+        offsetY: 6
+        strength: 0.5
+    }
     Rectangle {
         anchors.fill: parent
         radius: 14

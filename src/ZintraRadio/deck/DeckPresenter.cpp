@@ -66,12 +66,14 @@ void DeckPresenter::setModel(QObject* model) {
     connections_.clear();
     model_ = appModel;
     if (appModel != nullptr) {
-        for (auto signal : {&AppModel::stateChanged, &AppModel::currentChanged, &AppModel::nowPlayingChanged,
-                            &AppModel::serverNameChanged, &AppModel::formatInfoChanged, &AppModel::videoItemChanged,
-                            &AppModel::videoLoadingChanged, &AppModel::libraryChanged})
+        for (auto signal :
+             {&AppModel::stateChanged, &AppModel::currentChanged, &AppModel::nowPlayingChanged,
+              &AppModel::serverNameChanged, &AppModel::formatInfoChanged, &AppModel::videoItemChanged,
+              &AppModel::videoLoadingChanged, &AppModel::libraryChanged})
             connections_.push_back(connect(appModel, signal, this, &DeckPresenter::refresh));
         MusicModel* music = appModel->music();
-        for (auto signal : {&MusicModel::tracksChanged, &MusicModel::queueChanged, &MusicModel::queueIndexChanged})
+        for (auto signal :
+             {&MusicModel::tracksChanged, &MusicModel::queueChanged, &MusicModel::queueIndexChanged})
             connections_.push_back(connect(music, signal, this, &DeckPresenter::refresh));
     }
     Q_EMIT modelChanged();

@@ -24,7 +24,8 @@ void DatabaseQuery::setMusic(QObject* music) {
     connections_.clear();
     music_ = model;
     if (model != nullptr)
-        connections_.push_back(connect(model, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); }));
+        connections_.push_back(
+            connect(model, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); }));
     Q_EMIT musicChanged();
     refresh();
 }
@@ -38,28 +39,29 @@ void DatabaseQuery::setReady(bool ready) {
 
 LyricHitsQuery::LyricHitsQuery(QObject* parent) : DatabaseQuery(parent) {
     hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(
-        &hits_, std::vector<ListRole<LyricsHit>>{
-                    {"title", [](const LyricsHit& h) { return QVariant(qtText(h.title)); }},
-                    {"artist", [](const LyricsHit& h) { return QVariant(qtText(h.artist)); }},
-                    {"snippet", [](const LyricsHit& h) { return QVariant(qtText(h.snippet)); }},
-                    {"hasTrack", [this](const LyricsHit& h) { return QVariant(trackOf(h).has_value()); }},
-                    {"coverURL",
-                     [this](const LyricsHit& h) {
-                         const auto track = trackOf(h);
-                         return track && track->coverFile ? QVariant(QUrl::fromLocalFile(qtText(*track->coverFile)))
-                                                          : QVariant(QUrl());
-                     }},
-                    {"coverSeed",
-                     [this](const LyricsHit& h) {
-                         const auto track = trackOf(h);
-                         if (!track)
-                             return QVariant(qtText(h.title));
-                         return QVariant(qtText(track->album.empty() ? track->title : track->album));
-                     }},
-                    {"heardStation", [](const LyricsHit& h) { return optionalText(h.heardStation); }},
-                    {"heardLast",
-                     [](const LyricsHit& h) { return h.heardLast ? QVariant(qtDate(*h.heardLast)) : QVariant(); }},
-                });
+        &hits_,
+        std::vector<ListRole<LyricsHit>>{
+            {"title", [](const LyricsHit& h) { return QVariant(qtText(h.title)); }},
+            {"artist", [](const LyricsHit& h) { return QVariant(qtText(h.artist)); }},
+            {"snippet", [](const LyricsHit& h) { return QVariant(qtText(h.snippet)); }},
+            {"hasTrack", [this](const LyricsHit& h) { return QVariant(trackOf(h).has_value()); }},
+            {"coverURL",
+             [this](const LyricsHit& h) {
+                 const auto track = trackOf(h);
+                 return track && track->coverFile ? QVariant(QUrl::fromLocalFile(qtText(*track->coverFile)))
+                                                  : QVariant(QUrl());
+             }},
+            {"coverSeed",
+             [this](const LyricsHit& h) {
+                 const auto track = trackOf(h);
+                 if (!track)
+                     return QVariant(qtText(h.title));
+                 return QVariant(qtText(track->album.empty() ? track->title : track->album));
+             }},
+            {"heardStation", [](const LyricsHit& h) { return optionalText(h.heardStation); }},
+            {"heardLast",
+             [](const LyricsHit& h) { return h.heardLast ? QVariant(qtDate(*h.heardLast)) : QVariant(); }},
+        });
     connect(this, &DatabaseQuery::musicChanged, this, [this] {
         disconnect(tracks_);
         if (music() != nullptr)

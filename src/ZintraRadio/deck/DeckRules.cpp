@@ -98,7 +98,8 @@ QString DeckRules::wallClock(const QDateTime& now) const {
     return locale.toString(now.time(), format);
 }
 
-QVariantMap DeckRules::recordButton(bool recording, const QVariant& started, bool hovering, double nowMs) const {
+QVariantMap DeckRules::recordButton(bool recording, const QVariant& started, bool hovering,
+                                    double nowMs) const {
     std::optional<double> elapsed;
     if (started.canConvert<QDateTime>() && started.toDateTime().isValid())
         elapsed = (nowMs - static_cast<double>(started.toDateTime().toMSecsSinceEpoch())) / 1000.0;
@@ -185,11 +186,12 @@ QVariantList DeckRules::countries(const QVariantList& countries) const {
     }
     QVariantList result;
     for (const auto& shown : shownCountries(list, regionName))
-        result.append(QVariantMap{{QStringLiteral("name"), qtText(shown.country.name)},
-                                  {QStringLiteral("code"), qtText(shown.country.code)},
-                                  {QStringLiteral("stationCount"), static_cast<qint64>(shown.country.stationCount)},
-                                  {QStringLiteral("shownName"), qtText(shown.name)},
-                                  {QStringLiteral("entry"), qtText(countryEntry(shown))}});
+        result.append(
+            QVariantMap{{QStringLiteral("name"), qtText(shown.country.name)},
+                        {QStringLiteral("code"), qtText(shown.country.code)},
+                        {QStringLiteral("stationCount"), static_cast<qint64>(shown.country.stationCount)},
+                        {QStringLiteral("shownName"), qtText(shown.name)},
+                        {QStringLiteral("entry"), qtText(countryEntry(shown))}});
     return result;
 }
 
@@ -201,8 +203,8 @@ QString DeckRules::countryLabel(const QVariantMap& scope) const {
 }
 
 QString DeckRules::scopeText(const QVariantMap& scope, int results) const {
-    const std::string prefix = scopePrefix(scopeFromMap(scope), regionName,
-                                           [](const char* key) { return stdText(qtTrId(key)); });
+    const std::string prefix =
+        scopePrefix(scopeFromMap(scope), regionName, [](const char* key) { return stdText(qtTrId(key)); });
     return qtText(prefix) + stationCount(results);
 }
 
@@ -226,9 +228,9 @@ QString DeckRules::historyStartTab() const {
 }
 
 int DeckRules::historyCount(const QString& tab, int stations, int songs, const QVariant& heard) const {
-    return static_cast<int>(ZintraRadio::historyCount(tabNamed(tab), static_cast<std::size_t>(std::max(0, stations)),
-                                                      static_cast<std::size_t>(std::max(0, songs)),
-                                                      optionalCount(heard)));
+    return static_cast<int>(
+        ZintraRadio::historyCount(tabNamed(tab), static_cast<std::size_t>(std::max(0, stations)),
+                                  static_cast<std::size_t>(std::max(0, songs)), optionalCount(heard)));
 }
 
 bool DeckRules::offersClear(const QString& tab, int stations) const {

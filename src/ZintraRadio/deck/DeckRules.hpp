@@ -38,7 +38,8 @@ public:
     // {text, stopSquare, haloDiameter, haloOpacity, glowOpacity, glowRadius, fillOpacity,
     // strokeOpacity, textOpacity, helpText, clockText} at `nowMs` (milliseconds since 1970);
     // `started` is the model's recordingStarted (a date or null).
-    Q_INVOKABLE QVariantMap recordButton(bool recording, const QVariant& started, bool hovering, double nowMs) const;
+    Q_INVOKABLE QVariantMap recordButton(bool recording, const QVariant& started, bool hovering,
+                                         double nowMs) const;
     Q_INVOKABLE QString splitHelpKey(bool split) const;
     // {symbol, helpKey, red, sliderOpacity}
     Q_INVOKABLE QVariantMap mute(double volume, bool muted) const;

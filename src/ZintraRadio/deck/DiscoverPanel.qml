@@ -97,7 +97,7 @@ PanelScaffold {
                 hoverEnabled: true
                 //% "Country"
                 Accessible.name: qsTrId("discover.country")
-                onClicked: countryMenu.popup(countryButton, 0, countryButton.height + 4)
+                onClicked: countryMenu.popup(countryButton, countryButton.width - countryMenu.width, countryButton.height + 4)
 
                 background: Rectangle {
                     radius: height / 2
@@ -139,7 +139,9 @@ PanelScaffold {
                 PanelMenu {
                     id: countryMenu
                     objectName: "countryMenu"
+                    // Made when the menu opens: a long list costs nothing while it is closed.
                     Instantiator {
+                        active: countryMenu.visible
                         model: panel.countries
                         delegate: PanelMenuItem {
                             required property var modelData

@@ -17,7 +17,8 @@ std::vector<std::size_t> localizedOrder(const std::vector<std::string_view>& nam
     const auto keys = text::localizedCaseInsensitiveSortKeys(names);
     std::vector<std::size_t> order(names.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
     return order;
 }
 

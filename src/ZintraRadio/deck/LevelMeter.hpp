@@ -49,8 +49,8 @@ enum class SegmentFill { unlit, lit, peak };
 struct MeterSegment {
     double x = 0;
     SegmentFill fill = SegmentFill::unlit;
-    bool red = false;            // the top tenth of the scale
-    double rampPosition = 0;     // on the spectrum ramp, for the others
+    bool red = false;        // the top tenth of the scale
+    double rampPosition = 0; // on the spectrum ramp, for the others
     friend bool operator==(const MeterSegment&, const MeterSegment&) = default;
 };
 std::vector<MeterSegment> meterRow(const MeterGeometry& geometry, double level, double peak);

@@ -16,8 +16,8 @@ namespace {
 constexpr double frameInterval = 1.0 / 60 - 0.002;
 
 QColor colorOf(const RGB& rgb, double opacity) {
-    return QColor::fromRgbF(static_cast<float>(rgb.red), static_cast<float>(rgb.green), static_cast<float>(rgb.blue),
-                            static_cast<float>(opacity));
+    return QColor::fromRgbF(static_cast<float>(rgb.red), static_cast<float>(rgb.green),
+                            static_cast<float>(rgb.blue), static_cast<float>(opacity));
 }
 
 } // namespace
@@ -123,7 +123,8 @@ void LevelMeters::paint(QPainter* painter) {
                 break;
             }
             painter->setBrush(fill);
-            painter->drawRoundedRect(QRectF(segment.x, top, geometry.segmentWidth, meterSegmentHeight), 1.5, 1.5);
+            painter->drawRoundedRect(QRectF(segment.x, top, geometry.segmentWidth, meterSegmentHeight), 1.5,
+                                     1.5);
         }
     }
 }

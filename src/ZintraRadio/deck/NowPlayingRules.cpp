@@ -53,7 +53,8 @@ ShownText deckSubtitle(const DeckInput& input, const RegionNames& regionNames) {
             return ShownText::verbatim(*input.nowPlaying);
         if (input.serverName)
             return ShownText::verbatim(*input.serverName);
-        return ShownText::verbatim(input.current ? stationDetails(*input.current, regionNames) : std::string());
+        return ShownText::verbatim(input.current ? stationDetails(*input.current, regionNames)
+                                                 : std::string());
     case Kind::paused:
         if (input.nowPlaying)
             return ShownText::verbatim(*input.nowPlaying);

@@ -31,9 +31,11 @@ T.AbstractButton {
     focusPolicy: Qt.TabFocus
     scale: between("scale")
     Accessible.name: look.helpText
-    ToolTip.text: look.helpText
-    ToolTip.visible: hovered
-    ToolTip.delay: 600
+    // A tooltip of its own: its text follows a play or pause made while it shows.
+    ToolTipText {
+        text: button.look.helpText
+        shown: button.hovered
+    }
     containmentMask: HitShape {
         width: button.width
         height: button.height
@@ -141,8 +143,10 @@ T.AbstractButton {
             symbol: button.look.symbol
             size: button.look.glyphSize
             color: "white"
-            // A changed glyph fades in instead of cutting.
-            onSymbolChanged: fadeIn.restart()
+            // A changed glyph fades in instead of cutting (not the first one).
+            property bool shown: false
+            Component.onCompleted: shown = true
+            onSymbolChanged: if (shown) fadeIn.restart()
             NumberAnimation on opacity {
                 id: fadeIn
                 from: 0.2

@@ -41,9 +41,12 @@ Row {
         hoverEnabled: true
         focusPolicy: Qt.TabFocus
         Accessible.name: cluster.look.helpText
-        ToolTip.text: cluster.look.helpText
-        ToolTip.visible: hovered
-        ToolTip.delay: 600
+        // A tooltip of its own: its text follows a start or stop made while it shows.
+        ToolTipText {
+            objectName: "recordTip"
+            text: cluster.look.helpText
+            shown: recordButton.hovered
+        }
         containmentMask: HitShape {
             width: recordButton.width
             height: recordButton.height

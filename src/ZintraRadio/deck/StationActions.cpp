@@ -45,7 +45,8 @@ void StationActions::playLater(QObject* model, const QVariantList& stations) con
         app->music()->enqueue(stationsOf(stations));
 }
 
-void StationActions::addToPlaylist(QObject* model, const QVariantList& stations, const QString& playlist) const {
+void StationActions::addToPlaylist(QObject* model, const QVariantList& stations,
+                                   const QString& playlist) const {
     if (auto* app = appModel(model))
         app->music()->add(stations, playlist);
 }
@@ -64,8 +65,8 @@ int StationActions::importBrowseResults(QObject* model) const {
     return added;
 }
 
-bool StationActions::dropStation(QObject* model, const QString& rawFilter, int from, const QString& url, int gap,
-                                 bool insideList) const {
+bool StationActions::dropStation(QObject* model, const QString& rawFilter, int from, const QString& url,
+                                 int gap, bool insideList) const {
     auto* app = appModel(model);
     if (app == nullptr)
         return false;
@@ -79,7 +80,8 @@ bool StationActions::dropStation(QObject* model, const QString& rawFilter, int f
 
 void StationActions::rename(QObject* model, const QVariantMap& station, const QString& name) const {
     if (auto* app = appModel(model))
-        app->renameStation(stationFromMap(station), ZazidEvoz::text::trimmedHorizontalWhitespace(stdText(name)));
+        app->renameStation(stationFromMap(station),
+                           ZazidEvoz::text::trimmedHorizontalWhitespace(stdText(name)));
 }
 
 bool StationActions::addStation(QObject* model, const QString& name, const QString& link,

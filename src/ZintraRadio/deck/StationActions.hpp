@@ -30,7 +30,8 @@ public:
     Q_INVOKABLE void playNext(QObject* model, const QVariantList& stations) const;
     // At the end of the queue.
     Q_INVOKABLE void playLater(QObject* model, const QVariantList& stations) const;
-    Q_INVOKABLE void addToPlaylist(QObject* model, const QVariantList& stations, const QString& playlist) const;
+    Q_INVOKABLE void addToPlaylist(QObject* model, const QVariantList& stations,
+                                   const QString& playlist) const;
     // A new playlist, named by the music model.
     Q_INVOKABLE void addToNewPlaylist(QObject* model, const QVariantList& stations) const;
 
@@ -39,13 +40,14 @@ public:
     Q_INVOKABLE int importBrowseResults(QObject* model) const;
 
     // Moves a dropped library row (see stationMove); true when the library changed.
-    Q_INVOKABLE bool dropStation(QObject* model, const QString& rawFilter, int from, const QString& url, int gap,
-                                 bool insideList) const;
+    Q_INVOKABLE bool dropStation(QObject* model, const QString& rawFilter, int from, const QString& url,
+                                 int gap, bool insideList) const;
     // Renames to the text without leading and trailing blanks (a blank name changes nothing).
     Q_INVOKABLE void rename(QObject* model, const QVariantMap& station, const QString& name) const;
     // Adds the typed station unless the link is blank; true when it was handed to the model
     // (the form then closes).
-    Q_INVOKABLE bool addStation(QObject* model, const QString& name, const QString& link, const QString& genre) const;
+    Q_INVOKABLE bool addStation(QObject* model, const QString& name, const QString& link,
+                                const QString& genre) const;
 
     // The open dialog's files, each imported with its own toast, in the dialog's order.
     Q_INVOKABLE void importFiles(QObject* model, const QList<QUrl>& files) const;

@@ -20,7 +20,8 @@ bool stationMatches(const ZazidEvoz::Station& station, std::string_view query) {
     return false;
 }
 
-std::vector<std::size_t> matchingRows(const std::vector<ZazidEvoz::Station>& stations, std::string_view filter) {
+std::vector<std::size_t> matchingRows(const std::vector<ZazidEvoz::Station>& stations,
+                                      std::string_view filter) {
     const std::string query = filterQuery(filter);
     std::vector<std::size_t> rows;
     rows.reserve(stations.size());
@@ -52,7 +53,9 @@ std::vector<SearchRow> searchRows(std::size_t matches, std::size_t newHits, bool
         rows.push_back({SearchRow::Kind::station, {}, i});
     rows.push_back({SearchRow::Kind::directoryHeader, {}, 0});
     if (newHits == 0) {
-        const char* key = directoryLoading ? "state.loading" : directoryError ? "discover.error" : "state.noMatches";
+        const char* key = directoryLoading ? "state.loading"
+                          : directoryError ? "discover.error"
+                                           : "state.noMatches";
         rows.push_back({SearchRow::Kind::note, key, 0});
     }
     for (std::size_t i = 0; i < newHits; ++i)

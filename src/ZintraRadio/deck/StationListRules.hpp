@@ -21,7 +21,8 @@ std::string filterQuery(std::string_view filter);
 bool stationMatches(const ZazidEvoz::Station& station, std::string_view query);
 
 // Rows of `stations` that `filter` keeps, in library order: all of them for a blank filter.
-std::vector<std::size_t> matchingRows(const std::vector<ZazidEvoz::Station>& stations, std::string_view filter);
+std::vector<std::size_t> matchingRows(const std::vector<ZazidEvoz::Station>& stations,
+                                      std::string_view filter);
 
 // Rows of `hits` whose link is not in `library`, in the directory's order.
 std::vector<std::size_t> newDirectoryRows(const std::vector<ZazidEvoz::Station>& hits,
@@ -31,8 +32,8 @@ std::vector<std::size_t> newDirectoryRows(const std::vector<ZazidEvoz::Station>&
 struct SearchRow {
     enum class Kind { note, station, directoryHeader, hit };
     Kind kind = Kind::station;
-    std::string noteKey;    // for notes
-    std::size_t index = 0;  // into the matches or the new hits
+    std::string noteKey;   // for notes
+    std::size_t index = 0; // into the matches or the new hits
     friend bool operator==(const SearchRow&, const SearchRow&) = default;
 };
 // The note before the library matches when there are none, the matches, the directory's

@@ -82,8 +82,8 @@ void StationSearch::refresh() {
         const auto hitRows = newDirectoryRows(directory, library);
         matches = static_cast<int>(matchRows.size());
         hits = static_cast<int>(hitRows.size());
-        for (const SearchRow& row :
-             searchRows(matchRows.size(), hitRows.size(), model_->directoryLoading(), model_->directoryError())) {
+        for (const SearchRow& row : searchRows(matchRows.size(), hitRows.size(), model_->directoryLoading(),
+                                               model_->directoryError())) {
             Entry entry{row.kind, row.noteKey, {}};
             if (row.kind == SearchRow::Kind::station)
                 entry.station = library[matchRows[row.index]];

@@ -19,6 +19,11 @@ PanelScaffold {
     readonly property var stationList: AppModel.stationList
     readonly property bool searching: search.searching
     readonly property bool empty: stationList.count === 0
+    // 0 list ... 1 grid: the two cross-fade when the choice changes.
+    property real gridShare: UIState.stationGrid ? 1 : 0
+    Behavior on gridShare {
+        NumberAnimation { duration: 250; easing.type: Easing.InOutQuad }
+    }
 
     //% "Stations"
     titleKey: QT_TRID_NOOP("module.stations")
@@ -164,6 +169,8 @@ PanelScaffold {
                 id: noteRow
                 SearchNote {
                     objectName: "searchNote_" + entry.noteKey
+                    x: 8
+                    width: entry.width - 16
                     textKey: entry.noteKey
                 }
             }
@@ -193,7 +200,8 @@ PanelScaffold {
         readonly property int columns: Math.max(1, Math.floor((width + 10) / (112 + 10)))
         width: parent.width
         height: parent.height
-        visible: !panel.searching && !panel.empty && UIState.stationGrid
+        visible: !panel.searching && !panel.empty && panel.gridShare > 0
+        opacity: panel.gridShare
         clip: true
         cellWidth: width / columns
         cellHeight: 136
@@ -238,7 +246,8 @@ PanelScaffold {
         x: -8
         width: parent.width + 16
         height: parent.height
-        visible: !panel.searching && !panel.empty && !UIState.stationGrid
+        visible: !panel.searching && !panel.empty && panel.gridShare < 1
+        opacity: 1 - panel.gridShare
         clip: true
         spacing: 6
         bottomMargin: 20

@@ -79,7 +79,8 @@ void TileName::paint(QPainter* painter) {
     const QFontMetricsF metrics(font_);
     painter->setFont(font_);
     if (spectrum_)
-        painter->setPen(QPen(QBrush(spreadGradient(QRectF(0, 0, width(), height()), GradientPaint::Horizontal, {})), 1));
+        painter->setPen(
+            QPen(QBrush(spreadGradient(QRectF(0, 0, width(), height()), GradientPaint::Horizontal, {})), 1));
     else
         painter->setPen(QColor::fromRgbF(1, 1, 1, 0.9f));
     for (int i = 0; i < shown.size(); ++i) {

@@ -128,8 +128,11 @@ TEST(LevelMeter, SegmentsPerWidth) {
         double pitch;
         int red;
     };
-    for (const auto& c : std::vector<Case>{{150, 23, 6, 3}, {100, 14, 88.0 / 14, 2}, {70, 9, 58.0 / 9, 1},
-                                           {50, 8, 4.75, 1}, {0, 8, 0, 1}}) {
+    for (const auto& c : std::vector<Case>{{150, 23, 6, 3},
+                                           {100, 14, 88.0 / 14, 2},
+                                           {70, 9, 58.0 / 9, 1},
+                                           {50, 8, 4.75, 1},
+                                           {0, 8, 0, 1}}) {
         SCOPED_TRACE(c.width);
         const MeterGeometry geometry = meterGeometry(c.width);
         EXPECT_EQ(geometry.segments, c.segments);

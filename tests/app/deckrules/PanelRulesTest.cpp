@@ -111,9 +111,11 @@ TEST(GenreChips, TwoRowsDownEachColumn) {
 
 TEST(Countries, ShownNamesSortedByTheLocaleWithTheDirectorysNameAsFallback) {
     DefaultLocale english("en_US");
-    const std::vector<StationCountry> countries = {
-        {"Republic of Austria", "AT", 41}, {"Atlantis", "XA", 3}, {"Deutschland", "DE", 900},
-        {"Belgique", "BE", 12}, {"No Code", "", 2}};
+    const std::vector<StationCountry> countries = {{"Republic of Austria", "AT", 41},
+                                                   {"Atlantis", "XA", 3},
+                                                   {"Deutschland", "DE", 900},
+                                                   {"Belgique", "BE", 12},
+                                                   {"No Code", "", 2}};
     const auto shown = shownCountries(countries, regions);
     std::vector<std::string> names;
     for (const auto& country : shown)

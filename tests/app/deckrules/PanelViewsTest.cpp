@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTranslator>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace ZintraRadio;
@@ -172,7 +173,8 @@ TEST_F(DeckViews, TheStationListFiltersTheLibraryAndSearchesTheDirectory) {
     EXPECT_EQ(find(panel, "directoryRow_" + rock.url), nullptr);
     QQuickItem* markup = find(panel, "directoryRow_http://127.0.0.1:9/markup-hit");
     ASSERT_NE(markup, nullptr);
-    EXPECT_EQ(QmlKit::child(markup, "rowName")->property("text").toString(), QStringLiteral("<i>Markup</i> Hit"));
+    EXPECT_EQ(QmlKit::child(markup, "rowName")->property("text").toString(),
+              QStringLiteral("<i>Markup</i> Hit"));
     EXPECT_EQ(QmlKit::child(markup, "rowName")->property("textFormat").toInt(), Qt::PlainText);
 
     // An imported hit leaves the directory's part and matches as a library station.
@@ -241,18 +243,20 @@ TEST_F(DeckViews, RowsReorderByDraggingOnlyInsideTheListAndWithAnEmptyFilter) {
     EXPECT_EQ(libraryNames(), (std::vector<std::string>{rock.name, jazz.name, hostile.name}));
 
     // A drop that names a row the list no longer shows does nothing.
-    EXPECT_FALSE(StationActions::create(nullptr, nullptr)->dropStation(&model, "", 0, qtText(jazz.url), 3, true));
-    EXPECT_TRUE(StationActions::create(nullptr, nullptr)->dropStation(&model, "", 0, qtText(rock.url), 3, true));
+    EXPECT_FALSE(
+        StationActions::create(nullptr, nullptr)->dropStation(&model, "", 0, qtText(jazz.url), 3, true));
+    EXPECT_TRUE(
+        StationActions::create(nullptr, nullptr)->dropStation(&model, "", 0, qtText(rock.url), 3, true));
     EXPECT_EQ(libraryNames(), (std::vector<std::string>{jazz.name, hostile.name, rock.name}));
 }
 
 TEST_F(DeckViews, TheGridShowsTilesAndTheChoiceIsKept) {
-    useLibrary({jazz, rock});
+    useLibrary({jazz, rock, hostile});
     model.toggleFavorite(rock);
     QQuickItem* panel = load("StationsPanel");
     ASSERT_NE(panel, nullptr);
     click(find(panel, "stationsGridToggle"));
-    pumpFor(50ms);
+    pumpFor(400ms); // the cross-fade
     EXPECT_TRUE(ui.stationGrid());
     EXPECT_TRUE(QSettings(process.settingsFile, QSettings::IniFormat).value("stationGrid").toBool());
     EXPECT_TRUE(find(panel, "stationsGrid")->isVisible());
@@ -261,9 +265,15 @@ TEST_F(DeckViews, TheGridShowsTilesAndTheChoiceIsKept) {
     EXPECT_TRUE(QmlKit::child(tile, "tileFavorite")->isVisible());
     EXPECT_FALSE(QmlKit::child(find(panel, "stationTile_" + jazz.url), "tileFavorite")->isVisible());
     EXPECT_EQ(QmlKit::child(tile, "tileName")->property("text").toString(), QStringLiteral("Radio Rock"));
+    EXPECT_FALSE(find(panel, "stationsList")->isVisible());
+    // A name that looks like markup is drawn as its characters.
+    EXPECT_EQ(
+        QmlKit::child(find(panel, "stationTile_" + hostile.url), "tileName")->property("text").toString(),
+        QString::fromStdString(hostile.name));
     // A one-line name still takes two lines' height.
     const double lines = QmlKit::child(tile, "tileName")->height();
-    EXPECT_GT(lines, QFontMetricsF(QmlKit::child(tile, "tileName")->property("font").value<QFont>()).height() * 1.5);
+    EXPECT_GT(lines,
+              QFontMetricsF(QmlKit::child(tile, "tileName")->property("font").value<QFont>()).height() * 1.5);
 
     // Hovering a tile that is not current offers play.
     QTest::mouseMove(&kit.window, tile->mapToScene(QPointF(tile->width() / 2, 30)).toPoint());
@@ -273,7 +283,8 @@ TEST_F(DeckViews, TheGridShowsTilesAndTheChoiceIsKept) {
 
     // Back to the list.
     click(find(panel, "stationsGridToggle"));
-    pumpFor(50ms);
+    pumpFor(400ms);
+    EXPECT_FALSE(find(panel, "stationsGrid")->isVisible());
     EXPECT_FALSE(ui.stationGrid());
     EXPECT_FALSE(QSettings(process.settingsFile, QSettings::IniFormat).value("stationGrid").toBool());
 }
@@ -323,10 +334,38 @@ TEST_F(DeckViews, TheAddFormNeedsALinkAndTheRenameIsTrimmed) {
     click(qobject_cast<QQuickItem*>(renameDialog->findChild<QObject*>("renameSave")));
     EXPECT_EQ(model.library().stations[0].name, "Jazz Nights");
     // A blank name keeps the old one.
-    QMetaObject::invokeMethod(renameDialog, "openFor", Q_ARG(QVariant, QVariant(stationMap(model.library().stations[0]))));
+    QMetaObject::invokeMethod(renameDialog, "openFor",
+                              Q_ARG(QVariant, QVariant(stationMap(model.library().stations[0]))));
     field->setProperty("text", QStringLiteral("   "));
     click(qobject_cast<QQuickItem*>(renameDialog->findChild<QObject*>("renameSave")));
     EXPECT_EQ(model.library().stations[0].name, "Jazz Nights");
+}
+
+TEST_F(DeckViews, ChosenFilesImportInOrderAndTheExportGetsItsExtension) {
+    useLibrary({jazz});
+    const auto folder = ZazidEvoz::testkit::makeTemporaryFolder("lists");
+    QList<QUrl> files;
+    for (const char* name : {"one", "two", "three"}) {
+        const auto file = folder / (std::string(name) + ".m3u");
+        std::ofstream(file) << "#EXTM3U\n#EXTINF:-1," << name << "\nhttp://127.0.0.1:9/" << name << "\n";
+        files.append(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+    }
+    files.append(QUrl::fromLocalFile(QString::fromStdString((folder / "missing.m3u").string())));
+    StationActions::create(nullptr, nullptr)->importFiles(&model, files);
+    EXPECT_EQ(libraryNames(), (std::vector<std::string>{"Jazz FM", "one", "two", "three"}));
+    ASSERT_TRUE(model.toast()); // each file says how it went; the missing one last
+    EXPECT_EQ(model.toast()->style, Toast::Style::error);
+
+    StationActions::create(nullptr, nullptr)
+        ->exportTo(&model, QUrl::fromLocalFile(QString::fromStdString((folder / "mine").string())));
+    ASSERT_TRUE(std::filesystem::exists(folder / "mine.m3u"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "mine"));
+    std::ifstream written(folder / "mine.m3u");
+    const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("http://127.0.0.1:9/three"), std::string::npos);
+    StationActions::create(nullptr, nullptr)
+        ->exportTo(&model, QUrl::fromLocalFile(QString::fromStdString((folder / "list.txt").string())));
+    EXPECT_TRUE(std::filesystem::exists(folder / "list.txt"));
 }
 
 TEST_F(DeckViews, TheStationMenusOfferWhatTheirListAllows) {
@@ -353,13 +392,15 @@ TEST_F(DeckViews, TheStationMenusOfferWhatTheirListAllows) {
         return shown;
     };
     EXPECT_EQ(entries("libraryMenu", jazz),
-              (QStringList{"Play", "Remove from favourites", "Rename…", "Copy Link", "Play Next", "Play Later",
-                           "Add to Playlist", "Remove"}));
-    EXPECT_EQ(entries("directoryMenu", rock), (QStringList{"Play", "Add to my stations", "Add to favourites", "Copy Link"}));
+              (QStringList{"Play", "Remove from favourites", "Rename…", "Copy Link", "Play Next",
+                           "Play Later", "Add to Playlist", "Remove"}));
+    EXPECT_EQ(entries("directoryMenu", rock),
+              (QStringList{"Play", "Add to my stations", "Add to favourites", "Copy Link"}));
 
     // The queue entries put the station into the music queue.
     model.music()->clearQueue();
-    StationActions::create(nullptr, nullptr)->playNext(&model, QVariantList{stationMap(jazz), stationMap(rock)});
+    StationActions::create(nullptr, nullptr)
+        ->playNext(&model, QVariantList{stationMap(jazz), stationMap(rock)});
     ASSERT_EQ(model.music()->queue().size(), 2u);
     EXPECT_EQ(model.music()->queue()[0].url, jazz.url);
     EXPECT_EQ(model.music()->queue()[1].url, rock.url);
@@ -497,6 +538,7 @@ TEST_F(DeckViews, TheDeckShowsAFailureInRedAndDrivesMuteQueueAndRecording) {
         << model.stateName().toStdString();
     pumpFor(50ms);
     EXPECT_EQ(find(deck, "deckTitle")->property("text").toString(), QStringLiteral("Missing Song"));
+    EXPECT_EQ(find(deck, "deckTitle")->property("textFormat").toInt(), Qt::PlainText);
     QQuickItem* subtitle = find(deck, "deckSubtitle");
     EXPECT_EQ(subtitle->property("text").toString(),
               displayedError(model.failureText(), [](const char* key) { return qtTrId(key); }));
@@ -555,7 +597,8 @@ TEST_F(DeckViews, TheLevelMetersAskForFramesOnlyWhileSomethingMoves) {
     EXPECT_FALSE(meters->moving());
     // Levels that are no numbers leave the meter drawable.
     meters->advance(t + 1, std::nan(""), std::numeric_limits<double>::infinity());
-    for (double level : {meters->levelLeft(), meters->levelRight(), meters->peakLeft(), meters->peakRight()}) {
+    for (double level :
+         {meters->levelLeft(), meters->levelRight(), meters->peakLeft(), meters->peakRight()}) {
         EXPECT_TRUE(std::isfinite(level));
         EXPECT_LT(level, 0.01);
     }

@@ -34,17 +34,17 @@ TEST(StationFilter, MatchesNameGenreCountryOrLinkIgnoringCaseNotAccents) {
     };
     for (const auto& c : std::vector<Case>{
              {"", {0, 1, 2, 3}},
-             {"  \t ", {0, 1, 2, 3}},         // blanks: everything
-             {"jazz", {0}},                   // name and genre, lower case
-             {"rock", {1}},                   // upper-case genre
-             {"swing", {0}},                  // a later tag of the genre text
-             {"z, sw", {0}},                  // the genre as stored text, not tag by tag
-             {"österreich", {2}},             // country, case folded
-             {"osterreich", {}},              // accents count
-             {"cafe", {2}},                   // the link matches, the name "Café" does not
+             {"  \t ", {0, 1, 2, 3}}, // blanks: everything
+             {"jazz", {0}},           // name and genre, lower case
+             {"rock", {1}},           // upper-case genre
+             {"swing", {0}},          // a later tag of the genre text
+             {"z, sw", {0}},          // the genre as stored text, not tag by tag
+             {"österreich", {2}},     // country, case folded
+             {"osterreich", {}},      // accents count
+             {"cafe", {2}},           // the link matches, the name "Café" does not
              {"café", {2}},
-             {"news.example", {3}},           // the link
-             {" RADIO ", {1}},                // trimmed
+             {"news.example", {3}}, // the link
+             {" RADIO ", {1}},      // trimmed
              {"xyz", {}},
          }) {
         SCOPED_TRACE(c.filter);
@@ -73,15 +73,38 @@ TEST(StationFilter, SearchViewRows) {
         std::vector<SearchRow> rows;
     };
     const std::vector<Case> cases = {
-        {"no match, nothing found", 0, 0, false, false,
+        {"no match, nothing found",
+         0,
+         0,
+         false,
+         false,
          {{K::note, "state.noMatches", 0}, {K::directoryHeader, "", 0}, {K::note, "state.noMatches", 0}}},
-        {"matches, the directory loads", 2, 0, true, false,
-         {{K::station, "", 0}, {K::station, "", 1}, {K::directoryHeader, "", 0}, {K::note, "state.loading", 0}}},
-        {"the directory failed", 1, 0, false, true,
+        {"matches, the directory loads",
+         2,
+         0,
+         true,
+         false,
+         {{K::station, "", 0},
+          {K::station, "", 1},
+          {K::directoryHeader, "", 0},
+          {K::note, "state.loading", 0}}},
+        {"the directory failed",
+         1,
+         0,
+         false,
+         true,
          {{K::station, "", 0}, {K::directoryHeader, "", 0}, {K::note, "discover.error", 0}}},
-        {"loading wins over a failure", 0, 0, true, true,
+        {"loading wins over a failure",
+         0,
+         0,
+         true,
+         true,
          {{K::note, "state.noMatches", 0}, {K::directoryHeader, "", 0}, {K::note, "state.loading", 0}}},
-        {"hits: no note, even while a new search loads", 1, 2, true, true,
+        {"hits: no note, even while a new search loads",
+         1,
+         2,
+         true,
+         true,
          {{K::station, "", 0}, {K::directoryHeader, "", 0}, {K::hit, "", 0}, {K::hit, "", 1}}},
     };
     for (const auto& c : cases) {
