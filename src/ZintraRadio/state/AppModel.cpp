@@ -90,7 +90,8 @@ QString playbackStateName(PlaybackState::Kind kind) {
 }
 
 AppModel::AppModel(Options options, QObject* parent)
-    : QObject(parent), scheduler_(options.scheduler ? options.scheduler : Scheduler::system()) {
+    : QObject(parent), scheduler_(options.scheduler ? options.scheduler : Scheduler::system()),
+      videoOptions_(options.video), lyricsBaseURL_(options.lyricsBaseURL) {
     settings_ = options.settingsFile ? std::make_unique<Settings>(*options.settingsFile)
                                      : std::make_unique<Settings>();
 
@@ -105,7 +106,7 @@ AppModel::AppModel(Options options, QObject* parent)
 
     radioBrowser_ = std::make_shared<ZazidEvoz::RadioBrowserClient>(
         options.directoryMirrors ? *options.directoryMirrors : directoryMirrors());
-    youtube_ = std::make_unique<ZazidEvoz::YouTubeService>();
+    youtube_ = std::make_shared<ZazidEvoz::YouTubeService>();
     store_ = std::make_unique<ZazidEvoz::LibraryStore>(libraryFolder(options.supportFolder));
     icy_ = std::make_unique<ZazidEvoz::IcyMetadataPoller>(makeMainThreadPoster(this));
     mpris_ = std::make_unique<Mpris>();
@@ -172,6 +173,14 @@ AppModel::~AppModel() {
     // threads end promptly (their results would find no model anyway).
     browseTask_.cancel();
     directoryMetaTask_.cancel();
+    youtubeTask_.cancel();
+    for (auto& task : keptTasks_)
+        task.cancel();
+    // A yt-dlp run left going would hold up the end of the process and write on after it.
+    for (const auto& job : downloads_)
+        job->token().cancel();
+    if (videoPlayer_)
+        videoPlayer_->shutDown();
     directoryTask_.cancel();
     if (directoryDebounce_)
         directoryDebounce_->cancel();

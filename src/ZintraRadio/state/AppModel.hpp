@@ -10,6 +10,8 @@
 //   AppModelLibrary.cpp    favourites and the edits of the radio library, playlist files
 //   AppModelRecordings.cpp recording, the recordings list, the media folders
 //   AppModelDirectory.cpp  the station directory's lists and its quick search
+//   AppModelYouTube.cpp    YouTube searches, pasted links and the video on the stage
+//   AppModelDownloads.cpp  download jobs and the lyrics written into their files
 //   AppModelToasts.cpp     toasts and the tool checks
 //   AppModelSaving.cpp     debounced and immediate saving of the radio library
 #pragma once
@@ -27,6 +29,7 @@
 #include "state/QtValues.hpp"
 #include "state/Scheduler.hpp"
 #include "state/Tasks.hpp"
+#include "state/VideoPlayer.hpp"
 
 #include <QObject>
 #include <QString>
@@ -34,7 +37,9 @@
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,6 +106,7 @@ class AppModel : public QObject {
     Q_PROPERTY(ZintraRadio::ListModelBase* downloadList READ downloadList CONSTANT)
     Q_PROPERTY(QVariant videoItem READ videoItemValue NOTIFY videoItemChanged)
     Q_PROPERTY(bool videoLoading READ videoLoading NOTIFY videoLoadingChanged)
+    Q_PROPERTY(ZintraRadio::VideoPlayer* videoPlayer READ videoPlayer NOTIFY videoPlayerChanged)
     // Tools and settings
     Q_PROPERTY(bool hasFFmpeg READ hasFFmpeg NOTIFY hasFFmpegChanged)
     Q_PROPERTY(bool hasYtDlp READ hasYtDlp NOTIFY hasYtDlpChanged)
@@ -116,6 +122,8 @@ public:
     static constexpr int historyLimit = 100;
     static constexpr double saveDelay = 0.4;
     static constexpr double icyInterval = 5.0;
+    static constexpr int youtubeSearchLimit = 30;
+    static constexpr int youtubeLinkLimit = 200;
     static constexpr double directorySearchDelay = 0.4;
     // Replaces the directory's mirror list: comma-separated base addresses.
     static constexpr const char* directoryMirrorsVariable = "ZINTRARADIO_DIRECTORY_API";
@@ -137,6 +145,8 @@ public:
         bool loadDirectory = true;
         // Publish Now Playing and take media keys over MPRIS.
         bool sessionBus = true;
+        // The players of watched videos (tests play without picture and sound).
+        VideoPlayer::Options video;
     };
 
     explicit AppModel(Options options, QObject* parent = nullptr);
@@ -221,6 +231,8 @@ public:
     const std::vector<std::shared_ptr<DownloadJob>>& downloads() const { return downloads_; }
     const std::optional<Station>& videoItem() const { return videoItem_; }
     bool videoLoading() const { return videoLoading_; }
+    // The player of the video on the stage; null while none plays.
+    VideoPlayer* videoPlayer() const { return videoPlayer_; }
 
     // ---- Tools and settings
     bool hasFFmpeg() const { return hasFFmpeg_; }
@@ -251,11 +263,40 @@ public:
     Q_INVOKABLE void openDownloadsFolder();
 
     void loadBrowse(const BrowseScope& scope);
+
+    // ---- YouTube and video (AppModelYouTube.cpp)
+    // Searches for a text, or lists the entries of a text that begins with "http".
+    void searchYouTube(const std::string& text);
+    void searchYouTube(const char* text) { searchYouTube(std::string(text)); }
+    Q_INVOKABLE void searchYouTube(const QString& text) { searchYouTube(stdText(text)); }
+    // Plays what a pasted or dropped link points to; a playlist link fills the results instead.
+    void playLink(const std::string& text);
+    void playLink(const char* text) { playLink(std::string(text)); }
+    Q_INVOKABLE void playLink(const QString& text) { playLink(stdText(text)); }
+    // Shows an item as video on the stage; audio playback stops.
+    void watchVideo(const Station& item);
+    Q_INVOKABLE void watchVideo(const QVariantMap& item) { watchVideo(stationFromMap(item)); }
+    // Ends the video; audio playback is not resumed.
     // The browser's search field: a blank text shows the top list.
     void searchStations(const std::string& text);
     // The stations panel's quick search: 0.4 s after the last call, hits not in the library.
     void searchDirectory(const std::string& text);
     Q_INVOKABLE void stopVideo();
+
+    // ---- Downloads (AppModelDownloads.cpp)
+    // `withLyrics` none: the saveLyricsWithDownloads setting at this moment.
+    void downloadMP3(const Station& item, std::optional<bool> withLyrics = std::nullopt);
+    void downloadVideo(const Station& item, ZazidEvoz::VideoQuality quality,
+                       std::optional<bool> withLyrics = std::nullopt);
+    // Downloads the first search hit for a song as MP3.
+    void downloadMP3(const std::string& searching, std::optional<bool> withLyrics = std::nullopt);
+    // Drops the jobs that are done, failed or cancelled.
+    Q_INVOKABLE void removeFinishedDownloads();
+    // For the views: `withLyrics` null follows the setting; `quality` is a stored quality text.
+    Q_INVOKABLE void downloadMP3(const QVariantMap& item, const QVariant& withLyrics = {});
+    Q_INVOKABLE void downloadVideo(const QVariantMap& item, const QString& quality,
+                                   const QVariant& withLyrics = {});
+    Q_INVOKABLE void downloadMP3Searching(const QString& query, const QVariant& withLyrics = {});
 
     // Replaces the toast on screen; it goes after 4 s (6 s for errors) unless replaced.
     void show(Toast::Style style, const std::string& text,
@@ -351,6 +392,7 @@ Q_SIGNALS:
     void downloadsChanged();
     void videoItemChanged();
     void videoLoadingChanged();
+    void videoPlayerChanged();
     void hasFFmpegChanged();
     void hasYtDlpChanged();
     void saveLyricsWithDownloadsChanged();
@@ -404,6 +446,20 @@ private:
     void startDirectorySearch(const std::string& query);
     void persistSoon();
 
+    // YouTube, video and downloads
+    void applyVideoStream(const Station& item, const std::string& url);
+    // Frees the player of the stage now (the object goes with the next event loop pass).
+    void releaseVideoPlayer();
+    void startDownload(std::shared_ptr<DownloadJob> job);
+    void finishDownload(const std::shared_ptr<DownloadJob>& job, const std::filesystem::path& file);
+    // Looks lyrics up and writes them into the file; `then` runs afterwards, whatever happened.
+    void embedLyrics(const std::filesystem::path& file, const std::shared_ptr<DownloadJob>& job,
+                     std::function<void()> then);
+    void writeLyrics(const std::filesystem::path& file, const std::shared_ptr<DownloadJob>& job,
+                     ZazidEvoz::SongLyrics lyrics, std::function<void()> then);
+    // Keeps a task that nobody supersedes, so that it is stopped with the model.
+    void keep(TaskHandle task);
+
     std::shared_ptr<Scheduler> scheduler_;
     std::unique_ptr<Settings> settings_;
 
@@ -415,7 +471,8 @@ private:
     std::unique_ptr<MusicModel> music_;
     // Shared with the worker threads of directory requests.
     std::shared_ptr<ZazidEvoz::RadioBrowserClient> radioBrowser_;
-    std::unique_ptr<ZazidEvoz::YouTubeService> youtube_;
+    // Shared with the worker threads of searches, resolutions and downloads.
+    std::shared_ptr<ZazidEvoz::YouTubeService> youtube_;
     std::unique_ptr<ZazidEvoz::LibraryStore> store_;
     std::unique_ptr<ZazidEvoz::IcyMetadataPoller> icy_;
     std::unique_ptr<Mpris> mpris_;
@@ -452,6 +509,12 @@ private:
     std::vector<std::shared_ptr<DownloadJob>> downloads_;
     std::optional<Station> videoItem_;
     bool videoLoading_ = false;
+    VideoPlayer* videoPlayer_ = nullptr; // a child of the model
+    VideoPlayer::Options videoOptions_;
+    // Counts video requests: a stream address that arrives for an older one is dropped.
+    std::uint64_t videoRequest_ = 0;
+    // The lyrics service of downloads; none: its own default.
+    std::optional<std::string> lyricsBaseURL_;
     bool hasFFmpeg_ = false;
     bool hasYtDlp_ = false;
     bool saveLyricsWithDownloads_ = true;
@@ -460,6 +523,8 @@ private:
     std::shared_ptr<ScheduledCall> saveTask_;
     TaskHandle browseTask_;
     TaskHandle directoryMetaTask_;
+    TaskHandle youtubeTask_;
+    std::vector<TaskHandle> keptTasks_;
     // The quick search: its quiet period, then its request.
     std::shared_ptr<ScheduledCall> directoryDebounce_;
     TaskHandle directoryTask_;

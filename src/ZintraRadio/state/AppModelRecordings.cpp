@@ -70,6 +70,12 @@ void AppModel::startRecording() {
     try {
         engine_->startRecording(file, title, artist);
     } catch (const std::exception& error) {
+        // A start that fails once the engine has finished the running recording (a split
+        // whose encoder cannot start) leaves nothing recording: the flags must not say otherwise.
+        if (!engine_->isRecording()) {
+            setIsRecording(false);
+            setRecordingStarted(std::nullopt);
+        }
         show(Toast::Style::error, error.what());
         return;
     }

@@ -2,7 +2,6 @@
 // station for the files themselves (tags read back with TagLib); a stand-in encoder that
 // notes its arguments where the choice of file and tags is the point; real folders, a
 // sandboxed trash and the desktop's URL handler for the rest.
-#include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "app/appmodel/AppModelKit.hpp"
@@ -163,15 +162,15 @@ TEST(Recordings, TagsAndFileNamesFollowTheTitleWhileBuffering) {
         std::optional<std::string> title;
         std::string titleTag, artistTag, fileStart;
     };
-    const std::string unsafe = std::string("Bad/Title\nwith\0nul", 18) + std::string(300, 'x');
+    const std::string unsafe = "Bad/Title\nwith\rbreaks" + std::string(300, 'x');
     const std::vector<Case> cases = {
         {"no stream title: the station's name in both tags", std::nullopt, "Band FM", "Band FM",
          "Band FM - "},
         {"artist and song split", "Singer - Song", "Song", "Singer", "Band FM (Singer - Song) - "},
         {"a title that does not split", "Just a title", "Just a title", "Band FM",
          "Band FM (Just a title) - "},
-        {"separators, line breaks and NUL never reach the file name, nor an overlong title", unsafe, "",
-         "Band FM", "Band FM (Bad Title with nulxxx"},
+        {"separators and line breaks never reach the file name, nor an overlong title", unsafe, "", "Band FM",
+         "Band FM (Bad Title with breaksxxx"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -197,9 +196,26 @@ TEST(Recordings, TagsAndFileNamesFollowTheTitleWhileBuffering) {
         EXPECT_EQ(metadataOf(arguments, "title"), c.titleTag);
         EXPECT_EQ(metadataOf(arguments, "artist"), c.artistTag);
     }
+
     model.stopRecording();
     EXPECT_FALSE(model.isRecording());
     EXPECT_FALSE(model.recordingStarted());
+
+    // A split whose encoder cannot start (no argument may hold a NUL) ends the running
+    // recording and starts none: the flags follow.
+    model.startRecording();
+    ASSERT_TRUE(model.isRecording());
+    model.closeToast();
+    recorder.post(Events::Metadata{StreamMetadataEvent::title(std::string("Cut\0here", 8))});
+    model.startRecording();
+    ASSERT_TRUE(model.toast());
+    EXPECT_EQ(model.toast()->style, Toast::Style::error);
+    EXPECT_FALSE(model.engine().isRecording());
+    EXPECT_FALSE(model.isRecording());
+    EXPECT_FALSE(model.recordingStarted());
+    const auto left = ZazidEvoz::testkit::folderEntries(recordingsFolder());
+    EXPECT_TRUE(std::none_of(left.begin(), left.end(),
+                             [](const std::string& name) { return name.starts_with("Band FM (Cut"); }));
 }
 
 TEST(Recordings, NothingPlayingIsAWarningAndARefusingEngineAnError) {
