@@ -10,8 +10,10 @@ import ZintraRadio
 Item {
     id: deck
 
-    // The video's player, on a state layer that has one.
+    // The video's player while a video is open.
     readonly property var player: AppModel.videoPlayer !== undefined ? AppModel.videoPlayer : null
+    // A player that ended or failed stands still like a paused one.
+    readonly property bool playerPaused: player !== null && ["paused", "ended", "failed"].indexOf(player.stateName) >= 0
 
     implicitHeight: 14 + 62 + 12 + 54 + 16
     implicitWidth: 800
@@ -19,12 +21,12 @@ Item {
     DeckPresenter {
         id: presenter
         model: AppModel
-        videoPaused: deck.player ? deck.player.stateName === "paused" : null
+        videoPaused: deck.player ? deck.playerPaused : null
     }
 
     function playPause() {
         if (player) {
-            if (player.stateName === "paused")
+            if (playerPaused)
                 player.play()
             else
                 player.pause()
