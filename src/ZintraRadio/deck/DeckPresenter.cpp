@@ -4,6 +4,7 @@
 #include "shell/ShellRules.hpp"
 #include "state/AppModel.hpp"
 #include "state/QtValues.hpp"
+#include "state/VideoPlayer.hpp"
 
 #include <algorithm>
 
@@ -76,28 +77,72 @@ void DeckPresenter::setModel(QObject* model) {
              {&MusicModel::tracksChanged, &MusicModel::queueChanged, &MusicModel::queueIndexChanged})
             connections_.push_back(connect(music, signal, this, &DeckPresenter::refresh));
     }
+    watchPlayer();
     Q_EMIT modelChanged();
     refresh();
 }
 
-QVariant DeckPresenter::videoPaused() const {
-    return videoPaused_ ? QVariant(*videoPaused_) : QVariant();
+void DeckPresenter::watchPlayer() {
+    disconnect(playerState_);
+    if (model_ && model_->videoPlayer() != nullptr)
+        playerState_ =
+            connect(model_->videoPlayer(), &VideoPlayer::stateChanged, this, &DeckPresenter::refresh);
 }
 
-void DeckPresenter::setVideoPaused(const QVariant& paused) {
-    std::optional<bool> value;
-    if (paused.isValid() && !paused.isNull())
-        value = paused.toBool();
-    if (value == videoPaused_)
+std::optional<bool> DeckPresenter::videoPaused() const {
+    const VideoPlayer* player = model_ ? model_->videoPlayer() : nullptr;
+    if (player == nullptr)
+        return std::nullopt;
+    const auto state = player->state();
+    return state == VideoPlayer::State::paused || state == VideoPlayer::State::ended ||
+           state == VideoPlayer::State::failed;
+}
+
+void DeckPresenter::playPause() {
+    if (!model_)
         return;
-    videoPaused_ = value;
-    Q_EMIT videoPausedChanged();
-    refresh();
+    if (VideoPlayer* player = model_->videoPlayer()) {
+        if (videoPaused().value_or(false))
+            player->play();
+        else
+            player->pause();
+        return;
+    }
+    model_->togglePlayPause();
+}
+
+void DeckPresenter::stop() {
+    if (!model_)
+        return;
+    if (model_->videoItem())
+        model_->stopVideo();
+    else
+        model_->stop();
+}
+
+void DeckPresenter::setMuted(bool muted) {
+    if (!model_)
+        return;
+    model_->setMuted(muted);
+    applyVolumeToPlayer();
+}
+
+void DeckPresenter::setVolume(double volume) {
+    if (!model_)
+        return;
+    model_->setVolume(static_cast<float>(volume));
+    applyVolumeToPlayer();
+}
+
+void DeckPresenter::applyVolumeToPlayer() {
+    // The player has no mute of its own: muted is silent.
+    if (VideoPlayer* player = model_->videoPlayer())
+        player->setVolume(model_->muted() ? 0.0 : static_cast<double>(model_->volume()));
 }
 
 DeckInput DeckPresenter::input() const {
     DeckInput input;
-    input.videoPaused = videoPaused_;
+    input.videoPaused = videoPaused();
     if (!model_)
         return input;
     input.state = model_->state();

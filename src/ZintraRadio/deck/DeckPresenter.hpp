@@ -1,6 +1,7 @@
 // What the transport deck shows, kept up to date from the application model: every change of
-// playback, the current item, the video, the titles, the favourites, the music library or the
-// queue recomputes the texts through NowPlayingRules and announces what changed.
+// playback, the current item, the video and its player, the titles, the favourites, the music
+// library or the queue recomputes the texts through NowPlayingRules and announces what
+// changed. Its operations are the deck's controls, which drive the open video's player too.
 #pragma once
 
 #include "deck/NowPlayingRules.hpp"
@@ -19,8 +20,6 @@ class DeckPresenter : public QObject {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QObject* model READ modelObject WRITE setModel NOTIFY modelChanged)
-    // With a video player on the stage: whether it is paused (a bool); null without one.
-    Q_PROPERTY(QVariant videoPaused READ videoPaused WRITE setVideoPaused NOTIFY videoPausedChanged)
     Q_PROPERTY(QString title READ title NOTIFY changed)
     Q_PROPERTY(QString subtitle READ subtitle NOTIFY changed)
     // "red", "cyan" or "dim".
@@ -45,8 +44,14 @@ public:
 
     QObject* modelObject() const;
     void setModel(QObject* model);
-    QVariant videoPaused() const;
-    void setVideoPaused(const QVariant& paused);
+
+    // Play/pause: the video's player while one exists, else the model's toggle.
+    Q_INVOKABLE void playPause();
+    // Stop: closes an open video, else the model's stop sequence.
+    Q_INVOKABLE void stop();
+    // Mute and volume go to the model, and to the video's player while one exists.
+    Q_INVOKABLE void setMuted(bool muted);
+    Q_INVOKABLE void setVolume(double volume);
 
     QString title() const { return title_; }
     QString subtitle() const { return subtitle_; }
@@ -68,15 +73,19 @@ public:
 
 Q_SIGNALS:
     void modelChanged();
-    void videoPausedChanged();
     void changed();
 
 private:
     void refresh();
+    // Follows the state of the player the model holds now.
+    void watchPlayer();
+    // A player that ended or failed stands still like a paused one; none without a player.
+    std::optional<bool> videoPaused() const;
+    void applyVolumeToPlayer();
 
     QPointer<AppModel> model_;
     std::vector<QMetaObject::Connection> connections_;
-    std::optional<bool> videoPaused_;
+    QMetaObject::Connection playerState_;
 
     QString title_;
     QString subtitle_;

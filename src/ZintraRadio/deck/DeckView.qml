@@ -10,48 +10,12 @@ import ZintraRadio
 Item {
     id: deck
 
-    // The video's player while a video is open.
-    readonly property var player: AppModel.videoPlayer !== undefined ? AppModel.videoPlayer : null
-    // A player that ended or failed stands still like a paused one.
-    readonly property bool playerPaused: player !== null && ["paused", "ended", "failed"].indexOf(player.stateName) >= 0
-
     implicitHeight: 14 + 62 + 12 + 54 + 16
     implicitWidth: 800
 
     DeckPresenter {
         id: presenter
         model: AppModel
-        videoPaused: deck.player ? deck.playerPaused : null
-    }
-
-    function playPause() {
-        if (player) {
-            if (playerPaused)
-                player.play()
-            else
-                player.pause()
-            return
-        }
-        AppModel.togglePlayPause()
-    }
-
-    function stop() {
-        if (AppModel.videoItem)
-            AppModel.stopVideo()
-        else
-            AppModel.stop()
-    }
-
-    function setMuted(muted) {
-        AppModel.muted = muted
-        if (player)
-            player.volume = muted ? 0 : AppModel.volume
-    }
-
-    function setVolume(value) {
-        AppModel.volume = value
-        if (player)
-            player.volume = AppModel.muted ? 0 : AppModel.volume
     }
 
     Rectangle {
@@ -233,7 +197,7 @@ Item {
                     size: 54
                     playing: presenter.playing
                     busy: presenter.busy
-                    onClicked: deck.playPause()
+                    onClicked: presenter.playPause()
                 }
                 IconButton {
                     objectName: "deckNext"
@@ -251,7 +215,7 @@ Item {
                     symbol: "stop.fill"
                     //% "Stop"
                     helpKey: QT_TRID_NOOP("deck.stop")
-                    onClicked: deck.stop()
+                    onClicked: presenter.stop()
                 }
             }
 
@@ -341,7 +305,7 @@ Item {
                     readonly property string unmuteKey: QT_TRID_NOOP("deck.unmute")
                     helpKey: volumeGroup.mute.helpKey
                     tint: volumeGroup.mute.red ? Theme.red : "white"
-                    onClicked: deck.setMuted(!AppModel.muted)
+                    onClicked: presenter.setMuted(!AppModel.muted)
                 }
                 GlowSlider {
                     objectName: "deckVolume"
@@ -354,7 +318,7 @@ Item {
                     //% "Volume"
                     labelKey: QT_TRID_NOOP("deck.volume")
                     opacity: volumeGroup.mute.sliderOpacity
-                    onMoved: value => deck.setVolume(value)
+                    onMoved: value => presenter.setVolume(value)
                 }
             }
         }
