@@ -20,16 +20,11 @@ StationRow {
     readonly property string url: station && station.url ? station.url : ""
 
     objectName: "stationRow_" + url
-    current: AppModel.current !== null && AppModel.current !== undefined && AppModel.current.url === url
-             && AppModel.isActive && (AppModel.videoItem === null || AppModel.videoItem === undefined)
-    paused: AppModel.stateName === "paused"
-    playing: AppModel.stateName === "playing"
+    current: url.length > 0 && OnAir.url === url
+    paused: OnAir.paused
+    playing: OnAir.playing
     favorite: AppModel.favoriteURLs.indexOf(url) >= 0
-    levels: () => {
-        const pulse = AppModel.pulse
-        pulse.refresh()
-        return [pulse.bass(), pulse.mid(), pulse.treble(), pulse.energy()]
-    }
+    levels: () => OnAir.levels()
     extra: trailing === "remove" ? removeButton : trailing === "import" ? importButton
            : trailing === "discover" ? discoverButton : null
     onPlayRequested: AppModel.play(station)

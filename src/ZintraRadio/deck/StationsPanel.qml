@@ -222,17 +222,11 @@ PanelScaffold {
                 width: parent.width - 10
                 height: parent.height - 10
                 station: cell.station
-                current: AppModel.current !== null && AppModel.current !== undefined
-                         && AppModel.current.url === cell.url && AppModel.isActive
-                         && (AppModel.videoItem === null || AppModel.videoItem === undefined)
-                paused: AppModel.stateName === "paused"
-                playing: AppModel.stateName === "playing"
+                current: cell.url.length > 0 && OnAir.url === cell.url
+                paused: OnAir.paused
+                playing: OnAir.playing
                 favorite: AppModel.favoriteURLs.indexOf(cell.url) >= 0
-                levels: () => {
-                    const pulse = AppModel.pulse
-                    pulse.refresh()
-                    return [pulse.bass(), pulse.mid(), pulse.treble(), pulse.energy()]
-                }
+                levels: () => OnAir.levels()
                 onPlayRequested: AppModel.play(cell.station)
                 onToggleRequested: AppModel.togglePlayPause()
                 onMenuRequested: libraryMenu.openFor(cell.station)
