@@ -196,6 +196,189 @@
             <numerusform>%n files could not be moved to the Trash and stay in the library.</numerusform>
         </translation>
     </message>
+    <message id="deck.previous">
+        <source>Previous</source>
+        <translation>Previous</translation>
+    </message>
+    <message id="deck.pause">
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message id="deck.next">
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+    <message id="link.prompt">
+        <source>Paste a stream, video or playlist link</source>
+        <translation>Paste a stream, video or playlist link</translation>
+    </message>
+    <message id="mode.zintra">
+        <source>Zintra</source>
+        <translation>Zintra</translation>
+    </message>
+    <message id="mode.scope">
+        <source>Scope</source>
+        <translation>Scope</translation>
+    </message>
+    <message id="mode.spectrum">
+        <source>Spectrum</source>
+        <translation>Spectrum</translation>
+    </message>
+    <message id="mode.terrain">
+        <source>Terrain</source>
+        <translation>Terrain</translation>
+    </message>
+    <message id="mode.vectorscope">
+        <source>Vectorscope</source>
+        <translation>Vectorscope</translation>
+    </message>
+    <message id="mode.plasma">
+        <source>Plasma</source>
+        <translation>Plasma</translation>
+    </message>
+    <message id="mode.aurora">
+        <source>Aurora</source>
+        <translation>Aurora</translation>
+    </message>
+    <message id="mode.warp">
+        <source>Warp</source>
+        <translation>Warp</translation>
+    </message>
+    <message id="lyrics.hide">
+        <source>Hide lyrics</source>
+        <translation>Hide lyrics</translation>
+    </message>
+    <message id="lyrics.show">
+        <source>Show lyrics</source>
+        <translation>Show lyrics</translation>
+    </message>
+    <message id="stage.showPanel">
+        <source>Show the side panel</source>
+        <translation>Show the side panel</translation>
+    </message>
+    <message id="stage.hidePanel">
+        <source>Hide the side panel</source>
+        <translation>Hide the side panel</translation>
+    </message>
+    <message id="stage.cinemaOff">
+        <source>Leave cinema mode</source>
+        <translation>Leave cinema mode</translation>
+    </message>
+    <message id="stage.cinemaOn">
+        <source>Cinema mode</source>
+        <translation>Cinema mode</translation>
+    </message>
+    <message id="music.showLibrary">
+        <source>Show library</source>
+        <translation>Show library</translation>
+    </message>
+    <message id="stage.connecting">
+        <source>Connecting</source>
+        <translation>Connecting</translation>
+    </message>
+    <message id="stage.paused">
+        <source>Paused</source>
+        <translation>Paused</translation>
+    </message>
+    <message id="youtube.downloadMP3">
+        <source>Download as MP3</source>
+        <translation>Download as MP3</translation>
+    </message>
+    <message id="history.noHeard">
+        <source>No songs heard yet</source>
+        <translation>No songs heard yet</translation>
+    </message>
+    <message id="music.searchYouTube">
+        <source>Search on YouTube</source>
+        <translation>Search on YouTube</translation>
+    </message>
+    <message id="lyrics.waiting">
+        <source>Waiting for a song…</source>
+        <translation>Waiting for a song…</translation>
+    </message>
+    <message id="lyrics.searching">
+        <source>Searching lyrics…</source>
+        <translation>Searching lyrics…</translation>
+    </message>
+    <message id="lyrics.instrumental">
+        <source>Instrumental</source>
+        <translation>Instrumental</translation>
+    </message>
+    <message id="lyrics.notFound">
+        <source>No lyrics found</source>
+        <translation>No lyrics found</translation>
+    </message>
+    <message id="lyrics.failed">
+        <source>Lyrics could not be loaded</source>
+        <translation>Lyrics could not be loaded</translation>
+    </message>
+    <message id="lyrics.credit">
+        <source>Lyrics from LRCLIB</source>
+        <translation>Lyrics from LRCLIB</translation>
+    </message>
+    <message id="music.tab.tracks">
+        <source>Tracks</source>
+        <translation>Tracks</translation>
+    </message>
+    <message id="music.inLyrics">
+        <source>In lyrics</source>
+        <translation>In lyrics</translation>
+    </message>
+    <message id="state.noMatches">
+        <source>No matches</source>
+        <translation>No matches</translation>
+    </message>
+    <message id="status.title">
+        <source>Library status</source>
+        <translation>Library status</translation>
+    </message>
+    <message id="status.found">
+        <source>Lyrics found</source>
+        <translation>Lyrics found</translation>
+    </message>
+    <message id="status.remaining">
+        <source>Still to look up</source>
+        <translation>Still to look up</translation>
+    </message>
+    <message id="status.syncNow">
+        <source>Sync now</source>
+        <translation>Sync now</translation>
+    </message>
+    <message id="lyrics.earlier">
+        <source>Move the lyrics back by half a second</source>
+        <translation>Move the lyrics back by half a second</translation>
+    </message>
+    <message id="lyrics.later">
+        <source>Move the lyrics ahead by half a second</source>
+        <translation>Move the lyrics ahead by half a second</translation>
+    </message>
+    <message id="lyrics.title">
+        <source>Lyrics</source>
+        <translation>Lyrics</translation>
+    </message>
+    <message id="status.syncing">
+        <source>Syncing the library folders…</source>
+        <translation>Syncing the library folders…</translation>
+    </message>
+    <message id="status.synced">
+        <source>The library is in sync with its folders.</source>
+        <translation>The library is in sync with its folders.</translation>
+    </message>
+    <message id="status.lastSync" numerus="yes">
+        <source>Last sync at %1: %n file(s), %2 added, %3 changed, %4 removed.</source>
+        <translation>
+            <numerusform>Last sync at %1: %n file, %2 added, %3 changed, %4 removed.</numerusform>
+            <numerusform>Last sync at %1: %n files, %2 added, %3 changed, %4 removed.</numerusform>
+        </translation>
+    </message>
+    <message id="status.lyricsIdle">
+        <source>Lyrics of the library are up to date.</source>
+        <translation>Lyrics of the library are up to date.</translation>
+    </message>
+    <message id="status.lyricsRunning">
+        <source>Looking up lyrics: %1</source>
+        <translation>Looking up lyrics: %1</translation>
+    </message>
     <message id="stations.add">
         <source>Add Station</source>
         <translation>Add Station</translation>
@@ -223,14 +406,6 @@
     <message id="deck.elapsed">
         <source>Elapsed time</source>
         <translation>Elapsed time</translation>
-    </message>
-    <message id="deck.previous">
-        <source>Previous</source>
-        <translation>Previous</translation>
-    </message>
-    <message id="deck.next">
-        <source>Next</source>
-        <translation>Next</translation>
     </message>
     <message id="queue.title">
         <source>Queue</source>
@@ -272,14 +447,6 @@
         <source>Try Again</source>
         <translation>Try Again</translation>
     </message>
-    <message id="state.noMatches">
-        <source>No matches</source>
-        <translation>No matches</translation>
-    </message>
-    <message id="music.inLyrics">
-        <source>In lyrics</source>
-        <translation>In lyrics</translation>
-    </message>
     <message id="favorites.empty">
         <source>No favourites yet. Star a station to keep it here.</source>
         <translation>No favourites yet. Star a station to keep it here.</translation>
@@ -307,10 +474,6 @@
     <message id="history.noSongs">
         <source>No song titles yet</source>
         <translation>No song titles yet</translation>
-    </message>
-    <message id="history.noHeard">
-        <source>No songs heard yet</source>
-        <translation>No songs heard yet</translation>
     </message>
     <message id="deck.live">
         <source>Live</source>
@@ -421,9 +584,9 @@
     </message>
     <message id="count.entries" numerus="yes">
         <source>%n entries</source>
-        <translation>
-            <numerusform>%n entry</numerusform>
-            <numerusform>%n entries</numerusform>
+        <translation type="unfinished">
+            <numerusform />
+            <numerusform />
         </translation>
     </message>
     <message id="deck.nothing">
@@ -434,21 +597,9 @@
         <source>Stopped</source>
         <translation>Stopped</translation>
     </message>
-    <message id="stage.connecting">
-        <source>Connecting</source>
-        <translation>Connecting</translation>
-    </message>
-    <message id="stage.paused">
-        <source>Paused</source>
-        <translation>Paused</translation>
-    </message>
     <message id="deck.video">
         <source>Video</source>
         <translation>Video</translation>
-    </message>
-    <message id="deck.pause">
-        <source>Pause</source>
-        <translation>Pause</translation>
     </message>
     <message id="deck.rec">
         <source>REC</source>
