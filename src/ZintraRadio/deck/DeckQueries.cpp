@@ -146,34 +146,4 @@ void LyricHitsQuery::apply(std::vector<LyricsHit> hits) {
         Q_EMIT countChanged();
 }
 
-QVariant HeardSongCount::count() const {
-    return count_ ? QVariant(static_cast<int>(*count_)) : QVariant();
-}
-
-void HeardSongCount::refresh() {
-    task_.cancel();
-    const auto database = music() ? music()->database() : nullptr;
-    if (!database) {
-        if (count_) {
-            count_.reset();
-            Q_EMIT countChanged();
-        }
-        setReady(true);
-        return;
-    }
-    setReady(false);
-    task_ = TaskRunner::run(
-        this, "ZintraRadio heard",
-        [database](std::stop_token) {
-            return database->heardSongs(static_cast<std::int64_t>(heardSongLimit)).size();
-        },
-        [this](Outcome<std::size_t> outcome) {
-            if (outcome.value && outcome.value != count_) {
-                count_ = *outcome.value;
-                Q_EMIT countChanged();
-            }
-            setReady(true);
-        });
-}
-
 } // namespace ZintraRadio

@@ -99,25 +99,4 @@ private:
     std::unique_ptr<VectorListModel<ZazidEvoz::MusicDatabase::LyricsHit>> hitModel_;
 };
 
-// How many songs were heard on the radio, at most 200; null without a database.
-class HeardSongCount : public DatabaseQuery {
-    Q_OBJECT
-    QML_ELEMENT
-    Q_PROPERTY(QVariant count READ count NOTIFY countChanged)
-
-public:
-    using DatabaseQuery::DatabaseQuery;
-
-    QVariant count() const;
-
-Q_SIGNALS:
-    void countChanged();
-
-protected:
-    void refresh() override;
-
-private:
-    std::optional<std::size_t> count_;
-};
-
 } // namespace ZintraRadio

@@ -16,13 +16,9 @@ PanelScaffold {
 
     //% "History"
     titleKey: QT_TRID_NOOP("module.history")
-    detail: DeckRules.entryCount(DeckRules.historyCount(tab, stations.count, songs.count, heardCount.count))
-
-    // Only the heard tab reads the database.
-    HeardSongCount {
-        id: heardCount
-        music: panel.tab === "heard" ? AppModel.music : null
-    }
+    // The heard songs are counted once the database has answered.
+    readonly property var heardCount: heard.item && heard.item.query.ready ? heard.item.query.songs.count : undefined
+    detail: DeckRules.entryCount(DeckRules.historyCount(tab, stations.count, songs.count, heardCount))
 
     actions: PillButton {
         objectName: "historyClear"
@@ -111,21 +107,15 @@ PanelScaffold {
         }
     }
 
-    // ---- Heard
+    // ---- Heard: only this tab reads the database.
     Loader {
+        id: heard
         objectName: "historyHeard"
         anchors.fill: parent
         active: panel.tab === "heard"
-        sourceComponent: ViewSlot {
-            view: "lyrics/HeardSongsList.qml"
-            properties: ({ model: AppModel, ui: UIState })
-            fallback: Component {
-                EmptyState {
-                    symbol: "dot.radiowaves.left.and.right"
-                    //% "No songs heard yet"
-                    titleKey: QT_TRID_NOOP("history.noHeard")
-                }
-            }
+        sourceComponent: HeardSongsList {
+            model: AppModel
+            ui: UIState
         }
     }
 }

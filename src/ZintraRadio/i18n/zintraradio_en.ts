@@ -584,9 +584,9 @@
     </message>
     <message id="count.entries" numerus="yes">
         <source>%n entries</source>
-        <translation type="unfinished">
-            <numerusform />
-            <numerusform />
+        <translation>
+            <numerusform>%n entry</numerusform>
+            <numerusform>%n entries</numerusform>
         </translation>
     </message>
     <message id="deck.nothing">
