@@ -368,6 +368,14 @@ TEST_F(DeckRun, PicturesOfEveryPanel) {
     click(run->find("historyTab_songs"));
     EXPECT_NE(run->find("songRow0"), nullptr);
     run->grab("deckrun-history-songs.png", "sidePanel");
+    const auto database = model->music()->database();
+    ASSERT_TRUE(database);
+    database->markHeard("Local Artist", "Evening Tone", "Local Test FM");
+    model->music()->bumpDatabaseRevision();
+    click(run->find("historyTab_heard"));
+    ASSERT_TRUE(pumpUntil([&] { return run->find("heardRow0") != nullptr; }, 5s));
+    pumpFor(300ms);
+    run->grab("deckrun-history-heard.png", "sidePanel");
     pumpFor(500ms);
     run->grab("deckrun-deck.png", "deckSlot");
     model->stop();
