@@ -489,7 +489,8 @@ TEST_F(DeckViews, HistoryOpensOnTheHooksTabAndCountsEachTab) {
     for (const char* title : {"A - One", "B - Two", "A - One"})
         model.handle(ZazidEvoz::EngineEvents::Metadata{ZazidEvoz::StreamMetadataEvent::title(title)});
     // Each title starts a lyrics lookup; it fails at once against the closed port.
-    ASSERT_TRUE(pumpUntil([&] { return model.lyrics()->lyricsStateName() != QLatin1String("loading"); }, 10s));
+    ASSERT_TRUE(
+        pumpUntil([&] { return model.lyrics()->lyricsStateName() != QLatin1String("loading"); }, 10s));
     const auto songs = static_cast<int>(model.songLog().size());
     QQuickItem* panel = load("HistoryPanel");
     ASSERT_NE(panel, nullptr);
