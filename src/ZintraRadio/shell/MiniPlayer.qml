@@ -117,7 +117,6 @@ Rectangle {
                 readonly property bool busy: mini.state === "buffering"
                 anchors.verticalCenter: parent.verticalCenter
                 symbol: mini.state === "playing" || busy ? "pause.fill" : "play.fill"
-                //% "Play / Pause"
                 helpKey: "menu.playPause"
                 active: mini.state === "playing" || busy
                 size: 42
@@ -155,7 +154,6 @@ Rectangle {
                 anchors.verticalCenter: parent.verticalCenter
                 width: parent.width - 30 - 42 - 30 - 28 - 4 * parent.spacing
                 value: AppModel.volume
-                //% "Volume"
                 labelKey: "deck.volume"
                 onMoved: value => AppModel.volume = value
             }
