@@ -10,6 +10,7 @@
 #include "shell/SingleInstance.hpp"
 #include "state/AppRuntime.hpp"
 #include "state/Tasks.hpp"
+#include "state/TestHooks.hpp"
 
 #include <QApplication>
 #include <QCursor>
@@ -158,6 +159,9 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
                     QCoreApplication::quit();
             });
         AppRuntime::setOpenMainWindow([window] { bringForward(window); });
+        // Scripts that must not take the keyboard from the user's work say so.
+        if (!TestHooks::isSet("NO_ACTIVATE"))
+            window->requestActivate();
         QObject::connect(&instance, &SingleInstance::showRequested, window,
                          [window] { bringForward(window); });
         AppModel& model = AppRuntime::model();
