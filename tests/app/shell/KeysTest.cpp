@@ -7,8 +7,6 @@
 #include "shell/ShellCommands.hpp"
 #include "state/AppRuntime.hpp"
 
-#include <QQmlComponent>
-#include <QQmlContext>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -45,16 +43,6 @@ protected:
         QTest::keyClick(shell.window, key, modifiers);
         pumpFor(50ms);
     }
-    // A kit text field, as the station filter and the link field use, put into the window.
-    QQuickItem* field() {
-        QQmlComponent component(shell.engine.get());
-        component.setData("import ZintraRadio\nThemedField { width: 200; height: 30 }", QUrl());
-        auto* item = qobject_cast<QQuickItem*>(component.create());
-        EXPECT_NE(item, nullptr) << component.errorString().toStdString();
-        item->setParentItem(shell.window->contentItem());
-        return item;
-    }
-
     ShellFixture& shell = ShellFixture::get();
     AppModel& model = AppRuntime::model();
     UIState& ui = AppRuntime::ui();
@@ -107,21 +95,27 @@ TEST_F(Keys, ATextFieldKeepsWhatIsTypedAndAnOpenMenuKeepsItsKeys) {
     play();
     model.setVisualizerMode("scope");
     const auto current = model.current();
-    QQuickItem* typed = field();
-    auto* input = typed->property("input").value<QQuickItem*>();
+    // The station filter, focused by its shortcut.
+    ui.show(QStringLiteral("stations"));
+    pumpFor(900ms);
+    QQuickItem* filter = shell.find("stationsFilter");
+    ASSERT_NE(filter, nullptr);
+    auto* input = filter->property("input").value<QQuickItem*>();
     ASSERT_NE(input, nullptr);
-    input->forceActiveFocus();
+    press(Qt::Key_F, Qt::ControlModifier);
     ASSERT_TRUE(pumpUntil([&] { return input->hasActiveFocus(); }, 2s));
     press(Qt::Key_Space);
     press(Qt::Key_V);
     press(Qt::Key_L);
     press(Qt::Key_Right, Qt::ControlModifier);
-    pumpFor(100ms);
-    EXPECT_EQ(typed->property("text").toString(), QStringLiteral(" vl"));
+    EXPECT_EQ(filter->property("text").toString(), QStringLiteral(" vl"));
     EXPECT_EQ(model.stateName(), QLatin1String("playing"));
     EXPECT_EQ(model.visualizerMode(), "scope");
     EXPECT_EQ(model.current(), current); // Ctrl+Right moved the caret, not the station
-    delete typed;
+    shell.grab("keys-typed-into-filter.png");
+    filter->setProperty("text", QString());
+    input->setFocus(false);
+    ASSERT_FALSE(hasTextFocus(*shell.window));
 
     QObject* menu = shell.window->findChild<QObject*>(QStringLiteral("playbackMenu"));
     ASSERT_NE(menu, nullptr);
@@ -133,6 +127,7 @@ TEST_F(Keys, ATextFieldKeepsWhatIsTypedAndAnOpenMenuKeepsItsKeys) {
     shell.grab("menu-playback.png");
     QMetaObject::invokeMethod(menu, "close");
     ASSERT_TRUE(pumpUntil([&] { return !menu->property("visible").toBool(); }, 2s));
+    ASSERT_FALSE(hasTextFocus(*shell.window));
     press(Qt::Key_Space);
     EXPECT_EQ(model.stateName(), QLatin1String("paused"));
 }
