@@ -5,6 +5,7 @@
 
 #include <QCursor>
 #include <QFont>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
 
@@ -32,6 +33,9 @@ ShellTray::ShellTray(AppModel& model, std::function<void(QPoint)> mini, std::fun
 
 QIcon ShellTray::symbolIcon(const QString& symbol) {
     Icons* icons = Icons::create(nullptr, nullptr);
+    const QString glyph = icons->glyph(symbol);
+    if (glyph.isEmpty())
+        return {};
     QPixmap pixmap(64, 64);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -40,7 +44,8 @@ QIcon ShellTray::symbolIcon(const QString& symbol) {
     font.setPixelSize(54);
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, icons->glyph(symbol));
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+    painter.end();
     return QIcon(pixmap);
 }
 
@@ -51,7 +56,9 @@ void ShellTray::follow(AppModel& model) {
     if (symbol == shown_)
         return;
     shown_ = symbol;
-    icon_.setIcon(symbolIcon(symbol));
+    // Without the icon font the application's own icon stands in.
+    const QIcon drawn = symbolIcon(symbol);
+    icon_.setIcon(drawn.isNull() ? QGuiApplication::windowIcon() : drawn);
 }
 
 } // namespace ZintraRadio

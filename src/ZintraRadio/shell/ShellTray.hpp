@@ -19,6 +19,7 @@ public:
     ShellTray(AppModel& model, std::function<void(QPoint)> mini, std::function<void()> main,
               QObject* parent = nullptr);
 
+    // The symbol drawn white from the icon font; null when the font lacks it.
     static QIcon symbolIcon(const QString& symbol);
 
 private:

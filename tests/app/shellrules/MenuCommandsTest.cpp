@@ -2,6 +2,7 @@
 // the engine; the favourite item needs a current item; the volume items stay within 0 ... 1.
 #include "app/youtube/YouTubeKit.hpp"
 #include "shell/ShellCommands.hpp"
+#include "shell/ShellTray.hpp"
 #include "state/UIState.hpp"
 
 #include <gtest/gtest.h>
@@ -68,4 +69,17 @@ TEST(MenuCommands, FavouriteNeedsACurrentItemAndVolumeStaysInRange) {
     EXPECT_EQ(ui->moduleName(), QLatin1String("history"));
     runCommand({Command::module, 7}, model, *ui); // no eighth module: nothing
     EXPECT_EQ(ui->moduleName(), QLatin1String("history"));
+}
+
+TEST(Tray, BothSymbolsAreDrawnFromTheIconFont) {
+    for (const char* symbol : {"tornado", "dot.radiowaves.left.and.right"}) {
+        const QImage image = ShellTray::symbolIcon(QString::fromLatin1(symbol)).pixmap(64, 64).toImage();
+        ASSERT_FALSE(image.isNull()) << symbol;
+        int lit = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                lit += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+        EXPECT_GT(lit, 200) << symbol;
+    }
+    EXPECT_TRUE(ShellTray::symbolIcon(QStringLiteral("no.such.symbol")).isNull());
 }
