@@ -4,9 +4,9 @@
 // Prints both measurements and their ratios. Run as `bench_window`; it starts itself under
 // scripts/with-display when there is no display, and runs its two subjects as child processes
 // of itself ("--subject app" and "--subject empty").
-#include "support/Sandbox.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "shell/AppEntry.hpp"
+#include "support/Sandbox.hpp"
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
@@ -49,7 +49,9 @@ void reportFirstFrame(QQuickWindow& window, bool quit) {
 
 int runApp(int argc, char** argv, bool quitAfterFirstFrame) {
     ZintraRadio::EntryOptions options;
-    options.firstFrame = [quitAfterFirstFrame](QQuickWindow& window) { reportFirstFrame(window, quitAfterFirstFrame); };
+    options.firstFrame = [quitAfterFirstFrame](QQuickWindow& window) {
+        reportFirstFrame(window, quitAfterFirstFrame);
+    };
     return ZintraRadio::runApplication(argc, argv, options);
 }
 
@@ -150,14 +152,15 @@ int measure(const std::string& self) {
         process.kill();
         ++index;
     }
-    std::printf("start to first frame: main window %.3f s, empty window %.3f s, ratio %.2f\n", start[0], start[1],
-                start[1] > 0 ? start[0] / start[1] : 0.0);
+    std::printf("start to first frame: main window %.3f s, empty window %.3f s, ratio %.2f\n", start[0],
+                start[1], start[1] > 0 ? start[0] / start[1] : 0.0);
     const double tick = 1.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
     std::printf("idle CPU over %lld s: main window %.3f s (%.3f %%), empty window %.3f s (%.3f %%), ",
                 static_cast<long long>(idleSpan.count()), idle[0], 100 * idle[0] / idleSpan.count(), idle[1],
                 100 * idle[1] / idleSpan.count());
     // Below one clock tick the kernel counts nothing: the ratio is against one tick then.
-    std::printf("ratio %.2f%s\n", idle[0] / std::max(idle[1], tick), idle[1] < tick ? " (against one tick)" : "");
+    std::printf("ratio %.2f%s\n", idle[0] / std::max(idle[1], tick),
+                idle[1] < tick ? " (against one tick)" : "");
     return 0;
 }
 

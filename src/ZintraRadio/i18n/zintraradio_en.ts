@@ -154,6 +154,48 @@
         <source>%1 is not installed:</source>
         <translation>%1 is not installed:</translation>
     </message>
+    <message id="toast.downloadRunning">
+        <source>%1 is already downloading.</source>
+        <translation>%1 is already downloading.</translation>
+    </message>
+    <message id="toast.downloaded">
+        <source>Downloaded: %1</source>
+        <translation>Downloaded: %1</translation>
+    </message>
+    <message id="tools.missingYtDlp">
+        <source>yt-dlp is not installed.</source>
+        <translation>yt-dlp is not installed.</translation>
+    </message>
+    <message id="youtube.noResults">
+        <source>Nothing found.</source>
+        <translation>Nothing found.</translation>
+    </message>
+    <message id="music.newPlaylist">
+        <source>New Playlist</source>
+        <translation>New Playlist</translation>
+    </message>
+    <message id="music.newSmartPlaylist">
+        <source>New Smart Playlist</source>
+        <translation>New Smart Playlist</translation>
+    </message>
+    <message id="music.noCoverFound">
+        <source>No cover found.</source>
+        <translation>No cover found.</translation>
+    </message>
+    <message id="music.queued" numerus="yes">
+        <source>%n item(s) added to the queue</source>
+        <translation>
+            <numerusform>%n item added to the queue</numerusform>
+            <numerusform>%n items added to the queue</numerusform>
+        </translation>
+    </message>
+    <message id="music.trashFailed" numerus="yes">
+        <source>%n file(s) could not be moved to the Trash and stay in the library.</source>
+        <translation>
+            <numerusform>%n file could not be moved to the Trash and stays in the library.</numerusform>
+            <numerusform>%n files could not be moved to the Trash and stay in the library.</numerusform>
+        </translation>
+    </message>
     <message id="deck.previous">
         <source>Previous</source>
         <translation>Previous</translation>
@@ -202,14 +244,6 @@
         <source>Warp</source>
         <translation>Warp</translation>
     </message>
-    <message id="stage.connecting">
-        <source>Connecting</source>
-        <translation>Connecting</translation>
-    </message>
-    <message id="stage.paused">
-        <source>Paused</source>
-        <translation>Paused</translation>
-    </message>
     <message id="lyrics.hide">
         <source>Hide lyrics</source>
         <translation>Hide lyrics</translation>
@@ -237,6 +271,113 @@
     <message id="music.showLibrary">
         <source>Show library</source>
         <translation>Show library</translation>
+    </message>
+    <message id="stage.connecting">
+        <source>Connecting</source>
+        <translation>Connecting</translation>
+    </message>
+    <message id="stage.paused">
+        <source>Paused</source>
+        <translation>Paused</translation>
+    </message>
+    <message id="youtube.downloadMP3">
+        <source>Download as MP3</source>
+        <translation>Download as MP3</translation>
+    </message>
+    <message id="history.noHeard">
+        <source>No songs heard yet</source>
+        <translation>No songs heard yet</translation>
+    </message>
+    <message id="music.searchYouTube">
+        <source>Search on YouTube</source>
+        <translation>Search on YouTube</translation>
+    </message>
+    <message id="lyrics.waiting">
+        <source>Waiting for a song…</source>
+        <translation>Waiting for a song…</translation>
+    </message>
+    <message id="lyrics.searching">
+        <source>Searching lyrics…</source>
+        <translation>Searching lyrics…</translation>
+    </message>
+    <message id="lyrics.instrumental">
+        <source>Instrumental</source>
+        <translation>Instrumental</translation>
+    </message>
+    <message id="lyrics.notFound">
+        <source>No lyrics found</source>
+        <translation>No lyrics found</translation>
+    </message>
+    <message id="lyrics.failed">
+        <source>Lyrics could not be loaded</source>
+        <translation>Lyrics could not be loaded</translation>
+    </message>
+    <message id="lyrics.credit">
+        <source>Lyrics from LRCLIB</source>
+        <translation>Lyrics from LRCLIB</translation>
+    </message>
+    <message id="music.tab.tracks">
+        <source>Tracks</source>
+        <translation>Tracks</translation>
+    </message>
+    <message id="music.inLyrics">
+        <source>In lyrics</source>
+        <translation>In lyrics</translation>
+    </message>
+    <message id="state.noMatches">
+        <source>No matches</source>
+        <translation>No matches</translation>
+    </message>
+    <message id="status.title">
+        <source>Library status</source>
+        <translation>Library status</translation>
+    </message>
+    <message id="status.found">
+        <source>Lyrics found</source>
+        <translation>Lyrics found</translation>
+    </message>
+    <message id="status.remaining">
+        <source>Still to look up</source>
+        <translation>Still to look up</translation>
+    </message>
+    <message id="status.syncNow">
+        <source>Sync now</source>
+        <translation>Sync now</translation>
+    </message>
+    <message id="lyrics.earlier">
+        <source>Move the lyrics back by half a second</source>
+        <translation>Move the lyrics back by half a second</translation>
+    </message>
+    <message id="lyrics.later">
+        <source>Move the lyrics ahead by half a second</source>
+        <translation>Move the lyrics ahead by half a second</translation>
+    </message>
+    <message id="lyrics.title">
+        <source>Lyrics</source>
+        <translation>Lyrics</translation>
+    </message>
+    <message id="status.syncing">
+        <source>Syncing the library folders…</source>
+        <translation>Syncing the library folders…</translation>
+    </message>
+    <message id="status.synced">
+        <source>The library is in sync with its folders.</source>
+        <translation>The library is in sync with its folders.</translation>
+    </message>
+    <message id="status.lastSync" numerus="yes">
+        <source>Last sync at %1: %n file(s), %2 added, %3 changed, %4 removed.</source>
+        <translation>
+            <numerusform>Last sync at %1: %n file, %2 added, %3 changed, %4 removed.</numerusform>
+            <numerusform>Last sync at %1: %n files, %2 added, %3 changed, %4 removed.</numerusform>
+        </translation>
+    </message>
+    <message id="status.lyricsIdle">
+        <source>Lyrics of the library are up to date.</source>
+        <translation>Lyrics of the library are up to date.</translation>
+    </message>
+    <message id="status.lyricsRunning">
+        <source>Looking up lyrics: %1</source>
+        <translation>Looking up lyrics: %1</translation>
     </message>
 </context>
 </TS>

@@ -2,11 +2,11 @@
 
 #include "kit/Blur.hpp"
 
-#include <QPainter>
 #include <QFont>
+#include <QPainter>
 #include <QPainterPath>
-#include <QUrl>
 #include <QQmlEngine>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 
@@ -100,8 +100,9 @@ std::optional<GlyphGlowSpec> parseGlyphGlowId(const QString& id) {
     spec.pixelSize = parts[3].toInt(&ok[1]);
     spec.radius = parts[4].toDouble(&ok[2]);
     spec.color = QColor::fromString(QLatin1Char('#') + parts[5]);
-    if (!ok[0] || !ok[1] || !ok[2] || !spec.color.isValid() || spec.codepoint == 0 || spec.codepoint > 0x10ffff ||
-        spec.pixelSize <= 0 || spec.pixelSize > 512 || !(spec.radius >= 0 && spec.radius <= 200))
+    if (!ok[0] || !ok[1] || !ok[2] || !spec.color.isValid() || spec.codepoint == 0 ||
+        spec.codepoint > 0x10ffff || spec.pixelSize <= 0 || spec.pixelSize > 512 ||
+        !(spec.radius >= 0 && spec.radius <= 200))
         return std::nullopt;
     return spec;
 }
@@ -164,7 +165,8 @@ QString GlowImages::source(double width, double height, double cornerRadius, dou
     if (!(width > 0) || !(height > 0) || !(radius > 0))
         return {};
     return QStringLiteral("image://%1/%2")
-        .arg(QString::fromLatin1(providerName), glowId({width, height, cornerRadius, radius, lineWidth, color}));
+        .arg(QString::fromLatin1(providerName),
+             glowId({width, height, cornerRadius, radius, lineWidth, color}));
 }
 
 QString GlowImages::glyphSource(const QString& family, const QString& glyph, int pixelSize, double radius,

@@ -6,8 +6,8 @@
 
 #include <QCache>
 #include <QColor>
-#include <QMutex>
 #include <QImage>
+#include <QMutex>
 #include <QObject>
 #include <QQuickImageProvider>
 #include <QSizeF>
@@ -21,7 +21,7 @@ class QJSEngine;
 namespace ZintraRadio {
 
 struct GlowSpec {
-    double width = 0;        // the shape, in pixels
+    double width = 0; // the shape, in pixels
     double height = 0;
     double cornerRadius = 0; // clamped to half the shorter side (a capsule or a circle)
     double radius = 0;       // the blur radius; the image extends 1.5 x radius beyond the shape

@@ -29,7 +29,8 @@ namespace {
 
 QQuickWindow* mainWindow(QQmlApplicationEngine& engine) {
     for (QObject* root : engine.rootObjects())
-        if (auto* window = qobject_cast<QQuickWindow*>(root); window && window->objectName() == QLatin1String("main"))
+        if (auto* window = qobject_cast<QQuickWindow*>(root);
+            window && window->objectName() == QLatin1String("main"))
             return window;
     return nullptr;
 }
@@ -107,7 +108,8 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
         return instance.problem().isEmpty() ? 0 : 1;
 
     SignalQuit quitSignals;
-    QObject::connect(&quitSignals, &SignalQuit::quitRequested, &application, [] { QCoreApplication::quit(); });
+    QObject::connect(&quitSignals, &SignalQuit::quitRequested, &application,
+                     [] { QCoreApplication::quit(); });
 
     QTranslator english;
     if (english.load(QStringLiteral(":/i18n/zintraradio_en.qm")))
@@ -128,7 +130,8 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
             return 1;
         }
         AppRuntime::setOpenMainWindow([window] { bringForward(window); });
-        QObject::connect(&instance, &SingleInstance::showRequested, window, [window] { bringForward(window); });
+        QObject::connect(&instance, &SingleInstance::showRequested, window,
+                         [window] { bringForward(window); });
         AppModel& model = AppRuntime::model();
         QObject::connect(&model, &AppModel::raiseRequested, window, [window] { bringForward(window); });
         QObject::connect(&model, &AppModel::quitRequested, &application, [] { QCoreApplication::quit(); });

@@ -41,7 +41,8 @@ PanelScaffold {
                 pulse.refresh()
                 return [pulse.bass(), pulse.mid(), pulse.treble(), pulse.energy()]
             }
-            showsFavorite: false
+            favorite: AppModel.favoriteURLs.indexOf(station.url) >= 0
+            onFavoriteRequested: AppModel.toggleFavorite(station)
             onPlayRequested: AppModel.play(station)
             onToggleRequested: AppModel.togglePlayPause()
         }

@@ -40,14 +40,7 @@ void autoplay(AppModel& model, const std::string& text) {
             model.play(station);
             return;
         }
-    const std::string link = ZazidEvoz::text::trimmedWhitespace(text);
-    if (link.empty())
-        return;
-    ZazidEvoz::Station station;
-    station.kind = ZazidEvoz::Station::guessKind(link);
-    station.name = link;
-    station.url = link;
-    model.play(station);
+    model.playLink(text);
 }
 
 } // namespace
@@ -56,7 +49,8 @@ void runLaunchHooks(AppModel& model) {
     if (auto volume = TestHooks::value("VOLUME"))
         if (auto number = hookNumber(*volume))
             model.engine().setVolume(static_cast<float>(*number));
-    if (auto mode = TestHooks::value("MODE"); mode && visualizerModes().contains(QString::fromStdString(*mode)))
+    if (auto mode = TestHooks::value("MODE");
+        mode && visualizerModes().contains(QString::fromStdString(*mode)))
         model.setVisualizerMode(*mode);
     if (auto text = TestHooks::value("AUTOPLAY"))
         autoplay(model, *text);

@@ -39,7 +39,8 @@ int Shell::activeDownloads(ListModelBase* downloads) const {
     const auto roles = downloads->roleNames();
     const int jobRole = roles.key(QByteArrayLiteral("job"), -1);
     for (int row = 0; row < downloads->rowCount(); ++row) {
-        auto* job = qobject_cast<DownloadJob*>(downloads->data(downloads->index(row), jobRole).value<QObject*>());
+        auto* job =
+            qobject_cast<DownloadJob*>(downloads->data(downloads->index(row), jobRole).value<QObject*>());
         if (job != nullptr)
             phases.push_back(job->phaseName().toStdString());
     }

@@ -17,10 +17,9 @@ std::string missingTools(bool hasFFmpeg, bool hasYtDlp, bool fakeMissing) {
 }
 
 int activeDownloadCount(const std::vector<std::string>& phases) {
-    return static_cast<int>(
-        std::count_if(phases.begin(), phases.end(), [](const std::string& phase) {
-            return phase == "running" || phase == "converting";
-        }));
+    return static_cast<int>(std::count_if(phases.begin(), phases.end(), [](const std::string& phase) {
+        return phase == "running" || phase == "converting";
+    }));
 }
 
 QString displayedError(const QString& message, const std::function<QString(const char*)>& translate) {

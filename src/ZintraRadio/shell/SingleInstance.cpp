@@ -22,7 +22,8 @@ QByteArray showAnswer() {
 
 QString SingleInstance::serverName(const QString& supportFolder) {
     const QString canonical = QFileInfo(supportFolder).absoluteFilePath();
-    const QByteArray digest = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256).toHex();
+    const QByteArray digest =
+        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256).toHex();
     return QStringLiteral("zintraradio-") + QString::fromLatin1(digest.left(24));
 }
 
@@ -47,7 +48,8 @@ SingleInstance::SingleInstance(const QString& supportFolder, QObject* parent)
         role_ = Role::HandedOver;
         return;
     }
-    problem_ = QStringLiteral("another ZintraRadio holds ") + supportFolder + QStringLiteral(" but does not answer");
+    problem_ =
+        QStringLiteral("another ZintraRadio holds ") + supportFolder + QStringLiteral(" but does not answer");
     role_ = Role::HandedOver;
 }
 
@@ -59,7 +61,8 @@ void SingleInstance::listen() {
     // We hold the lock, so a socket of that name is left from a process that died.
     QLocalServer::removeServer(name_);
     if (!server_->listen(name_)) {
-        problem_ = QStringLiteral("cannot listen on ") + name_ + QStringLiteral(": ") + server_->errorString();
+        problem_ =
+            QStringLiteral("cannot listen on ") + name_ + QStringLiteral(": ") + server_->errorString();
         return;
     }
     connect(server_.get(), &QLocalServer::newConnection, this, [this] {

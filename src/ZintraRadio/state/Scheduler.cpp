@@ -3,8 +3,8 @@
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cmath>
-#include <set>
 #include <ctime>
+#include <set>
 #include <sys/timerfd.h>
 #include <system_error>
 #include <unistd.h>
@@ -38,7 +38,8 @@ std::set<std::shared_ptr<TimerCall>>& pendingCalls() {
 // Takes the call out of the pending ones; the result keeps it alive for the caller.
 std::shared_ptr<TimerCall> takePending(TimerCall* call) {
     auto& calls = pendingCalls();
-    auto found = std::find_if(calls.begin(), calls.end(), [call](const auto& held) { return held.get() == call; });
+    auto found =
+        std::find_if(calls.begin(), calls.end(), [call](const auto& held) { return held.get() == call; });
     if (found == calls.end())
         return nullptr;
     auto held = *found;

@@ -1,6 +1,7 @@
 // Station pictures from a local web server: what is fetched, what is refused, what is cached,
 // and that a picture nobody waits for is cancelled.
 #include "kit/ArtworkStore.hpp"
+
 #include "support/LocalHttpServer.hpp"
 
 #include <QBuffer>
@@ -70,7 +71,9 @@ protected:
         s.Get("/to-ok", [this](const httplib::Request&, httplib::Response& res) {
             res.set_redirect(http.url("/ok.png"));
         });
-        s.Get("/loop", [this](const httplib::Request&, httplib::Response& res) { res.set_redirect(http.url("/loop")); });
+        s.Get("/loop", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect(http.url("/loop"));
+        });
         s.Get("/big.png", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(3 * 1024 * 1024, 'x'), "image/png");
         });
@@ -142,7 +145,8 @@ TEST_F(ArtworkStoreTest, FetchesAPictureOnceAndAnswersLaterRequestsFromTheCache)
 TEST_F(ArtworkStoreTest, RefusesWhatIsNotASmallWebPicture) {
     ArtworkStore store(fastLimits());
     Answers answers;
-    const char* refused[] = {"/missing.png", "/to-file", "/loop", "/big.png", "/wide.png", "/garbage.png", "/stall.png"};
+    const char* refused[] = {"/missing.png", "/to-file",     "/loop",     "/big.png",
+                             "/wide.png",    "/garbage.png", "/stall.png"};
     for (const char* path : refused)
         store.fetch(http.url(path), answers.callback(path));
     store.fetch("file:///etc/hostname", answers.callback("file"));

@@ -27,7 +27,8 @@ namespace platform = ZazidEvoz::platform;
 
 namespace {
 
-const fs::path application = fs::path(ZINTRARADIO_TEST_BINARY_DIR) / ".." / "src" / "ZintraRadio" / "zintraradio";
+const fs::path application =
+    fs::path(ZINTRARADIO_TEST_BINARY_DIR) / ".." / "src" / "ZintraRadio" / "zintraradio";
 
 struct Launch {
     fs::path support = ZazidEvoz::testkit::makeTemporaryFolder("support");
@@ -72,8 +73,9 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
 
 QByteArray fileHash(const fs::path& path) {
     QFile file(QString::fromStdString(path.string()));
-    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-                                          : QByteArray();
+    return file.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
 }
 
 } // namespace
@@ -118,8 +120,8 @@ TEST(Launch, SigtermWhilePlayingAndRecordingFinishesTheRecordingAndSaves) {
     ZazidEvoz::Station station;
     station.name = "Local Test FM";
     station.url = radio.url("/live");
-    ZazidEvoz::LibraryStore(launch.support).save(
-        ZazidEvoz::LibrarySnapshot({station}, {}, {}, {}, std::nullopt, 0.5f, "zintra"));
+    ZazidEvoz::LibraryStore(launch.support)
+        .save(ZazidEvoz::LibrarySnapshot({station}, {}, {}, {}, std::nullopt, 0.5f, "zintra"));
     launch.environment["ZINTRARADIO_AUTOPLAY"] = "local test";
     launch.environment["ZINTRARADIO_RECORD"] = "1.5";
     auto app = launch.start();

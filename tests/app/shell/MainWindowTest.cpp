@@ -95,6 +95,24 @@ TEST_F(MainWindow, PlaysTheLocalStreamAndMarksItsRowAndShowsTheSong) {
     EXPECT_EQ(picture.size(), QSize(1400, 860));
 }
 
+TEST_F(MainWindow, TheStarOfARowMakesAFavouriteAndStaysLit) {
+    const std::string url = "http://127.0.0.1:9/jazz";
+    QQuickItem* row = shell.find(("stationRow_" + url).c_str());
+    ASSERT_NE(row, nullptr);
+    QQuickItem* star = QmlKit::child(row, "rowFavorite");
+    QTest::mouseMove(shell.window, centreOf(row));
+    ASSERT_TRUE(pumpUntil([&] { return star->isVisible(); }, 2s));
+    QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(star));
+    EXPECT_TRUE(row->property("favorite").toBool());
+    QTest::mouseMove(shell.window, QPoint(700, 500)); // off the row: a favourite's star stays
+    EXPECT_TRUE(pumpUntil([&] { return !row->property("hovered").toBool(); }, 2s));
+    EXPECT_TRUE(star->isVisible());
+    EXPECT_EQ(model.library().favoriteURLs.front(), url);
+    QTest::mouseMove(shell.window, centreOf(row));
+    QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(star));
+    EXPECT_FALSE(row->property("favorite").toBool());
+}
+
 TEST_F(MainWindow, AToastComesAndLeavesByItself) {
     model.show(Toast::Style::success, "Saved the stream", std::filesystem::path("/tmp"));
     ASSERT_TRUE(pumpUntil([&] { return shell.find("toastText") != nullptr; }, 2s));
@@ -104,10 +122,11 @@ TEST_F(MainWindow, AToastComesAndLeavesByItself) {
     shell.grab("main-window-toast.png");
     // An engine message is shown in its localised form.
     model.show(Toast::Style::warning, "Nothing is playing.");
-    ASSERT_TRUE(pumpUntil([&] { return shell.find("toastText") &&
-                                       !shell.find("toastReveal")->isVisible(); }, 2s));
+    ASSERT_TRUE(
+        pumpUntil([&] { return shell.find("toastText") && !shell.find("toastReveal")->isVisible(); }, 2s));
     EXPECT_EQ(shell.find("toastText")->property("text").toString(), qtTrId("error.notPlaying"));
-    EXPECT_TRUE(pumpUntil([&] { return !model.toast().has_value() && shell.find("toastText") == nullptr; }, 8s));
+    EXPECT_TRUE(
+        pumpUntil([&] { return !model.toast().has_value() && shell.find("toastText") == nullptr; }, 8s));
 }
 
 TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {

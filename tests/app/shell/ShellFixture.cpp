@@ -61,7 +61,8 @@ ShellFixture& ShellFixture::get() {
         f->streamURL = f->radio.url("/live");
 
         f->support = ZazidEvoz::testkit::makeTemporaryFolder("support");
-        auto station = [](std::string name, std::string url, std::string genre, std::string code, int bitrate) {
+        auto station = [](std::string name, std::string url, std::string genre, std::string code,
+                          int bitrate) {
             ZazidEvoz::Station s;
             s.name = std::move(name);
             s.url = std::move(url);
@@ -72,16 +73,21 @@ ShellFixture& ShellFixture::get() {
         };
         ZazidEvoz::LibrarySnapshot library(
             {station("Local Test FM", f->streamURL, "test, tone", "AT", 128),
-             station(f->hostileName, "http://127.0.0.1:9/never", "<i>rock</i>", "", 0),
-             station("Nightwave Radio", "http://127.0.0.1:9/night", "ambient, electronic", "DE", 192)},
+             station("Nightwave Radio", "http://127.0.0.1:9/night", "ambient, electronic", "DE", 192),
+             station("Alpine Jazz Lounge", "http://127.0.0.1:9/jazz", "jazz, lounge, smooth", "CH", 128),
+             station("Danube Classics", "http://127.0.0.1:9/classics", "classical, opera", "AT", 256),
+             station("Cosmic Drift", "http://127.0.0.1:9/drift", "chillout, downtempo", "NL", 96),
+             station("Morning Indie", "http://127.0.0.1:9/indie", "indie, alternative, rock", "GB", 160),
+             station(f->hostileName, "http://127.0.0.1:9/never", "<i>rock</i>", "", 0)},
             {}, {}, {}, std::nullopt, 0.6f, "zintra");
         ZazidEvoz::LibraryStore(f->support).save(library);
 
-        AppModel::Options options;
-        options.supportFolder = f->support;
-        options.settingsFile = QString::fromStdString((f->support / "settings.conf").string());
-        options.loadDirectory = false;
-        options.sessionBus = false;
+        AppRuntime::Options options;
+        options.model.supportFolder = f->support;
+        options.model.settingsFile = QString::fromStdString((f->support / "settings.conf").string());
+        options.model.loadDirectory = false;
+        options.model.sessionBus = false;
+        options.ui.settingsFile = options.model.settingsFile;
         AppRuntime::configure(std::move(options));
 
         static QTranslator english;

@@ -29,9 +29,7 @@ struct ShellFixture {
     // The views first, then the models, while the application object still exists.
     static void release();
 
-    QQuickItem* find(const char* name) const {
-        return QmlKit::child(window->contentItem(), name);
-    }
+    QQuickItem* find(const char* name) const { return QmlKit::child(window->contentItem(), name); }
     // The window's picture, also kept as a test artefact under the build folder.
     QImage grab(const char* artefactName) const;
     static std::filesystem::path artefacts();

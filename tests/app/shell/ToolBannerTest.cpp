@@ -1,7 +1,12 @@
-// The tool banner: which tools it names, its install hint and its two buttons.
+// The tool banner: which tools it names, its install hint and its two buttons; the texts of
+// toasts, the rail's download badge and copying to the clipboard.
 #include "ShellFixture.hpp"
+#include "shell/Shell.hpp"
 #include "shell/ShellRules.hpp"
+#include "state/AppRuntime.hpp"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -64,18 +69,33 @@ TEST(ToastText, KnownEngineMessagesAreLocalised) {
         {"Nothing is playing.", "[error.notPlaying]"},
         {"Nothing is playing. ", "Nothing is playing. "},
         {"No playable stream found.", "[error.noStream]"},
-        {"ffmpeg not found - sudo apt install ffmpeg yt-dlp", "Missing ffmpeg: sudo apt install ffmpeg yt-dlp"},
+        {"ffmpeg not found - sudo apt install ffmpeg yt-dlp",
+         "Missing ffmpeg: sudo apt install ffmpeg yt-dlp"},
         {" not found - ", "Missing : "},
         {"a not found - b not found - c", "Missing a: b not found - c"},
         {"ffmpeg not found", "ffmpeg not found"},
         {"", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(displayedError(QString::fromUtf8(c.message), translate), QString::fromUtf8(c.shown)) << c.message;
+        EXPECT_EQ(displayedError(QString::fromUtf8(c.message), translate), QString::fromUtf8(c.shown))
+            << c.message;
 }
 
 TEST(RailBadge, CountsOnlyDownloadsStillAtWork) {
     EXPECT_EQ(activeDownloadCount({}), 0);
     EXPECT_EQ(activeDownloadCount({"converting", "running", "done"}), 2);
     EXPECT_EQ(activeDownloadCount({"done", "failed", "cancelled"}), 0);
+}
+
+TEST(Clipboard, CopyPutsTheTextOnTheClipboardAndConfirmsWithAToast) {
+    ShellFixture::get();
+    auto* shell = Shell::create(nullptr, nullptr);
+    for (const char* text : {"first", "second"}) {
+        AppRuntime::model().closeToast();
+        shell->copy(QString::fromLatin1(text));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1(text));
+        ASSERT_TRUE(AppRuntime::model().toast().has_value());
+        EXPECT_EQ(AppRuntime::model().toast()->style, Toast::Style::info);
+        EXPECT_EQ(QString::fromStdString(AppRuntime::model().toast()->text), qtTrId("toast.copied"));
+    }
 }
