@@ -48,6 +48,10 @@ qt_add_qml_module(ZintraRadioViews
   SOURCES ${view_cpp}
 )
 target_include_directories(ZintraRadioViews PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+# The generated type registrations include each QML type's header by its bare file name.
+foreach(folder ${ZINTRARADIO_VIEW_FOLDERS})
+  target_include_directories(ZintraRadioViews PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
+endforeach()
 target_compile_definitions(ZintraRadioViews PUBLIC ZINTRARADIO_HAS_VIEWS)
 target_link_libraries(ZintraRadioViews PUBLIC
   ZintraRadio Qt6::Qml Qt6::Quick Qt6::QuickControls2 Qt6::OpenGL Qt6::Widgets)
@@ -68,7 +72,7 @@ file(GLOB translations CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/i18n/*.ts)
 if(translations)
   qt_add_lrelease(ZintraRadioViews
     TS_FILES ${translations}
-    LRELEASE_OPTIONS -idbased
+    OPTIONS -idbased
     QM_FILES_OUTPUT_VARIABLE translation_files)
   qt_add_resources(ZintraRadioViews "zintraradio_translations" PREFIX "/i18n" BASE ${CMAKE_CURRENT_BINARY_DIR}
     FILES ${translation_files})

@@ -1,0 +1,57 @@
+import QtQuick
+import ZintraRadio
+
+// The stand-in brand mark (the glowing tornado with the two-part name), shown where the stage
+// does not provide its own BrandMark.
+Row {
+    id: mark
+
+    property real size: 24
+
+    spacing: size * 0.35
+    Accessible.role: Accessible.StaticText
+    Accessible.name: qsTrId("app.name")
+
+    Item {
+        anchors.verticalCenter: parent.verticalCenter
+        width: glyph.width
+        height: glyph.height
+        GlowHalo {
+            anchors.centerIn: parent
+            shapeWidth: mark.size
+            shapeHeight: mark.size
+            cornerRadius: mark.size / 2
+            blurRadius: mark.size * 0.5
+            glowColor: Theme.violet
+            strength: 0.7
+        }
+        Icon {
+            id: glyph
+            symbol: "tornado"
+            size: mark.size * 1.2
+            spectrum: true
+        }
+    }
+    Row {
+        anchors.verticalCenter: parent.verticalCenter
+        Text {
+            //% "Zintra"
+            text: qsTrId("brand.primary")
+            textFormat: Text.PlainText
+            color: "white"
+            font.family: Theme.roundedFont
+            font.pixelSize: mark.size
+            font.weight: Font.Bold
+        }
+        GradientText {
+            //% "Radio"
+            text: qsTrId("brand.secondary")
+            width: implicitWidth
+            height: implicitHeight
+            font.family: Theme.roundedFont
+            font.pixelSize: mark.size
+            font.weight: Font.Light
+            direction: GradientPaint.Horizontal
+        }
+    }
+}

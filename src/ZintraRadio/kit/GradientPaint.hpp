@@ -1,0 +1,106 @@
+// Spectrum-coloured strokes, fills and texts. Qt Quick's own items draw gradients only along
+// one axis and never on strokes or glyphs, so these few items paint with QPainter instead;
+// they repaint only when their size or look changes, and they draw the same with or without
+// OpenGL.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QLinearGradient>
+#include <QQuickPaintedItem>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+namespace ZintraRadio {
+
+class GradientPaint : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("only its enumeration")
+
+public:
+    enum Direction {
+        Horizontal, // leading edge centre to trailing edge centre
+        Diagonal,   // top-leading corner to bottom-trailing corner
+        Vertical,   // top centre to bottom centre
+    };
+    Q_ENUM(Direction)
+};
+
+// The gradient over `rect` with the colours evenly spaced; no colours give the spectrum
+// (cyan, violet, magenta).
+QLinearGradient spreadGradient(const QRectF& rect, GradientPaint::Direction direction,
+                               const QVariantList& colors);
+
+// A rounded rectangle, capsule or circle filled with a gradient, or stroked with one inside
+// its border (lineWidth > 0).
+class GradientShape : public QQuickPaintedItem {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(qreal cornerRadius READ cornerRadius WRITE setCornerRadius NOTIFY lookChanged)
+    Q_PROPERTY(qreal lineWidth READ lineWidth WRITE setLineWidth NOTIFY lookChanged)
+    Q_PROPERTY(ZintraRadio::GradientPaint::Direction direction READ direction WRITE setDirection NOTIFY lookChanged)
+    Q_PROPERTY(QVariantList colors READ colors WRITE setColors NOTIFY lookChanged)
+
+public:
+    explicit GradientShape(QQuickItem* parent = nullptr);
+    void paint(QPainter* painter) override;
+
+    qreal cornerRadius() const { return cornerRadius_; }
+    void setCornerRadius(qreal radius);
+    qreal lineWidth() const { return lineWidth_; }
+    void setLineWidth(qreal width);
+    GradientPaint::Direction direction() const { return direction_; }
+    void setDirection(GradientPaint::Direction direction);
+    const QVariantList& colors() const { return colors_; }
+    void setColors(const QVariantList& colors);
+
+Q_SIGNALS:
+    void lookChanged();
+
+private:
+    qreal cornerRadius_ = 0;
+    qreal lineWidth_ = 0;
+    GradientPaint::Direction direction_ = GradientPaint::Diagonal;
+    QVariantList colors_;
+};
+
+// One line of text (or an icon glyph) painted with a gradient; elided at the right when the
+// item is narrower than the text.
+class GradientText : public QQuickPaintedItem {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QString text READ text WRITE setText NOTIFY lookChanged)
+    Q_PROPERTY(QFont font READ font WRITE setFont NOTIFY lookChanged)
+    Q_PROPERTY(ZintraRadio::GradientPaint::Direction direction READ direction WRITE setDirection NOTIFY lookChanged)
+    Q_PROPERTY(QVariantList colors READ colors WRITE setColors NOTIFY lookChanged)
+    Q_PROPERTY(int horizontalAlignment READ horizontalAlignment WRITE setHorizontalAlignment NOTIFY lookChanged)
+
+public:
+    explicit GradientText(QQuickItem* parent = nullptr);
+    void paint(QPainter* painter) override;
+
+    const QString& text() const { return text_; }
+    void setText(const QString& text);
+    const QFont& font() const { return font_; }
+    void setFont(const QFont& font);
+    GradientPaint::Direction direction() const { return direction_; }
+    void setDirection(GradientPaint::Direction direction);
+    const QVariantList& colors() const { return colors_; }
+    void setColors(const QVariantList& colors);
+    int horizontalAlignment() const { return alignment_; }
+    void setHorizontalAlignment(int alignment);
+
+Q_SIGNALS:
+    void lookChanged();
+
+private:
+    void measure();
+    QString text_;
+    QFont font_;
+    GradientPaint::Direction direction_ = GradientPaint::Horizontal;
+    QVariantList colors_;
+    int alignment_ = Qt::AlignLeft;
+};
+
+} // namespace ZintraRadio

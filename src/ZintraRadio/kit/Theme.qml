@@ -1,0 +1,73 @@
+pragma Singleton
+import QtQuick
+import ZintraRadio
+
+// Every colour, size, font and duration of the interface. Colours and the rules behind them
+// (ramp, accents, clock text) come from KitRules; views apply their own opacities through
+// white() and alpha().
+QtObject {
+    // The named colours.
+    readonly property color night: KitRules.night
+    readonly property color cyan: KitRules.cyan
+    readonly property color violet: KitRules.violet
+    readonly property color magenta: KitRules.magenta
+    readonly property color amber: KitRules.amber
+    readonly property color mint: KitRules.mint
+    readonly property color red: KitRules.red
+    // The spectrum gradient's stops, cyan first.
+    readonly property var spectrum: [cyan, violet, magenta]
+
+    function white(opacity) { return Qt.rgba(1, 1, 1, opacity) }
+    function alpha(color, opacity) { return Qt.rgba(color.r, color.g, color.b, opacity) }
+    function spectrumAt(position) { return KitRules.spectrumColor(position) }
+    function accent(text) { return KitRules.accentColor(text) }
+    function clock(seconds) { return KitRules.clock(seconds) }
+
+    // Faces: the platform's text face, a rounded face for titles and brand texts, a
+    // monospaced face for clocks, formats, versions and shortcut labels.
+    readonly property string textFont: FontBook.text
+    readonly property string roundedFont: FontBook.rounded
+    readonly property string monoFont: FontBook.mono
+
+    // Durations in milliseconds.
+    readonly property int hoverDuration: 150
+    readonly property int rowHoverDuration: 140
+    readonly property int railHoverDuration: 180
+    readonly property int focusDuration: 200
+    readonly property int knobDuration: 120
+    readonly property int splashFadeDuration: 250
+    readonly property int stageCrossFadeDuration: 350
+    // Layout changes (modules, rail, panel, cinema): one spring-like easing, or a short
+    // ease-in-out when motion is reduced.
+    readonly property int layoutDuration: Motion.reduced ? 200 : 480
+    readonly property int layoutEasing: Motion.reduced ? Easing.InOutQuad : Easing.OutBack
+    readonly property real layoutOvershoot: 0.35
+    // Toast arrival: a livelier spring.
+    readonly property int toastDuration: Motion.reduced ? 200 : 420
+    readonly property real toastOvershoot: 0.9
+
+    // The look on the dark window: fills of white at low opacity.
+    readonly property real fillIdle: 0.05
+    readonly property real fillHover: 0.11
+    readonly property real strokeIdle: 0.1
+
+    // Controls.
+    readonly property real pillHeight: 28
+    readonly property real pillPadding: 12
+    readonly property real chipHeight: 25
+    readonly property real chipPadding: 11
+    readonly property real fieldHeight: 34
+    readonly property real fieldPadding: 12
+    readonly property real sliderHeight: 22
+    readonly property real rowCorner: 13
+    readonly property real rowArtwork: 42
+    readonly property real rowArtworkCorner: 10
+
+    // The main window.
+    readonly property real railExpandedWidth: 176
+    readonly property real railCollapsedWidth: 68
+    readonly property real railTile: 44
+    readonly property real sidePanelWidth: 430
+    readonly property real toastTopMargin: 62
+    readonly property real toastTextWidth: 420
+}
