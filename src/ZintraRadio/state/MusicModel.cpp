@@ -5,6 +5,7 @@
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "ZazidEvoz/platform/UserFolders.hpp"
 #include "state/ListMoves.hpp"
 #include "state/Observable.hpp"
 #include "state/QtValues.hpp"
@@ -29,23 +30,11 @@ namespace text = ZazidEvoz::text;
 namespace {
 
 constexpr std::int64_t searchLimit = 500;
+// Replaces the cover search's address in scripted runs and tests.
+constexpr const char* coverBaseURLVariable = "ZINTRARADIO_COVER_API";
 
-// Ascending by title in the user's locale, ignoring case; equal titles keep their order.
-std::vector<Track> sortedByTitle(std::vector<Track> tracks) {
-    std::vector<std::string_view> titles;
-    titles.reserve(tracks.size());
-    for (const auto& track : tracks)
-        titles.emplace_back(track.title);
-    const auto keys = text::localizedCaseInsensitiveSortKeys(titles);
-    std::vector<std::size_t> order(tracks.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-    std::vector<Track> sorted;
-    sorted.reserve(tracks.size());
-    for (auto index : order)
-        sorted.push_back(std::move(tracks[index]));
-    return sorted;
+std::optional<std::string> coverBaseURL(const std::optional<std::string>& configured) {
+    return configured ? configured : ZazidEvoz::platform::nonEmptyEnvironmentValue(coverBaseURLVariable);
 }
 
 void createDownloadsFolder() {
@@ -58,6 +47,27 @@ QVariant optionalDate(const std::optional<Date>& date) {
 }
 
 } // namespace
+
+std::vector<std::size_t> localizedOrder(const std::vector<std::string_view>& texts) {
+    const auto keys = text::localizedCaseInsensitiveSortKeys(texts);
+    std::vector<std::size_t> order(texts.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    return order;
+}
+
+std::vector<Track> sortedByTitle(std::vector<Track> tracks) {
+    std::vector<std::string_view> titles;
+    titles.reserve(tracks.size());
+    for (const auto& track : tracks)
+        titles.emplace_back(track.title);
+    std::vector<Track> sorted;
+    sorted.reserve(tracks.size());
+    for (auto position : localizedOrder(titles))
+        sorted.push_back(std::move(tracks[position]));
+    return sorted;
+}
 
 std::vector<ListRole<Track>> trackRoles() {
     return {
@@ -77,6 +87,14 @@ std::vector<ListRole<Track>> trackRoles() {
          [](const Track& t) { return t.fileSize ? QVariant(static_cast<qint64>(*t.fileSize)) : QVariant(); }},
         {"url", [](const Track& t) { return QVariant(qtText(t.url())); }},
     };
+}
+
+QVariantMap trackMap(const Track& track) {
+    static const auto roles = trackRoles();
+    QVariantMap map;
+    for (const auto& role : roles)
+        map.insert(QString::fromLatin1(role.name), role.value(track));
+    return map;
 }
 
 std::string_view rawValue(MusicModel::RepeatMode mode) {
@@ -108,11 +126,20 @@ std::optional<MusicModel::RepeatMode> repeatModeFromRawValue(std::string_view te
 
 MusicModel::MusicModel(Options options, QObject* parent)
     : QObject(parent), options_(std::move(options)), store_(options_.supportFolder),
-      covers_(std::make_unique<ZazidEvoz::CoverArtService>()) {
+      covers_(std::make_shared<const ZazidEvoz::CoverArtService>(coverBaseURL(options_.coverBaseURL))) {
     if (!options_.scheduler)
         options_.scheduler = Scheduler::system();
     trackList_ = new VectorListModel<Track>(&tracks_, trackRoles(), this);
     queueList_ = new VectorListModel<Station>(&queue_, stationRoles(), this);
+    playlistList_ = new VectorListModel<Playlist>(&playlists_, playlistRoles(), this);
+    smartPlaylistList_ = new VectorListModel<SmartPlaylist>(&smartPlaylists_, smartPlaylistRoles(), this);
+    // Every change of the tracks goes through the row model. The browse lists are dropped on
+    // its announcements, before any other receiver, so no reader sees lists of older rows.
+    connect(trackList_, &QAbstractItemModel::rowsInserted, this, &MusicModel::forgetBrowseLists);
+    connect(trackList_, &QAbstractItemModel::rowsRemoved, this, &MusicModel::forgetBrowseLists);
+    connect(trackList_, &QAbstractItemModel::rowsMoved, this, &MusicModel::forgetBrowseLists);
+    connect(trackList_, &QAbstractItemModel::modelReset, this, &MusicModel::forgetBrowseLists);
+    connect(trackList_, &QAbstractItemModel::dataChanged, this, &MusicModel::forgetBrowseLists);
 
     auto loaded = store_.load();
 
@@ -196,6 +223,20 @@ ListModelBase* MusicModel::trackList() const {
 
 ListModelBase* MusicModel::queueList() const {
     return queueList_;
+}
+
+QStringList MusicModel::folderPaths() const {
+    QStringList paths;
+    for (const auto& folder : folders_)
+        paths.append(qtText(folder.string()));
+    return paths;
+}
+
+QStringList MusicModel::busyTrackPaths() const {
+    QStringList paths;
+    for (const auto& path : busyTracks_)
+        paths.append(qtText(path));
+    return paths;
 }
 
 void MusicModel::applyLyricsStatus(const ZazidEvoz::LyricsBackgroundService::Status& status) {
@@ -328,6 +369,22 @@ void MusicModel::finishRescan() {
     rescanWaiters_.clear();
     for (auto& waiter : waiters)
         waiter();
+    // A waiter may have started the next rescan already; the followers then wait for that one.
+    if (!rescanFollowers_.empty() && !scanning_) {
+        auto followers = std::move(rescanFollowers_);
+        rescanFollowers_.clear();
+        rescan([followers = std::move(followers)] {
+            for (const auto& follower : followers)
+                follower();
+        });
+    }
+}
+
+void MusicModel::rescanAfterRunning(std::function<void()> done) {
+    if (scanning_)
+        rescanFollowers_.push_back(std::move(done));
+    else
+        rescan(std::move(done));
 }
 
 void MusicModel::replaceTracks(std::vector<Track> tracks) {

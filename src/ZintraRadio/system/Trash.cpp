@@ -4,7 +4,10 @@
 
 #include <QFile>
 #include <QString>
+#include <climits>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ZintraRadio {
 
@@ -21,6 +24,20 @@ void ensureHomeTrash() {
     }
 }
 
+// Qt names the info file "<name>.trashinfo", or "<name>-NNNN.trashinfo" when the name is
+// taken, and retries for as long as that file cannot be created: a name too long for it, or
+// an info folder that cannot be written, would spin forever instead of failing. The reason
+// it cannot, or nothing.
+std::optional<std::string> whyTrashRefuses(const std::filesystem::path& file) {
+    constexpr std::size_t infoSuffixBytes = std::char_traits<char>::length("-0000.trashinfo");
+    if (file.filename().native().size() + infoSuffixBytes > NAME_MAX)
+        return "The file name is too long for the trash.";
+    const auto info = ZazidEvoz::platform::dataHomeFolder() / "Trash" / "info";
+    if (::access(info.c_str(), W_OK) != 0)
+        return "The trash cannot be written.";
+    return std::nullopt;
+}
+
 } // namespace
 
 TrashResult moveToTrash(const std::filesystem::path& file) {
@@ -28,6 +45,8 @@ TrashResult moveToTrash(const std::filesystem::path& file) {
     if (!std::filesystem::exists(std::filesystem::symlink_status(file, error)))
         return {false, "The file does not exist."};
     ensureHomeTrash();
+    if (auto reason = whyTrashRefuses(file))
+        return {false, *reason};
     QFile target(QString::fromStdString(file.string()));
     if (target.moveToTrash())
         return {true, {}};

@@ -29,3 +29,14 @@ TEST(Trash, AMissingFileIsReportedAndNothingElseHappens) {
     EXPECT_FALSE(result.trashed);
     EXPECT_FALSE(result.error.empty());
 }
+
+TEST(Trash, ANameTooLongForTheTrashInfoFailsInsteadOfHanging) {
+    // A long title of a download in a script of three bytes a character reaches this easily.
+    const auto folder = ZazidEvoz::testkit::makeTemporaryFolder("trash");
+    const auto file = folder / (std::string(245, 'a') + ".mp3");
+    std::ofstream(file) << "audio";
+    const auto result = moveToTrash(file);
+    EXPECT_FALSE(result.trashed);
+    EXPECT_EQ(result.error, "The file name is too long for the trash.");
+    EXPECT_TRUE(std::filesystem::exists(file)) << "the file stays where it was";
+}
