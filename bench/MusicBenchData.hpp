@@ -2,10 +2,16 @@
 // and a fixed stream of words for generated track names (the same library in every run).
 #pragma once
 
+#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/MusicLibrary.hpp"
+
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fmt/format.h>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace ZazidEvoz::benchkit {
 
@@ -39,5 +45,66 @@ private:
                                                  "home",   "gold",  "silence", "storm",  "wild",  "time"};
     std::uint64_t state_ = 0x9E3779B97F4A7C15ULL;
 };
+
+// The library of the state layer's benchmarks: 100 000 generated tracks in music.sqlite, and a
+// music.json that lists the folder they lie in. That folder exists and is empty (an unmounted
+// drive), so the model's rescans keep the tracks.
+inline constexpr int modelTrackCount = 100'000;
+
+inline std::filesystem::path modelFolder() {
+    auto folder = cacheFolder() / "music-model";
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+inline std::filesystem::path modelMusicFolder() {
+    auto folder = cacheFolder() / "music-model-library";
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+inline std::vector<Track> modelTracks() {
+    std::vector<Track> tracks;
+    tracks.reserve(modelTrackCount);
+    Words words;
+    for (int index = 0; index < modelTrackCount; ++index) {
+        Track track;
+        track.artist = fmt::format("The {} {}", words.word(), index / 50);
+        track.album = fmt::format("{} {} Vol {}", words.word(), words.word(), index / 10 % 7);
+        track.title = fmt::format("{} of {} {}", words.word(), words.word(), words.word());
+        track.genre = "Rock";
+        track.year = 1960 + index % 64;
+        track.duration = 120 + double(words.next() % 300);
+        track.path =
+            (modelMusicFolder() / fmt::format("{}/{:06} {}.mp3", track.artist, index, track.title)).string();
+        track.added = platform::dateFromSecondsSince1970(1.6e9 + index);
+        track.fileModified = track.added;
+        track.fileSize = 4'000'000 + std::int64_t(words.next() % 4'000'000);
+        tracks.push_back(std::move(track));
+    }
+    return tracks;
+}
+
+// Makes the database and music.json in modelFolder() once; later runs reuse them.
+inline void prepareModelLibrary() {
+    static bool prepared = false;
+    if (prepared)
+        return;
+    prepared = true;
+    constexpr std::size_t batchSize = 500;
+    {
+        MusicDatabase database(modelFolder() / "music.sqlite");
+        if (database.count() != modelTrackCount) {
+            auto tracks = modelTracks();
+            for (std::size_t start = 0; start < tracks.size(); start += batchSize)
+                database.upsert(
+                    std::vector<Track>(tracks.begin() + long(start),
+                                       tracks.begin() + long(std::min(start + batchSize, tracks.size()))));
+        }
+    }
+    MusicSnapshot snapshot;
+    snapshot.folders = {modelMusicFolder().string()};
+    MusicLibraryStore(modelFolder()).save(snapshot);
+}
 
 } // namespace ZazidEvoz::benchkit

@@ -52,65 +52,9 @@ using namespace ZazidEvoz;
 using ZintraRadio::MusicModel;
 namespace fs = std::filesystem;
 
-constexpr int trackCount = 100'000;
-constexpr int batchSize = 500;
-
-fs::path modelFolder() {
-    auto folder = benchkit::cacheFolder() / "music-model";
-    fs::create_directories(folder);
-    return folder;
-}
-
-// Listed in music.json and empty: the rescan keeps the tracks under it (an unmounted drive).
-fs::path libraryFolder() {
-    auto folder = benchkit::cacheFolder() / "music-model-library";
-    fs::create_directories(folder);
-    return folder;
-}
-
-std::vector<Track> generatedTracks() {
-    std::vector<Track> tracks;
-    tracks.reserve(trackCount);
-    benchkit::Words words;
-    for (int index = 0; index < trackCount; ++index) {
-        Track track;
-        track.artist = fmt::format("The {} {}", words.word(), index / 50);
-        track.album = fmt::format("{} {} Vol {}", words.word(), words.word(), index / 10 % 7);
-        track.title = fmt::format("{} of {} {}", words.word(), words.word(), words.word());
-        track.genre = "Rock";
-        track.year = 1960 + index % 64;
-        track.duration = 120 + double(words.next() % 300);
-        track.path =
-            (libraryFolder() / fmt::format("{}/{:06} {}.mp3", track.artist, index, track.title)).string();
-        track.added = platform::dateFromSecondsSince1970(1.6e9 + index);
-        track.fileModified = track.added;
-        track.fileSize = 4'000'000 + std::int64_t(words.next() % 4'000'000);
-        tracks.push_back(std::move(track));
-    }
-    return tracks;
-}
-
-// The database and music.json of the model, made once and kept for later runs.
-void prepareLibrary() {
-    static bool prepared = false;
-    if (prepared)
-        return;
-    prepared = true;
-    const auto file = modelFolder() / "music.sqlite";
-    {
-        MusicDatabase database(file);
-        if (database.count() != trackCount) {
-            auto tracks = generatedTracks();
-            for (std::size_t start = 0; start < tracks.size(); start += batchSize)
-                database.upsert(
-                    std::vector<Track>(tracks.begin() + long(start),
-                                       tracks.begin() + long(std::min(start + batchSize, tracks.size()))));
-        }
-    }
-    MusicSnapshot snapshot;
-    snapshot.folders = {libraryFolder().string()};
-    MusicLibraryStore(modelFolder()).save(snapshot);
-}
+constexpr int trackCount = benchkit::modelTrackCount;
+using benchkit::modelFolder;
+using benchkit::prepareModelLibrary;
 
 MusicModel::Options modelOptions() {
     MusicModel::Options options;
@@ -140,7 +84,7 @@ std::size_t residentBytes() {
 // the path index, the row model over it, the database handle and services). The model's RSS
 // growth is measured first, in a process that has not held the library yet.
 void BM_MemoryPerTrack(benchmark::State& state) {
-    prepareLibrary();
+    prepareModelLibrary();
     for (auto _ : state) {
         double modelHeap = 0, modelResident = 0, engineHeap = 0;
         {
@@ -170,7 +114,7 @@ BENCHMARK(BM_MemoryPerTrack)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // One counted play of a track near the end of the list (the worst case for finding its row).
 void BM_ModelOneRowChange(benchmark::State& state) {
-    prepareLibrary();
+    prepareModelLibrary();
     MusicModel model(modelOptions());
     waitForRescan(model);
     const auto station = model.tracks()[trackCount - 7].asStation();
@@ -192,7 +136,7 @@ BENCHMARK(BM_ModelOneRowChange)->Unit(benchmark::kMicrosecond);
 
 // The baseline: the database update alone, the same row, the same values.
 void BM_DatabaseUpdateUsage(benchmark::State& state) {
-    prepareLibrary();
+    prepareModelLibrary();
     MusicDatabase database(modelFolder() / "music.sqlite");
     const auto path = database.allTracks().back().path;
     std::int64_t plays = 0;

@@ -2,6 +2,7 @@
 #include "AppModelKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
+#include "support/LocalHttpServer.hpp"
 #include "system/Mpris.hpp"
 
 #include <QSettings>
@@ -139,4 +140,52 @@ TEST(AppModelStartup, WithoutASessionBusOneLineSaysSoAndTheRestWorks) {
     EXPECT_FALSE(model.nowPlayingCenter().isPublished());
     model.setVolume(0.4f);
     EXPECT_DOUBLE_EQ(model.nowPlayingCenter().volume(), 0.4f);
+}
+
+TEST(AppModelStartup, TheDirectoryListsLoadAtStart) {
+    ZazidEvoz::testkit::LocalHttpServer directory;
+    const auto answer = [&](const char* path, const char* body) {
+        directory.server.Get(path, [body](const httplib::Request&, httplib::Response& response) {
+            response.set_content(body, "application/json");
+        });
+    };
+    answer("/json/countries", R"([{"name":"Zambia","iso_3166_1":"ZM","stationcount":9},
+        {"name":"Albania","iso_3166_1":"AL","stationcount":4},
+        {"name":"Austria","iso_3166_1":"AT","stationcount":5}])");
+    answer("/json/tags", R"([{"name":"jazz","stationcount":10},{"name":"rock","stationcount":8}])");
+    answer("/json/stations/topclick/100",
+           R"([{"name":"Top One","url":"http://one.example/","url_resolved":"http://one.example/live"},
+        {"name":"Top Two","url":"http://two.example/live"}])");
+    directory.start();
+
+    AppSetup setup;
+    auto options = setup.options();
+    options.loadDirectory = true;
+    options.directoryMirrors = std::vector<std::string>{directory.url("")};
+    AppModel model(options);
+    EXPECT_EQ(model.browseScope(), BrowseScope::top());
+    EXPECT_TRUE(model.browseLoading());
+    ASSERT_TRUE(pumpUntil([&] { return !model.browseLoading() && !model.tags().empty(); }));
+    ASSERT_EQ(model.browseResults().size(), 2u);
+    EXPECT_EQ(model.browseResults()[0].url, "http://one.example/live");
+    EXPECT_EQ(model.browseResultList()->rowCount(), 2);
+    EXPECT_FALSE(model.browseError());
+    ASSERT_EQ(model.countries().size(), 2u); // four stations are too few for the menu
+    EXPECT_EQ(model.countries()[0].name, "Austria");
+    EXPECT_EQ(model.countries()[1].name, "Zambia");
+    EXPECT_EQ(model.tags().size(), 2u);
+}
+
+TEST(AppModelStartup, AnUnreachableDirectoryIsABrowseErrorAndEmptyMenus) {
+    AppSetup setup;
+    auto options = setup.options();
+    options.loadDirectory = true;
+    AppModel model(options);
+    ASSERT_TRUE(pumpUntil([&] { return !model.browseLoading(); }));
+    ASSERT_TRUE(model.browseError());
+    EXPECT_NE(model.browseError()->find("radio-browser.info"), std::string::npos) << *model.browseError();
+    EXPECT_TRUE(model.browseResults().empty());
+    pumpFor(std::chrono::milliseconds(200));
+    EXPECT_TRUE(model.countries().empty());
+    EXPECT_TRUE(model.tags().empty());
 }
