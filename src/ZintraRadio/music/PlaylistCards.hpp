@@ -1,0 +1,119 @@
+// The cards of smart playlists and playlists (the playlists tab, the queue panel's shortcuts)
+// and the items of one playlist (its detail page). A smart playlist's tracks are computed once
+// per change of the library or of the smart playlists, never while painting; one in random
+// order keeps its order while the same tracks match, so its covers and its "play" agree.
+#pragma once
+
+#include "ZazidEvoz/MusicLibrary.hpp"
+#include "music/MusicUI.hpp"
+#include "state/ListModel.hpp"
+#include "state/MusicModel.hpp"
+
+#include <QObject>
+#include <QPointer>
+#include <QQmlParserStatus>
+#include <QStringList>
+#include <QTimer>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+#include <string>
+#include <vector>
+
+class QAbstractItemModel;
+
+namespace ZintraRadio {
+
+struct PlaylistCard {
+    QString id;
+    QString name; // as shown (a smart playlist's key translated)
+    qint64 count = 0;
+    QStringList covers;
+    friend bool operator==(const PlaylistCard&, const PlaylistCard&) = default;
+};
+
+// The base of both card lists: the music model, the rows, and recomputing once per turn of the
+// event loop after a change.
+class PlaylistCardList : public QObject, public QQmlParserStatus {
+    Q_OBJECT
+    QML_ANONYMOUS
+    Q_INTERFACES(QQmlParserStatus)
+    Q_PROPERTY(QObject* music READ musicObject WRITE setMusicObject NOTIFY musicChanged)
+    Q_PROPERTY(QAbstractItemModel* rows READ rowsModel CONSTANT)
+    Q_PROPERTY(int count READ count NOTIFY countChanged)
+
+public:
+    explicit PlaylistCardList(QObject* parent);
+
+    MusicModel* music() const { return music_.data(); }
+    void setMusic(MusicModel* music);
+    QObject* musicObject() const;
+    void setMusicObject(QObject* music);
+    QAbstractItemModel* rowsModel() const;
+    int count() const { return list_->count(); }
+    const std::vector<PlaylistCard>& cards() const { return cards_; }
+
+    void classBegin() override { ready_ = false; }
+    void componentComplete() override;
+
+Q_SIGNALS:
+    void musicChanged();
+    void countChanged();
+
+protected:
+    virtual std::vector<PlaylistCard> compute() = 0;
+    // Which of the music model's changes this list follows.
+    virtual void follow(MusicModel* music) = 0;
+    void scheduleRefresh();
+    void refresh();
+
+private:
+    QPointer<MusicModel> music_;
+    std::vector<QMetaObject::Connection> connections_;
+    std::vector<PlaylistCard> cards_;
+    VectorListModel<PlaylistCard>* list_;
+    QTimer timer_;
+    bool ready_ = true;
+
+protected:
+    void keep(QMetaObject::Connection connection) { connections_.push_back(std::move(connection)); }
+};
+
+class SmartPlaylistCards : public PlaylistCardList {
+    Q_OBJECT
+    QML_ELEMENT
+
+public:
+    explicit SmartPlaylistCards(QObject* parent = nullptr);
+
+    // The tracks of the smart playlist as last computed (what its card shows).
+    std::vector<ZazidEvoz::Track> tracks(const QString& id) const;
+    // Plays the tracks as last computed, from the first.
+    Q_INVOKABLE void play(const QString& id) const;
+    Q_INVOKABLE void remove(const QString& id) const;
+    // Hands the stored smart playlist to the editor.
+    Q_INVOKABLE void editRules(const QString& id, QObject* musicUI) const;
+
+protected:
+    std::vector<PlaylistCard> compute() override;
+    void follow(MusicModel* music) override;
+
+private:
+    // Per smart playlist id: the paths of its tracks in order.
+    std::map<std::string, std::vector<std::string>> computed_;
+};
+
+class PlaylistCards : public PlaylistCardList {
+    Q_OBJECT
+    QML_ELEMENT
+
+public:
+    explicit PlaylistCards(QObject* parent = nullptr);
+    Q_INVOKABLE void play(const QString& id) const;
+    Q_INVOKABLE void remove(const QString& id) const;
+
+protected:
+    std::vector<PlaylistCard> compute() override;
+    void follow(MusicModel* music) override;
+};
+
+} // namespace ZintraRadio
