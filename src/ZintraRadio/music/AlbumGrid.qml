@@ -23,12 +23,12 @@ Item {
         music: grid.music
     }
     MusicActions {
-        id: actions
+        id: musicActions
         music: grid.music
         ui: grid.musicUI
     }
     PlaylistCards {
-        id: playlists
+        id: playlistCards
         music: grid.music
     }
 
@@ -94,8 +94,8 @@ Item {
         property int row: -1
         QueueMenuItems {
             menu: tileMenu
-            actions: actions
-            playlists: playlists
+            actions: musicActions
+            playlists: playlistCards
             items: () => tiles.stations(tileMenu.row)
         }
     }

@@ -37,7 +37,7 @@ Item {
     readonly property string playlistsKey: QT_TRID_NOOP("music.tab.playlists")
 
     MusicActions {
-        id: actions
+        id: musicActions
         music: browser.music
         ui: browser.musicUI
     }
@@ -292,7 +292,7 @@ Item {
             objectName: "manageRescan"
             //% "Rescan Library"
             text: qsTrId("music.rescan")
-            onTriggered: actions.rescan()
+            onTriggered: musicActions.rescan()
         }
         LibraryMenuItem {
             objectName: "manageFetchCovers"
@@ -301,11 +301,11 @@ Item {
             onTriggered: browser.music.fetchMissingCovers()
         }
         LibraryMenuSeparator {
-            visible: actions.removableFolders.length > 0
+            visible: musicActions.removableFolders.length > 0
             height: visible ? implicitHeight : 0
         }
         Instantiator {
-            model: actions.removableFolders
+            model: musicActions.removableFolders
             delegate: LibraryMenuItem {
                 required property var modelData
                 //% "Remove “%1”"
@@ -321,7 +321,7 @@ Item {
         id: folderDialog
         //% "Add Folder…"
         title: qsTrId("music.addFolder")
-        onAccepted: actions.addFolders([selectedFolder])
+        onAccepted: musicActions.addFolders([selectedFolder])
     }
 
     Loader {

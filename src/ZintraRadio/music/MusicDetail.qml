@@ -28,12 +28,12 @@ Item {
         route: page.route
     }
     MusicActions {
-        id: actions
+        id: musicActions
         music: page.music
         ui: page.musicUI
     }
     PlaylistCards {
-        id: playlists
+        id: playlistCards
         music: page.music
     }
 
@@ -338,8 +338,8 @@ Item {
         property int row: -1
         QueueMenuItems {
             menu: itemMenu
-            actions: actions
-            playlists: playlists
+            actions: musicActions
+            playlists: playlistCards
             items: () => [detail.item(itemMenu.row)]
         }
     }

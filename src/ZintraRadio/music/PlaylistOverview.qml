@@ -26,7 +26,7 @@ Item {
         music: overview.music
     }
     MusicActions {
-        id: actions
+        id: musicActions
         music: overview.music
         ui: overview.musicUI
     }
@@ -114,7 +114,7 @@ Item {
                     //% "New Playlist"
                     titleKey: QT_TRID_NOOP("music.newPlaylist")
                     symbol: "plus"
-                    onClicked: actions.createPlaylistAndOpen()
+                    onClicked: musicActions.createPlaylistAndOpen()
                 }
             }
             Text {

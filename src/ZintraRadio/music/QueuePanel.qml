@@ -55,7 +55,7 @@ PanelScaffold {
             helpKey: "queue.repeat." + panel.repeatMode
             active: panel.repeatMode !== "off"
             size: 30
-            onClicked: actions.cycleRepeatMode()
+            onClicked: musicActions.cycleRepeatMode()
         },
         IconButton {
             objectName: "queueClear"
@@ -68,7 +68,7 @@ PanelScaffold {
     ]
 
     MusicActions {
-        id: actions
+        id: musicActions
         music: panel.music
         ui: panel.musicUI
     }
@@ -135,7 +135,7 @@ PanelScaffold {
                     playing: panel.model ? panel.model.stateName === "playing" : false
                     levels: panel.levels
                     onActivated: panel.music.jump(entry.index)
-                    onRemoveRequested: actions.removeFromQueue(entry.index)
+                    onRemoveRequested: musicActions.removeFromQueue(entry.index)
                 }
                 ReorderDrag {
                     id: reorder
@@ -143,7 +143,7 @@ PanelScaffold {
                     count: queueView.count
                     stride: queueView.stride
                     onGapChanged: queueView.dropGap = gap
-                    onMoved: (from, gap) => actions.moveInQueue(from, gap)
+                    onMoved: (from, gap) => musicActions.moveInQueue(from, gap)
                 }
             }
 
@@ -193,7 +193,7 @@ PanelScaffold {
                     //% "New Playlist"
                     helpKey: QT_TRID_NOOP("music.newPlaylist")
                     size: 24
-                    onClicked: actions.createPlaylistAndOpen()
+                    onClicked: musicActions.createPlaylistAndOpen()
                 }
                 IconButton {
                     objectName: "queueNewSmartPlaylist"

@@ -16,18 +16,18 @@ Item {
     readonly property QtObject musicUI: ui ? ui.music : null
     // Counted again when the selection or the library changes (the genres follow the tracks).
     readonly property int count: musicUI && music && musicUI.selection && music.genres
-                                 ? actions.selectedPaths().length : 0
+                                 ? musicActions.selectedPaths().length : 0
 
     implicitHeight: 50
     implicitWidth: 700
 
     MusicActions {
-        id: actions
+        id: musicActions
         music: bar.music
         ui: bar.musicUI
     }
     PlaylistCards {
-        id: playlists
+        id: playlistCards
         music: bar.music
     }
 
@@ -81,7 +81,7 @@ Item {
                 delegate: LibraryMenuItem {
                     required property var modelData
                     text: modelData.name
-                    onTriggered: actions.setGenreOfSelection(modelData.name)
+                    onTriggered: musicActions.setGenreOfSelection(modelData.name)
                 }
                 onObjectAdded: (index, object) => genreButton.menu.insertItem(index, object)
                 onObjectRemoved: (index, object) => genreButton.menu.removeItem(object)
@@ -106,9 +106,9 @@ Item {
             symbol: "text.badge.plus"
             QueueMenuItems {
                 menu: addButton.menu
-                actions: actions
-                playlists: playlists
-                items: () => actions.selectedStations()
+                actions: musicActions
+                playlists: playlistCards
+                items: () => musicActions.selectedStations()
             }
         }
         PillButton {
@@ -117,7 +117,7 @@ Item {
             //% "Find Cover"
             titleKey: QT_TRID_NOOP("music.fetchCover")
             symbol: "photo"
-            onClicked: actions.fetchCoversOfSelection()
+            onClicked: musicActions.fetchCoversOfSelection()
         }
         PillButton {
             objectName: "selectionTrash"
@@ -126,7 +126,7 @@ Item {
             titleKey: QT_TRID_NOOP("recordings.trash")
             symbol: "trash"
             tint: Theme.red
-            onClicked: actions.trashSelection()
+            onClicked: musicActions.trashSelection()
         }
         IconButton {
             objectName: "selectionClose"
@@ -147,6 +147,6 @@ Item {
         //% "Genre"
         placeholderKey: QT_TRID_NOOP("stations.genre")
         // Blanks around the name go; an empty name takes the genre away.
-        onSaved: (text) => actions.setGenreOfSelection(MusicViewRules.trimmed(text))
+        onSaved: (text) => musicActions.setGenreOfSelection(MusicViewRules.trimmed(text))
     }
 }

@@ -138,7 +138,7 @@ SheetPopup {
                         required property var model
                         objectName: "ruleRow" + index
                         width: rules.width
-                        form: form
+                        form: sheet.form
                         row: index
                         ruleId: model.id
                         kind: model.kind

@@ -30,7 +30,7 @@ SheetPopup {
 
     FileDialog {
         id: chooser
-        //% "Choose Cover"
+        //% "Choose Cover…"
         title: qsTrId("music.chooseCover")
         fileMode: FileDialog.OpenFile
         nameFilters: ["Images (*.png *.jpg *.jpeg *.webp *.gif *.bmp *.tif *.tiff)"]

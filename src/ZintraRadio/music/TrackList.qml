@@ -66,12 +66,12 @@ Item {
     }
 
     MusicActions {
-        id: actions
+        id: musicActions
         music: list.music
         ui: list.musicUI
     }
     PlaylistCards {
-        id: playlists
+        id: playlistCards
         music: list.music
     }
 
@@ -127,7 +127,7 @@ Item {
             selectionActive: list.selectionActive
             onClicked: (commandHeld) => list.activate(index, path, current, commandHeld)
             onSelectionToggled: list.musicUI.toggleSelected(path)
-            onRated: (value) => actions.rate(path, value)
+            onRated: (value) => musicActions.rate(path, value)
             onMenuRequested: (x, y) => list.openMenu(index, trackRow, x, y)
         }
     }
@@ -152,13 +152,13 @@ Item {
             objectName: "menuLyrics"
             //% "Lyrics"
             text: qsTrId("lyrics.title")
-            onTriggered: actions.requestLyrics(rowMenu.trackArtist, rowMenu.trackTitle)
+            onTriggered: musicActions.requestLyrics(rowMenu.trackArtist, rowMenu.trackTitle)
         }
         LibraryMenuItem {
             objectName: "menuEditTags"
             //% "Edit Tags…"
             text: qsTrId("music.editTags")
-            onTriggered: actions.editTags(rowMenu.path)
+            onTriggered: musicActions.editTags(rowMenu.path)
         }
         LibraryMenu {
             id: genreMenu
@@ -169,7 +169,7 @@ Item {
                 delegate: LibraryMenuItem {
                     required property var modelData
                     text: modelData.name
-                    onTriggered: actions.setGenre(modelData.name, [rowMenu.path])
+                    onTriggered: musicActions.setGenre(modelData.name, [rowMenu.path])
                 }
                 onObjectAdded: (index, object) => genreMenu.insertItem(index, object)
                 onObjectRemoved: (index, object) => genreMenu.removeItem(object)
@@ -179,27 +179,27 @@ Item {
             objectName: "menuFetchCover"
             //% "Find Cover"
             text: qsTrId("music.fetchCover")
-            onTriggered: actions.fetchCovers([rowMenu.path])
+            onTriggered: musicActions.fetchCovers([rowMenu.path])
         }
         LibraryMenuSeparator {}
         LibraryMenuItem {
             objectName: "menuReveal"
             //% "Show in Folder"
             text: qsTrId("action.reveal")
-            onTriggered: actions.reveal(rowMenu.path)
+            onTriggered: musicActions.reveal(rowMenu.path)
         }
         LibraryMenuItem {
             objectName: "menuTrash"
             //% "Move to Trash"
             text: qsTrId("recordings.trash")
             destructive: true
-            onTriggered: actions.trash([rowMenu.path])
+            onTriggered: musicActions.trash([rowMenu.path])
         }
         QueueMenuItems {
             menu: rowMenu
             position: 1
-            actions: actions
-            playlists: playlists
+            actions: musicActions
+            playlists: playlistCards
             items: () => [list.tracks.station(rowMenu.row)]
         }
     }
