@@ -2,6 +2,7 @@
 // the queue, the tag editor's differences, number fields, grids and dropped pictures.
 #include "music/MusicRules.hpp"
 
+#include "MusicViewsKit.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "support/Sandbox.hpp"
 
@@ -322,6 +323,7 @@ TEST(NumberRules, SaturatingWholeNumbers) {
 }
 
 TEST(TextRules, BlanksAndSmartNames) {
+    testkit::installEnglish();
     EXPECT_TRUE(isBlank(" \t\u00a0\u2003"));
     EXPECT_FALSE(isBlank(" \n "));
     EXPECT_FALSE(isBlank(" a "));

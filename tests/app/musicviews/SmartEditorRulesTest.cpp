@@ -2,6 +2,8 @@
 // smart playlist that the editor's state describes.
 #include "music/SmartEditorRules.hpp"
 
+#include "MusicViewsKit.hpp"
+
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -83,6 +85,7 @@ TEST(SmartEditorRules, RulesLoadAsRows) {
 }
 
 TEST(SmartEditorRules, LoadingTheState) {
+    ZintraRadio::testkit::installEnglish();
     const auto builtIn = stored("smart.recentlyAdded", {SmartRule::addedWithinDays(30)}, 0);
     const auto edited = smartEditorState(builtIn, false);
     EXPECT_EQ(edited.name, "Recently Added") << "a key shows as its text";
@@ -94,6 +97,7 @@ TEST(SmartEditorRules, LoadingTheState) {
 }
 
 TEST(SmartEditorRules, TheResult) {
+    ZintraRadio::testkit::installEnglish();
     const auto draft = stored("Stored", {}, 0);
     struct Case {
         std::string name;
