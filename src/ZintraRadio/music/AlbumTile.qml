@@ -24,10 +24,10 @@ Item {
     readonly property real artworkHeight: side * 0.92
     readonly property color accent: Theme.accent(name)
 
-    // Moved by the hover state.
+    // Moved by the hover state: the disc's slide and the blend from the resting shadow (radius
+    // 12, opacity 0.35) to the lifted one (radius 22, opacity 0.75).
     property real discOffset: side * 0.11
-    property real shadowStrength: 0.35
-    property real shadowRadius: 12
+    property real lift: 0
 
     implicitWidth: 170
     implicitHeight: artworkHeight + 8 + nameText.implicitHeight + artistText.implicitHeight - 5
@@ -42,13 +42,12 @@ Item {
             target: tile
             scale: 1.03
             discOffset: tile.side * 0.22
-            shadowStrength: 0.75
-            shadowRadius: 22
+            lift: 1
         }
     }
     transitions: Transition {
         NumberAnimation {
-            properties: "scale,discOffset,shadowStrength,shadowRadius"
+            properties: "scale,discOffset,lift"
             duration: Motion.reduced ? 0 : MusicTheme.tileHover
             easing.type: Easing.OutBack
             easing.overshoot: MusicTheme.springOvershoot
@@ -96,16 +95,21 @@ Item {
             smooth: true
             source: Covers.disc(tile.artworkHeight, 1)
         }
-        GlowHalo {
-            x: -margin
-            y: (parent.height - coverView.size) / 2 - margin
-            shapeWidth: coverView.size
-            shapeHeight: coverView.size
-            cornerRadius: 9
-            blurRadius: tile.shadowRadius
-            glowColor: tile.accent
-            strength: tile.shadowStrength
-            offsetY: 6
+        Repeater {
+            model: [{ radius: 12, strength: 0.35 }, { radius: 22, strength: 0.75 }]
+            GlowHalo {
+                required property var modelData
+                required property int index
+                x: -margin
+                y: (parent.height - coverView.size) / 2 - margin
+                shapeWidth: coverView.size
+                shapeHeight: coverView.size
+                cornerRadius: 9
+                blurRadius: modelData.radius
+                glowColor: tile.accent
+                strength: modelData.strength * (index === 0 ? 1 - tile.lift : tile.lift)
+                offsetY: 6
+            }
         }
         CoverView {
             id: coverView

@@ -49,6 +49,7 @@ T.ComboBox {
     delegate: ItemDelegate {
         id: option
         required property int index
+        objectName: "pickerOption" + index
         width: picker.width
         height: 26
         highlighted: picker.highlightedIndex === index

@@ -149,7 +149,7 @@ Item {
                     size: 46
                     onClicked: detail.play()
                 }
-                PillButton {
+                MusicPill {
                     objectName: "detailShuffle"
                     anchors.verticalCenter: parent.verticalCenter
                     //% "Shuffle"
@@ -157,7 +157,7 @@ Item {
                     symbol: "shuffle"
                     onClicked: detail.shuffle()
                 }
-                PillButton {
+                MusicPill {
                     objectName: "detailLater"
                     anchors.verticalCenter: parent.verticalCenter
                     //% "Play Later"
@@ -199,7 +199,7 @@ Item {
                     size: 30
                     onClicked: detail.deleteList()
                 }
-                PillButton {
+                MusicPill {
                     objectName: "detailGenrePlaylist"
                     anchors.verticalCenter: parent.verticalCenter
                     visible: detail.offersGenrePlaylist
@@ -212,7 +212,7 @@ Item {
         }
     }
 
-    PillButton {
+    MusicPill {
         objectName: "detailBack"
         x: MusicTheme.browserSide
         y: 66
@@ -273,12 +273,20 @@ Item {
                 height: row.height
                 z: reorder.active ? 2 : 0
 
+                // The dragged row is lifted over an opaque card, so the rows it passes stay readable.
+                Rectangle {
+                    visible: reorder.active
+                    width: row.width
+                    height: row.height
+                    y: row.y
+                    radius: Theme.rowCorner
+                    color: Theme.night
+                }
                 StationRow {
                     id: row
                     objectName: "playlistItem" + itemRow.index
                     width: parent.width
                     y: reorder.offset
-                    opacity: reorder.active ? 0.85 : 1
                     station: itemRow.station
                     showsFavorite: false
                     current: itemRow.station.url === page.activeURL

@@ -58,7 +58,7 @@ Item {
                     //% "Smart Playlists"
                     text: qsTrId("music.smartPlaylists")
                 }
-                PillButton {
+                MusicPill {
                     id: newSmart
                     objectName: "newSmartPlaylist"
                     anchors.right: parent.right
@@ -106,7 +106,7 @@ Item {
                     //% "Playlists"
                     text: qsTrId("music.tab.playlists")
                 }
-                PillButton {
+                MusicPill {
                     id: newPlaylist
                     objectName: "newPlaylist"
                     anchors.right: parent.right

@@ -125,6 +125,14 @@ PanelScaffold {
                 height: 50
                 z: reorder.active ? 2 : 0
 
+                Rectangle {
+                    visible: reorder.active
+                    width: parent.width
+                    height: 50
+                    y: reorder.offset
+                    radius: 12
+                    color: Theme.night
+                }
                 QueueRow {
                     objectName: "queueRow" + entry.index
                     width: parent.width

@@ -111,7 +111,7 @@ Item {
                 items: () => musicActions.selectedStations()
             }
         }
-        PillButton {
+        MusicPill {
             objectName: "selectionFetchCovers"
             anchors.verticalCenter: parent.verticalCenter
             //% "Find Cover"
@@ -119,7 +119,7 @@ Item {
             symbol: "photo"
             onClicked: musicActions.fetchCoversOfSelection()
         }
-        PillButton {
+        MusicPill {
             objectName: "selectionTrash"
             anchors.verticalCenter: parent.verticalCenter
             //% "Move to Trash"

@@ -106,7 +106,7 @@ SheetPopup {
                     onClicked: form.matchAll = false
                 }
             }
-            PillButton {
+            MusicPill {
                 id: addRule
                 objectName: "smartAddRule"
                 anchors.right: parent.right
@@ -234,13 +234,13 @@ SheetPopup {
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: -10
-                PillButton {
+                MusicPill {
                     objectName: "smartCancel"
                     //% "Cancel"
                     titleKey: QT_TRID_NOOP("action.cancel")
                     onClicked: form.close()
                 }
-                PillButton {
+                MusicPill {
                     objectName: "smartSave"
                     //% "Save"
                     titleKey: QT_TRID_NOOP("action.save")

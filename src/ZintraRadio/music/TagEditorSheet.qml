@@ -105,7 +105,7 @@ SheetPopup {
                         }
                     }
                 }
-                PillButton {
+                MusicPill {
                     objectName: "tagChooseCover"
                     width: 150
                     //% "Choose Cover…"
@@ -113,7 +113,7 @@ SheetPopup {
                     symbol: "photo"
                     onClicked: chooser.open()
                 }
-                PillButton {
+                MusicPill {
                     objectName: "tagFetchCover"
                     width: 150
                     //% "Find Cover"
@@ -217,13 +217,13 @@ SheetPopup {
                 id: buttons
                 anchors.right: parent.right
                 spacing: 8
-                PillButton {
+                MusicPill {
                     objectName: "tagCancel"
                     //% "Cancel"
                     titleKey: QT_TRID_NOOP("action.cancel")
                     onClicked: form.close()
                 }
-                PillButton {
+                MusicPill {
                     objectName: "tagSave"
                     //% "Save"
                     titleKey: QT_TRID_NOOP("action.save")

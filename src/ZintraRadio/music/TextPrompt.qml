@@ -43,13 +43,13 @@ SheetPopup {
         Row {
             anchors.right: parent.right
             spacing: 8
-            PillButton {
+            MusicPill {
                 objectName: "promptCancel"
                 //% "Cancel"
                 titleKey: QT_TRID_NOOP("action.cancel")
                 onClicked: prompt.close()
             }
-            PillButton {
+            MusicPill {
                 id: saveButton
                 objectName: "promptSave"
                 //% "Save"
