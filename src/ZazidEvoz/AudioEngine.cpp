@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <future>
 #include <map>
 #include <poll.h>
@@ -25,6 +26,11 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr std::size_t pumpBufferBytes = 16384;
+// The pump rests while the ring holds at least 1 s. In a rest ffmpeg writes less than its
+// pipe holds (0.68 s of audio), so it is never held up.
+constexpr std::size_t restAboveSamples = 96000;
+constexpr auto pumpRest = std::chrono::milliseconds(250);
+constexpr int decoderPipeBytes = 256 * 1024;
 constexpr std::size_t bytesPerFrame = 8;
 constexpr std::size_t maxErrorCharacters = 220;
 constexpr auto formatTrialTime = std::chrono::seconds(5);
@@ -42,6 +48,16 @@ bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
         if (ready < 0 && errno != EINTR)
             return true; // let the read report the error
     }
+}
+
+// True when a read of `fd` would not block.
+bool hasDataNow(int fd) {
+    pollfd entry{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = ::poll(&entry, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    return ready != 0;
 }
 
 // A log line worth keeping as the run's error text.
@@ -76,7 +92,10 @@ bool isHlsURL(std::string_view url) {
 
 std::vector<std::string> decoderArguments(const PlaybackSource& source,
                                           const std::optional<std::string>& inputFormat) {
-    std::vector<std::string> arguments = {"-hide_banner", "-nostdin", "-loglevel", "info"};
+    // ffmpeg prints the titles that arrive once the stream runs only at its verbose level;
+    // at "info" a station's first title (often a second into the stream) is never seen.
+    // No progress line: it would wake the log reader twice a second for nothing.
+    std::vector<std::string> arguments = {"-hide_banner", "-nostdin", "-nostats", "-loglevel", "verbose"};
     if (source.hasFeeder()) {
         arguments.insert(arguments.end(), {"-i", "pipe:0"});
     } else {
@@ -132,16 +151,22 @@ AudioEngine::~AudioEngine() {
     for (auto& run : runs_)
         run.thread.request_stop();
     killProcesses();
-    finishRecording();
-    runs_.clear();     // joins
-    deviceWatch_ = {}; // stops and joins
-    output_.stop();
+    // Every recording, running or still writing out, ends at once and gets the same short
+    // time to finish its file; a stuck encoder is killed when it is up.
     std::vector<std::shared_ptr<StreamRecorder>> recorders;
     {
         std::lock_guard guard(lock_);
         recorders.swap(finishedRecorders_);
+        if (recorder_)
+            recorders.push_back(std::exchange(recorder_, nullptr));
     }
-    recorders.clear(); // each waits for its encoder to finish the file
+    auto deadline = std::chrono::steady_clock::now() + StreamRecorder::closingTime;
+    for (const auto& recorder : recorders)
+        recorder->hurry(deadline);
+    runs_.clear();     // joins
+    deviceWatch_ = {}; // stops and joins
+    output_.stop();
+    recorders.clear(); // joins the writers, each done by the deadline
 }
 
 bool AudioEngine::isCurrent(std::uint64_t generation) const {
@@ -386,9 +411,14 @@ void AudioEngine::render(float* left, float* right, std::size_t frames, bool& si
 }
 
 bool AudioEngine::pump(std::uint64_t generation, int fd,
-                       std::optional<std::chrono::steady_clock::time_point> deadline, bool& gaveUp) {
+                       std::optional<std::chrono::steady_clock::time_point> deadline, bool& gaveUp,
+                       std::stop_token stop) {
     constexpr std::size_t primeSamples = primeFrames * 2;
     bool hadAudio = false;
+    // Each wake-up of this thread costs more than the copying it does: while the ring is well
+    // ahead of the output and the pipe is empty, rest, and then take what ffmpeg wrote
+    // meanwhile in one go. A stop ends a rest at once.
+    auto rest = [&] { platform::SystemSleeper().sleepFor(pumpRest, stop); };
     if (isCurrent(generation)) {
         alignas(float) unsigned char buffer[pumpBufferBytes];
         std::size_t filled = 0;
@@ -413,7 +443,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
                     break;
                 std::size_t stored = ring_.write(samples, remaining);
                 if (stored == 0) {
-                    std::this_thread::sleep_for(10ms);
+                    rest(); // full: 2 s ahead, or paused
                     continue;
                 }
                 samples += stored;
@@ -439,6 +469,8 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
             filled -= chunk;
             if (!current || !isCurrent(generation))
                 break;
+            if (ring_.count() >= restAboveSamples && !hasDataNow(fd))
+                rest();
         }
     }
     return hadAudio || ring_.count() > 1;
@@ -489,7 +521,8 @@ std::string AudioEngine::scanMetadata(std::uint64_t generation, int fd) {
 
 AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const PlaybackSource& source,
                                               const std::string& ffmpeg,
-                                              const std::optional<std::string>& inputFormat) {
+                                              const std::optional<std::string>& inputFormat,
+                                              std::stop_token stop) {
     auto environment = ToolLocator::childEnvironment();
     std::shared_ptr<Process> feeder, decoder;
     try {
@@ -539,13 +572,16 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
         return scanMetadata(generation, errorPipe.get());
     });
     platform::UniqueFd outputPipe = decoder->takeOutput();
+    // Room for what ffmpeg writes while the pump rests; the default 64 KiB would do, at the
+    // cost of stalling ffmpeg now and then.
+    ::fcntl(outputPipe.get(), F_SETPIPE_SZ, decoderPipeBytes);
     // A stream forced to the format its server named may not be in that format (stations
     // send AAC as "audio/mpeg"); ffmpeg would then search it for frames for ever.
     std::optional<std::chrono::steady_clock::time_point> deadline;
     if (inputFormat)
         deadline = std::chrono::steady_clock::now() + formatTrialTime;
     bool gaveUp = false;
-    bool hadAudio = pump(generation, outputPipe.get(), deadline, gaveUp);
+    bool hadAudio = pump(generation, outputPipe.get(), deadline, gaveUp, stop);
     outputPipe.reset();
     if (gaveUp)
         decoder->kill();
@@ -627,7 +663,7 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
         if (!isCurrent(generation))
             return;
         auto inputFormat = streamFormat(source, stop);
-        StreamResult result = stream(generation, source, ffmpeg, inputFormat);
+        StreamResult result = stream(generation, source, ffmpeg, inputFormat, stop);
         if (!isCurrent(generation))
             return;
         // A server that names the wrong type must not keep the stream from playing.

@@ -129,11 +129,11 @@ private:
     void runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
                  std::stop_token stop);
     StreamResult stream(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
-                        const std::optional<std::string>& inputFormat);
+                        const std::optional<std::string>& inputFormat, std::stop_token stop);
     // Returns whether audio arrived. With a deadline, gives up (setting `gaveUp`) when no
     // audio has arrived by then.
     bool pump(std::uint64_t generation, int fd, std::optional<std::chrono::steady_clock::time_point> deadline,
-              bool& gaveUp);
+              bool& gaveUp, std::stop_token stop);
     // The input format of an HTTP stream: remembered, or asked of the server once.
     std::optional<std::string> streamFormat(const PlaybackSource& source, std::stop_token stop);
     void forgetStreamFormat(const std::string& url);

@@ -15,6 +15,7 @@ namespace {
 
 constexpr int maxMetaint = 999999;
 constexpr std::size_t maxBlockBytes = 255 * 16; // one length byte counts 16-byte units
+constexpr std::size_t pieceSlack = 256 * 1024;
 
 // What one poll reads: metaint bytes of audio, the length byte, then the block.
 struct BlockReader {
@@ -39,6 +40,25 @@ struct BlockReader {
     }
 };
 
+// A value that runs to the end of its block was cut there, maybe inside a character: that
+// character goes, rather than the whole title reading as Windows-1252.
+std::string withoutCutCharacter(std::string value) {
+    std::size_t lead = value.size();
+    int continuations = 0;
+    while (lead > 0 && continuations < 3 && (static_cast<unsigned char>(value[lead - 1]) & 0xC0) == 0x80) {
+        --lead;
+        ++continuations;
+    }
+    if (lead == 0)
+        return value;
+    auto first = static_cast<unsigned char>(value[lead - 1]);
+    int length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    --lead;
+    if (length > continuations + 1 && text::isValidUtf8(std::string_view(value).substr(0, lead)))
+        value.resize(lead);
+    return value;
+}
+
 } // namespace
 
 struct IcyMetadataPoller::Task {
@@ -60,22 +80,26 @@ std::optional<int> IcyMetadataPoller::parseMetaint(std::string_view value) {
 }
 
 std::optional<std::string> IcyMetadataPoller::parseMetadataBlock(std::string_view block) {
-    // Old stations send Latin-1: the same decoding as the engine's log reader, so both agree.
-    std::string text = text::decodeLegacyText(block);
     constexpr std::string_view marker = "StreamTitle='";
-    auto start = text.find(marker);
-    if (start == std::string::npos)
+    auto start = block.find(marker);
+    if (start == std::string_view::npos)
         return std::nullopt;
     start += marker.size();
-    auto end = text.find("';", start);
-    if (end == std::string::npos) {
-        end = text.rfind('\'');
-        if (end == std::string::npos || end < start)
-            end = text.size();
+    auto end = block.find("';", start);
+    bool cut = false;
+    if (end == std::string_view::npos) {
+        end = block.rfind('\'');
+        if (end == std::string_view::npos || end < start) {
+            end = block.size();
+            cut = true;
+        }
     }
-    std::string value = text.substr(start, end - start);
+    std::string value(block.substr(start, end - start));
     std::erase(value, '\0');
-    return StreamMetadataParser::clean(value);
+    if (cut)
+        value = withoutCutCharacter(std::move(value));
+    // Old stations send Latin-1: the same decoding as the engine's log reader, so both agree.
+    return StreamMetadataParser::cleanTitle(text::decodeLegacyText(value));
 }
 
 void IcyMetadataPoller::start(const std::string& url, TitleHandler onTitle) {
@@ -114,9 +138,13 @@ void IcyMetadataPoller::pollLoop(const std::string& url, std::chrono::duration<d
             request.url = url;
             request.headers = {"Icy-MetaData: 1"};
             request.userAgent = UserAgent::product;
+            // A slow station may take longer than that to reach its first block: only a
+            // silent one is given up. The total only stops one that trickles for ever.
             request.idleTimeout = std::chrono::seconds(10);
-            request.totalTimeout = std::chrono::seconds(10);
-            request.maxBodyBytes = maxMetaint + 1 + maxBlockBytes;
+            request.totalTimeout = std::chrono::minutes(30);
+            // The transfer is stopped inside the piece that completes the block, and the
+            // cap counts whole pieces: leave room for one.
+            request.maxBodyBytes = maxMetaint + 1 + maxBlockBytes + pieceSlack;
             BlockReader reader;
             bool readable = false;
             platform::HttpClient().stream(

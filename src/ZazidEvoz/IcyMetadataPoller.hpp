@@ -40,7 +40,8 @@ public:
 
     // The value of an "icy-metaint" header: 1 to 999999, else nothing.
     static std::optional<int> parseMetaint(std::string_view value);
-    // The StreamTitle of a metadata block (decoded: UTF-8, else Windows-1252), cleaned.
+    // The StreamTitle of a metadata block (decoded: UTF-8, else Windows-1252; a character cut
+    // off at the end of the block dropped), at most 1024 bytes, cleaned.
     static std::optional<std::string> parseMetadataBlock(std::string_view block);
 
 private:

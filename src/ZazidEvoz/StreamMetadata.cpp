@@ -43,7 +43,8 @@ std::optional<StreamMetadataEvent> formatEvent(const std::vector<std::string>& g
     if (text::lowercased(codec).starts_with("pcm_"))
         return std::nullopt;
     codec = text::uppercased(codec.substr(0, codec.find(' ')));
-    std::string description = codec + " \u00B7 " + groups[1] + " Hz \u00B7 " + text::trimmedHorizontalWhitespace(groups[2]);
+    std::string description =
+        codec + " \u00B7 " + groups[1] + " Hz \u00B7 " + text::trimmedHorizontalWhitespace(groups[2]);
     if (groups.size() > 3 && !groups[3].empty())
         description += " \u00B7 " + groups[3] + " kbps";
     return StreamMetadataEvent::format(std::move(description));
@@ -53,11 +54,11 @@ std::optional<StreamMetadataEvent> formatEvent(const std::vector<std::string>& g
 
 std::optional<StreamMetadataEvent> parse(std::string_view line) {
     if (auto groups = firstMatchGroups(streamTitle(), line))
-        if (auto title = clean((*groups)[0]))
+        if (auto title = cleanTitle((*groups)[0]))
             return StreamMetadataEvent::title(std::move(*title));
     if (line.find("StreamTitle") != std::string_view::npos)
         if (auto groups = firstMatchGroups(icyTitle(), line))
-            if (auto title = clean((*groups)[0]))
+            if (auto title = cleanTitle((*groups)[0]))
                 return StreamMetadataEvent::title(std::move(*title));
     if (auto groups = firstMatchGroups(icyName(), line))
         if (auto name = clean((*groups)[0]))
@@ -75,10 +76,15 @@ std::optional<std::string> clean(std::string_view raw) {
         ++start;
     while (end > start && isQuoteOrSemicolon(trimmed[end - 1]))
         --end;
-    std::string result = text::trimmedHorizontalWhitespace(std::string_view(trimmed).substr(start, end - start));
+    std::string result =
+        text::trimmedHorizontalWhitespace(std::string_view(trimmed).substr(start, end - start));
     if (result.empty() || result == "-" || text::lowercased(result) == "unknown")
         return std::nullopt;
     return result;
+}
+
+std::optional<std::string> cleanTitle(std::string_view text) {
+    return clean(text::bytePrefixOnCharacterBoundary(text, maxTitleBytes));
 }
 
 ArtistTitle splitArtistTitle(std::string_view text) {

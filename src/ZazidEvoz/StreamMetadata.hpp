@@ -2,6 +2,7 @@
 // handles stream titles (the engine, the ICY poller, lyrics and the track reader).
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,12 +30,19 @@ struct ArtistTitle {
 
 namespace StreamMetadataParser {
 
+// Titles are cut to this many bytes, on a character boundary: an ICY block carries up to 4 KiB.
+inline constexpr std::size_t maxTitleBytes = 1024;
+
 // One log line without its line break: a title, a station name, a format, or nothing.
 std::optional<StreamMetadataEvent> parse(std::string_view line);
 
 // Trims blanks and the quote and semicolon characters around a raw title or name; nothing
 // when what is left is empty, "-" or "unknown".
 std::optional<std::string> clean(std::string_view text);
+
+// A raw stream title as both the decoder's log and the ICY poller report it: cut to
+// maxTitleBytes, then cleaned.
+std::optional<std::string> cleanTitle(std::string_view text);
 
 // "Artist - Title" (also with en dash, em dash or " | "); no artist and the text unchanged
 // when no separator gives two non-empty sides.

@@ -2,16 +2,26 @@
 
 #include "platform/Threads.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <system_error>
 
 namespace ZazidEvoz {
 
 namespace {
 
-constexpr auto encoderPatience = std::chrono::seconds(10);
+using Clock = std::chrono::steady_clock;
+
+// How often a blocked writer looks at its deadlines.
+constexpr auto waitSlice = std::chrono::milliseconds(50);
+
+int sliceUntil(Clock::time_point until) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+    return static_cast<int>(std::clamp<long long>(left.count(), 0, waitSlice.count()));
+}
 
 } // namespace
 
@@ -83,6 +93,9 @@ StreamRecorder::StreamRecorder(const std::string& ffmpeg, std::filesystem::path 
           }
       }()) {
     input_ = encoder_.takeInput();
+    // Writes never block: the writer waits in slices, so it can give up on a stuck encoder.
+    ::fcntl(input_.get(), F_SETFL, ::fcntl(input_.get(), F_GETFL) | O_NONBLOCK);
+    lastProgress_ = Clock::now();
     writer_ = std::thread([this] {
         platform::setCurrentThreadName("ZintraRadio recorder");
         writeLoop();
@@ -90,14 +103,7 @@ StreamRecorder::StreamRecorder(const std::string& ffmpeg, std::filesystem::path 
 }
 
 StreamRecorder::~StreamRecorder() {
-    finish();
-    {
-        std::unique_lock guard(lock_);
-        if (!changed_.wait_for(guard, encoderPatience, [this] { return done_; })) {
-            guard.unlock();
-            encoder_.kill(); // a stuck encoder: its pending write fails and the writer ends
-        }
-    }
+    hurry(Clock::now() + closingTime);
     writer_.join();
 }
 
@@ -130,6 +136,16 @@ void StreamRecorder::finish() {
     // After a failure or an overflow the rest would only wait on a stuck encoder; an encoder
     // that is merely behind still gets all of it.
     dropQueue_ = !failure_.empty() || overflowed_;
+    // Its patience counts from now: it may have been behind for a while already.
+    lastProgress_ = Clock::now();
+    changed_.notify_all();
+}
+
+void StreamRecorder::hurry(Clock::time_point deadline) {
+    finish();
+    std::lock_guard guard(lock_);
+    if (!deadline_ || deadline < *deadline_)
+        deadline_ = deadline;
     changed_.notify_all();
 }
 
@@ -138,7 +154,13 @@ bool StreamRecorder::isDone() const {
     return done_;
 }
 
+Clock::time_point StreamRecorder::giveUpTimeLocked() const {
+    auto limit = lastProgress_ + encoderPatience;
+    return deadline_ ? std::min(limit, *deadline_) : limit;
+}
+
 void StreamRecorder::writeLoop() {
+    bool abandoned = false;
     for (;;) {
         std::vector<char> chunk;
         {
@@ -156,32 +178,98 @@ void StreamRecorder::writeLoop() {
             queue_.pop_front();
             queuedBytes_ -= chunk.size();
         }
-        if (!platform::writeAll(input_.get(), chunk.data(), chunk.size())) {
+        Write result = writeChunk(chunk);
+        if (result == Write::abandoned) {
+            abandoned = true;
+            break;
+        }
+        if (result == Write::failed) {
             std::string error = std::strerror(errno);
             std::lock_guard guard(lock_);
             failure_ = error;
         }
     }
     input_.reset(); // the encoder sees the end of its input and finishes the file
-    reportOutcome();
+    {
+        std::lock_guard guard(lock_);
+        lastProgress_ = Clock::now();
+    }
+    bool exited = !abandoned && awaitExit();
+    if (!exited)
+        encoder_.kill();
+    reportOutcome(exited);
 }
 
-void StreamRecorder::reportOutcome() {
+StreamRecorder::Write StreamRecorder::writeChunk(const std::vector<char>& chunk) {
+    std::size_t offset = 0;
+    while (offset < chunk.size()) {
+        ssize_t count = ::write(input_.get(), chunk.data() + offset, chunk.size() - offset);
+        if (count > 0) {
+            offset += static_cast<std::size_t>(count);
+            bytesWritten_ += static_cast<std::size_t>(count);
+            std::lock_guard guard(lock_);
+            lastProgress_ = Clock::now();
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && errno != EAGAIN)
+            return Write::failed;
+        // The pipe is full: the encoder is behind. While recording, the queue's limit decides
+        // when that is too much; once finished, its patience and the deadline do.
+        Clock::time_point giveUp;
+        {
+            std::lock_guard guard(lock_);
+            if (dropQueue_)
+                return Write::abandoned;
+            giveUp = finishing_ ? giveUpTimeLocked() : Clock::time_point::max();
+        }
+        if (Clock::now() >= giveUp)
+            return Write::abandoned;
+        pollfd entry{input_.get(), POLLOUT, 0};
+        ::poll(&entry, 1, static_cast<int>(waitSlice.count()));
+    }
+    return Write::done;
+}
+
+bool StreamRecorder::awaitExit() {
+    for (;;) {
+        Clock::time_point giveUp;
+        {
+            std::lock_guard guard(lock_);
+            giveUp = giveUpTimeLocked();
+        }
+        if (encoder_.waitFor(std::chrono::milliseconds(sliceUntil(giveUp))))
+            return true;
+        if (Clock::now() >= giveUp)
+            return false;
+    }
+}
+
+void StreamRecorder::reportOutcome(bool exited) {
     platform::ExitStatus status = encoder_.wait();
     std::error_code error;
     auto size = std::filesystem::file_size(file_, error);
     bool hasData = !error && size > 0;
-    // Only a file with audio in it is a saved recording, whatever the exit status says.
-    if (hasData) {
-        report_(EngineEvents::RecordingSaved{file_});
-    } else {
-        // Our empty placeholder would only clutter the recordings.
-        if (!error)
-            std::filesystem::remove(file_, error);
-        report_(EngineEvents::RecordingFailed{status.succeeded()
-                                                  ? std::string("ffmpeg wrote no audio")
-                                                  : "ffmpeg exit " + std::to_string(status.shellStatus())});
+    std::optional<std::string> failure;
+    bool keepFile = hasData;
+    if (bytesWritten_ == 0) {
+        // Without audio the encoder writes at most an empty tagged file: not a recording.
+        failure = "no audio was recorded";
+        keepFile = false;
+    } else if (!exited) {
+        // What it wrote so far stays: a partial recording is better than none.
+        failure = "ffmpeg did not finish the recording";
+    } else if (!hasData) {
+        failure = status.succeeded() ? std::string("ffmpeg wrote no audio")
+                                     : "ffmpeg exit " + std::to_string(status.shellStatus());
     }
+    if (!keepFile && !error)
+        std::filesystem::remove(file_, error);
+    if (failure)
+        report_(EngineEvents::RecordingFailed{*failure});
+    else
+        report_(EngineEvents::RecordingSaved{file_});
     std::lock_guard guard(lock_);
     done_ = true;
     changed_.notify_all();

@@ -44,8 +44,6 @@ std::size_t sampleCount(const std::filesystem::path& file) {
 StreamSpec icyStream() {
     StreamSpec spec;
     spec.media = toneMp3();
-    // ffmpeg logs a stream title only when it arrives before the stream is set up (later
-    // ones need its verbose level): blocks close together put one into the log.
     spec.metaint = 2000;
     spec.icyName = "Test Radio";
     spec.burstSeconds = 1;
@@ -130,6 +128,37 @@ TEST(AudioEngine, PlaysAnIcyStreamEndToEnd) {
     EXPECT_EQ(engine.elapsed(), 0.0);
     harness.drain();
     EXPECT_EQ(harness.states().back(), Kind::stopped);
+}
+
+// A typical station puts a block every second of audio or so; ffmpeg has finished setting the
+// stream up long before the first one, so every title has to come from its running log.
+TEST(AudioEngine, StreamTitlesComeFromTheDecodersOwnConnection) {
+    StreamServer server;
+    StreamSpec spec;
+    spec.media = toneMp3();
+    spec.metaint = 16000;
+    spec.startOffset = 1013; // mid-frame, as stations start a listener
+    server.addStream("/radio", spec);
+    server.setTitle("/radio", "Artist - First");
+    server.start();
+
+    EngineHarness harness;
+    harness.engine().play({server.url("/radio"), std::nullopt, true});
+    ASSERT_TRUE(harness.waitForState(Kind::playing));
+    auto titles = [&] {
+        std::vector<std::string> result;
+        for (const auto& event : harness.metadata())
+            if (event.kind == StreamMetadataEvent::Kind::title)
+                result.push_back(event.text);
+        return result;
+    };
+    EXPECT_TRUE(harness.waitFor([&] { return !titles().empty(); }, 2s)) << "no title 2 s after playing";
+    for (std::string next : {"Artist - Second", "Artist - Third"}) {
+        server.setTitle("/radio", next);
+        EXPECT_TRUE(harness.waitFor([&] { return !titles().empty() && titles().back() == next; }, 5s))
+            << next;
+    }
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Artist - First", "Artist - Second", "Artist - Third"}));
 }
 
 TEST(AudioEngine, VolumeIsClamped) {

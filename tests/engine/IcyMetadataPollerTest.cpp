@@ -1,8 +1,11 @@
 #include "ZazidEvoz/IcyMetadataPoller.hpp"
 
 #include "EngineTestKit.hpp"
+#include "ZazidEvoz/platform/Process.hpp"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <thread>
 
 using namespace ZazidEvoz;
@@ -15,6 +18,58 @@ std::string padded(std::string text) {
     text.resize((text.size() / 16 + 1) * 16, '\0');
     return text;
 }
+
+std::string repeated(const std::string& text, int count) {
+    std::string result;
+    for (int i = 0; i < count; ++i)
+        result += text;
+    return result;
+}
+
+// A station as the old servers send one: no chunks, no length, the body runs until the
+// connection closes, in large writes. Every connection gets metaint bytes of audio, one block
+// with the title, and a good deal of audio after it.
+class RawIcyServer {
+public:
+    RawIcyServer(std::size_t metaint, const std::string& title)
+        : listener_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener_.get(), 4);
+        socklen_t length = sizeof address;
+        ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        body_ = std::string(metaint, '\0') + icyBlock(title) + std::string(256 * 1024, '\0');
+        head_ = "HTTP/1.0 200 OK\r\ncontent-type: audio/mpeg\r\nicy-metaint: " + std::to_string(metaint) +
+                "\r\n\r\n";
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~RawIcyServer() {
+        ::shutdown(listener_.get(), SHUT_RDWR);
+        thread_.join();
+    }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/radio"; }
+
+private:
+    void serve() {
+        for (;;) {
+            platform::UniqueFd connection(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+            if (!connection)
+                return;
+            char request[4096];
+            [[maybe_unused]] auto read = ::recv(connection.get(), request, sizeof request, 0);
+            platform::writeAll(connection.get(), head_.data(), head_.size());
+            platform::writeAll(connection.get(), body_.data(), body_.size());
+        }
+    }
+
+    platform::UniqueFd listener_;
+    int port_ = 0;
+    std::string head_, body_;
+    std::thread thread_;
+};
 
 // A poller on a drained queue whose pauses return at once.
 struct PollerHarness {
@@ -59,6 +114,12 @@ TEST(IcyMetadataPoller, ParsesMetadataBlocks) {
         {padded("streamtitle='lower';"), std::nullopt},
         {padded("StreamTitle='Bj\xF6rk - J\xF3ga';"), "Bj\u00F6rk - J\u00F3ga"}, // Latin-1 from an old server
         {padded("StreamTitle='Bj\u00F6rk - J\u00F3ga';"), "Bj\u00F6rk - J\u00F3ga"},
+        {padded("StreamTitle='Caf\xE9';"), "Caf\u00E9"}, // Latin-1 to the end
+        // Cut inside a character at the end of the block: that character goes.
+        {"StreamTitle='Sigur R\xC3\xB3s - Hopp\xC3", "Sigur R\u00F3s - Hopp"},
+        {padded("StreamTitle='Sigur R\xC3\xB3s - \xE2\x80"), "Sigur R\u00F3s -"},
+        // The longest block holds 4 KiB: a title keeps 1 KiB, whole characters only.
+        {"StreamTitle='" + repeated("\u20AC", 1500) + "';", repeated("\u20AC", 341)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IcyMetadataPoller::parseMetadataBlock(c.block), c.title) << c.block;
@@ -105,6 +166,24 @@ TEST(IcyMetadataPoller, ReportsEachNewTitleOnceAndBacksOff) {
     h.poller->stop();
     h.queue.drain();
     EXPECT_EQ(h.titles.size(), 2u);
+}
+
+// The first block may be far into the stream: a megabyte away, or more than the idle limit
+// (10 s) away on a slow station that never falls silent.
+TEST(IcyMetadataPoller, TitlesFarIntoTheStreamArrive) {
+    const std::string longTitle = "Artist - " + std::string(5000, 'x'); // the largest block
+    RawIcyServer largest(999999, longTitle);
+    StreamServer server;
+    StreamSpec slow = icySpec(16000);
+    slow.bytesPerSecond = 1400; // the first block after 11.4 s
+    server.addStream("/slow", slow);
+    server.setTitle("/slow", "Artist - Song");
+    server.start();
+    for (const std::string& url : {largest.url(), server.url("/slow")}) {
+        PollerHarness h;
+        h.start(url);
+        EXPECT_TRUE(h.queue.drainUntil([&] { return !h.titles.empty(); }, 30s)) << url;
+    }
 }
 
 TEST(IcyMetadataPoller, StreamsWithoutUsableMetadataAreMisses) {

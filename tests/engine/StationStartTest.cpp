@@ -72,11 +72,12 @@ TEST(StationStart, DecoderCommandLines) {
     EXPECT_EQ(slice(hls, "-icy", "-i"), (std::vector<std::string>{"-icy", "1"}));
 
     auto file = decoderArguments({"file:///music/My%20Song.mp3", std::nullopt, false});
-    EXPECT_EQ(file,
-              joined({"-hide_banner", "-nostdin", "-loglevel", "info", "-i", "/music/My Song.mp3"}, output));
+    EXPECT_EQ(file, joined({"-hide_banner", "-nostdin", "-nostats", "-loglevel", "verbose", "-i",
+                            "/music/My Song.mp3"},
+                           output));
     auto feeder = decoderArguments({"https://youtube/x", std::vector<std::string>{"/bin/yt"}, false}, "mp3");
     EXPECT_EQ(slice(feeder, "-loglevel", "-vn"),
-              (std::vector<std::string>{"-loglevel", "info", "-i", "pipe:0"}));
+              (std::vector<std::string>{"-loglevel", "verbose", "-i", "pipe:0"}));
     auto emptyFeeder = decoderArguments({"/music/a.mp3", std::vector<std::string>{}, false});
     EXPECT_EQ(slice(emptyFeeder, "-i", "-vn"), (std::vector<std::string>{"-i", "/music/a.mp3"}));
 }

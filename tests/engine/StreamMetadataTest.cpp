@@ -30,6 +30,15 @@ TEST(StreamMetadataParser, ParsesLogLines) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(StreamMetadataParser::parse(c.line), c.event) << c.line;
+
+    // Titles keep 1 KiB of whole characters, as the ICY poller's do, so both agree.
+    std::string euros, kept;
+    for (int i = 0; i < 1500; ++i)
+        euros += "\u20AC";
+    for (int i = 0; i < 341; ++i)
+        kept += "\u20AC";
+    EXPECT_EQ(StreamMetadataParser::parse("[http @ 0x1] Metadata update for StreamTitle: " + euros),
+              Event::title(kept));
 }
 
 TEST(StreamMetadataParser, Clean) {

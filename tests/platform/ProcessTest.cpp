@@ -1,17 +1,17 @@
-#include "support/Sandbox.hpp"
-
-#include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <signal.h>
-
-#include <sstream>
+#include "ZazidEvoz/platform/FaultInjection.hpp"
+#include "support/Sandbox.hpp"
 
 #include <algorithm>
 #include <chrono>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <optional>
+#include <signal.h>
+#include <sstream>
+#include <sys/wait.h>
 #include <thread>
 
 using namespace ZazidEvoz::platform;
@@ -19,14 +19,29 @@ using namespace std::chrono_literals;
 
 namespace {
 
-ProcessOptions shell(const std::string& script) { return ProcessOptions({"/bin/sh", "-c", script}); }
+ProcessOptions shell(const std::string& script) {
+    return ProcessOptions({"/bin/sh", "-c", script});
+}
 
-bool processExists(pid_t pid) { return ::kill(pid, 0) == 0; }
+bool processExists(pid_t pid) {
+    return ::kill(pid, 0) == 0;
+}
+
+// Running or stopped, not a zombie waiting for a parent's reap.
+bool processAlive(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return false;
+    auto state = line.find(") ");
+    return state != std::string::npos && line[state + 2] != 'Z' && line[state + 2] != 'X';
+}
 
 } // namespace
 
 TEST(Process, RunsWithArgumentsAndReportsExitCodes) {
-    auto result = runProcess(ProcessOptions({"/bin/sh", "-c", "printf '%s|' \"$@\"; echo err >&2; exit 3", "sh", "a b", "$HOME", "--x"}));
+    auto result = runProcess(ProcessOptions(
+        {"/bin/sh", "-c", "printf '%s|' \"$@\"; echo err >&2; exit 3", "sh", "a b", "$HOME", "--x"}));
     EXPECT_EQ(result.output, "a b|$HOME|--x|");
     EXPECT_EQ(result.error, "err\n");
     EXPECT_EQ(result.status.code, 3);
@@ -131,7 +146,9 @@ TEST(Process, RunReadsBothStreamsAtOnceAndCapsThem) {
     RunLimits limits;
     limits.outputCap = 1000;
     limits.errorCap = 10;
-    auto result = runProcess(shell("head -c 4194304 /dev/zero | tr '\\0' e >&2; head -c 5000 /dev/zero | tr '\\0' o; printf END >&2"), limits);
+    auto result = runProcess(shell("head -c 4194304 /dev/zero | tr '\\0' e >&2; head -c 5000 /dev/zero | tr "
+                                   "'\\0' o; printf END >&2"),
+                             limits);
     EXPECT_TRUE(result.status.succeeded());
     EXPECT_EQ(result.output.size(), 1000u);
     EXPECT_TRUE(result.outputTruncated);
@@ -166,4 +183,54 @@ TEST(Process, RunLeavesNoDescriptorsBehind) {
     for (int i = 0; i < 20; ++i)
         runProcess(shell("echo x; echo y >&2"));
     EXPECT_EQ(ZazidEvoz::testkit::openDescriptors().size(), before.size());
+}
+
+TEST(Process, RefusesTextsWithNulInsteadOfCuttingThem) {
+    const std::string withNul("http://a.example/\0http://b.example/", 35);
+    ProcessOptions argument({"/bin/echo", withNul});
+    ProcessOptions program({std::string("/bin/echo\0x", 11)});
+    ProcessOptions environment({"/bin/true"});
+    environment.environment = Environment{{"URL", withNul}};
+    ProcessOptions folder({"/bin/true"});
+    folder.workingDirectory = std::string("/tmp\0/x", 7);
+    for (const auto& options : {argument, program, environment, folder}) {
+        EXPECT_THROW(Process::start(options), ProcessError);
+        EXPECT_THROW(runProcess(options), ProcessError);
+    }
+    EXPECT_TRUE(ZazidEvoz::testkit::childProcesses().empty());
+}
+
+// The app's children must not outlive it, however it ends: a decoder or a tag writer left
+// behind would go on writing. They are started from worker threads that come and go, so
+// they must also survive the end of the thread that started them.
+TEST(Process, ChildrenDieWithTheirParentNotWithTheThreadThatStartedThem) {
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    pid_t parent = ::fork();
+    ASSERT_GE(parent, 0);
+    if (parent == 0) {
+        ::close(report[0]);
+        // Started on a thread that ends at once; the child itself stays ours.
+        std::optional<Process> child;
+        std::thread([&] { child = Process::start(ProcessOptions({"/bin/sleep", "60"})); }).join();
+        pid_t pid = child->pid();
+        [[maybe_unused]] auto written = ::write(report[1], &pid, sizeof pid);
+        for (;;)
+            ::pause();
+    }
+    ::close(report[1]);
+    pid_t child = -1;
+    ASSERT_EQ(::read(report[0], &child, sizeof child), ssize_t(sizeof child));
+    ::close(report[0]);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(processAlive(child)) << "the end of the starting thread killed the child";
+
+    ::kill(parent, SIGKILL);
+    int status = 0;
+    ::waitpid(parent, &status, 0);
+    for (int i = 0; i < 500 && processAlive(child); ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(processAlive(child)) << "the child outlived its parent";
+    if (processAlive(child))
+        ::kill(child, SIGKILL);
 }

@@ -1,18 +1,25 @@
 #include "Process.hpp"
 
 #include "FaultInjection.hpp"
+#include "Threads.hpp"
 
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/eventfd.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
-
-#include <cerrno>
-#include <mutex>
 #include <system_error>
+#include <thread>
 
 extern char** environ;
 
@@ -55,7 +62,9 @@ bool writeAll(int fd, const void* data, std::size_t size) {
 
 namespace {
 
-std::string errorText(int error) { return std::system_category().message(error); }
+std::string errorText(int error) {
+    return std::system_category().message(error);
+}
 
 ExitStatus decodeWaitStatus(int status) {
     ExitStatus result;
@@ -65,22 +74,6 @@ ExitStatus decodeWaitStatus(int status) {
         result.signal = WTERMSIG(status);
     return result;
 }
-
-// posix_spawn's attribute and file-action objects, destroyed on every path.
-struct SpawnSetup {
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_t actions;
-    SpawnSetup() {
-        posix_spawnattr_init(&attributes);
-        posix_spawn_file_actions_init(&actions);
-    }
-    ~SpawnSetup() {
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-};
 
 struct PipeEnds {
     UniqueFd read;
@@ -93,6 +86,188 @@ PipeEnds makePipe() {
         throw ProcessError(errorText(errno));
     return {UniqueFd(fds[0]), UniqueFd(fds[1])};
 }
+
+// The kernel would end each text at its first NUL: the child would get another address or
+// another file name than the one asked for.
+void checkNoNul(const ProcessOptions& options) {
+    auto hasNul = [](std::string_view text) { return text.find('\0') != std::string_view::npos; };
+    for (const auto& argument : options.arguments)
+        if (hasNul(argument))
+            throw ProcessError("An argument contains a NUL character");
+    if (options.environment)
+        for (const auto& [name, value] : *options.environment)
+            if (hasNul(name) || hasNul(value))
+                throw ProcessError("An environment variable contains a NUL character");
+    if (hasNul(options.workingDirectory))
+        throw ProcessError("The working folder contains a NUL character");
+}
+
+// What the child does between clone and exec, prepared by the parent. Until it execs, the
+// child runs on our memory with our thread's TLS: it makes raw system calls only, never
+// allocates, locks or reaches sanitizer code.
+struct ChildPlan {
+    const char* path = nullptr;
+    char* const* argv = nullptr;
+    char* const* envp = nullptr;
+    int sources[3] = {-1, -1, -1}; // what becomes standard input, output, error; -1: ours
+    const char* workingDirectory = nullptr;
+    pid_t parent = 0;
+    volatile int error = 0; // set by the child: why it could not exec
+};
+
+#define ZINTRARADIO_CHILD_CODE __attribute__((no_sanitize("address", "undefined"), noinline))
+
+[[noreturn]] ZINTRARADIO_CHILD_CODE void childFailed(ChildPlan& plan) {
+    plan.error = errno;
+    ::syscall(SYS_exit, 127);
+    __builtin_unreachable();
+}
+
+// The kernel's sigaction layout; all zero is SIG_DFL with no flags.
+struct KernelSignalAction {
+    unsigned long handler = 0;
+    unsigned long flags = 0;
+    unsigned long restorer = 0;
+    std::uint64_t mask = 0;
+};
+
+ZINTRARADIO_CHILD_CODE int childMain(void* context) {
+    auto& plan = *static_cast<ChildPlan*>(context);
+    // Every disposition back at its default (SIGPIPE above all). All signals stay blocked, as
+    // on the spawner thread, until just before exec, so no handler of ours runs in here.
+    KernelSignalAction byDefault;
+    for (int signal = 1; signal <= 64; ++signal)
+        if (signal != SIGKILL && signal != SIGSTOP)
+            ::syscall(SYS_rt_sigaction, signal, &byDefault, nullptr, sizeof byDefault.mask);
+    // Own process group, so a kill reaches the helpers it starts too.
+    if (::syscall(SYS_setpgid, 0, 0) != 0)
+        childFailed(plan);
+    // Dies with us. The spawner thread lives as long as the process, so the signal comes
+    // only when the process ends; a parent that ended before this call is caught below.
+    if (::syscall(SYS_prctl, PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0) != 0)
+        childFailed(plan);
+    if (::syscall(SYS_getppid) != plan.parent)
+        ::syscall(SYS_exit, 127);
+
+    int sources[3] = {plan.sources[0], plan.sources[1], plan.sources[2]};
+    // A source among 0..2 would be overwritten by an earlier dup: move it out of the way.
+    for (int& source : sources)
+        if (source >= 0 && source <= STDERR_FILENO) {
+            long moved = ::syscall(SYS_fcntl, source, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+            if (moved < 0)
+                childFailed(plan);
+            source = static_cast<int>(moved);
+        }
+    for (int target = 0; target <= STDERR_FILENO; ++target)
+        if (sources[target] >= 0 && ::syscall(SYS_dup3, sources[target], target, 0) < 0)
+            childFailed(plan);
+    // Libraries open files without close-on-exec (TagLib's fopen, iostreams); none of those
+    // may leak into a child, where they would keep a file or a drive busy.
+    ::syscall(SYS_close_range, STDERR_FILENO + 1, ~0U, 0);
+    if (plan.workingDirectory && ::syscall(SYS_chdir, plan.workingDirectory) != 0)
+        childFailed(plan);
+    std::uint64_t nothingBlocked = 0;
+    ::syscall(SYS_rt_sigprocmask, SIG_SETMASK, &nothingBlocked, nullptr, sizeof nothingBlocked);
+    ::syscall(SYS_execve, plan.path, plan.argv, plan.envp);
+    childFailed(plan);
+}
+
+struct SpawnResult {
+    pid_t pid = -1;
+    int pidfd = -1;
+    int error = 0; // clone's error (pid < 0) or the child's (it could not exec)
+};
+
+// Starts every child from one thread that lives as long as the process. A child's death
+// signal is tied to the thread that started it, and the engine's worker threads come and go
+// while their children run on.
+class Spawner {
+public:
+    static Spawner& instance() {
+        static std::mutex guard;
+        static Spawner* spawner = nullptr;
+        static pid_t owner = 0;
+        std::lock_guard lock(guard);
+        // A forked copy of this process has no spawner thread: it starts its own.
+        if (!spawner || owner != ::getpid()) {
+            spawner = new Spawner; // lives as long as the process, like its thread
+            owner = ::getpid();
+        }
+        return *spawner;
+    }
+
+    SpawnResult spawn(ChildPlan& plan) {
+        Job job{&plan, {}, false};
+        {
+            std::lock_guard lock(mutex_);
+            jobs_.push_back(&job);
+        }
+        changed_.notify_all();
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return job.finished; });
+        return job.result;
+    }
+
+private:
+    static constexpr std::size_t stackSize = 256 * 1024;
+
+    struct Job {
+        ChildPlan* plan;
+        SpawnResult result;
+        bool finished; // guarded by mutex_
+    };
+
+    Spawner() {
+        std::thread([this] { run(); }).detach();
+    }
+
+    void run() {
+        setCurrentThreadName("ZintraRadio spawner");
+        // Children start with every signal blocked (see childMain).
+        sigset_t all;
+        sigfillset(&all);
+        ::pthread_sigmask(SIG_BLOCK, &all, nullptr);
+        // The child's stack while it shares our memory; one is enough, spawns take turns.
+        void* stack = ::mmap(nullptr, stackSize, PROT_READ | PROT_WRITE,
+                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+        for (;;) {
+            Job* job;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return !jobs_.empty(); });
+                job = jobs_.front();
+                jobs_.pop_front();
+            }
+            SpawnResult result;
+            if (stack == MAP_FAILED)
+                result.error = ENOMEM;
+            else
+                result = cloneChild(*job->plan, static_cast<char*>(stack) + stackSize);
+            {
+                std::lock_guard lock(mutex_);
+                job->result = result;
+                job->finished = true;
+            }
+            changed_.notify_all();
+        }
+    }
+
+    static SpawnResult cloneChild(ChildPlan& plan, char* stackTop) {
+        plan.parent = ::getpid();
+        plan.error = 0;
+        int pidfd = -1;
+        // Like vfork: the child borrows our memory and we wait here until it has exec'd.
+        pid_t pid =
+            ::clone(&childMain, stackTop, CLONE_VM | CLONE_VFORK | CLONE_PIDFD | SIGCHLD, &plan, &pidfd);
+        if (pid < 0)
+            return {-1, -1, errno};
+        return {pid, pidfd, plan.error};
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Job*> jobs_; // guarded by mutex_
+};
 
 } // namespace
 
@@ -161,102 +336,106 @@ Process::~Process() {
 Process Process::start(const ProcessOptions& options) {
     if (options.arguments.empty())
         throw ProcessError("No program to start");
+    checkNoNul(options);
     if (FaultInjection::shouldFail(Seam::ProcessStart))
         throw ProcessError("Injected failure starting " + options.arguments.front());
 
-    SpawnSetup setup;
     auto state = std::make_unique<State>();
     PipeEnds inputPipe, outputPipe, errorPipe;
-
-    auto openNull = [&](int target, int flags) {
-        posix_spawn_file_actions_addopen(&setup.actions, target, "/dev/null", flags, 0);
+    UniqueFd null;
+    auto nullDevice = [&] {
+        if (!null) {
+            null.reset(::open("/dev/null", O_RDWR | O_CLOEXEC));
+            if (!null)
+                throw ProcessError("/dev/null: " + errorText(errno));
+        }
+        return null.get();
     };
 
+    ChildPlan plan;
     if (options.inputFrom >= 0) {
-        posix_spawn_file_actions_adddup2(&setup.actions, options.inputFrom, STDIN_FILENO);
+        plan.sources[STDIN_FILENO] = options.inputFrom;
     } else if (options.input == StreamMode::Pipe) {
         inputPipe = makePipe();
-        posix_spawn_file_actions_adddup2(&setup.actions, inputPipe.read.get(), STDIN_FILENO);
+        plan.sources[STDIN_FILENO] = inputPipe.read.get();
     } else if (options.input == StreamMode::Null) {
-        openNull(STDIN_FILENO, O_RDONLY);
+        plan.sources[STDIN_FILENO] = nullDevice();
     }
     if (options.output == StreamMode::Pipe) {
         outputPipe = makePipe();
-        posix_spawn_file_actions_adddup2(&setup.actions, outputPipe.write.get(), STDOUT_FILENO);
+        plan.sources[STDOUT_FILENO] = outputPipe.write.get();
     } else if (options.output == StreamMode::Null) {
-        openNull(STDOUT_FILENO, O_WRONLY);
+        plan.sources[STDOUT_FILENO] = nullDevice();
     }
     if (options.error == StreamMode::Pipe) {
         errorPipe = makePipe();
-        posix_spawn_file_actions_adddup2(&setup.actions, errorPipe.write.get(), STDERR_FILENO);
+        plan.sources[STDERR_FILENO] = errorPipe.write.get();
     } else if (options.error == StreamMode::Null) {
-        openNull(STDERR_FILENO, O_WRONLY);
+        plan.sources[STDERR_FILENO] = nullDevice();
     }
-    // Libraries open files without close-on-exec (TagLib's fopen, iostreams); none of those
-    // may leak into a child, where they would keep a file or a drive busy.
-    posix_spawn_file_actions_addclosefrom_np(&setup.actions, STDERR_FILENO + 1);
     if (!options.workingDirectory.empty())
-        posix_spawn_file_actions_addchdir_np(&setup.actions, options.workingDirectory.c_str());
-
-    // Own process group; every signal back at its default (SIGPIPE above all); nothing blocked.
-    sigset_t defaults, emptyMask;
-    sigfillset(&defaults);
-    sigdelset(&defaults, SIGKILL);
-    sigdelset(&defaults, SIGSTOP);
-    sigemptyset(&emptyMask);
-    posix_spawnattr_setsigdefault(&setup.attributes, &defaults);
-    posix_spawnattr_setsigmask(&setup.attributes, &emptyMask);
-    posix_spawnattr_setpgroup(&setup.attributes, 0);
-    posix_spawnattr_setflags(&setup.attributes,
-                             POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+        plan.workingDirectory = options.workingDirectory.c_str();
 
     std::vector<char*> argv;
     for (const auto& argument : options.arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    plan.path = argv[0];
+    plan.argv = argv.data();
 
     std::vector<std::string> environmentEntries;
     std::vector<char*> envp;
-    char** childEnvironment = environ;
+    plan.envp = environ;
     if (options.environment) {
         for (const auto& [name, value] : *options.environment)
             environmentEntries.push_back(name + "=" + value);
         for (auto& entry : environmentEntries)
             envp.push_back(entry.data());
         envp.push_back(nullptr);
-        childEnvironment = envp.data();
+        plan.envp = envp.data();
     }
 
-    pid_t pid = -1;
-    int result = ::posix_spawn(&pid, argv[0], &setup.actions, &setup.attributes, argv.data(), childEnvironment);
-    if (result != 0)
-        throw ProcessError(options.arguments.front() + ": " + errorText(result));
-
-    state->pid = pid;
-    // Through syscall(): glibc 2.36 declares pidfd_open without C linkage for C++. A pidfd is
-    // always close-on-exec.
-    state->pidfd.reset(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
-    if (!state->pidfd) {
-        int error = errno;
-        ::kill(-pid, SIGKILL);
+    SpawnResult spawned = Spawner::instance().spawn(plan);
+    if (spawned.pid < 0)
+        throw ProcessError(options.arguments.front() + ": " + errorText(spawned.error));
+    UniqueFd pidfd(spawned.pidfd);
+    if (spawned.error != 0) {
+        // The child could not run the program and has ended: reap it.
         int ignored;
-        while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
+        while (::waitpid(spawned.pid, &ignored, 0) < 0 && errno == EINTR) {
         }
-        throw ProcessError("pidfd_open: " + errorText(error));
+        throw ProcessError(options.arguments.front() + ": " + errorText(spawned.error));
     }
+
+    state->pid = spawned.pid;
+    state->pidfd = std::move(pidfd);
     state->input = std::move(inputPipe.write);
     state->output = std::move(outputPipe.read);
     state->error = std::move(errorPipe.read);
     return Process(std::move(state));
 }
 
-pid_t Process::pid() const { return state_ ? state_->pid : -1; }
-int Process::inputFd() const { return state_ ? state_->input.get() : -1; }
-int Process::outputFd() const { return state_ ? state_->output.get() : -1; }
-int Process::errorFd() const { return state_ ? state_->error.get() : -1; }
-UniqueFd Process::takeInput() { return state_ ? std::move(state_->input) : UniqueFd(); }
-UniqueFd Process::takeOutput() { return state_ ? std::move(state_->output) : UniqueFd(); }
-UniqueFd Process::takeError() { return state_ ? std::move(state_->error) : UniqueFd(); }
+pid_t Process::pid() const {
+    return state_ ? state_->pid : -1;
+}
+int Process::inputFd() const {
+    return state_ ? state_->input.get() : -1;
+}
+int Process::outputFd() const {
+    return state_ ? state_->output.get() : -1;
+}
+int Process::errorFd() const {
+    return state_ ? state_->error.get() : -1;
+}
+UniqueFd Process::takeInput() {
+    return state_ ? std::move(state_->input) : UniqueFd();
+}
+UniqueFd Process::takeOutput() {
+    return state_ ? std::move(state_->output) : UniqueFd();
+}
+UniqueFd Process::takeError() {
+    return state_ ? std::move(state_->error) : UniqueFd();
+}
 
 void Process::closeInput() {
     if (state_)
@@ -273,7 +452,9 @@ bool Process::signalGroup(int signal) {
     return ::kill(-state_->pid, signal) == 0;
 }
 
-bool Process::kill() { return signalGroup(SIGKILL); }
+bool Process::kill() {
+    return signalGroup(SIGKILL);
+}
 
 ExitStatus Process::wait() {
     if (!state_)
@@ -300,7 +481,9 @@ std::optional<ExitStatus> Process::waitFor(std::chrono::milliseconds timeout) {
     return state_->reapExited();
 }
 
-int Process::exitFd() const { return state_ ? state_->pidfd.get() : -1; }
+int Process::exitFd() const {
+    return state_ ? state_->pidfd.get() : -1;
+}
 
 bool Process::isReaped() const {
     if (!state_)

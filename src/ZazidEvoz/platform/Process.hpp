@@ -1,15 +1,14 @@
 // Child processes started directly with an argument list (never through a shell).
 //
-// Each child runs in its own process group, so signals reach the helpers it starts too.
-// Pipes are created close-on-exec, SIGPIPE is back to its default in the child, and every
-// child is reaped: the destructor kills the group and waits when the owner did not.
+// Each child runs in its own process group, so signals reach the helpers it starts too, and
+// is killed by the kernel when this process ends, however it ends. Pipes are created
+// close-on-exec, SIGPIPE is back to its default in the child, and every child is reaped:
+// the destructor kills the group and waits when the owner did not.
 // A group is only signalled while its leader is known to be unreaped, so a recycled
 // process id is never hit.
 #pragma once
 
 #include "UniqueFd.hpp"
-
-#include <sys/types.h>
 
 #include <chrono>
 #include <functional>
@@ -20,6 +19,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace ZazidEvoz::platform {
@@ -42,17 +42,17 @@ struct ProcessOptions {
     ProcessOptions() = default;
     explicit ProcessOptions(std::vector<std::string> argumentList) : arguments(std::move(argumentList)) {}
 
-    std::vector<std::string> arguments; // arguments[0] is the executable's path
+    std::vector<std::string> arguments;     // arguments[0] is the executable's path
     std::optional<Environment> environment; // the whole environment; absent: inherit ours
     StreamMode input = StreamMode::Null;
     StreamMode output = StreamMode::Pipe;
     StreamMode error = StreamMode::Pipe;
-    int inputFrom = -1; // when >= 0, this descriptor becomes the child's standard input
+    int inputFrom = -1;           // when >= 0, this descriptor becomes the child's standard input
     std::string workingDirectory; // empty: inherit ours
 };
 
 struct ExitStatus {
-    int code = -1; // exit code when the child exited normally, else -1
+    int code = -1;  // exit code when the child exited normally, else -1
     int signal = 0; // the signal that ended it, else 0
 
     bool exitedNormally() const { return signal == 0 && code >= 0; }
@@ -63,7 +63,8 @@ struct ExitStatus {
 
 class Process {
 public:
-    // Starts the child; throws ProcessError when it cannot be started.
+    // Starts the child; throws ProcessError when it cannot be started, and when an argument,
+    // an environment entry or the working folder holds a NUL (the child would see it cut).
     static Process start(const ProcessOptions& options);
 
     Process(Process&&) noexcept;

@@ -211,10 +211,7 @@ void AppModel::setBrowseError(std::optional<std::string> error) {
 }
 
 void AppModel::setDirectoryHits(std::vector<Station> hits) {
-    if (directoryHits_ == hits)
-        return;
-    directoryHitModel_->assign(std::move(hits));
-    Q_EMIT directoryHitsChanged();
+    storeList(*directoryHitModel_, std::move(hits), &AppModel::directoryHitsChanged);
 }
 
 void AppModel::setDirectoryLoading(bool loading) {
@@ -234,17 +231,11 @@ void AppModel::setTags(std::vector<ZazidEvoz::StationTag> tags) {
 }
 
 void AppModel::setBrowseResults(std::vector<Station> results) {
-    if (browseResults_ == results)
-        return;
-    browseResultModel_->assign(std::move(results));
-    Q_EMIT browseResultsChanged();
+    storeList(*browseResultModel_, std::move(results), &AppModel::browseResultsChanged);
 }
 
 void AppModel::setYoutubeResults(std::vector<Station> results) {
-    if (youtubeResults_ == results)
-        return;
-    youtubeResultModel_->assign(std::move(results));
-    Q_EMIT youtubeResultsChanged();
+    storeList(*youtubeResultModel_, std::move(results), &AppModel::youtubeResultsChanged);
 }
 
 void AppModel::setYoutubeLoading(bool loading) {

@@ -330,6 +330,9 @@ private:
     void setHasYtDlp(bool has);
     // An in-place edit of the library: always announced.
     template <typename Edit> void editLibrary(Edit&& edit);
+    // A list shown through a list model: an equal list stays silent, another changes by rows.
+    template <typename T>
+    void storeList(VectorListModel<T>& model, std::vector<T> values, void (AppModel::*changed)());
     void refreshFavorites();
 
     // Playback road
@@ -422,6 +425,14 @@ std::string localizedText(const char* key, const QStringList& arguments = {});
 
 template <typename Edit> void AppModel::editLibrary(Edit&& edit) {
     editProperty(this, library_, std::forward<Edit>(edit), &AppModel::libraryChanged);
+}
+
+template <typename T>
+void AppModel::storeList(VectorListModel<T>& model, std::vector<T> values, void (AppModel::*changed)()) {
+    if (model.items() == values)
+        return;
+    model.assign(std::move(values));
+    (this->*changed)();
 }
 
 } // namespace ZintraRadio

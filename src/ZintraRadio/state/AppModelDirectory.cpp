@@ -1,29 +1,12 @@
 // AppModel: the station directory's lists: countries and tags for the browser's menus, and
 // the browse list of one scope. Each request runs on a worker thread; a newer browse cancels
 // the older one, whose answer is then dropped.
-#include "ZazidEvoz/platform/HttpClient.hpp"
 #include "state/AppModel.hpp"
 
 #include <QString>
 #include <algorithm>
 
 namespace ZintraRadio {
-
-namespace {
-
-bool isCancelled(const std::exception_ptr& error) {
-    if (isCancellation(error))
-        return true;
-    try {
-        std::rethrow_exception(error);
-    } catch (const ZazidEvoz::platform::HttpError& http) {
-        return http.kind() == ZazidEvoz::platform::HttpErrorKind::Cancelled;
-    } catch (...) {
-        return false;
-    }
-}
-
-} // namespace
 
 void AppModel::loadDirectoryMeta() {
     auto client = radioBrowser_;
@@ -79,7 +62,7 @@ void AppModel::loadBrowse(const BrowseScope& scope) {
                 setBrowseLoading(false);
                 return;
             }
-            if (isCancelled(outcome.error))
+            if (isCancellation(outcome.error))
                 return;
             setBrowseError(outcome.errorText());
             setBrowseResults({});

@@ -77,10 +77,7 @@ void AppModel::reloadRecordings() {
     // Stable: files of the same moment keep the listing's order.
     std::stable_sort(found.begin(), found.end(),
                      [](const RecordingFile& a, const RecordingFile& b) { return a.created > b.created; });
-    if (found == recordings_)
-        return;
-    recordingModel_->assign(std::move(found));
-    Q_EMIT recordingsChanged();
+    storeList(*recordingModel_, std::move(found), &AppModel::recordingsChanged);
 }
 
 } // namespace ZintraRadio

@@ -242,8 +242,8 @@ public:
     QVariantList artistValues() const;
     QVariantList albumValues() const;
     // Track maps with the roles of the track list.
-    Q_INVOKABLE QVariantList albumTracks(const QString& album) const;
-    Q_INVOKABLE QVariantList genreTracks(const QString& genre) const;
+    Q_INVOKABLE QVariantList tracksOfAlbum(const QString& album) const;
+    Q_INVOKABLE QVariantList tracksOfGenre(const QString& genre) const;
 
     Playlist createPlaylist(const std::string& name, const std::vector<ZazidEvoz::Station>& items);
     // Station maps in; the new playlist's id out.
@@ -323,7 +323,7 @@ private:
     // The tracks with these paths, in the given order; paths not in the library are skipped.
     std::vector<Track> tracksWithPaths(const QStringList& paths) const;
     void forgetTrashed(const std::vector<std::string>& paths);
-    // Edits of playlists: each announces the one row it changed and saves.
+    // Playlist rows by id, and edits that announce the one row they change (callers save).
     std::optional<std::size_t> playlistRow(const ZazidEvoz::platform::Uuid& id) const;
     std::optional<std::size_t> smartPlaylistRow(const ZazidEvoz::platform::Uuid& id) const;
     void replacePlaylist(std::size_t row, Playlist playlist);

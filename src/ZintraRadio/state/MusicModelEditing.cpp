@@ -292,7 +292,12 @@ void MusicModel::edit(const QString& path, const QVariantMap& changes) {
     if (changes.contains(QStringLiteral("year")))
         wanted.year = changes.value(QStringLiteral("year")).toLongLong();
     if (changes.contains(QStringLiteral("coverImage"))) {
-        const auto image = localFile(changes.value(QStringLiteral("coverImage")).toUrl());
+        const auto value = changes.value(QStringLiteral("coverImage"));
+        // A file URL from a file dialog, or a plain path.
+        QUrl url = value.toUrl();
+        if (url.scheme().isEmpty())
+            url = QUrl::fromLocalFile(value.toString());
+        const auto image = localFile(url);
         if (!image)
             return; // not a picture on this computer: nothing to embed
         wanted.coverImage = *image;

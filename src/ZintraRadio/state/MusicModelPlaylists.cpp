@@ -250,11 +250,11 @@ QVariantList MusicModel::albumValues() const {
     return *browse_.albumValues;
 }
 
-QVariantList MusicModel::albumTracks(const QString& album) const {
+QVariantList MusicModel::tracksOfAlbum(const QString& album) const {
     return trackMaps(albumTracks(stdText(album)));
 }
 
-QVariantList MusicModel::genreTracks(const QString& genre) const {
+QVariantList MusicModel::tracksOfGenre(const QString& genre) const {
     return trackMaps(tracks(stdText(genre)));
 }
 

@@ -1,6 +1,7 @@
 #include "state/Tasks.hpp"
 
 #include "ZazidEvoz/platform/Cancellation.hpp"
+#include "ZazidEvoz/platform/HttpClient.hpp"
 #include "ZazidEvoz/platform/Threads.hpp"
 
 #include <list>
@@ -82,6 +83,8 @@ bool isCancellation(const std::exception_ptr& error) {
         std::rethrow_exception(error);
     } catch (const ZazidEvoz::platform::CancellationError&) {
         return true;
+    } catch (const ZazidEvoz::platform::HttpError& error) {
+        return error.kind() == ZazidEvoz::platform::HttpErrorKind::Cancelled;
     } catch (...) {
         return false;
     }
