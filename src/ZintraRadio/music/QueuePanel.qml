@@ -9,8 +9,10 @@ import ZintraRadio
 PanelScaffold {
     id: panel
 
-    property QtObject model: null
-    property QtObject ui: null
+    // The process's models unless the host hands over its own (the side panel creates the
+    // panel without properties; the stage binds both).
+    property QtObject model: typeof AppModel !== "undefined" ? AppModel : null
+    property QtObject ui: typeof UIState !== "undefined" ? UIState : null
 
     readonly property QtObject music: model ? model.music : null
     readonly property QtObject musicUI: ui ? ui.music : null

@@ -275,3 +275,19 @@ TEST_F(MusicViews, QueuePanelButtonsAndShortcuts) {
     EXPECT_TRUE(find(panel, QStringLiteral("queueEmpty"))->isVisible());
     expectNoWarnings();
 }
+
+TEST_F(MusicViews, PanelsTakeTheProcessModelsWhenTheHostHandsNone) {
+    // The side panel creates its module's panel without properties: the panel then looks for the
+    // process's singletons by name, and a name the module does not hold leaves it empty, silently.
+    QQuickItem* probe = make(R"(
+        Item {
+            property QtObject known: typeof Covers !== "undefined" ? Covers : null
+            property QtObject unknown: typeof NoSuchSingleton !== "undefined" ? NoSuchSingleton : null
+        })");
+    ASSERT_TRUE(probe);
+    EXPECT_NE(probe->property("known").value<QObject*>(), nullptr);
+    EXPECT_EQ(probe->property("unknown").value<QObject*>(), nullptr);
+    QQuickItem* panel = make("QueuePanel {}");
+    ASSERT_TRUE(panel);
+    expectNoWarnings();
+}
