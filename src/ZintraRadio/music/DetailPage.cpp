@@ -40,7 +40,7 @@ TrackListModel::Scope scopeOf(const QVariant& route) {
 } // namespace
 
 DetailPage::DetailPage(QObject* parent)
-    : QObject(parent), tracks_(new TrackListModel(this)),
+    : MusicBound(parent), tracks_(new TrackListModel(this)),
       items_(new VectorListModel<Station>(&itemStorage_, stationRoles(), this)) {
     tracks_->setScope(TrackListModel::Scope{Kind::none, {}, {}});
     timer_.setSingleShot(true);
@@ -53,49 +53,14 @@ DetailPage::DetailPage(QObject* parent)
     connect(tracks_, &QAbstractItemModel::modelReset, this, &DetailPage::scheduleUpdate);
 }
 
-void DetailPage::setMusic(MusicModel* music) {
-    if (music_ == music)
-        return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
-    connections_.clear();
-    music_ = music;
-    connectMusic();
+void DetailPage::musicReplaced() {
+    if (music()) {
+        followMusic(connect(music(), &MusicModel::playlistsChanged, this, &DetailPage::scheduleUpdate));
+        followMusic(connect(music(), &MusicModel::smartPlaylistsChanged, this, &DetailPage::scheduleUpdate));
+    }
     if (ready_)
-        tracks_->setMusic(music);
+        tracks_->setMusic(music());
     update();
-    Q_EMIT musicChanged();
-}
-
-void DetailPage::connectMusic() {
-    if (!music_)
-        return;
-    connections_.push_back(connect(music_, &MusicModel::playlistsChanged, this, &DetailPage::scheduleUpdate));
-    connections_.push_back(
-        connect(music_, &MusicModel::smartPlaylistsChanged, this, &DetailPage::scheduleUpdate));
-}
-
-void DetailPage::setUi(MusicUI* ui) {
-    if (ui_ == ui)
-        return;
-    ui_ = ui;
-    Q_EMIT uiChanged();
-}
-
-QObject* DetailPage::musicObject() const {
-    return music_.data();
-}
-
-void DetailPage::setMusicObject(QObject* music) {
-    setMusic(qobject_cast<MusicModel*>(music));
-}
-
-QObject* DetailPage::uiObject() const {
-    return ui_.data();
-}
-
-void DetailPage::setUiObject(QObject* ui) {
-    setUi(qobject_cast<MusicUI*>(ui));
 }
 
 void DetailPage::setRoute(const QVariant& route) {
@@ -112,7 +77,7 @@ void DetailPage::setRoute(const QVariant& route) {
 void DetailPage::componentComplete() {
     ready_ = true;
     tracks_->setScope(scope_);
-    tracks_->setMusic(music_.data());
+    tracks_->setMusic(music());
     update();
 }
 
@@ -166,15 +131,15 @@ void DetailPage::update() {
     const QVariantMap map = route_.toMap();
     const auto id = ZazidEvoz::platform::Uuid::fromText(stdText(map.value(QStringLiteral("id")).toString()));
     const QString kindName = kind();
-    if (music_ && id && kindName == QLatin1String("playlist")) {
-        for (const auto& playlist : music_->playlists())
+    if (music() && id && kindName == QLatin1String("playlist")) {
+        for (const auto& playlist : music()->playlists())
             if (playlist.id == *id) {
                 playlist_ = playlist;
                 break;
             }
     }
-    if (music_ && id && kindName == QLatin1String("smart")) {
-        for (const auto& smart : music_->smartPlaylists())
+    if (music() && id && kindName == QLatin1String("smart")) {
+        for (const auto& smart : music()->smartPlaylists())
             if (smart.id == *id) {
                 smart_ = smart;
                 break;
@@ -220,22 +185,22 @@ void DetailPage::update() {
 // ---- Actions
 
 void DetailPage::play() const {
-    if (music_)
-        music_->playNow(items(), 0);
+    if (music())
+        music()->playNow(items(), 0);
 }
 
 void DetailPage::shuffle() const {
-    if (!music_)
+    if (!music())
         return;
     auto shuffled = items();
     static thread_local std::mt19937_64 random{std::random_device{}()};
     std::shuffle(shuffled.begin(), shuffled.end(), random);
-    music_->playNow(shuffled, 0);
+    music()->playNow(shuffled, 0);
 }
 
 void DetailPage::playLater() const {
-    if (music_)
-        music_->enqueue(items());
+    if (music())
+        music()->enqueue(items());
 }
 
 QVariantList DetailPage::stations() const {
@@ -243,35 +208,35 @@ QVariantList DetailPage::stations() const {
 }
 
 void DetailPage::rename(const QString& name) const {
-    if (music_ && playlist_)
-        music_->renamePlaylist(*playlist_, ZazidEvoz::text::trimmedHorizontalWhitespace(stdText(name)));
+    if (music() && playlist_)
+        music()->renamePlaylist(*playlist_, ZazidEvoz::text::trimmedHorizontalWhitespace(stdText(name)));
 }
 
 void DetailPage::deleteList() const {
-    if (!music_)
+    if (!music())
         return;
     if (playlist_)
-        music_->deletePlaylist(*playlist_);
+        music()->deletePlaylist(*playlist_);
     else if (smart_)
-        music_->deleteSmartPlaylist(*smart_);
+        music()->deleteSmartPlaylist(*smart_);
     else
         return;
-    if (ui_)
-        ui_->close();
+    if (ui())
+        ui()->close();
 }
 
 void DetailPage::editRules() const {
-    if (ui_ && smart_)
-        ui_->editSmartPlaylist(*smart_);
+    if (ui() && smart_)
+        ui()->editSmartPlaylist(*smart_);
 }
 
 void DetailPage::createGenrePlaylist() const {
-    if (music_ && offersGenrePlaylist())
-        music_->createGenrePlaylist(qtText(scope_.name));
+    if (music() && offersGenrePlaylist())
+        music()->createGenrePlaylist(qtText(scope_.name));
 }
 
 bool DetailPage::dropCover(const QList<QUrl>& urls) const {
-    if (!music_ || scope_.kind != Kind::album)
+    if (!music() || scope_.kind != Kind::album)
         return false;
     std::vector<std::string> texts;
     for (const auto& url : urls)
@@ -279,23 +244,23 @@ bool DetailPage::dropCover(const QList<QUrl>& urls) const {
     const auto picture = firstDroppedPicture(texts);
     if (!picture)
         return false;
-    music_->setCover(*picture, tracks_->tracks());
+    music()->setCover(*picture, tracks_->tracks());
     return true;
 }
 
 void DetailPage::playItem(int index) const {
-    if (music_ && playlist_)
-        music_->playNow(playlist_->items, index);
+    if (music() && playlist_)
+        music()->playNow(playlist_->items, index);
 }
 
 void DetailPage::removeItem(int index) const {
-    if (music_ && playlist_)
-        music_->remove({index}, *playlist_);
+    if (music() && playlist_)
+        music()->remove({index}, *playlist_);
 }
 
 void DetailPage::moveItem(int from, int destination) const {
-    if (music_ && playlist_)
-        music_->move(*playlist_, {from}, destination);
+    if (music() && playlist_)
+        music()->move(*playlist_, {from}, destination);
 }
 
 QVariantMap DetailPage::item(int index) const {

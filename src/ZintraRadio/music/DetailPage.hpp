@@ -6,10 +6,9 @@
 #pragma once
 
 #include "ZazidEvoz/MusicLibrary.hpp"
-#include "music/MusicUI.hpp"
+#include "music/MusicBound.hpp"
 #include "music/TrackListModel.hpp"
 #include "state/ListModel.hpp"
-#include "state/MusicModel.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -27,12 +26,10 @@ class QAbstractItemModel;
 
 namespace ZintraRadio {
 
-class DetailPage : public QObject, public QQmlParserStatus {
+class DetailPage : public MusicBound, public QQmlParserStatus {
     Q_OBJECT
     QML_ELEMENT
     Q_INTERFACES(QQmlParserStatus)
-    Q_PROPERTY(QObject* music READ musicObject WRITE setMusicObject NOTIFY musicChanged)
-    Q_PROPERTY(QObject* ui READ uiObject WRITE setUiObject NOTIFY uiChanged)
     // {"kind", "name"} or {"kind", "id"}, as the browser state gives it.
     Q_PROPERTY(QVariant route READ route WRITE setRoute NOTIFY routeChanged)
     Q_PROPERTY(QString kind READ kind NOTIFY routeChanged)
@@ -50,13 +47,6 @@ class DetailPage : public QObject, public QQmlParserStatus {
 public:
     explicit DetailPage(QObject* parent = nullptr);
 
-    MusicModel* music() const { return music_.data(); }
-    void setMusic(MusicModel* music);
-    void setUi(MusicUI* ui);
-    QObject* musicObject() const;
-    void setMusicObject(QObject* music);
-    QObject* uiObject() const;
-    void setUiObject(QObject* ui);
     QVariant route() const { return route_; }
     void setRoute(const QVariant& route);
 
@@ -98,18 +88,16 @@ public:
     Q_INVOKABLE QVariantMap item(int index) const;
 
 Q_SIGNALS:
-    void musicChanged();
-    void uiChanged();
     void routeChanged();
     void contentChanged();
 
+protected:
+    void musicReplaced() override;
+
 private:
-    void connectMusic();
     void scheduleUpdate();
     void update();
 
-    QPointer<MusicModel> music_;
-    QPointer<MusicUI> ui_;
     QVariant route_;
     TrackListModel::Scope scope_;
     std::optional<ZazidEvoz::Playlist> playlist_;
@@ -120,7 +108,6 @@ private:
     TrackListModel* tracks_;
     std::vector<ZazidEvoz::Station> itemStorage_;
     VectorListModel<ZazidEvoz::Station>* items_;
-    std::vector<QMetaObject::Connection> connections_;
     QTimer timer_;
     bool ready_ = true;
 };

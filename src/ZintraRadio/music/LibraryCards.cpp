@@ -43,24 +43,13 @@ std::uint64_t hashOf(const std::optional<std::string>& text) {
 // ---- CardList
 
 CardList::CardList(TrackChangeWatch::Fingerprint fingerprint, QObject* parent)
-    : QObject(parent), watch_(std::move(fingerprint)) {
+    : MusicBound(parent), watch_(std::move(fingerprint)) {
     connect(&watch_, &TrackChangeWatch::changed, this, &CardList::refresh);
 }
 
-void CardList::setMusic(MusicModel* music) {
-    if (watch_.music() == music)
-        return;
-    watch_.watch(music);
+void CardList::musicReplaced() {
+    watch_.watch(music());
     refresh();
-    Q_EMIT musicChanged();
-}
-
-QObject* CardList::musicObject() const {
-    return watch_.music();
-}
-
-void CardList::setMusicObject(QObject* music) {
-    setMusic(qobject_cast<MusicModel*>(music));
 }
 
 bool CardList::libraryEmpty() const {
@@ -75,10 +64,8 @@ void CardList::componentComplete() {
 void CardList::refresh() {
     if (!ready_)
         return;
-    const int before = count();
     recompute();
-    // The emptiness of the library may change while the count stays.
-    Q_UNUSED(before);
+    // Also for an unchanged count: the emptiness of the library may have changed.
     Q_EMIT countChanged();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ZazidEvoz/MusicLibrary.hpp"
+#include "music/MusicBound.hpp"
 #include "music/TrackChangeWatch.hpp"
 #include "state/ListModel.hpp"
 
@@ -24,11 +25,10 @@ namespace ZintraRadio {
 
 // What every card list shares: the music model it reads, its rows as a list model, and the
 // moment it is computed (once its properties are set, then after each relevant change).
-class CardList : public QObject, public QQmlParserStatus {
+class CardList : public MusicBound, public QQmlParserStatus {
     Q_OBJECT
     QML_ANONYMOUS
     Q_INTERFACES(QQmlParserStatus)
-    Q_PROPERTY(QObject* music READ musicObject WRITE setMusicObject NOTIFY musicChanged)
     Q_PROPERTY(QAbstractItemModel* rows READ rowsModel CONSTANT)
     Q_PROPERTY(int count READ count NOTIFY countChanged)
     Q_PROPERTY(bool libraryEmpty READ libraryEmpty NOTIFY countChanged)
@@ -36,10 +36,6 @@ class CardList : public QObject, public QQmlParserStatus {
 public:
     CardList(TrackChangeWatch::Fingerprint fingerprint, QObject* parent);
 
-    MusicModel* music() const { return watch_.music(); }
-    void setMusic(MusicModel* music);
-    QObject* musicObject() const;
-    void setMusicObject(QObject* music);
     virtual QAbstractItemModel* rowsModel() const = 0;
     virtual int count() const = 0;
     bool libraryEmpty() const;
@@ -48,10 +44,10 @@ public:
     void componentComplete() override;
 
 Q_SIGNALS:
-    void musicChanged();
     void countChanged();
 
 protected:
+    void musicReplaced() override;
     // Computes the rows from the music model (none: no rows).
     virtual void recompute() = 0;
     void refresh();

@@ -56,48 +56,18 @@ void fetchCoversInTurn(MusicModel* music, std::vector<Track> tracks) {
     });
 }
 
-MusicActions::MusicActions(QObject* parent) : QObject(parent) {}
-
-void MusicActions::setMusic(MusicModel* music) {
-    if (music_ == music)
-        return;
-    disconnect(foldersConnection_);
-    music_ = music;
-    if (music)
-        foldersConnection_ = connect(music, &MusicModel::foldersChanged, this, &MusicActions::foldersChanged);
-    Q_EMIT musicChanged();
+void MusicActions::musicReplaced() {
+    if (music())
+        followMusic(connect(music(), &MusicModel::foldersChanged, this, &MusicActions::foldersChanged));
     Q_EMIT foldersChanged();
-}
-
-void MusicActions::setUi(MusicUI* ui) {
-    if (ui_ == ui)
-        return;
-    ui_ = ui;
-    Q_EMIT uiChanged();
-}
-
-QObject* MusicActions::musicObject() const {
-    return music_.data();
-}
-
-void MusicActions::setMusicObject(QObject* music) {
-    setMusic(qobject_cast<MusicModel*>(music));
-}
-
-QObject* MusicActions::uiObject() const {
-    return ui_.data();
-}
-
-void MusicActions::setUiObject(QObject* ui) {
-    setUi(qobject_cast<MusicUI*>(ui));
 }
 
 std::vector<Track> MusicActions::tracksWithPaths(const QStringList& paths) const {
     std::vector<Track> found;
-    if (!music_)
+    if (!music())
         return found;
     std::unordered_map<std::string_view, const Track*> byPath;
-    for (const auto& track : music_->tracks())
+    for (const auto& track : music()->tracks())
         byPath.emplace(track.path, &track);
     for (const auto& path : paths)
         if (auto track = byPath.find(stdText(path)); track != byPath.end())
@@ -106,72 +76,72 @@ std::vector<Track> MusicActions::tracksWithPaths(const QStringList& paths) const
 }
 
 std::vector<Track> MusicActions::selectedTracks() const {
-    if (!music_ || !ui_)
+    if (!music() || !ui())
         return {};
-    return ZintraRadio::selectedTracks(music_->tracks(), ui_->selection());
+    return ZintraRadio::selectedTracks(music()->tracks(), ui()->selection());
 }
 
 // ---- Queue menu
 
 void MusicActions::playNext(const QVariantList& stations) const {
-    if (!music_)
+    if (!music())
         return;
     for (const auto& station : playNextCalls(stationsFrom(stations)))
-        music_->playNext(station);
+        music()->playNext(station);
 }
 
 void MusicActions::playLater(const QVariantList& stations) const {
-    if (music_)
-        music_->enqueue(stationsFrom(stations));
+    if (music())
+        music()->enqueue(stationsFrom(stations));
 }
 
 void MusicActions::addToPlaylist(const QVariantList& stations, const QString& playlistId) const {
-    if (!music_)
+    if (!music())
         return;
-    if (auto playlist = playlistWithId(*music_, playlistId))
-        music_->add(stationsFrom(stations), *playlist);
+    if (auto playlist = playlistWithId(*music(), playlistId))
+        music()->add(stationsFrom(stations), *playlist);
 }
 
 void MusicActions::addToNewPlaylist(const QVariantList& stations) const {
-    if (music_)
-        music_->createPlaylist(std::string(), stationsFrom(stations));
+    if (music())
+        music()->createPlaylist(std::string(), stationsFrom(stations));
 }
 
 // ---- Playing lists
 
 void MusicActions::play(const QVariantList& stations, int startAt) const {
-    if (music_)
-        music_->playNow(stationsFrom(stations), startAt);
+    if (music())
+        music()->playNow(stationsFrom(stations), startAt);
 }
 
 void MusicActions::playShuffled(const QVariantList& stations) const {
-    if (!music_)
+    if (!music())
         return;
     auto items = stationsFrom(stations);
     static thread_local std::mt19937_64 random{std::random_device{}()};
     std::shuffle(items.begin(), items.end(), random);
-    music_->playNow(items, 0);
+    music()->playNow(items, 0);
 }
 
 // ---- Track rows
 
 void MusicActions::rate(const QString& path, int stars) const {
-    if (music_)
-        music_->rate(path, stars);
+    if (music())
+        music()->rate(path, stars);
 }
 
 void MusicActions::setGenre(const QString& genre, const QStringList& paths) const {
-    if (music_)
-        music_->setGenre(stdText(genre), tracksWithPaths(paths));
+    if (music())
+        music()->setGenre(stdText(genre), tracksWithPaths(paths));
 }
 
 void MusicActions::fetchCovers(const QStringList& paths) const {
-    fetchCoversInTurn(music_.data(), tracksWithPaths(paths));
+    fetchCoversInTurn(music(), tracksWithPaths(paths));
 }
 
 void MusicActions::trash(const QStringList& paths) const {
-    if (music_)
-        music_->trash(tracksWithPaths(paths));
+    if (music())
+        music()->trash(tracksWithPaths(paths));
 }
 
 void MusicActions::reveal(const QString& path) const {
@@ -180,26 +150,26 @@ void MusicActions::reveal(const QString& path) const {
 }
 
 void MusicActions::editTags(const QString& path) const {
-    if (!ui_)
+    if (!ui())
         return;
     const auto found = tracksWithPaths({path});
     if (!found.empty())
-        ui_->setEditing(found.front());
+        ui()->setEditing(found.front());
 }
 
 void MusicActions::requestLyrics(const QString& artist, const QString& title) const {
-    if (!ui_)
+    if (!ui())
         return;
     MusicUI::LyricsRequest request;
     request.artist = stdText(artist);
     request.title = stdText(title);
-    ui_->setLyricsRequest(std::move(request));
+    ui()->setLyricsRequest(std::move(request));
 }
 
 QStringList MusicActions::genreNames() const {
     QStringList names;
-    if (music_)
-        for (const auto& genre : music_->genres())
+    if (music())
+        for (const auto& genre : music()->genres())
             names.append(qtText(genre.name));
     return names;
 }
@@ -218,66 +188,66 @@ QVariantList MusicActions::selectedStations() const {
 }
 
 void MusicActions::setGenreOfSelection(const QString& genre) const {
-    if (music_)
-        music_->setGenre(stdText(genre), selectedTracks());
+    if (music())
+        music()->setGenre(stdText(genre), selectedTracks());
 }
 
 void MusicActions::fetchCoversOfSelection() const {
-    fetchCoversInTurn(music_.data(), selectedTracks());
+    fetchCoversInTurn(music(), selectedTracks());
 }
 
 void MusicActions::trashSelection() const {
-    if (music_)
-        music_->trash(selectedTracks());
-    if (ui_)
-        ui_->setSelection({});
+    if (music())
+        music()->trash(selectedTracks());
+    if (ui())
+        ui()->setSelection({});
 }
 
 // ---- Queue panel
 
 void MusicActions::moveInQueue(int from, int destination) const {
-    if (music_)
-        music_->moveInQueue({from}, destination);
+    if (music())
+        music()->moveInQueue({from}, destination);
 }
 
 void MusicActions::removeFromQueue(int index) const {
-    if (music_)
-        music_->removeFromQueue({index});
+    if (music())
+        music()->removeFromQueue({index});
 }
 
 void MusicActions::cycleRepeatMode() const {
-    if (music_)
-        music_->setRepeatMode(nextRepeatMode(music_->repeatMode()));
+    if (music())
+        music()->setRepeatMode(nextRepeatMode(music()->repeatMode()));
 }
 
 void MusicActions::createPlaylistAndOpen() const {
-    if (!music_)
+    if (!music())
         return;
-    const auto playlist = music_->createPlaylist(std::string(), {});
-    if (ui_)
-        ui_->open(MusicUI::Route::playlist(playlist.id));
+    const auto playlist = music()->createPlaylist(std::string(), {});
+    if (ui())
+        ui()->open(MusicUI::Route::playlist(playlist.id));
 }
 
 // ---- Manage menu
 
 void MusicActions::addFolders(const QList<QUrl>& folders) const {
-    if (!music_)
+    if (!music())
         return;
     for (const auto& folder : folders)
         if (folder.isLocalFile())
-            music_->addFolder(std::filesystem::path(stdText(folder.toLocalFile())));
+            music()->addFolder(std::filesystem::path(stdText(folder.toLocalFile())));
 }
 
 void MusicActions::rescan() const {
-    if (music_)
-        music_->rescan();
+    if (music())
+        music()->rescan();
 }
 
 QVariantList MusicActions::removableFolders() const {
     QVariantList folders;
-    if (!music_)
+    if (!music())
         return folders;
-    const auto& all = music_->folders();
+    const auto& all = music()->folders();
     for (std::size_t i = 1; i < all.size(); ++i) {
         auto name = all[i].filename();
         if (name.empty())

@@ -5,8 +5,7 @@
 #pragma once
 
 #include "ZazidEvoz/MusicLibrary.hpp"
-#include "music/MusicUI.hpp"
-#include "state/MusicModel.hpp"
+#include "music/MusicBound.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -21,25 +20,14 @@ namespace ZintraRadio {
 
 class AppModel;
 
-class MusicActions : public QObject {
+class MusicActions : public MusicBound {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject* music READ musicObject WRITE setMusicObject NOTIFY musicChanged)
-    Q_PROPERTY(QObject* ui READ uiObject WRITE setUiObject NOTIFY uiChanged)
     // The user's music folders after the Downloads folder: {path, name}.
     Q_PROPERTY(QVariantList removableFolders READ removableFolders NOTIFY foldersChanged)
 
 public:
-    explicit MusicActions(QObject* parent = nullptr);
-
-    MusicModel* music() const { return music_.data(); }
-    void setMusic(MusicModel* music);
-    MusicUI* ui() const { return ui_.data(); }
-    void setUi(MusicUI* ui);
-    QObject* musicObject() const;
-    void setMusicObject(QObject* music);
-    QObject* uiObject() const;
-    void setUiObject(QObject* ui);
+    explicit MusicActions(QObject* parent = nullptr) : MusicBound(parent) {}
 
     // ---- Queue menu
     // The items right after the current queue entry, in their order.
@@ -89,17 +77,14 @@ public:
     QVariantList removableFolders() const;
 
 Q_SIGNALS:
-    void musicChanged();
-    void uiChanged();
     void foldersChanged();
+
+protected:
+    void musicReplaced() override;
 
 private:
     std::vector<ZazidEvoz::Track> tracksWithPaths(const QStringList& paths) const;
     std::vector<ZazidEvoz::Track> selectedTracks() const;
-
-    QPointer<MusicModel> music_;
-    QPointer<MusicUI> ui_;
-    QMetaObject::Connection foldersConnection_;
 };
 
 // Fetches covers for the tracks one after another (each lookup waits for the previous one).

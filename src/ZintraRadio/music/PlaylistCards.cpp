@@ -56,7 +56,7 @@ std::vector<Track> inPreviousOrder(std::vector<Track> tracks, const std::vector<
 // ---- The shared base
 
 PlaylistCardList::PlaylistCardList(QObject* parent)
-    : QObject(parent), list_(new VectorListModel<PlaylistCard>(
+    : MusicBound(parent), list_(new VectorListModel<PlaylistCard>(
                            &cards_,
                            {
                                {"id", [](const PlaylistCard& c) { return QVariant(c.id); }},
@@ -70,25 +70,10 @@ PlaylistCardList::PlaylistCardList(QObject* parent)
     connect(&timer_, &QTimer::timeout, this, &PlaylistCardList::refresh);
 }
 
-void PlaylistCardList::setMusic(MusicModel* music) {
-    if (music_ == music)
-        return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
-    connections_.clear();
-    music_ = music;
-    if (music)
-        follow(music);
+void PlaylistCardList::musicReplaced() {
+    if (music())
+        follow(music());
     refresh();
-    Q_EMIT musicChanged();
-}
-
-QObject* PlaylistCardList::musicObject() const {
-    return music_.data();
-}
-
-void PlaylistCardList::setMusicObject(QObject* music) {
-    setMusic(qobject_cast<MusicModel*>(music));
 }
 
 QAbstractItemModel* PlaylistCardList::rowsModel() const {
@@ -110,7 +95,7 @@ void PlaylistCardList::refresh() {
     if (!ready_)
         return;
     const int before = count();
-    list_->assign(music_ ? compute() : std::vector<PlaylistCard>());
+    list_->assign(music() ? compute() : std::vector<PlaylistCard>());
     if (before != count())
         Q_EMIT countChanged();
 }
@@ -120,8 +105,9 @@ void PlaylistCardList::refresh() {
 SmartPlaylistCards::SmartPlaylistCards(QObject* parent) : PlaylistCardList(parent) {}
 
 void SmartPlaylistCards::follow(MusicModel* music) {
-    keep(connect(music, &MusicModel::tracksChanged, this, &SmartPlaylistCards::scheduleRefresh));
-    keep(connect(music, &MusicModel::smartPlaylistsChanged, this, &SmartPlaylistCards::scheduleRefresh));
+    followMusic(connect(music, &MusicModel::tracksChanged, this, &SmartPlaylistCards::scheduleRefresh));
+    followMusic(
+        connect(music, &MusicModel::smartPlaylistsChanged, this, &SmartPlaylistCards::scheduleRefresh));
 }
 
 std::vector<PlaylistCard> SmartPlaylistCards::compute() {
@@ -187,7 +173,7 @@ void SmartPlaylistCards::editRules(const QString& id, QObject* musicUI) const {
 PlaylistCards::PlaylistCards(QObject* parent) : PlaylistCardList(parent) {}
 
 void PlaylistCards::follow(MusicModel* music) {
-    keep(connect(music, &MusicModel::playlistsChanged, this, &PlaylistCards::scheduleRefresh));
+    followMusic(connect(music, &MusicModel::playlistsChanged, this, &PlaylistCards::scheduleRefresh));
 }
 
 std::vector<PlaylistCard> PlaylistCards::compute() {

@@ -5,9 +5,8 @@
 #pragma once
 
 #include "ZazidEvoz/MusicLibrary.hpp"
-#include "music/MusicUI.hpp"
+#include "music/MusicBound.hpp"
 #include "state/ListModel.hpp"
-#include "state/MusicModel.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -33,21 +32,16 @@ struct PlaylistCard {
 
 // The base of both card lists: the music model, the rows, and recomputing once per turn of the
 // event loop after a change.
-class PlaylistCardList : public QObject, public QQmlParserStatus {
+class PlaylistCardList : public MusicBound, public QQmlParserStatus {
     Q_OBJECT
     QML_ANONYMOUS
     Q_INTERFACES(QQmlParserStatus)
-    Q_PROPERTY(QObject* music READ musicObject WRITE setMusicObject NOTIFY musicChanged)
     Q_PROPERTY(QAbstractItemModel* rows READ rowsModel CONSTANT)
     Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
     explicit PlaylistCardList(QObject* parent);
 
-    MusicModel* music() const { return music_.data(); }
-    void setMusic(MusicModel* music);
-    QObject* musicObject() const;
-    void setMusicObject(QObject* music);
     QAbstractItemModel* rowsModel() const;
     int count() const { return list_->count(); }
     const std::vector<PlaylistCard>& cards() const { return cards_; }
@@ -56,10 +50,10 @@ public:
     void componentComplete() override;
 
 Q_SIGNALS:
-    void musicChanged();
     void countChanged();
 
 protected:
+    void musicReplaced() override;
     virtual std::vector<PlaylistCard> compute() = 0;
     // Which of the music model's changes this list follows.
     virtual void follow(MusicModel* music) = 0;
@@ -67,15 +61,10 @@ protected:
     void refresh();
 
 private:
-    QPointer<MusicModel> music_;
-    std::vector<QMetaObject::Connection> connections_;
     std::vector<PlaylistCard> cards_;
     VectorListModel<PlaylistCard>* list_;
     QTimer timer_;
     bool ready_ = true;
-
-protected:
-    void keep(QMetaObject::Connection connection) { connections_.push_back(std::move(connection)); }
 };
 
 class SmartPlaylistCards : public PlaylistCardList {

@@ -41,61 +41,33 @@ std::vector<ListRole<RuleDraft>> ruleRoles() {
 } // namespace
 
 SmartEditorForm::SmartEditorForm(QObject* parent)
-    : QObject(parent), rules_(new VectorListModel<RuleDraft>(&state_.rules, ruleRoles(), this)) {
+    : MusicBound(parent), rules_(new VectorListModel<RuleDraft>(&state_.rules, ruleRoles(), this)) {
     previewTimer_.setSingleShot(true);
     previewTimer_.setInterval(0);
     connect(&previewTimer_, &QTimer::timeout, this, &SmartEditorForm::updatePreview);
 }
 
-void SmartEditorForm::setMusic(MusicModel* music) {
-    if (music_ == music)
-        return;
-    for (const auto& connection : musicConnections_)
-        disconnect(connection);
-    musicConnections_.clear();
-    music_ = music;
-    if (music)
-        musicConnections_.push_back(connect(music, &MusicModel::tracksChanged, this, [this] {
+void SmartEditorForm::musicReplaced() {
+    if (music())
+        followMusic(connect(music(), &MusicModel::tracksChanged, this, [this] {
             Q_EMIT genresChanged();
             if (draft_)
                 previewTimer_.start();
         }));
     updatePreview();
-    Q_EMIT musicChanged();
     Q_EMIT genresChanged();
 }
 
-void SmartEditorForm::setUi(MusicUI* ui) {
-    if (ui_ == ui)
-        return;
-    disconnect(uiConnection_);
-    ui_ = ui;
-    if (ui)
-        uiConnection_ = connect(ui, &MusicUI::smartDraftChanged, this, &SmartEditorForm::load);
+void SmartEditorForm::uiReplaced() {
+    if (ui())
+        followUi(connect(ui(), &MusicUI::smartDraftChanged, this, &SmartEditorForm::load));
     load();
-    Q_EMIT uiChanged();
-}
-
-QObject* SmartEditorForm::musicObject() const {
-    return music_.data();
-}
-
-void SmartEditorForm::setMusicObject(QObject* music) {
-    setMusic(qobject_cast<MusicModel*>(music));
-}
-
-QObject* SmartEditorForm::uiObject() const {
-    return ui_.data();
-}
-
-void SmartEditorForm::setUiObject(QObject* ui) {
-    setUi(qobject_cast<MusicUI*>(ui));
 }
 
 void SmartEditorForm::load() {
-    draft_ = ui_ ? ui_->smartDraft() : std::nullopt;
+    draft_ = ui() ? ui()->smartDraft() : std::nullopt;
     // The flag is read once, when the draft arrives: it was written before the draft.
-    isNew_ = draft_ && ui_->smartDraftIsNew();
+    isNew_ = draft_ && ui()->smartDraftIsNew();
     SmartEditorState loaded = draft_ ? smartEditorState(*draft_, isNew_) : SmartEditorState{};
     state_.name = std::move(loaded.name);
     state_.matchAll = loaded.matchAll;
@@ -154,8 +126,8 @@ QAbstractItemModel* SmartEditorForm::rulesModel() const {
 
 QStringList SmartEditorForm::genres() const {
     QStringList names;
-    if (music_)
-        for (const auto& genre : music_->genres())
+    if (music())
+        for (const auto& genre : music()->genres())
             names.append(qtText(genre.name));
     return names;
 }
@@ -293,8 +265,8 @@ void SmartEditorForm::updatePreview() {
     previewTimer_.stop();
     int count = 0;
     QVariantList covers;
-    if (music_ && draft_) {
-        const auto tracks = result().tracks(music_->tracks(), ZazidEvoz::platform::now());
+    if (music() && draft_) {
+        const auto tracks = result().tracks(music()->tracks(), ZazidEvoz::platform::now());
         count = static_cast<int>(tracks.size());
         for (std::size_t i = 0; i < tracks.size() && i < 9; ++i)
             covers.append(
@@ -310,21 +282,21 @@ void SmartEditorForm::updatePreview() {
 }
 
 void SmartEditorForm::save() {
-    if (music_ && draft_) {
+    if (music() && draft_) {
         const auto playlist = result();
         if (isNew_)
             // The model gives the new playlist an id of its own.
-            music_->createSmartPlaylist(playlist.name, playlist.rules, state_.matchAll, state_.sort,
-                                        playlist.limit);
+            music()->createSmartPlaylist(playlist.name, playlist.rules, state_.matchAll, state_.sort,
+                                         playlist.limit);
         else
-            music_->updateSmartPlaylist(playlist);
+            music()->updateSmartPlaylist(playlist);
     }
     close();
 }
 
 void SmartEditorForm::close() {
-    if (ui_)
-        ui_->setSmartDraft(std::nullopt);
+    if (ui())
+        ui()->setSmartDraft(std::nullopt);
     else
         load();
 }

@@ -5,10 +5,9 @@
 #pragma once
 
 #include "ZazidEvoz/MusicLibrary.hpp"
-#include "music/MusicUI.hpp"
+#include "music/MusicBound.hpp"
 #include "music/SmartEditorRules.hpp"
 #include "state/ListModel.hpp"
-#include "state/MusicModel.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -22,11 +21,9 @@ class QAbstractItemModel;
 
 namespace ZintraRadio {
 
-class SmartEditorForm : public QObject {
+class SmartEditorForm : public MusicBound {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject* music READ musicObject WRITE setMusicObject NOTIFY musicChanged)
-    Q_PROPERTY(QObject* ui READ uiObject WRITE setUiObject NOTIFY uiChanged)
     Q_PROPERTY(bool open READ isOpen NOTIFY openChanged)
     Q_PROPERTY(bool isNew READ isNew NOTIFY openChanged)
     Q_PROPERTY(QString name READ name WRITE setName NOTIFY stateChanged)
@@ -48,13 +45,6 @@ class SmartEditorForm : public QObject {
 
 public:
     explicit SmartEditorForm(QObject* parent = nullptr);
-
-    void setMusic(MusicModel* music);
-    void setUi(MusicUI* ui);
-    QObject* musicObject() const;
-    void setMusicObject(QObject* music);
-    QObject* uiObject() const;
-    void setUiObject(QObject* ui);
 
     bool isOpen() const { return draft_.has_value(); }
     bool isNew() const { return isNew_; }
@@ -93,12 +83,14 @@ public:
     Q_INVOKABLE void close();
 
 Q_SIGNALS:
-    void musicChanged();
-    void uiChanged();
     void openChanged();
     void stateChanged();
     void previewChanged();
     void genresChanged();
+
+protected:
+    void musicReplaced() override;
+    void uiReplaced() override;
 
 private:
     void load();
@@ -106,8 +98,6 @@ private:
     void changed();
     void updatePreview();
 
-    QPointer<MusicModel> music_;
-    QPointer<MusicUI> ui_;
     std::optional<ZazidEvoz::SmartPlaylist> draft_;
     bool isNew_ = false;
     SmartEditorState state_;
@@ -115,8 +105,6 @@ private:
     int previewCount_ = 0;
     QVariantList previewCovers_;
     QTimer previewTimer_;
-    std::vector<QMetaObject::Connection> musicConnections_;
-    QMetaObject::Connection uiConnection_;
 };
 
 } // namespace ZintraRadio

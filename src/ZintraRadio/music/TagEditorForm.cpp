@@ -8,59 +8,28 @@ namespace ZintraRadio {
 
 using ZazidEvoz::Track;
 
-TagEditorForm::TagEditorForm(QObject* parent) : QObject(parent) {}
-
-void TagEditorForm::setMusic(MusicModel* music) {
-    if (music_ == music)
-        return;
-    for (const auto& connection : musicConnections_)
-        disconnect(connection);
-    musicConnections_.clear();
-    music_ = music;
-    if (music) {
+void TagEditorForm::musicReplaced() {
+    if (music()) {
         // The stored cover changes after a cover search or an edit of this file.
-        musicConnections_.push_back(connect(music, &MusicModel::tracksChanged, this, [this] {
+        followMusic(connect(music(), &MusicModel::tracksChanged, this, [this] {
             Q_EMIT coverChanged();
             Q_EMIT genresChanged();
         }));
-        musicConnections_.push_back(
-            connect(music, &MusicModel::busyTracksChanged, this, &TagEditorForm::busyChanged));
+        followMusic(connect(music(), &MusicModel::busyTracksChanged, this, &TagEditorForm::busyChanged));
     }
-    Q_EMIT musicChanged();
     Q_EMIT coverChanged();
     Q_EMIT busyChanged();
     Q_EMIT genresChanged();
 }
 
-void TagEditorForm::setUi(MusicUI* ui) {
-    if (ui_ == ui)
-        return;
-    disconnect(uiConnection_);
-    ui_ = ui;
-    if (ui)
-        uiConnection_ = connect(ui, &MusicUI::editingChanged, this, &TagEditorForm::load);
+void TagEditorForm::uiReplaced() {
+    if (ui())
+        followUi(connect(ui(), &MusicUI::editingChanged, this, &TagEditorForm::load));
     load();
-    Q_EMIT uiChanged();
-}
-
-QObject* TagEditorForm::musicObject() const {
-    return music_.data();
-}
-
-void TagEditorForm::setMusicObject(QObject* music) {
-    setMusic(qobject_cast<MusicModel*>(music));
-}
-
-QObject* TagEditorForm::uiObject() const {
-    return ui_.data();
-}
-
-void TagEditorForm::setUiObject(QObject* ui) {
-    setUi(qobject_cast<MusicUI*>(ui));
 }
 
 void TagEditorForm::load() {
-    const std::optional<Track> editing = ui_ ? ui_->editing() : std::nullopt;
+    const std::optional<Track> editing = ui() ? ui()->editing() : std::nullopt;
     track_ = editing;
     picked_.reset();
     // A new presentation starts from the track's own values, never from earlier typing.
@@ -83,8 +52,8 @@ void TagEditorForm::setField(QString Fields::*field, const QString& text) {
 Track TagEditorForm::current() const {
     if (!track_)
         return {};
-    if (music_)
-        for (const auto& track : music_->tracks())
+    if (music())
+        for (const auto& track : music()->tracks())
             if (track.path == track_->path)
                 return track;
     return *track_;
@@ -99,7 +68,7 @@ QString TagEditorForm::cover() const {
 }
 
 bool TagEditorForm::busy() const {
-    return track_ && music_ && music_->busyTracks().contains(track_->path);
+    return track_ && music() && music()->busyTracks().contains(track_->path);
 }
 
 QString TagEditorForm::fileName() const {
@@ -108,8 +77,8 @@ QString TagEditorForm::fileName() const {
 
 QStringList TagEditorForm::genres() const {
     QStringList names;
-    if (music_)
-        for (const auto& genre : music_->genres())
+    if (music())
+        for (const auto& genre : music()->genres())
             names.append(qtText(genre.name));
     return names;
 }
@@ -135,20 +104,20 @@ bool TagEditorForm::pickCover(const QList<QUrl>& urls) {
 }
 
 void TagEditorForm::fetchCover() const {
-    if (music_ && track_)
-        music_->fetchCover(current());
+    if (music() && track_)
+        music()->fetchCover(current());
 }
 
 void TagEditorForm::save() {
-    if (music_ && track_)
+    if (music() && track_)
         // Compared with the track as opened, applied to the library's latest copy of it.
-        music_->edit(current(), changes());
+        music()->edit(current(), changes());
     close();
 }
 
 void TagEditorForm::close() {
-    if (ui_)
-        ui_->setEditing(std::nullopt);
+    if (ui())
+        ui()->setEditing(std::nullopt);
     else
         load();
 }

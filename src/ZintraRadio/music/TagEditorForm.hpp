@@ -6,9 +6,8 @@
 
 #include "ZazidEvoz/MusicLibrary.hpp"
 #include "ZazidEvoz/TagEditor.hpp"
+#include "music/MusicBound.hpp"
 #include "music/MusicRules.hpp"
-#include "music/MusicUI.hpp"
-#include "state/MusicModel.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -20,11 +19,9 @@
 
 namespace ZintraRadio {
 
-class TagEditorForm : public QObject {
+class TagEditorForm : public MusicBound {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject* music READ musicObject WRITE setMusicObject NOTIFY musicChanged)
-    Q_PROPERTY(QObject* ui READ uiObject WRITE setUiObject NOTIFY uiChanged)
     Q_PROPERTY(bool open READ isOpen NOTIFY openChanged)
     Q_PROPERTY(QString title READ title WRITE setTitle NOTIFY fieldsChanged)
     Q_PROPERTY(QString artist READ artist WRITE setArtist NOTIFY fieldsChanged)
@@ -38,14 +35,7 @@ class TagEditorForm : public QObject {
     Q_PROPERTY(QStringList genres READ genres NOTIFY genresChanged)
 
 public:
-    explicit TagEditorForm(QObject* parent = nullptr);
-
-    void setMusic(MusicModel* music);
-    void setUi(MusicUI* ui);
-    QObject* musicObject() const;
-    void setMusicObject(QObject* music);
-    QObject* uiObject() const;
-    void setUiObject(QObject* ui);
+    explicit TagEditorForm(QObject* parent = nullptr) : MusicBound(parent) {}
 
     bool isOpen() const { return track_.has_value(); }
     QString title() const { return fields_.title; }
@@ -76,13 +66,15 @@ public:
     Q_INVOKABLE void close();
 
 Q_SIGNALS:
-    void musicChanged();
-    void uiChanged();
     void openChanged();
     void fieldsChanged();
     void coverChanged();
     void busyChanged();
     void genresChanged();
+
+protected:
+    void musicReplaced() override;
+    void uiReplaced() override;
 
 private:
     struct Fields {
@@ -93,13 +85,9 @@ private:
     // The library's copy of the track, or the track as opened when the library dropped it.
     ZazidEvoz::Track current() const;
 
-    QPointer<MusicModel> music_;
-    QPointer<MusicUI> ui_;
     std::optional<ZazidEvoz::Track> track_; // as it was when the sheet opened
     Fields fields_;
     std::optional<std::filesystem::path> picked_;
-    std::vector<QMetaObject::Connection> musicConnections_;
-    QMetaObject::Connection uiConnection_;
 };
 
 } // namespace ZintraRadio
