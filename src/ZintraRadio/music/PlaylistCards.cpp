@@ -57,14 +57,14 @@ std::vector<Track> inPreviousOrder(std::vector<Track> tracks, const std::vector<
 
 PlaylistCardList::PlaylistCardList(QObject* parent)
     : MusicBound(parent), list_(new VectorListModel<PlaylistCard>(
-                           &cards_,
-                           {
-                               {"id", [](const PlaylistCard& c) { return QVariant(c.id); }},
-                               {"name", [](const PlaylistCard& c) { return QVariant(c.name); }},
-                               {"count", [](const PlaylistCard& c) { return QVariant(c.count); }},
-                               {"covers", [](const PlaylistCard& c) { return QVariant(c.covers); }},
-                           },
-                           this)) {
+                              &cards_,
+                              {
+                                  {"id", [](const PlaylistCard& c) { return QVariant(c.id); }},
+                                  {"name", [](const PlaylistCard& c) { return QVariant(c.name); }},
+                                  {"count", [](const PlaylistCard& c) { return QVariant(c.count); }},
+                                  {"covers", [](const PlaylistCard& c) { return QVariant(c.covers); }},
+                              },
+                              this)) {
     timer_.setSingleShot(true);
     timer_.setInterval(0);
     connect(&timer_, &QTimer::timeout, this, &PlaylistCardList::refresh);

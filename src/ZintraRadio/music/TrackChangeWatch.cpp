@@ -113,6 +113,7 @@ bool TrackChangeWatch::refresh(int first, int last) {
 }
 
 void TrackChangeWatch::schedule() {
+    Q_EMIT touched();
     if (!timer_.isActive())
         timer_.start();
 }

@@ -37,6 +37,8 @@ public:
     static std::uint64_t textHash(const std::string& text);
 
 Q_SIGNALS:
+    // At once, when a relevant change happened (for caches that must not serve a stale value).
+    void touched();
     // After the turn of the event loop in which a relevant change happened.
     void changed();
 

@@ -1,6 +1,7 @@
 #include "music/TrackListModel.hpp"
 
 #include "ZazidEvoz/platform/Date.hpp"
+#include "music/TitleOrder.hpp"
 #include "music/TrackChangeWatch.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
@@ -119,10 +120,13 @@ void TrackListModel::connectSource() {
                                        sourceDataChanged(topLeft.row(), bottomRight.row());
                                    }));
     // Rows that moved or a new list: every stored row number is stale, so sort again now.
-    connections_.push_back(connect(source, &QAbstractItemModel::modelReset, this, &TrackListModel::rebuild));
-    connections_.push_back(
-        connect(source, &QAbstractItemModel::layoutChanged, this, &TrackListModel::rebuild));
-    connections_.push_back(connect(source, &QAbstractItemModel::rowsMoved, this, &TrackListModel::rebuild));
+    const auto renumbered = [this] {
+        TitleOrder::of(*music_).invalidate();
+        rebuild();
+    };
+    connections_.push_back(connect(source, &QAbstractItemModel::modelReset, this, renumbered));
+    connections_.push_back(connect(source, &QAbstractItemModel::layoutChanged, this, renumbered));
+    connections_.push_back(connect(source, &QAbstractItemModel::rowsMoved, this, renumbered));
     // Smart playlists follow their rules.
     connections_.push_back(connect(music_, &MusicModel::smartPlaylistsChanged, this, [this] {
         if (scope_.kind == Kind::smart)
@@ -166,18 +170,11 @@ std::vector<std::size_t> TrackListModel::computeRows() const {
             return rows_;
         return rows;
     }
+    // A stable sort of a part keeps the order it has in the stable sort of the whole.
     const auto field = scopeField(scope_.kind);
-    std::vector<std::size_t> matching;
-    std::vector<std::string_view> titles;
-    for (std::size_t row = 0; row < tracks.size(); ++row) {
-        if (field && tracks[row].*field != scope_.name)
-            continue;
-        matching.push_back(row);
-        titles.emplace_back(tracks[row].title);
-    }
-    rows.reserve(matching.size());
-    for (auto position : localizedOrder(titles))
-        rows.push_back(matching[position]);
+    for (auto row : TitleOrder::of(*music_).rows())
+        if (!field || tracks[row].*field == scope_.name)
+            rows.push_back(row);
     return rows;
 }
 

@@ -6,6 +6,7 @@
 #include "music/DetailPage.hpp"
 #include "music/LibraryCards.hpp"
 #include "music/PlaylistCards.hpp"
+#include "music/TitleOrder.hpp"
 #include "music/TrackListModel.hpp"
 
 #include <QSignalSpy>
@@ -93,6 +94,36 @@ TEST_F(LibraryLists, TrackListDropsTrashedRowsAtOnceAndPlaysFromTheClickedRow) {
     EXPECT_EQ(column(list, "title"), (std::vector<std::string>{"Bravo", "Charlie"}));
     // Every row still names a track of the library (no stale row numbers after the removal).
     EXPECT_EQ(list.path(0).toStdString(), bravo.string());
+}
+
+TEST_F(LibraryLists, TheTitleOrderIsSortedOncePerChangeOfTheTitles) {
+    library.folders.addFile("a.mp3", {{"title", "Alpha"}, {"artist", "Ann"}});
+    library.folders.addFile("b.mp3", {{"title", "Bravo"}, {"artist", "Ann"}});
+    library.folders.addFile("c.mp3", {{"title", "Charlie"}});
+    library.folders.writeSnapshot();
+    library.music = MusicFolders::started(library.folders.options(false));
+    auto& music = *library.music;
+    TrackListModel all;
+    all.setMusic(&music);
+    const auto* sorted = TitleOrder::of(music).rows().data();
+    TrackListModel page;
+    page.setMusic(&music);
+    page.setScope(TrackListModel::Scope{TrackListModel::Kind::artist, "Ann", {}});
+    EXPECT_EQ(column(page, "title"), (std::vector<std::string>{"Alpha", "Bravo"}));
+    EXPECT_EQ(TitleOrder::of(music).rows().data(), sorted) << "the page reused the order";
+    music.rate(music.tracks().front(), 3);
+    settle();
+    EXPECT_EQ(TitleOrder::of(music).rows().data(), sorted) << "a rating does not sort again";
+
+    // A new title moves the row in every list.
+    ZazidEvoz::TagEditor::Changes changes;
+    changes.title = "Zulu";
+    music.edit(
+        *music.track(ZazidEvoz::platform::fileURLFromPath((library.folders.library / "a.mp3").string())),
+        changes);
+    ASSERT_TRUE(pumpUntil([&] { return column(all, "title").back() == "Zulu"; }, std::chrono::seconds(60)));
+    EXPECT_EQ(column(all, "title"), (std::vector<std::string>{"Bravo", "Charlie", "Zulu"}));
+    EXPECT_EQ(column(page, "title"), (std::vector<std::string>{"Bravo", "Zulu"}));
 }
 
 TEST_F(LibraryLists, AlbumTilesEndWithTheSinglesTile) {

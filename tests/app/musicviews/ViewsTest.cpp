@@ -239,7 +239,10 @@ TEST_F(MusicViews, QueuePanelButtonsAndShortcuts) {
     ZazidEvoz::Station radio;
     radio.url = "http://radio.example/live";
     radio.name = "Radio";
-    music.playNow({music.tracks()[0].asStation(), radio, music.tracks()[1].asStation()}, 1);
+    // An imported entry whose picture names an endless device: the row shows its placeholder.
+    auto hostile = music.tracks()[1].asStation();
+    hostile.thumbnailURL = "file:///dev/zero";
+    music.playNow({music.tracks()[0].asStation(), radio, hostile}, 1);
     QQuickItem* panel = make("QueuePanel { model: app; ui: uiState }");
     ASSERT_TRUE(panel);
     EXPECT_EQ(panel->property("detail").toString(), QStringLiteral("1 entry"));
