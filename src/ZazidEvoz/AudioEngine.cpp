@@ -174,7 +174,7 @@ bool AudioEngine::isCurrent(std::uint64_t generation) const {
     return generation_ == generation;
 }
 
-void AudioEngine::emit(EngineEvent event) {
+void AudioEngine::report(EngineEvent event) {
     post_([this, token = lifetime_.token(), event = std::move(event)] {
         if (!platform::LifetimeGuard::isAlive(token))
             return;
@@ -190,7 +190,7 @@ void AudioEngine::setState(const PlaybackState& state) {
             return;
         currentState_ = state;
     }
-    emit(EngineEvents::State{state});
+    report(EngineEvents::State{state});
 }
 
 void AudioEngine::killProcesses() {
@@ -463,7 +463,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
                     }
                 }
                 if (becamePlaying)
-                    emit(EngineEvents::State{PlaybackState::playing()});
+                    report(EngineEvents::State{PlaybackState::playing()});
             }
             std::memmove(buffer, buffer + chunk, filled - chunk);
             filled -= chunk;
@@ -509,7 +509,7 @@ std::string AudioEngine::scanMetadata(std::uint64_t generation, int fd) {
                     continue;
                 lastTitle = event->text;
             }
-            emit(EngineEvents::Metadata{std::move(*event)});
+            report(EngineEvents::Metadata{std::move(*event)});
         }
         pending.erase(0, start);
         // A log line never gets this long; keep a runaway one from growing without end.
@@ -681,7 +681,7 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
                 fail(generation, result.message);
                 return;
             }
-            emit(EngineEvents::Reconnecting{next, maxReconnects});
+            report(EngineEvents::Reconnecting{next, maxReconnects});
             setState(PlaybackState::buffering());
         } else {
             {
@@ -701,13 +701,13 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
                     ++generation_;
                 }
                 setState(PlaybackState::stopped());
-                emit(EngineEvents::Ended{});
+                report(EngineEvents::Ended{});
                 return;
             }
             // ffmpeg ends a dropped HTTP stream with status 0, so a clean end of a live stream
             // is a break after audio: count again from the first attempt.
             next = 1;
-            emit(EngineEvents::Reconnecting{next, maxReconnects});
+            report(EngineEvents::Reconnecting{next, maxReconnects});
             setState(PlaybackState::buffering());
             {
                 std::lock_guard guard(lock_);
@@ -734,7 +734,7 @@ void AudioEngine::startRecording(const std::filesystem::path& file, const std::o
     std::shared_ptr<StreamRecorder> recorder;
     try {
         recorder = std::make_shared<StreamRecorder>(*ffmpeg, reserved, title, artist,
-                                                    [this](EngineEvent event) { emit(std::move(event)); });
+                                                    [this](EngineEvent event) { report(std::move(event)); });
     } catch (...) {
         std::error_code ignored;
         std::filesystem::remove(reserved, ignored);
@@ -744,7 +744,7 @@ void AudioEngine::startRecording(const std::filesystem::path& file, const std::o
         std::lock_guard guard(lock_);
         recorder_ = recorder;
     }
-    emit(EngineEvents::RecordingStarted{reserved});
+    report(EngineEvents::RecordingStarted{reserved});
 }
 
 std::optional<std::filesystem::path> AudioEngine::stopRecording() {
@@ -790,7 +790,7 @@ void AudioEngine::failRecordingIf(const StreamRecorder* recorder, const std::str
     }
     // Posted before the encoder is told to finish, so the failure always comes before the
     // encoder's own outcome.
-    emit(EngineEvents::RecordingFailed{message});
+    report(EngineEvents::RecordingFailed{message});
     taken->finish();
 }
 

@@ -110,7 +110,7 @@ private:
 
     bool isCurrent(std::uint64_t generation) const;
     void setState(const PlaybackState& state);
-    void emit(EngineEvent event);
+    void report(EngineEvent event);
     void fail(std::uint64_t generation, const std::string& message);
     void killProcesses();
     void startEngineIfNeeded();

@@ -5,6 +5,7 @@
 
 #include <fmt/format.h>
 #include <sqlite3.h>
+#include <unordered_set>
 
 namespace ZazidEvoz {
 namespace {
@@ -13,6 +14,7 @@ constexpr int schemaVersion = 1;
 
 // The track index stores its own copy of the texts: the FTS5 of this SQLite has no
 // contentless_delete, and an index that stores its text can drop a row by rowid alone.
+// tracks_added serves the lyrics filler, which takes the oldest tracks first.
 constexpr const char* schemaScript = R"sql(
 CREATE TABLE IF NOT EXISTS tracks (
     path TEXT PRIMARY KEY,
@@ -29,11 +31,13 @@ CREATE TABLE IF NOT EXISTS tracks (
     play_count INTEGER NOT NULL DEFAULT 0,
     last_played REAL,
     rating INTEGER NOT NULL DEFAULT 0,
-    source_url TEXT
+    source_url TEXT,
+    song_key TEXT
 );
 CREATE INDEX IF NOT EXISTS tracks_genre ON tracks(genre COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS tracks_artist ON tracks(artist COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS tracks_album ON tracks(album COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS tracks_added ON tracks(added);
 CREATE VIRTUAL TABLE IF NOT EXISTS tracks_fts USING fts5(
     title, artist, album, genre, filename,
     tokenize='unicode61 remove_diacritics 2'
@@ -65,17 +69,18 @@ constexpr std::string_view trackColumnNames[] = {
     "added", "file_modified", "file_size", "play_count", "last_played", "rating", "source_url"};
 
 // The column names, each after `prefix`, joined by ", ".
-std::string trackColumnList(std::string_view prefix = {}) {
+std::string columnList(std::string_view prefix = {}) {
     std::string list;
     for (std::string_view name : trackColumnNames)
         list += fmt::format("{}{}{}", list.empty() ? "" : ", ", prefix, name);
     return list;
 }
 
-const std::string trackColumns = trackColumnList();
+const std::string trackColumns = columnList();
 const std::string allTracksSQL = "SELECT " + trackColumns + " FROM tracks";
 
-// Inserts a track, or replaces every column of the row that has its path.
+// Inserts a track with its song key (the last binding), or replaces every column of the row
+// that has its path.
 const std::string upsertTrackSQL = [] {
     std::string placeholders, updates;
     for (std::string_view name : trackColumnNames) {
@@ -83,14 +88,15 @@ const std::string upsertTrackSQL = [] {
         if (name != "path")
             updates += fmt::format("{}{}=excluded.{}", updates.empty() ? "" : ", ", name, name);
     }
-    return fmt::format("INSERT INTO tracks({}) VALUES({})\nON CONFLICT(path) DO UPDATE SET {}", trackColumns,
-                       placeholders, updates);
+    return fmt::format("INSERT INTO tracks({}, song_key) VALUES({},?)\nON CONFLICT(path) DO UPDATE SET {}, "
+                       "song_key=excluded.song_key",
+                       trackColumns, placeholders, updates);
 }();
 
 // The index picks and ranks its best rows first and only those are joined: the same rows in
 // the same order as joining every match, without looking up thousands of rows for a common word.
 const std::string searchTracksSQL =
-    "SELECT " + trackColumnList("t.") +
+    "SELECT " + columnList("t.") +
     "\nFROM (SELECT rowid AS rowid_fts, bm25(tracks_fts, 10, 6, 4, 3, 1) AS score FROM tracks_fts"
     "\n      WHERE tracks_fts MATCH ? ORDER BY score LIMIT ?) f"
     "\nJOIN fts_map m ON m.rowid_fts = f.rowid_fts JOIN tracks t ON t.path = m.path"
@@ -111,13 +117,40 @@ double seconds(Date date) {
     return json::finiteOrZero(platform::secondsSince1970(date));
 }
 
+// While it lives, the statements of the connection are interrupted once `budget` has passed:
+// they end as if their rows had run out. SQLite asks between steps of its program, so the
+// clock is read about once per thousand of them.
+class TimeBudget {
+public:
+    TimeBudget(sqlite3* db, std::chrono::milliseconds budget)
+        : db_(db), deadline_(std::chrono::steady_clock::now() + budget) {
+        sqlite3_progress_handler(db_, 1000, &TimeBudget::expired, this);
+    }
+    ~TimeBudget() { sqlite3_progress_handler(db_, 0, nullptr, nullptr); }
+    TimeBudget(const TimeBudget&) = delete;
+    TimeBudget& operator=(const TimeBudget&) = delete;
+
+private:
+    static int expired(void* budget) {
+        return std::chrono::steady_clock::now() >= static_cast<TimeBudget*>(budget)->deadline_ ? 1 : 0;
+    }
+
+    sqlite3* db_;
+    std::chrono::steady_clock::time_point deadline_;
+};
+
 } // namespace
+
+std::string MusicDatabase::trackColumnList(std::string_view prefix) {
+    return columnList(prefix);
+}
 
 void MusicDatabase::Closer::operator()(sqlite3* db) const {
     sqlite3_close_v2(db);
 }
 
-MusicDatabase::MusicDatabase(std::filesystem::path fileURL) : fileURL_(std::move(fileURL)) {
+MusicDatabase::MusicDatabase(std::filesystem::path fileURL, std::chrono::milliseconds searchBudget)
+    : fileURL_(std::move(fileURL)), searchBudget_(searchBudget) {
     if (fileURL_.has_parent_path())
         std::filesystem::create_directories(fileURL_.parent_path());
     sqlite3* handle = nullptr;
@@ -128,6 +161,11 @@ MusicDatabase::MusicDatabase(std::filesystem::path fileURL) : fileURL_(std::move
         throw MusicDatabaseError(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result));
     queue_ = std::make_unique<platform::SerialQueue>("ZintraRadio.MusicDatabase");
     queue_->sync([this] { migrate(); });
+}
+
+MusicDatabase::StatementCache::~StatementCache() {
+    for (auto& [sql, cached] : *this)
+        sqlite3_finalize(cached.statement);
 }
 
 std::shared_ptr<MusicDatabase> MusicDatabase::standard() {
@@ -169,21 +207,59 @@ void MusicDatabase::exec(const std::string& sql) {
     throw MusicDatabaseError(text);
 }
 
-void MusicDatabase::withStatement(const std::string& sql, const Bindings& values,
+void MusicDatabase::withStatement(std::string_view sql, const Bindings& values,
                                   const std::function<void(sqlite3_stmt*)>& body) {
+    auto prepare = [this, &sql](unsigned flags) {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v3(db_.get(), sql.data(), int(sql.size()), flags, &raw, nullptr) != SQLITE_OK ||
+            raw == nullptr) {
+            sqlite3_finalize(raw);
+            throwLastError();
+        }
+        return raw;
+    };
+    auto entry = statements_.find(sql);
+    if (entry == statements_.end())
+        entry = statements_.emplace(std::string(sql), CachedStatement()).first;
+    CachedStatement& cached = entry->second;
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> ownStatement(nullptr, sqlite3_finalize);
     sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db_.get(), sql.c_str(), -1, &raw, nullptr) != SQLITE_OK || raw == nullptr) {
-        sqlite3_finalize(raw);
-        throwLastError();
+    if (cached.inUse) {
+        ownStatement.reset(prepare(0));
+        raw = ownStatement.get();
+    } else {
+        if (!cached.statement) {
+            try {
+                cached.statement = prepare(SQLITE_PREPARE_PERSISTENT);
+            } catch (const MusicDatabaseError&) {
+                statements_.erase(entry); // a failed text is not kept
+                throw;
+            }
+        }
+        raw = cached.statement;
+        cached.inUse = true;
     }
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    // Leaves a kept statement ready for its next use, however the body ends.
+    struct Release {
+        sqlite3_stmt* statement;
+        CachedStatement* cached;
+        ~Release() {
+            if (!cached)
+                return;
+            sqlite3_reset(statement);
+            sqlite3_clear_bindings(statement);
+            cached->inUse = false;
+        }
+    } release{raw, ownStatement ? nullptr : &cached};
+
+    // The values outlive the body, and the bindings are cleared after it: SQLite need not copy.
     int index = 1;
     for (const Value& value : values) {
         std::visit(
             [&](const auto& bound) {
                 using Bound = std::decay_t<decltype(bound)>;
                 if constexpr (std::is_same_v<Bound, std::string>)
-                    sqlite3_bind_text(raw, index, bound.c_str(), -1, SQLITE_TRANSIENT);
+                    sqlite3_bind_text(raw, index, bound.c_str(), -1, SQLITE_STATIC);
                 else if constexpr (std::is_same_v<Bound, std::int64_t>)
                     sqlite3_bind_int64(raw, index, bound);
                 else if constexpr (std::is_same_v<Bound, double>)
@@ -197,7 +273,7 @@ void MusicDatabase::withStatement(const std::string& sql, const Bindings& values
     body(raw);
 }
 
-void MusicDatabase::run(const std::string& sql, const Bindings& values) {
+void MusicDatabase::run(std::string_view sql, const Bindings& values) {
     withStatement(sql, values, [this](sqlite3_stmt* statement) {
         int result = sqlite3_step(statement);
         if (result != SQLITE_ROW && result != SQLITE_DONE)
@@ -220,6 +296,11 @@ void MusicDatabase::inTransaction(const std::function<void()>& body) {
     }
 }
 
+void MusicDatabase::withinSearchBudget(const std::function<void()>& body) {
+    TimeBudget budget(db_.get(), searchBudget_);
+    body();
+}
+
 void MusicDatabase::migrate() {
     exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;");
     exec(schemaScript);
@@ -227,6 +308,38 @@ void MusicDatabase::migrate() {
     exec("DELETE FROM lyrics_fts WHERE song_key IN (SELECT song_key FROM lyrics WHERE source = "
          "'transcript');\n"
          "DELETE FROM lyrics WHERE source = 'transcript';");
+    addSongKeyColumn();
+    fillMissingSongKeys();
+}
+
+// Files made before tracks kept their song key get the column here; its values follow.
+void MusicDatabase::addSongKeyColumn() {
+    bool present = false;
+    withStatement("SELECT 1 FROM pragma_table_info('tracks') WHERE name = 'song_key'", {},
+                  [&](sqlite3_stmt* statement) { present = sqlite3_step(statement) == SQLITE_ROW; });
+    if (!present)
+        exec("ALTER TABLE tracks ADD COLUMN song_key TEXT");
+    exec("CREATE INDEX IF NOT EXISTS tracks_song_key ON tracks(song_key)");
+}
+
+void MusicDatabase::fillMissingSongKeys() {
+    struct Missing {
+        std::int64_t rowid;
+        std::string key;
+    };
+    std::vector<Missing> missing;
+    withStatement("SELECT rowid, artist, title FROM tracks WHERE song_key IS NULL", {},
+                  [&](sqlite3_stmt* statement) {
+                      while (sqlite3_step(statement) == SQLITE_ROW)
+                          missing.push_back({sqlite3_column_int64(statement, 0),
+                                             songKey(columnText(statement, 1), columnText(statement, 2))});
+                  });
+    if (missing.empty())
+        return;
+    inTransaction([&] {
+        for (const Missing& row : missing)
+            run("UPDATE tracks SET song_key = ? WHERE rowid = ?", {row.key, row.rowid});
+    });
 }
 
 // ---- Track rows
@@ -275,7 +388,7 @@ Track MusicDatabase::track(sqlite3_stmt* statement) {
     return track;
 }
 
-std::vector<Track> MusicDatabase::query(const std::string& sql, const Bindings& values) {
+std::vector<Track> MusicDatabase::query(std::string_view sql, const Bindings& values) {
     std::vector<Track> tracks;
     withStatement(sql, values, [&](sqlite3_stmt* statement) {
         while (sqlite3_step(statement) == SQLITE_ROW)
@@ -336,23 +449,38 @@ std::vector<Track> MusicDatabase::search(std::string_view text, std::int64_t lim
     if (q.empty())
         return {};
     return queue_->sync([&] {
+        std::vector<Track> tracks;
         try {
-            return query(searchTracksSQL, {q, limit});
+            withinSearchBudget([&] { tracks = query(searchTracksSQL, {q, limit}); });
         } catch (const MusicDatabaseError&) {
-            return std::vector<Track>();
+            tracks.clear();
         }
+        return tracks;
     });
 }
 
 void MusicDatabase::upsert(const std::vector<Track>& tracks) {
+    upsert(tracks, {});
+}
+
+void MusicDatabase::upsert(const std::vector<Track>& tracks, const std::vector<std::string>& songKeys) {
     if (tracks.empty())
         return;
+    // Worked out on the caller's thread, so the queue is held only for the writes.
+    bool keysGiven = songKeys.size() == tracks.size();
+    std::vector<Bindings> rows;
+    rows.reserve(tracks.size());
+    for (std::size_t index = 0; index < tracks.size(); ++index) {
+        const Track& track = tracks[index];
+        rows.push_back(bindings(track));
+        rows.back().emplace_back(keysGiven ? songKeys[index] : songKey(track.artist, track.title));
+    }
     queue_->sync([&] {
         try {
             inTransaction([&] {
-                for (const Track& track : tracks) {
-                    run(upsertTrackSQL, bindings(track));
-                    reindex(track);
+                for (std::size_t index = 0; index < tracks.size(); ++index) {
+                    run(upsertTrackSQL, rows[index]);
+                    reindex(tracks[index]);
                 }
             });
         } catch (const MusicDatabaseError&) {
@@ -407,8 +535,15 @@ std::unordered_map<std::string, MusicDatabase::FileStamp> MusicDatabase::fileSta
 }
 
 std::string MusicDatabase::ftsQuery(std::string_view text) {
+    // Each term costs the index a pass over its matches, and repeated terms add nothing.
     std::string query;
-    for (const std::string& word : text::alphanumericWords(text)) {
+    std::unordered_set<std::string> used;
+    for (const std::string& word :
+         text::alphanumericWords(text::bytePrefixOnCharacterBoundary(text, maximumSearchTextBytes))) {
+        if (used.size() == maximumSearchWords)
+            break;
+        if (!used.insert(text::lowercased(word)).second)
+            continue;
         if (!query.empty())
             query += " AND ";
         query += '"' + word + "\"*";

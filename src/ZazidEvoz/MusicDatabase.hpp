@@ -2,15 +2,18 @@
 // and the log of songs heard on the radio.
 //
 // One connection, owned by one serial queue ("ZintraRadio.MusicDatabase"): every statement
-// runs there, submitted synchronously from the caller's thread. Only opening throws; every
-// data operation absorbs its own failures and returns an empty or default result, and a bulk
-// write is one IMMEDIATE transaction that is rolled back whole on failure.
+// runs there, submitted synchronously from the caller's thread, and is prepared once and kept
+// for the life of the connection. Only opening throws; every data operation absorbs its own
+// failures and returns an empty or default result, and a bulk write is one IMMEDIATE
+// transaction that is rolled back whole on failure. A search runs within a time budget, so no
+// query text can hold the queue for long.
 #pragma once
 
 #include "LyricsService.hpp"
 #include "MusicLibrary.hpp"
 #include "platform/SerialQueue.hpp"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -42,10 +45,17 @@ public:
         std::int64_t size = 0; // bytes
     };
 
+    // How long one search may run on the queue before it is cut short.
+    static constexpr std::chrono::milliseconds standardSearchBudget{250};
+    // A search text is read up to this many bytes and this many different words.
+    static constexpr std::size_t maximumSearchTextBytes = 512;
+    static constexpr std::size_t maximumSearchWords = 16;
+
     // Opens or creates the database, creating its folder, and brings the schema up to date.
     // Throws MusicDatabaseError, or std::filesystem::filesystem_error when the folder cannot
     // be made.
-    explicit MusicDatabase(std::filesystem::path fileURL);
+    explicit MusicDatabase(std::filesystem::path fileURL,
+                           std::chrono::milliseconds searchBudget = standardSearchBudget);
     // "music.sqlite" in the support folder.
     static std::shared_ptr<MusicDatabase> standard();
     ~MusicDatabase() = default;
@@ -59,10 +69,14 @@ public:
     std::vector<Track> allTracks();
     // The number of stored tracks; 0 on failure.
     std::int64_t count();
-    // Tracks whose indexed texts hold every word of `text` as a word prefix, best first.
+    // Tracks whose indexed texts hold every word of `text` as a word prefix, best first; cut
+    // short (possibly to none) when the search budget runs out.
     std::vector<Track> search(std::string_view text, std::int64_t limit);
     // Inserts or replaces the tracks by path: all of them or, on any failure, none.
     void upsert(const std::vector<Track>& tracks);
+    // The same, with the song key of each track (songKey(artist, title)) worked out beforehand,
+    // for example on the threads that read the tracks. Ignored unless there is one per track.
+    void upsert(const std::vector<Track>& tracks, const std::vector<std::string>& songKeys);
     // Removes the tracks with these paths: all of them or, on any failure, none.
     void deletePaths(const std::vector<std::string>& paths);
     void updateUsage(const std::string& path, std::int64_t playCount, std::optional<Date> lastPlayed,
@@ -71,7 +85,9 @@ public:
     std::unordered_map<std::string, FileStamp> fileStamps();
 
     // The full-text query for a search text: each run of letters, marks and digits as a quoted
-    // prefix term, all of them required. Empty when the text has none.
+    // prefix term, all of them required. A word repeated (in any letter case) counts once; only
+    // the first maximumSearchTextBytes of the text and its first maximumSearchWords different
+    // words are used. Empty when the text has none.
     static std::string ftsQuery(std::string_view text);
 
     // ---- Lyrics cache and heard songs (MusicDatabaseLyrics.cpp)
@@ -139,7 +155,7 @@ public:
     // Tracks with artist and title whose song was never looked up, oldest added first.
     std::vector<Track> tracksWithoutLyrics(std::int64_t limit);
     // Stored lyrics holding every word of `text` as a word prefix; title matches rank above
-    // artist matches above text matches.
+    // artist matches above text matches. Cut short when the search budget runs out.
     std::vector<LyricsHit> searchLyrics(std::string_view text, std::int64_t limit);
     // Most recently heard first.
     std::vector<HeardSong> heardSongs(std::int64_t limit);
@@ -149,12 +165,15 @@ private:
     using Value = std::variant<std::string, std::int64_t, double, std::monostate>;
     using Bindings = std::vector<Value>;
 
-    // The statement layer. Call only on the queue.
+    // The statement layer. Call only on the queue. A statement is prepared on its first use
+    // and kept; each use binds it afresh and resets it afterwards.
     void exec(const std::string& sql);
-    void withStatement(const std::string& sql, const Bindings& bindings,
+    void withStatement(std::string_view sql, const Bindings& bindings,
                        const std::function<void(sqlite3_stmt*)>& body);
-    void run(const std::string& sql, const Bindings& bindings);
+    void run(std::string_view sql, const Bindings& bindings);
     void inTransaction(const std::function<void()>& body);
+    // Runs `body`, whose statements end early once the search budget has passed.
+    void withinSearchBudget(const std::function<void()>& body);
     [[noreturn]] void throwLastError();
 
     // Column reading. NULL text reads as empty.
@@ -164,19 +183,43 @@ private:
     static Date columnDate(sqlite3_stmt* statement, int column);
 
     void migrate();
-    std::vector<Track> query(const std::string& sql, const Bindings& bindings);
+    void addSongKeyColumn();
+    // Gives every track without a stored song key its key (rows written by another program).
+    void fillMissingSongKeys();
+    std::vector<Track> query(std::string_view sql, const Bindings& bindings);
     void reindex(const Track& track);
     void removeFromIndex(const std::string& path);
 
     static Bindings bindings(const Track& track);
     static Track track(sqlite3_stmt* statement);
+    // The track columns read by track(), each after `prefix`, joined by ", ".
+    static std::string trackColumnList(std::string_view prefix = {});
 
     struct Closer {
         void operator()(sqlite3* db) const;
     };
+    struct CachedStatement {
+        sqlite3_stmt* statement = nullptr;
+        bool inUse = false; // a nested use of the same text prepares a statement of its own
+    };
+    // Looks statements up by any form of their text, without making a string of it.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    // The kept statements by SQL text; finalises them when it goes.
+    struct StatementCache : std::unordered_map<std::string, CachedStatement, TextHash, std::equal_to<>> {
+        StatementCache() = default;
+        ~StatementCache();
+        StatementCache(const StatementCache&) = delete;
+        StatementCache& operator=(const StatementCache&) = delete;
+    };
 
     std::filesystem::path fileURL_;
-    std::unique_ptr<sqlite3, Closer> db_; // used only on queue_; closed after the queue has ended
+    std::chrono::milliseconds searchBudget_;
+    std::unique_ptr<sqlite3, Closer> db_; // used only in work of queue_; closed after the queue has ended
+    StatementCache statements_;           // used only in work of queue_; finalised before db_ closes
+
     std::unique_ptr<platform::SerialQueue> queue_;
 };
 

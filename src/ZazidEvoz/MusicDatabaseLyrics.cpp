@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <sqlite3.h>
-#include <unordered_set>
 
 namespace ZazidEvoz {
 namespace {
@@ -27,11 +26,16 @@ const std::string markHeardSQL =
     "heard_last=excluded.heard_last,\n"
     "    heard_count=heard_count+1";
 
+// The best hits are picked first; only they look up a library track of their song, the first
+// one stored.
 const std::string searchLyricsSQL =
-    "SELECT f.song_key, f.artist, f.title, snippet(lyrics_fts, 3, '«', '»', '…', 14), l.heard_station, "
-    "l.heard_last\n"
-    "FROM lyrics_fts f LEFT JOIN lyrics l ON l.song_key = f.song_key\n"
-    "WHERE lyrics_fts MATCH ? ORDER BY bm25(lyrics_fts, 0, 6, 8, 1) LIMIT ?";
+    "SELECT h.song_key, h.artist, h.title, h.snippet, h.heard_station, h.heard_last,\n"
+    "    (SELECT t.path FROM tracks t WHERE t.song_key = h.song_key ORDER BY t.rowid LIMIT 1)\n"
+    "FROM (SELECT f.song_key, f.artist, f.title, snippet(lyrics_fts, 3, '«', '»', '…', 14) AS snippet,\n"
+    "          l.heard_station, l.heard_last, bm25(lyrics_fts, 0, 6, 8, 1) AS score\n"
+    "      FROM lyrics_fts f LEFT JOIN lyrics l ON l.song_key = f.song_key\n"
+    "      WHERE lyrics_fts MATCH ? ORDER BY score LIMIT ?) h\n"
+    "ORDER BY h.score";
 
 const std::string heardSongsSQL =
     "SELECT artist, title, heard_station, heard_last, heard_count, found FROM lyrics\n"
@@ -175,56 +179,56 @@ MusicDatabase::LyricsLookup MusicDatabase::storedLyrics(const std::string& artis
 std::vector<Track> MusicDatabase::tracksWithoutLyrics(std::int64_t limit) {
     if (limit <= 0)
         return {};
-    std::vector<Track> tracks = allTracks();
-    std::erase_if(tracks, [](const Track& track) { return track.artist.empty() || track.title.empty(); });
-
-    std::unordered_set<std::string> lookedUp = queue_->sync([this] {
-        std::unordered_set<std::string> keys;
+    // Oldest added first; tracks added at the same time in the order they were stored. A row
+    // that another program wrote without its key gets one at the next open; until then it is
+    // left out, so the filler never asks for it again and again.
+    static const std::string withLyricsTable =
+        "SELECT " + trackColumnList("t.") +
+        " FROM tracks t\n"
+        "WHERE t.artist <> '' AND t.title <> '' AND t.song_key IS NOT NULL\n"
+        "  AND NOT EXISTS (SELECT 1 FROM lyrics l WHERE l.song_key = t.song_key AND l.fetched > 0)\n"
+        "ORDER BY t.added, t.rowid LIMIT ?";
+    // Without a readable lyrics table no song counts as looked up.
+    static const std::string tracksOnly =
+        "SELECT " + trackColumnList("t.") +
+        " FROM tracks t\n"
+        "WHERE t.artist <> '' AND t.title <> '' AND t.song_key IS NOT NULL\n"
+        "ORDER BY t.added, t.rowid LIMIT ?";
+    return queue_->sync([&] {
         try {
-            withStatement("SELECT song_key FROM lyrics WHERE fetched > 0", {}, [&](sqlite3_stmt* statement) {
-                while (sqlite3_step(statement) == SQLITE_ROW)
-                    keys.insert(columnText(statement, 0));
-            });
+            try {
+                return query(withLyricsTable, {limit});
+            } catch (const MusicDatabaseError&) {
+                return query(tracksOnly, {limit});
+            }
         } catch (const MusicDatabaseError&) {
-            keys.clear();
+            return std::vector<Track>();
         }
-        return keys;
     });
-
-    std::erase_if(tracks,
-                  [&](const Track& track) { return lookedUp.contains(songKey(track.artist, track.title)); });
-    std::stable_sort(tracks.begin(), tracks.end(),
-                     [](const Track& a, const Track& b) { return a.added < b.added; });
-    if (tracks.size() > std::uint64_t(limit))
-        tracks.resize(std::size_t(limit));
-    return tracks;
 }
 
 std::vector<MusicDatabase::LyricsHit> MusicDatabase::searchLyrics(std::string_view text, std::int64_t limit) {
     std::string q = ftsQuery(text);
     if (q.empty())
         return {};
-    std::unordered_map<std::string, std::string> pathBySongKey;
-    for (const Track& track : allTracks())
-        pathBySongKey.try_emplace(songKey(track.artist, track.title), track.path);
-
     return queue_->sync([&] {
         std::vector<LyricsHit> hits;
         try {
-            withStatement(searchLyricsSQL, {q, limit}, [&](sqlite3_stmt* statement) {
-                while (sqlite3_step(statement) == SQLITE_ROW) {
-                    LyricsHit hit;
-                    hit.songKey = columnText(statement, 0);
-                    hit.artist = columnText(statement, 1);
-                    hit.title = columnText(statement, 2);
-                    hit.snippet = oneLineSnippet(columnText(statement, 3));
-                    if (auto path = pathBySongKey.find(hit.songKey); path != pathBySongKey.end())
-                        hit.trackPath = path->second;
-                    hit.heardStation = optionalColumnText(statement, 4);
-                    if (!columnIsNull(statement, 5))
-                        hit.heardLast = columnDate(statement, 5);
-                    hits.push_back(std::move(hit));
-                }
+            withinSearchBudget([&] {
+                withStatement(searchLyricsSQL, {q, limit}, [&](sqlite3_stmt* statement) {
+                    while (sqlite3_step(statement) == SQLITE_ROW) {
+                        LyricsHit hit;
+                        hit.songKey = columnText(statement, 0);
+                        hit.artist = columnText(statement, 1);
+                        hit.title = columnText(statement, 2);
+                        hit.snippet = oneLineSnippet(columnText(statement, 3));
+                        hit.heardStation = optionalColumnText(statement, 4);
+                        if (!columnIsNull(statement, 5))
+                            hit.heardLast = columnDate(statement, 5);
+                        hit.trackPath = optionalColumnText(statement, 6);
+                        hits.push_back(std::move(hit));
+                    }
+                });
             });
         } catch (const MusicDatabaseError&) {
             // Whatever was read before the failure.

@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <deque>
+#include <dirent.h>
+#include <exception>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/stat.h>
@@ -21,56 +25,35 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t batchSize = 50;
+// Readers take this many files at a time, and are at most `readAhead` files ahead of the
+// writer, which has at most `batchesAhead` batches waiting: few hand-overs between the
+// threads, enough in hand that the writer seldom waits, bounded memory.
+constexpr std::size_t readChunk = 8;
+constexpr std::size_t readAhead = 1024;
+constexpr std::size_t batchesAhead = 8;
+constexpr unsigned maximumReaderThreads = 8;
 
-bool isHidden(const fs::path& path) {
-    return path.filename().string().starts_with(".");
+bool isHiddenName(std::string_view name) {
+    return name.starts_with('.');
 }
 
-bool hasAudioExtension(const fs::path& path) {
-    std::string extension = path.extension().string();
-    if (extension.size() < 2)
+bool hasAudioExtension(std::string_view name) {
+    std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size())
         return false;
-    return MusicLibraryStore::audioExtensions().contains(text::lowercased(extension.substr(1)));
-}
-
-// Adds the audio files of `folder` to the listing, depth first and by name within a folder.
-bool listFolder(const fs::path& folder, MusicLibraryStore::AudioFileListing& listing) {
-    std::error_code error;
-    std::vector<fs::directory_entry> entries;
-    fs::directory_iterator iterator(folder, error);
-    for (fs::directory_iterator end; !error && iterator != end; iterator.increment(error))
-        entries.push_back(*iterator);
-    if (error)
-        return false;
-    std::sort(entries.begin(), entries.end(),
-              [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); });
-
-    for (const fs::directory_entry& entry : entries) {
-        if (isHidden(entry.path()))
-            continue;
-        std::error_code statusError;
-        fs::file_status own = entry.symlink_status(statusError);
-        if (statusError)
-            continue;
-        if (fs::is_directory(own)) {
-            if (!listFolder(entry.path(), listing))
-                listing.unreadableFolders.push_back(entry.path());
-            continue;
-        }
-        // A link counts as the file it points to; links to folders are not followed (no loops).
-        fs::file_status target = fs::is_symlink(own) ? entry.status(statusError) : own;
-        if (!statusError && fs::is_regular_file(target) && hasAudioExtension(entry.path()))
-            listing.files.push_back(entry.path());
-    }
-    return true;
+    std::string extension(name.substr(dot + 1));
+    bool ascii = std::all_of(extension.begin(), extension.end(), [](char c) { return (c & 0x80) == 0; });
+    if (!ascii)
+        extension = text::lowercased(extension);
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return MusicLibraryStore::audioExtensions().contains(extension);
 }
 
 // The folder's path with one "/" at the end: a prefix of exactly the paths inside it.
-std::string insidePrefix(const fs::path& folder) {
-    std::string prefix = folder.string();
-    if (!prefix.ends_with('/'))
-        prefix += '/';
-    return prefix;
+std::string insidePrefix(const std::string& folder) {
+    return folder.ends_with('/') ? folder : folder + '/';
 }
 
 bool isInsideAny(const std::string& path, const std::vector<std::string>& prefixes) {
@@ -78,18 +61,112 @@ bool isInsideAny(const std::string& path, const std::vector<std::string>& prefix
                        [&](const std::string& prefix) { return path.starts_with(prefix); });
 }
 
-struct FileAttributes {
-    Date modified;
+double modificationSeconds(const struct stat& info) {
+    return double(info.st_mtim.tv_sec) + double(info.st_mtim.tv_nsec) / 1e9;
+}
+
+struct ListedFile {
+    std::string path;
+    double modified = 0; // seconds since 1970, when listed
     std::int64_t size = 0;
 };
 
-// Missing values read as "modified now" and 0 bytes, so such a file is read again.
-FileAttributes fileAttributes(const fs::path& file) {
-    struct stat info {};
-    if (::stat(file.c_str(), &info) != 0)
-        return {platform::now(), 0};
-    double seconds = double(info.st_mtim.tv_sec) + double(info.st_mtim.tv_nsec) / 1e9;
-    return {platform::dateFromSecondsSince1970(seconds), std::int64_t(info.st_size)};
+// What listing one music folder found.
+struct FolderListing {
+    bool listed = false;           // false: the folder itself could not be opened
+    std::vector<ListedFile> files; // by name, depth first
+    // Folders inside it (as inside prefixes) that could not be opened, or that hold no audio
+    // file: neither says the files stored under them are gone.
+    std::vector<std::string> unreadableFolders;
+    std::vector<std::string> emptyFolders;
+};
+
+class FolderLister {
+public:
+    explicit FolderLister(FolderListing& listing) : listing_(listing) {}
+
+    // Adds the audio files of `folder` to the listing, depth first and by name within a
+    // folder; false when the folder cannot be opened.
+    bool list(const std::string& folder) {
+        std::vector<Entry> entries;
+        if (!read(folder, entries))
+            return false;
+        std::string prefix = insidePrefix(folder);
+        for (Entry& entry : entries) {
+            if (entry.kind == Entry::Kind::file) {
+                listing_.files.push_back({prefix + entry.name, entry.modified, entry.size});
+                continue;
+            }
+            std::string inside = prefix + entry.name;
+            std::size_t before = listing_.files.size();
+            if (!list(inside))
+                listing_.unreadableFolders.push_back(insidePrefix(inside));
+            else if (listing_.files.size() == before)
+                listing_.emptyFolders.push_back(insidePrefix(inside));
+        }
+        return true;
+    }
+
+private:
+    struct Entry {
+        enum class Kind { file, folder };
+        std::string name;
+        Kind kind = Kind::file;
+        double modified = 0;
+        std::int64_t size = 0;
+    };
+
+    // The folder's entries worth a look, by name: audio files with their attributes (a link
+    // counts as the file it points to) and folders (links to folders are not followed, so
+    // there are no loops). The folder is closed before anything inside it is opened.
+    static bool read(const std::string& folder, std::vector<Entry>& entries) {
+        DIR* directory = ::opendir(folder.c_str());
+        if (!directory)
+            return false;
+        int fd = ::dirfd(directory);
+        for (;;) {
+            errno = 0;
+            const dirent* item = ::readdir(directory);
+            if (!item)
+                break;
+            std::string_view name = item->d_name;
+            if (isHiddenName(name))
+                continue;
+            unsigned char type = item->d_type;
+            struct stat info {};
+            if (type == DT_UNKNOWN) {
+                if (::fstatat(fd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                    continue;
+                type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
+            }
+            if (type == DT_DIR) {
+                entries.push_back({std::string(name), Entry::Kind::folder});
+                continue;
+            }
+            if ((type != DT_REG && type != DT_LNK) || !hasAudioExtension(name))
+                continue;
+            if (::fstatat(fd, item->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+                continue;
+            entries.push_back({std::string(name), Entry::Kind::file, modificationSeconds(info),
+                               std::int64_t(info.st_size)});
+        }
+        // A listing cut short by an error (a failing network share) would read as files gone.
+        bool complete = errno == 0;
+        ::closedir(directory);
+        if (!complete)
+            return false;
+        std::sort(entries.begin(), entries.end(),
+                  [](const Entry& a, const Entry& b) { return a.name < b.name; });
+        return true;
+    }
+
+    FolderListing& listing_;
+};
+
+FolderListing listFolder(const fs::path& folder) {
+    FolderListing listing;
+    listing.listed = FolderLister(listing).list(folder.string());
+    return listing;
 }
 
 // The user's own data of a track whose file was read again.
@@ -102,13 +179,216 @@ void carryOver(const Track& stored, Track& fresh) {
         fresh.sourceURL = stored.sourceURL;
 }
 
+// A file the pass reads.
+struct PendingFile {
+    fs::path file;
+    Date modified;
+    bool stored = false; // the database holds a track of this path
+};
+
+// Reads the tracks of the pending files on several threads and hands them out in file order.
+// Readers stay at most `readAhead` files ahead of the taker; a stop ends every wait.
+class ParallelTrackReader {
+public:
+    ParallelTrackReader(const MusicSyncer::TrackReader& reader, const std::vector<PendingFile>& files,
+                        std::stop_token stop)
+        : reader_(reader), files_(files), slots_(files.size()), stop_(std::move(stop)),
+          onStop_(stop_, [this] { wakeEveryone(); }) {
+        std::size_t chunks = (files.size() + readChunk - 1) / readChunk;
+        unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, maximumReaderThreads);
+        threads = unsigned(std::min<std::size_t>(threads, chunks));
+        for (unsigned index = 0; index < threads; ++index)
+            threads_.emplace_back([this] { readFiles(); });
+    }
+
+    ~ParallelTrackReader() {
+        {
+            std::lock_guard lock(mutex_);
+            closing_ = true;
+        }
+        wakeEveryone();
+        for (std::thread& thread : threads_)
+            thread.join();
+    }
+    ParallelTrackReader(const ParallelTrackReader&) = delete;
+    ParallelTrackReader& operator=(const ParallelTrackReader&) = delete;
+
+    struct Read {
+        Track track;
+        std::string songKey;
+    };
+
+    // The track of file `index` with its song key, taken in order, once it is read; nothing
+    // when the pass is stopped. A failure of the reader passes on here.
+    std::optional<Read> take(std::size_t index) {
+        std::unique_lock lock(mutex_);
+        wanted_ = index;
+        ready_.wait(lock, [&] { return slots_[index].done || stop_.stop_requested(); });
+        if (stop_.stop_requested())
+            return std::nullopt;
+        Slot slot = std::move(slots_[index]);
+        taken_ = index + 1;
+        lock.unlock();
+        if (taken_ % readChunk == 0)
+            room_.notify_one(); // room for one more chunk
+        if (slot.error)
+            std::rethrow_exception(slot.error);
+        return std::move(slot.read);
+    }
+
+private:
+    struct Slot {
+        bool done = false;
+        std::optional<Read> read;
+        std::exception_ptr error;
+    };
+
+    void wakeEveryone() {
+        { std::lock_guard lock(mutex_); }
+        ready_.notify_all();
+        room_.notify_all();
+    }
+
+    void readFiles() {
+        platform::setCurrentThreadName("ZintraRadio.TrackReader");
+        std::vector<Slot> read;
+        for (;;) {
+            std::size_t first;
+            {
+                std::unique_lock lock(mutex_);
+                room_.wait(lock, [&] {
+                    return closing_ || stop_.stop_requested() || next_ >= files_.size() ||
+                           next_ + readChunk <= taken_ + readAhead;
+                });
+                if (closing_ || stop_.stop_requested() || next_ >= files_.size())
+                    return;
+                first = next_;
+                next_ = std::min(next_ + readChunk, files_.size());
+            }
+            std::size_t end = std::min(first + readChunk, files_.size());
+            read.clear();
+            for (std::size_t index = first; index < end; ++index) {
+                if (stop_.stop_requested())
+                    return;
+                Slot& slot = read.emplace_back(Slot{true, std::nullopt, nullptr});
+                try {
+                    Track track = reader_(files_[index].file, files_[index].modified);
+                    std::string key = MusicDatabase::songKey(track.artist, track.title);
+                    slot.read = Read{std::move(track), std::move(key)};
+                } catch (...) {
+                    slot.error = std::current_exception();
+                }
+            }
+            bool wanted;
+            {
+                std::lock_guard lock(mutex_);
+                for (std::size_t index = first; index < end; ++index)
+                    slots_[index] = std::move(read[index - first]);
+                wanted = wanted_ >= first && wanted_ < end;
+            }
+            if (wanted)
+                ready_.notify_one();
+        }
+    }
+
+    const MusicSyncer::TrackReader& reader_;
+    const std::vector<PendingFile>& files_;
+    std::mutex mutex_;              // guards slots_, next_, taken_, wanted_ and closing_
+    std::condition_variable ready_; // the taker waits for its file
+    std::condition_variable room_;  // readers wait for the taker to catch up
+    std::vector<Slot> slots_;
+    std::size_t next_ = 0;   // the first file no reader has taken on
+    std::size_t taken_ = 0;  // files handed out so far
+    std::size_t wanted_ = 0; // the file the taker waits for
+    bool closing_ = false;
+    std::stop_token stop_;
+    std::stop_callback<std::function<void()>> onStop_;
+    std::vector<std::thread> threads_;
+};
+
+// Writes batches of tracks on a thread of its own, one after the other in the order given, so
+// the pass goes on reading while the database stores what it has read.
+class BatchWriter {
+public:
+    explicit BatchWriter(MusicDatabase& database)
+        : database_(database), thread_([this] { writeBatches(); }) {}
+    // Waits for the batch being written; batches not yet started are dropped.
+    ~BatchWriter() {
+        {
+            std::lock_guard lock(mutex_);
+            waiting_.clear();
+            closing_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    BatchWriter(const BatchWriter&) = delete;
+    BatchWriter& operator=(const BatchWriter&) = delete;
+
+    struct Batch {
+        std::vector<Track> tracks;
+        std::vector<std::string> songKeys;
+    };
+
+    // Queues a batch; waits while `batchesAhead` are already waiting.
+    void write(Batch batch) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return waiting_.size() < batchesAhead; });
+        waiting_.push_back(std::move(batch));
+        changed_.notify_all();
+    }
+    // Returns once every queued batch is written.
+    void finish() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return waiting_.empty() && !writing_; });
+    }
+
+private:
+    void writeBatches() {
+        platform::setCurrentThreadName("ZintraRadio.TrackWriter");
+        for (;;) {
+            Batch batch;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return closing_ || !waiting_.empty(); });
+                if (waiting_.empty())
+                    return;
+                batch = std::move(waiting_.front());
+                waiting_.pop_front();
+                writing_ = true;
+            }
+            changed_.notify_all();
+            database_.upsert(batch.tracks, batch.songKeys);
+            {
+                std::lock_guard lock(mutex_);
+                writing_ = false;
+            }
+            changed_.notify_all();
+        }
+    }
+
+    MusicDatabase& database_;
+    std::mutex mutex_; // guards waiting_, writing_ and closing_
+    std::condition_variable changed_;
+    std::deque<Batch> waiting_;
+    bool writing_ = false;
+    bool closing_ = false;
+    std::thread thread_;
+};
+
 } // namespace
 
 // ---- Listing
 
 MusicLibraryStore::AudioFileListing MusicLibraryStore::listAudioFiles(const fs::path& folder) {
+    FolderListing found = listFolder(folder);
     AudioFileListing listing;
-    listing.listed = listFolder(folder, listing);
+    listing.listed = found.listed;
+    listing.files.reserve(found.files.size());
+    for (ListedFile& file : found.files)
+        listing.files.emplace_back(std::move(file.path));
+    for (const std::string& prefix : found.unreadableFolders)
+        listing.unreadableFolders.emplace_back(prefix.substr(0, prefix.size() - 1));
     return listing;
 }
 
@@ -133,8 +413,8 @@ std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,
     };
 
     for (const fs::path& folder : folders) {
-        AudioFileListing listing = listAudioFiles(folder);
-        std::string prefix = insidePrefix(folder);
+        FolderListing listing = listFolder(folder);
+        std::string prefix = insidePrefix(folder.string());
         bool holdsTracks = std::any_of(tracks.begin(), tracks.end(),
                                        [&](const Track& track) { return track.path.starts_with(prefix); });
         // An unreadable folder or an empty mount point says nothing about its files: keep them.
@@ -142,25 +422,26 @@ std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,
             keepTracksInside(prefix);
             continue;
         }
-        for (const fs::path& file : listing.files) {
-            std::string path = file.string();
-            if (!seen.insert(path).second)
+        for (const ListedFile& file : listing.files) {
+            if (!seen.insert(file.path).second)
                 continue;
-            Date modified = fileAttributes(file).modified;
-            auto stored = byPath.find(path);
+            Date modified = platform::dateFromSecondsSince1970(file.modified);
+            auto stored = byPath.find(file.path);
             if (stored != byPath.end() &&
-                std::abs(platform::secondsSince1970(modified) -
-                         platform::secondsSince1970(stored->second->fileModified)) < 1.0) {
+                std::abs(file.modified - platform::secondsSince1970(stored->second->fileModified)) < 1.0) {
                 result.push_back(*stored->second);
                 continue;
             }
-            Track fresh = readTrack(file, modified);
+            Track fresh = readTrack(file.path, modified);
             if (stored != byPath.end())
                 carryOver(*stored->second, fresh);
             result.push_back(std::move(fresh));
         }
-        for (const fs::path& unreadable : listing.unreadableFolders)
-            keepTracksInside(insidePrefix(unreadable));
+        // The same holds for folders inside it.
+        for (const std::string& inside : listing.unreadableFolders)
+            keepTracksInside(inside);
+        for (const std::string& inside : listing.emptyFolders)
+            keepTracksInside(inside);
     }
     return result;
 }
@@ -192,65 +473,83 @@ std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>
     } endOfPass{*this};
 
     auto stamps = database_->fileStamps();
-    std::unordered_map<std::string, Track> stored;
-    for (Track& track : database_->allTracks())
-        stored.insert_or_assign(track.path, std::move(track));
     auto holdsTracksInside = [&](const std::string& prefix) {
         return std::any_of(stamps.begin(), stamps.end(),
                            [&](const auto& stamp) { return stamp.first.starts_with(prefix); });
     };
 
-    Result result;
+    // Which files are new or changed.
     std::unordered_set<std::string> seen;
-    std::vector<Track> batch;
+    seen.reserve(stamps.size());
+    std::vector<PendingFile> pending;
     std::vector<std::string> presentRoots;
-    std::vector<std::string> unreadableInside; // folders inside present ones that could not be opened
-
+    std::vector<std::string> keptInside; // folders inside present ones that say nothing of their files
     for (const fs::path& folder : folders) {
         std::error_code error;
         if (!fs::exists(folder, error))
             continue;
-        MusicLibraryStore::AudioFileListing listing = MusicLibraryStore::listAudioFiles(folder);
-        std::string root = insidePrefix(folder);
+        FolderListing listing = listFolder(folder);
+        std::string root = insidePrefix(folder.string());
         // A folder that cannot be listed, or an empty mount point, counts as missing.
         if (!listing.listed || (listing.files.empty() && holdsTracksInside(root)))
             continue;
         presentRoots.push_back(root);
-        for (const fs::path& unreadable : listing.unreadableFolders)
-            unreadableInside.push_back(insidePrefix(unreadable));
+        keptInside.insert(keptInside.end(), listing.unreadableFolders.begin(),
+                          listing.unreadableFolders.end());
+        keptInside.insert(keptInside.end(), listing.emptyFolders.begin(), listing.emptyFolders.end());
 
-        for (const fs::path& file : listing.files) {
+        for (ListedFile& file : listing.files) {
             if (stop.stop_requested())
                 return std::nullopt;
-            std::string path = file.string();
-            if (!seen.insert(path).second)
+            if (!seen.insert(file.path).second)
                 continue;
-            FileAttributes attributes = fileAttributes(file);
-            auto stamp = stamps.find(path);
-            if (stamp != stamps.end() &&
-                std::abs(stamp->second.modified - platform::secondsSince1970(attributes.modified)) < 1.0 &&
-                stamp->second.size == attributes.size)
+            auto stamp = stamps.find(file.path);
+            bool stored = stamp != stamps.end();
+            if (stored && std::abs(stamp->second.modified - file.modified) < 1.0 &&
+                stamp->second.size == file.size)
                 continue;
+            pending.push_back(
+                {fs::path(std::move(file.path)), platform::dateFromSecondsSince1970(file.modified), stored});
+        }
+    }
 
-            Track track = reader_(file, attributes.modified);
-            if (auto previous = stored.find(path); previous != stored.end()) {
-                carryOver(previous->second, track);
+    // Read them on several threads; one writer stores them in order, in batches.
+    Result result;
+    if (!pending.empty()) {
+        ParallelTrackReader tracks(reader_, pending, stop);
+        std::unordered_map<std::string, Track> storedTracks;
+        if (std::any_of(pending.begin(), pending.end(), [](const PendingFile& file) { return file.stored; }))
+            for (Track& track : database_->allTracks())
+                storedTracks.insert_or_assign(track.path, std::move(track));
+        BatchWriter writer(*database_);
+        BatchWriter::Batch batch;
+        for (std::size_t index = 0; index < pending.size(); ++index) {
+            auto read = tracks.take(index);
+            if (!read)
+                return std::nullopt;
+            if (auto previous = storedTracks.find(read->track.path); previous != storedTracks.end()) {
+                carryOver(previous->second, read->track);
                 ++result.changed;
             } else {
                 ++result.added;
             }
-            batch.push_back(std::move(track));
-            if (batch.size() == batchSize) {
-                database_->upsert(batch);
-                batch.clear();
+            batch.tracks.push_back(std::move(read->track));
+            batch.songKeys.push_back(std::move(read->songKey));
+            if (batch.tracks.size() == batchSize) {
+                writer.write(std::move(batch));
+                batch = {};
             }
         }
+        if (stop.stop_requested())
+            return std::nullopt;
+        if (!batch.tracks.empty())
+            writer.write(std::move(batch));
+        writer.finish();
     }
-    database_->upsert(batch);
 
     std::vector<std::string> removals;
     for (const auto& [path, stamp] : stamps) {
-        if (seen.contains(path) || isInsideAny(path, unreadableInside))
+        if (seen.contains(path) || isInsideAny(path, keptInside))
             continue;
         if (isInsideAny(path, presentRoots)) {
             removals.push_back(path);

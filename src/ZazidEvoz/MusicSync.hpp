@@ -32,16 +32,19 @@ public:
         friend bool operator==(const Result&, const Result&) = default;
     };
 
-    // Builds the track of one new or changed file (MusicLibraryStore::readTrack).
+    // Builds the track of one new or changed file (MusicLibraryStore::readTrack). Called from
+    // several threads at once, for different files.
     using TrackReader = std::function<Track(const std::filesystem::path& file, Date modified)>;
 
     MusicSyncer(std::shared_ptr<MusicDatabase> database, MusicLibraryStore reader);
     MusicSyncer(std::shared_ptr<MusicDatabase> database, TrackReader reader);
 
     // One pass over the folders, in the user's order; blocks the calling (background) thread.
-    // Nothing when a pass is already running or `stop` was requested during this one. Tracks
-    // under a folder that cannot be listed, or that lists no file while the database holds
-    // tracks under it (an unmounted drive), are kept.
+    // New and changed files are read on several threads and written by this one, in batches
+    // in the order of the files. Nothing when a pass is already running or `stop` was
+    // requested during this one. Tracks under a folder, or a folder inside one, that cannot
+    // be listed or that lists no audio file (an unmounted drive's mount point) are kept; the
+    // tracks of a folder that is gone are removed.
     std::optional<Result> sync(const std::vector<std::filesystem::path>& folders, std::stop_token stop = {});
 
 private:

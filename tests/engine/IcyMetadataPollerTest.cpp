@@ -31,7 +31,8 @@ std::string repeated(const std::string& text, int count) {
 // with the title, and a good deal of audio after it.
 class RawIcyServer {
 public:
-    RawIcyServer(std::size_t metaint, const std::string& title)
+    RawIcyServer(std::size_t metaint, const std::string& title,
+                 const std::string& statusLine = "HTTP/1.0 200 OK")
         : listener_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -42,7 +43,7 @@ public:
         ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length);
         port_ = ntohs(address.sin_port);
         body_ = std::string(metaint, '\0') + icyBlock(title) + std::string(256 * 1024, '\0');
-        head_ = "HTTP/1.0 200 OK\r\ncontent-type: audio/mpeg\r\nicy-metaint: " + std::to_string(metaint) +
+        head_ = statusLine + "\r\ncontent-type: audio/mpeg\r\nicy-metaint: " + std::to_string(metaint) +
                 "\r\n\r\n";
         thread_ = std::thread([this] { serve(); });
     }
@@ -184,6 +185,15 @@ TEST(IcyMetadataPoller, TitlesFarIntoTheStreamArrive) {
         h.start(url);
         EXPECT_TRUE(h.queue.drainUntil([&] { return !h.titles.empty(); }, 30s)) << url;
     }
+}
+
+// Old Shoutcast servers answer with an "ICY 200 OK" status line instead of an HTTP one.
+TEST(IcyMetadataPoller, ServersAnsweringWithAnIcyStatusLineGiveTitles) {
+    RawIcyServer shoutcast(8192, "Artist - Old Server", "ICY 200 OK");
+    PollerHarness h;
+    h.start(shoutcast.url());
+    ASSERT_TRUE(h.queue.drainUntil([&] { return !h.titles.empty(); }, 20s));
+    EXPECT_EQ(h.titles.front(), "Artist - Old Server");
 }
 
 TEST(IcyMetadataPoller, StreamsWithoutUsableMetadataAreMisses) {

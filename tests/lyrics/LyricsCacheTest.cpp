@@ -219,6 +219,28 @@ TEST_F(LyricsCacheTest, TracksWithoutLyricsAreTheNeverLookedUpOnes) {
     EXPECT_TRUE(database.tracksWithoutLyrics(0).empty());
 }
 
+// The database keeps each track's song key: it follows every rewrite of the track's names.
+TEST_F(LyricsCacheTest, SongKeysFollowTheTracksNames) {
+    database.upsert({track("/m/a.mp3", "Band", "Tune", 100), track("/m/b.mp3", "Band", "Other", 100)});
+    database.saveLyrics("Band", "Tune (Live)", lyrics({}, "tune words"), "LRCLIB");
+    EXPECT_EQ(paths(database.tracksWithoutLyrics(10)), std::vector<std::string>{"/m/b.mp3"});
+    ASSERT_EQ(database.searchLyrics("tune", 10).size(), 1u);
+    EXPECT_EQ(database.searchLyrics("tune", 10)[0].trackPath, "/m/a.mp3");
+
+    // The track is retagged: it is now a song never looked up, and the lyrics belong to no track.
+    database.upsert({track("/m/a.mp3", "Band", "Renamed", 100)});
+    EXPECT_EQ(paths(database.tracksWithoutLyrics(10)), (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3"}))
+        << "equal dates keep the order the tracks were stored in";
+    EXPECT_FALSE(database.searchLyrics("tune", 10)[0].trackPath);
+
+    // Another track takes the song's names.
+    database.upsert({track("/m/b.mp3", "Band feat. Someone", "TUNE", 100)});
+    EXPECT_EQ(paths(database.tracksWithoutLyrics(10)), std::vector<std::string>{"/m/a.mp3"});
+    EXPECT_EQ(database.searchLyrics("tune", 10)[0].trackPath, "/m/b.mp3");
+    database.deletePaths({"/m/b.mp3"});
+    EXPECT_FALSE(database.searchLyrics("tune", 10)[0].trackPath);
+}
+
 TEST_F(LyricsCacheTest, FailuresLoseNothingAndReadsFallBack) {
     database.saveLyrics("Artist", "Song", lyrics({}, "kept words"), "LRCLIB");
     RawConnection raw(file);

@@ -5,6 +5,7 @@
 #include "support/Sandbox.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
@@ -73,6 +74,83 @@ TEST(MusicDatabaseOpen, CreatesSchemaInAMissingFolderAndReopensCleanly) {
     EXPECT_EQ(raw.value("SELECT count(*) FROM meta"), "1");
     EXPECT_EQ(raw.rows("SELECT song_key FROM lyrics"), (std::vector<std::vector<std::string>>{{"b|y"}}));
     EXPECT_EQ(raw.rows("SELECT song_key FROM lyrics_fts"), (std::vector<std::vector<std::string>>{{"b|y"}}));
+}
+
+// A music.sqlite as the release before song keys were stored wrote it: two tracks, their index
+// rows, and a stored lookup of one of their songs.
+void writeEarlierRelease(const fs::path& file) {
+    RawConnection raw(file);
+    raw.exec(R"sql(
+PRAGMA journal_mode=WAL;
+CREATE TABLE tracks (
+    path TEXT PRIMARY KEY, title TEXT NOT NULL DEFAULT '', artist TEXT NOT NULL DEFAULT '',
+    album TEXT NOT NULL DEFAULT '', genre TEXT NOT NULL DEFAULT '', year INTEGER NOT NULL DEFAULT 0,
+    duration REAL NOT NULL DEFAULT 0, cover_file TEXT, added REAL NOT NULL, file_modified REAL NOT NULL,
+    file_size INTEGER NOT NULL DEFAULT 0, play_count INTEGER NOT NULL DEFAULT 0, last_played REAL,
+    rating INTEGER NOT NULL DEFAULT 0, source_url TEXT);
+CREATE INDEX tracks_genre ON tracks(genre COLLATE NOCASE);
+CREATE INDEX tracks_artist ON tracks(artist COLLATE NOCASE);
+CREATE INDEX tracks_album ON tracks(album COLLATE NOCASE);
+CREATE VIRTUAL TABLE tracks_fts USING fts5(title, artist, album, genre, filename,
+    tokenize='unicode61 remove_diacritics 2');
+CREATE TABLE fts_map (path TEXT PRIMARY KEY, rowid_fts INTEGER NOT NULL UNIQUE);
+CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT);
+CREATE TABLE lyrics (song_key TEXT PRIMARY KEY, artist TEXT NOT NULL, title TEXT NOT NULL,
+    plain TEXT NOT NULL DEFAULT '', synced TEXT NOT NULL DEFAULT '', found INTEGER NOT NULL DEFAULT 0,
+    source TEXT NOT NULL DEFAULT '', fetched REAL NOT NULL, heard_station TEXT, heard_last REAL,
+    heard_count INTEGER NOT NULL DEFAULT 0);
+CREATE VIRTUAL TABLE lyrics_fts USING fts5(song_key UNINDEXED, artist, title, body,
+    tokenize='unicode61 remove_diacritics 2');
+INSERT INTO meta VALUES('schema', '1');
+INSERT INTO tracks(path, title, artist, added, file_modified, play_count, rating) VALUES
+    ('/m/night.mp3', 'Night Drive (Radio Edit)', 'Neon feat. Guest', 100, 100, 7, 5),
+    ('/m/dawn.mp3', 'Dawn', 'Neon', 200, 200, 0, 0);
+INSERT INTO tracks_fts(rowid, title, artist, album, genre, filename) VALUES
+    (1, 'Night Drive (Radio Edit)', 'Neon feat. Guest', '', '', 'night.mp3'),
+    (2, 'Dawn', 'Neon', '', '', 'dawn.mp3');
+INSERT INTO fts_map VALUES('/m/night.mp3', 1), ('/m/dawn.mp3', 2);
+INSERT INTO lyrics(song_key, artist, title, plain, found, source, fetched) VALUES
+    ('neon|night drive', 'Neon', 'Night Drive', 'city lights at night', 1, 'LRCLIB', 1700000000);
+INSERT INTO lyrics_fts VALUES('neon|night drive', 'Neon', 'Night Drive', 'city lights at night');
+)sql");
+}
+
+TEST(MusicDatabaseOpen, BringsAFileOfTheEarlierReleaseUpToDate) {
+    fs::path file = makeTemporaryFolder("migrate") / "music.sqlite";
+    writeEarlierRelease(file);
+    {
+        MusicDatabase database(file);
+        EXPECT_EQ(sortedPaths(database.allTracks()),
+                  (std::vector<std::string>{"/m/dawn.mp3", "/m/night.mp3"}));
+        EXPECT_EQ(trackPaths(database.search("night drive", 10)), std::vector<std::string>{"/m/night.mp3"});
+        EXPECT_EQ(trackPaths(database.tracksWithoutLyrics(10)), std::vector<std::string>{"/m/dawn.mp3"})
+            << "the stored lookup counts for the track whose names vary from it";
+        auto hits = database.searchLyrics("city", 10);
+        ASSERT_EQ(hits.size(), 1u);
+        EXPECT_EQ(hits[0].trackPath, "/m/night.mp3");
+    }
+    RawConnection raw(file);
+    EXPECT_EQ(raw.rows("SELECT path, song_key, play_count, rating FROM tracks ORDER BY path"),
+              (std::vector<std::vector<std::string>>{{"/m/dawn.mp3", "neon|dawn", "0", "0"},
+                                                     {"/m/night.mp3", "neon|night drive", "7", "5"}}));
+    EXPECT_EQ(
+        raw.value("SELECT count(*) FROM sqlite_master WHERE name IN ('tracks_song_key', 'tracks_added')"),
+        "2");
+    EXPECT_EQ(raw.value("SELECT value FROM meta WHERE key = 'schema'"), "1");
+
+    // A row written without its key by another program is left out until the next open.
+    raw.exec(
+        "INSERT INTO tracks(path, title, artist, added, file_modified) VALUES('/m/x.mp3', 'X', 'Y', 50, 50)");
+    {
+        MusicDatabase database(file);
+        EXPECT_EQ(trackPaths(database.tracksWithoutLyrics(10)),
+                  (std::vector<std::string>{"/m/x.mp3", "/m/dawn.mp3"}));
+        raw.exec("INSERT INTO tracks(path, title, artist, added, file_modified) VALUES('/m/z.mp3', 'Z', 'Y', "
+                 "1, 1)");
+        EXPECT_EQ(trackPaths(database.tracksWithoutLyrics(10)),
+                  (std::vector<std::string>{"/m/x.mp3", "/m/dawn.mp3"}));
+    }
+    EXPECT_EQ(trackPaths(MusicDatabase(file).tracksWithoutLyrics(1)), std::vector<std::string>{"/m/z.mp3"});
 }
 
 TEST(MusicDatabaseOpen, FailuresThrow) {
@@ -265,6 +343,81 @@ TEST(MusicDatabaseQuery, BuildsQuotedPrefixTerms) {
     EXPECT_EQ(MusicDatabase::ftsQuery("Café-Noir"), "\"Café\"* AND \"Noir\"*");
     EXPECT_EQ(MusicDatabase::ftsQuery("a\"b"), "\"a\"* AND \"b\"*");
     EXPECT_EQ(MusicDatabase::ftsQuery(" .. "), "");
+}
+
+// Every term costs the index a pass over its matches: long texts are bounded before they reach it.
+TEST(MusicDatabaseQuery, CountsEachWordOnceAndBoundsTheText) {
+    auto repeated = [](const std::string& word, int count) {
+        std::string text;
+        for (int index = 0; index < count; ++index)
+            text += word + " ";
+        return text;
+    };
+    std::string sixteen, seventeen;
+    for (int index = 0; index < 17; ++index) {
+        std::string term = "\"w" + std::to_string(index) + "\"*";
+        if (index < 16)
+            sixteen += (sixteen.empty() ? "" : " AND ") + term;
+        seventeen += "w" + std::to_string(index) + " ";
+    }
+    std::string longWord(600, 'a');
+    std::string cutInsideCharacter = std::string(511, 'x') + "é tail";
+    struct Case {
+        std::string text;
+        std::string query;
+    } cases[] = {
+        {repeated("love", 2000), "\"love\"* AND \"lo\"*"}, // cut after 512 bytes, in a "love"
+        {"Love LOVE love lovely", "\"Love\"* AND \"lovely\"*"},
+        {"Straße STRASSE", "\"Straße\"* AND \"STRASSE\"*"},
+        {"Ça ça ÇA", "\"Ça\"*"},
+        {seventeen + repeated("w0", 3), sixteen},
+        {repeated("w0", 100) + seventeen, sixteen},
+        {longWord, "\"" + std::string(512, 'a') + "\"*"},
+        {cutInsideCharacter, "\"" + std::string(511, 'x') + "\"*"},
+        {std::string(600, ' ') + "late", ""},
+    };
+    for (const Case& test : cases)
+        EXPECT_EQ(MusicDatabase::ftsQuery(test.text), test.query) << test.text.substr(0, 40);
+}
+
+TEST_F(MusicDatabaseTest, ASearchOfManyWordsFindsWhatItsWordsFind) {
+    database->upsert({makeTrack("/m/love.mp3", "Love Song", "Lovers"), makeTrack("/m/other.mp3", "Other")});
+    std::string manyLoves;
+    for (int index = 0; index < 2000; ++index)
+        manyLoves += "love ";
+    EXPECT_EQ(trackPaths(database->search(manyLoves, 10)), std::vector<std::string>{"/m/love.mp3"});
+    EXPECT_EQ(trackPaths(database->search(manyLoves + "song", 10)), std::vector<std::string>{"/m/love.mp3"});
+}
+
+// A search that outlives its budget ends with what it has (here: nothing, as the best rows are
+// picked before any is read) and leaves the connection as it was for everything after it.
+TEST(MusicDatabaseBudget, ASearchOverItsBudgetEndsAndTheConnectionServesOn) {
+    fs::path file = makeTemporaryFolder("budget") / "music.sqlite";
+    std::vector<Track> tracks;
+    for (int index = 0; index < 300; ++index)
+        tracks.push_back(makeTrack("/m/" + std::to_string(index) + ".mp3", "Song " + std::to_string(index)));
+    {
+        MusicDatabase database(file);
+        database.upsert(tracks);
+        RawConnection raw(file);
+        raw.exec("BEGIN");
+        for (int index = 0; index < 300; ++index)
+            raw.exec("INSERT INTO lyrics_fts VALUES('k" + std::to_string(index) +
+                     "', 'A', 'S', 'sung words')");
+        raw.exec("COMMIT");
+        EXPECT_EQ(database.search("song", 1000).size(), 300u) << "the standard budget is ample";
+        EXPECT_EQ(database.searchLyrics("sung", 1000).size(), 300u);
+    }
+    MusicDatabase hurried(file, std::chrono::milliseconds(0));
+    EXPECT_TRUE(hurried.search("song", 1000).empty());
+    EXPECT_TRUE(hurried.searchLyrics("sung", 1000).empty());
+
+    // Only searches are hurried: the rest reads and writes whole.
+    EXPECT_EQ(hurried.allTracks().size(), 300u);
+    hurried.upsert({makeTrack("/m/new.mp3", "New")});
+    EXPECT_EQ(hurried.count(), 301);
+    EXPECT_EQ(hurried.fileStamps().size(), 301u);
+    EXPECT_TRUE(hurried.search("song", 1000).empty());
 }
 
 TEST_F(MusicDatabaseTest, ReadsFallBackWhenTheTablesAreGone) {

@@ -5,6 +5,7 @@
 #include "support/Sandbox.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <fcntl.h>
 #include <fmt/format.h>
@@ -155,9 +156,9 @@ TEST_F(MusicSyncTest, ASecondPassWhileOneRunsDoesNothing) {
     addSong("b.mp3");
     std::promise<void> entered, release;
     auto released = release.get_future().share();
-    bool first = true;
+    std::atomic<bool> first = true;
     MusicSyncer blocking(database, [&](const fs::path& file, Date modified) {
-        if (std::exchange(first, false)) {
+        if (first.exchange(false)) {
             entered.set_value();
             released.wait();
         }
@@ -176,7 +177,7 @@ TEST_F(MusicSyncTest, CancellingWritesNoPartialBatchAndRemovesNothing) {
         addSong(name);
     database->upsert({storedTrack((music / "vanished.mp3").string(), "Gone")});
     std::stop_source stop;
-    int reads = 0;
+    std::atomic<int> reads = 0;
     MusicSyncer cancelling(database, [&](const fs::path& file, Date modified) {
         if (++reads == 2)
             stop.request_stop();
@@ -244,6 +245,64 @@ TEST_F(MusicSyncTest, KeepsTheTracksOfFoldersThatAreMissingOrCannotBeListed) {
     EXPECT_EQ(syncer.sync({music, other}), (Result{0, 0, 0, 2}));
     EXPECT_EQ(syncer.sync({music}), (Result{0, 0, 1, 1}));
     EXPECT_EQ(syncer.sync({}), (Result{0, 0, 1, 0}));
+}
+
+// A folder inside a music folder that lists no audio file (a drive that is not mounted on its
+// mount point) says nothing about the files stored under it; a folder that is gone does.
+TEST_F(MusicSyncTest, KeepsTheTracksOfAnEmptyFolderInsideAndDropsThoseOfAGoneOne) {
+    addSong("a.mp3");
+    addSong("Drive/Album/x.mp3");
+    addSong("Drive/Album/y.mp3");
+    addSong("Other/z.mp3");
+    ASSERT_EQ(syncMusic(), (Result{4, 0, 0, 4}));
+    database->updateUsage((music / "Drive/Album/x.mp3").string(), 12, std::nullopt, 5);
+
+    fs::rename(music / "Drive", root / "Unplugged");
+    fs::create_directories(music / "Drive");
+    EXPECT_EQ(syncMusic(), (Result{0, 0, 0, 4})) << "an empty mount point";
+    std::ofstream(music / "Drive" / "folder.jpg") << "x";
+    fs::create_directories(music / "Drive" / "Album");
+    EXPECT_EQ(syncMusic(), (Result{0, 0, 0, 4})) << "no audio file below it";
+
+    // The drive comes back: nothing to read, and the user's data is still there.
+    fs::remove_all(music / "Drive");
+    fs::rename(root / "Unplugged", music / "Drive");
+    EXPECT_EQ(syncMusic(), (Result{0, 0, 0, 4}));
+    for (const Track& track : database->allTracks())
+        if (track.path == (music / "Drive/Album/x.mp3").string()) {
+            EXPECT_EQ(track.playCount, 12);
+            EXPECT_EQ(track.rating, 5);
+        }
+
+    // A file gone from a folder that still has audio goes; so do the files of a gone folder.
+    fs::remove(music / "Drive/Album/y.mp3");
+    EXPECT_EQ(syncMusic(), (Result{0, 0, 1, 3}));
+    fs::remove_all(music / "Other");
+    EXPECT_EQ(syncMusic(), (Result{0, 0, 1, 2}));
+
+    // The JSON library's rescan follows the same rule.
+    std::vector<Track> tracks = database->allTracks();
+    fs::rename(music / "Drive", root / "Unplugged");
+    fs::create_directories(music / "Drive");
+    EXPECT_EQ(store.rescan(tracks, {music}).size(), 2u);
+    fs::remove_all(music / "Drive");
+    EXPECT_EQ(store.rescan(tracks, {music}).size(), 1u);
+}
+
+// Files are read on several threads: a failing reader ends the pass with its error, and the
+// syncer is ready for the next one.
+TEST_F(MusicSyncTest, AReaderFailureEndsThePassAndTheNextOneRuns) {
+    fs::path song = taggedAudio("mp3", {{"title", "Many"}});
+    for (int index = 0; index < 120; ++index)
+        copyFile(song, music / fmt::format("t{:03}.mp3", index));
+    MusicSyncer failing(database, [&](const fs::path& file, Date modified) {
+        if (file.filename() == "t007.mp3")
+            throw std::runtime_error("unreadable");
+        return store.readTrack(file, modified);
+    });
+    EXPECT_THROW(failing.sync({music}), std::runtime_error);
+    EXPECT_EQ(database->count(), 0) << "the first batch holds the failed file";
+    EXPECT_EQ(syncMusic(), (Result{120, 0, 0, 120}));
 }
 
 TEST_F(MusicSyncTest, KeepsTracksOfAFolderItCannotOpen) {

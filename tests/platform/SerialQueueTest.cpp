@@ -1,6 +1,7 @@
 #include "ZazidEvoz/platform/SerialQueue.hpp"
 
 #include <atomic>
+#include <future>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
@@ -9,7 +10,7 @@
 namespace ZazidEvoz::platform {
 namespace {
 
-TEST(SerialQueue, RunsWorkOneAtATimeOnItsOwnThread) {
+TEST(SerialQueue, RunsWorkOneAtATime) {
     SerialQueue queue("Test.Queue");
     std::atomic<int> inside{0};
     std::atomic<int> overlaps{0};
@@ -33,11 +34,25 @@ TEST(SerialQueue, RunsWorkOneAtATimeOnItsOwnThread) {
     EXPECT_FALSE(queue.isCurrent());
 }
 
+// Idle, the queue runs work on the submitter's thread: no hand-over to another thread and back.
+TEST(SerialQueue, RunsOnTheSubmitterWhenIdle) {
+    SerialQueue queue("Test.Queue");
+    EXPECT_EQ(queue.sync([] { return std::this_thread::get_id(); }), std::this_thread::get_id());
+    auto elsewhere = std::async(std::launch::async, [&] {
+        return queue.sync([] { return std::this_thread::get_id(); }) == std::this_thread::get_id();
+    });
+    EXPECT_TRUE(elsewhere.get());
+}
+
 TEST(SerialQueue, PassesResultsAndErrorsAndRefusesToWaitForItself) {
     SerialQueue queue("Test.Queue");
+    SerialQueue other("Test.Other");
     EXPECT_EQ(queue.sync([] { return 42; }), 42);
     EXPECT_THROW(queue.sync([]() -> int { throw std::runtime_error("inside"); }), std::runtime_error);
     EXPECT_THROW(queue.sync([&] { queue.sync([] {}); }), std::logic_error);
+    EXPECT_THROW(queue.sync([&] { other.sync([&] { queue.sync([] {}); }); }), std::logic_error);
+    EXPECT_EQ(queue.sync([&] { return other.sync([&] { return other.isCurrent() && queue.isCurrent(); }); }),
+              true);
     EXPECT_EQ(queue.sync([] { return std::string("still serving"); }), "still serving");
 }
 

@@ -3,11 +3,10 @@
 #include "FaultInjection.hpp"
 #include "Text.hpp"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <curl/curl.h>
 #include <memory>
 #include <mutex>
 
@@ -22,7 +21,8 @@ std::string HttpResponse::header(std::string_view name) const {
 }
 
 bool isHttpURL(std::string_view url) {
-    return text::startsWithIgnoringAsciiCase(url, "http://") || text::startsWithIgnoringAsciiCase(url, "https://");
+    return text::startsWithIgnoringAsciiCase(url, "http://") ||
+           text::startsWithIgnoringAsciiCase(url, "https://");
 }
 
 bool isCleanAddress(std::string_view url) {
@@ -44,7 +44,8 @@ std::string percentEncode(std::string_view text, std::string_view alsoKeep) {
     encoded.reserve(text.size() * 3);
     for (unsigned char c : text) {
         bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-                          c == '.' || c == '_' || c == '~' || (c < 0x80 && alsoKeep.find(char(c)) != std::string_view::npos);
+                    c == '.' || c == '_' || c == '~' ||
+                    (c < 0x80 && alsoKeep.find(char(c)) != std::string_view::npos);
         if (kept) {
             encoded.push_back(char(c));
         } else {
@@ -157,8 +158,8 @@ struct Transfer {
     }
 };
 
-HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHeaders, const HttpDataHandler* onData,
-                     std::stop_token stop) {
+HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHeaders,
+                     const HttpDataHandler* onData, std::stop_token stop) {
     if (!isHttpURL(request.url))
         throw HttpError(HttpErrorKind::UnsupportedURL, "Unsupported URL: " + request.url);
     // curl would read the text only up to a NUL and send another address than the one asked.
@@ -180,6 +181,9 @@ HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHea
     std::unique_ptr<curl_slist, ListDeleter> headerList;
     for (const auto& header : request.headers)
         headerList.reset(curl_slist_append(headerList.release(), header.c_str()));
+    // Old Shoutcast servers answer "ICY 200 OK"; without the alias curl takes that for HTTP/0.9
+    // and refuses the answer.
+    std::unique_ptr<curl_slist, ListDeleter> statusAliases(curl_slist_append(nullptr, "ICY"));
 
     CURL* handle = easy.get();
     curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str());
@@ -189,6 +193,7 @@ HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHea
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, long(request.maxRedirects));
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(handle, CURLOPT_HTTP200ALIASES, statusAliases.get());
     // The idle time-out is watched below; curl's low-speed window would also fail a slow
     // trickle and notice a stall only at whole seconds.
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(idleTimeout.count()));

@@ -5,6 +5,21 @@
 #include <stdexcept>
 
 namespace ZazidEvoz::platform {
+namespace {
+
+// The innermost turn the calling thread is in, of any queue.
+thread_local const void* innermostTurn = nullptr;
+
+} // namespace
+
+SerialQueue::Turn::Turn(SerialQueue& queue) : queue_(queue), outer_(static_cast<const Turn*>(innermostTurn)) {
+    innermostTurn = this;
+}
+
+SerialQueue::Turn::~Turn() {
+    innermostTurn = outer_;
+    queue_.endTurn();
+}
 
 SerialQueue::SerialQueue(std::string name) : name_(std::move(name)) {
     thread_ = std::thread([this] { runLoop(); });
@@ -20,12 +35,34 @@ SerialQueue::~SerialQueue() {
 }
 
 bool SerialQueue::isCurrent() const {
-    return std::this_thread::get_id() == thread_.get_id();
+    for (auto turn = static_cast<const Turn*>(innermostTurn); turn; turn = turn->outer())
+        if (&turn->queue() == this)
+            return true;
+    return false;
 }
 
 void SerialQueue::throwIfCurrent() const {
     if (isCurrent())
         throw std::logic_error("Work submitted to the serial queue " + name_ + " from its own thread");
+}
+
+bool SerialQueue::claimIfIdle() {
+    std::lock_guard lock(mutex_);
+    if (busy_ || !work_.empty() || stopping_)
+        return false;
+    busy_ = true;
+    return true;
+}
+
+void SerialQueue::endTurn() {
+    bool waiting;
+    {
+        std::lock_guard lock(mutex_);
+        busy_ = false;
+        waiting = !work_.empty();
+    }
+    if (waiting)
+        wake_.notify_one();
 }
 
 void SerialQueue::enqueue(std::function<void()> work) {
@@ -42,12 +79,14 @@ void SerialQueue::runLoop() {
         std::function<void()> next;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !work_.empty(); });
+            wake_.wait(lock, [this] { return (stopping_ && !busy_) || (!work_.empty() && !busy_); });
             if (work_.empty())
                 return;
             next = std::move(work_.front());
             work_.pop_front();
+            busy_ = true;
         }
+        Turn turn(*this);
         next();
     }
 }

@@ -61,10 +61,15 @@ template <typename Predicate> std::string trimmed(std::string_view text, Predica
 
 // Offsets (in UTF-16 units) of character boundaries, walked one by one.
 template <typename Visitor> void forEachCharacterBoundary(const icu::UnicodeString& text, Visitor visit) {
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> iterator(
-        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status))
+    // Making an iterator takes a lock inside ICU that threads reading tags at once queue on;
+    // an iterator is not safe for concurrent use, so each thread keeps its own.
+    thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::BreakIterator> made(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        return U_FAILURE(status) ? nullptr : std::move(made);
+    }();
+    if (!iterator)
         return;
     iterator->setText(text);
     iterator->first();

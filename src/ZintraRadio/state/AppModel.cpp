@@ -6,13 +6,14 @@
 #include "ZazidEvoz/IcyMetadataPoller.hpp"
 #include "ZazidEvoz/ToolLocator.hpp"
 #include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/platform/UserFolders.hpp"
 #include "state/TestHooks.hpp"
 #include "system/MainThread.hpp"
 #include "system/Mpris.hpp"
 #include "system/Settings.hpp"
 
 #include <QPointer>
-#include <unordered_map>
+#include <QUrl>
 
 namespace ZintraRadio {
 
@@ -47,6 +48,14 @@ std::vector<ListRole<std::shared_ptr<DownloadJob>>> downloadRoles() {
              }}};
 }
 
+// The directory's servers: those of ZINTRARADIO_DIRECTORY_API, else the client's own list.
+std::vector<std::string> directoryMirrors() {
+    if (auto variable = ZazidEvoz::platform::nonEmptyEnvironmentValue(AppModel::directoryMirrorsVariable))
+        if (auto mirrors = directoryMirrorList(*variable); !mirrors.empty())
+            return mirrors;
+    return ZazidEvoz::RadioBrowserClient::defaultMirrors();
+}
+
 // The library folder: the one given, else the hook's (an empty hook names no folder).
 std::optional<std::filesystem::path> libraryFolder(const std::optional<std::filesystem::path>& given) {
     if (given)
@@ -57,6 +66,12 @@ std::optional<std::filesystem::path> libraryFolder(const std::optional<std::file
 }
 
 } // namespace
+
+std::filesystem::path localFilePath(const QString& file) {
+    if (file.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return QUrl(file).toLocalFile().toStdString();
+    return file.toStdString();
+}
 
 QString playbackStateName(PlaybackState::Kind kind) {
     switch (kind) {
@@ -75,7 +90,8 @@ QString playbackStateName(PlaybackState::Kind kind) {
 }
 
 AppModel::AppModel(Options options, QObject* parent)
-    : QObject(parent), scheduler_(options.scheduler ? options.scheduler : Scheduler::system()) {
+    : QObject(parent), scheduler_(options.scheduler ? options.scheduler : Scheduler::system()),
+      videoOptions_(options.video), lyricsBaseURL_(options.lyricsBaseURL) {
     settings_ = options.settingsFile ? std::make_unique<Settings>(*options.settingsFile)
                                      : std::make_unique<Settings>();
 
@@ -88,10 +104,9 @@ AppModel::AppModel(Options options, QObject* parent)
         musicOptions.supportFolder = options.supportFolder;
     music_ = std::make_unique<MusicModel>(std::move(musicOptions));
 
-    radioBrowser_ = options.directoryMirrors
-                        ? std::make_shared<ZazidEvoz::RadioBrowserClient>(*options.directoryMirrors)
-                        : std::make_shared<ZazidEvoz::RadioBrowserClient>();
-    youtube_ = std::make_unique<ZazidEvoz::YouTubeService>();
+    radioBrowser_ = std::make_shared<ZazidEvoz::RadioBrowserClient>(
+        options.directoryMirrors ? *options.directoryMirrors : directoryMirrors());
+    youtube_ = std::make_shared<ZazidEvoz::YouTubeService>();
     store_ = std::make_unique<ZazidEvoz::LibraryStore>(libraryFolder(options.supportFolder));
     icy_ = std::make_unique<ZazidEvoz::IcyMetadataPoller>(makeMainThreadPoster(this));
     mpris_ = std::make_unique<Mpris>();
@@ -158,6 +173,17 @@ AppModel::~AppModel() {
     // threads end promptly (their results would find no model anyway).
     browseTask_.cancel();
     directoryMetaTask_.cancel();
+    youtubeTask_.cancel();
+    for (auto& task : keptTasks_)
+        task.cancel();
+    // A yt-dlp run left going would hold up the end of the process and write on after it.
+    for (const auto& job : downloads_)
+        job->token().cancel();
+    if (videoPlayer_)
+        videoPlayer_->shutDown();
+    directoryTask_.cancel();
+    if (directoryDebounce_)
+        directoryDebounce_->cancel();
 }
 
 // ---- Plain stores
@@ -291,29 +317,6 @@ void AppModel::setSaveLyricsWithDownloads(bool save) {
     settings_->sync();
 }
 
-// ---- Favourites
-
-std::vector<Station> AppModel::favorites() const {
-    // The first station of each URL in the pool: library stations win over stored copies.
-    std::unordered_map<std::string_view, const Station*> pool;
-    for (const auto* list : {&library_.stations, &library_.favoriteItems})
-        for (const auto& station : *list)
-            pool.emplace(station.url, &station);
-    std::vector<Station> result;
-    std::unordered_map<std::string_view, bool> seen;
-    for (const auto& url : library_.favoriteURLs) {
-        if (!seen.emplace(url, true).second)
-            continue;
-        if (auto found = pool.find(url); found != pool.end())
-            result.push_back(*found->second);
-    }
-    return result;
-}
-
-void AppModel::refreshFavorites() {
-    favoriteModel_->assign(favorites());
-}
-
 // ---- Values for the views
 
 QString AppModel::stateName() const {
@@ -356,6 +359,13 @@ QVariantMap AppModel::browseScopeValue() const {
                 return {{QStringLiteral("kind"), QStringLiteral("topVoted")}};
         },
         browseScope_.value);
+}
+
+QStringList AppModel::favoriteURLsValue() const {
+    QStringList urls;
+    for (const auto& url : library_.favoriteURLs)
+        urls.append(qtText(url));
+    return urls;
 }
 
 QVariantList AppModel::countriesValue() const {

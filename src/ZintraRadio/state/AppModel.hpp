@@ -7,8 +7,11 @@
 //   AppModel.cpp           state, start-up, setters with side effects, view accessors
 //   AppModelPlayback.cpp   play, engine events, song changes, history, Now Playing, stop
 //   AppModelTransport.cpp  play/pause, next/previous, media keys
-//   AppModelRecordings.cpp recording and the recordings list
-//   AppModelDirectory.cpp  the station directory's lists
+//   AppModelLibrary.cpp    favourites and the edits of the radio library, playlist files
+//   AppModelRecordings.cpp recording, the recordings list, the media folders
+//   AppModelDirectory.cpp  the station directory's lists and its quick search
+//   AppModelYouTube.cpp    YouTube searches, pasted links and the video on the stage
+//   AppModelDownloads.cpp  download jobs and the lyrics written into their files
 //   AppModelToasts.cpp     toasts and the tool checks
 //   AppModelSaving.cpp     debounced and immediate saving of the radio library
 #pragma once
@@ -26,6 +29,7 @@
 #include "state/QtValues.hpp"
 #include "state/Scheduler.hpp"
 #include "state/Tasks.hpp"
+#include "state/VideoPlayer.hpp"
 
 #include <QObject>
 #include <QString>
@@ -33,10 +37,13 @@
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ZazidEvoz {
@@ -78,6 +85,7 @@ class AppModel : public QObject {
     Q_PROPERTY(ZintraRadio::ListModelBase* favoriteList READ favoriteList CONSTANT)
     Q_PROPERTY(ZintraRadio::ListModelBase* historyList READ historyList CONSTANT)
     Q_PROPERTY(QVariant lastPlayedURL READ lastPlayedURLValue NOTIFY libraryChanged)
+    Q_PROPERTY(QStringList favoriteURLs READ favoriteURLsValue NOTIFY libraryChanged)
     Q_PROPERTY(
         QString visualizerMode READ visualizerModeText WRITE setVisualizerModeText NOTIFY libraryChanged)
     // Station directory
@@ -98,6 +106,7 @@ class AppModel : public QObject {
     Q_PROPERTY(ZintraRadio::ListModelBase* downloadList READ downloadList CONSTANT)
     Q_PROPERTY(QVariant videoItem READ videoItemValue NOTIFY videoItemChanged)
     Q_PROPERTY(bool videoLoading READ videoLoading NOTIFY videoLoadingChanged)
+    Q_PROPERTY(ZintraRadio::VideoPlayer* videoPlayer READ videoPlayer NOTIFY videoPlayerChanged)
     // Tools and settings
     Q_PROPERTY(bool hasFFmpeg READ hasFFmpeg NOTIFY hasFFmpegChanged)
     Q_PROPERTY(bool hasYtDlp READ hasYtDlp NOTIFY hasYtDlpChanged)
@@ -113,6 +122,11 @@ public:
     static constexpr int historyLimit = 100;
     static constexpr double saveDelay = 0.4;
     static constexpr double icyInterval = 5.0;
+    static constexpr int youtubeSearchLimit = 30;
+    static constexpr int youtubeLinkLimit = 200;
+    static constexpr double directorySearchDelay = 0.4;
+    // Replaces the directory's mirror list: comma-separated base addresses.
+    static constexpr const char* directoryMirrorsVariable = "ZINTRARADIO_DIRECTORY_API";
 
     struct Options {
         // The folder of library.json; none: the LIBRARY_DIR hook, else the default folder.
@@ -121,7 +135,8 @@ public:
         std::shared_ptr<Scheduler> scheduler = Scheduler::system();
         // The settings file; none: the user's settings.
         std::optional<QString> settingsFile;
-        // The station directory's servers; none: the client's own list.
+        // The station directory's servers; none: ZINTRARADIO_DIRECTORY_API, else the
+        // client's own list.
         std::optional<std::vector<std::string>> directoryMirrors;
         MusicModel::Options music;
         // The lyrics service of the lyrics model; none: its own default.
@@ -130,6 +145,8 @@ public:
         bool loadDirectory = true;
         // Publish Now Playing and take media keys over MPRIS.
         bool sessionBus = true;
+        // The players of watched videos (tests play without picture and sound).
+        VideoPlayer::Options video;
     };
 
     explicit AppModel(Options options, QObject* parent = nullptr);
@@ -175,6 +192,23 @@ public:
     void setVisualizerMode(const std::string& mode);
     // The favourite stations: library stations first, then stored copies, in favourite order.
     std::vector<Station> favorites() const;
+    void toggleFavorite(const Station& station);
+    bool isInLibrary(const Station& station) const;
+    // Appends the stations whose URL the library does not hold yet; returns how many.
+    int importStations(const std::vector<Station>& stations);
+    void removeFromLibrary(const Station& station);
+    // Moves the stations at `offsets` into the gap before `destination` (offsets in the list
+    // before the move). Offsets outside the list are ignored.
+    void moveStations(const std::vector<int>& offsets, int destination);
+    // The name is kept exactly as given; an empty one changes nothing.
+    void renameStation(const Station& station, const std::string& name);
+    Q_INVOKABLE void addStation(const QString& name, const QString& url, const QString& genre);
+    Q_INVOKABLE void restoreDefaultStations();
+    Q_INVOKABLE void clearHistory();
+    void importPlaylistFile(const std::filesystem::path& file);
+    void exportLibrary(const std::filesystem::path& file);
+    // The station list of the command-line radio program Olvanta.
+    Q_INVOKABLE void importFromOlvanta();
 
     // ---- Station directory
     const BrowseScope& browseScope() const { return browseScope_; }
@@ -197,6 +231,8 @@ public:
     const std::vector<std::shared_ptr<DownloadJob>>& downloads() const { return downloads_; }
     const std::optional<Station>& videoItem() const { return videoItem_; }
     bool videoLoading() const { return videoLoading_; }
+    // The player of the video on the stage; null while none plays.
+    VideoPlayer* videoPlayer() const { return videoPlayer_; }
 
     // ---- Tools and settings
     bool hasFFmpeg() const { return hasFFmpeg_; }
@@ -220,9 +256,47 @@ public:
     Q_INVOKABLE void startRecording();
     Q_INVOKABLE void stopRecording();
     Q_INVOKABLE void reloadRecordings();
+    void playFile(const std::filesystem::path& file);
+    // A file that cannot be trashed stays where it is, and a warning says so.
+    void trashRecording(const RecordingFile& file);
+    Q_INVOKABLE void openRecordingsFolder();
+    Q_INVOKABLE void openDownloadsFolder();
 
     void loadBrowse(const BrowseScope& scope);
+
+    // ---- YouTube and video (AppModelYouTube.cpp)
+    // Searches for a text, or lists the entries of a text that begins with "http".
+    void searchYouTube(const std::string& text);
+    void searchYouTube(const char* text) { searchYouTube(std::string(text)); }
+    Q_INVOKABLE void searchYouTube(const QString& text) { searchYouTube(stdText(text)); }
+    // Plays what a pasted or dropped link points to; a playlist link fills the results instead.
+    void playLink(const std::string& text);
+    void playLink(const char* text) { playLink(std::string(text)); }
+    Q_INVOKABLE void playLink(const QString& text) { playLink(stdText(text)); }
+    // Shows an item as video on the stage; audio playback stops.
+    void watchVideo(const Station& item);
+    Q_INVOKABLE void watchVideo(const QVariantMap& item) { watchVideo(stationFromMap(item)); }
+    // Ends the video; audio playback is not resumed.
+    // The browser's search field: a blank text shows the top list.
+    void searchStations(const std::string& text);
+    // The stations panel's quick search: 0.4 s after the last call, hits not in the library.
+    void searchDirectory(const std::string& text);
     Q_INVOKABLE void stopVideo();
+
+    // ---- Downloads (AppModelDownloads.cpp)
+    // `withLyrics` none: the saveLyricsWithDownloads setting at this moment.
+    void downloadMP3(const Station& item, std::optional<bool> withLyrics = std::nullopt);
+    void downloadVideo(const Station& item, ZazidEvoz::VideoQuality quality,
+                       std::optional<bool> withLyrics = std::nullopt);
+    // Downloads the first search hit for a song as MP3.
+    void downloadMP3(const std::string& searching, std::optional<bool> withLyrics = std::nullopt);
+    // Drops the jobs that are done, failed or cancelled.
+    Q_INVOKABLE void removeFinishedDownloads();
+    // For the views: `withLyrics` null follows the setting; `quality` is a stored quality text.
+    Q_INVOKABLE void downloadMP3(const QVariantMap& item, const QVariant& withLyrics = {});
+    Q_INVOKABLE void downloadVideo(const QVariantMap& item, const QString& quality,
+                                   const QVariant& withLyrics = {});
+    Q_INVOKABLE void downloadMP3Searching(const QString& query, const QVariant& withLyrics = {});
 
     // Replaces the toast on screen; it goes after 4 s (6 s for errors) unless replaced.
     void show(Toast::Style style, const std::string& text,
@@ -250,6 +324,7 @@ public:
     ListModelBase* favoriteList() const { return favoriteModel_.get(); }
     ListModelBase* historyList() const { return historyModel_.get(); }
     QVariant lastPlayedURLValue() const { return optionalText(library_.lastPlayedURL); }
+    QStringList favoriteURLsValue() const;
     QString visualizerModeText() const { return qtText(library_.visualizerMode); }
     void setVisualizerModeText(const QString& mode) { setVisualizerMode(stdText(mode)); }
     QVariantMap browseScopeValue() const;
@@ -263,6 +338,28 @@ public:
     QString youtubeQueryText() const { return qtText(youtubeQuery_); }
     ListModelBase* downloadList() const { return downloadModel_.get(); }
     QVariant videoItemValue() const { return optionalStationMap(videoItem_); }
+    // The operations above as the views call them: stations as maps, files as paths or
+    // "file:" URLs.
+    Q_INVOKABLE void toggleFavorite(const QVariantMap& station) { toggleFavorite(stationFromMap(station)); }
+    Q_INVOKABLE bool isInLibrary(const QVariantMap& station) const {
+        return isInLibrary(stationFromMap(station));
+    }
+    Q_INVOKABLE int importStations(const QVariantList& stations);
+    Q_INVOKABLE void removeFromLibrary(const QVariantMap& station) {
+        removeFromLibrary(stationFromMap(station));
+    }
+    Q_INVOKABLE void moveStations(const QList<int>& offsets, int destination);
+    Q_INVOKABLE void renameStation(const QVariantMap& station, const QString& name);
+    Q_INVOKABLE void importPlaylistFile(const QString& file);
+    Q_INVOKABLE void exportLibrary(const QString& file);
+    Q_INVOKABLE void playFile(const QString& file);
+    // Only a file of the recordings list is trashed.
+    Q_INVOKABLE void trashRecording(const QString& file);
+    // {kind: "search", text} | {kind: "country", name, code, stationCount} | {kind: "tag", name}
+    // | {kind: "top"} | {kind: "topVoted"}, as browseScope gives them.
+    Q_INVOKABLE void loadBrowse(const QVariantMap& scope);
+    Q_INVOKABLE void searchStations(const QString& text) { searchStations(stdText(text)); }
+    Q_INVOKABLE void searchDirectory(const QString& text) { searchDirectory(stdText(text)); }
 
 Q_SIGNALS:
     void stateChanged();
@@ -295,6 +392,7 @@ Q_SIGNALS:
     void downloadsChanged();
     void videoItemChanged();
     void videoLoadingChanged();
+    void videoPlayerChanged();
     void hasFFmpegChanged();
     void hasYtDlpChanged();
     void saveLyricsWithDownloadsChanged();
@@ -345,7 +443,22 @@ private:
     void setupRemoteCommands();
 
     void loadDirectoryMeta();
+    void startDirectorySearch(const std::string& query);
     void persistSoon();
+
+    // YouTube, video and downloads
+    void applyVideoStream(const Station& item, const std::string& url);
+    // Frees the player of the stage now (the object goes with the next event loop pass).
+    void releaseVideoPlayer();
+    void startDownload(std::shared_ptr<DownloadJob> job);
+    void finishDownload(const std::shared_ptr<DownloadJob>& job, const std::filesystem::path& file);
+    // Looks lyrics up and writes them into the file; `then` runs afterwards, whatever happened.
+    void embedLyrics(const std::filesystem::path& file, const std::shared_ptr<DownloadJob>& job,
+                     std::function<void()> then);
+    void writeLyrics(const std::filesystem::path& file, const std::shared_ptr<DownloadJob>& job,
+                     ZazidEvoz::SongLyrics lyrics, std::function<void()> then);
+    // Keeps a task that nobody supersedes, so that it is stopped with the model.
+    void keep(TaskHandle task);
 
     std::shared_ptr<Scheduler> scheduler_;
     std::unique_ptr<Settings> settings_;
@@ -358,7 +471,8 @@ private:
     std::unique_ptr<MusicModel> music_;
     // Shared with the worker threads of directory requests.
     std::shared_ptr<ZazidEvoz::RadioBrowserClient> radioBrowser_;
-    std::unique_ptr<ZazidEvoz::YouTubeService> youtube_;
+    // Shared with the worker threads of searches, resolutions and downloads.
+    std::shared_ptr<ZazidEvoz::YouTubeService> youtube_;
     std::unique_ptr<ZazidEvoz::LibraryStore> store_;
     std::unique_ptr<ZazidEvoz::IcyMetadataPoller> icy_;
     std::unique_ptr<Mpris> mpris_;
@@ -395,6 +509,12 @@ private:
     std::vector<std::shared_ptr<DownloadJob>> downloads_;
     std::optional<Station> videoItem_;
     bool videoLoading_ = false;
+    VideoPlayer* videoPlayer_ = nullptr; // a child of the model
+    VideoPlayer::Options videoOptions_;
+    // Counts video requests: a stream address that arrives for an older one is dropped.
+    std::uint64_t videoRequest_ = 0;
+    // The lyrics service of downloads; none: its own default.
+    std::optional<std::string> lyricsBaseURL_;
     bool hasFFmpeg_ = false;
     bool hasYtDlp_ = false;
     bool saveLyricsWithDownloads_ = true;
@@ -403,6 +523,11 @@ private:
     std::shared_ptr<ScheduledCall> saveTask_;
     TaskHandle browseTask_;
     TaskHandle directoryMetaTask_;
+    TaskHandle youtubeTask_;
+    std::vector<TaskHandle> keptTasks_;
+    // The quick search: its quiet period, then its request.
+    std::shared_ptr<ScheduledCall> directoryDebounce_;
+    TaskHandle directoryTask_;
 
     // The list models over the vectors above (the library's own lists included).
     std::unique_ptr<SongLogListModel> songLogModel_;
@@ -422,6 +547,16 @@ QString playbackStateName(ZazidEvoz::PlaybackState::Kind kind);
 // The translation of a dotted text key, its "%1", "%2"... filled with `arguments`. Without
 // a translation the key itself is the text, followed by the arguments.
 std::string localizedText(const char* key, const QStringList& arguments = {});
+
+// The directory's base addresses from a comma-separated list: blanks around them, empty
+// entries and trailing "/" dropped.
+std::vector<std::string> directoryMirrorList(std::string_view text);
+
+// Recordings sorted by creation date, newest first; equal dates keep their order.
+std::vector<RecordingFile> newestRecordingsFirst(std::vector<RecordingFile> recordings);
+
+// A file named by a view: a path, or a "file:" URL (file dialogs give those).
+std::filesystem::path localFilePath(const QString& file);
 
 template <typename Edit> void AppModel::editLibrary(Edit&& edit) {
     editProperty(this, library_, std::forward<Edit>(edit), &AppModel::libraryChanged);

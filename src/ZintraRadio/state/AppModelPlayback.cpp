@@ -187,13 +187,4 @@ void AppModel::updateNowPlayingInfo() {
                                                                         : NowPlayingState::playing);
 }
 
-void AppModel::stopVideo() {
-    if (videoItem_) {
-        lyrics_->setExternalPosition({});
-        lyrics_->reset();
-    }
-    setVideoItem(std::nullopt);
-    setVideoLoading(false);
-}
-
 } // namespace ZintraRadio

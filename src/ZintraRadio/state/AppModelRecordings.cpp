@@ -1,11 +1,16 @@
-// AppModel: recording what plays to MP3 files, and the list of the recordings folder.
+// AppModel: recording what plays to MP3 files, the list of the recordings folder, and the
+// recordings and downloads folders in the file manager.
 #include "ZazidEvoz/AudioEngine.hpp"
 #include "ZazidEvoz/MediaFolders.hpp"
 #include "ZazidEvoz/StreamMetadata.hpp"
+#include "ZazidEvoz/platform/FileURL.hpp"
 #include "state/AppModel.hpp"
+#include "system/FileManager.hpp"
+#include "system/Trash.hpp"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -36,7 +41,20 @@ RecordingFile describeRecording(const std::filesystem::path& file) {
     return recording;
 }
 
+// Creating the folder may fail; the file manager is asked to open it all the same.
+void openMediaFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    openFolder(folder);
+}
+
 } // namespace
+
+std::vector<RecordingFile> newestRecordingsFirst(std::vector<RecordingFile> recordings) {
+    std::stable_sort(recordings.begin(), recordings.end(),
+                     [](const RecordingFile& a, const RecordingFile& b) { return a.created > b.created; });
+    return recordings;
+}
 
 void AppModel::startRecording() {
     if (!state_.isActive() || !current_) {
@@ -52,6 +70,12 @@ void AppModel::startRecording() {
     try {
         engine_->startRecording(file, title, artist);
     } catch (const std::exception& error) {
+        // A start that fails once the engine has finished the running recording (a split
+        // whose encoder cannot start) leaves nothing recording: the flags must not say otherwise.
+        if (!engine_->isRecording()) {
+            setIsRecording(false);
+            setRecordingStarted(std::nullopt);
+        }
         show(Toast::Style::error, error.what());
         return;
     }
@@ -71,13 +95,53 @@ void AppModel::reloadRecordings() {
     std::error_code error;
     std::filesystem::directory_iterator entry(ZazidEvoz::MediaFolders::recordings(), error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        if (lowercased(entry->path().extension().string()) == ".mp3")
+        std::error_code kindError;
+        if (lowercased(entry->path().extension().string()) == ".mp3" && !entry->is_directory(kindError))
             found.push_back(describeRecording(entry->path()));
     }
-    // Stable: files of the same moment keep the listing's order.
-    std::stable_sort(found.begin(), found.end(),
-                     [](const RecordingFile& a, const RecordingFile& b) { return a.created > b.created; });
-    storeList(*recordingModel_, std::move(found), &AppModel::recordingsChanged);
+    storeList(*recordingModel_, newestRecordingsFirst(std::move(found)), &AppModel::recordingsChanged);
+}
+
+void AppModel::playFile(const std::filesystem::path& file) {
+    Station station;
+    station.kind = ZazidEvoz::MediaKind::file;
+    station.name = file.stem().string();
+    station.url = ZazidEvoz::platform::fileURLFromPath(file.string());
+    play(std::move(station));
+}
+
+void AppModel::trashRecording(const RecordingFile& recording) {
+    const std::filesystem::path file = recording.url;
+    const auto result = moveToTrash(file);
+    std::error_code error;
+    // A file removed by hand meanwhile is simply gone from the list; one still there is said.
+    if (!result.trashed && std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
+        std::fprintf(stderr, "ZintraRadio: cannot trash %s: %s\n", file.c_str(), result.error.c_str());
+        show(Toast::Style::warning,
+             localizedText("toast.trashFailed", {QString::fromStdString(file.filename().string())}), file);
+    }
+    reloadRecordings();
+}
+
+void AppModel::openRecordingsFolder() {
+    openMediaFolder(ZazidEvoz::MediaFolders::recordings());
+}
+
+void AppModel::openDownloadsFolder() {
+    openMediaFolder(ZazidEvoz::MediaFolders::downloads());
+}
+
+void AppModel::playFile(const QString& file) {
+    playFile(localFilePath(file));
+}
+
+void AppModel::trashRecording(const QString& file) {
+    const std::filesystem::path path = localFilePath(file);
+    auto found = std::find_if(recordings_.begin(), recordings_.end(),
+                              [&](const RecordingFile& recording) { return recording.url == path; });
+    if (found == recordings_.end())
+        return;
+    trashRecording(RecordingFile(*found));
 }
 
 } // namespace ZintraRadio

@@ -2,6 +2,7 @@
 
 #include "ZazidEvoz/platform/Hash.hpp"
 #include "state/Observable.hpp"
+#include "state/QtValues.hpp"
 
 #include <functional>
 
@@ -80,6 +81,33 @@ QString DownloadJob::phaseName() const {
 
 QVariant DownloadJob::fractionValue() const {
     return fraction_ ? QVariant(*fraction_) : QVariant();
+}
+
+QVariantMap DownloadJob::itemValue() const {
+    return stationMap(item_);
+}
+
+QString DownloadJob::kindName() const {
+    return std::holds_alternative<Video>(kind_) ? QStringLiteral("video") : QStringLiteral("mp3");
+}
+
+QString DownloadJob::qualityText() const {
+    const auto* video = std::get_if<Video>(&kind_);
+    return video ? qtText(std::string(ZazidEvoz::rawValue(video->quality))) : QString();
+}
+
+QDateTime DownloadJob::startedValue() const {
+    return qtDate(started_);
+}
+
+QVariant DownloadJob::fileValue() const {
+    const auto* done = std::get_if<Done>(&phase_);
+    return done ? QVariant(QString::fromStdString(done->file.string())) : QVariant();
+}
+
+QString DownloadJob::failureText() const {
+    const auto* failed = std::get_if<Failed>(&phase_);
+    return failed ? qtText(failed->message) : QString();
 }
 
 QVariant DownloadJob::lyricsEmbeddedValue() const {

@@ -7,10 +7,12 @@
 #include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Date.hpp"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QUuid>
 #include <QVariant>
+#include <QVariantMap>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -98,7 +100,15 @@ struct BrowseScopeHash {
 class DownloadJob : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString id READ idText CONSTANT)
+    Q_PROPERTY(QVariantMap item READ itemValue CONSTANT)
+    // "mp3" or "video"; a video's stored quality text ("best", "p720", ...), else empty.
+    Q_PROPERTY(QString kindName READ kindName CONSTANT)
+    Q_PROPERTY(QString quality READ qualityText CONSTANT)
+    Q_PROPERTY(QDateTime started READ startedValue CONSTANT)
     Q_PROPERTY(QString phaseName READ phaseName NOTIFY phaseChanged)
+    // The finished file (null until done) and the failure's text (empty unless failed).
+    Q_PROPERTY(QVariant file READ fileValue NOTIFY phaseChanged)
+    Q_PROPERTY(QString failureText READ failureText NOTIFY phaseChanged)
     Q_PROPERTY(QVariant fraction READ fractionValue NOTIFY fractionChanged)
     Q_PROPERTY(QString speed READ speedText NOTIFY speedChanged)
     Q_PROPERTY(QString eta READ etaText NOTIFY etaChanged)
@@ -157,9 +167,17 @@ public:
     void setWithLyrics(bool withLyrics);
     const std::optional<bool>& lyricsEmbedded() const { return lyricsEmbedded_; }
     void setLyricsEmbedded(std::optional<bool> embedded);
+    // Stops the running download; the job then ends as cancelled.
+    Q_INVOKABLE void cancel() { token_->cancel(); }
 
     // For the views.
     QString idText() const { return id_.toString(QUuid::WithoutBraces); }
+    QVariantMap itemValue() const;
+    QString kindName() const;
+    QString qualityText() const;
+    QDateTime startedValue() const;
+    QVariant fileValue() const;
+    QString failureText() const;
     // "done", "failed", "running", "converting", "cancelled".
     QString phaseName() const;
     QVariant fractionValue() const;

@@ -9,14 +9,12 @@
 
 #include <QSignalSpy>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
-// The engine's header names a member "emit", which Qt's keyword macro would swallow.
-#pragma push_macro("emit")
-#undef emit
 #include "ZazidEvoz/AudioEngine.hpp"
-#pragma pop_macro("emit")
 
 namespace ZintraRadio::testkit {
 
@@ -61,5 +59,42 @@ inline void postAndRun(QObject* owner, const std::function<void()>& work) {
     });
     pumpUntil([&] { return ran; });
 }
+
+// Tools that start and then wait: the engine sees a decoder (and a YouTube feeder) that runs
+// and never delivers; an encoder reading its input ends when the input closes. Every run's
+// arguments are noted (the tool's name first), so tests see what the engine was asked to do.
+struct SilentTools {
+    std::filesystem::path folder = ZazidEvoz::testkit::makeTemporaryFolder("tools");
+    std::filesystem::path runLog = folder / "runs.log";
+    std::filesystem::path ffmpeg = ZazidEvoz::testkit::writeScript(
+        folder / "ffmpeg",
+        note("ffmpeg") + "case \"$*\" in *libmp3lame*) exec cat >/dev/null ;; *) exec sleep 60 ;; esac\n");
+    std::filesystem::path ytdlp =
+        ZazidEvoz::testkit::writeScript(folder / "yt-dlp", note("yt-dlp") + "exec sleep 60\n");
+    ZazidEvoz::testkit::ScopedEnvironment ffmpegVariable{"ZINTRARADIO_FFMPEG", ffmpeg.c_str()};
+    ZazidEvoz::testkit::ScopedEnvironment ytdlpVariable{"ZINTRARADIO_YTDLP", ytdlp.c_str()};
+
+    // The runs so far, each as its tool's name and arguments (arguments holding line breaks
+    // are split at them).
+    std::vector<std::vector<std::string>> runs() const {
+        std::vector<std::vector<std::string>> runs(1);
+        std::ifstream log(runLog);
+        for (std::string line; std::getline(log, line);) {
+            if (line == endOfRun)
+                runs.emplace_back();
+            else
+                runs.back().push_back(line);
+        }
+        runs.pop_back();
+        return runs;
+    }
+
+private:
+    static constexpr const char* endOfRun = "~end of run~";
+    // One line per argument, then the end mark.
+    std::string note(const std::string& tool) const {
+        return "printf '%s\\n' " + tool + " \"$@\" '" + endOfRun + "' >>'" + runLog.string() + "'\n";
+    }
+};
 
 } // namespace ZintraRadio::testkit

@@ -20,17 +20,6 @@ namespace Events = ZazidEvoz::EngineEvents;
 
 namespace {
 
-// Tools that start and then wait: the engine sees a decoder (and a YouTube feeder) that runs
-// and never delivers; an encoder reading its input ends when the input closes.
-struct SilentTools {
-    std::filesystem::path folder = ZazidEvoz::testkit::makeTemporaryFolder("tools");
-    std::filesystem::path ffmpeg = ZazidEvoz::testkit::writeScript(
-        folder / "ffmpeg", "case \"$*\" in *libmp3lame*) exec cat >/dev/null ;; *) exec sleep 60 ;; esac\n");
-    std::filesystem::path ytdlp = ZazidEvoz::testkit::writeScript(folder / "yt-dlp", "exec sleep 60\n");
-    ScopedEnvironment ffmpegVariable{"ZINTRARADIO_FFMPEG", ffmpeg.c_str()};
-    ScopedEnvironment ytdlpVariable{"ZINTRARADIO_YTDLP", ytdlp.c_str()};
-};
-
 struct Road {
     SilentTools tools;
     AppSetup setup;

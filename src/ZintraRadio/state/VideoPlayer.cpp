@@ -1,0 +1,257 @@
+#include "state/VideoPlayer.hpp"
+
+#include "ZazidEvoz/platform/Text.hpp"
+#include "state/Observable.hpp"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <atomic>
+#include <clocale>
+#include <cmath>
+#include <cstring>
+#include <mpv/client.h>
+#include <utility>
+#include <vector>
+
+namespace ZintraRadio {
+
+namespace {
+
+std::atomic<int> liveCores{0};
+
+// Reply tag of the loadfile command; property writes carry 0.
+constexpr std::uint64_t loadReply = 1;
+
+// mpv parses numbers with the C library and refuses to start under another numeric locale.
+void ensureNumericLocale() {
+    const char* current = std::setlocale(LC_NUMERIC, nullptr);
+    if (current == nullptr || std::strcmp(current, "C") != 0)
+        std::setlocale(LC_NUMERIC, "C");
+}
+
+} // namespace
+
+bool VideoPlayer::isWebAddress(std::string_view url) {
+    return ZazidEvoz::text::startsWithIgnoringAsciiCase(url, "http://") ||
+           ZazidEvoz::text::startsWithIgnoringAsciiCase(url, "https://");
+}
+
+int VideoPlayer::liveCount() {
+    return liveCores.load();
+}
+
+VideoPlayer::VideoPlayer(std::string url, Options options, QObject* parent)
+    : QObject(parent), url_(std::move(url)) {
+    // mpv would also open local files, its own pseudo-protocols and option-like texts.
+    if (!isWebAddress(url_))
+        throw VideoPlayerError("The video address is not a web address.");
+    ensureNumericLocale();
+    handle_ = mpv_create();
+    if (handle_ == nullptr)
+        throw VideoPlayerError("The video player could not be started.");
+    ++liveCores;
+    try {
+        configure(options);
+    } catch (...) {
+        mpv_destroy(handle_);
+        handle_ = nullptr;
+        --liveCores;
+        throw;
+    }
+    waitsForRenderer_ = options.videoOutput == "libmpv";
+    mpv_observe_property(handle_, 0, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, 0, "pause", MPV_FORMAT_FLAG);
+    mpv_set_wakeup_callback(handle_, &wakeUp, this);
+}
+
+VideoPlayer::~VideoPlayer() {
+    shutDown();
+}
+
+void VideoPlayer::configure(const Options& options) {
+    std::vector<std::pair<const char*, std::string>> settings = {
+        {"vo", options.videoOutput},
+        // Nothing of the user's mpv set-up, scripts or site resolver runs inside the application.
+        {"config", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"terminal", "no"},
+        {"audio-display", "no"},
+        {"demuxer-max-bytes", options.cacheBytes},
+        {"demuxer-max-back-bytes", options.backCacheBytes},
+        {"idle", "yes"},
+        {"pause", "yes"},
+    };
+    if (options.audioOutput)
+        settings.emplace_back("ao", *options.audioOutput);
+    for (const auto& [name, value] : settings)
+        if (int error = mpv_set_option_string(handle_, name, value.c_str()); error < 0)
+            throw VideoPlayerError(std::string("The video player refused the setting ") + name + ": " +
+                                   mpv_error_string(error));
+    if (int error = mpv_initialize(handle_); error < 0)
+        throw VideoPlayerError(std::string("The video player could not be started: ") +
+                               mpv_error_string(error));
+}
+
+void VideoPlayer::shutDown() {
+    if (handle_ == nullptr)
+        return;
+    // No wake-up runs past this line, and none is queued for a core that is gone.
+    mpv_set_wakeup_callback(handle_, nullptr, nullptr);
+    // Quitting tells a renderer's client to let go; the core ends when the last handle goes.
+    const char* quit[] = {"quit", nullptr};
+    mpv_command(handle_, quit);
+    mpv_destroy(handle_);
+    handle_ = nullptr;
+    --liveCores;
+    fileLoaded_ = false;
+    setTimePosition(std::nullopt);
+}
+
+mpv_handle* VideoPlayer::createClient(const char* name) {
+    return handle_ ? mpv_create_client(handle_, name) : nullptr;
+}
+
+void VideoPlayer::renderContextReady() {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            rendererReady_ = true;
+            loadWhenReady();
+        },
+        Qt::QueuedConnection);
+}
+
+void VideoPlayer::play() {
+    playRequested_ = true;
+    setFlag("pause", false);
+    loadWhenReady();
+}
+
+void VideoPlayer::pause() {
+    setFlag("pause", true);
+}
+
+void VideoPlayer::setVolume(double volume) {
+    volume = std::isfinite(volume) ? std::clamp(volume, 0.0, 1.0) : 0.0;
+    storeProperty(this, volume_, volume, &VideoPlayer::volumeChanged);
+    if (handle_ == nullptr)
+        return;
+    double percent = volume * 100.0;
+    mpv_set_property_async(handle_, 0, "volume", MPV_FORMAT_DOUBLE, &percent);
+}
+
+void VideoPlayer::setFlag(const char* name, bool value) {
+    if (handle_ == nullptr)
+        return;
+    int flag = value ? 1 : 0;
+    mpv_set_property_async(handle_, 0, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void VideoPlayer::loadWhenReady() {
+    if (handle_ == nullptr || loadIssued_ || !playRequested_ || (waitsForRenderer_ && !rendererReady_))
+        return;
+    // An argument list: the address is never parsed as a command line.
+    const char* command[] = {"loadfile", url_.c_str(), nullptr};
+    if (int error = mpv_command_async(handle_, loadReply, command); error < 0) {
+        setState(State::failed, mpv_error_string(error));
+        return;
+    }
+    loadIssued_ = true;
+}
+
+// Runs on one of mpv's threads: only hands the draining to the player's thread, once for
+// any number of wake-ups before it runs.
+void VideoPlayer::wakeUp(void* player) {
+    auto* self = static_cast<VideoPlayer*>(player);
+    if (!self->drainQueued_.exchange(true))
+        QMetaObject::invokeMethod(
+            self, [self] { self->drainEvents(); }, Qt::QueuedConnection);
+}
+
+void VideoPlayer::drainEvents() {
+    drainQueued_ = false;
+    while (handle_ != nullptr) {
+        mpv_event* event = mpv_wait_event(handle_, 0);
+        if (event == nullptr || event->event_id == MPV_EVENT_NONE)
+            return;
+        handleEvent(*event);
+    }
+}
+
+void VideoPlayer::handleEvent(const mpv_event& event) {
+    switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+        setState(State::loading);
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        fileLoaded_ = true;
+        setState(paused_ ? State::paused : State::playing);
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        fileLoaded_ = false;
+        setTimePosition(std::nullopt);
+        if (end->reason == MPV_END_FILE_REASON_EOF)
+            setState(State::ended);
+        else if (end->reason == MPV_END_FILE_REASON_ERROR)
+            setState(State::failed, mpv_error_string(end->error));
+        break;
+    }
+    case MPV_EVENT_COMMAND_REPLY:
+        if (event.reply_userdata == loadReply && event.error < 0)
+            setState(State::failed, mpv_error_string(event.error));
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto* property = static_cast<const mpv_event_property*>(event.data);
+        if (std::strcmp(property->name, "time-pos") == 0) {
+            std::optional<double> seconds;
+            if (property->format == MPV_FORMAT_DOUBLE) {
+                const double value = *static_cast<const double*>(property->data);
+                if (std::isfinite(value))
+                    seconds = value;
+            }
+            setTimePosition(seconds);
+        } else if (std::strcmp(property->name, "pause") == 0 && property->format == MPV_FORMAT_FLAG) {
+            paused_ = *static_cast<const int*>(property->data) != 0;
+            if (fileLoaded_ && (state_ == State::playing || state_ == State::paused))
+                setState(paused_ ? State::paused : State::playing);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void VideoPlayer::setState(State state, std::string error) {
+    if (state_ == state && error_ == error)
+        return;
+    state_ = state;
+    error_ = std::move(error);
+    Q_EMIT stateChanged();
+}
+
+void VideoPlayer::setTimePosition(std::optional<double> seconds) {
+    storeProperty(this, timePosition_, seconds, &VideoPlayer::timePositionChanged);
+}
+
+QString VideoPlayer::stateName() const {
+    switch (state_) {
+    case State::loading:
+        return QStringLiteral("loading");
+    case State::playing:
+        return QStringLiteral("playing");
+    case State::paused:
+        return QStringLiteral("paused");
+    case State::ended:
+        return QStringLiteral("ended");
+    case State::failed:
+        return QStringLiteral("failed");
+    }
+    return QStringLiteral("loading");
+}
+
+} // namespace ZintraRadio

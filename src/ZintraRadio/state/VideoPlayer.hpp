@@ -1,0 +1,125 @@
+// The player of the video on the stage: one libmpv core that plays one web address. The
+// model creates it once the stream address is known and frees it when the video stops; the
+// stage renders it through the mpv render API on a client handle of its own.
+//
+// Everything here runs on the main thread. The core is only ever driven asynchronously from
+// there (a synchronous call may wait for a stalled network read); its events come back
+// through the Qt event loop.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <atomic>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+struct mpv_handle;
+struct mpv_event;
+
+namespace ZintraRadio {
+
+class VideoPlayerError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class VideoPlayer : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString url READ urlText CONSTANT)
+    // "loading", "playing", "paused", "ended", "failed".
+    Q_PROPERTY(QString stateName READ stateName NOTIFY stateChanged)
+    Q_PROPERTY(QString errorText READ errorText NOTIFY stateChanged)
+    Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
+    // Seconds, or null while the player knows no time.
+    Q_PROPERTY(QVariant timePosition READ timePositionValue NOTIFY timePositionChanged)
+
+public:
+    enum class State { loading, playing, paused, ended, failed };
+
+    struct Options {
+        // "libmpv" draws through the render API of the stage; tests use "null".
+        std::string videoOutput = "libmpv";
+        // None: mpv's own choice; tests use "null".
+        std::optional<std::string> audioOutput;
+        // Caps of the demuxer's read-ahead and back buffer.
+        std::string cacheBytes = "64MiB";
+        std::string backCacheBytes = "16MiB";
+    };
+
+    // Makes a paused core for `url`, which must be an http or https address. Throws
+    // VideoPlayerError when the address is refused or the core cannot be made.
+    VideoPlayer(std::string url, Options options, QObject* parent = nullptr);
+    ~VideoPlayer() override;
+    VideoPlayer(const VideoPlayer&) = delete;
+    VideoPlayer& operator=(const VideoPlayer&) = delete;
+
+    // Whether a text is an address the player loads: http or https, in any case.
+    static bool isWebAddress(std::string_view url);
+    // Cores alive in the process; the model keeps this at one or none.
+    static int liveCount();
+
+    const std::string& url() const { return url_; }
+    State state() const { return state_; }
+    const std::string& error() const { return error_; }
+    // 0...1, mapped onto mpv's 0...100.
+    double volume() const { return volume_; }
+    void setVolume(double volume);
+    // The playback position in seconds; none before the file plays, after it ended and
+    // after shutDown().
+    std::optional<double> timePosition() const { return timePosition_; }
+
+    // Starts playback: loads the address (once the output can show it) and unpauses.
+    Q_INVOKABLE void play();
+    Q_INVOKABLE void pause();
+    // Ends playback and frees the core now. The object itself may live on (it is deleted
+    // later); it then does nothing and reports no time.
+    void shutDown();
+    bool isShutDown() const { return handle_ == nullptr; }
+
+    // A new client handle on the core for the renderer, which owns it (mpv_destroy it after
+    // freeing its render context; it receives MPV_EVENT_SHUTDOWN when the player stops).
+    // Null after shutDown().
+    mpv_handle* createClient(const char* name);
+    // The renderer's context exists: with the libmpv output, loading waits for this.
+    // Callable from any thread.
+    Q_INVOKABLE void renderContextReady();
+
+    QString urlText() const { return QString::fromStdString(url_); }
+    QString stateName() const;
+    QString errorText() const { return QString::fromStdString(error_); }
+    QVariant timePositionValue() const { return timePosition_ ? QVariant(*timePosition_) : QVariant(); }
+
+Q_SIGNALS:
+    void stateChanged();
+    void volumeChanged();
+    void timePositionChanged();
+
+private:
+    void configure(const Options& options);
+    void loadWhenReady();
+    static void wakeUp(void* player);
+    void drainEvents();
+    void handleEvent(const mpv_event& event);
+    void setState(State state, std::string error = {});
+    void setTimePosition(std::optional<double> seconds);
+    void setFlag(const char* name, bool value);
+
+    const std::string url_;
+    mpv_handle* handle_ = nullptr;
+    std::atomic<bool> drainQueued_{false}; // a drain is on its way to the main thread
+    bool waitsForRenderer_ = false;
+    bool rendererReady_ = false;
+    bool playRequested_ = false;
+    bool loadIssued_ = false;
+    bool fileLoaded_ = false;
+    bool paused_ = true;
+    State state_ = State::loading;
+    std::string error_;
+    double volume_ = 1.0;
+    std::optional<double> timePosition_;
+};
+
+} // namespace ZintraRadio

@@ -1,0 +1,376 @@
+// Recording what plays, and the recordings folder: the real engine and ffmpeg on a local ICY
+// station for the files themselves (tags read back with TagLib); a stand-in encoder that
+// notes its arguments where the choice of file and tags is the point; real folders, a
+// sandboxed trash and the desktop's URL handler for the rest.
+#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/platform/FileURL.hpp"
+#include "app/appmodel/AppModelKit.hpp"
+#include "support/StreamServer.hpp"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
+#include <thread>
+
+using namespace ZintraRadio;
+using namespace ZintraRadio::testkit;
+using namespace std::chrono_literals;
+using ZazidEvoz::MediaKind;
+using ZazidEvoz::PlaybackState;
+using ZazidEvoz::StreamMetadataEvent;
+using ZazidEvoz::testkit::ScopedEnvironment;
+namespace Events = ZazidEvoz::EngineEvents;
+
+namespace {
+
+const Station band = makeStation(MediaKind::radio, "Band FM", deadURL + "/band");
+
+std::filesystem::path recordingsFolder() {
+    return ZazidEvoz::MediaFolders::recordings();
+}
+
+// A recordings folder that starts empty.
+void clearRecordings() {
+    std::filesystem::remove_all(recordingsFolder());
+}
+
+std::filesystem::path makeFile(const std::filesystem::path& file, const std::string& bytes = "ID3") {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file;
+}
+
+// The arguments of each encoder run the stand-in noted.
+std::vector<std::vector<std::string>> encoderRuns(const SilentTools& tools) {
+    auto runs = tools.runs();
+    std::erase_if(
+        runs, [](const auto& run) { return std::find(run.begin(), run.end(), "libmp3lame") == run.end(); });
+    return runs;
+}
+
+std::string metadataOf(const std::vector<std::string>& arguments, const std::string& key) {
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
+        if (arguments[i] == "-metadata" && arguments[i + 1].starts_with(key + "="))
+            return arguments[i + 1].substr(key.size() + 1);
+    return "<absent>";
+}
+
+// A model whose engine runs decoders that never deliver.
+struct Recorder {
+    SilentTools tools;
+    AppSetup setup;
+    AppModel model{setup.options()};
+
+    void post(const ZazidEvoz::EngineEvent& event) {
+        postAndRun(&model, [&] { model.engine().onEvent(event); });
+    }
+    void playAndBuffer(const Station& station) {
+        model.play(station);
+        ASSERT_TRUE(pumpUntil([&] { return model.stateName() == "buffering"; }));
+    }
+};
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    std::vector<QUrl> opened;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { opened.push_back(url); }
+};
+
+} // namespace
+
+TEST(Recordings, SplitBySongRecordsEachSongToItsOwnTaggedFile) {
+    clearRecordings();
+    ZazidEvoz::testkit::StreamSpec spec;
+    spec.media = ZazidEvoz::testkit::toneMp3();
+    spec.metaint = 2000;
+    spec.burstSeconds = 1;
+    ZazidEvoz::testkit::StreamServer server;
+    server.addStream("/radio", spec);
+    server.setTitle("/radio", "Artist - First Song");
+    server.start();
+    AppSetup setup;
+    AppModel model(setup.options());
+    EXPECT_TRUE(model.splitRecordingBySong());
+    // The files the success toasts name, one per finished recording.
+    std::vector<std::filesystem::path> saved;
+    QObject::connect(&model, &AppModel::toastChanged, [&] {
+        if (model.toast() && model.toast()->style == Toast::Style::success && model.toast()->file)
+            saved.push_back(*model.toast()->file);
+    });
+
+    model.play(makeStation(MediaKind::radio, "Local Radio", server.url("/radio")));
+    ASSERT_TRUE(pumpUntil([&] { return model.stateName() == "playing" && model.nowPlaying(); }));
+    model.startRecording();
+    ASSERT_TRUE(model.isRecording());
+    ASSERT_TRUE(pumpUntil([&] { return model.engine().elapsed() > 1.5; }));
+
+    server.setTitle("/radio", "Singer - Second Song");
+    ASSERT_TRUE(pumpUntil([&] { return model.nowPlaying() == "Singer - Second Song"; }, 30s));
+    EXPECT_TRUE(model.isRecording());
+    ASSERT_TRUE(pumpUntil([&] { return saved.size() == 1; }));
+    const double split = model.engine().elapsed();
+    ASSERT_TRUE(pumpUntil([&] { return model.engine().elapsed() > split + 1.5; }));
+    model.stopRecording();
+    EXPECT_FALSE(model.isRecording());
+    EXPECT_FALSE(model.recordingStarted());
+    ASSERT_TRUE(pumpUntil([&] { return saved.size() == 2; }));
+    model.stop();
+    ASSERT_EQ(model.recordings().size(), 2u);
+    EXPECT_EQ(saved[1], model.recordings()[0].url); // newest first
+
+    struct Expected {
+        std::string namePrefix, title, artist;
+    };
+    const std::vector<Expected> expected = {
+        {"Local Radio (Artist - First Song) - ", "First Song", "Artist"},
+        {"Local Radio (Singer - Second Song) - ", "Second Song", "Singer"},
+    };
+    for (const auto& want : expected) {
+        SCOPED_TRACE(want.title);
+        auto found =
+            std::find_if(model.recordings().begin(), model.recordings().end(), [&](const RecordingFile& f) {
+                return f.url.filename().string().starts_with(want.namePrefix);
+            });
+        ASSERT_NE(found, model.recordings().end());
+        EXPECT_GT(found->bytes, 0);
+        TagLib::FileRef file(found->url.c_str());
+        ASSERT_FALSE(file.isNull());
+        EXPECT_EQ(file.tag()->title().to8Bit(true), want.title);
+        EXPECT_EQ(file.tag()->artist().to8Bit(true), want.artist);
+        EXPECT_GT(file.audioProperties()->lengthInMilliseconds(), 1000);
+    }
+}
+
+TEST(Recordings, TagsAndFileNamesFollowTheTitleWhileBuffering) {
+    clearRecordings();
+    Recorder recorder;
+    auto& model = recorder.model;
+    model.setSplitRecordingBySong(false);
+    recorder.playAndBuffer(band);
+
+    struct Case {
+        const char* name;
+        std::optional<std::string> title;
+        std::string titleTag, artistTag, fileStart;
+    };
+    const std::string unsafe = "Bad/Title\nwith\rbreaks" + std::string(300, 'x');
+    const std::vector<Case> cases = {
+        {"no stream title: the station's name in both tags", std::nullopt, "Band FM", "Band FM",
+         "Band FM - "},
+        {"artist and song split", "Singer - Song", "Song", "Singer", "Band FM (Singer - Song) - "},
+        {"a title that does not split", "Just a title", "Just a title", "Band FM",
+         "Band FM (Just a title) - "},
+        {"separators and line breaks never reach the file name, nor an overlong title", unsafe, "", "Band FM",
+         "Band FM (Bad Title with breaksxxx"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.title)
+            recorder.post(Events::Metadata{StreamMetadataEvent::title(*c.title)});
+        const auto runsBefore = encoderRuns(recorder.tools).size();
+        model.startRecording();
+        EXPECT_TRUE(model.isRecording());
+        EXPECT_EQ(model.recordingStarted(), recorder.setup.scheduler->date());
+        const auto file = model.engine().currentRecordingURL();
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->parent_path(), recordingsFolder());
+        const std::string name = file->filename().string();
+        EXPECT_TRUE(name.starts_with(c.fileStart)) << name;
+        EXPECT_TRUE(name.ends_with(".mp3")) << name;
+        EXPECT_LE(name.size(), 255u);
+        EXPECT_TRUE(std::none_of(name.begin(), name.end(),
+                                 [](char ch) { return ch == '/' || (ch >= 0 && ch < 0x20); }));
+        if (c.titleTag.empty())
+            continue; // a title with line breaks cannot be read back from the stand-in's notes
+        ASSERT_TRUE(pumpUntil([&] { return encoderRuns(recorder.tools).size() > runsBefore; }));
+        const auto arguments = encoderRuns(recorder.tools).back();
+        EXPECT_EQ(metadataOf(arguments, "title"), c.titleTag);
+        EXPECT_EQ(metadataOf(arguments, "artist"), c.artistTag);
+    }
+
+    model.stopRecording();
+    EXPECT_FALSE(model.isRecording());
+    EXPECT_FALSE(model.recordingStarted());
+
+    // A split whose encoder cannot start (no argument may hold a NUL) ends the running
+    // recording and starts none: the flags follow.
+    model.startRecording();
+    ASSERT_TRUE(model.isRecording());
+    model.closeToast();
+    recorder.post(Events::Metadata{StreamMetadataEvent::title(std::string("Cut\0here", 8))});
+    model.startRecording();
+    ASSERT_TRUE(model.toast());
+    EXPECT_EQ(model.toast()->style, Toast::Style::error);
+    EXPECT_FALSE(model.engine().isRecording());
+    EXPECT_FALSE(model.isRecording());
+    EXPECT_FALSE(model.recordingStarted());
+    const auto left = ZazidEvoz::testkit::folderEntries(recordingsFolder());
+    EXPECT_TRUE(std::none_of(left.begin(), left.end(),
+                             [](const std::string& name) { return name.starts_with("Band FM (Cut"); }));
+}
+
+TEST(Recordings, NothingPlayingIsAWarningAndARefusingEngineAnError) {
+    Recorder recorder;
+    auto& model = recorder.model;
+    const auto expectRefused = [&](Toast::Style style, const std::string& text) {
+        model.closeToast();
+        model.startRecording();
+        EXPECT_FALSE(model.isRecording());
+        EXPECT_FALSE(model.recordingStarted());
+        ASSERT_TRUE(model.toast());
+        EXPECT_EQ(model.toast()->style, style);
+        EXPECT_EQ(model.toast()->text, text);
+    };
+    const std::string nothing = localizedText("toast.nothingToRecord");
+    {
+        SCOPED_TRACE("nothing current");
+        expectRefused(Toast::Style::warning, nothing);
+    }
+    recorder.playAndBuffer(band);
+    for (auto state : {PlaybackState::stopped(), PlaybackState::failed("broken")}) {
+        SCOPED_TRACE(model.stateName().toStdString());
+        recorder.post(Events::State{state});
+        expectRefused(Toast::Style::warning, nothing);
+    }
+    {
+        SCOPED_TRACE("the engine has stopped while the model still shows playing");
+        model.engine().stop();
+        ASSERT_TRUE(pumpUntil([&] { return model.stateName() == "stopped"; }));
+        recorder.post(Events::State{PlaybackState::playing()});
+        expectRefused(Toast::Style::error, "Nothing is playing.");
+    }
+}
+
+TEST(Recordings, TheListHoldsMp3FilesNewestFirst) {
+    clearRecordings();
+    AppSetup setup;
+    AppModel model(setup.options());
+    EXPECT_TRUE(model.recordings().empty()); // no folder yet
+
+    const auto folder = recordingsFolder();
+    // Apart in time, so that their creation dates differ.
+    makeFile(folder / "first.mp3", "12345");
+    std::this_thread::sleep_for(50ms);
+    makeFile(folder / "Second.MP3", "123");
+    makeFile(folder / "not audio.m4a");
+    std::filesystem::create_directories(folder / "folder.mp3");
+    makeFile(folder / "sub" / "nested.mp3");
+    QSignalSpy changes(&model, &AppModel::recordingsChanged);
+    model.reloadRecordings();
+
+    ASSERT_EQ(model.recordings().size(), 2u);
+    EXPECT_EQ(model.recordings()[0].url, folder / "Second.MP3");
+    EXPECT_EQ(model.recordings()[0].bytes, 3);
+    EXPECT_EQ(model.recordings()[1].url, folder / "first.mp3");
+    EXPECT_EQ(model.recordings()[1].bytes, 5);
+    EXPECT_GT(model.recordings()[0].created, model.recordings()[1].created);
+    EXPECT_EQ(model.recordingList()->rowCount(), 2);
+    EXPECT_EQ(changes.count(), 1);
+    model.reloadRecordings();
+    EXPECT_EQ(changes.count(), 1); // the same list again announces nothing
+}
+
+TEST(Recordings, EqualCreationDatesKeepTheListingOrder) {
+    const Date early = ZazidEvoz::platform::dateFromSecondsSince1970(1.0e9);
+    const Date late = ZazidEvoz::platform::dateFromSecondsSince1970(1.7e9);
+    const Date unknown = ZazidEvoz::platform::dateFromSecondsSince1970(-62135596800.0);
+    const std::vector<RecordingFile> listed = {
+        {"/r/a.mp3", early, 1}, {"/r/b.mp3", unknown, 0}, {"/r/c.mp3", late, 1},
+        {"/r/d.mp3", early, 2}, {"/r/e.mp3", late, 2},
+    };
+    std::vector<std::string> order;
+    for (const auto& file : newestRecordingsFirst(listed))
+        order.push_back(file.url.filename().string());
+    EXPECT_EQ(order, (std::vector<std::string>{"c.mp3", "e.mp3", "a.mp3", "d.mp3", "b.mp3"}));
+}
+
+TEST(Recordings, TrashingMovesTheFileToTheTrashOrLeavesItAndSaysSo) {
+    clearRecordings();
+    const auto dataHome = ZazidEvoz::testkit::makeTemporaryFolder("data");
+    ScopedEnvironment variable("XDG_DATA_HOME", dataHome.c_str());
+    AppSetup setup;
+    AppModel model(setup.options());
+    const auto file = makeFile(recordingsFolder() / "Band FM - 2024-01-01 10.00.00.mp3");
+    model.reloadRecordings();
+    ASSERT_EQ(model.recordings().size(), 1u);
+
+    // A view names a file that is not a recording: nothing is trashed.
+    const auto other = makeFile(dataHome / "elsewhere.mp3");
+    model.trashRecording(QString::fromStdString(other.string()));
+    EXPECT_TRUE(std::filesystem::exists(other));
+
+    model.trashRecording(QString::fromStdString(file.string()));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_TRUE(std::filesystem::exists(dataHome / "Trash" / "files" / file.filename()));
+    EXPECT_TRUE(
+        std::filesystem::exists(dataHome / "Trash" / "info" / (file.filename().string() + ".trashinfo")));
+    EXPECT_TRUE(model.recordings().empty());
+    EXPECT_FALSE(model.toast());
+
+    // Removed by hand meanwhile: the list follows, without a word.
+    makeFile(file);
+    model.reloadRecordings();
+    std::filesystem::remove(file);
+    model.trashRecording(model.recordings().at(0));
+    EXPECT_TRUE(model.recordings().empty());
+    EXPECT_FALSE(model.toast());
+
+    // No trash can be made: the file stays where it was, and the user is told.
+    makeFile(file, "keep me");
+    model.reloadRecordings();
+    const auto brokenHome = ZazidEvoz::testkit::makeTemporaryFolder("broken");
+    makeFile(brokenHome / "Trash", "not a folder");
+    ScopedEnvironment brokenVariable("XDG_DATA_HOME", brokenHome.c_str());
+    const bool hadFiles = QDir::current().exists("files");
+    model.trashRecording(model.recordings().at(0));
+    std::ifstream kept(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep me");
+    ASSERT_EQ(model.recordings().size(), 1u);
+    ASSERT_TRUE(model.toast());
+    EXPECT_EQ(model.toast()->style, Toast::Style::warning);
+    EXPECT_EQ(model.toast()->text,
+              localizedText("toast.trashFailed", {QString::fromStdString(file.filename().string())}));
+    EXPECT_EQ(model.toast()->file, file);
+    EXPECT_EQ(QDir::current().exists("files"), hadFiles);
+}
+
+TEST(Recordings, ARecordingPlaysAsAFileNamedWithoutItsExtension) {
+    Recorder recorder;
+    const auto file = makeFile(recordingsFolder() / "Band FM (Song) - 2024.mp3");
+    recorder.model.playFile(QString::fromStdString(ZazidEvoz::platform::fileURLFromPath(file.string())));
+    ASSERT_TRUE(recorder.model.current());
+    auto expected = makeStation(MediaKind::file, "Band FM (Song) - 2024",
+                                ZazidEvoz::platform::fileURLFromPath(file.string()));
+    EXPECT_EQ(*recorder.model.current(), expected);
+    EXPECT_TRUE(recorder.model.current()->url.starts_with("file:///"));
+    EXPECT_TRUE(pumpUntil([&] { return recorder.model.stateName() == "buffering"; }));
+}
+
+TEST(Recordings, TheFoldersAreMadeAndHandedToTheFileManager) {
+    const auto music = ZazidEvoz::testkit::makeTemporaryFolder("music");
+    ScopedEnvironment variable("ZINTRARADIO_MUSIC_DIR", music.c_str());
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    AppSetup setup;
+    AppModel model(setup.options());
+    model.openRecordingsFolder();
+    model.openDownloadsFolder();
+    QDesktopServices::unsetUrlHandler("file");
+    EXPECT_TRUE(std::filesystem::is_directory(music / "Recordings"));
+    EXPECT_TRUE(std::filesystem::is_directory(music / "Downloads"));
+    ASSERT_EQ(catcher.opened.size(), 2u);
+    EXPECT_EQ(catcher.opened[0],
+              QUrl::fromLocalFile(QString::fromStdString((music / "Recordings").string())));
+    EXPECT_EQ(catcher.opened[1], QUrl::fromLocalFile(QString::fromStdString((music / "Downloads").string())));
+}
+
+#include "RecordingsTest.moc"

@@ -1,0 +1,184 @@
+// The video player on a generated clip served from 127.0.0.1, with libmpv drawing and
+// sounding nothing.
+#include "app/youtube/YouTubeKit.hpp"
+
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <mpv/client.h>
+#include <mpv/render.h>
+#include <vector>
+
+using namespace ZintraRadio;
+using namespace ZintraRadio::testkit;
+using namespace std::chrono_literals;
+
+namespace {
+
+VideoPlayer::Options silent() {
+    VideoPlayer::Options options;
+    options.videoOutput = "null";
+    options.audioOutput = "null";
+    return options;
+}
+
+// A client handle on the player's core, to read back what the core was told.
+class Client {
+public:
+    explicit Client(VideoPlayer& player) : handle_(player.createClient("test")) {}
+    ~Client() {
+        if (handle_)
+            mpv_destroy(handle_);
+    }
+    mpv_handle* handle() const { return handle_; }
+    double number(const char* name) const {
+        double value = NAN;
+        mpv_get_property(handle_, name, MPV_FORMAT_DOUBLE, &value);
+        return value;
+    }
+    std::string text(const char* name) const {
+        char* value = mpv_get_property_string(handle_, name);
+        std::string result = value ? value : "<unset>";
+        mpv_free(value);
+        return result;
+    }
+
+private:
+    mpv_handle* handle_;
+};
+
+bool reaches(const VideoPlayer& player, VideoPlayer::State state) {
+    return pumpUntil([&] { return player.state() == state; });
+}
+
+} // namespace
+
+TEST(VideoPlayer, PlaysPausesAndEndsWithItsClock) {
+    ClipSite site;
+    VideoPlayer player(site.clipURL(), silent());
+    EXPECT_EQ(player.state(), VideoPlayer::State::loading);
+    player.play();
+    ASSERT_TRUE(reaches(player, VideoPlayer::State::playing));
+    ASSERT_TRUE(pumpUntil([&] { return player.timePosition().value_or(0) > 0.2; }));
+
+    player.pause();
+    ASSERT_TRUE(reaches(player, VideoPlayer::State::paused));
+    const double pausedAt = *player.timePosition();
+    pumpFor(300ms);
+    EXPECT_NEAR(*player.timePosition(), pausedAt, 0.05);
+
+    player.play();
+    ASSERT_TRUE(reaches(player, VideoPlayer::State::ended));
+    EXPECT_EQ(player.timePosition(), std::nullopt) << "no clock once the video has ended";
+    EXPECT_EQ(player.error(), "");
+}
+
+TEST(VideoPlayer, CoreSettingsAndVolumeMapping) {
+    ClipSite site;
+    VideoPlayer player(site.clipURL(), silent());
+    Client client(player);
+    ASSERT_NE(client.handle(), nullptr);
+    EXPECT_EQ(client.text("options/ytdl"), "no");
+    EXPECT_EQ(client.text("options/load-scripts"), "no");
+    EXPECT_EQ(client.text("options/config"), "no");
+    EXPECT_EQ(client.number("options/demuxer-max-bytes"), 64.0 * 1024 * 1024);
+
+    struct Case {
+        double volume, stored, percent;
+    } cases[] = {{0.4, 0.4, 40}, {1.7, 1.0, 100}, {-0.2, 0.0, 0}, {NAN, 0.0, 0}, {1.0, 1.0, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.volume);
+        player.setVolume(c.volume);
+        EXPECT_EQ(player.volume(), c.stored);
+        ASSERT_TRUE(pumpUntil([&] { return client.number("volume") == c.percent; }, 5s))
+            << client.number("volume");
+    }
+}
+
+TEST(VideoPlayer, RefusesAddressesThatAreNotOnTheWeb) {
+    for (const char* url : {"file:///etc/passwd", "/etc/passwd", "ytdl://abc", "edl://x", "--script=x",
+                            "httpx://host/clip.mp4", "memory://data", ""}) {
+        SCOPED_TRACE(url);
+        EXPECT_THROW(VideoPlayer(url, silent()), VideoPlayerError);
+        EXPECT_EQ(VideoPlayer::liveCount(), 0);
+    }
+    EXPECT_TRUE(VideoPlayer::isWebAddress("HTTPS://host/clip.mp4"));
+}
+
+TEST(VideoPlayer, AnAddressThatDoesNotLoadFails) {
+    ClipSite site;
+    VideoPlayer player(site.url("/missing.mp4"), silent());
+    player.play();
+    ASSERT_TRUE(reaches(player, VideoPlayer::State::failed));
+    EXPECT_FALSE(player.error().empty());
+    EXPECT_EQ(player.timePosition(), std::nullopt);
+}
+
+TEST(VideoPlayer, StartsUnderAnotherNumericLocale) {
+    ClipSite site;
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "C.UTF-8"), nullptr);
+    VideoPlayer player(site.clipURL(), silent());
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+}
+
+TEST(VideoPlayer, TheRendererOutputLoadsOnlyOnceItsContextExists) {
+    ClipSite site;
+    VideoPlayer::Options options = silent();
+    options.videoOutput = "libmpv";
+    VideoPlayer player(site.clipURL(), options);
+    player.play();
+    pumpFor(300ms);
+    EXPECT_EQ(player.state(), VideoPlayer::State::loading);
+
+    // A renderer as the stage makes one, on a client of its own, in software.
+    mpv_handle* renderer = player.createClient("renderer");
+    ASSERT_NE(renderer, nullptr);
+    mpv_render_param create[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    mpv_render_context* context = nullptr;
+    ASSERT_EQ(mpv_render_context_create(&context, renderer, create), 0);
+    player.renderContextReady();
+
+    int size[] = {160, 120};
+    std::size_t stride = 160 * 4;
+    std::vector<unsigned char> pixels(stride * 120, 0);
+    mpv_render_param render[] = {{MPV_RENDER_PARAM_SW_SIZE, size},
+                                 {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("rgb0")},
+                                 {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+                                 {MPV_RENDER_PARAM_SW_POINTER, pixels.data()},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    bool drawn = false;
+    ASSERT_TRUE(pumpUntil([&] {
+        if (mpv_render_context_update(context) & MPV_RENDER_UPDATE_FRAME)
+            drawn = mpv_render_context_render(context, render) == 0 &&
+                    std::any_of(pixels.begin(), pixels.end(), [](unsigned char byte) { return byte != 0; });
+        return drawn && player.timePosition().value_or(0) > 0.1;
+    }));
+    EXPECT_EQ(player.state(), VideoPlayer::State::playing);
+    mpv_render_context_free(context);
+    mpv_destroy(renderer);
+}
+
+TEST(VideoPlayer, StoppingFreesTheCoreAndTellsTheRenderer) {
+    ClipSite site;
+    auto player = std::make_unique<VideoPlayer>(site.clipURL(), silent());
+    player->play();
+    ASSERT_TRUE(reaches(*player, VideoPlayer::State::playing));
+    mpv_handle* renderer = player->createClient("renderer");
+    ASSERT_NE(renderer, nullptr);
+
+    // Returns although the renderer still holds the core.
+    player->shutDown();
+    EXPECT_EQ(VideoPlayer::liveCount(), 0);
+    EXPECT_TRUE(player->isShutDown());
+    EXPECT_EQ(player->timePosition(), std::nullopt);
+    EXPECT_EQ(player->createClient("late"), nullptr);
+
+    bool shutdown = false;
+    for (int i = 0; i < 100 && !shutdown; ++i)
+        shutdown = mpv_wait_event(renderer, 0.1)->event_id == MPV_EVENT_SHUTDOWN;
+    EXPECT_TRUE(shutdown);
+    mpv_destroy(renderer);
+    player.reset();
+}

@@ -1,0 +1,132 @@
+// What the YouTube, video and download tests of the application model share: a model whose
+// videos play without picture and sound, a yt-dlp stand-in that answers each kind of run
+// from files the test writes, and a local site with a generated clip.
+#pragma once
+
+#include "app/appmodel/AppModelKit.hpp"
+#include "support/LocalHttpServer.hpp"
+#include "support/Media.hpp"
+#include "youtube/FakeYtDlp.hpp"
+
+#include <QSignalSpy>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace ZintraRadio::testkit {
+
+namespace fs = std::filesystem;
+
+inline AppModel::Options videoFreeOptions(const AppSetup& setup, const std::string& lyricsURL = deadURL) {
+    auto options = setup.options(lyricsURL);
+    options.video.videoOutput = "null";
+    options.video.audioOutput = "null";
+    return options;
+}
+
+// One listing line as yt-dlp prints it.
+inline std::string entryLine(const std::string& id, const std::string& title,
+                             const std::string& uploader = "Chan", int duration = 212) {
+    return R"({"id": ")" + id + R"(", "title": ")" + title +
+           R"(", "url": "https://www.youtube.com/watch?v=)" + id + R"(", "uploader": ")" + uploader +
+           R"(", "duration": )" + std::to_string(duration) +
+           R"(, "thumbnails": [{"url": "https://i.ytimg.com/)" + id + R"(.jpg", "width": 480}]})";
+}
+
+inline std::string youtubeLink(const std::string& id) {
+    return "https://www.youtube.com/watch?v=" + id;
+}
+
+// yt-dlp played by a script. Each run appends its arguments, joined by blanks, to `runs`.
+// A listing (search or expansion) prints "listing-<key>" and a stream resolution (-J)
+// prints "stream-<key>", where the key is the first of the test's keys found in the
+// run's last argument; a key's run first waits while "hold-<key>" exists and fails with
+// exit status 1 when "fail-<key>" exists. "answered-<key>" appears when a run for the key
+// has printed its answer or failed. The audio feeder plays nothing.
+class ScriptedYtDlp {
+public:
+    explicit ScriptedYtDlp(std::vector<std::string> keys) : fake_(body(keys)) {}
+
+    const fs::path& folder() const { return fake_.folder(); }
+    void answer(const std::string& file, const std::string& text) const {
+        std::ofstream(folder() / file) << text;
+    }
+    void listing(const std::string& key, const std::vector<std::string>& lines) const {
+        std::string text;
+        for (const auto& line : lines)
+            text += line + "\n";
+        answer("listing-" + key, text);
+    }
+    void stream(const std::string& key, const std::string& url) const {
+        answer("stream-" + key, R"({"url": ")" + url + R"("})");
+    }
+    void fail(const std::string& key) const { answer("fail-" + key, ""); }
+    void hold(const std::string& key) const { answer("hold-" + key, ""); }
+    void release(const std::string& key) const { fs::remove(folder() / ("hold-" + key)); }
+    bool answered(const std::string& key) const { return fs::exists(folder() / ("answered-" + key)); }
+
+    std::vector<std::string> runs() const {
+        std::vector<std::string> lines;
+        std::ifstream in(folder() / "runs");
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+private:
+    static std::string body(const std::vector<std::string>& keys) {
+        // The first key found wins.
+        std::string script = R"(DIR=$(dirname "$0")
+printf '%s\n' "$*" >> "$DIR/runs"
+for last; do :; done
+case " $* " in
+  *" --flat-playlist "*) what=listing ;;
+  *" -J "*) what=stream ;;
+  *) exit 1 ;;
+esac
+key=none
+)";
+        for (const auto& key : keys)
+            script +=
+                "if [ \"$key\" = none ]; then case \"$last\" in *" + key + "*) key=" + key + " ;; esac; fi\n";
+        script += R"(while [ -e "$DIR/hold-$key" ]; do sleep 0.02; done
+if [ -e "$DIR/fail-$key" ]; then
+  echo "ERROR: staged failure of $key" >&2
+  : > "$DIR/answered-$key"
+  exit 1
+fi
+[ -e "$DIR/$what-$key" ] && cat "$DIR/$what-$key"
+: > "$DIR/answered-$key"
+exit 0
+)";
+        return script;
+    }
+
+    ZazidEvoz::testkit::FakeYtDlp fake_;
+};
+
+// A generated two-second clip with picture and sound, served from 127.0.0.1 as /clip.mp4.
+class ClipSite {
+public:
+    ClipSite() {
+        fs::copy_file(clip(), root_ / "clip.mp4");
+        server_.server.set_mount_point("/", root_.string());
+        server_.start();
+    }
+    static fs::path clip() {
+        return ZazidEvoz::testkit::generatedMedia(
+            "app-video-clip.mp4", {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=2", "-f",
+                                   "lavfi", "-i", "sine=frequency=440:duration=2", "-c:v", "libx264",
+                                   "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
+    }
+    std::string clipURL() const { return server_.url("/clip.mp4"); }
+    std::string url(const std::string& path) const { return server_.url(path); }
+
+private:
+    fs::path root_ = ZazidEvoz::testkit::makeTemporaryFolder("clip-site");
+    ZazidEvoz::testkit::LocalHttpServer server_;
+};
+
+} // namespace ZintraRadio::testkit
