@@ -3,7 +3,6 @@
 // sheets that clear their request however they close, and the queue panel's buttons.
 #include "MusicViewsKit.hpp"
 #include "app/appmodel/AppModelKit.hpp"
-#include "app/kit/QmlKit.hpp"
 #include "state/UIState.hpp"
 
 #include <QQmlContext>
@@ -47,7 +46,7 @@ protected:
         EXPECT_NE(item, nullptr) << kit.warnings.join(QLatin1Char('\n')).toStdString();
         if (item)
             item->setSize(kit.window.size());
-        kit.show();
+        kit.window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&kit.window));
         pumpFor(150ms);
         return item;
@@ -73,13 +72,6 @@ protected:
         return nullptr;
     }
 
-    void TearDown() override {
-        kit.owned.clear();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        kit.window.releaseResources();
-        pumpFor(50ms);
-    }
-
     void expectNoWarnings() {
         EXPECT_TRUE(kit.warnings.isEmpty()) << kit.warnings.join(QLatin1Char('\n')).toStdString();
     }
@@ -88,7 +80,7 @@ protected:
     AppSetup setup;
     std::unique_ptr<AppModel> app;
     std::unique_ptr<UIState> ui;
-    QmlKit kit;
+    QmlScene kit;
 };
 
 } // namespace
