@@ -144,10 +144,6 @@ std::string trackDurationText(double seconds) {
     return seconds > 0 ? clockText(seconds) : std::string("\u2013");
 }
 
-bool isCurrentTrack(const std::optional<Station>& current, bool active, const std::string& path) {
-    return active && current && current->url == ZazidEvoz::platform::fileURLFromPath(path);
-}
-
 // ---- Selection bar
 
 std::vector<Track> selectedTracks(const std::vector<Track>& library, const std::set<std::string>& selection) {
@@ -161,18 +157,6 @@ std::vector<Track> selectedTracks(const std::vector<Track>& library, const std::
 }
 
 // ---- Covers of cards and pages
-
-std::vector<std::string> distinctCovers(const std::vector<Track>& tracks, std::size_t limit) {
-    std::vector<std::string> covers;
-    std::unordered_set<std::string_view> seen;
-    for (const auto& track : tracks) {
-        if (covers.size() >= limit)
-            break;
-        if (track.coverFile && seen.insert(*track.coverFile).second)
-            covers.push_back(*track.coverFile);
-    }
-    return covers;
-}
 
 std::vector<std::string> leadingCovers(const std::vector<Track>& tracks, std::size_t limit) {
     std::vector<std::string> covers;
@@ -245,15 +229,6 @@ std::unordered_map<std::string, std::vector<std::string>> coversByArtist(const s
 }
 
 // ---- Detail pages
-
-std::vector<Track> tracksWithField(const std::vector<Track>& tracks, const std::string Track::*field,
-                                   const std::string& value) {
-    std::vector<Track> matching;
-    for (const auto& track : tracks)
-        if (track.*field == value)
-            matching.push_back(track);
-    return sortedByTitle(std::move(matching));
-}
 
 std::vector<std::string> detailCovers(const std::vector<Track>& tracks,
                                       const std::vector<Station>& playlistItems) {

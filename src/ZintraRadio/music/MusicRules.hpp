@@ -73,9 +73,6 @@ std::string trackSubtitle(const std::string& artist, const std::string& album, b
 // A track's length: "–" (en dash) for 0 or less, else the clock text.
 std::string trackDurationText(double seconds);
 
-// A track is current when playback is active and the current item is its file.
-bool isCurrentTrack(const std::optional<Station>& current, bool active, const std::string& path);
-
 // ---- Selection bar
 
 // The library tracks whose paths are selected, in library order; other paths are ignored.
@@ -84,8 +81,6 @@ std::vector<ZazidEvoz::Track> selectedTracks(const std::vector<ZazidEvoz::Track>
 
 // ---- Covers of cards and pages
 
-// The first `limit` distinct cover files of the tracks, in track order.
-std::vector<std::string> distinctCovers(const std::vector<ZazidEvoz::Track>& tracks, std::size_t limit = 4);
 // The first `limit` cover files of the tracks in order, repeats kept.
 std::vector<std::string> leadingCovers(const std::vector<ZazidEvoz::Track>& tracks, std::size_t limit = 4);
 // The first `limit` "file://" thumbnails of the items (network pictures are skipped).
@@ -109,10 +104,6 @@ coversByArtist(const std::vector<ZazidEvoz::Track>& tracks);
 
 // ---- Detail pages
 
-// The tracks that a library page lists, stably sorted by title (localized, ignoring case).
-std::vector<ZazidEvoz::Track> tracksWithField(const std::vector<ZazidEvoz::Track>& tracks,
-                                              const std::string ZazidEvoz::Track::*field,
-                                              const std::string& value);
 // The hero's art: the tracks' cover files, then the items' "file://" thumbnails; the first
 // occurrence of each, at most four.
 std::vector<std::string> detailCovers(const std::vector<ZazidEvoz::Track>& tracks,

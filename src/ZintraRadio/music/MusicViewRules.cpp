@@ -55,13 +55,6 @@ QString MusicViewRules::trackDuration(double seconds) const {
     return qtText(trackDurationText(seconds));
 }
 
-bool MusicViewRules::isCurrentTrack(const QVariant& current, bool active, const QString& path) const {
-    std::optional<ZazidEvoz::Station> station;
-    if (current.isValid() && !current.isNull())
-        station = stationFromMap(current.toMap());
-    return ZintraRadio::isCurrentTrack(station, active, stdText(path));
-}
-
 QVariantMap MusicViewRules::queueRow(int index, const QVariant& queueIndex) const {
     std::optional<int> current;
     if (queueIndex.isValid() && !queueIndex.isNull())
@@ -74,15 +67,6 @@ QString MusicViewRules::queueLength(double seconds) const {
     const auto whole =
         std::isfinite(seconds) ? static_cast<std::int64_t>(std::clamp(seconds, -1.0, 9.2e18)) : 0;
     return qtText(queueLengthText(whole).value_or(std::string()));
-}
-
-QString MusicViewRules::smartPlaylistName(const QString& name) const {
-    return qtText(smartPlaylistDisplayName(stdText(name)));
-}
-
-QString MusicViewRules::nextRepeatMode(const QString& mode) const {
-    const auto current = repeatModeFromRawValue(stdText(mode)).value_or(MusicModel::RepeatMode::off);
-    return qtText(std::string(rawValue(ZintraRadio::nextRepeatMode(current))));
 }
 
 QVariantMap MusicViewRules::grid(double width, double minimum, double maximum, double spacing,

@@ -28,14 +28,10 @@ public:
     Q_INVOKABLE int ratingAfterClick(int star, int rating) const;
     Q_INVOKABLE QString trackSubtitle(const QString& artist, const QString& album, bool showsAlbum) const;
     Q_INVOKABLE QString trackDuration(double seconds) const;
-    // The current item (a station map or null) is this track's file while playback is active.
-    Q_INVOKABLE bool isCurrentTrack(const QVariant& current, bool active, const QString& path) const;
     // {current, played} of a queue row.
     Q_INVOKABLE QVariantMap queueRow(int index, const QVariant& queueIndex) const;
     // The clock text, or empty for a live entry (under one second).
     Q_INVOKABLE QString queueLength(double seconds) const;
-    Q_INVOKABLE QString smartPlaylistName(const QString& name) const;
-    Q_INVOKABLE QString nextRepeatMode(const QString& mode) const;
     // {columns, columnWidth} of an adaptive grid (maximum 0: none).
     Q_INVOKABLE QVariantMap grid(double width, double minimum, double maximum, double spacing,
                                  double sidePadding) const;
