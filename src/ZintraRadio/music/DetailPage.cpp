@@ -238,10 +238,7 @@ void DetailPage::createGenrePlaylist() const {
 bool DetailPage::dropCover(const QList<QUrl>& urls) const {
     if (!music() || scope_.kind != Kind::album)
         return false;
-    std::vector<std::string> texts;
-    for (const auto& url : urls)
-        texts.push_back(stdText(url.toString(QUrl::FullyEncoded)));
-    const auto picture = firstDroppedPicture(texts);
+    const auto picture = firstDroppedPicture(urls);
     if (!picture)
         return false;
     music()->setCover(*picture, tracks_->tracks());

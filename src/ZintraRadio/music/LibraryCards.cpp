@@ -23,13 +23,6 @@ QStringList qtTexts(const std::vector<std::string>& texts) {
     return list;
 }
 
-std::vector<std::string> urlTexts(const QList<QUrl>& urls) {
-    std::vector<std::string> texts;
-    for (const auto& url : urls)
-        texts.push_back(stdText(url.toString(QUrl::FullyEncoded)));
-    return texts;
-}
-
 std::uint64_t hashOf(const std::string& text) {
     return TrackChangeWatch::textHash(text);
 }
@@ -40,39 +33,17 @@ std::uint64_t hashOf(const std::optional<std::string>& text) {
 
 } // namespace
 
-// ---- CardList
+// ---- The shared base
 
-CardList::CardList(TrackChangeWatch::Fingerprint fingerprint, QObject* parent)
-    : MusicBound(parent), watch_(std::move(fingerprint)) {
-    connect(&watch_, &TrackChangeWatch::changed, this, &CardList::refresh);
-}
-
-void CardList::musicReplaced() {
-    watch_.watch(music());
-    refresh();
-}
-
-bool CardList::libraryEmpty() const {
-    return !music() || music()->tracks().empty();
-}
-
-void CardList::componentComplete() {
-    ready_ = true;
-    refresh();
-}
-
-void CardList::refresh() {
-    if (!ready_)
-        return;
-    recompute();
-    // Also for an unchanged count: the emptiness of the library may have changed.
-    Q_EMIT countChanged();
+TrackCardList::TrackCardList(TrackChangeWatch::Fingerprint fingerprint, QObject* parent)
+    : CardList(parent), watch_(std::move(fingerprint)) {
+    connect(&watch_, &TrackChangeWatch::changed, this, &TrackCardList::refresh);
 }
 
 // ---- Album tiles
 
 AlbumTiles::AlbumTiles(QObject* parent)
-    : CardList(
+    : TrackCardList(
           [](const Track& track) {
               return TrackChangeWatch::combine(
                   {hashOf(track.album), hashOf(track.title), hashOf(track.artist), hashOf(track.coverFile)});
@@ -145,7 +116,7 @@ bool AlbumTiles::dropCover(int row, const QList<QUrl>& urls) const {
     MusicModel* library = music();
     if (!library || row < 0 || row >= count())
         return false;
-    const auto picture = firstDroppedPicture(urlTexts(urls));
+    const auto picture = firstDroppedPicture(urls);
     if (!picture)
         return false;
     if (!tiles_[static_cast<std::size_t>(row)].singles)
@@ -156,7 +127,7 @@ bool AlbumTiles::dropCover(int row, const QList<QUrl>& urls) const {
 // ---- Genre cards
 
 GenreCards::GenreCards(QObject* parent)
-    : CardList(
+    : TrackCardList(
           [](const Track& track) {
               return TrackChangeWatch::combine(
                   {hashOf(track.genre), hashOf(track.title), hashOf(track.coverFile)});
@@ -218,7 +189,7 @@ void GenreCards::createPlaylist(const QString& genre) const {
 // ---- Artist cards
 
 ArtistCards::ArtistCards(QObject* parent)
-    : CardList(
+    : TrackCardList(
           [](const Track& track) {
               return TrackChangeWatch::combine({hashOf(track.artist), hashOf(track.coverFile)});
           },

@@ -4,13 +4,12 @@
 #pragma once
 
 #include "ZazidEvoz/MusicLibrary.hpp"
-#include "music/MusicBound.hpp"
+#include "music/CardList.hpp"
 #include "music/TrackChangeWatch.hpp"
 #include "state/ListModel.hpp"
 
 #include <QObject>
 #include <QPointer>
-#include <QQmlParserStatus>
 #include <QStringList>
 #include <QUrl>
 #include <QVariantList>
@@ -23,38 +22,21 @@ class QAbstractItemModel;
 
 namespace ZintraRadio {
 
-// What every card list shares: the music model it reads, its rows as a list model, and the
-// moment it is computed (once its properties are set, then after each relevant change).
-class CardList : public MusicBound, public QQmlParserStatus {
+// The base of the cards computed from the tracks: it computes again when the tracks change in
+// what its fingerprint covers.
+class TrackCardList : public CardList {
     Q_OBJECT
     QML_ANONYMOUS
-    Q_INTERFACES(QQmlParserStatus)
-    Q_PROPERTY(QAbstractItemModel* rows READ rowsModel CONSTANT)
-    Q_PROPERTY(int count READ count NOTIFY countChanged)
-    Q_PROPERTY(bool libraryEmpty READ libraryEmpty NOTIFY countChanged)
 
 public:
-    CardList(TrackChangeWatch::Fingerprint fingerprint, QObject* parent);
-
-    virtual QAbstractItemModel* rowsModel() const = 0;
-    virtual int count() const = 0;
-    bool libraryEmpty() const;
-
-    void classBegin() override { ready_ = false; }
-    void componentComplete() override;
-
-Q_SIGNALS:
-    void countChanged();
+    TrackCardList(TrackChangeWatch::Fingerprint fingerprint, QObject* parent);
 
 protected:
-    void musicReplaced() override;
-    // Computes the rows from the music model (none: no rows).
-    virtual void recompute() = 0;
-    void refresh();
+    void follow(MusicModel& music) override { watch_.watch(&music); }
+    void unfollow() override { watch_.watch(nullptr); }
 
 private:
     TrackChangeWatch watch_;
-    bool ready_ = true;
 };
 
 struct AlbumTile {
@@ -66,7 +48,7 @@ struct AlbumTile {
 };
 
 // One tile per album in name order, then the tile of the tracks without an album.
-class AlbumTiles : public CardList {
+class AlbumTiles : public TrackCardList {
     Q_OBJECT
     QML_ELEMENT
 
@@ -101,7 +83,7 @@ struct GenreCard {
     friend bool operator==(const GenreCard&, const GenreCard&) = default;
 };
 
-class GenreCards : public CardList {
+class GenreCards : public TrackCardList {
     Q_OBJECT
     QML_ELEMENT
 
@@ -132,7 +114,7 @@ struct ArtistCard {
     friend bool operator==(const ArtistCard&, const ArtistCard&) = default;
 };
 
-class ArtistCards : public CardList {
+class ArtistCards : public TrackCardList {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QString search READ search WRITE setSearch NOTIFY searchChanged)

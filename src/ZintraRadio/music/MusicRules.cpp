@@ -1,6 +1,5 @@
 #include "music/MusicRules.hpp"
 
-#include "ZazidEvoz/platform/FileURL.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
 #include "kit/ThemeRules.hpp"
 #include "state/QtValues.hpp"
@@ -327,10 +326,9 @@ ZazidEvoz::TagEditor::Changes tagChanges(const Track& original, const TagFields&
 
 // ---- Dropped pictures
 
-std::optional<std::filesystem::path> firstDroppedPicture(const std::vector<std::string>& urls) {
+std::optional<std::filesystem::path> firstDroppedPicture(const QList<QUrl>& urls) {
     static const QMimeDatabase mimeTypes;
-    for (const auto& address : urls) {
-        const QUrl url(qtText(address));
+    for (const auto& url : urls) {
         if (!url.isLocalFile())
             continue;
         const QString file = url.toLocalFile();

@@ -9,6 +9,8 @@
 #include "ZazidEvoz/TagEditor.hpp"
 #include "state/MusicModel.hpp"
 
+#include <QList>
+#include <QUrl>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -151,6 +153,6 @@ ZazidEvoz::TagEditor::Changes tagChanges(const ZazidEvoz::Track& original, const
 // The first of the dropped addresses that is a local regular file of a picture type (by its
 // extension); none when no address is one. Folders, devices, pipes and remote addresses are
 // skipped.
-std::optional<std::filesystem::path> firstDroppedPicture(const std::vector<std::string>& urls);
+std::optional<std::filesystem::path> firstDroppedPicture(const QList<QUrl>& urls);
 
 } // namespace ZintraRadio

@@ -56,58 +56,32 @@ std::vector<Track> inPreviousOrder(std::vector<Track> tracks, const std::vector<
 // ---- The shared base
 
 PlaylistCardList::PlaylistCardList(QObject* parent)
-    : MusicBound(parent), list_(new VectorListModel<PlaylistCard>(
-                              &cards_,
-                              {
-                                  {"id", [](const PlaylistCard& c) { return QVariant(c.id); }},
-                                  {"name", [](const PlaylistCard& c) { return QVariant(c.name); }},
-                                  {"count", [](const PlaylistCard& c) { return QVariant(c.count); }},
-                                  {"covers", [](const PlaylistCard& c) { return QVariant(c.covers); }},
-                              },
-                              this)) {
-    timer_.setSingleShot(true);
-    timer_.setInterval(0);
-    connect(&timer_, &QTimer::timeout, this, &PlaylistCardList::refresh);
-}
-
-void PlaylistCardList::musicReplaced() {
-    if (music())
-        follow(music());
-    refresh();
-}
+    : CardList(parent), list_(new VectorListModel<PlaylistCard>(
+                            &cards_,
+                            {
+                                {"id", [](const PlaylistCard& c) { return QVariant(c.id); }},
+                                {"name", [](const PlaylistCard& c) { return QVariant(c.name); }},
+                                {"count", [](const PlaylistCard& c) { return QVariant(c.count); }},
+                                {"covers", [](const PlaylistCard& c) { return QVariant(c.covers); }},
+                            },
+                            this)) {}
 
 QAbstractItemModel* PlaylistCardList::rowsModel() const {
     return list_;
 }
 
-void PlaylistCardList::componentComplete() {
-    ready_ = true;
-    refresh();
-}
-
-void PlaylistCardList::scheduleRefresh() {
-    if (!timer_.isActive())
-        timer_.start();
-}
-
-void PlaylistCardList::refresh() {
-    timer_.stop();
-    if (!ready_)
-        return;
-    const int before = count();
+void PlaylistCardList::recompute() {
     list_->assign(music() ? compute() : std::vector<PlaylistCard>());
-    if (before != count())
-        Q_EMIT countChanged();
 }
 
 // ---- Smart playlists
 
 SmartPlaylistCards::SmartPlaylistCards(QObject* parent) : PlaylistCardList(parent) {}
 
-void SmartPlaylistCards::follow(MusicModel* music) {
-    followMusic(connect(music, &MusicModel::tracksChanged, this, &SmartPlaylistCards::scheduleRefresh));
+void SmartPlaylistCards::follow(MusicModel& music) {
+    followMusic(connect(&music, &MusicModel::tracksChanged, this, &SmartPlaylistCards::scheduleRefresh));
     followMusic(
-        connect(music, &MusicModel::smartPlaylistsChanged, this, &SmartPlaylistCards::scheduleRefresh));
+        connect(&music, &MusicModel::smartPlaylistsChanged, this, &SmartPlaylistCards::scheduleRefresh));
 }
 
 std::vector<PlaylistCard> SmartPlaylistCards::compute() {
@@ -172,8 +146,8 @@ void SmartPlaylistCards::editRules(const QString& id, QObject* musicUI) const {
 
 PlaylistCards::PlaylistCards(QObject* parent) : PlaylistCardList(parent) {}
 
-void PlaylistCards::follow(MusicModel* music) {
-    followMusic(connect(music, &MusicModel::playlistsChanged, this, &PlaylistCards::scheduleRefresh));
+void PlaylistCards::follow(MusicModel& music) {
+    followMusic(connect(&music, &MusicModel::playlistsChanged, this, &PlaylistCards::scheduleRefresh));
 }
 
 std::vector<PlaylistCard> PlaylistCards::compute() {

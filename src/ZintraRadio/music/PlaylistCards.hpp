@@ -5,14 +5,12 @@
 #pragma once
 
 #include "ZazidEvoz/MusicLibrary.hpp"
-#include "music/MusicBound.hpp"
+#include "music/CardList.hpp"
 #include "state/ListModel.hpp"
 
 #include <QObject>
 #include <QPointer>
-#include <QQmlParserStatus>
 #include <QStringList>
-#include <QTimer>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 #include <string>
@@ -30,41 +28,24 @@ struct PlaylistCard {
     friend bool operator==(const PlaylistCard&, const PlaylistCard&) = default;
 };
 
-// The base of both card lists: the music model, the rows, and recomputing once per turn of the
-// event loop after a change.
-class PlaylistCardList : public MusicBound, public QQmlParserStatus {
+// The base of both card lists: the cards as rows.
+class PlaylistCardList : public CardList {
     Q_OBJECT
     QML_ANONYMOUS
-    Q_INTERFACES(QQmlParserStatus)
-    Q_PROPERTY(QAbstractItemModel* rows READ rowsModel CONSTANT)
-    Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
     explicit PlaylistCardList(QObject* parent);
-
-    QAbstractItemModel* rowsModel() const;
-    int count() const { return list_->count(); }
+    QAbstractItemModel* rowsModel() const override;
+    int count() const override { return list_->count(); }
     const std::vector<PlaylistCard>& cards() const { return cards_; }
 
-    void classBegin() override { ready_ = false; }
-    void componentComplete() override;
-
-Q_SIGNALS:
-    void countChanged();
-
 protected:
-    void musicReplaced() override;
+    void recompute() override;
     virtual std::vector<PlaylistCard> compute() = 0;
-    // Which of the music model's changes this list follows.
-    virtual void follow(MusicModel* music) = 0;
-    void scheduleRefresh();
-    void refresh();
 
 private:
     std::vector<PlaylistCard> cards_;
     VectorListModel<PlaylistCard>* list_;
-    QTimer timer_;
-    bool ready_ = true;
 };
 
 class SmartPlaylistCards : public PlaylistCardList {
@@ -84,7 +65,7 @@ public:
 
 protected:
     std::vector<PlaylistCard> compute() override;
-    void follow(MusicModel* music) override;
+    void follow(MusicModel& music) override;
 
 private:
     // Per smart playlist id: the paths of its tracks in order.
@@ -102,7 +83,7 @@ public:
 
 protected:
     std::vector<PlaylistCard> compute() override;
-    void follow(MusicModel* music) override;
+    void follow(MusicModel& music) override;
 };
 
 } // namespace ZintraRadio

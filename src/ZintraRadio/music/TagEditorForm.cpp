@@ -92,10 +92,7 @@ ZazidEvoz::TagEditor::Changes TagEditorForm::changes() const {
 }
 
 bool TagEditorForm::pickCover(const QList<QUrl>& urls) {
-    std::vector<std::string> texts;
-    for (const auto& url : urls)
-        texts.push_back(stdText(url.toString(QUrl::FullyEncoded)));
-    const auto picture = firstDroppedPicture(texts);
+    const auto picture = firstDroppedPicture(urls);
     if (!picture)
         return false;
     picked_ = picture;

@@ -351,16 +351,15 @@ TEST(DropRules, OnlyLocalRegularPictureFiles) {
     const auto pipe = folder / "pipe.png";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     const auto url = [](const std::filesystem::path& p) {
-        return QUrl::fromLocalFile(QString::fromStdString(p.string()))
-            .toString(QUrl::FullyEncoded)
-            .toStdString();
+        return QUrl::fromLocalFile(QString::fromStdString(p.string()));
     };
 
-    EXPECT_EQ(firstDroppedPicture({url(text), url(picture), url(second)}), picture)
+    EXPECT_EQ(firstDroppedPicture(QList<QUrl>{url(text), url(picture), url(second)}), picture)
         << "the first picture, past a text file";
-    EXPECT_EQ(firstDroppedPicture({url(pictureFolder), url(pipe), url(second)}), second)
+    EXPECT_EQ(firstDroppedPicture(QList<QUrl>{url(pictureFolder), url(pipe), url(second)}), second)
         << "a folder or a pipe named like a picture is skipped";
-    EXPECT_EQ(firstDroppedPicture({"https://example.org/a.png", url(text)}), std::nullopt);
-    EXPECT_EQ(firstDroppedPicture({url(folder / "missing.png")}), std::nullopt);
-    EXPECT_EQ(firstDroppedPicture({}), std::nullopt);
+    EXPECT_EQ(firstDroppedPicture(QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.png")), url(text)}),
+              std::nullopt);
+    EXPECT_EQ(firstDroppedPicture(QList<QUrl>{url(folder / "missing.png")}), std::nullopt);
+    EXPECT_EQ(firstDroppedPicture(QList<QUrl>{}), std::nullopt);
 }
