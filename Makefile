@@ -3,7 +3,7 @@
 
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test bench format clean
+.PHONY: all deps build run test bench format clean
 
 all: build
 
@@ -13,6 +13,10 @@ deps:
 build: deps
 	cmake --preset debug
 	cmake --build --preset debug -j $(JOBS)
+
+# Builds and starts the application with the user's own folders and settings.
+run: build
+	./build/debug/src/ZintraRadio/zintraradio
 
 test: deps
 	cmake --preset sanitize

@@ -52,7 +52,8 @@ target_include_directories(ZintraRadioViews PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 foreach(folder ${ZINTRARADIO_VIEW_FOLDERS})
   target_include_directories(ZintraRadioViews PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
 endforeach()
-target_compile_definitions(ZintraRadioViews PUBLIC ZINTRARADIO_HAS_VIEWS)
+target_compile_definitions(ZintraRadioViews PUBLIC ZINTRARADIO_HAS_VIEWS
+  ZINTRARADIO_VERSION="${PROJECT_VERSION}")
 target_link_libraries(ZintraRadioViews PUBLIC
   ZintraRadio Qt6::Qml Qt6::Quick Qt6::QuickControls2 Qt6::OpenGL Qt6::Widgets)
 # Our sources are held to the warning flags; the module's generated ones are not.
@@ -84,4 +85,30 @@ if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/shell/main.cpp)
   target_link_libraries(zintraradio PRIVATE ZintraRadioViews)
   set_target_properties(zintraradio PROPERTIES OUTPUT_NAME zintraradio)
   install(TARGETS zintraradio RUNTIME DESTINATION bin)
+
+  # Desktop integration: the launcher, the AppStream description, and the drawn icon exported
+  # by the program itself (it needs no display for that) into the hicolor theme.
+  include(GNUInstallDirs)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/zintraradio.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/org.zintraradio.ZintraRadio.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  set(icon_stage ${CMAKE_CURRENT_BINARY_DIR}/icon-export)
+  set(icon_root "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/icons/hicolor")
+  install(CODE "
+    file(REMOVE_RECURSE \"${icon_stage}\")
+    execute_process(
+      COMMAND \${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
+              ZINTRARADIO_EXPORT_APPICON=${icon_stage} $<TARGET_FILE:zintraradio>
+      RESULT_VARIABLE export_result)
+    if(NOT export_result EQUAL 0)
+      message(FATAL_ERROR \"zintraradio could not export its icons (\${export_result})\")
+    endif()
+    foreach(size 16 32 128 256 512)
+      file(INSTALL \"${icon_stage}/icon_\${size}x\${size}.png\"
+        DESTINATION \"${icon_root}/\${size}x\${size}/apps\" RENAME zintraradio.png)
+      file(INSTALL \"${icon_stage}/icon_\${size}x\${size}@2x.png\"
+        DESTINATION \"${icon_root}/\${size}x\${size}@2/apps\" RENAME zintraradio.png)
+    endforeach()
+  ")
 endif()

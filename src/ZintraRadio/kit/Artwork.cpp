@@ -2,25 +2,19 @@
 
 #include "kit/ArtworkRules.hpp"
 #include "kit/ArtworkStore.hpp"
+#include "kit/QtColor.hpp"
 
 #include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
-#include <algorithm>
 #include <QQmlEngine>
 #include <QQuickTextureFactory>
+#include <algorithm>
 #include <atomic>
 
 namespace ZintraRadio {
 
-namespace {
-
-QColor colorOf(const RGB& rgb) {
-    return QColor::fromRgbF(static_cast<float>(rgb.red), static_cast<float>(rgb.green),
-                            static_cast<float>(rgb.blue));
-}
-
-} // namespace
+namespace {} // namespace
 
 QImage framedArtwork(const QImage& picture, const QSize& requestedSize, double cornerFraction) {
     if (picture.isNull())
@@ -36,8 +30,9 @@ QImage framedArtwork(const QImage& picture, const QSize& requestedSize, double c
     QPainterPath shape;
     shape.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), radius, radius);
     painter.setClipPath(shape);
-    painter.fillRect(framed.rect(), colorOf(Palette::night)); // shows through transparent pixels
-    painter.drawImage(QPointF((size.width() - cover.width()) / 2.0, (size.height() - cover.height()) / 2.0), cover);
+    painter.fillRect(framed.rect(), qtColor(Palette::night)); // shows through transparent pixels
+    painter.drawImage(QPointF((size.width() - cover.width()) / 2.0, (size.height() - cover.height()) / 2.0),
+                      cover);
     return framed;
 }
 
@@ -54,7 +49,8 @@ public:
         std::atomic<bool> finished{false};
     };
 
-    ArtworkResponse(ArtworkStore& store, const QString& url, const QSize& requestedSize, double cornerFraction)
+    ArtworkResponse(ArtworkStore& store, const QString& url, const QSize& requestedSize,
+                    double cornerFraction)
         : store_(store), state_(std::make_shared<State>()) {
         state_->response = this;
         if (url.isEmpty()) { // not a web picture: answer "none" without a transfer
@@ -111,22 +107,24 @@ private:
 
 } // namespace
 
-QQuickImageResponse* ArtworkImageProvider::requestImageResponse(const QString& id, const QSize& requestedSize) {
+QQuickImageResponse* ArtworkImageProvider::requestImageResponse(const QString& id,
+                                                                const QSize& requestedSize) {
     // The id is "<corner fraction>/<percent-encoded address>". The address is checked again
     // here, so a hand-made "image://artwork/0/file:..." never reaches the network layer.
     const auto slash = id.indexOf(QLatin1Char('/'));
     const double cornerFraction = slash > 0 ? id.left(slash).toDouble() : 0;
     const QString decoded = QUrl::fromPercentEncoding(id.mid(slash + 1).toUtf8());
     const auto address = artworkAddress(decoded, {});
-    return new ArtworkResponse(store_, address ? address->toString(QUrl::FullyEncoded) : QString(), requestedSize,
-                               cornerFraction);
+    return new ArtworkResponse(store_, address ? address->toString(QUrl::FullyEncoded) : QString(),
+                               requestedSize, cornerFraction);
 }
 
 Artwork* Artwork::create(QQmlEngine* engine, QJSEngine*) {
     static Artwork* artwork = new Artwork();
     QQmlEngine::setObjectOwnership(artwork, QQmlEngine::CppOwnership);
     if (engine != nullptr && engine->imageProvider(QString::fromLatin1(providerName)) == nullptr)
-        engine->addImageProvider(QString::fromLatin1(providerName), new ArtworkImageProvider(ArtworkStore::shared()));
+        engine->addImageProvider(QString::fromLatin1(providerName),
+                                 new ArtworkImageProvider(ArtworkStore::shared()));
     return artwork;
 }
 
@@ -136,7 +134,8 @@ QString Artwork::source(const QString& thumbnailURL, const QString& faviconURL, 
         return {};
     const QByteArray encoded = QUrl::toPercentEncoding(address->toString(QUrl::FullyEncoded));
     return QStringLiteral("image://%1/%2/%3")
-        .arg(QString::fromLatin1(providerName), QString::number(cornerFraction, 'f', 4), QString::fromLatin1(encoded));
+        .arg(QString::fromLatin1(providerName), QString::number(cornerFraction, 'f', 4),
+             QString::fromLatin1(encoded));
 }
 
 QString Artwork::initial(const QString& name) const {
@@ -144,11 +143,11 @@ QString Artwork::initial(const QString& name) const {
 }
 
 QColor Artwork::accent(const QString& name) const {
-    return colorOf(ZintraRadio::accent(name.toStdString()));
+    return qtColor(ZintraRadio::accent(name.toStdString()));
 }
 
 QColor Artwork::mix(const QString& name) const {
-    return colorOf(artworkMix(ZintraRadio::accent(name.toStdString())));
+    return qtColor(artworkMix(ZintraRadio::accent(name.toStdString())));
 }
 
 } // namespace ZintraRadio

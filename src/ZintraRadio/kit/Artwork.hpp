@@ -42,7 +42,8 @@ public:
     // The image source for the station's picture, or empty when it has none. The picture comes
     // cropped to fill the requested size, on the night colour, with its corners rounded by
     // `cornerFraction` of its side.
-    Q_INVOKABLE QString source(const QString& thumbnailURL, const QString& faviconURL, double cornerFraction) const;
+    Q_INVOKABLE QString source(const QString& thumbnailURL, const QString& faviconURL,
+                               double cornerFraction) const;
     Q_INVOKABLE QString initial(const QString& name) const;
     Q_INVOKABLE QColor accent(const QString& name) const;
     Q_INVOKABLE QColor mix(const QString& name) const;

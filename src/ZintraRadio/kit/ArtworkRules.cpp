@@ -38,8 +38,8 @@ QString artworkInitial(const QString& name) {
         --last;
     if (first == last)
         return {};
-    const QString rest = QString::fromUcs4(reinterpret_cast<const char32_t*>(codepoints.constData() + first),
-                                           last - first);
+    const QString rest =
+        QString::fromUcs4(reinterpret_cast<const char32_t*>(codepoints.constData() + first), last - first);
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, rest);
     const qsizetype end = graphemes.toNextBoundary();
     return rest.left(end > 0 ? end : rest.size()).toUpper();

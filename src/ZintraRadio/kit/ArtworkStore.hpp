@@ -54,10 +54,10 @@ public:
     };
 
     struct Counters {
-        int transfers = 0;    // fetches that went to the network
-        int cacheHits = 0;    // answered from the picture cache
-        int failureHits = 0;  // answered from the failure cache
-        int mostAtOnce = 0;   // the largest number of transfers running together
+        int transfers = 0;   // fetches that went to the network
+        int cacheHits = 0;   // answered from the picture cache
+        int failureHits = 0; // answered from the failure cache
+        int mostAtOnce = 0;  // the largest number of transfers running together
     };
 
     explicit ArtworkStore(ArtworkLimits limits = {});

@@ -15,6 +15,7 @@ Item {
 
     ShaderEffect {
         id: effect
+        objectName: "bloomEffect"
         anchors.fill: parent
         visible: bloom.working && bloom.source !== null
         property var source: ShaderEffectSource {

@@ -63,7 +63,8 @@ void gaussianBlur(QImage& image, double sigma) {
     const int width = image.width();
     const int height = image.height();
     const int rowStride = static_cast<int>(image.bytesPerLine() / 4);
-    std::vector<std::uint32_t> scratch(static_cast<std::size_t>(rowStride) * static_cast<std::size_t>(height));
+    std::vector<std::uint32_t> scratch(static_cast<std::size_t>(rowStride) *
+                                       static_cast<std::size_t>(height));
     auto* pixels = reinterpret_cast<std::uint32_t*>(image.bits());
     for (int box : boxWidths(sigma)) {
         const int radius = (box - 1) / 2;

@@ -2,6 +2,7 @@
 
 #include "kit/ControlRules.hpp"
 #include "kit/GradientPaint.hpp"
+#include "kit/QtColor.hpp"
 #include "kit/ThemeRules.hpp"
 
 #include <QPainter>
@@ -45,7 +46,8 @@ void BootCurve::paint(QPainter* painter) {
     painter->setRenderHint(QPainter::Antialiasing);
     const double cx = w / 2;
     const double cy = h / 2 - 20;
-    QLinearGradient spectrum = spreadGradient(QRectF(cx - 200, cy - 1, 400, 2), GradientPaint::Horizontal, {});
+    QLinearGradient spectrum =
+        spreadGradient(QRectF(cx - 200, cy - 1, 400, 2), GradientPaint::Horizontal, {});
     auto stroke = [&](const QBrush& brush, double width, double alpha) {
         QPen pen(brush, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
         pen.setMiterLimit(10);
@@ -62,10 +64,8 @@ void BootCurve::paint(QPainter* painter) {
     if (frame.glow > 0) {
         const double radius = 59.52;
         QRadialGradient glow(QPointF(cx, cy), radius);
-        QColor magenta = QColor::fromRgbF(1, 0.32f, 0.8f, static_cast<float>(0.55 * frame.glow));
-        QColor violet = QColor::fromRgbF(0.56f, 0.36f, 1, static_cast<float>(0.25 * frame.glow));
-        glow.setColorAt(0, magenta);
-        glow.setColorAt(0.5, violet);
+        glow.setColorAt(0, qtColor(Palette::magenta, 0.55 * frame.glow));
+        glow.setColorAt(0.5, qtColor(Palette::violet, 0.25 * frame.glow));
         glow.setColorAt(1, Qt::transparent);
         painter->setPen(Qt::NoPen);
         painter->setBrush(glow);

@@ -12,25 +12,14 @@ Row {
     Accessible.role: Accessible.StaticText
     Accessible.name: qsTrId("app.name")
 
-    Item {
+    Icon {
         anchors.verticalCenter: parent.verticalCenter
-        width: glyph.width
-        height: glyph.height
-        GlowHalo {
-            anchors.centerIn: parent
-            shapeWidth: mark.size
-            shapeHeight: mark.size
-            cornerRadius: mark.size / 2
-            blurRadius: mark.size * 0.5
-            glowColor: Theme.violet
-            strength: 0.7
-        }
-        Icon {
-            id: glyph
-            symbol: "tornado"
-            size: mark.size * 1.2
-            spectrum: true
-        }
+        symbol: "tornado"
+        size: mark.size * 1.2
+        spectrum: true
+        glowColor: Theme.violet
+        glowRadius: Math.max(4, mark.size * 0.4)
+        glowStrength: 0.8
     }
     Row {
         anchors.verticalCenter: parent.verticalCenter

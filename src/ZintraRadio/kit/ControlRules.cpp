@@ -63,6 +63,35 @@ double loadingBarHeight(double t, int index) {
     return (0.5 * std::sin(6 * t - 0.7 * index) + 0.5) * 22 + 8;
 }
 
+namespace {
+
+// How far the back-out easing f(t) = 1 + (s + 1)(t - 1)^3 + s (t - 1)^2 goes beyond 1.
+double backOvershoot(double s) {
+    // f'(t) = 0 at t - 1 = -2s / (3 (s + 1)).
+    const double u = -2 * s / (3 * (s + 1));
+    return (s + 1) * u * u * u + s * u * u;
+}
+
+} // namespace
+
+SpringEasing springEasing(double response, double dampingFraction) {
+    const double zeta = std::clamp(std::isnan(dampingFraction) ? 1.0 : dampingFraction, 0.05, 1.0);
+    const double omega = 2 * std::numbers::pi / std::max(response, 0.01);
+    // An underdamped spring settles within 1 % after -ln(0.01 sqrt(1 - zeta^2)) / (zeta omega);
+    // a critically damped one after about 6.64 / omega.
+    const double duration =
+        zeta < 1 ? -std::log(0.01 * std::sqrt(1 - zeta * zeta)) / (zeta * omega) : 6.64 / omega;
+    const double overshoot = zeta < 1 ? std::exp(-std::numbers::pi * zeta / std::sqrt(1 - zeta * zeta)) : 0;
+    // The parameter whose overshoot matches, found by bisection (the overshoot grows with it).
+    double low = 0;
+    double high = 10;
+    for (int i = 0; i < 60; ++i) {
+        const double middle = (low + high) / 2;
+        (backOvershoot(middle) < overshoot ? low : high) = middle;
+    }
+    return {duration, overshoot > 0 ? (low + high) / 2 : 0};
+}
+
 double smoothstep(double x) {
     const double c = clamp01(x);
     return c * c * (3 - 2 * c);
@@ -96,7 +125,8 @@ std::vector<CurvePoint> bootCurve(double width, double height, double t, const B
         const double r = 96 + 26 * d;
         const double alpha = theta - std::numbers::pi / 2;
         const CurvePoint ring{cx + r * std::cos(alpha), cy + r * std::sin(alpha)};
-        points.push_back({wave.x + frame.morph * (ring.x - wave.x), wave.y + frame.morph * (ring.y - wave.y)});
+        points.push_back(
+            {wave.x + frame.morph * (ring.x - wave.x), wave.y + frame.morph * (ring.y - wave.y)});
     }
     return points;
 }

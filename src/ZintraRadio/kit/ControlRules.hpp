@@ -9,7 +9,7 @@
 namespace ZintraRadio {
 
 // Glow slider: a 7-point margin at each end of a track W points wide.
-float sliderValue(double pointerX, double width);   // clamped to 0...1
+float sliderValue(double pointerX, double width);    // clamped to 0...1
 double sliderKnobCentre(double value, double width); // 7 ... W - 7
 double sliderFillWidth(double value, double width);  // never below 4
 float sliderStepped(float value, int steps);         // +-0.05 per step, clamped to 0...1
@@ -27,6 +27,15 @@ double equalizerBarHeight(double level);
 double equalizerIdleLevel(double t, int index);
 // Loading wave bar height (8...30) of bar `index` at time `t`.
 double loadingBarHeight(double t, int index);
+
+// A spring (response: seconds of one period; damping fraction: 1 is critically damped) as one
+// back-out easing: the time to settle within 1 % and the easing's overshoot parameter, chosen
+// so that it overshoots as far as the spring does.
+struct SpringEasing {
+    double duration = 0;  // seconds
+    double overshoot = 0; // the back easing's parameter (0: no overshoot)
+};
+SpringEasing springEasing(double response, double dampingFraction);
 
 // The boot splash at `t` seconds after it began.
 struct BootFrame {

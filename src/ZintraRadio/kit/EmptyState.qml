@@ -18,25 +18,14 @@ Item {
         width: parent.width - 60
         spacing: 12
 
-        Item {
+        Icon {
             anchors.horizontalCenter: parent.horizontalCenter
-            width: glyph.width
-            height: glyph.height
-            GlowHalo {
-                anchors.centerIn: parent
-                shapeWidth: 34
-                shapeHeight: 34
-                cornerRadius: 17
-                blurRadius: 12
-                glowColor: Theme.violet
-                strength: 0.8
-            }
-            Icon {
-                id: glyph
-                symbol: empty.symbol
-                size: 34
-                spectrum: true
-            }
+            symbol: empty.symbol
+            size: 34
+            spectrum: true
+            glowColor: Theme.violet
+            glowRadius: 12
+            glowStrength: 0.8
         }
         Text {
             width: parent.width

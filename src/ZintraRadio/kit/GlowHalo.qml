@@ -39,7 +39,8 @@ BorderImage {
     border.bottom: stretchY ? margin + reach : 0
     opacity: strength
     visible: strength > 0 && source != ""
-    cache: true
+    // The provider keeps the drawing; the pixmap cache would outlive the application.
+    cache: false
     smooth: true
     transform: Translate { y: halo.offsetY }
     Accessible.ignored: true

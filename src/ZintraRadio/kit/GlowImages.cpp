@@ -2,9 +2,11 @@
 
 #include "kit/Blur.hpp"
 
+#include <QFont>
 #include <QPainter>
 #include <QPainterPath>
 #include <QQmlEngine>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 
@@ -78,13 +80,73 @@ QImage renderGlow(const GlowSpec& spec) {
     return image;
 }
 
+QString glyphGlowId(const GlyphGlowSpec& spec) {
+    return QStringLiteral("g,%1,%2,%3,%4,%5")
+        .arg(QString::fromLatin1(QUrl::toPercentEncoding(spec.family)))
+        .arg(static_cast<uint>(spec.codepoint), 0, 16)
+        .arg(spec.pixelSize)
+        .arg(std::round(spec.radius * 2) / 2)
+        .arg(spec.color.name(QColor::HexArgb).mid(1));
+}
+
+std::optional<GlyphGlowSpec> parseGlyphGlowId(const QString& id) {
+    const QStringList parts = id.split(QLatin1Char(','));
+    if (parts.size() != 6 || parts[0] != QLatin1String("g"))
+        return std::nullopt;
+    GlyphGlowSpec spec;
+    bool ok[3] = {};
+    spec.family = QUrl::fromPercentEncoding(parts[1].toLatin1());
+    spec.codepoint = static_cast<char32_t>(parts[2].toUInt(&ok[0], 16));
+    spec.pixelSize = parts[3].toInt(&ok[1]);
+    spec.radius = parts[4].toDouble(&ok[2]);
+    spec.color = QColor::fromString(QLatin1Char('#') + parts[5]);
+    if (!ok[0] || !ok[1] || !ok[2] || !spec.color.isValid() || spec.codepoint == 0 ||
+        spec.codepoint > 0x10ffff || spec.pixelSize <= 0 || spec.pixelSize > 512 ||
+        !(spec.radius >= 0 && spec.radius <= 200))
+        return std::nullopt;
+    return spec;
+}
+
+QImage renderGlyphGlow(const GlyphGlowSpec& spec) {
+    const double margin = glowMargin(spec.radius);
+    const int side = static_cast<int>(std::lround(spec.pixelSize + 2 * margin));
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QFont font(spec.family);
+        font.setPixelSize(spec.pixelSize);
+        painter.setFont(font);
+        painter.setPen(spec.color);
+        const char32_t codepoint = spec.codepoint;
+        painter.drawText(QRectF(0, 0, side, side), Qt::AlignCenter, QString::fromUcs4(&codepoint, 1));
+    }
+    gaussianBlur(image, spec.radius / 2);
+    return image;
+}
+
 GlowImageProvider::GlowImageProvider() : QQuickImageProvider(QQuickImageProvider::Image) {}
 
 QImage GlowImageProvider::requestImage(const QString& id, QSize* size, const QSize&) {
-    const auto spec = parseGlowId(id);
-    QImage image = spec ? renderGlow(*spec) : QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
-    if (!spec)
+    QMutexLocker lock(&mutex_);
+    if (const QImage* known = drawn_.object(id)) {
+        if (size != nullptr)
+            *size = known->size();
+        return *known;
+    }
+    QImage image;
+    if (id.startsWith(QLatin1String("g,"))) {
+        if (const auto glyph = parseGlyphGlowId(id))
+            image = renderGlyphGlow(*glyph);
+    } else if (const auto spec = parseGlowId(id)) {
+        image = renderGlow(*spec);
+    }
+    if (image.isNull()) { // a bad id shows nothing
+        image = QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
+    }
+    drawn_.insert(id, new QImage(image), static_cast<qsizetype>(image.sizeInBytes()));
     if (size != nullptr)
         *size = image.size();
     return image;
@@ -103,7 +165,18 @@ QString GlowImages::source(double width, double height, double cornerRadius, dou
     if (!(width > 0) || !(height > 0) || !(radius > 0))
         return {};
     return QStringLiteral("image://%1/%2")
-        .arg(QString::fromLatin1(providerName), glowId({width, height, cornerRadius, radius, lineWidth, color}));
+        .arg(QString::fromLatin1(providerName),
+             glowId({width, height, cornerRadius, radius, lineWidth, color}));
+}
+
+QString GlowImages::glyphSource(const QString& family, const QString& glyph, int pixelSize, double radius,
+                                const QColor& color) const {
+    const QList<uint> codepoints = glyph.toUcs4();
+    if (family.isEmpty() || codepoints.isEmpty() || pixelSize <= 0 || !(radius > 0))
+        return {};
+    return QStringLiteral("image://%1/%2")
+        .arg(QString::fromLatin1(providerName),
+             glyphGlowId({family, static_cast<char32_t>(codepoints.first()), pixelSize, radius, color}));
 }
 
 } // namespace ZintraRadio

@@ -1,5 +1,6 @@
 #include "kit/GradientPaint.hpp"
 
+#include "kit/QtColor.hpp"
 #include "kit/ThemeRules.hpp"
 
 #include <QFontMetricsF>
@@ -11,11 +12,6 @@
 namespace ZintraRadio {
 
 namespace {
-
-QColor colorOf(const RGB& rgb) {
-    return QColor::fromRgbF(static_cast<float>(rgb.red), static_cast<float>(rgb.green),
-                            static_cast<float>(rgb.blue));
-}
 
 template <typename Item, typename Value> void assign(Item* item, Value& field, const Value& value) {
     if (field == value)
@@ -45,7 +41,7 @@ QLinearGradient spreadGradient(const QRectF& rect, GradientPaint::Direction dire
     for (const QVariant& color : colors)
         stops.append(color.value<QColor>());
     if (stops.isEmpty())
-        stops = {colorOf(Palette::cyan), colorOf(Palette::violet), colorOf(Palette::magenta)};
+        stops = {qtColor(Palette::cyan), qtColor(Palette::violet), qtColor(Palette::magenta)};
     if (stops.size() == 1)
         stops.append(stops.first());
     for (qsizetype i = 0; i < stops.size(); ++i)

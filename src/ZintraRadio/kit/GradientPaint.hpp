@@ -39,7 +39,8 @@ class GradientShape : public QQuickPaintedItem {
     QML_ELEMENT
     Q_PROPERTY(qreal cornerRadius READ cornerRadius WRITE setCornerRadius NOTIFY lookChanged)
     Q_PROPERTY(qreal lineWidth READ lineWidth WRITE setLineWidth NOTIFY lookChanged)
-    Q_PROPERTY(ZintraRadio::GradientPaint::Direction direction READ direction WRITE setDirection NOTIFY lookChanged)
+    Q_PROPERTY(
+        ZintraRadio::GradientPaint::Direction direction READ direction WRITE setDirection NOTIFY lookChanged)
     Q_PROPERTY(QVariantList colors READ colors WRITE setColors NOTIFY lookChanged)
 
 public:
@@ -72,9 +73,11 @@ class GradientText : public QQuickPaintedItem {
     QML_ELEMENT
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY lookChanged)
     Q_PROPERTY(QFont font READ font WRITE setFont NOTIFY lookChanged)
-    Q_PROPERTY(ZintraRadio::GradientPaint::Direction direction READ direction WRITE setDirection NOTIFY lookChanged)
+    Q_PROPERTY(
+        ZintraRadio::GradientPaint::Direction direction READ direction WRITE setDirection NOTIFY lookChanged)
     Q_PROPERTY(QVariantList colors READ colors WRITE setColors NOTIFY lookChanged)
-    Q_PROPERTY(int horizontalAlignment READ horizontalAlignment WRITE setHorizontalAlignment NOTIFY lookChanged)
+    Q_PROPERTY(
+        int horizontalAlignment READ horizontalAlignment WRITE setHorizontalAlignment NOTIFY lookChanged)
 
 public:
     explicit GradientText(QQuickItem* parent = nullptr);

@@ -11,6 +11,10 @@ Item {
     property real size: 14
     property color color: "white"
     property bool spectrum: false
+    // A glow around the glyph's own outline; none while the strength is 0.
+    property color glowColor: Theme.violet
+    property real glowRadius: 7
+    property real glowStrength: 0
 
     readonly property string glyph: Icons.glyph(symbol)
     readonly property bool known: glyph.length > 0
@@ -21,6 +25,15 @@ Item {
     implicitHeight: pixelSize
     Accessible.ignored: true
 
+    Image {
+        objectName: "iconGlow"
+        anchors.centerIn: parent
+        visible: icon.known && icon.glowStrength > 0
+        opacity: icon.glowStrength
+        cache: false // the glow provider keeps the drawing
+        source: visible ? GlowImages.glyphSource(Icons.family(icon.symbol), icon.glyph, icon.pixelSize,
+                                                 icon.glowRadius, icon.glowColor) : ""
+    }
     Text {
         anchors.centerIn: parent
         visible: icon.known && !icon.spectrum

@@ -1,6 +1,7 @@
 #include "kit/IconArtist.hpp"
 
 #include "kit/Blur.hpp"
+#include "kit/QtColor.hpp"
 #include "kit/ThemeRules.hpp"
 
 #include <QBuffer>
@@ -21,11 +22,6 @@ namespace {
 constexpr double pi = std::numbers::pi;
 constexpr double design = 1024;
 
-QColor rgba(const RGB& rgb, double alpha = 1) {
-    return QColor::fromRgbF(static_cast<float>(rgb.red), static_cast<float>(rgb.green),
-                            static_cast<float>(rgb.blue), static_cast<float>(alpha));
-}
-
 double fract(double x) {
     return x - std::floor(x);
 }
@@ -35,7 +31,7 @@ double hash(double x) {
 }
 
 QColor ramp(double x, double alpha = 1) {
-    return rgba(spectrumRGB(x), alpha);
+    return qtColor(spectrumRGB(x), alpha);
 }
 
 // Draws into the picture in design units (y up), with "shadows": what `draw` paints is
@@ -101,8 +97,9 @@ QPen roundPen(const QColor& color, double width) {
 
 QPointF swirlPoint(double s) {
     const double m = std::abs(2 * s - 1);
-    const double r = 196 + 42 * (0.35 + 0.65 * std::sin(pi * m)) *
-                               (0.55 * std::sin(34 * m) + 0.3 * std::sin(71 * m + 1.3) + 0.15 * std::sin(13 * m + 0.6));
+    const double r =
+        196 + 42 * (0.35 + 0.65 * std::sin(pi * m)) *
+                  (0.55 * std::sin(34 * m) + 0.3 * std::sin(71 * m + 1.3) + 0.15 * std::sin(13 * m + 0.6));
     const double angle = 2 * pi * s + pi / 2;
     return {512 + r * std::cos(angle), 512 + r * std::sin(angle)};
 }
@@ -122,27 +119,31 @@ void drawIcon(QImage& image) {
     Canvas canvas(image);
     QPainterPath tile;
     tile.addRoundedRect(QRectF(100, 100, 824, 824), 186, 186);
-    const QColor night = rgba(Palette::night);
+    const QColor night = qtColor(Palette::night);
 
     // 2: the tile with its drop shadow (10 units down).
     const QColor black(0, 0, 0, 115);
-    canvas.withShadow(24, {0, -10}, [&](QPainter& p, const QColor* c) { p.fillPath(tile, c ? *c : night); }, &black,
-                      nullptr);
+    canvas.withShadow(
+        24, {0, -10}, [&](QPainter& p, const QColor* c) { p.fillPath(tile, c ? *c : night); }, &black,
+        nullptr);
     canvas.plain([&](QPainter& p) { p.fillPath(tile, night); }, nullptr);
 
     // 4: three glows inside the tile.
     canvas.plain(
         [&](QPainter& p) {
-            auto glow = [&p](QPointF centre, double radius, std::initializer_list<std::pair<double, QColor>> stops) {
+            auto glow = [&p](QPointF centre, double radius,
+                             std::initializer_list<std::pair<double, QColor>> stops) {
                 QRadialGradient gradient(centre, radius);
                 for (const auto& [at, color] : stops)
                     gradient.setColorAt(at, color);
                 p.fillRect(QRectF(0, 0, design, design), gradient);
             };
             glow({512, 512}, 470,
-                 {{0, rgba(Palette::violet, 0.55)}, {0.5, rgba(Palette::violet, 0.16)}, {1, rgba(Palette::night, 0)}});
-            glow({860, 180}, 420, {{0, rgba(Palette::cyan, 0.3)}, {1, rgba(Palette::cyan, 0)}});
-            glow({170, 860}, 400, {{0, rgba(Palette::magenta, 0.22)}, {1, rgba(Palette::magenta, 0)}});
+                 {{0, qtColor(Palette::violet, 0.55)},
+                  {0.5, qtColor(Palette::violet, 0.16)},
+                  {1, qtColor(Palette::night, 0)}});
+            glow({860, 180}, 420, {{0, qtColor(Palette::cyan, 0.3)}, {1, qtColor(Palette::cyan, 0)}});
+            glow({170, 860}, 400, {{0, qtColor(Palette::magenta, 0.22)}, {1, qtColor(Palette::magenta, 0)}});
         },
         &tile);
 
@@ -164,7 +165,8 @@ void drawIcon(QImage& image) {
             const double v = hash(91.7 * h);
             const double start = 2 * pi * (j + phase) / segments;
             const double sweep = 2 * pi * (0.25 + 0.55 * v) / segments;
-            arcs.push_back({arc(radius, start, sweep), ramp(k / 8.0, 0.45 + 0.55 * hash(3.3 * h)), ramp(k / 8.0, 0.9)});
+            arcs.push_back(
+                {arc(radius, start, sweep), ramp(k / 8.0, 0.45 + 0.55 * hash(3.3 * h)), ramp(k / 8.0, 0.9)});
         }
     }
     canvas.withShadow(
@@ -189,7 +191,8 @@ void drawIcon(QImage& image) {
             p.drawLine(swirlPoint(i / 720.0), swirlPoint(((i + 1) % 720) / 720.0));
         }
     };
-    canvas.withShadow(26, {}, [&](QPainter& p, const QColor*) { swirl(p, 11, nullptr); }, nullptr, &tile);
+    canvas.withShadow(
+        26, {}, [&](QPainter& p, const QColor*) { swirl(p, 11, nullptr); }, nullptr, &tile);
     const QColor white85 = QColor::fromRgbF(1, 1, 1, 0.85f);
     canvas.plain(
         [&](QPainter& p) {
@@ -202,22 +205,23 @@ void drawIcon(QImage& image) {
     QPainterPath core;
     core.addEllipse(QRectF(394, 394, 236, 236));
     const QColor coreFill = QColor::fromRgbF(0.012f, 0.014f, 0.05f);
-    const QColor magenta = rgba(Palette::magenta);
-    canvas.withShadow(40, {}, [&](QPainter& p, const QColor* c) { p.fillPath(core, c ? *c : coreFill); }, &magenta,
-                      &tile);
+    const QColor magenta = qtColor(Palette::magenta);
+    canvas.withShadow(
+        40, {}, [&](QPainter& p, const QColor* c) { p.fillPath(core, c ? *c : coreFill); }, &magenta, &tile);
     canvas.plain(
         [&](QPainter& p) {
             p.fillPath(core, coreFill);
             QRadialGradient gradient(QPointF(512, 512), 116);
-            gradient.setColorAt(0, rgba(Palette::magenta, 0.75));
-            gradient.setColorAt(0.55, rgba(Palette::violet, 0.25));
-            gradient.setColorAt(1, rgba(Palette::night, 0));
+            gradient.setColorAt(0, qtColor(Palette::magenta, 0.75));
+            gradient.setColorAt(0.55, qtColor(Palette::violet, 0.25));
+            gradient.setColorAt(1, qtColor(Palette::night, 0));
             p.fillRect(QRectF(0, 0, design, design), gradient);
         },
         &tile);
     const QColor ringColor = QColor::fromRgbF(1, 0.72f, 0.94f);
-    canvas.withShadow(22, {}, [&](QPainter& p, const QColor* c) { p.strokePath(core, QPen(c ? *c : ringColor, 7)); },
-                      &magenta, &tile);
+    canvas.withShadow(
+        22, {}, [&](QPainter& p, const QColor* c) { p.strokePath(core, QPen(c ? *c : ringColor, 7)); },
+        &magenta, &tile);
     canvas.plain([&](QPainter& p) { p.strokePath(core, QPen(ringColor, 7)); }, &tile);
 
     // 11: the small white wave across the core.
@@ -228,7 +232,7 @@ void drawIcon(QImage& image) {
     QPen wavePen(QColor::fromRgbF(1, 1, 1, 0.95f), 6);
     wavePen.setCapStyle(Qt::RoundCap);
     wavePen.setJoinStyle(Qt::RoundJoin);
-    const QColor cyan = rgba(Palette::cyan);
+    const QColor cyan = qtColor(Palette::cyan);
     canvas.withShadow(
         12, {},
         [&](QPainter& p, const QColor* c) {
@@ -241,7 +245,8 @@ void drawIcon(QImage& image) {
     canvas.plain([&](QPainter& p) { p.strokePath(wave, wavePen); }, &tile);
 
     // 13: the rim.
-    canvas.plain([&](QPainter& p) { p.strokePath(tile, QPen(QColor::fromRgbF(1, 1, 1, 0.16f), 3)); }, nullptr);
+    canvas.plain([&](QPainter& p) { p.strokePath(tile, QPen(QColor::fromRgbF(1, 1, 1, 0.16f), 3)); },
+                 nullptr);
 }
 
 } // namespace

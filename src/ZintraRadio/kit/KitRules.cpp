@@ -1,6 +1,7 @@
 #include "kit/KitRules.hpp"
 
 #include "kit/ControlRules.hpp"
+#include "kit/QtColor.hpp"
 #include "kit/StationDetails.hpp"
 #include "kit/ThemeRules.hpp"
 #include "state/QtValues.hpp"
@@ -9,14 +10,7 @@
 
 namespace ZintraRadio {
 
-namespace {
-
-QColor colorOf(const RGB& rgb) {
-    return QColor::fromRgbF(static_cast<float>(rgb.red), static_cast<float>(rgb.green),
-                            static_cast<float>(rgb.blue));
-}
-
-} // namespace
+namespace {} // namespace
 
 KitRules* KitRules::create(QQmlEngine*, QJSEngine*) {
     static KitRules* rules = new KitRules();
@@ -25,33 +19,33 @@ KitRules* KitRules::create(QQmlEngine*, QJSEngine*) {
 }
 
 QColor KitRules::night() const {
-    return colorOf(Palette::night);
+    return qtColor(Palette::night);
 }
 QColor KitRules::cyan() const {
-    return colorOf(Palette::cyan);
+    return qtColor(Palette::cyan);
 }
 QColor KitRules::violet() const {
-    return colorOf(Palette::violet);
+    return qtColor(Palette::violet);
 }
 QColor KitRules::magenta() const {
-    return colorOf(Palette::magenta);
+    return qtColor(Palette::magenta);
 }
 QColor KitRules::amber() const {
-    return colorOf(Palette::amber);
+    return qtColor(Palette::amber);
 }
 QColor KitRules::mint() const {
-    return colorOf(Palette::mint);
+    return qtColor(Palette::mint);
 }
 QColor KitRules::red() const {
-    return colorOf(Palette::red);
+    return qtColor(Palette::red);
 }
 
 QColor KitRules::spectrumColor(double position) const {
-    return colorOf(spectrumRGB(position));
+    return qtColor(spectrumRGB(position));
 }
 
 QColor KitRules::accentColor(const QString& text) const {
-    return colorOf(accent(text.toStdString()));
+    return qtColor(accent(text.toStdString()));
 }
 
 QString KitRules::clock(double seconds) const {
@@ -91,11 +85,17 @@ double KitRules::loadingBarHeight(double t, int index) const {
     return ZintraRadio::loadingBarHeight(t, index);
 }
 
+QVariantMap KitRules::springEasing(double response, double dampingFraction) const {
+    const auto easing = ZintraRadio::springEasing(response, dampingFraction);
+    return {{QStringLiteral("duration"), easing.duration * 1000},
+            {QStringLiteral("overshoot"), easing.overshoot}};
+}
+
 QVariantMap KitRules::bootFrame(double t, bool reducedMotion) const {
     const auto frame = ZintraRadio::bootFrame(t, reducedMotion);
-    return {{QStringLiteral("grow"), frame.grow},   {QStringLiteral("morph"), frame.morph},
-            {QStringLiteral("credit"), frame.credit}, {QStringLiteral("glow"), frame.glow},
-            {QStringLiteral("amp"), frame.amp},     {QStringLiteral("fade"), frame.fade},
+    return {{QStringLiteral("grow"), frame.grow},       {QStringLiteral("morph"), frame.morph},
+            {QStringLiteral("credit"), frame.credit},   {QStringLiteral("glow"), frame.glow},
+            {QStringLiteral("amp"), frame.amp},         {QStringLiteral("fade"), frame.fade},
             {QStringLiteral("opacity"), frame.opacity}, {QStringLiteral("scale"), frame.scale}};
 }
 

@@ -53,6 +53,9 @@ public:
     Q_INVOKABLE double equalizerIdleLevel(double t, int index) const;
     Q_INVOKABLE double loadingBarHeight(double t, int index) const;
 
+    // The spring as one easing: {duration (milliseconds), overshoot}.
+    Q_INVOKABLE QVariantMap springEasing(double response, double dampingFraction) const;
+
     // grow, morph, credit, glow, amp, fade, opacity, scale.
     Q_INVOKABLE QVariantMap bootFrame(double t, bool reducedMotion) const;
 

@@ -20,7 +20,8 @@ T.AbstractButton {
     }
 
     implicitHeight: Theme.pillHeight
-    implicitWidth: row.implicitWidth + 2 * Theme.pillPadding
+    implicitWidth: 2 * Theme.pillPadding + (symbol.length > 0 ? glyph.implicitWidth + 6 : 0)
+                   + Math.ceil(titleMetrics.advanceWidth)
     hoverEnabled: true
     focusPolicy: Qt.TabFocus
     Accessible.name: title
@@ -70,13 +71,18 @@ T.AbstractButton {
         }
     }
 
+    TextMetrics {
+        id: titleMetrics
+        text: pill.title
+        font: label.font
+    }
+
     contentItem: Item {
         Row {
-            id: row
             anchors.centerIn: parent
-            width: Math.min(implicitWidth, pill.width - 2 * Theme.pillPadding)
             spacing: 6
             Icon {
+                id: glyph
                 anchors.verticalCenter: parent.verticalCenter
                 visible: pill.symbol.length > 0
                 symbol: pill.symbol
@@ -84,8 +90,12 @@ T.AbstractButton {
                 color: pill.foreground
             }
             Text {
+                id: label
                 anchors.verticalCenter: parent.verticalCenter
-                width: Math.min(implicitWidth, row.width - (pill.symbol.length > 0 ? x : 0))
+                // As wide as the title, or what is left of a narrower pill (then cut, one line).
+                width: Math.max(0, Math.min(Math.ceil(titleMetrics.advanceWidth),
+                                            pill.width - 2 * Theme.pillPadding
+                                            - (glyph.visible ? glyph.width + 6 : 0)))
                 text: pill.title
                 textFormat: Text.PlainText
                 elide: Text.ElideRight

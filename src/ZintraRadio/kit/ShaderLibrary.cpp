@@ -12,7 +12,8 @@ namespace ZintraRadio {
 
 bool shaderLibraryUsable(bool openGL, const QString& platformName, bool shadersLoad) {
     // The offscreen and minimal platforms have no GL surface to draw effects on.
-    const bool realPlatform = platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal");
+    const bool realPlatform =
+        platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal");
     return openGL && realPlatform && shadersLoad;
 }
 
@@ -34,7 +35,8 @@ bool ShaderLibrary::isAvailable() {
     static const bool available = [] {
         const auto api = QQuickWindow::graphicsApi();
         const bool openGL = api == QSGRendererInterface::OpenGL;
-        const bool usable = shaderLibraryUsable(openGL, QGuiApplication::platformName(), openGL && bakedShadersLoad());
+        const bool usable =
+            shaderLibraryUsable(openGL, QGuiApplication::platformName(), openGL && bakedShadersLoad());
         if (!usable)
             std::fputs(missingLine, stderr);
         return usable;

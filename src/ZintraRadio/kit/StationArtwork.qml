@@ -53,7 +53,7 @@ Item {
         objectName: "artworkPicture"
         anchors.fill: parent
         asynchronous: true
-        cache: true
+        cache: false // the artwork store keeps the pictures
         smooth: true
         sourceSize.width: Math.ceil(artwork.size)
         sourceSize.height: Math.ceil(artwork.size)

@@ -21,7 +21,8 @@ std::optional<std::string> regionName(std::string_view regionCode) {
     std::string text;
     name.toUTF8String(text);
     // ICU answers an unknown code with the code itself.
-    if (text.empty() || icu::UnicodeString::fromUTF8(text).caseCompare(icu::UnicodeString::fromUTF8(code), 0) == 0)
+    if (text.empty() ||
+        icu::UnicodeString::fromUTF8(text).caseCompare(icu::UnicodeString::fromUTF8(code), 0) == 0)
         return std::nullopt;
     return text;
 }

@@ -16,7 +16,8 @@ namespace ZintraRadio {
 std::optional<std::string> regionName(std::string_view regionCode);
 
 // Parts joined with " · ". `regionNames` stands in for the locale (tests).
-std::string stationDetails(const ZazidEvoz::Station& station,
-                           const std::function<std::optional<std::string>(std::string_view)>& regionNames = regionName);
+std::string
+stationDetails(const ZazidEvoz::Station& station,
+               const std::function<std::optional<std::string>(std::string_view)>& regionNames = regionName);
 
 } // namespace ZintraRadio

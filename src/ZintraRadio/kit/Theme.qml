@@ -37,14 +37,16 @@ QtObject {
     readonly property int knobDuration: 120
     readonly property int splashFadeDuration: 250
     readonly property int stageCrossFadeDuration: 350
-    // Layout changes (modules, rail, panel, cinema): one spring-like easing, or a short
-    // ease-in-out when motion is reduced.
-    readonly property int layoutDuration: Motion.reduced ? 200 : 480
+    // Layout changes (modules, rail, panel, cinema): the spring of response 0.42 s and damping
+    // 0.85 as one easing, or a short ease-in-out when motion is reduced.
+    readonly property var layoutSpring: KitRules.springEasing(0.42, 0.85)
+    readonly property int layoutDuration: Motion.reduced ? 200 : layoutSpring.duration
     readonly property int layoutEasing: Motion.reduced ? Easing.InOutQuad : Easing.OutBack
-    readonly property real layoutOvershoot: 0.35
-    // Toast arrival: a livelier spring.
-    readonly property int toastDuration: Motion.reduced ? 200 : 420
-    readonly property real toastOvershoot: 0.9
+    readonly property real layoutOvershoot: layoutSpring.overshoot
+    // Toast arrival: a spring of response 0.4 s and damping 0.8.
+    readonly property var toastSpring: KitRules.springEasing(0.4, 0.8)
+    readonly property int toastDuration: Motion.reduced ? 200 : toastSpring.duration
+    readonly property real toastOvershoot: toastSpring.overshoot
 
     // The look on the dark window: fills of white at low opacity.
     readonly property real fillIdle: 0.05

@@ -184,7 +184,7 @@ Item {
         LibraryMenuSeparator {}
         LibraryMenuItem {
             objectName: "menuReveal"
-            //% "Show in Folder"
+            //% "Show in folder"
             text: qsTrId("action.reveal")
             onTriggered: musicActions.reveal(rowMenu.path)
         }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <set>
 #include <sys/timerfd.h>
 #include <system_error>
 #include <unistd.h>
@@ -22,6 +23,28 @@ double sanitisedDelay(double seconds) {
     if (!std::isfinite(seconds) || seconds < 0)
         return seconds == INFINITY ? 365.0 * 24 * 3600 : 0;
     return std::min(seconds, 365.0 * 24 * 3600);
+}
+
+class TimerCall;
+
+// The calls waiting to run. They are held here rather than by themselves, so that a call still
+// pending when the process ends is reachable instead of a leaked cycle. Never destroyed: no
+// notifier is torn down after the application object. Main thread only.
+std::set<std::shared_ptr<TimerCall>>& pendingCalls() {
+    static auto* calls = new std::set<std::shared_ptr<TimerCall>>();
+    return *calls;
+}
+
+// Takes the call out of the pending ones; the result keeps it alive for the caller.
+std::shared_ptr<TimerCall> takePending(TimerCall* call) {
+    auto& calls = pendingCalls();
+    auto found =
+        std::find_if(calls.begin(), calls.end(), [call](const auto& held) { return held.get() == call; });
+    if (found == calls.end())
+        return nullptr;
+    auto held = *found;
+    calls.erase(found);
+    return held;
 }
 
 // One timer descriptor per call: the calls are few (a toast, a debounce, a rescan loop).
@@ -46,15 +69,15 @@ public:
             return false;
         }
         notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-        // The notifier keeps the call alive until it has run or been cancelled.
-        self_ = shared_from_this();
+        // Kept alive until it has run or been cancelled.
+        pendingCalls().insert(shared_from_this());
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { fire(); });
         return true;
     }
 
     void cancel() override {
         work_ = nullptr;
-        auto keep = std::move(self_);
+        auto keep = takePending(this);
         release();
     }
 
@@ -66,7 +89,7 @@ private:
         [[maybe_unused]] auto got = ::read(fd_, &expirations, sizeof expirations);
         auto work = std::move(work_);
         work_ = nullptr;
-        auto keep = std::move(self_);
+        auto keep = takePending(this);
         release();
         if (work)
             work();
@@ -86,7 +109,6 @@ private:
     std::function<void()> work_;
     int fd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
-    std::shared_ptr<TimerCall> self_;
 };
 
 } // namespace

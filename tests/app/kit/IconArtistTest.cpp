@@ -1,6 +1,7 @@
 // The drawn application icon: one design at every size, deterministic to the byte, exported
 // as ten PNG files that replace older ones atomically.
 #include "kit/IconArtist.hpp"
+
 #include "support/Sandbox.hpp"
 
 #include <QCryptographicHash>

@@ -13,9 +13,9 @@
 
 #include <QRawFont>
 #include <cmath>
-#include <numbers>
 #include <gtest/gtest.h>
 #include <limits>
+#include <numbers>
 
 using namespace ZintraRadio;
 
@@ -37,9 +37,9 @@ TEST(Theme, SpectrumRampRunsMagentaVioletCyanAndClampsBadPositions) {
         double position;
         RGB expected;
     } cases[] = {
-        {0, {1.0, 0.32, 0.8}},   {0.25, {0.78, 0.34, 0.9}}, {0.5, {0.56, 0.36, 1.0}},
-        {0.75, {0.39, 0.64, 1.0}}, {1, {0.22, 0.92, 1.0}},  {-1, {1.0, 0.32, 0.8}},
-        {2, {0.22, 0.92, 1.0}},  {notANumber, {1.0, 0.32, 0.8}},  {infinity, {0.22, 0.92, 1.0}},
+        {0, {1.0, 0.32, 0.8}},         {0.25, {0.78, 0.34, 0.9}},      {0.5, {0.56, 0.36, 1.0}},
+        {0.75, {0.39, 0.64, 1.0}},     {1, {0.22, 0.92, 1.0}},         {-1, {1.0, 0.32, 0.8}},
+        {2, {0.22, 0.92, 1.0}},        {notANumber, {1.0, 0.32, 0.8}}, {infinity, {0.22, 0.92, 1.0}},
         {-infinity, {1.0, 0.32, 0.8}},
     };
     for (const auto& c : cases) {
@@ -57,7 +57,8 @@ TEST(Theme, AccentIsTheFnv1aHashOfTheUtf8BytesModuloAThousand) {
         {"abc", 331},
         // Every byte of a multi-byte character counts, and nothing is folded or trimmed.
         {"\xc3\xa4", (((((2166136261u ^ 0xc3u) * 16777619u) ^ 0xa4u) * 16777619u) % 1000u)},
-        {"\xf0\x9f\x8e\xb5", [] {
+        {"\xf0\x9f\x8e\xb5",
+         [] {
              std::uint32_t h = 2166136261u;
              for (unsigned char b : std::string("\xf0\x9f\x8e\xb5")) {
                  h ^= b;
@@ -81,11 +82,20 @@ TEST(Theme, ClockTextTruncatesAndClampsEveryInput) {
         double seconds;
         const char* text;
     } cases[] = {
-        {0, "0:00"},           {59.9, "0:59"},      {61, "1:01"},        {3599.99, "59:59"},
-        {3600, "1:00:00"},     {3661.7, "1:01:01"}, {36000, "10:00:00"}, {-5, "0:00"},
-        {-0.5, "0:00"},        {notANumber, "0:00"},       {-infinity, "0:00"},
+        {0, "0:00"},
+        {59.9, "0:59"},
+        {61, "1:01"},
+        {3599.99, "59:59"},
+        {3600, "1:00:00"},
+        {3661.7, "1:01:01"},
+        {36000, "10:00:00"},
+        {-5, "0:00"},
+        {-0.5, "0:00"},
+        {notANumber, "0:00"},
+        {-infinity, "0:00"},
         // The largest whole second that fits 64 bits, not undefined behaviour.
-        {infinity, "2562047788015215:30:07"}, {1e300, "2562047788015215:30:07"},
+        {infinity, "2562047788015215:30:07"},
+        {1e300, "2562047788015215:30:07"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.seconds);
@@ -98,9 +108,15 @@ TEST(Controls, SliderMapsPointerToValueWithSevenPointMargins) {
         double x, width;
         float value;
     } cases[] = {
-        {0, 214, 0}, {7, 214, 0}, {107, 214, 0.5f}, {207, 214, 1}, {300, 214, 1},
+        {0, 214, 0},
+        {7, 214, 0},
+        {107, 214, 0.5f},
+        {207, 214, 1},
+        {300, 214, 1},
         // Narrower than 15 points divides by 1, and still stays within 0...1.
-        {8, 10, 1}, {7.5, 10, 0.5f}, {notANumber, 214, 0},
+        {8, 10, 1},
+        {7.5, 10, 0.5f},
+        {notANumber, 214, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.x);
@@ -108,7 +124,7 @@ TEST(Controls, SliderMapsPointerToValueWithSevenPointMargins) {
     }
     EXPECT_DOUBLE_EQ(sliderKnobCentre(0, 214), 7);
     EXPECT_DOUBLE_EQ(sliderKnobCentre(1, 214), 207);
-    EXPECT_DOUBLE_EQ(sliderFillWidth(0, 214), 7); // reaches the knob's centre at 0 too
+    EXPECT_DOUBLE_EQ(sliderFillWidth(0, 214), 7);  // reaches the knob's centre at 0 too
     EXPECT_DOUBLE_EQ(sliderFillWidth(-1, 214), 4); // and never becomes thinner than 4
 }
 
@@ -121,8 +137,12 @@ TEST(Controls, SliderStepsClampAndValueTextTruncates) {
     const struct {
         float value;
         const char* text;
-    } cases[] = {{0.75f, "75 %"}, {0.999f, "99 %"}, {1, "100 %"}, {0, "0 %"},
-                 {std::numeric_limits<float>::quiet_NaN(), "0 %"}, {std::numeric_limits<float>::infinity(), "0 %"}};
+    } cases[] = {{0.75f, "75 %"},
+                 {0.999f, "99 %"},
+                 {1, "100 %"},
+                 {0, "0 %"},
+                 {std::numeric_limits<float>::quiet_NaN(), "0 %"},
+                 {std::numeric_limits<float>::infinity(), "0 %"}};
     for (const auto& c : cases)
         EXPECT_EQ(sliderValueText(c.value), c.text);
 }
@@ -135,7 +155,8 @@ TEST(Controls, MarqueeScrollsOnlyWhenMoreThanOnePointTooWide) {
     const struct {
         double elapsed, offset;
     } cases[] = {
-        {0, 0}, {1.5, 0}, {2.5, 34}, {1.5 + 348.0 / 34, 0}, {1.5 + 348.0 / 34 + 1, 34}, {-3, 0}, {notANumber, 0},
+        {0, 0},  {1.5, 0},        {2.5, 34}, {1.5 + 348.0 / 34, 0}, {1.5 + 348.0 / 34 + 1, 34},
+        {-3, 0}, {notANumber, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.elapsed);
@@ -239,9 +260,9 @@ TEST(Artwork, InitialIsTheFirstCharacterAfterPunctuationAndSpaces) {
         {"", ""},
         {" \t...!? ", ""},
         {"\u00f6sterreich 1", "\u00d6"},
-        {"e\u0301cole", "E\u0301"},                    // a letter with a combining accent is one character
+        {"e\u0301cole", "E\u0301"}, // a letter with a combining accent is one character
         {"\U0001F1E6\U0001F1F9 radio", "\U0001F1E6\U0001F1F9"}, // a flag is one character
-        {"\nline", "\n"},                                         // line breaks are not trimmed
+        {"\nline", "\n"},                                       // line breaks are not trimmed
         {"\u201cquoted\u201d", "Q"},
     };
     for (const auto& c : cases) {
@@ -261,8 +282,8 @@ TEST(StationRow, DetailsFollowTheKindOfItem) {
         return std::nullopt;
     };
     using ZazidEvoz::MediaKind;
-    auto make = [](MediaKind kind, std::string genre, std::string code, std::string country, std::int64_t bitrate,
-                   std::string uploader = {}, std::int64_t duration = 0) {
+    auto make = [](MediaKind kind, std::string genre, std::string code, std::string country,
+                   std::int64_t bitrate, std::string uploader = {}, std::int64_t duration = 0) {
         ZazidEvoz::Station s;
         s.kind = kind;
         s.genre = std::move(genre);
@@ -310,8 +331,8 @@ TEST(Effects, GlowIdsRoundTripAndRejectNonsense) {
     EXPECT_EQ(parsed->width, 120);
     EXPECT_EQ(parsed->lineWidth, 1);
     EXPECT_EQ(parsed->color.name(QColor::HexArgb), spec.color.name(QColor::HexArgb));
-    for (const char* bad : {"", "1,2,3", "a,2,3,4,0,ff00ff00", "10,10,2,4,0,nocolor", "99999,10,2,4,0,ff00ff00",
-                            "10,10,2,-4,0,ff00ff00", "10,10,2,4,-1,ff00ff00"})
+    for (const char* bad : {"", "1,2,3", "a,2,3,4,0,ff00ff00", "10,10,2,4,0,nocolor",
+                            "99999,10,2,4,0,ff00ff00", "10,10,2,-4,0,ff00ff00", "10,10,2,4,-1,ff00ff00"})
         EXPECT_FALSE(parseGlowId(QString::fromLatin1(bad)).has_value()) << bad;
     const QImage glow = renderGlow(spec);
     EXPECT_EQ(glow.width(), 120 + 2 * 11);
@@ -333,7 +354,8 @@ TEST(Effects, ReducedMotionFromTheDesktopSettings) {
         {"", "[Settings]\ngtk-enable-animations=true\n", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(desktopAnimationsOff(QString::fromUtf8(c.kde), QString::fromUtf8(c.gtk)), c.off) << c.kde << c.gtk;
+        EXPECT_EQ(desktopAnimationsOff(QString::fromUtf8(c.kde), QString::fromUtf8(c.gtk)), c.off)
+            << c.kde << c.gtk;
 }
 
 TEST(Effects, ShaderLibraryNeedsOpenGLOnARealPlatform) {
@@ -349,7 +371,7 @@ TEST(Icons, EverySymbolOfTheRegistryIsAGlyphOfItsInstalledFont) {
         const auto glyph = iconGlyph(symbol);
         ASSERT_TRUE(glyph.has_value());
         const QString family = glyph->font == IconFont::material ? FontBook::instance().materialIcons()
-                                                                  : FontBook::instance().designIcons();
+                                                                 : FontBook::instance().designIcons();
         if (family.isEmpty())
             continue; // the font is not installed: the view shows its placeholder
         QFont font(family);
@@ -376,4 +398,28 @@ TEST(Controls, RoundControlsTakeClicksInsideTheirOutlineOnly) {
     EXPECT_TRUE(capsule.contains({50, 1}));
     EXPECT_FALSE(capsule.contains({1, 1}));
     EXPECT_TRUE(capsule.contains({1, 14}));
+}
+
+TEST(Controls, SpringsBecomeOneEasingThatSettlesAndOvershootsLikeThem) {
+    const struct {
+        double response, damping;
+        double duration, overshootFraction;
+    } cases[] = {
+        {0.42, 0.85, 0.412, 0.0063}, // layout changes: barely past the target
+        {0.30, 0.65, 0.359, 0.0681}, // the play button's hover: a visible bounce
+        {0.40, 0.80, 0.407, 0.0152}, // toasts
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.response);
+        const auto easing = springEasing(c.response, c.damping);
+        EXPECT_NEAR(easing.duration, c.duration, 0.002);
+        // The back easing with that parameter overshoots by the spring's fraction.
+        const double s = easing.overshoot;
+        double most = 0;
+        for (double t = 0; t <= 1; t += 1e-4)
+            most = std::max(most, 1 + (s + 1) * std::pow(t - 1, 3) + s * std::pow(t - 1, 2));
+        EXPECT_NEAR(most - 1, c.overshootFraction, 0.0005);
+    }
+    EXPECT_EQ(springEasing(0.5, 1.0).overshoot, 0); // critically damped: no overshoot
+    EXPECT_GT(springEasing(0.5, std::nan("")).duration, 0);
 }

@@ -2,11 +2,14 @@
 // window to put items in, and lookups of items by objectName.
 #pragma once
 
+#include <QCoreApplication>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSet>
 #include <QStringList>
 #include <memory>
 
@@ -22,6 +25,18 @@ public:
         });
         window.resize(900, 700);
         window.setColor(Qt::black);
+    }
+
+    ~QmlKit() {
+        // Items that go are freed by the scene graph on its next frame: give it one.
+        owned.clear();
+        if (window.isVisible()) {
+            window.update();
+            QElapsedTimer waited;
+            waited.start();
+            while (waited.elapsed() < 150)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
     }
 
     // Creates `qml` (a document that imports what it needs) inside the window.
@@ -49,8 +64,26 @@ public:
         window.requestActivate();
     }
 
-    static QQuickItem* child(QQuickItem* root, const char* name) {
-        return root->findChild<QQuickItem*>(QString::fromLatin1(name));
+    // The first item named `name` below `root`, through object children and visual children
+    // alike (delegates and repeated items hang from their views, not from their parents).
+    static QQuickItem* child(QObject* root, const char* name) {
+        const QString wanted = QString::fromLatin1(name);
+        QList<QObject*> queue{root};
+        QSet<QObject*> seen;
+        while (!queue.isEmpty()) {
+            QObject* next = queue.takeFirst();
+            if (next == nullptr || seen.contains(next))
+                continue;
+            seen.insert(next);
+            auto* item = qobject_cast<QQuickItem*>(next);
+            if (next != root && item != nullptr && next->objectName() == wanted)
+                return item;
+            queue.append(next->children());
+            if (item != nullptr)
+                for (QQuickItem* childItem : item->childItems())
+                    queue.append(childItem);
+        }
+        return nullptr;
     }
 
     // Every QML file of the module, as resource paths.

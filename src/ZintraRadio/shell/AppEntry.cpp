@@ -1,0 +1,164 @@
+#include "shell/AppEntry.hpp"
+
+#include "ZazidEvoz/MediaFolders.hpp"
+#include "kit/IconArtist.hpp"
+#include "shell/ScriptedRun.hpp"
+#include "shell/SignalQuit.hpp"
+#include "shell/SingleInstance.hpp"
+#include "state/AppRuntime.hpp"
+#include "state/Tasks.hpp"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QIcon>
+#include <QPixmap>
+#include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QTimer>
+#include <QTranslator>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace ZintraRadio {
+
+namespace {
+
+QQuickWindow* mainWindow(QQmlApplicationEngine& engine) {
+    for (QObject* root : engine.rootObjects())
+        if (auto* window = qobject_cast<QQuickWindow*>(root);
+            window && window->objectName() == QLatin1String("main"))
+            return window;
+    return nullptr;
+}
+
+void bringForward(QQuickWindow* window) {
+    if (window == nullptr)
+        return;
+    window->show();
+    window->raise();
+    window->requestActivate();
+}
+
+// The stop sequence of the model, then an immediate save; the engine finishes a recording's
+// file when the model is released afterwards.
+void shutDown() {
+    if (!AppRuntime::hasModel())
+        return;
+    AppModel& model = AppRuntime::model();
+    model.stop();
+    model.saveNow();
+}
+
+} // namespace
+
+void finishScene(QQuickWindow& window) {
+    if (window.isVisible()) {
+        for (QQuickItem* view : window.contentItem()->childItems())
+            delete view;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QEventLoop frame;
+        QObject::connect(&window, &QQuickWindow::afterRendering, &frame, &QEventLoop::quit);
+        QTimer::singleShot(500, &frame, &QEventLoop::quit);
+        window.update();
+        frame.exec();
+    }
+    window.hide();
+}
+
+namespace {
+
+QIcon applicationIcon() {
+    // An installed icon theme entry wins; otherwise the drawn one.
+    QIcon themed = QIcon::fromTheme(QStringLiteral("zintraradio"));
+    if (!themed.isNull())
+        return themed;
+    const QImage drawn = IconArtist::icon(256);
+    return drawn.isNull() ? QIcon() : QIcon(QPixmap::fromImage(drawn));
+}
+
+} // namespace
+
+bool exportIconsIfAsked() {
+    const char* folder = std::getenv("ZINTRARADIO_EXPORT_APPICON");
+    if (folder == nullptr)
+        return false;
+    IconArtist::exportTo(QString::fromLocal8Bit(folder));
+    return true;
+}
+
+int runApplication(int argc, char** argv, const EntryOptions& options) {
+    if (exportIconsIfAsked())
+        return 0;
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZintraRadio"));
+    QApplication::setApplicationVersion(QStringLiteral(ZINTRARADIO_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("zintraradio"));
+    // Numbers in the C locale for the libraries that parse them (mpv among them).
+    std::setlocale(LC_NUMERIC, "C");
+
+    SingleInstance instance(QString::fromStdString(ZazidEvoz::MediaFolders::support().string()));
+    if (!instance.problem().isEmpty())
+        std::fprintf(stderr, "ZintraRadio: %s\n", qPrintable(instance.problem()));
+    if (instance.role() == SingleInstance::Role::HandedOver)
+        return instance.problem().isEmpty() ? 0 : 1;
+
+    SignalQuit quitSignals;
+    QObject::connect(&quitSignals, &SignalQuit::quitRequested, &application,
+                     [] { QCoreApplication::quit(); });
+
+    QTranslator english;
+    if (english.load(QStringLiteral(":/i18n/zintraradio_en.qm")))
+        QCoreApplication::installTranslator(&english);
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
+    // Until the tray gives the user a way back, closing the window ends the application.
+    QApplication::setQuitOnLastWindowClosed(true);
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, [] { shutDown(); });
+
+    int status = 0;
+    {
+        QQmlApplicationEngine engine;
+        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+        engine.load(QUrl(QStringLiteral("qrc:/qt/qml/ZintraRadio/shell/MainWindow.qml")));
+        QQuickWindow* window = mainWindow(engine);
+        if (window == nullptr) {
+            std::fputs("ZintraRadio: the main window did not load\n", stderr);
+            return 1;
+        }
+        AppRuntime::setOpenMainWindow([window] { bringForward(window); });
+        QObject::connect(&instance, &SingleInstance::showRequested, window,
+                         [window] { bringForward(window); });
+        AppModel& model = AppRuntime::model();
+        QObject::connect(&model, &AppModel::raiseRequested, window, [window] { bringForward(window); });
+        QObject::connect(&model, &AppModel::quitRequested, &application, [] { QCoreApplication::quit(); });
+        // After the first frame: the drawn icon (it takes a moment to draw) and the caller's
+        // notice. Frames may be queued already when the first one arrives, hence the flag.
+        auto shown = std::make_shared<bool>(false);
+        QObject::connect(window, &QQuickWindow::frameSwapped, window, [window, shown, &options] {
+            if (std::exchange(*shown, true))
+                return;
+            QApplication::setWindowIcon(applicationIcon());
+            if (options.firstFrame)
+                options.firstFrame(*window);
+        });
+        // A main window a moment after start, even when the desktop did not present one.
+        QTimer::singleShot(400, window, [] {
+            if (!AppRuntime::hasMainWindow())
+                AppRuntime::openMainWindow();
+        });
+        runLaunchHooks(model);
+        status = QCoreApplication::exec();
+        AppRuntime::setOpenMainWindow(nullptr);
+        finishScene(*window);
+    }
+    // The views are gone; now the models, while the application object still exists.
+    AppRuntime::release();
+    TaskRunner::stopAll();
+    return status;
+}
+
+} // namespace ZintraRadio

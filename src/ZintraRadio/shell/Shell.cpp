@@ -1,0 +1,72 @@
+#include "shell/Shell.hpp"
+
+#include "ZazidEvoz/ToolLocator.hpp"
+#include "shell/ShellRules.hpp"
+#include "state/AppRecords.hpp"
+#include "state/AppRuntime.hpp"
+#include "state/TestHooks.hpp"
+#include "system/Clipboard.hpp"
+#include "system/FileManager.hpp"
+
+#include <QKeySequence>
+#include <QQmlEngine>
+
+namespace ZintraRadio {
+
+Shell* Shell::create(QQmlEngine*, QJSEngine*) {
+    static Shell* shell = new Shell();
+    QQmlEngine::setObjectOwnership(shell, QQmlEngine::CppOwnership);
+    return shell;
+}
+
+bool Shell::fakeMissingTools() const {
+    return TestHooks::isSet("FAKE_MISSING_TOOLS");
+}
+
+QString Shell::installHint() const {
+    return QString::fromUtf8(ZazidEvoz::ToolLocator::installHint.data(),
+                             static_cast<qsizetype>(ZazidEvoz::ToolLocator::installHint.size()));
+}
+
+QString Shell::missingTools(bool hasFFmpeg, bool hasYtDlp) const {
+    return QString::fromStdString(ZintraRadio::missingTools(hasFFmpeg, hasYtDlp, fakeMissingTools()));
+}
+
+int Shell::activeDownloads(ListModelBase* downloads) const {
+    if (downloads == nullptr)
+        return 0;
+    std::vector<std::string> phases;
+    const auto roles = downloads->roleNames();
+    const int jobRole = roles.key(QByteArrayLiteral("job"), -1);
+    for (int row = 0; row < downloads->rowCount(); ++row) {
+        auto* job =
+            qobject_cast<DownloadJob*>(downloads->data(downloads->index(row), jobRole).value<QObject*>());
+        if (job != nullptr)
+            phases.push_back(job->phaseName().toStdString());
+    }
+    return activeDownloadCount(phases);
+}
+
+QString Shell::displayedError(const QString& message) const {
+    return ZintraRadio::displayedError(message, [](const char* key) { return qtTrId(key); });
+}
+
+bool Shell::revealFile(const QString& path) const {
+    if (path.isEmpty())
+        return false;
+    return ZintraRadio::revealFile(std::filesystem::path(path.toStdString()));
+}
+
+QString Shell::shortcutText(int number) const {
+    if (number < 0 || number > 9)
+        return {};
+    return QKeySequence(QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(Qt::Key_0 + number)))
+        .toString(QKeySequence::NativeText);
+}
+
+void Shell::copy(const QString& text) const {
+    Clipboard::setText(text);
+    AppRuntime::model().show(Toast::Style::info, localizedText("toast.copied"));
+}
+
+} // namespace ZintraRadio

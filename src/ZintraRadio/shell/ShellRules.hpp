@@ -1,0 +1,25 @@
+// The shell's rules as pure functions: which tools the banner names, the rail's badges, and
+// how engine texts are shown in toasts.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ZintraRadio {
+
+// "ffmpeg", "yt-dlp" or "ffmpeg + yt-dlp"; the FAKE_MISSING_TOOLS hook names both. Empty when
+// nothing is missing.
+std::string missingTools(bool hasFFmpeg, bool hasYtDlp, bool fakeMissing);
+
+// The badge count of the YouTube module: downloads still running or converting.
+int activeDownloadCount(const std::vector<std::string>& phases);
+
+// The text a toast or a failed state shows for an engine message: the engine's few known
+// English texts become localised ones (through `translate`, which maps a key to its text);
+// every other message is shown as it is.
+QString displayedError(const QString& message, const std::function<QString(const char*)>& translate);
+
+} // namespace ZintraRadio

@@ -1,0 +1,43 @@
+// The English texts of the messages the state layer and the rules build in C++ (toasts,
+// error texts). They are listed here so that the translation table carries them; the code
+// that shows them looks them up by key.
+#include <QtGlobal>
+
+namespace ZintraRadio {
+
+[[maybe_unused]] const char* const stateTexts[] = {
+    //% "Copied"
+    QT_TRID_NOOP("toast.copied"),
+    //% "Nothing is playing, so there is nothing to record."
+    QT_TRID_NOOP("toast.nothingToRecord"),
+    //% "Reconnecting (%1 of %2)…"
+    QT_TRID_NOOP("toast.reconnecting"),
+    //% "Recording saved: %1"
+    QT_TRID_NOOP("toast.recordingSaved"),
+    //% "%1 is already downloading."
+    QT_TRID_NOOP("toast.downloadRunning"),
+    //% "Downloaded: %1"
+    QT_TRID_NOOP("toast.downloaded"),
+    //% "yt-dlp is not installed."
+    QT_TRID_NOOP("tools.missingYtDlp"),
+    //% "Nothing found."
+    QT_TRID_NOOP("youtube.noResults"),
+    //% "New Playlist"
+    QT_TRID_NOOP("music.newPlaylist"),
+    //% "New Smart Playlist"
+    QT_TRID_NOOP("music.newSmartPlaylist"),
+    //% "No cover found."
+    QT_TRID_NOOP("music.noCoverFound"),
+    //% "%n item(s) added to the queue"
+    QT_TRID_N_NOOP("music.queued"),
+    //% "%n file(s) could not be moved to the Trash and stay in the library."
+    QT_TRID_N_NOOP("music.trashFailed"),
+    //% "Nothing is playing."
+    QT_TRID_NOOP("error.notPlaying"),
+    //% "No playable stream found."
+    QT_TRID_NOOP("error.noStream"),
+    //% "%1 is not installed:"
+    QT_TRID_NOOP("error.missingTool"),
+};
+
+} // namespace ZintraRadio

@@ -1,0 +1,216 @@
+// The main window with the real state layer under a private X display: a station from the
+// local test stream plays, its row is marked, the deck shows the song, a toast comes and
+// goes, the rail switches modules and cinema mode leaves the stage alone.
+#include "ShellFixture.hpp"
+#include "ZazidEvoz/Station.hpp"
+#include "state/AppRuntime.hpp"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QQmlComponent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace ZintraRadio;
+using namespace ZintraRadio::testkit;
+using namespace std::chrono_literals;
+
+namespace {
+
+class ShellEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { ShellFixture::release(); }
+};
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new ShellEnvironment);
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(shell.window, nullptr) << shell.warnings.join(QLatin1Char('\n')).toStdString();
+        shell.warnings.clear();
+        AppRuntime::ui().show(QStringLiteral("stations"));
+        AppRuntime::ui().setRailCollapsed(false);
+        settle();
+    }
+    void TearDown() override {
+        EXPECT_TRUE(shell.warnings.isEmpty()) << shell.warnings.join(QLatin1Char('\n')).toStdString();
+    }
+
+    // Lets running layout animations finish.
+    static void settle() { pumpFor(900ms); }
+    static QPoint centreOf(QQuickItem* item) {
+        return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+    }
+
+    ShellFixture& shell = ShellFixture::get();
+    AppModel& model = AppRuntime::model();
+    UIState& ui = AppRuntime::ui();
+};
+
+bool isSingleton(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.readLine().startsWith("pragma Singleton");
+}
+
+} // namespace
+
+TEST_F(MainWindow, FitsTheScreenAndShowsRailStageDeckAndPanel) {
+    EXPECT_EQ(shell.window->objectName(), QStringLiteral("main"));
+    EXPECT_EQ(shell.window->width(), 1400);
+    EXPECT_EQ(shell.window->height(), 860);
+    EXPECT_LE(shell.window->minimumHeight(), 1080 - 40);
+    for (const char* name : {"moduleRail", "stageColumn", "deckSlot", "sidePanel", "toastHost"})
+        EXPECT_TRUE(shell.find(name) && shell.find(name)->isVisible()) << name;
+    EXPECT_FALSE(shell.find("bootSlot")->property("active").toBool()); // SKIP_BOOT
+    EXPECT_EQ(shell.find("stageColumn")->width(), 1400 - 176 - 430);
+}
+
+TEST_F(MainWindow, PlaysTheLocalStreamAndMarksItsRowAndShowsTheSong) {
+    ZazidEvoz::Station station = model.library().stations.front();
+    model.play(station);
+    ASSERT_TRUE(pumpUntil([&] { return model.stateName() == QLatin1String("playing"); }, 20s))
+        << model.stateName().toStdString() << " " << model.failureText().toStdString();
+    ASSERT_TRUE(pumpUntil([&] { return model.nowPlaying().value_or("") == "Artist One - Song One"; }, 20s));
+
+    QQuickItem* row = shell.find(("stationRow_" + shell.streamURL).c_str());
+    ASSERT_NE(row, nullptr);
+    EXPECT_TRUE(row->property("current").toBool());
+    EXPECT_TRUE(QmlKit::child(row, "rowSpectrumBorder")->isVisible());
+    EXPECT_TRUE(pumpUntil([&] { return QmlKit::child(row, "rowEqualizer") != nullptr; }, 2s));
+    QQuickItem* title = shell.find("deckTitle");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->property("text").toString(), QStringLiteral("Artist One - Song One"));
+    EXPECT_EQ(shell.find("stageSong")->property("text").toString(), QStringLiteral("Artist One - Song One"));
+
+    // A station named like markup shows its characters, never the markup's effect.
+    QQuickItem* hostile = shell.find("stationRow_http://127.0.0.1:9/never");
+    ASSERT_NE(hostile, nullptr);
+    QQuickItem* name = QmlKit::child(hostile, "rowName");
+    EXPECT_EQ(name->property("text").toString(), QString::fromStdString(shell.hostileName));
+    EXPECT_EQ(name->property("textFormat").toInt(), 0); // Text.PlainText
+    EXPECT_FALSE(hostile->property("current").toBool());
+
+    pumpFor(1500ms); // a little music in the spectrum
+    const QImage picture = shell.grab("main-window.png");
+    EXPECT_EQ(picture.size(), QSize(1400, 860));
+}
+
+TEST_F(MainWindow, TheStarOfARowMakesAFavouriteAndStaysLit) {
+    const std::string url = "http://127.0.0.1:9/jazz";
+    QQuickItem* row = shell.find(("stationRow_" + url).c_str());
+    ASSERT_NE(row, nullptr);
+    QQuickItem* star = QmlKit::child(row, "rowFavorite");
+    QTest::mouseMove(shell.window, centreOf(row));
+    ASSERT_TRUE(pumpUntil([&] { return star->isVisible(); }, 2s));
+    QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(star));
+    EXPECT_TRUE(row->property("favorite").toBool());
+    QTest::mouseMove(shell.window, QPoint(700, 500)); // off the row: a favourite's star stays
+    EXPECT_TRUE(pumpUntil([&] { return !row->property("hovered").toBool(); }, 2s));
+    EXPECT_TRUE(star->isVisible());
+    EXPECT_EQ(model.library().favoriteURLs.front(), url);
+    QTest::mouseMove(shell.window, centreOf(row));
+    QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(star));
+    EXPECT_FALSE(row->property("favorite").toBool());
+}
+
+TEST_F(MainWindow, AToastComesAndLeavesByItself) {
+    model.show(Toast::Style::success, "Saved the stream", std::filesystem::path("/tmp"));
+    ASSERT_TRUE(pumpUntil([&] { return shell.find("toastText") != nullptr; }, 2s));
+    EXPECT_EQ(shell.find("toastText")->property("text").toString(), QStringLiteral("Saved the stream"));
+    EXPECT_TRUE(shell.find("toastReveal")->isVisible());
+    pumpFor(500ms);
+    shell.grab("main-window-toast.png");
+    // An engine message is shown in its localised form.
+    model.show(Toast::Style::warning, "Nothing is playing.");
+    ASSERT_TRUE(
+        pumpUntil([&] { return shell.find("toastText") && !shell.find("toastReveal")->isVisible(); }, 2s));
+    EXPECT_EQ(shell.find("toastText")->property("text").toString(), qtTrId("error.notPlaying"));
+    EXPECT_TRUE(
+        pumpUntil([&] { return !model.toast().has_value() && shell.find("toastText") == nullptr; }, 8s));
+}
+
+TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {
+    QQuickItem* history = shell.find("rail_history");
+    ASSERT_NE(history, nullptr);
+    QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(history));
+    EXPECT_EQ(ui.moduleName(), QStringLiteral("history"));
+    settle();
+    QQuickItem* panel = shell.find("modulePanel");
+    EXPECT_EQ(QmlKit::child(panel, "panelTitle")->property("text").toString(), QStringLiteral("History"));
+    EXPECT_TRUE(history->property("selected").toBool());
+
+    // With the panel hidden nothing is selected; a click shows the panel with that module.
+    ui.togglePanel();
+    settle();
+    EXPECT_FALSE(shell.find("sidePanel")->isVisible());
+    EXPECT_FALSE(history->property("selected").toBool());
+    EXPECT_EQ(shell.find("stageColumn")->width(), 1400 - 176);
+    QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(shell.find("rail_stations")));
+    settle();
+    EXPECT_TRUE(shell.find("sidePanel")->isVisible());
+    EXPECT_EQ(ui.moduleName(), QStringLiteral("stations"));
+
+    QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(shell.find("railCollapse")));
+    EXPECT_TRUE(ui.railCollapsed());
+    settle();
+    EXPECT_EQ(shell.find("moduleRail")->width(), 68);
+    QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(shell.find("railCollapse")));
+    settle();
+    EXPECT_EQ(shell.find("moduleRail")->width(), 176);
+}
+
+TEST_F(MainWindow, TheRailShowsTheRecordingDot) {
+    QQuickItem* recordings = shell.find("rail_recordings");
+    ASSERT_NE(recordings, nullptr);
+    QQuickItem* badge = QmlKit::child(recordings, "railBadge");
+    EXPECT_FALSE(badge->isVisible());
+    if (!model.isActive())
+        model.play(model.library().stations.front());
+    ASSERT_TRUE(pumpUntil([&] { return model.stateName() == QLatin1String("playing"); }, 20s));
+    model.startRecording();
+    ASSERT_TRUE(model.isRecording());
+    EXPECT_TRUE(pumpUntil([&] { return badge->isVisible(); }, 2s));
+    model.stopRecording();
+    EXPECT_TRUE(pumpUntil([&] { return !badge->isVisible(); }, 2s));
+    EXPECT_FALSE(QmlKit::child(recordings, "railBadgeCount")->isVisible());
+}
+
+TEST_F(MainWindow, CinemaLeavesTheStageAlone) {
+    ui.setCinema(true);
+    settle();
+    EXPECT_FALSE(shell.find("moduleRail")->isVisible());
+    EXPECT_FALSE(shell.find("deckSlot")->isVisible());
+    EXPECT_FALSE(shell.find("sidePanel")->isVisible());
+    EXPECT_EQ(shell.find("stageColumn")->width(), 1400);
+    EXPECT_EQ(shell.find("stageArea")->height(), 860);
+    shell.grab("main-window-cinema.png");
+    // Showing a module leaves cinema mode.
+    ui.show(QStringLiteral("favorites"));
+    settle();
+    EXPECT_FALSE(ui.cinema());
+    EXPECT_TRUE(shell.find("moduleRail")->isVisible());
+    EXPECT_TRUE(shell.find("sidePanel")->isVisible());
+}
+
+TEST_F(MainWindow, EveryQmlFileOfTheModuleLoadsWithoutWarnings) {
+    int loaded = 0;
+    QDirIterator it(QStringLiteral(":/qt/qml/ZintraRadio"), {QStringLiteral("*.qml")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (isSingleton(path))
+            continue;
+        SCOPED_TRACE(path.toStdString());
+        QQmlComponent component(shell.engine.get(), QUrl(QStringLiteral("qrc") + path));
+        std::unique_ptr<QObject> object(component.create());
+        ASSERT_NE(object, nullptr) << component.errorString().toStdString();
+        if (auto* item = qobject_cast<QQuickItem*>(object.get())) {
+            item->setParentItem(shell.window->contentItem());
+            item->setSize(QSizeF(600, 400));
+            item->setVisible(false);
+        }
+        pumpFor(100ms);
+        ++loaded;
+    }
+    EXPECT_GT(loaded, 30);
+}

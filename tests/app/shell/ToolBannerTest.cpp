@@ -1,0 +1,101 @@
+// The tool banner: which tools it names, its install hint and its two buttons; the texts of
+// toasts, the rail's download badge and copying to the clipboard.
+#include "ShellFixture.hpp"
+#include "shell/Shell.hpp"
+#include "shell/ShellRules.hpp"
+#include "state/AppRuntime.hpp"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace ZintraRadio;
+using namespace ZintraRadio::testkit;
+
+TEST(ToolBanner, NamesTheMissingToolsInOrder) {
+    const struct {
+        bool ffmpeg, ytdlp, fake;
+        const char* text;
+    } cases[] = {
+        {true, true, false, ""},
+        {false, true, false, "ffmpeg"},
+        {true, false, false, "yt-dlp"},
+        {false, false, false, "ffmpeg + yt-dlp"},
+        {true, true, true, "ffmpeg + yt-dlp"}, // the hook names both even when both are there
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(missingTools(c.ffmpeg, c.ytdlp, c.fake), c.text);
+}
+
+TEST(ToolBanner, ShowsTheHintAndOffersCopyAndRecheck) {
+    auto& shell = ShellFixture::get();
+    // The same engine as the window: the banner is part of the module.
+    QQmlComponent component(shell.engine.get());
+    component.setData("import QtQuick\nimport ZintraRadio\nToolBanner { width: 386; hasYtDlp: false }",
+                      QUrl(QStringLiteral("qrc:/shell-test/Banner.qml")));
+    std::unique_ptr<QObject> object(component.create());
+    auto* banner = qobject_cast<QQuickItem*>(object.get());
+    ASSERT_NE(banner, nullptr) << component.errorString().toStdString();
+    banner->setParentItem(shell.window->contentItem());
+    banner->setZ(100);
+    EXPECT_EQ(QmlKit::child(banner, "toolBannerText")->property("text").toString(),
+              qtTrId("tools.missing").arg(QStringLiteral("yt-dlp")));
+    EXPECT_EQ(QmlKit::child(banner, "installHint")->property("text").toString(),
+              QStringLiteral("sudo apt install ffmpeg yt-dlp"));
+    EXPECT_TRUE(QmlKit::child(banner, "installHint")->property("selectByMouse").toBool());
+    QSignalSpy copy(banner, SIGNAL(copyRequested()));
+    QSignalSpy recheck(banner, SIGNAL(recheckRequested()));
+    for (const char* name : {"copyInstallCommand", "recheckTools"}) {
+        QQuickItem* button = QmlKit::child(banner, name);
+        QTest::mouseClick(shell.window, Qt::LeftButton, {},
+                          button->mapToScene(QPointF(button->width() / 2, button->height() / 2)).toPoint());
+    }
+    EXPECT_EQ(copy.count(), 1);
+    EXPECT_EQ(recheck.count(), 1);
+}
+
+TEST(ToastText, KnownEngineMessagesAreLocalised) {
+    auto translate = [](const char* key) {
+        if (QByteArrayView(key) == "error.missingTool")
+            return QStringLiteral("Missing %1:");
+        return QStringLiteral("[") + QString::fromLatin1(key) + QStringLiteral("]");
+    };
+    const struct {
+        const char* message;
+        const char* shown;
+    } cases[] = {
+        {"Nothing is playing.", "[error.notPlaying]"},
+        {"Nothing is playing. ", "Nothing is playing. "},
+        {"No playable stream found.", "[error.noStream]"},
+        {"ffmpeg not found - sudo apt install ffmpeg yt-dlp",
+         "Missing ffmpeg: sudo apt install ffmpeg yt-dlp"},
+        {" not found - ", "Missing : "},
+        {"a not found - b not found - c", "Missing a: b not found - c"},
+        {"ffmpeg not found", "ffmpeg not found"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(displayedError(QString::fromUtf8(c.message), translate), QString::fromUtf8(c.shown))
+            << c.message;
+}
+
+TEST(RailBadge, CountsOnlyDownloadsStillAtWork) {
+    EXPECT_EQ(activeDownloadCount({}), 0);
+    EXPECT_EQ(activeDownloadCount({"converting", "running", "done"}), 2);
+    EXPECT_EQ(activeDownloadCount({"done", "failed", "cancelled"}), 0);
+}
+
+TEST(Clipboard, CopyPutsTheTextOnTheClipboardAndConfirmsWithAToast) {
+    ShellFixture::get();
+    auto* shell = Shell::create(nullptr, nullptr);
+    for (const char* text : {"first", "second"}) {
+        AppRuntime::model().closeToast();
+        shell->copy(QString::fromLatin1(text));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1(text));
+        ASSERT_TRUE(AppRuntime::model().toast().has_value());
+        EXPECT_EQ(AppRuntime::model().toast()->style, Toast::Style::info);
+        EXPECT_EQ(QString::fromStdString(AppRuntime::model().toast()->text), qtTrId("toast.copied"));
+    }
+}
