@@ -56,7 +56,7 @@
     </message>
     <message id="deck.play">
         <source>Play or pause</source>
-        <translation>Play</translation>
+        <translation>Play or pause</translation>
     </message>
     <message id="deck.stop">
         <source>Stop</source>
@@ -196,13 +196,192 @@
             <numerusform>%n files could not be moved to the Trash and stay in the library.</numerusform>
         </translation>
     </message>
-    <message id="music.empty">
-        <source>Your library is empty</source>
-        <translation>Your library is empty</translation>
+    <message id="deck.previous">
+        <source>Previous</source>
+        <translation>Previous</translation>
+    </message>
+    <message id="deck.pause">
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message id="deck.next">
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+    <message id="link.prompt">
+        <source>Paste a stream, video or playlist link</source>
+        <translation>Paste a stream, video or playlist link</translation>
+    </message>
+    <message id="mode.zintra">
+        <source>Zintra</source>
+        <translation>Zintra</translation>
+    </message>
+    <message id="mode.scope">
+        <source>Scope</source>
+        <translation>Scope</translation>
+    </message>
+    <message id="mode.spectrum">
+        <source>Spectrum</source>
+        <translation>Spectrum</translation>
+    </message>
+    <message id="mode.terrain">
+        <source>Terrain</source>
+        <translation>Terrain</translation>
+    </message>
+    <message id="mode.vectorscope">
+        <source>Vectorscope</source>
+        <translation>Vectorscope</translation>
+    </message>
+    <message id="mode.plasma">
+        <source>Plasma</source>
+        <translation>Plasma</translation>
+    </message>
+    <message id="mode.aurora">
+        <source>Aurora</source>
+        <translation>Aurora</translation>
+    </message>
+    <message id="mode.warp">
+        <source>Warp</source>
+        <translation>Warp</translation>
+    </message>
+    <message id="lyrics.hide">
+        <source>Hide lyrics</source>
+        <translation>Hide lyrics</translation>
+    </message>
+    <message id="lyrics.show">
+        <source>Show lyrics</source>
+        <translation>Show lyrics</translation>
+    </message>
+    <message id="stage.showPanel">
+        <source>Show the side panel</source>
+        <translation>Show the side panel</translation>
+    </message>
+    <message id="stage.hidePanel">
+        <source>Hide the side panel</source>
+        <translation>Hide the side panel</translation>
+    </message>
+    <message id="stage.cinemaOff">
+        <source>Leave cinema mode</source>
+        <translation>Leave cinema mode</translation>
+    </message>
+    <message id="stage.cinemaOn">
+        <source>Cinema mode</source>
+        <translation>Cinema mode</translation>
+    </message>
+    <message id="music.showLibrary">
+        <source>Show library</source>
+        <translation>Show library</translation>
+    </message>
+    <message id="stage.connecting">
+        <source>Connecting</source>
+        <translation>Connecting</translation>
+    </message>
+    <message id="stage.paused">
+        <source>Paused</source>
+        <translation>Paused</translation>
+    </message>
+    <message id="youtube.downloadMP3">
+        <source>Download as MP3</source>
+        <translation>Download as MP3</translation>
+    </message>
+    <message id="history.noHeard">
+        <source>No songs heard yet</source>
+        <translation>No songs heard yet</translation>
+    </message>
+    <message id="music.searchYouTube">
+        <source>Search on YouTube</source>
+        <translation>Search on YouTube</translation>
+    </message>
+    <message id="lyrics.waiting">
+        <source>Waiting for a song…</source>
+        <translation>Waiting for a song…</translation>
+    </message>
+    <message id="lyrics.searching">
+        <source>Searching lyrics…</source>
+        <translation>Searching lyrics…</translation>
+    </message>
+    <message id="lyrics.instrumental">
+        <source>Instrumental</source>
+        <translation>Instrumental</translation>
+    </message>
+    <message id="lyrics.notFound">
+        <source>No lyrics found</source>
+        <translation>No lyrics found</translation>
+    </message>
+    <message id="lyrics.failed">
+        <source>Lyrics could not be loaded</source>
+        <translation>Lyrics could not be loaded</translation>
+    </message>
+    <message id="lyrics.credit">
+        <source>Lyrics from LRCLIB</source>
+        <translation>Lyrics from LRCLIB</translation>
+    </message>
+    <message id="music.tab.tracks">
+        <source>Tracks</source>
+        <translation>Tracks</translation>
+    </message>
+    <message id="music.inLyrics">
+        <source>In lyrics</source>
+        <translation>In lyrics</translation>
     </message>
     <message id="state.noMatches">
         <source>No matches</source>
         <translation>No matches</translation>
+    </message>
+    <message id="status.title">
+        <source>Library status</source>
+        <translation>Library status</translation>
+    </message>
+    <message id="status.found">
+        <source>Lyrics found</source>
+        <translation>Lyrics found</translation>
+    </message>
+    <message id="status.remaining">
+        <source>Still to look up</source>
+        <translation>Still to look up</translation>
+    </message>
+    <message id="status.syncNow">
+        <source>Sync now</source>
+        <translation>Sync now</translation>
+    </message>
+    <message id="lyrics.earlier">
+        <source>Move the lyrics back by half a second</source>
+        <translation>Move the lyrics back by half a second</translation>
+    </message>
+    <message id="lyrics.later">
+        <source>Move the lyrics ahead by half a second</source>
+        <translation>Move the lyrics ahead by half a second</translation>
+    </message>
+    <message id="lyrics.title">
+        <source>Lyrics</source>
+        <translation>Lyrics</translation>
+    </message>
+    <message id="status.syncing">
+        <source>Syncing the library folders…</source>
+        <translation>Syncing the library folders…</translation>
+    </message>
+    <message id="status.synced">
+        <source>The library is in sync with its folders.</source>
+        <translation>The library is in sync with its folders.</translation>
+    </message>
+    <message id="status.lastSync" numerus="yes">
+        <source>Last sync at %1: %n file(s), %2 added, %3 changed, %4 removed.</source>
+        <translation>
+            <numerusform>Last sync at %1: %n file, %2 added, %3 changed, %4 removed.</numerusform>
+            <numerusform>Last sync at %1: %n files, %2 added, %3 changed, %4 removed.</numerusform>
+        </translation>
+    </message>
+    <message id="status.lyricsIdle">
+        <source>Lyrics of the library are up to date.</source>
+        <translation>Lyrics of the library are up to date.</translation>
+    </message>
+    <message id="status.lyricsRunning">
+        <source>Looking up lyrics: %1</source>
+        <translation>Looking up lyrics: %1</translation>
+    </message>
+    <message id="music.empty">
+        <source>Your library is empty</source>
+        <translation>Your library is empty</translation>
     </message>
     <message id="count.tracks" numerus="yes">
         <source>%n track(s)</source>
@@ -226,10 +405,6 @@
     <message id="music.tab.albums">
         <source>Albums</source>
         <translation>Albums</translation>
-    </message>
-    <message id="music.tab.tracks">
-        <source>Tracks</source>
-        <translation>Tracks</translation>
     </message>
     <message id="music.tab.genres">
         <source>Genres</source>
@@ -441,10 +616,6 @@
         <source>Year</source>
         <translation>Year</translation>
     </message>
-    <message id="lyrics.title">
-        <source>Lyrics</source>
-        <translation>Lyrics</translation>
-    </message>
     <message id="music.select">
         <source>Select</source>
         <translation>Select</translation>
@@ -564,6 +735,10 @@
     <message id="sort.random">
         <source>Random</source>
         <translation>Random</translation>
+    </message>
+    <message id="music.play">
+        <source>Play</source>
+        <translation>Play</translation>
     </message>
 </context>
 </TS>

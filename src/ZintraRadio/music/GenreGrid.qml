@@ -86,7 +86,7 @@ Item {
         LibraryMenuItem {
             objectName: "genrePlay"
             //% "Play"
-            text: qsTrId("deck.play")
+            text: qsTrId("music.play")
             onTriggered: cards.play(genreMenu.genre)
         }
         LibraryMenuItem {

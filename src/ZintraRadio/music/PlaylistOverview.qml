@@ -165,7 +165,7 @@ Item {
         LibraryMenuItem {
             objectName: "smartPlay"
             //% "Play"
-            text: qsTrId("deck.play")
+            text: qsTrId("music.play")
             onTriggered: smartCards.play(smartMenu.listId)
         }
         LibraryMenuItem {
@@ -189,7 +189,7 @@ Item {
         LibraryMenuItem {
             objectName: "playlistPlay"
             //% "Play"
-            text: qsTrId("deck.play")
+            text: qsTrId("music.play")
             onTriggered: playlistCards.play(playlistMenu.listId)
         }
         LibraryMenuItem {

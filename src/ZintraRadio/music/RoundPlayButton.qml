@@ -13,7 +13,7 @@ T.AbstractButton {
     implicitHeight: size
     hoverEnabled: true
     //% "Play"
-    Accessible.name: qsTrId("deck.play")
+    Accessible.name: qsTrId("music.play")
     containmentMask: HitShape {
         width: button.width
         height: button.height

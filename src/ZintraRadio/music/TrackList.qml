@@ -144,7 +144,7 @@ Item {
         LibraryMenuItem {
             objectName: "menuPlay"
             //% "Play"
-            text: qsTrId("deck.play")
+            text: qsTrId("music.play")
             onTriggered: if (list.tracks.path(rowMenu.row) === rowMenu.path) list.tracks.play(rowMenu.row)
         }
         LibraryMenuSeparator {}

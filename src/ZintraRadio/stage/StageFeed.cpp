@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace ZintraRadio {
 
@@ -37,7 +38,76 @@ float sine(double x) {
     return static_cast<float>(std::sin(x));
 }
 
+// sin(rate * t + offset) for many fixed offsets at one time t: the time part is evaluated once
+// per frame in double precision, the offsets once for good, so each value is two products.
+struct MovingSine {
+    float sinTime = 0;
+    float cosTime = 1;
+    MovingSine(double rate, double t)
+        : sinTime(sine(rate * t)), cosTime(static_cast<float>(std::cos(rate * t))) {}
+    float at(float sinOffset, float cosOffset) const { return sinTime * cosOffset + cosTime * sinOffset; }
+};
+
+struct Offsets {
+    std::vector<float> sines;
+    std::vector<float> cosines;
+    Offsets(std::size_t count, const std::function<double(std::size_t)>& offset)
+        : sines(count), cosines(count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            sines[i] = sine(offset(i));
+            cosines[i] = static_cast<float>(std::cos(offset(i)));
+        }
+    }
+    float at(const MovingSine& moving, std::size_t i) const { return moving.at(sines[i], cosines[i]); }
+};
+
+// The idle waves' six terms and window over the 256 output points (H = j / 255).
+struct WaveTerms {
+    static double h(std::size_t j) { return static_cast<double>(j) / (StageFeed::waveLength - 1); }
+    std::vector<float> window;
+    Offsets left1{StageFeed::waveLength, [](std::size_t j) { return 9.4 * h(j); }};
+    Offsets left2{StageFeed::waveLength, [](std::size_t j) { return 23 * h(j); }};
+    Offsets left3{StageFeed::waveLength, [](std::size_t j) { return 41 * h(j); }};
+    Offsets right1{StageFeed::waveLength, [](std::size_t j) { return 9.4 * h(j) + 0.9; }};
+    Offsets right2{StageFeed::waveLength, [](std::size_t j) { return 19 * h(j); }};
+    Offsets right3{StageFeed::waveLength, [](std::size_t j) { return 47 * h(j); }};
+    WaveTerms() : window(StageFeed::waveLength) {
+        for (std::size_t j = 0; j < StageFeed::waveLength; ++j)
+            window[j] = sine(std::numbers::pi * h(j));
+    }
+};
+
+const WaveTerms& waveTerms() {
+    static const WaveTerms terms;
+    return terms;
+}
+
+// The idle band pattern's two position terms over the 64 bands (x = i / 63).
+struct BandTerms {
+    static double x(std::size_t i) { return static_cast<double>(i) / (StageFeed::bandCount - 1); }
+    Offsets ripple{StageFeed::bandCount, [](std::size_t i) { return 7 * x(i); }};
+    Offsets swell{StageFeed::bandCount, [](std::size_t i) { return -3.1 * x(i); }};
+};
+
+const BandTerms& bandTerms() {
+    static const BandTerms terms;
+    return terms;
+}
+
 } // namespace
+
+// The idle Lissajous figure's three terms over a scope list of `count` points (Y = 2 pi l / n).
+struct StageFeed::ScopeTerms {
+    static double y(std::size_t l, std::size_t n) {
+        return 2.0 * std::numbers::pi * static_cast<double>(l) / n;
+    }
+    explicit ScopeTerms(std::size_t n)
+        : count(n), across(n, [n](std::size_t l) { return 3 * y(l, n); }),
+          down(n, [n](std::size_t l) { return 2 * y(l, n); }),
+          wobble(n, [n](std::size_t l) { return 7 * y(l, n); }) {}
+    std::size_t count;
+    Offsets across, down, wobble;
+};
 
 float StageFeed::wrapped(double phase) {
     if (!std::isfinite(phase))
@@ -59,6 +129,8 @@ StageFeed::StageFeed(Date start, QObject* parent) : QObject(parent), start_(star
     if (frameRateRequested())
         frameRateOutput_ = [](const std::string& line) { std::fputs(line.c_str(), stderr); };
 }
+
+StageFeed::~StageFeed() = default;
 
 void StageFeed::update(const ZazidEvoz::AudioFrame& frame, Date date, bool playing) {
     // Clock. A date before the last one means the caller's clock was re-based: the time
@@ -123,19 +195,27 @@ void StageFeed::updateIdle(const ZazidEvoz::AudioFrame& frame, bool playing, flo
         blend(idle_, 1.0f, dt, 1.6f);
     else
         blend(idle_, 0.0f, dt, 0.5f);
-    idle_ = std::clamp(idle_, 0.0f, 1.0f);
+    // Settle the last millionth: a blend never arrives, and a value sinking into denormal
+    // floats would slow every product it takes part in.
+    if (idle_ < 1e-6f)
+        idle_ = 0;
+    else if (idle_ > 1 - 1e-6f)
+        idle_ = 1;
 }
 
 void StageFeed::updateBands(const ZazidEvoz::AudioFrame& frame, double t) {
     // Bands the frame lacks count as silent, so the idle hill always spans the whole row.
     const std::size_t live = std::min(frame.bands.size(), bandCount);
-    const double centre = 0.4 * std::sin(0.23 * t) + 0.5;
+    const float centre = 0.4f * sine(0.23 * t) + 0.5f;
+    const BandTerms& terms = bandTerms();
+    const MovingSine ripple(0.9, t), swell(0.37, t);
     for (std::size_t i = 0; i < bandCount; ++i) {
-        const double x = static_cast<double>(i) / (bandCount - 1);
-        const double hill = std::exp(-std::pow(5.0 * (x - centre), 2.0));
-        const float ground = static_cast<float>((0.5 * std::sin(0.9 * t + 7.0 * x) + 0.5) * 0.16 *
-                                                    (0.4 * std::sin(0.37 * t - 3.1 * x) + 0.6) +
-                                                0.1 + 0.1 * hill);
+        const float x = static_cast<float>(BandTerms::x(i));
+        const float reach = 5.0f * (x - centre);
+        const float hill = std::exp(-reach * reach);
+        const float ground =
+            (0.5f * terms.ripple.at(ripple, i) + 0.5f) * 0.16f * (0.4f * terms.swell.at(swell, i) + 0.6f) +
+            0.1f + 0.1f * hill;
         const float band = i < live ? finite(frame.bands[i]) : 0.0f;
         const float peak = i < live && i < frame.peaks.size() ? finite(frame.peaks[i]) : band;
         bands_[i] = std::max(band, idle_ * ground);
@@ -197,22 +277,19 @@ void StageFeed::updateWaves(double t, float gain) {
     const int half = n / 2;
     const int start = trigger(rawLeft_, rawRight_, n - half);
     const float idleAmount = 0.42f * idle_;
+    const WaveTerms& terms = waveTerms();
+    const MovingSine l1(1.7, t), l2(-2.3, t), l3(3.1, t), r1(1.7, t), r2(-2.0, t), r3(2.7, t);
     for (std::size_t j = 0; j < waveLength; ++j) {
-        const double h = static_cast<double>(j) / (waveLength - 1);
+        const double h = WaveTerms::h(j);
         const int k = std::min(start + static_cast<int>(h * (half - 1)), n - 1);
-        const double window = std::sin(std::numbers::pi * h);
-        const float left = std::clamp(gain * rawLeft_[k], -1.0f, 1.0f);
-        const float right = std::clamp(gain * rawRight_[k], -1.0f, 1.0f);
-        waveLeft_[j] = left;
-        waveRight_[j] = right;
+        waveLeft_[j] = std::clamp(gain * rawLeft_[k], -1.0f, 1.0f);
+        waveRight_[j] = std::clamp(gain * rawRight_[k], -1.0f, 1.0f);
         if (idleAmount > 0) {
-            waveLeft_[j] += idleAmount * static_cast<float>(window * (0.55 * std::sin(1.7 * t + 9.4 * h) +
-                                                                      0.3 * std::sin(23 * h - 2.3 * t) +
-                                                                      0.15 * std::sin(3.1 * t + 41 * h)));
-            waveRight_[j] +=
-                idleAmount * static_cast<float>(window * (0.55 * std::sin(1.7 * t + 9.4 * h + 0.9) +
-                                                          0.3 * std::sin(19 * h - 2 * t) +
-                                                          0.15 * std::sin(2.7 * t + 47 * h)));
+            const float window = idleAmount * terms.window[j];
+            waveLeft_[j] += window * (0.55f * terms.left1.at(l1, j) + 0.3f * terms.left2.at(l2, j) +
+                                      0.15f * terms.left3.at(l3, j));
+            waveRight_[j] += window * (0.55f * terms.right1.at(r1, j) + 0.3f * terms.right2.at(r2, j) +
+                                       0.15f * terms.right3.at(r3, j));
         }
     }
     smooth(waveLeft_);
@@ -238,13 +315,15 @@ void StageFeed::pushScopeFrame(double t, float gain) {
     ScopeFrame& points = scopeFrames_.pushFront();
     points.resize(n);
     const float idleScale = idle_ * 0.9f;
+    if (idleScale > 0 && (!scopeTerms_ || scopeTerms_->count != n))
+        scopeTerms_ = std::make_unique<ScopeTerms>(n);
+    const MovingSine across(0.7, t), down(0.45, t), wobble(1.0, t);
     for (std::size_t l = 0; l < n; ++l) {
         ScopePoint point{rawLeft_[l] * gain, rawRight_[l] * gain};
         if (idleScale > 0) {
-            const double y = 2.0 * std::numbers::pi * static_cast<double>(l) / static_cast<double>(n);
-            const float radius = (0.1f * sine(t + 7 * y) + 0.62f) * idleScale;
-            point.x += sine(0.7 * t + 3 * y) * radius;
-            point.y += sine(0.45 * t + 2 * y) * radius;
+            const float radius = (0.1f * scopeTerms_->wobble.at(wobble, l) + 0.62f) * idleScale;
+            point.x += scopeTerms_->across.at(across, l) * radius;
+            point.y += scopeTerms_->down.at(down, l) * radius;
         }
         points[l] = point;
     }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <numbers>
 #include <span>
 #include <string>
@@ -71,6 +72,7 @@ public:
 
     explicit StageFeed(QObject* parent = nullptr);
     explicit StageFeed(Date start, QObject* parent = nullptr);
+    ~StageFeed() override;
 
     // Advances the state by one display frame. `playing` is true only while the engine plays.
     void update(const ZazidEvoz::AudioFrame& frame, Date date, bool playing);
@@ -161,6 +163,8 @@ private:
     // The frame's waves after cleaning (finite, bounded, equally long, at least two samples).
     std::vector<float> rawLeft_;
     std::vector<float> rawRight_;
+    struct ScopeTerms;
+    std::unique_ptr<ScopeTerms> scopeTerms_;
 };
 
 } // namespace ZintraRadio

@@ -80,7 +80,7 @@ TEST_F(MainWindow, PlaysTheLocalStreamAndMarksItsRowAndShowsTheSong) {
     QQuickItem* title = shell.find("deckTitle");
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->property("text").toString(), QStringLiteral("Artist One - Song One"));
-    EXPECT_EQ(shell.find("stageSong")->property("text").toString(), QStringLiteral("Artist One - Song One"));
+    EXPECT_EQ(shell.find("cinemaSong")->property("text").toString(), QStringLiteral("Artist One - Song One"));
 
     // A station named like markup shows its characters, never the markup's effect.
     QQuickItem* hostile = shell.find("stationRow_http://127.0.0.1:9/never");

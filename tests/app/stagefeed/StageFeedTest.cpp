@@ -414,3 +414,42 @@ TEST(StageFeed, NaNFrameOnSilenceLeavesTheIdleStage) {
     EXPECT_EQ(feed.idle(), 1.0f) << "a frame of NaN is silence";
     expectSoundState(feed);
 }
+
+TEST(StageFeed, IdleCurvesFollowTheirFormulas) {
+    // Written out directly, to check the feed's faster evaluation of the same curves.
+    const double t = 1234.5;
+    StageFeed feed(at(0));
+    feed.update(silence(), at(t), false);
+    ASSERT_EQ(feed.idle(), 1.0f);
+    std::vector<float> left(256), right(256);
+    for (int j = 0; j < 256; ++j) {
+        const double h = j / 255.0, w = std::sin(std::numbers::pi * h);
+        left[j] = static_cast<float>(0.42 * w *
+                                     (0.55 * std::sin(1.7 * t + 9.4 * h) + 0.3 * std::sin(23 * h - 2.3 * t) +
+                                      0.15 * std::sin(3.1 * t + 41 * h)));
+        right[j] = static_cast<float>(0.42 * w *
+                                      (0.55 * std::sin(1.7 * t + 9.4 * h + 0.9) +
+                                       0.3 * std::sin(19 * h - 2 * t) + 0.15 * std::sin(2.7 * t + 47 * h)));
+    }
+    StageFeed::smooth(left);
+    StageFeed::smooth(right);
+    for (int j = 0; j < 256; ++j) {
+        ASSERT_NEAR(feed.waveLeft()[j], left[j], 1e-5) << j;
+        ASSERT_NEAR(feed.waveRight()[j], right[j], 1e-5) << j;
+    }
+    const double c = 0.4 * std::sin(0.23 * t) + 0.5;
+    for (int i = 0; i < 64; ++i) {
+        const double x = i / 63.0;
+        const double ground =
+            (0.5 * std::sin(0.9 * t + 7 * x) + 0.5) * 0.16 * (0.4 * std::sin(0.37 * t - 3.1 * x) + 0.6) +
+            0.1 + 0.1 * std::exp(-std::pow(5 * (x - c), 2));
+        ASSERT_NEAR(feed.bands()[i], ground, 1e-5) << i;
+    }
+    const auto& scope = feed.scopeFrames()[0];
+    for (int l : {0, 100, 511}) {
+        const double y = 2 * std::numbers::pi * l / 512;
+        const double radius = (0.1 * std::sin(t + 7 * y) + 0.62) * 0.9;
+        EXPECT_NEAR(scope[l].x, std::sin(0.7 * t + 3 * y) * radius, 1e-5);
+        EXPECT_NEAR(scope[l].y, std::sin(0.45 * t + 2 * y) * radius, 1e-5);
+    }
+}

@@ -1,0 +1,279 @@
+#include "lyrics/LyricsSearchQuery.hpp"
+
+#include "ZazidEvoz/platform/Text.hpp"
+#include "lyrics/LyricsRules.hpp"
+#include "lyrics/LyricsTexts.hpp"
+#include "state/MusicModel.hpp"
+#include "state/QtValues.hpp"
+
+#include <QUrl>
+
+namespace ZintraRadio {
+
+using ZazidEvoz::Track;
+using LyricsHit = ZazidEvoz::MusicDatabase::LyricsHit;
+using Kind = LyricsSearchQuery::Row::Kind;
+
+namespace {
+
+QString kindName(Kind kind) {
+    switch (kind) {
+    case Kind::tracksLabel:
+        return QStringLiteral("tracksLabel");
+    case Kind::track:
+        return QStringLiteral("track");
+    case Kind::lyricsLabel:
+        return QStringLiteral("lyricsLabel");
+    case Kind::hit:
+        return QStringLiteral("hit");
+    }
+    return {};
+}
+
+} // namespace
+
+LyricsSearchQuery::LyricsSearchQuery(QObject* parent) : QObject(parent) {
+    // The track-derived roles ask the index each time, so a track that leaves the library
+    // turns its hit into a hit without a track at the next change of the list.
+    std::vector<ListRole<LyricsHit>> roles = {
+        {"songKey", [](const LyricsHit& hit) { return QVariant(qtText(hit.songKey)); }},
+        {"artist", [](const LyricsHit& hit) { return QVariant(qtText(hit.artist)); }},
+        {"title", [](const LyricsHit& hit) { return QVariant(qtText(hit.title)); }},
+        {"snippet", [](const LyricsHit& hit) { return QVariant(qtText(hit.snippet)); }},
+        {"hasTrack", [this](const LyricsHit& hit) { return QVariant(libraryTrack(hit).has_value()); }},
+        {"coverURL",
+         [this](const LyricsHit& hit) {
+             auto track = libraryTrack(hit);
+             if (!track || !track->coverFile)
+                 return QVariant(QUrl());
+             return QVariant(QUrl::fromLocalFile(qtText(*track->coverFile)));
+         }},
+        {"coverSeed",
+         [this](const LyricsHit& hit) {
+             auto track = libraryTrack(hit);
+             if (!track)
+                 return QVariant(QString());
+             return QVariant(qtText(track->album.empty() ? track->title : track->album));
+         }},
+        {"heardStation", [](const LyricsHit& hit) { return optionalText(hit.heardStation); }},
+        {"heardLast",
+         [](const LyricsHit& hit) {
+             return hit.heardLast ? QVariant(abbreviatedDateTimeText(*hit.heardLast)) : QVariant();
+         }},
+    };
+    hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(&hits_, std::move(roles));
+    rowModel_ = std::make_unique<VectorListModel<Row>>(&rows_, rowRoles());
+}
+
+LyricsSearchQuery::~LyricsSearchQuery() = default;
+
+QVariant LyricsSearchQuery::trackValue(const Row& row,
+                                       const std::function<QVariant(const Track&)>& value) const {
+    if (row.kind != Kind::track || row.index >= tracks_.size())
+        return {};
+    return value(tracks_[row.index]);
+}
+
+QVariant LyricsSearchQuery::hitValue(const Row& row,
+                                     const std::function<QVariant(const LyricsHit&)>& value) const {
+    if (row.kind != Kind::hit || row.index >= hits_.size())
+        return {};
+    return value(hits_[row.index]);
+}
+
+std::vector<ListRole<LyricsSearchQuery::Row>> LyricsSearchQuery::rowRoles() {
+    // A track's roles come from the track, a hit's from the hit model's own roles.
+    auto hitRole = [this](const char* name) {
+        const auto roles = hitModel_->roleNames();
+        const int role = roles.key(name);
+        return [this, role](const Row& row) {
+            if (row.kind != Kind::hit)
+                return QVariant();
+            return hitModel_->data(hitModel_->index(static_cast<int>(row.index)), role);
+        };
+    };
+    return {
+        {"kind", [](const Row& row) { return QVariant(kindName(row.kind)); }},
+        {"position", [](const Row& row) { return QVariant(static_cast<int>(row.index)); }},
+        {"count",
+         [this](const Row& row) {
+             if (row.kind == Kind::tracksLabel)
+                 return QVariant(trackCount());
+             if (row.kind == Kind::lyricsLabel)
+                 return QVariant(hitCount());
+             return QVariant();
+         }},
+        {"title",
+         [this](const Row& row) {
+             if (row.kind == Kind::hit)
+                 return hitValue(row, [](const LyricsHit& hit) { return QVariant(qtText(hit.title)); });
+             return trackValue(row, [](const Track& track) { return QVariant(qtText(track.title)); });
+         }},
+        {"artist",
+         [this](const Row& row) {
+             if (row.kind == Kind::hit)
+                 return hitValue(row, [](const LyricsHit& hit) { return QVariant(qtText(hit.artist)); });
+             return trackValue(row, [](const Track& track) { return QVariant(qtText(track.artist)); });
+         }},
+        {"album",
+         [this](const Row& row) {
+             return trackValue(row, [](const Track& track) { return QVariant(qtText(track.album)); });
+         }},
+        {"duration",
+         [this](const Row& row) {
+             return trackValue(row, [](const Track& track) { return QVariant(track.duration); });
+         }},
+        {"station",
+         [this](const Row& row) {
+             return trackValue(row,
+                               [](const Track& track) { return QVariant(stationMap(track.asStation())); });
+         }},
+        {"snippet", hitRole("snippet")},
+        {"hasTrack", hitRole("hasTrack")},
+        {"coverURL", hitRole("coverURL")},
+        {"coverSeed", hitRole("coverSeed")},
+        {"heardStation", hitRole("heardStation")},
+        {"heardLast", hitRole("heardLast")},
+    };
+}
+
+QObject* LyricsSearchQuery::musicObject() const {
+    return music_.data();
+}
+
+ListModelBase* LyricsSearchQuery::rowList() const {
+    return rowModel_.get();
+}
+
+ListModelBase* LyricsSearchQuery::hitList() const {
+    return hitModel_.get();
+}
+
+void LyricsSearchQuery::setMusic(QObject* object) {
+    auto* music = qobject_cast<MusicModel*>(object);
+    if (music == music_)
+        return;
+    for (const auto& connection : connections_)
+        disconnect(connection);
+    connections_.clear();
+    music_ = music;
+    if (music_)
+        connections_ = {
+            connect(music_, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); }),
+            connect(music_, &MusicModel::tracksChanged, this, [this] { trackListChanged(); }),
+        };
+    pathIndex_.reset();
+    Q_EMIT musicChanged();
+    refresh();
+}
+
+void LyricsSearchQuery::setQuery(const QString& query) {
+    if (query == query_)
+        return;
+    query_ = query;
+    Q_EMIT queryChanged();
+    setReady(false);
+    refresh();
+}
+
+void LyricsSearchQuery::setReady(bool ready) {
+    if (ready == ready_)
+        return;
+    ready_ = ready;
+    Q_EMIT readyChanged();
+}
+
+void LyricsSearchQuery::refresh() {
+    const std::string trimmed = ZazidEvoz::text::trimmedHorizontalWhitespace(query_.toStdString());
+    auto database = music_ ? music_->database() : nullptr;
+    if (trimmed.empty() || !database) {
+        // Without a database the music model filters its own list in memory.
+        apply({trimmed.empty() || !music_ ? std::vector<Track>{} : music_->search(trimmed), {}});
+        return;
+    }
+    read_.request(
+        [database, trimmed] {
+            return Result{database->search(trimmed, trackLimit), database->searchLyrics(trimmed, hitLimit)};
+        },
+        [this](Result result) { apply(std::move(result)); });
+}
+
+void LyricsSearchQuery::apply(Result result) {
+    tracks_ = std::move(result.tracks);
+    hitModel_->reset(std::move(result.hits));
+    std::vector<Row> rows;
+    rows.reserve(tracks_.size() + hits_.size() + 2);
+    if (!tracks_.empty())
+        rows.push_back({Kind::tracksLabel, 0});
+    for (std::size_t i = 0; i < tracks_.size(); ++i)
+        rows.push_back({Kind::track, i});
+    if (!hits_.empty())
+        rows.push_back({Kind::lyricsLabel, 0});
+    for (std::size_t i = 0; i < hits_.size(); ++i)
+        rows.push_back({Kind::hit, i});
+    rowModel_->reset(std::move(rows));
+    Q_EMIT resultChanged();
+    setReady(true);
+}
+
+void LyricsSearchQuery::trackListChanged() {
+    pathIndex_.reset();
+    if (hits_.empty())
+        return;
+    Q_EMIT hitModel_->dataChanged(hitModel_->index(0), hitModel_->index(static_cast<int>(hits_.size()) - 1));
+    const int firstHit = static_cast<int>(rows_.size() - hits_.size());
+    Q_EMIT rowModel_->dataChanged(rowModel_->index(firstHit),
+                                  rowModel_->index(static_cast<int>(rows_.size()) - 1));
+}
+
+const std::unordered_map<std::string, std::size_t>& LyricsSearchQuery::pathIndex() const {
+    if (!pathIndex_) {
+        pathIndex_.emplace();
+        if (music_) {
+            const auto& tracks = music_->tracks();
+            pathIndex_->reserve(tracks.size());
+            for (std::size_t row = 0; row < tracks.size(); ++row)
+                pathIndex_->emplace(tracks[row].path, row); // the first row of a path wins
+        }
+    }
+    return *pathIndex_;
+}
+
+std::optional<Track> LyricsSearchQuery::libraryTrack(const LyricsHit& hit) const {
+    if (!hit.trackPath || !music_)
+        return std::nullopt;
+    const auto& index = pathIndex();
+    auto found = index.find(*hit.trackPath);
+    if (found == index.end() || found->second >= music_->tracks().size())
+        return std::nullopt;
+    return music_->tracks()[found->second];
+}
+
+void LyricsSearchQuery::playTrack(int row) {
+    if (!music_ || row < 0 || static_cast<std::size_t>(row) >= tracks_.size())
+        return;
+    std::vector<ZazidEvoz::Station> stations;
+    stations.reserve(tracks_.size());
+    for (const auto& track : tracks_)
+        stations.push_back(track.asStation());
+    music_->playNow(stations, row);
+}
+
+bool LyricsSearchQuery::playHit(int row) {
+    if (!music_ || row < 0 || static_cast<std::size_t>(row) >= hits_.size())
+        return false;
+    auto track = libraryTrack(hits_[static_cast<std::size_t>(row)]);
+    if (!track)
+        return false;
+    music_->playNow({track->asStation()}, 0);
+    return true;
+}
+
+QString LyricsSearchQuery::youtubeQuery(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= hits_.size())
+        return {};
+    const auto& hit = hits_[static_cast<std::size_t>(row)];
+    return qtText(lyricsview::youtubeQuery(hit.artist, hit.title));
+}
+
+} // namespace ZintraRadio
