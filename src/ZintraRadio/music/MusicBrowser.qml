@@ -26,6 +26,8 @@ Item {
     readonly property alias tagEditor: tagEditor
     readonly property alias smartEditor: smartEditor
     readonly property alias content: content
+    readonly property alias lyricsSheet: lyricsSheet
+    readonly property alias statusButton: statusButton
 
     //% "Albums"
     readonly property string albumsKey: QT_TRID_NOOP("music.tab.albums")
@@ -108,14 +110,11 @@ Item {
                         font.weight: Font.DemiBold
                         font.letterSpacing: 1.2
                     }
-                    Loader {
-                        id: statusSlot
+                    MusicStatusButton {
+                        id: statusButton
                         objectName: "browserStatus"
                         anchors.verticalCenter: parent.verticalCenter
-                        readonly property string view: "lyrics/MusicStatusButton.qml"
-                        active: ViewCatalog.has(view)
-                        source: active ? ViewCatalog.url(view) : ""
-                        onLoaded: if ("model" in item) item.model = Qt.binding(() => browser.model)
+                        model: browser.model
                     }
                 }
                 Row {
@@ -234,15 +233,11 @@ Item {
     }
     Component {
         id: searchResults
-        Loader {
-            readonly property string view: "lyrics/MusicSearchResults.qml"
-            active: ViewCatalog.has(view)
-            source: active ? ViewCatalog.url(view) : ""
-            onLoaded: {
-                item.model = Qt.binding(() => browser.model)
-                item.ui = Qt.binding(() => browser.ui)
-                item.query = Qt.binding(() => browser.query)
-            }
+        MusicSearchResults {
+            objectName: "browserSearchResults"
+            model: browser.model
+            ui: browser.ui
+            query: browser.query
         }
     }
 
@@ -326,17 +321,11 @@ Item {
         onAccepted: musicActions.addFolders([selectedFolder])
     }
 
-    Loader {
+    LyricsSheet {
         id: lyricsSheet
-        objectName: "lyricsSheetSlot"
-        readonly property string view: "lyrics/LyricsSheet.qml"
-        active: ViewCatalog.has(view)
-        source: active ? ViewCatalog.url(view) : ""
-        onLoaded: {
-            item.model = Qt.binding(() => browser.model)
-            item.request = Qt.binding(() => browser.musicUI ? browser.musicUI.lyricsRequest : null)
-            item.dismissed.connect(() => { if (browser.musicUI) browser.musicUI.lyricsRequest = null })
-        }
+        model: browser.model
+        request: browser.musicUI ? browser.musicUI.lyricsRequest : null
+        onDismissed: if (browser.musicUI) browser.musicUI.lyricsRequest = null
     }
     TagEditorSheet {
         id: tagEditor

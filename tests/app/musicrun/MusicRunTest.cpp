@@ -360,4 +360,47 @@ TEST_F(MusicRun, BrowsePlayQueueReorderEditAndCreate) {
     click(QStringLiteral("trackRow2"), {}, Qt::LeftButton, {400, 14});
     EXPECT_EQ(browser().selection().size(), 2u);
     grab("13-selection");
+    browser().setSelection({});
+
+    // ---- The lyrics views the browser hosts: a search with a lyric hit, the library status,
+    // and a row's lyrics in their sheet
+    ZazidEvoz::SongLyrics words;
+    words.plain = "Paper boats along the gutter\nsailing where the rain goes\nfolded from the letters\n"
+                  "no one ever sent";
+    music.database()->saveLyrics("Juniper", "Paper Boats", words, "test");
+    QQuickItem* field = item(QStringLiteral("browserSearch"));
+    ASSERT_TRUE(field);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, centre(field));
+    type(QStringLiteral("rain"));
+    ASSERT_TRUE(pumpUntil(
+        [&] { return item(QStringLiteral("searchTrack0")) && item(QStringLiteral("searchHit0")); }, 5s));
+    grab("14-search-with-lyrics");
+    QTest::keyClick(&window, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_Backspace);
+    pumpFor(200ms);
+    ASSERT_TRUE(browser().search().empty());
+    click(QStringLiteral("browserStatus"));
+    ASSERT_TRUE(pumpUntil([&] { return item(QStringLiteral("statusSync")) != nullptr; }, 5s));
+    grab("15-library-status");
+    item(QStringLiteral("browserStatus"))->setProperty("open", false);
+    pumpFor(300ms);
+    click(QStringLiteral("tab_tracks"));
+    int paper = 0;
+    for (; paper < 20; ++paper) {
+        QQuickItem* row = item(QStringLiteral("trackRow") + QString::number(paper));
+        if (row && row->property("title").toString() == QStringLiteral("Paper Boats"))
+            break;
+    }
+    ASSERT_LT(paper, 20);
+    click(QStringLiteral("trackRow") + QString::number(paper), {}, Qt::RightButton, {400, 14});
+    click(QStringLiteral("menuLyrics"));
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            QQuickItem* text = item(QStringLiteral("sheetText"));
+            return text && text->property("text").toString().contains(QStringLiteral("folded"));
+        },
+        5s));
+    grab("16-lyrics-sheet");
+    QTest::keyClick(&window, Qt::Key_Escape);
+    ASSERT_TRUE(pumpUntil([&] { return !browser().lyricsRequest().has_value(); }, 5s));
 }

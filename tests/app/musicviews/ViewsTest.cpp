@@ -25,10 +25,10 @@ protected:
         kit.window.resize(1100, 800);
     }
 
-    void start(std::vector<ZazidEvoz::Track> tracks) {
+    void start(std::vector<ZazidEvoz::Track> tracks, bool database = false) {
         library.folders.writeSnapshot(std::move(tracks));
         auto options = setup.options();
-        options.music = library.folders.options(false);
+        options.music = library.folders.options(database);
         app = std::make_unique<AppModel>(options);
         MusicFolders::waitForRescan(*app->music());
         UIState::Options uiOptions;
@@ -192,6 +192,72 @@ TEST_F(MusicViews, BrowserTabsSearchPagesAndSelectionBar) {
     EXPECT_EQ(find(page, QStringLiteral("heroTitle"))->property("text").toString(), QStringLiteral("LP"));
     click(find(page, QStringLiteral("detailBack")));
     EXPECT_FALSE(state.route().has_value());
+    expectNoWarnings();
+}
+
+// The lyrics views live in the browser: the search shows lyric hits next to tracks, the
+// header's status button opens its popover, and a row's lyrics item opens the lyrics sheet,
+// which clears the request when it closes.
+TEST_F(MusicViews, BrowserHostsSearchResultsStatusAndLyricsSheet) {
+    start({library.track("a.mp3", "Alpha", "Ann", "LP", "Jazz"), library.track("b.mp3", "Bravo", "Bo")},
+          true);
+    ASSERT_EQ(app->music()->tracks().size(), 2u);
+    ZazidEvoz::SongLyrics words;
+    words.plain = "walking through the alpine snow";
+    app->music()->database()->saveLyrics("Bo", "Bravo", words, "test");
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    MusicUI& state = *ui->music();
+
+    state.setSearch("alp");
+    QQuickItem* results = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            results = find(browser, QStringLiteral("browserSearchResults"));
+            return results && find(results, QStringLiteral("searchTrack0")) &&
+                   find(results, QStringLiteral("searchHit0"));
+        },
+        5s));
+    EXPECT_EQ(find(find(results, QStringLiteral("searchHit0")), QStringLiteral("hitTitle"))
+                  ->property("text")
+                  .toString(),
+              QStringLiteral("Bravo"));
+    state.setSearch("");
+    settle();
+
+    QQuickItem* status = find(browser, QStringLiteral("browserStatus"));
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(status->isVisible());
+    click(status);
+    EXPECT_TRUE(status->property("open").toBool());
+    ASSERT_TRUE(find(kit.window.contentItem(), QStringLiteral("statusSync")));
+    status->setProperty("open", false);
+    settle();
+
+    click(find(browser, QStringLiteral("tab_tracks")));
+    QQuickItem* row = find(browser, QStringLiteral("trackRow1"));
+    ASSERT_TRUE(row);
+    QObject* sheet = browser->property("lyricsSheet").value<QObject*>();
+    ASSERT_TRUE(sheet);
+    QTest::mouseClick(&kit.window, Qt::RightButton, {}, row->mapToScene({300, 10}).toPoint());
+    settle();
+    QQuickItem* lyricsItem = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] { return (lyricsItem = find(kit.window.contentItem(), QStringLiteral("menuLyrics"))); }, 5s));
+    click(lyricsItem);
+    ASSERT_TRUE(pumpUntil([&] { return sheet->property("opened").toBool(); }, 5s));
+    ASSERT_TRUE(state.lyricsRequest().has_value());
+    EXPECT_EQ(state.lyricsRequest()->title, "Bravo");
+    QQuickItem* text = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            text = find(kit.window.contentItem(), QStringLiteral("sheetText"));
+            return text && text->property("text").toString().contains(QStringLiteral("alpine"));
+        },
+        5s));
+    QTest::keyClick(&kit.window, Qt::Key_Escape);
+    ASSERT_TRUE(pumpUntil([&] { return !state.lyricsRequest().has_value(); }, 5s))
+        << "Escape clears the request";
     expectNoWarnings();
 }
 
