@@ -2,16 +2,21 @@
 // application model and UI state over a folder of generated tracks with covers, the browser
 // beside the queue panel. Every tab is browsed, an album opened, a track played and another
 // queued next, a playlist reordered by dragging, a tag edited (and read back from the file),
-// a smart playlist created, tracks selected. Each step leaves a picture under the build folder.
+// a smart playlist created, tracks selected, the lyrics views the browser holds shown; and the
+// music module in the application's own window. Each step leaves a picture under the build folder.
+#include "QmlKit.hpp"
 #include "ZazidEvoz/MusicLibrary.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "app/appmodel/AppModelKit.hpp"
 #include "app/music/MusicTestKit.hpp"
 #include "app/musicviews/MusicViewsKit.hpp"
 #include "music/MusicUI.hpp"
+#include "shell/AppEntry.hpp"
+#include "state/AppRuntime.hpp"
 #include "state/UIState.hpp"
 #include "support/Media.hpp"
 
+#include <QQmlApplicationEngine>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -417,4 +422,85 @@ TEST_F(MusicRun, BrowsePlayQueueReorderEditAndCreate) {
     grab("16-lyrics-sheet");
     QTest::keyClick(&window, Qt::Key_Escape);
     ASSERT_TRUE(pumpUntil([&] { return !browser().lyricsRequest().has_value(); }, 5s));
+}
+
+// The music module in the application's own window: the browser over the stage and the queue
+// in the side panel, both on the process's models.
+TEST(MusicWindow, TheMusicModuleShowsTheBrowserOnTheStageAndTheQueueInThePanel) {
+    installEnglish();
+    MusicFolders folders;
+    for (std::size_t i = 0; i < 4; ++i)
+        fs::copy_file(songFile(songs[i], static_cast<int>(i)),
+                      folders.library / fmt::format("{:02} {}.mp3", i + 1, songs[i].title));
+    folders.writeSnapshot();
+    AppSetup setup;
+    AppRuntime::Options options;
+    options.model = setup.options();
+    options.model.music = folders.options(true);
+    options.ui.settingsFile = QString::fromStdString((setup.folder / "ui.conf").string());
+    // The window comes at once, without its opening sequence.
+    options.ui.hooks = [](std::string_view name) -> std::optional<std::string> {
+        if (name == "SKIP_BOOT")
+            return std::string();
+        return std::nullopt;
+    };
+    ASSERT_TRUE(AppRuntime::configure(std::move(options)));
+    ASSERT_TRUE(MusicFolders::waitForRescan(*AppRuntime::model().music()));
+    ASSERT_EQ(AppRuntime::model().music()->tracks().size(), 4u);
+
+    // The views go first, then the models, however the test ends.
+    struct Scene {
+        QStringList warnings;
+        std::unique_ptr<QQmlApplicationEngine> engine = std::make_unique<QQmlApplicationEngine>();
+        QQuickWindow* window = nullptr;
+        ~Scene() {
+            keepLibrariesLoaded();
+            if (window != nullptr) {
+                finishScene(*window);
+                // The renderer lets go of the covers' textures before the window goes.
+                window->releaseResources();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                pumpFor(50ms);
+            }
+            engine.reset();
+            AppRuntime::release();
+        }
+    } scene;
+    QStringList& warnings = scene.warnings;
+    scene.engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    QObject::connect(scene.engine.get(), &QQmlEngine::warnings, [&](const QList<QQmlError>& errors) {
+        for (const auto& error : errors)
+            warnings.append(error.toString());
+    });
+    scene.engine->load(QUrl(QStringLiteral("qrc:/qt/qml/ZintraRadio/shell/MainWindow.qml")));
+    for (QObject* root : scene.engine->rootObjects())
+        if (auto* candidate = qobject_cast<QQuickWindow*>(root))
+            scene.window = candidate;
+    QQuickWindow* window = scene.window;
+    ASSERT_TRUE(window) << warnings.join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+
+    AppRuntime::ui().show(QStringLiteral("music"));
+    const auto find = [&](const char* name) { return QmlKit::child(window->contentItem(), name); };
+    ASSERT_TRUE(pumpUntil([&] { return find("albumTile1") && find("queueEmpty"); }, 10s))
+        << "the album grid on the stage and the queue panel beside it";
+    EXPECT_EQ(find("browserTrackCount")->property("text").toString(), QStringLiteral("4 tracks"));
+    EXPECT_TRUE(find("browserStatus")->isVisible());
+    pumpFor(800ms);
+    const fs::path artefacts = fs::path(ZINTRARADIO_TEST_BINARY_DIR) / "musicrun-artefacts";
+    fs::create_directories(artefacts);
+    EXPECT_TRUE(
+        window->grabWindow().save(QString::fromStdString((artefacts / "20-main-window.png").string())));
+
+    // Hiding the browser gives the stage back to the visualizer.
+    QTest::mouseClick(window, Qt::LeftButton, {}, find("browserShowStage")->mapToScene({16, 16}).toPoint());
+    ASSERT_TRUE(pumpUntil([&] { return AppRuntime::ui().music()->browserHidden(); }, 5s));
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            return find("stageContent")->property("view").toString() !=
+                   QStringLiteral("music/MusicBrowser.qml");
+        },
+        5s));
+
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
 }
