@@ -55,8 +55,8 @@
         <translation>Pick a station</translation>
     </message>
     <message id="deck.play">
-        <source>Play or pause</source>
-        <translation>Play or pause</translation>
+        <source>Play</source>
+        <translation>Play</translation>
     </message>
     <message id="deck.stop">
         <source>Stop</source>
@@ -379,6 +379,252 @@
         <source>Looking up lyrics: %1</source>
         <translation>Looking up lyrics: %1</translation>
     </message>
+    <message id="stations.add">
+        <source>Add Station</source>
+        <translation>Add Station</translation>
+    </message>
+    <message id="stations.link">
+        <source>Stream link (http…)</source>
+        <translation>Stream link (http…)</translation>
+    </message>
+    <message id="stations.name">
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message id="stations.genre">
+        <source>Genre</source>
+        <translation>Genre</translation>
+    </message>
+    <message id="action.cancel">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="action.add">
+        <source>Add</source>
+        <translation>Add</translation>
+    </message>
+    <message id="deck.elapsed">
+        <source>Elapsed time</source>
+        <translation>Elapsed time</translation>
+    </message>
+    <message id="queue.title">
+        <source>Queue</source>
+        <translation>Queue</translation>
+    </message>
+    <message id="deck.mute">
+        <source>Mute</source>
+        <translation>Mute</translation>
+    </message>
+    <message id="deck.unmute">
+        <source>Unmute</source>
+        <translation>Unmute</translation>
+    </message>
+    <message id="discover.importAll">
+        <source>Import All</source>
+        <translation>Import All</translation>
+    </message>
+    <message id="discover.search">
+        <source>Search stations by name</source>
+        <translation>Search stations by name</translation>
+    </message>
+    <message id="discover.top">
+        <source>Top</source>
+        <translation>Top</translation>
+    </message>
+    <message id="discover.topVoted">
+        <source>Top Voted</source>
+        <translation>Top Voted</translation>
+    </message>
+    <message id="discover.country">
+        <source>Country</source>
+        <translation>Country</translation>
+    </message>
+    <message id="discover.error">
+        <source>The station directory did not answer</source>
+        <translation>The station directory did not answer</translation>
+    </message>
+    <message id="action.retry">
+        <source>Try Again</source>
+        <translation>Try Again</translation>
+    </message>
+    <message id="favorites.empty">
+        <source>No favourites yet. Star a station to keep it here.</source>
+        <translation>No favourites yet. Star a station to keep it here.</translation>
+    </message>
+    <message id="history.clear">
+        <source>Clear</source>
+        <translation>Clear</translation>
+    </message>
+    <message id="history.played">
+        <source>Played</source>
+        <translation>Played</translation>
+    </message>
+    <message id="history.songs">
+        <source>Songs</source>
+        <translation>Songs</translation>
+    </message>
+    <message id="history.heard">
+        <source>Heard</source>
+        <translation>Heard</translation>
+    </message>
+    <message id="history.empty">
+        <source>Nothing played yet</source>
+        <translation>Nothing played yet</translation>
+    </message>
+    <message id="history.noSongs">
+        <source>No song titles yet</source>
+        <translation>No song titles yet</translation>
+    </message>
+    <message id="deck.live">
+        <source>Live</source>
+        <translation>Live</translation>
+    </message>
+    <message id="stations.remove">
+        <source>Remove</source>
+        <translation>Remove</translation>
+    </message>
+    <message id="discover.import">
+        <source>Add to my stations</source>
+        <translation>Add to my stations</translation>
+    </message>
+    <message id="discover.imported">
+        <source>In my stations</source>
+        <translation>In my stations</translation>
+    </message>
+    <message id="deck.splitOn">
+        <source>New file for every song: on</source>
+        <translation>New file for every song: on</translation>
+    </message>
+    <message id="deck.splitOff">
+        <source>New file for every song: off</source>
+        <translation>New file for every song: off</translation>
+    </message>
+    <message id="stations.rename">
+        <source>Rename…</source>
+        <translation>Rename…</translation>
+    </message>
+    <message id="action.copyLink">
+        <source>Copy Link</source>
+        <translation>Copy Link</translation>
+    </message>
+    <message id="queue.playNext">
+        <source>Play Next</source>
+        <translation>Play Next</translation>
+    </message>
+    <message id="queue.later">
+        <source>Play Later</source>
+        <translation>Play Later</translation>
+    </message>
+    <message id="music.addToPlaylist">
+        <source>Add to Playlist</source>
+        <translation>Add to Playlist</translation>
+    </message>
+    <message id="stations.showList">
+        <source>Show as List</source>
+        <translation>Show as List</translation>
+    </message>
+    <message id="stations.showGrid">
+        <source>Show as Grid</source>
+        <translation>Show as Grid</translation>
+    </message>
+    <message id="stations.more">
+        <source>More</source>
+        <translation>More</translation>
+    </message>
+    <message id="stations.importFile">
+        <source>Import Playlist File…</source>
+        <translation>Import Playlist File…</translation>
+    </message>
+    <message id="stations.importOlvanta">
+        <source>Import from Olvanta</source>
+        <translation>Import from Olvanta</translation>
+    </message>
+    <message id="stations.export">
+        <source>Export as M3U…</source>
+        <translation>Export as M3U…</translation>
+    </message>
+    <message id="stations.restoreDefaults">
+        <source>Restore Built-in Stations</source>
+        <translation>Restore Built-in Stations</translation>
+    </message>
+    <message id="stations.filter">
+        <source>Filter stations or search the directory</source>
+        <translation>Filter stations or search the directory</translation>
+    </message>
+    <message id="stations.empty">
+        <source>No stations yet. Add one with +, or search the directory.</source>
+        <translation>No stations yet. Add one with +, or search the directory.</translation>
+    </message>
+    <message id="stations.directory">
+        <source>Station directory</source>
+        <translation>Station directory</translation>
+    </message>
+    <message id="action.save">
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message id="stations.importTitle">
+        <source>Import Stations</source>
+        <translation>Import Stations</translation>
+    </message>
+    <message id="stations.playlistFiles">
+        <source>Playlists</source>
+        <translation>Playlists</translation>
+    </message>
+    <message id="stations.exportTitle">
+        <source>Export Stations</source>
+        <translation>Export Stations</translation>
+    </message>
+    <message id="count.stations" numerus="yes">
+        <source>%n station(s)</source>
+        <translation>
+            <numerusform>%n station</numerusform>
+            <numerusform>%n stations</numerusform>
+        </translation>
+    </message>
+    <message id="count.entries" numerus="yes">
+        <source>%n entries</source>
+        <translation>
+            <numerusform>%n entry</numerusform>
+            <numerusform>%n entries</numerusform>
+        </translation>
+    </message>
+    <message id="deck.nothing">
+        <source>Nothing playing</source>
+        <translation>Nothing playing</translation>
+    </message>
+    <message id="deck.stopped">
+        <source>Stopped</source>
+        <translation>Stopped</translation>
+    </message>
+    <message id="deck.video">
+        <source>Video</source>
+        <translation>Video</translation>
+    </message>
+    <message id="deck.rec">
+        <source>REC</source>
+        <translation>REC</translation>
+    </message>
+    <message id="deck.recStart">
+        <source>Start recording</source>
+        <translation>Start recording</translation>
+    </message>
+    <message id="deck.recStop">
+        <source>Stop recording</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message id="toast.imported">
+        <source>Stations added: %1</source>
+        <translation>Stations added: %1</translation>
+    </message>
+    <message id="toast.exported">
+        <source>Stations exported</source>
+        <translation>Stations exported</translation>
+    </message>
+    <message id="toast.importFailed">
+        <source>The playlist file could not be read.</source>
+        <translation>The playlist file could not be read.</translation>
+    </message>
     <message id="music.empty">
         <source>Your library is empty</source>
         <translation>Your library is empty</translation>
@@ -390,17 +636,13 @@
             <numerusform>%n tracks</numerusform>
         </translation>
     </message>
-    <message id="stations.rename">
-        <source>Rename…</source>
-        <translation>Rename…</translation>
+    <message id="music.play">
+        <source>Play</source>
+        <translation>Play</translation>
     </message>
     <message id="music.genrePlaylist">
         <source>Make Smart Playlist</source>
         <translation>Make Smart Playlist</translation>
-    </message>
-    <message id="stations.genre">
-        <source>Genre</source>
-        <translation>Genre</translation>
     </message>
     <message id="music.tab.albums">
         <source>Albums</source>
@@ -450,17 +692,9 @@
         <source>Shuffle</source>
         <translation>Shuffle</translation>
     </message>
-    <message id="queue.later">
-        <source>Play Later</source>
-        <translation>Play Later</translation>
-    </message>
     <message id="music.editRules">
         <source>Edit Rules…</source>
         <translation>Edit Rules…</translation>
-    </message>
-    <message id="stations.remove">
-        <source>Remove</source>
-        <translation>Remove</translation>
     </message>
     <message id="music.back">
         <source>Back</source>
@@ -470,10 +704,6 @@
         <source>This playlist is empty</source>
         <translation>This playlist is empty</translation>
     </message>
-    <message id="stations.name">
-        <source>Name</source>
-        <translation>Name</translation>
-    </message>
     <message id="music.smartPlaylists">
         <source>Smart Playlists</source>
         <translation>Smart Playlists</translation>
@@ -481,25 +711,6 @@
     <message id="music.noPlaylists">
         <source>No playlists yet</source>
         <translation>No playlists yet</translation>
-    </message>
-    <message id="count.entries" numerus="yes">
-        <source>%n entries</source>
-        <translation>
-            <numerusform>%n entry</numerusform>
-            <numerusform>%n entries</numerusform>
-        </translation>
-    </message>
-    <message id="queue.playNext">
-        <source>Play Next</source>
-        <translation>Play Next</translation>
-    </message>
-    <message id="music.addToPlaylist">
-        <source>Add to Playlist</source>
-        <translation>Add to Playlist</translation>
-    </message>
-    <message id="queue.title">
-        <source>Queue</source>
-        <translation>Queue</translation>
     </message>
     <message id="queue.repeat.off">
         <source>Repeat Off</source>
@@ -520,10 +731,6 @@
     <message id="queue.empty">
         <source>The queue is empty</source>
         <translation>The queue is empty</translation>
-    </message>
-    <message id="deck.live">
-        <source>Live</source>
-        <translation>Live</translation>
     </message>
     <message id="rule.unit.days">
         <source>days</source>
@@ -579,14 +786,6 @@
     <message id="smart.limit">
         <source>Limit</source>
         <translation>Limit</translation>
-    </message>
-    <message id="action.cancel">
-        <source>Cancel</source>
-        <translation>Cancel</translation>
-    </message>
-    <message id="action.save">
-        <source>Save</source>
-        <translation>Save</translation>
     </message>
     <message id="music.rating">
         <source>Rating</source>
@@ -735,10 +934,6 @@
     <message id="sort.random">
         <source>Random</source>
         <translation>Random</translation>
-    </message>
-    <message id="music.play">
-        <source>Play</source>
-        <translation>Play</translation>
     </message>
 </context>
 </TS>

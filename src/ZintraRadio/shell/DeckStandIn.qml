@@ -114,7 +114,7 @@ Item {
             size: 48
             active: deck.stateName === "playing" || deck.stateName === "buffering"
             symbol: deck.stateName === "playing" || deck.stateName === "buffering" ? "pause.fill" : "play.fill"
-            //% "Play or pause"
+            //% "Play"
             helpKey: QT_TRID_NOOP("deck.play")
             onClicked: AppModel.togglePlayPause()
         }

@@ -77,7 +77,7 @@ TEST_F(MainWindow, PlaysTheLocalStreamAndMarksItsRowAndShowsTheSong) {
     EXPECT_TRUE(row->property("current").toBool());
     EXPECT_TRUE(QmlKit::child(row, "rowSpectrumBorder")->isVisible());
     EXPECT_TRUE(pumpUntil([&] { return QmlKit::child(row, "rowEqualizer") != nullptr; }, 2s));
-    QQuickItem* title = shell.find("deckTitle");
+    QQuickItem* title = shell.find("deckSubtitle");
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->property("text").toString(), QStringLiteral("Artist One - Song One"));
     EXPECT_EQ(shell.find("cinemaSong")->property("text").toString(), QStringLiteral("Artist One - Song One"));

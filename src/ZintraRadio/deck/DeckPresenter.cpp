@@ -1,0 +1,185 @@
+#include "deck/DeckPresenter.hpp"
+
+#include "kit/StationDetails.hpp"
+#include "shell/ShellRules.hpp"
+#include "state/AppModel.hpp"
+#include "state/QtValues.hpp"
+#include "state/VideoPlayer.hpp"
+
+#include <algorithm>
+
+namespace ZintraRadio {
+
+namespace {
+
+QString textOf(const ShownText& text) {
+    switch (text.kind) {
+    case ShownText::Kind::key:
+        return qtTrId(text.value.c_str());
+    case ShownText::Kind::error:
+        return displayedError(qtText(text.value), [](const char* key) { return qtTrId(key); });
+    case ShownText::Kind::verbatim:
+        break;
+    }
+    return qtText(text.value);
+}
+
+QString colorName(SubtitleColor color) {
+    switch (color) {
+    case SubtitleColor::red:
+        return QStringLiteral("red");
+    case SubtitleColor::cyan:
+        return QStringLiteral("cyan");
+    case SubtitleColor::dim:
+        break;
+    }
+    return QStringLiteral("dim");
+}
+
+QString artworkName(ArtworkKind kind) {
+    switch (kind) {
+    case ArtworkKind::disc:
+        return QStringLiteral("disc");
+    case ArtworkKind::station:
+        return QStringLiteral("station");
+    case ArtworkKind::placeholder:
+        break;
+    }
+    return QStringLiteral("placeholder");
+}
+
+} // namespace
+
+DeckPresenter::DeckPresenter(QObject* parent) : QObject(parent) {
+    refresh();
+}
+
+QObject* DeckPresenter::modelObject() const {
+    return model_.data();
+}
+
+void DeckPresenter::setModel(QObject* model) {
+    auto* appModel = qobject_cast<AppModel*>(model);
+    if (appModel == model_)
+        return;
+    for (const auto& connection : connections_)
+        disconnect(connection);
+    connections_.clear();
+    model_ = appModel;
+    if (appModel != nullptr) {
+        for (auto signal :
+             {&AppModel::stateChanged, &AppModel::currentChanged, &AppModel::nowPlayingChanged,
+              &AppModel::serverNameChanged, &AppModel::formatInfoChanged, &AppModel::videoItemChanged,
+              &AppModel::videoLoadingChanged, &AppModel::libraryChanged})
+            connections_.push_back(connect(appModel, signal, this, &DeckPresenter::refresh));
+        MusicModel* music = appModel->music();
+        for (auto signal :
+             {&MusicModel::tracksChanged, &MusicModel::queueChanged, &MusicModel::queueIndexChanged})
+            connections_.push_back(connect(music, signal, this, &DeckPresenter::refresh));
+    }
+    watchPlayer();
+    Q_EMIT modelChanged();
+    refresh();
+}
+
+void DeckPresenter::watchPlayer() {
+    disconnect(playerState_);
+    if (model_ && model_->videoPlayer() != nullptr)
+        playerState_ =
+            connect(model_->videoPlayer(), &VideoPlayer::stateChanged, this, &DeckPresenter::refresh);
+}
+
+std::optional<bool> DeckPresenter::videoPaused() const {
+    const VideoPlayer* player = model_ ? model_->videoPlayer() : nullptr;
+    if (player == nullptr)
+        return std::nullopt;
+    const auto state = player->state();
+    return state == VideoPlayer::State::paused || state == VideoPlayer::State::ended ||
+           state == VideoPlayer::State::failed;
+}
+
+void DeckPresenter::playPause() {
+    if (!model_)
+        return;
+    if (VideoPlayer* player = model_->videoPlayer()) {
+        if (videoPaused().value_or(false))
+            player->play();
+        else
+            player->pause();
+        return;
+    }
+    model_->togglePlayPause();
+}
+
+void DeckPresenter::stop() {
+    if (!model_)
+        return;
+    if (model_->videoItem())
+        model_->stopVideo();
+    else
+        model_->stop();
+}
+
+void DeckPresenter::setMuted(bool muted) {
+    if (!model_)
+        return;
+    model_->setMuted(muted);
+    applyVolumeToPlayer();
+}
+
+void DeckPresenter::setVolume(double volume) {
+    if (!model_)
+        return;
+    model_->setVolume(static_cast<float>(volume));
+    applyVolumeToPlayer();
+}
+
+void DeckPresenter::applyVolumeToPlayer() {
+    // The player has no mute of its own: muted is silent.
+    if (VideoPlayer* player = model_->videoPlayer())
+        player->setVolume(model_->muted() ? 0.0 : static_cast<double>(model_->volume()));
+}
+
+DeckInput DeckPresenter::input() const {
+    DeckInput input;
+    input.videoPaused = videoPaused();
+    if (!model_)
+        return input;
+    input.state = model_->state();
+    input.current = model_->current();
+    input.videoItem = model_->videoItem();
+    input.videoLoading = model_->videoLoading();
+    input.nowPlaying = model_->nowPlaying();
+    input.serverName = model_->serverName();
+    input.formatInfo = model_->formatInfo();
+    if (input.current && input.current->kind == ZazidEvoz::MediaKind::file)
+        input.libraryTrack = model_->music()->track(input.current->url);
+    return input;
+}
+
+void DeckPresenter::refresh() {
+    const DeckInput in = input();
+    title_ = textOf(deckTitle(in));
+    subtitle_ = textOf(deckSubtitle(in, regionName));
+    subtitleColor_ = colorName(ZintraRadio::subtitleColor(in));
+    infoLine_ = textOf(deckInfoLine(in, regionName));
+    live_ = showsLiveBadge(in);
+    playing_ = playButtonPlaying(in);
+    busy_ = playButtonBusy(in);
+    artwork_ = artworkName(artworkKind(in));
+    artworkActive_ = ZintraRadio::artworkActive(in);
+    const ZazidEvoz::Station* shown = ZintraRadio::shownItem(in);
+    shownItem_ = shown ? QVariant(stationMap(*shown)) : QVariant();
+    favorite_ = false;
+    if (shown && model_) {
+        const auto& favorites = model_->library().favoriteURLs;
+        favorite_ = std::find(favorites.begin(), favorites.end(), shown->url) != favorites.end();
+    }
+    const ZazidEvoz::Track* track = ownTrack(in);
+    discCover_ = track && track->coverFile ? qtText(*track->coverFile) : QString();
+    discSeed_ = track ? qtText(ZintraRadio::discSeed(*track)) : QString();
+    upNext_ = model_ ? static_cast<int>(model_->music()->upNext().size()) : 0;
+    Q_EMIT changed();
+}
+
+} // namespace ZintraRadio

@@ -1,0 +1,149 @@
+#include "deck/DeckQueries.hpp"
+
+#include "deck/DiscoverRules.hpp"
+#include "deck/HistoryRules.hpp"
+#include "state/MusicModel.hpp"
+#include "state/QtValues.hpp"
+
+#include <QUrl>
+
+namespace ZintraRadio {
+
+using LyricsHit = ZazidEvoz::MusicDatabase::LyricsHit;
+
+QObject* DatabaseQuery::musicObject() const {
+    return music_.data();
+}
+
+void DatabaseQuery::setMusic(QObject* music) {
+    auto* model = qobject_cast<MusicModel*>(music);
+    if (model == music_)
+        return;
+    for (const auto& connection : connections_)
+        disconnect(connection);
+    connections_.clear();
+    music_ = model;
+    if (model != nullptr)
+        connections_.push_back(
+            connect(model, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); }));
+    Q_EMIT musicChanged();
+    refresh();
+}
+
+void DatabaseQuery::setReady(bool ready) {
+    if (ready == ready_)
+        return;
+    ready_ = ready;
+    Q_EMIT readyChanged();
+}
+
+LyricHitsQuery::LyricHitsQuery(QObject* parent) : DatabaseQuery(parent) {
+    hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(
+        &hits_,
+        std::vector<ListRole<LyricsHit>>{
+            {"title", [](const LyricsHit& h) { return QVariant(qtText(h.title)); }},
+            {"artist", [](const LyricsHit& h) { return QVariant(qtText(h.artist)); }},
+            {"snippet", [](const LyricsHit& h) { return QVariant(qtText(h.snippet)); }},
+            {"hasTrack", [this](const LyricsHit& h) { return QVariant(trackOf(h).has_value()); }},
+            {"coverURL",
+             [this](const LyricsHit& h) {
+                 const auto track = trackOf(h);
+                 return track && track->coverFile ? QVariant(QUrl::fromLocalFile(qtText(*track->coverFile)))
+                                                  : QVariant(QUrl());
+             }},
+            {"coverSeed",
+             [this](const LyricsHit& h) {
+                 const auto track = trackOf(h);
+                 if (!track)
+                     return QVariant(qtText(h.title));
+                 return QVariant(qtText(track->album.empty() ? track->title : track->album));
+             }},
+            {"heardStation", [](const LyricsHit& h) { return optionalText(h.heardStation); }},
+            {"heardLast",
+             [](const LyricsHit& h) { return h.heardLast ? QVariant(qtDate(*h.heardLast)) : QVariant(); }},
+        });
+    connect(this, &DatabaseQuery::musicChanged, this, [this] {
+        disconnect(tracks_);
+        if (music() != nullptr)
+            tracks_ = connect(music(), &MusicModel::tracksChanged, this, &LyricHitsQuery::tracksChanged);
+    });
+}
+
+LyricHitsQuery::~LyricHitsQuery() = default;
+
+void LyricHitsQuery::tracksChanged() {
+    for (int row = 0; row < count(); ++row)
+        hitModel_->rowChanged(row);
+}
+
+void LyricHitsQuery::setQuery(const QString& query) {
+    if (query == query_)
+        return;
+    query_ = query;
+    Q_EMIT queryChanged();
+    refresh();
+}
+
+std::optional<ZazidEvoz::Track> LyricHitsQuery::trackOf(const LyricsHit& hit) const {
+    if (!hit.trackPath || music() == nullptr)
+        return std::nullopt;
+    for (const auto& track : music()->tracks())
+        if (track.path == *hit.trackPath)
+            return track;
+    return std::nullopt;
+}
+
+std::optional<ZazidEvoz::Track> LyricHitsQuery::libraryTrack(int row) const {
+    if (row < 0 || row >= count())
+        return std::nullopt;
+    return trackOf(hits_[static_cast<std::size_t>(row)]);
+}
+
+bool LyricHitsQuery::playTrack(int row) const {
+    const auto track = libraryTrack(row);
+    if (!track)
+        return false;
+    music()->playNow({track->asStation()}, 0);
+    return true;
+}
+
+QString LyricHitsQuery::youtubeQuery(int row) const {
+    if (row < 0 || row >= count())
+        return {};
+    const auto& hit = hits_[static_cast<std::size_t>(row)];
+    return qtText(hit.artist + " " + hit.title);
+}
+
+void LyricHitsQuery::refresh() {
+    task_.cancel();
+    const std::string query = stdText(query_);
+    const auto database = music() ? music()->database() : nullptr;
+    if (query.empty() || !database) {
+        apply({});
+        setReady(true);
+        return;
+    }
+    setReady(false);
+    task_ = TaskRunner::run(
+        this, "ZintraRadio hits",
+        [database, query](std::stop_token) {
+            auto hits = database->searchLyrics(query, static_cast<std::int64_t>(discoverLyricSearchLimit));
+            if (hits.size() > discoverLyricHits)
+                hits.resize(discoverLyricHits);
+            return hits;
+        },
+        [this](Outcome<std::vector<LyricsHit>> outcome) {
+            if (outcome.value)
+                apply(std::move(*outcome.value));
+            setReady(true);
+        });
+}
+
+void LyricHitsQuery::apply(std::vector<LyricsHit> hits) {
+    const int before = count();
+    hitModel_->assign(std::move(hits));
+    if (count() != before)
+        Q_EMIT countChanged();
+}
+
+} // namespace ZintraRadio

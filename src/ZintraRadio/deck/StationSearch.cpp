@@ -1,0 +1,101 @@
+#include "deck/StationSearch.hpp"
+
+#include "state/AppModel.hpp"
+#include "state/QtValues.hpp"
+
+namespace ZintraRadio {
+
+namespace {
+
+QString kindName(SearchRow::Kind kind) {
+    switch (kind) {
+    case SearchRow::Kind::note:
+        return QStringLiteral("note");
+    case SearchRow::Kind::directoryHeader:
+        return QStringLiteral("header");
+    case SearchRow::Kind::hit:
+        return QStringLiteral("hit");
+    case SearchRow::Kind::station:
+        break;
+    }
+    return QStringLiteral("station");
+}
+
+std::vector<ListRole<StationSearch::Entry>> entryRoles() {
+    using Entry = StationSearch::Entry;
+    return {
+        {"kind", [](const Entry& e) { return QVariant(kindName(e.kind)); }},
+        {"noteKey", [](const Entry& e) { return QVariant(qtText(e.noteKey)); }},
+        {"station", [](const Entry& e) { return QVariant(stationMap(e.station)); }},
+        {"url", [](const Entry& e) { return QVariant(qtText(e.station.url)); }},
+    };
+}
+
+} // namespace
+
+StationSearch::StationSearch(QObject* parent)
+    : QObject(parent), rowModel_(std::make_unique<VectorListModel<Entry>>(&entries_, entryRoles())) {}
+
+StationSearch::~StationSearch() = default;
+
+QObject* StationSearch::modelObject() const {
+    return model_.data();
+}
+
+void StationSearch::setModel(QObject* model) {
+    auto* appModel = qobject_cast<AppModel*>(model);
+    if (appModel == model_)
+        return;
+    for (const auto& connection : connections_)
+        disconnect(connection);
+    connections_.clear();
+    model_ = appModel;
+    if (appModel != nullptr)
+        for (auto signal : {&AppModel::libraryChanged, &AppModel::directoryHitsChanged,
+                            &AppModel::directoryLoadingChanged, &AppModel::directoryErrorChanged})
+            connections_.push_back(connect(appModel, signal, this, &StationSearch::refresh));
+    Q_EMIT modelChanged();
+    refresh();
+}
+
+void StationSearch::setFilter(const QString& filter) {
+    if (filter == filter_)
+        return;
+    filter_ = filter;
+    Q_EMIT filterChanged();
+    refresh();
+}
+
+QString StationSearch::query() const {
+    return qtText(filterQuery(stdText(filter_)));
+}
+
+void StationSearch::refresh() {
+    std::vector<Entry> entries;
+    int matches = 0;
+    int hits = 0;
+    const std::string queryText = filterQuery(stdText(filter_));
+    if (model_ && !queryText.empty()) {
+        const auto& library = model_->library().stations;
+        const auto& directory = model_->directoryHits();
+        const auto matchRows = matchingRows(library, queryText);
+        const auto hitRows = newDirectoryRows(directory, library);
+        matches = static_cast<int>(matchRows.size());
+        hits = static_cast<int>(hitRows.size());
+        for (const SearchRow& row : searchRows(matchRows.size(), hitRows.size(), model_->directoryLoading(),
+                                               model_->directoryError())) {
+            Entry entry{row.kind, row.noteKey, {}};
+            if (row.kind == SearchRow::Kind::station)
+                entry.station = library[matchRows[row.index]];
+            else if (row.kind == SearchRow::Kind::hit)
+                entry.station = directory[hitRows[row.index]];
+            entries.push_back(std::move(entry));
+        }
+    }
+    rowModel_->assign(std::move(entries));
+    matchCount_ = matches;
+    hitCount_ = hits;
+    Q_EMIT rowsChanged();
+}
+
+} // namespace ZintraRadio

@@ -1,0 +1,92 @@
+#include "deck/TileName.hpp"
+
+#include "kit/GradientPaint.hpp"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+#include <cmath>
+
+namespace ZintraRadio {
+
+TileName::TileName(QQuickItem* parent) : QQuickPaintedItem(parent) {
+    setAntialiasing(true);
+    connect(this, &QQuickItem::widthChanged, this, &TileName::lookChanged);
+    measure();
+}
+
+void TileName::setText(const QString& text) {
+    if (text == text_)
+        return;
+    text_ = text;
+    measure();
+}
+
+void TileName::setFont(const QFont& font) {
+    if (font == font_)
+        return;
+    font_ = font;
+    measure();
+}
+
+void TileName::setSpectrum(bool spectrum) {
+    if (spectrum == spectrum_)
+        return;
+    spectrum_ = spectrum;
+    update();
+    Q_EMIT lookChanged();
+}
+
+void TileName::measure() {
+    const QFontMetricsF metrics(font_);
+    setImplicitHeight(std::ceil(2 * metrics.lineSpacing()));
+    setImplicitWidth(std::ceil(metrics.horizontalAdvance(text_)));
+    update();
+    Q_EMIT lookChanged();
+}
+
+int TileName::lineCount() const {
+    return static_cast<int>(lines(width()).size());
+}
+
+QStringList TileName::lines(qreal width) const {
+    QStringList result;
+    if (text_.isEmpty() || width <= 0)
+        return result;
+    QTextLayout layout(text_, font_);
+    QTextOption option(Qt::AlignHCenter);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine first = layout.createLine();
+    if (!first.isValid()) {
+        layout.endLayout();
+        return result;
+    }
+    first.setLineWidth(width);
+    const int rest = first.textStart() + first.textLength();
+    layout.endLayout();
+    result.append(text_.mid(first.textStart(), first.textLength()).trimmed());
+    if (rest < text_.size()) {
+        const QFontMetricsF metrics(font_);
+        result.append(metrics.elidedText(text_.mid(rest).trimmed(), Qt::ElideRight, width));
+    }
+    return result;
+}
+
+void TileName::paint(QPainter* painter) {
+    const QStringList shown = lines(width());
+    const QFontMetricsF metrics(font_);
+    painter->setFont(font_);
+    if (spectrum_)
+        painter->setPen(
+            QPen(QBrush(spreadGradient(QRectF(0, 0, width(), height()), GradientPaint::Horizontal, {})), 1));
+    else
+        painter->setPen(QColor::fromRgbF(1, 1, 1, 0.9f));
+    for (int i = 0; i < shown.size(); ++i) {
+        const QRectF line(0, i * metrics.lineSpacing(), width(), metrics.lineSpacing());
+        painter->drawText(line, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, shown[i]);
+    }
+}
+
+} // namespace ZintraRadio

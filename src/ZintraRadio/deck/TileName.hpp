@@ -1,0 +1,48 @@
+// A station name of at most two centred lines, in white or painted with the spectrum
+// (the station on air), always as tall as two lines so tiles in a row line up. The text is
+// drawn as plain characters.
+#pragma once
+
+#include <QFont>
+#include <QQuickPaintedItem>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+namespace ZintraRadio {
+
+class TileName : public QQuickPaintedItem {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QString text READ text WRITE setText NOTIFY lookChanged)
+    Q_PROPERTY(QFont font READ font WRITE setFont NOTIFY lookChanged)
+    Q_PROPERTY(bool spectrum READ spectrum WRITE setSpectrum NOTIFY lookChanged)
+    // The lines the text took at the current width (1 or 2; 0 for no text).
+    Q_PROPERTY(int lineCount READ lineCount NOTIFY lookChanged)
+
+public:
+    explicit TileName(QQuickItem* parent = nullptr);
+
+    const QString& text() const { return text_; }
+    void setText(const QString& text);
+    const QFont& font() const { return font_; }
+    void setFont(const QFont& font);
+    bool spectrum() const { return spectrum_; }
+    void setSpectrum(bool spectrum);
+    int lineCount() const;
+
+    void paint(QPainter* painter) override;
+
+Q_SIGNALS:
+    void lookChanged();
+
+private:
+    // The text broken into at most two lines for `width`, the second elided.
+    QStringList lines(qreal width) const;
+    void measure();
+
+    QString text_;
+    QFont font_;
+    bool spectrum_ = false;
+};
+
+} // namespace ZintraRadio
