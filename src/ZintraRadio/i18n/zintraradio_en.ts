@@ -626,6 +626,316 @@
         <source>The playlist file could not be read.</source>
         <translation>The playlist file could not be read.</translation>
     </message>
+    <message id="music.empty">
+        <source>Your library is empty</source>
+        <translation>Your library is empty</translation>
+    </message>
+    <message id="count.tracks" numerus="yes">
+        <source>%n track(s)</source>
+        <translation>
+            <numerusform>%n track</numerusform>
+            <numerusform>%n tracks</numerusform>
+        </translation>
+    </message>
+    <message id="music.play">
+        <source>Play</source>
+        <translation>Play</translation>
+    </message>
+    <message id="music.genrePlaylist">
+        <source>Make Smart Playlist</source>
+        <translation>Make Smart Playlist</translation>
+    </message>
+    <message id="music.tab.albums">
+        <source>Albums</source>
+        <translation>Albums</translation>
+    </message>
+    <message id="music.tab.genres">
+        <source>Genres</source>
+        <translation>Genres</translation>
+    </message>
+    <message id="music.tab.artists">
+        <source>Artists</source>
+        <translation>Artists</translation>
+    </message>
+    <message id="music.tab.playlists">
+        <source>Playlists</source>
+        <translation>Playlists</translation>
+    </message>
+    <message id="music.search">
+        <source>Search the library</source>
+        <translation>Search the library</translation>
+    </message>
+    <message id="music.manage">
+        <source>Manage Library</source>
+        <translation>Manage Library</translation>
+    </message>
+    <message id="music.showStage">
+        <source>Show the Visualizer</source>
+        <translation>Show the Visualizer</translation>
+    </message>
+    <message id="music.addFolder">
+        <source>Add Folder…</source>
+        <translation>Add Folder…</translation>
+    </message>
+    <message id="music.rescan">
+        <source>Rescan Library</source>
+        <translation>Rescan Library</translation>
+    </message>
+    <message id="music.fetchCovers">
+        <source>Find Missing Covers</source>
+        <translation>Find Missing Covers</translation>
+    </message>
+    <message id="music.removeFolder">
+        <source>Remove “%1”</source>
+        <translation>Remove “%1”</translation>
+    </message>
+    <message id="music.shuffle">
+        <source>Shuffle</source>
+        <translation>Shuffle</translation>
+    </message>
+    <message id="music.editRules">
+        <source>Edit Rules…</source>
+        <translation>Edit Rules…</translation>
+    </message>
+    <message id="music.back">
+        <source>Back</source>
+        <translation>Back</translation>
+    </message>
+    <message id="music.playlistEmpty">
+        <source>This playlist is empty</source>
+        <translation>This playlist is empty</translation>
+    </message>
+    <message id="music.smartPlaylists">
+        <source>Smart Playlists</source>
+        <translation>Smart Playlists</translation>
+    </message>
+    <message id="music.noPlaylists">
+        <source>No playlists yet</source>
+        <translation>No playlists yet</translation>
+    </message>
+    <message id="queue.repeat.off">
+        <source>Repeat Off</source>
+        <translation>Repeat Off</translation>
+    </message>
+    <message id="queue.repeat.all">
+        <source>Repeat All</source>
+        <translation>Repeat All</translation>
+    </message>
+    <message id="queue.repeat.one">
+        <source>Repeat One</source>
+        <translation>Repeat One</translation>
+    </message>
+    <message id="queue.clear">
+        <source>Clear Queue</source>
+        <translation>Clear Queue</translation>
+    </message>
+    <message id="queue.empty">
+        <source>The queue is empty</source>
+        <translation>The queue is empty</translation>
+    </message>
+    <message id="rule.unit.days">
+        <source>days</source>
+        <translation>days</translation>
+    </message>
+    <message id="rule.unit.stars">
+        <source>stars</source>
+        <translation>stars</translation>
+    </message>
+    <message id="rule.unit.minutes">
+        <source>minutes</source>
+        <translation>minutes</translation>
+    </message>
+    <message id="music.selected" numerus="yes">
+        <source>%n selected</source>
+        <translation>
+            <numerusform>%n selected</numerusform>
+            <numerusform>%n selected</numerusform>
+        </translation>
+    </message>
+    <message id="music.newGenre">
+        <source>New Genre</source>
+        <translation>New Genre</translation>
+    </message>
+    <message id="music.addTo">
+        <source>Add to</source>
+        <translation>Add to</translation>
+    </message>
+    <message id="music.fetchCover">
+        <source>Find Cover</source>
+        <translation>Find Cover</translation>
+    </message>
+    <message id="recordings.trash">
+        <source>Move to Trash</source>
+        <translation>Move to Trash</translation>
+    </message>
+    <message id="smart.matchAll">
+        <source>Match all rules</source>
+        <translation>Match all rules</translation>
+    </message>
+    <message id="smart.matchAny">
+        <source>Match any rule</source>
+        <translation>Match any rule</translation>
+    </message>
+    <message id="smart.addRule">
+        <source>Add Rule</source>
+        <translation>Add Rule</translation>
+    </message>
+    <message id="smart.sort">
+        <source>Sort by</source>
+        <translation>Sort by</translation>
+    </message>
+    <message id="smart.limit">
+        <source>Limit</source>
+        <translation>Limit</translation>
+    </message>
+    <message id="music.rating">
+        <source>Rating</source>
+        <translation>Rating</translation>
+    </message>
+    <message id="music.chooseCover">
+        <source>Choose Cover…</source>
+        <translation>Choose Cover…</translation>
+    </message>
+    <message id="music.editTags">
+        <source>Edit Tags…</source>
+        <translation>Edit Tags…</translation>
+    </message>
+    <message id="music.field.title">
+        <source>Title</source>
+        <translation>Title</translation>
+    </message>
+    <message id="music.kind.artist">
+        <source>Artist</source>
+        <translation>Artist</translation>
+    </message>
+    <message id="music.kind.album">
+        <source>Album</source>
+        <translation>Album</translation>
+    </message>
+    <message id="music.field.year">
+        <source>Year</source>
+        <translation>Year</translation>
+    </message>
+    <message id="music.select">
+        <source>Select</source>
+        <translation>Select</translation>
+    </message>
+    <message id="music.more">
+        <source>More</source>
+        <translation>More</translation>
+    </message>
+    <message id="music.kind.playlist">
+        <source>Playlist</source>
+        <translation>Playlist</translation>
+    </message>
+    <message id="music.kind.smart">
+        <source>Smart Playlist</source>
+        <translation>Smart Playlist</translation>
+    </message>
+    <message id="music.singles">
+        <source>Singles</source>
+        <translation>Singles</translation>
+    </message>
+    <message id="music.noGenre">
+        <source>No Genre</source>
+        <translation>No Genre</translation>
+    </message>
+    <message id="smart.recentlyAdded">
+        <source>Recently Added</source>
+        <translation>Recently Added</translation>
+    </message>
+    <message id="smart.mostPlayed">
+        <source>Most Played</source>
+        <translation>Most Played</translation>
+    </message>
+    <message id="smart.neverPlayed">
+        <source>Never Played</source>
+        <translation>Never Played</translation>
+    </message>
+    <message id="smart.fromYouTube">
+        <source>From YouTube</source>
+        <translation>From YouTube</translation>
+    </message>
+    <message id="smart.favorites">
+        <source>Favourites</source>
+        <translation>Favourites</translation>
+    </message>
+    <message id="rule.genreIs">
+        <source>Genre is</source>
+        <translation>Genre is</translation>
+    </message>
+    <message id="rule.artistContains">
+        <source>Artist contains</source>
+        <translation>Artist contains</translation>
+    </message>
+    <message id="rule.titleContains">
+        <source>Title contains</source>
+        <translation>Title contains</translation>
+    </message>
+    <message id="rule.albumContains">
+        <source>Album contains</source>
+        <translation>Album contains</translation>
+    </message>
+    <message id="rule.addedWithinDays">
+        <source>Added in the last</source>
+        <translation>Added in the last</translation>
+    </message>
+    <message id="rule.playedAtLeast">
+        <source>Played at least</source>
+        <translation>Played at least</translation>
+    </message>
+    <message id="rule.neverPlayed">
+        <source>Never played</source>
+        <translation>Never played</translation>
+    </message>
+    <message id="rule.ratingAtLeast">
+        <source>Rating at least</source>
+        <translation>Rating at least</translation>
+    </message>
+    <message id="rule.yearBetween">
+        <source>Year between</source>
+        <translation>Year between</translation>
+    </message>
+    <message id="rule.longerThan">
+        <source>Longer than</source>
+        <translation>Longer than</translation>
+    </message>
+    <message id="rule.shorterThan">
+        <source>Shorter than</source>
+        <translation>Shorter than</translation>
+    </message>
+    <message id="rule.fromYouTube">
+        <source>From YouTube</source>
+        <translation>From YouTube</translation>
+    </message>
+    <message id="sort.title">
+        <source>Title</source>
+        <translation>Title</translation>
+    </message>
+    <message id="sort.artist">
+        <source>Artist</source>
+        <translation>Artist</translation>
+    </message>
+    <message id="sort.recentlyAdded">
+        <source>Recently Added</source>
+        <translation>Recently Added</translation>
+    </message>
+    <message id="sort.mostPlayed">
+        <source>Most Played</source>
+        <translation>Most Played</translation>
+    </message>
+    <message id="sort.recentlyPlayed">
+        <source>Recently Played</source>
+        <translation>Recently Played</translation>
+    </message>
+    <message id="sort.rating">
+        <source>Rating</source>
+        <translation>Rating</translation>
+    </message>
+    <message id="sort.random">
+        <source>Random</source>
+        <translation>Random</translation>
+    </message>
     <message id="menu.about">
         <source>About ZintraRadio</source>
         <translation>About ZintraRadio</translation>

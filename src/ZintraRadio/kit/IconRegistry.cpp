@@ -24,6 +24,7 @@ constexpr std::array table{
     Entry{"arrow.triangle.2.circlepath", M, 0xe627},               // sync
     Entry{"arrow.up.left.and.arrow.down.right", M, 0xf1ce},        // open_in_full
     Entry{"backward.fill", M, 0xe020},                             // fast_rewind
+    Entry{"calendar", M, 0xe935},                                  // calendar_today
     Entry{"camera.fill", M, 0xe412},                               // photo_camera
     Entry{"chart.bar.fill", M, 0xe26b},                            // bar_chart
     Entry{"checkmark", M, 0xe5ca},                                 // check

@@ -1,9 +1,9 @@
 import QtQuick
 import ZintraRadio
 
-// Glow for the geometry modes: the content is drawn once into a texture and shown from it;
-// its bright parts are blurred across at half the size and down at a quarter (each step's
-// linear filtering averages the finer texels below it) and added on top as light.
+// Glow for the geometry modes: the content is drawn once into a texture and shown from it; its
+// bright parts are blurred across at half the size and down at a quarter and added on top as
+// light. The blur's taps lie close enough that no thin line falls between them.
 Item {
     id: bloom
 
@@ -11,8 +11,8 @@ Item {
     property real strength: 0.5
     default property alias content: source.data
 
-    // The blur's reach (3.2 x radius) over the kernel's outermost tap, in texture coordinates.
-    readonly property real tap: radius * 3.2 / 3.23
+    // One tap of the blur: its reach (3.2 x radius) over the kernel's four taps each way.
+    readonly property real tap: radius * 3.2 / 4
     readonly property size quarter: Qt.size(Math.max(1, Math.round(width / 4)), Math.max(1, Math.round(height / 4)))
 
     Item {
@@ -27,7 +27,8 @@ Item {
         hideSource: true
     }
 
-    // Bright pass and horizontal blur, then the vertical blur, each into a quarter-size texture.
+    // Bright pass and horizontal blur into a half-size texture, then the vertical blur into a
+    // quarter-size one.
     ShaderEffect {
         id: across
         anchors.fill: parent

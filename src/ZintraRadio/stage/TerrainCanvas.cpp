@@ -35,7 +35,9 @@ void drawSun(StripBuilder& strip, const TerrainLayout& layout, double energy) {
                           {StageColours::magenta, 0.0f}};
     strip.radialGradient(centre, 0.6 * r, layout.glowRadius, glow);
 
-    // Each stripe is its rectangle cut to the disc and to the sky above the horizon.
+    // Each stripe is its band of rows cut to the disc and to the sky above the horizon. The
+    // rectangle's own width (the disc's at the stripe's top) would notch the upper half into
+    // steps as tall as the stripes; the disc's outline keeps its solid part round.
     const double top = centre.y() - r;
     for (const QRectF& stripe : Terrain::sunStripes(layout)) {
         const double bottom = std::min({stripe.bottom(), centre.y() + r, layout.horizon});
@@ -46,7 +48,7 @@ void drawSun(StripBuilder& strip, const TerrainLayout& layout, double energy) {
             const double y = stripe.top() + (bottom - stripe.top()) * i / steps;
             const double dy = y - centre.y();
             const double round = std::sqrt(std::max(r * r - dy * dy, 0.0));
-            const double half = std::min(stripe.width() / 2, round);
+            const double half = round;
             const Paint paint{sunGradient((y - top) / (2 * r))};
             const StageVertex left = paint.at(centre.x() - half, y);
             if (i == 0)

@@ -396,6 +396,20 @@ TEST(StageView, WiredToTheApplicationsModels) {
     EXPECT_EQ(link->property("text").toString(), QString());
     EXPECT_EQ(model.stateName(), QStringLiteral("stopped"));
 
+    // Text that looks like an option reaches the engine as typed and fails there as a link,
+    // never as an option of a child process.
+    const auto planted = support / "planted";
+    const QString option = QStringLiteral("-o ") + QString::fromStdString(planted.string());
+    link->setProperty("text", option);
+    link->property("input").value<QQuickItem*>()->forceActiveFocus();
+    QTest::keyClick(window.window(), Qt::Key_Return);
+    ASSERT_TRUE(testkit::pumpUntil([&] { return model.stateName() == QLatin1String("failed"); }, 60s))
+        << model.stateName().toStdString();
+    EXPECT_FALSE(model.failureText().isEmpty());
+    EXPECT_EQ(model.current().value_or(Station{}).url, option.toStdString());
+    EXPECT_FALSE(std::filesystem::exists(planted));
+    model.stop();
+
     window.click(window.find("cinemaButton"));
     EXPECT_TRUE(ui.cinema());
     EXPECT_TRUE(stage->property("cinema").toBool());

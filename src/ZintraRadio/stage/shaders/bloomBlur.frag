@@ -1,12 +1,13 @@
 #version 440
-// One direction of the bloom's blur: a Gaussian of five taps that each fall between two texels,
-// so linear filtering averages nine. With a threshold it keeps only the bright parts.
+// One direction of the bloom's blur: a Gaussian over nine taps about two texels apart, each
+// averaging its two neighbours through linear filtering, so thin lines are never skipped. With
+// a threshold it keeps only the bright parts.
 layout(location = 0) in vec2 qt_TexCoord0;
 layout(location = 0) out vec4 fragColor;
 layout(std140, binding = 0) uniform buf {
     mat4 qt_Matrix;
     float qt_Opacity;
-    vec2 offset;     // one unit of the kernel, in texture coordinates
+    vec2 offset;     // from one tap to the next, in texture coordinates
     float threshold; // 0: no bright pass
 };
 layout(binding = 1) uniform sampler2D source;
@@ -19,12 +20,14 @@ vec4 bright(vec4 c) {
 }
 
 void main() {
-    const float weights[3] = float[](0.2270270270, 0.3162162162, 0.0702702703);
-    const float taps[3] = float[](0.0, 1.3846153846, 3.2307692308);
-    vec4 sum = bright(texture(source, qt_TexCoord0)) * weights[0];
-    for (int i = 1; i < 3; ++i) {
-        sum += bright(texture(source, qt_TexCoord0 + offset * taps[i])) * weights[i];
-        sum += bright(texture(source, qt_TexCoord0 - offset * taps[i])) * weights[i];
+    // sigma of four thirds of a tap: the outermost taps sit at three sigma
+    vec4 sum = vec4(0.0);
+    float total = 0.0;
+    for (int i = -4; i <= 4; ++i) {
+        float x = float(i) * 0.75;
+        float weight = exp(-0.5 * x * x);
+        sum += bright(texture(source, qt_TexCoord0 + offset * float(i))) * weight;
+        total += weight;
     }
-    fragColor = sum * qt_Opacity;
+    fragColor = sum / total * qt_Opacity;
 }

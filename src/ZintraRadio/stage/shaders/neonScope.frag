@@ -17,10 +17,13 @@ layout(binding = 1) uniform sampler2D feedData; // rows: waveLeft, waveRight, hi
 const vec3 NIGHT = vec3(0.015, 0.02, 0.06);
 
 float fetch(int row, int i) { return texelFetch(feedData, ivec2(i, row), 0).r; }
-float sampleRow(int row, int count, int first, float x) {
+// The wave at x (0...1) and its slope per unit of x, from the two samples around it.
+vec2 sampleRow(int row, int count, int first, float x) {
     float p = clamp(x, 0.0, 1.0) * float(count - 1);
-    int i = int(floor(p));
-    return mix(fetch(row, first + i), fetch(row, first + min(i + 1, count - 1)), p - float(i));
+    int i = min(int(floor(p)), count - 2);
+    float a = fetch(row, first + i);
+    float b = fetch(row, first + i + 1);
+    return vec2(mix(a, b, p - float(i)), (b - a) * float(count - 1));
 }
 // Glow of a trace y = f(x) at this pixel, from its vertical distance and slope.
 float trace(float dy, float slope, float width) {
@@ -45,24 +48,23 @@ void main() {
     colour += vec3(0.22, 0.92, 1.0) * grid * (0.05 + 0.03 * beat);
     colour += vec3(0.56, 0.36, 1.0) * smoothstep(1.5, 0.0, abs(px.y - mid)) * 0.18;
 
-    // Echoes: older rows higher, smaller and dimmer.
+    // Echoes: older rows higher, smaller and dimmer. Slopes are per pixel of width.
     int rowCount = int(rows + 0.5);
-    float step = 1.0 / resolution.x;
+    float perPixel = 1.0 / resolution.x;
     for (int k = rowCount - 1; k >= 0; --k) {
         float age = float(k + 1);
         float base = mid - age * 0.055 * h;
         float gain = amplitude * (0.55 - 0.07 * age);
-        float v = sampleRow(2, 128, k * 128, x);
-        float v2 = sampleRow(2, 128, k * 128, x + step);
-        float glow = trace(px.y - (base - gain * v), -gain * (v2 - v), 1.2);
+        vec2 v = sampleRow(2, 128, k * 128, x);
+        float glow = trace(px.y - (base - gain * v.x), -gain * v.y * perPixel, 1.2);
         colour += mix(vec3(0.56, 0.36, 1.0), vec3(1.0, 0.32, 0.8), age / 5.0) * glow * (0.32 / age);
     }
 
-    float l = sampleRow(0, 256, 0, x), l2 = sampleRow(0, 256, 0, x + step);
-    float r = sampleRow(1, 256, 0, x), r2 = sampleRow(1, 256, 0, x + step);
+    vec2 l = sampleRow(0, 256, 0, x);
+    vec2 r = sampleRow(1, 256, 0, x);
     float width = 1.6 + 1.2 * beat;
-    colour += vec3(0.22, 0.92, 1.0) * trace(px.y - (mid - amplitude * l), -amplitude * (l2 - l), width);
-    colour += vec3(1.0, 0.32, 0.8) * trace(px.y - (mid - amplitude * r), -amplitude * (r2 - r), width) * 0.9;
+    colour += vec3(0.22, 0.92, 1.0) * trace(px.y - (mid - amplitude * l.x), -amplitude * l.y * perPixel, width);
+    colour += vec3(1.0, 0.32, 0.8) * trace(px.y - (mid - amplitude * r.x), -amplitude * r.y * perPixel, width) * 0.9;
 
     // A scan line sweeping slowly down the screen.
     float sweep = 0.5 + 0.5 * sin(time * 0.4);

@@ -1,0 +1,40 @@
+import QtQuick
+import QtQuick.Controls
+import ZintraRadio
+
+// One entry of a music menu; a destructive one is red. Entry texts are shown as given (genre
+// and playlist names come from the library).
+MenuItem {
+    id: entry
+
+    property bool destructive: false
+
+    implicitHeight: 28
+    leftPadding: 10
+    rightPadding: 10
+    indicator: null
+    contentItem: Text {
+        text: entry.text
+        textFormat: Text.PlainText
+        elide: Text.ElideRight
+        verticalAlignment: Text.AlignVCenter
+        rightPadding: entry.subMenu ? 14 : 0
+        color: !entry.enabled ? Theme.white(0.35) : entry.destructive ? Theme.red : Theme.white(0.92)
+        font.family: Theme.textFont
+        font.pixelSize: 13
+        font.weight: Font.Medium
+    }
+    arrow: Text {
+        x: entry.width - width - 10
+        anchors.verticalCenter: parent.verticalCenter
+        visible: entry.subMenu !== null
+        text: "\u203A"
+        color: Theme.white(0.6)
+        font.pixelSize: 15
+    }
+    background: Rectangle {
+        implicitWidth: 200
+        radius: 6
+        color: entry.highlighted ? Theme.alpha(Theme.violet, 0.38) : "transparent"
+    }
+}

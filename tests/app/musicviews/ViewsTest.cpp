@@ -1,0 +1,354 @@
+// The music views loaded offscreen over the real application model and UI state: the track
+// rows' click rule and stars, the browser's tabs, search and pages, the selection bar, the
+// sheets that clear their request however they close, and the queue panel's buttons.
+#include "MusicViewsKit.hpp"
+#include "app/appmodel/AppModelKit.hpp"
+#include "state/UIState.hpp"
+
+#include <QQmlContext>
+#include <QQuickWindow>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace ZintraRadio;
+using namespace ZintraRadio::testkit;
+using namespace std::chrono_literals;
+
+namespace {
+
+class MusicViews : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
+
+    void SetUp() override {
+        installEnglish();
+        kit.window.resize(1100, 800);
+    }
+
+    void start(std::vector<ZazidEvoz::Track> tracks, bool database = false) {
+        library.folders.writeSnapshot(std::move(tracks));
+        auto options = setup.options();
+        options.music = library.folders.options(database);
+        app = std::make_unique<AppModel>(options);
+        MusicFolders::waitForRescan(*app->music());
+        UIState::Options uiOptions;
+        uiOptions.settingsFile = QString::fromStdString((setup.folder / "ui.conf").string());
+        uiOptions.hooks = [](std::string_view) { return std::nullopt; };
+        ui = std::make_unique<UIState>(uiOptions);
+        kit.engine.rootContext()->setContextProperty(QStringLiteral("app"), app.get());
+        kit.engine.rootContext()->setContextProperty(QStringLiteral("uiState"), ui.get());
+    }
+
+    QQuickItem* make(const char* body) {
+        QByteArray document = "import QtQuick\nimport ZintraRadio\n";
+        document += body;
+        QQuickItem* item = kit.create(document);
+        EXPECT_NE(item, nullptr) << kit.warnings.join(QLatin1Char('\n')).toStdString();
+        if (item)
+            item->setSize(kit.window.size());
+        kit.window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&kit.window));
+        pumpFor(150ms);
+        return item;
+    }
+
+    void click(QQuickItem* item, Qt::KeyboardModifiers modifiers = Qt::NoModifier, QPointF at = {-1, -1}) {
+        ASSERT_NE(item, nullptr);
+        const QPointF local = at.x() < 0 ? QPointF(item->width() / 2, item->height() / 2) : at;
+        QTest::mouseClick(&kit.window, Qt::LeftButton, modifiers, item->mapToScene(local).toPoint());
+        settle();
+    }
+
+    // Views make delegates and repeated items without a QObject parent: search the item tree.
+    static QQuickItem* find(QQuickItem* root, const QString& name) {
+        if (root == nullptr)
+            return nullptr;
+        for (QQuickItem* child : root->childItems()) {
+            if (child->objectName() == name)
+                return child;
+            if (QQuickItem* found = find(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+
+    void expectNoWarnings() {
+        EXPECT_TRUE(kit.warnings.isEmpty()) << kit.warnings.join(QLatin1Char('\n')).toStdString();
+    }
+
+    Library library;
+    AppSetup setup;
+    std::unique_ptr<AppModel> app;
+    std::unique_ptr<UIState> ui;
+    QmlScene kit;
+};
+
+} // namespace
+
+TEST_F(MusicViews, TrackRowsPlaySelectAndRate) {
+    start({library.track("a.mp3", "Alpha", "Ann", "LP", "Jazz"), library.track("b.mp3", "Bravo", "Bo"),
+           library.track("c.mp3", "Charlie")});
+    auto& music = *app->music();
+    std::vector<std::string> played;
+    music.playHandler = [&](const ZazidEvoz::Station& station) { played.push_back(station.url); };
+    QQuickItem* list = make(R"(
+        TrackList {
+            model: app
+            ui: uiState
+            tracks: TrackListModel { music: app.music }
+        })");
+    ASSERT_TRUE(list);
+    QQuickItem* second = find(list, QStringLiteral("trackRow1"));
+    ASSERT_TRUE(second);
+    EXPECT_EQ(find(second, QStringLiteral("rowTitle"))->property("text").toString(), QStringLiteral("Bravo"));
+    EXPECT_EQ(find(second, QStringLiteral("rowSubtitle"))->property("text").toString(), QStringLiteral("Bo"));
+    EXPECT_FALSE(find(second, QStringLiteral("genreBadge"))->isVisible());
+    EXPECT_TRUE(find(find(list, QStringLiteral("trackRow0")), QStringLiteral("genreBadge"))->isVisible());
+
+    // A plain click plays the list from that row.
+    click(second, Qt::NoModifier, {300, 10});
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_EQ(music.queue().size(), 3u);
+    EXPECT_EQ(music.queueIndex(), 1);
+
+    // Ctrl selects; while a selection exists plain clicks toggle instead of playing.
+    QQuickItem* first = find(list, QStringLiteral("trackRow0"));
+    click(first, Qt::ControlModifier, {300, 10});
+    EXPECT_EQ(ui->music()->selection().size(), 1u);
+    click(second, Qt::NoModifier, {300, 10});
+    EXPECT_EQ(ui->music()->selection().size(), 2u);
+    EXPECT_EQ(played.size(), 1u);
+    click(second, Qt::NoModifier, {300, 10});
+    click(first, Qt::NoModifier, {300, 10});
+    EXPECT_TRUE(ui->music()->selection().empty());
+    click(first, Qt::NoModifier, {300, 10});
+    EXPECT_EQ(played.size(), 2u) << "with the selection gone, clicks play again";
+
+    // The third star rates 3; clicking it again clears the rating.
+    QQuickItem* stars = find(second, QStringLiteral("starArea"));
+    click(stars, Qt::NoModifier, {2 * 14 + 6, 9});
+    EXPECT_EQ(music.tracks()[1].rating, 3);
+    click(stars, Qt::NoModifier, {2 * 14 + 6, 9});
+    EXPECT_EQ(music.tracks()[1].rating, 0);
+    expectNoWarnings();
+}
+
+TEST_F(MusicViews, EmptyListsSayWhetherTheLibraryIsEmpty) {
+    start({});
+    QQuickItem* empty = make(R"(
+        TrackList { model: app; ui: uiState; tracks: TrackListModel { music: app.music } })");
+    ASSERT_TRUE(empty);
+    QQuickItem* state = find(empty, QStringLiteral("trackListEmpty"));
+    EXPECT_TRUE(state->isVisible());
+    EXPECT_EQ(state->property("titleKey").toString(), QStringLiteral("music.empty"));
+    QQuickItem* albums = make("AlbumGrid { model: app; ui: uiState }");
+    EXPECT_TRUE(find(albums, QStringLiteral("albumsEmpty"))->isVisible());
+    expectNoWarnings();
+}
+
+TEST_F(MusicViews, BrowserTabsSearchPagesAndSelectionBar) {
+    start({library.track("a.mp3", "Alpha", "Ann", "LP", "Jazz"),
+           library.track("b.mp3", "Bravo", "Bo", "", "Soul")});
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    MusicUI& state = *ui->music();
+    QQuickItem* content = find(browser, QStringLiteral("browserContent"));
+    EXPECT_EQ(content->property("showing").toString(), QStringLiteral("albums"));
+    EXPECT_EQ(find(browser, QStringLiteral("browserTrackCount"))->property("text").toString(),
+              QStringLiteral("2 tracks"));
+
+    click(find(browser, QStringLiteral("tab_genres")));
+    EXPECT_EQ(state.tab(), MusicUI::Tab::genres);
+    EXPECT_EQ(content->property("showing").toString(), QStringLiteral("genres"));
+
+    // Blanks are no search; text shows the results whatever the tab, and Return goes to tracks.
+    state.setSearch("   ");
+    settle();
+    EXPECT_EQ(content->property("showing").toString(), QStringLiteral("genres"));
+    QQuickItem* search = find(browser, QStringLiteral("browserSearch"));
+    state.setSearch("alp");
+    settle();
+    EXPECT_EQ(content->property("showing").toString(), QStringLiteral("search"));
+    find(search, QStringLiteral("fieldInput"))->forceActiveFocus();
+    QTest::keyClick(&kit.window, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(state.tab(), MusicUI::Tab::tracks);
+    state.setSearch("");
+    settle();
+    EXPECT_EQ(content->property("showing").toString(), QStringLiteral("tracks"));
+
+    // Ctrl-click a row: the selection bar comes; opening a page empties the selection.
+    QQuickItem* row = find(browser, QStringLiteral("trackRow0"));
+    ASSERT_TRUE(row);
+    click(row, Qt::ControlModifier, {300, 10});
+    QQuickItem* bar = find(browser, QStringLiteral("selectionBar"));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(find(bar, QStringLiteral("selectionCount"))->property("text").toString(),
+              QStringLiteral("1 selected"));
+    state.open(MusicUI::Route::album("LP"));
+    settle();
+    EXPECT_TRUE(state.selection().empty());
+    QQuickItem* page = find(browser, QStringLiteral("browserPage"));
+    EXPECT_EQ(find(page, QStringLiteral("heroTitle"))->property("text").toString(), QStringLiteral("LP"));
+    click(find(page, QStringLiteral("detailBack")));
+    EXPECT_FALSE(state.route().has_value());
+    expectNoWarnings();
+}
+
+// The lyrics views live in the browser: the search shows lyric hits next to tracks, the
+// header's status button opens its popover, and a row's lyrics item opens the lyrics sheet,
+// which clears the request when it closes.
+TEST_F(MusicViews, BrowserHostsSearchResultsStatusAndLyricsSheet) {
+    start({library.track("a.mp3", "Alpha", "Ann", "LP", "Jazz"), library.track("b.mp3", "Bravo", "Bo")},
+          true);
+    ASSERT_EQ(app->music()->tracks().size(), 2u);
+    ZazidEvoz::SongLyrics words;
+    words.plain = "walking through the alpine snow";
+    app->music()->database()->saveLyrics("Bo", "Bravo", words, "test");
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    MusicUI& state = *ui->music();
+
+    state.setSearch("alp");
+    QQuickItem* results = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            results = find(browser, QStringLiteral("browserSearchResults"));
+            return results && find(results, QStringLiteral("searchTrack0")) &&
+                   find(results, QStringLiteral("searchHit0"));
+        },
+        5s));
+    EXPECT_EQ(find(find(results, QStringLiteral("searchHit0")), QStringLiteral("hitTitle"))
+                  ->property("text")
+                  .toString(),
+              QStringLiteral("Bravo"));
+    state.setSearch("");
+    settle();
+
+    QQuickItem* status = find(browser, QStringLiteral("browserStatus"));
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(status->isVisible());
+    click(status);
+    EXPECT_TRUE(status->property("open").toBool());
+    ASSERT_TRUE(find(kit.window.contentItem(), QStringLiteral("statusSync")));
+    status->setProperty("open", false);
+    settle();
+
+    click(find(browser, QStringLiteral("tab_tracks")));
+    QQuickItem* row = find(browser, QStringLiteral("trackRow1"));
+    ASSERT_TRUE(row);
+    QObject* sheet = browser->property("lyricsSheet").value<QObject*>();
+    ASSERT_TRUE(sheet);
+    QTest::mouseClick(&kit.window, Qt::RightButton, {}, row->mapToScene({300, 10}).toPoint());
+    settle();
+    QQuickItem* lyricsItem = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] { return (lyricsItem = find(kit.window.contentItem(), QStringLiteral("menuLyrics"))); }, 5s));
+    click(lyricsItem);
+    ASSERT_TRUE(pumpUntil([&] { return sheet->property("opened").toBool(); }, 5s));
+    ASSERT_TRUE(state.lyricsRequest().has_value());
+    EXPECT_EQ(state.lyricsRequest()->title, "Bravo");
+    QQuickItem* text = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            text = find(kit.window.contentItem(), QStringLiteral("sheetText"));
+            return text && text->property("text").toString().contains(QStringLiteral("alpine"));
+        },
+        5s));
+    QTest::keyClick(&kit.window, Qt::Key_Escape);
+    ASSERT_TRUE(pumpUntil([&] { return !state.lyricsRequest().has_value(); }, 5s))
+        << "Escape clears the request";
+    expectNoWarnings();
+}
+
+TEST_F(MusicViews, SheetsClearTheirRequestHoweverTheyClose) {
+    start({library.track("a.mp3", "Alpha", "Ann", "LP", "Jazz")});
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    MusicUI& state = *ui->music();
+    QObject* tagSheet = browser->property("tagEditor").value<QObject*>();
+    QObject* smartSheet = browser->property("smartEditor").value<QObject*>();
+    ASSERT_TRUE(tagSheet && smartSheet);
+
+    state.setEditing(app->music()->tracks().front());
+    settle();
+    EXPECT_TRUE(tagSheet->property("visible").toBool());
+    QTest::keyClick(&kit.window, Qt::Key_Escape);
+    ASSERT_TRUE(pumpUntil([&] { return !state.editing().has_value(); }, 5s)) << "Escape dismisses";
+    state.setEditing(app->music()->tracks().front());
+    ASSERT_TRUE(pumpUntil([&] { return tagSheet->property("visible").toBool(); }, 5s))
+        << "and it opens again";
+    QMetaObject::invokeMethod(tagSheet, "close");
+    ASSERT_TRUE(pumpUntil([&] { return !state.editing().has_value(); }, 5s));
+
+    state.startNewSmartPlaylist();
+    ASSERT_TRUE(pumpUntil([&] { return smartSheet->property("visible").toBool(); }, 5s));
+    const auto stored = app->music()->smartPlaylists().size();
+    QTest::keyClick(&kit.window, Qt::Key_Escape);
+    ASSERT_TRUE(pumpUntil([&] { return !state.smartDraft().has_value(); }, 5s));
+    EXPECT_EQ(app->music()->smartPlaylists().size(), stored) << "a cancelled new playlist adds nothing";
+    expectNoWarnings();
+}
+
+TEST_F(MusicViews, QueuePanelButtonsAndShortcuts) {
+    start({library.track("a.mp3", "Alpha"), library.track("b.mp3", "Bravo")});
+    auto& music = *app->music();
+    music.playHandler = [](const ZazidEvoz::Station&) {};
+    ZazidEvoz::Station radio;
+    radio.url = "http://radio.example/live";
+    radio.name = "Radio";
+    // An imported entry whose picture names an endless device: the row shows its placeholder.
+    auto hostile = music.tracks()[1].asStation();
+    hostile.thumbnailURL = "file:///dev/zero";
+    music.playNow({music.tracks()[0].asStation(), radio, hostile}, 1);
+    QQuickItem* panel = make("QueuePanel { model: app; ui: uiState }");
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->property("detail").toString(), QStringLiteral("1 entry"));
+    EXPECT_EQ(find(find(panel, QStringLiteral("queueRow1")), QStringLiteral("queueLength"))
+                  ->property("text")
+                  .toString(),
+              QStringLiteral("Live"));
+    EXPECT_DOUBLE_EQ(find(panel, QStringLiteral("queueRow0"))->opacity(), 0.45)
+        << "played entries are dimmed";
+
+    QQuickItem* repeat = find(panel, QStringLiteral("queueRepeat"));
+    click(repeat);
+    click(repeat);
+    EXPECT_EQ(music.repeatMode(), MusicModel::RepeatMode::one);
+    EXPECT_EQ(repeat->property("symbol").toString(), QStringLiteral("repeat.1"));
+    click(find(panel, QStringLiteral("queueShuffle")));
+    EXPECT_TRUE(music.shuffle());
+
+    // The row's remove button takes only that entry (the row's own click does not also jump).
+    QQuickItem* last = find(panel, QStringLiteral("queueRow2"));
+    QTest::mouseMove(&kit.window, last->mapToScene({100, 20}).toPoint());
+    settle();
+    click(find(last, QStringLiteral("queueRemove")));
+    EXPECT_EQ(music.queue().size(), 2u);
+    EXPECT_EQ(music.queueIndex(), 1);
+
+    EXPECT_TRUE(find(panel, QStringLiteral("smartShortcut0")));
+    click(find(panel, QStringLiteral("queueNewSmartPlaylist")));
+    EXPECT_TRUE(ui->music()->smartDraftIsNew());
+    EXPECT_TRUE(ui->music()->smartDraft().has_value());
+    click(find(panel, QStringLiteral("queueClear")));
+    EXPECT_TRUE(music.queue().empty());
+    EXPECT_TRUE(find(panel, QStringLiteral("queueEmpty"))->isVisible());
+    expectNoWarnings();
+}
+
+TEST_F(MusicViews, PanelsTakeTheProcessModelsWhenTheHostHandsNone) {
+    // The side panel creates its module's panel without properties: the panel then looks for the
+    // process's singletons by name, and a name the module does not hold leaves it empty, silently.
+    QQuickItem* probe = make(R"(
+        Item {
+            property QtObject known: typeof Covers !== "undefined" ? Covers : null
+            property QtObject unknown: typeof NoSuchSingleton !== "undefined" ? NoSuchSingleton : null
+        })");
+    ASSERT_TRUE(probe);
+    EXPECT_NE(probe->property("known").value<QObject*>(), nullptr);
+    EXPECT_EQ(probe->property("unknown").value<QObject*>(), nullptr);
+    QQuickItem* panel = make("QueuePanel {}");
+    ASSERT_TRUE(panel);
+    expectNoWarnings();
+}
