@@ -2,8 +2,8 @@ import QtQuick
 import QtQuick.Window
 import ZintraRadio
 
-// The mini player in a small frameless window of its own: from the tray it drops near the
-// icon and goes away when it loses focus; from the menu or a scripted run it stays.
+// The mini player in a small frameless popup of its own, near the tray icon or the pointer.
+// Having no frame to close it by, it goes away when it loses the focus it had.
 Window {
     id: window
 
@@ -25,7 +25,7 @@ Window {
     onActiveChanged: {
         if (active)
             wasActive = true
-        else if (fromTray && wasActive)
+        else if (wasActive)
             hide()
     }
     onVisibleChanged: if (!visible) wasActive = false

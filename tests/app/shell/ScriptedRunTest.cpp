@@ -113,6 +113,20 @@ TEST(ScriptedRun, WindowHooksOpenAboutAndTheMiniPlayerWithoutATray) {
     EXPECT_EQ(subtitle->property("text").toString(), QStringLiteral("Artist One - Song One"));
     pumpFor(1s);
     keep(*windows.mini(), "scripted-mini-playing.png");
+
+    // Its controls act on the model: mute turns the speaker slashed and red, and back.
+    auto* mute = windows.mini()->findChild<QQuickItem*>(QStringLiteral("miniMute"));
+    ASSERT_NE(mute, nullptr);
+    const bool muted = model.muted();
+    const QPoint centre = mute->mapToScene(QPointF(mute->width() / 2, mute->height() / 2)).toPoint();
+    QTest::mouseClick(windows.mini(), Qt::LeftButton, {}, centre);
+    ASSERT_TRUE(pumpUntil([&] { return model.muted() != muted; }, 2s));
+    EXPECT_EQ(mute->property("symbol").toString(),
+              muted ? QStringLiteral("speaker.wave.2.fill") : QStringLiteral("speaker.slash.fill"));
+    EXPECT_EQ(mute->property("helpKey").toString(),
+              muted ? QStringLiteral("deck.mute") : QStringLiteral("deck.unmute"));
+    QTest::mouseClick(windows.mini(), Qt::LeftButton, {}, centre);
+    EXPECT_TRUE(pumpUntil([&] { return model.muted() == muted; }, 2s));
     setDesktopActions({});
 }
 
