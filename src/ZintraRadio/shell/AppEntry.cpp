@@ -56,23 +56,27 @@ void shutDown() {
 } // namespace
 
 void finishScene(QQuickWindow& window) {
-    if (window.isVisible()) {
-        // The menu bar sits beside the content; it and its menus go the same way.
-        if (auto* bar = window.property("menuBar").value<QQuickItem*>()) {
-            window.setProperty("menuBar", QVariant::fromValue<QQuickItem*>(nullptr));
-            delete bar;
-        }
-        // An application window holds its views in a content item of its own.
-        auto* content = window.property("contentItem").value<QQuickItem*>();
-        for (QQuickItem* view : (content != nullptr ? content : window.contentItem())->childItems())
-            delete view;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QEventLoop frame;
-        QObject::connect(&window, &QQuickWindow::afterRendering, &frame, &QEventLoop::quit);
-        QTimer::singleShot(500, &frame, &QEventLoop::quit);
-        window.update();
-        frame.exec();
+    // A closed window (the application lived on without it) comes back unseen for the one
+    // last frame: only a drawn frame frees what the views held.
+    if (!window.isVisible() && window.isTopLevel()) {
+        window.setOpacity(0);
+        window.show();
     }
+    // The menu bar sits beside the content; it and its menus go the same way.
+    if (auto* bar = window.property("menuBar").value<QQuickItem*>()) {
+        window.setProperty("menuBar", QVariant::fromValue<QQuickItem*>(nullptr));
+        delete bar;
+    }
+    // An application window holds its views in a content item of its own.
+    auto* content = window.property("contentItem").value<QQuickItem*>();
+    for (QQuickItem* view : (content != nullptr ? content : window.contentItem())->childItems())
+        delete view;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QEventLoop frame;
+    QObject::connect(&window, &QQuickWindow::afterRendering, &frame, &QEventLoop::quit);
+    QTimer::singleShot(500, &frame, &QEventLoop::quit);
+    window.update();
+    frame.exec();
     window.hide();
 }
 
@@ -154,10 +158,7 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
                 AppRuntime::model(), [&side](QPoint place) { side.openMini(place, true); },
                 [window] { bringForward(window); });
         else
-            closingQuits = QObject::connect(window, &QWindow::visibleChanged, &application, [](bool visible) {
-                if (!visible)
-                    QCoreApplication::quit();
-            });
+            closingQuits = quitWhenClosed(*window);
         AppRuntime::setOpenMainWindow([window] { bringForward(window); });
         // Scripts that must not take the keyboard from the user's work say so.
         if (!TestHooks::isSet("NO_ACTIVATE"))

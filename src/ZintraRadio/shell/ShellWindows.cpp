@@ -20,6 +20,13 @@ void bringForward(QQuickWindow* window) {
     window->requestActivate();
 }
 
+QMetaObject::Connection quitWhenClosed(QWindow& main) {
+    return QObject::connect(&main, &QWindow::visibleChanged, QCoreApplication::instance(), [](bool visible) {
+        if (!visible)
+            QCoreApplication::quit();
+    });
+}
+
 ShellWindows::~ShellWindows() {
     for (QQuickWindow* window : {about_, mini_})
         if (window != nullptr)

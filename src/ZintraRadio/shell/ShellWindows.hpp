@@ -2,15 +2,20 @@
 // exists once; and bringing a window forward.
 #pragma once
 
+#include <QMetaObject>
 #include <QPoint>
 
 class QQmlEngine;
 class QQuickWindow;
+class QWindow;
 
 namespace ZintraRadio {
 
 // Shows the window, raises it and asks for the keyboard.
 void bringForward(QQuickWindow* window);
+
+// Where no tray gives the user a way back, closing the main window ends the application.
+QMetaObject::Connection quitWhenClosed(QWindow& main);
 
 class ShellWindows {
 public:

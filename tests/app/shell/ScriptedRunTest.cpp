@@ -5,6 +5,8 @@
 
 #include "ShellFixture.hpp"
 #include "ZazidEvoz/AudioEngine.hpp"
+#include "ZazidEvoz/LibraryStore.hpp"
+#include "shell/AppEntry.hpp"
 #include "shell/ShellCommands.hpp"
 #include "shell/ShellWindows.hpp"
 #include "state/AppRuntime.hpp"
@@ -13,6 +15,7 @@
 #include <QGuiApplication>
 #include <QQuickWindow>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -158,4 +161,18 @@ TEST(ScriptedRun, HostileValuesChangeNothing) {
     QObject::disconnect(counting);
     EXPECT_FALSE(model.isRecording());
     EXPECT_FALSE(model.toast());
+}
+
+TEST(ScriptedRun, WithoutATrayClosingTheMainWindowQuitsThroughTheShutdown) {
+    ShellFixture& shell = ShellFixture::get();
+    ASSERT_NE(shell.window, nullptr);
+    AppModel& model = AppRuntime::model();
+    model.setVolume(0.45f); // still waiting for its debounced save
+    const auto closing = quitWhenClosed(*shell.window);
+    connectShutdown(*QCoreApplication::instance());
+    QTimer::singleShot(0, shell.window, [&] { shell.window->close(); });
+    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(3); }); // closing did nothing
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    QObject::disconnect(closing);
+    EXPECT_FLOAT_EQ(ZazidEvoz::LibraryStore(shell.support).load().volume, 0.45f);
 }
