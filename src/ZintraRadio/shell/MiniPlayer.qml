@@ -23,14 +23,11 @@ Rectangle {
     implicitHeight: column.implicitHeight + 28
     color: Theme.night
 
-    Rectangle {
+    // Violet in the top-leading corner, clear in the middle, cyan towards the bottom-trailing one.
+    GradientShape {
         anchors.fill: parent
-        gradient: Gradient {
-            orientation: Gradient.Horizontal
-            GradientStop { position: 0; color: Theme.alpha(Theme.violet, 0.22) }
-            GradientStop { position: 0.5; color: "transparent" }
-            GradientStop { position: 1; color: Theme.alpha(Theme.cyan, 0.1) }
-        }
+        direction: GradientPaint.Diagonal
+        colors: [Theme.alpha(Theme.violet, 0.22), "transparent", Theme.alpha(Theme.cyan, 0.1)]
     }
 
     Column {
@@ -111,35 +108,13 @@ Rectangle {
                 size: 30
                 onClicked: AppModel.skip(-1)
             }
-            IconButton {
-                id: play
+            PlayButton {
                 objectName: "miniPlay"
-                readonly property bool busy: mini.state === "buffering"
                 anchors.verticalCenter: parent.verticalCenter
-                symbol: mini.state === "playing" || busy ? "pause.fill" : "play.fill"
-                helpKey: "menu.playPause"
-                active: mini.state === "playing" || busy
+                playing: mini.state === "playing" || mini.state === "buffering"
+                busy: mini.state === "buffering"
                 size: 42
                 onClicked: AppModel.togglePlayPause()
-
-                // Buffering: a turning arc around the button.
-                Rectangle {
-                    anchors.centerIn: parent
-                    width: parent.width + 6
-                    height: width
-                    radius: width / 2
-                    color: "transparent"
-                    border.width: 2
-                    border.color: Theme.alpha(Theme.cyan, 0.7)
-                    visible: play.busy
-                    RotationAnimation on rotation {
-                        running: play.busy
-                        loops: Animation.Infinite
-                        from: 0
-                        to: 360
-                        duration: 1200
-                    }
-                }
             }
             IconButton {
                 objectName: "miniNext"
