@@ -8,8 +8,8 @@
 #include "support/StreamServer.hpp"
 
 #include <QDesktopServices>
-#include <QTranslator>
 #include <QDir>
+#include <QTranslator>
 #include <QUrl>
 #include <fstream>
 #include <gtest/gtest.h>
