@@ -1,8 +1,8 @@
 // The music model over a 100 000-track database: the memory the state layer adds per track
 // (heap in use and RSS after start-up, against the engine's own track list read from the same
-// database), and a one-row change (a counted play: the row edited in place, one dataChanged,
-// the database row updated) against MusicDatabase::updateUsage alone, with the bytes each
-// allocates.
+// database), and one-row changes (a counted play, a rating: the row edited in place, one
+// dataChanged, the database row updated) against MusicDatabase::updateUsage alone, with the
+// bytes each allocates.
 #include "MusicBenchData.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "state/MusicModel.hpp"
@@ -133,6 +133,31 @@ void BM_ModelOneRowChange(benchmark::State& state) {
     state.counters["rows_announced_per_change"] = double(rowsChanged) / double(state.iterations());
 }
 BENCHMARK(BM_ModelOneRowChange)->Unit(benchmark::kMicrosecond);
+
+// Rating one track near the end of the list, between two values so that every call changes
+// the row: the row edited in place, one dataChanged, the database row updated.
+void BM_ModelRateOneTrack(benchmark::State& state) {
+    prepareModelLibrary();
+    MusicModel model(modelOptions());
+    waitForRescan(model);
+    const auto track = model.tracks()[trackCount - 7];
+    int rowsChanged = 0;
+    QObject::connect(model.trackList(), &QAbstractItemModel::dataChanged,
+                     [&rowsChanged](const QModelIndex& first, const QModelIndex& last) {
+                         rowsChanged += last.row() - first.row() + 1;
+                     });
+    std::size_t bytes = 0;
+    int stars = 2;
+    for (auto _ : state) {
+        stars = 5 - stars;
+        const auto before = allocatedBytes.load();
+        model.rate(track, stars);
+        bytes += allocatedBytes.load() - before;
+    }
+    state.counters["allocated_bytes_per_change"] = double(bytes) / double(state.iterations());
+    state.counters["rows_announced_per_change"] = double(rowsChanged) / double(state.iterations());
+}
+BENCHMARK(BM_ModelRateOneTrack)->Unit(benchmark::kMicrosecond);
 
 // The baseline: the database update alone, the same row, the same values.
 void BM_DatabaseUpdateUsage(benchmark::State& state) {

@@ -197,6 +197,10 @@
             <numerusform>%n files could not be moved to the Trash and stay in the library.</numerusform>
         </translation>
     </message>
+    <message id="toast.trashFailed">
+        <source>Could not move %1 to the Trash; it is still there.</source>
+        <translation>Could not move %1 to the Trash; it is still there.</translation>
+    </message>
     <message id="deck.previous">
         <source>Previous</source>
         <translation>Previous</translation>

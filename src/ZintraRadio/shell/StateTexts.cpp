@@ -32,6 +32,8 @@ namespace ZintraRadio {
     QT_TRID_N_NOOP("music.queued"),
     //% "%n file(s) could not be moved to the Trash and stay in the library."
     QT_TRID_N_NOOP("music.trashFailed"),
+    //% "Could not move %1 to the Trash; it is still there."
+    QT_TRID_NOOP("toast.trashFailed"),
     //% "Nothing is playing."
     QT_TRID_NOOP("error.notPlaying"),
     //% "No playable stream found."
