@@ -72,6 +72,12 @@ void DeckPresenter::setModel(QObject* model) {
               &AppModel::serverNameChanged, &AppModel::formatInfoChanged, &AppModel::videoItemChanged,
               &AppModel::videoLoadingChanged, &AppModel::libraryChanged})
             connections_.push_back(connect(appModel, signal, this, &DeckPresenter::refresh));
+        // A video's player arrives a while after the video was asked for.
+        connections_.push_back(connect(appModel, &AppModel::videoPlayerChanged, this, [this] {
+            watchPlayer();
+            applyVolumeToPlayer();
+            refresh();
+        }));
         MusicModel* music = appModel->music();
         for (auto signal :
              {&MusicModel::tracksChanged, &MusicModel::queueChanged, &MusicModel::queueIndexChanged})
@@ -135,8 +141,9 @@ void DeckPresenter::setVolume(double volume) {
 }
 
 void DeckPresenter::applyVolumeToPlayer() {
-    // The player has no mute of its own: muted is silent.
-    if (VideoPlayer* player = model_->videoPlayer())
+    // The player has no mute of its own: muted is silent, also for a player that starts
+    // while the deck is muted.
+    if (VideoPlayer* player = model_ ? model_->videoPlayer() : nullptr)
         player->setVolume(model_->muted() ? 0.0 : static_cast<double>(model_->volume()));
 }
 
