@@ -78,6 +78,9 @@ void DeckPresenter::setModel(QObject* model) {
             applyVolumeToPlayer();
             refresh();
         }));
+        // Mute and volume reach the player whoever sets them (the deck, the menu, media keys).
+        for (auto signal : {&AppModel::mutedChanged, &AppModel::volumeChanged})
+            connections_.push_back(connect(appModel, signal, this, &DeckPresenter::applyVolumeToPlayer));
         MusicModel* music = appModel->music();
         for (auto signal :
              {&MusicModel::tracksChanged, &MusicModel::queueChanged, &MusicModel::queueIndexChanged})
@@ -130,14 +133,12 @@ void DeckPresenter::setMuted(bool muted) {
     if (!model_)
         return;
     model_->setMuted(muted);
-    applyVolumeToPlayer();
 }
 
 void DeckPresenter::setVolume(double volume) {
     if (!model_)
         return;
     model_->setVolume(static_cast<float>(volume));
-    applyVolumeToPlayer();
 }
 
 void DeckPresenter::applyVolumeToPlayer() {

@@ -57,7 +57,7 @@ TEST_F(DeckVideo, ThePlayButtonFollowsThePlayerThatArrivesLater) {
     EXPECT_FALSE(deck.artworkActive());
 }
 
-TEST_F(DeckVideo, AVideoOpenedWhileMutedStaysSilent) {
+TEST_F(DeckVideo, MuteAndVolumeReachThePlayerAlsoOneThatStartsMuted) {
     model.setVolume(0.7f);
     deck.setMuted(true);
     model.watchVideo(item);
@@ -68,5 +68,11 @@ TEST_F(DeckVideo, AVideoOpenedWhileMutedStaysSilent) {
     EXPECT_NEAR(model.videoPlayer()->volume(), 0.7, 1e-6);
     deck.setVolume(0.3);
     EXPECT_NEAR(model.videoPlayer()->volume(), 0.3, 1e-6);
+    // The menu's and the media keys' mute go to the model; the video follows all the same.
+    model.setMuted(true);
+    EXPECT_EQ(model.videoPlayer()->volume(), 0);
+    model.setMuted(false);
+    model.setVolume(0.5f);
+    EXPECT_NEAR(model.videoPlayer()->volume(), 0.5, 1e-6);
     deck.stop();
 }
