@@ -503,6 +503,11 @@ TEST_F(DeckViews, HistoryOpensOnTheHooksTabAndCountsEachTab) {
               QStringLiteral("A - One"));
     EXPECT_EQ(QmlKit::child(find(panel, "songRow2"), "songTitle")->property("text").toString(),
               QStringLiteral("A - One"));
+    // The time, however long the locale writes it, keeps the row's 11-point gap to the title.
+    QQuickItem* time = QmlKit::child(find(panel, "songRow0"), "songTime");
+    QQuickItem* songTitle = QmlKit::child(find(panel, "songRow0"), "songTitle");
+    const double timeEnd = time->mapToScene(QPointF(time->property("implicitWidth").toDouble(), 0)).x();
+    EXPECT_LE(timeEnd + 11, songTitle->mapToScene(QPointF(0, 0)).x());
 
     click(find(panel, "historyTab_played"));
     EXPECT_TRUE(find(panel, "historyEmpty")->isVisible());
