@@ -362,6 +362,13 @@ TEST_F(DeckRun, PicturesOfEveryPanel) {
     model->play(Station(model->library().stations.front()));
     ASSERT_TRUE(waitForState("playing"));
     ASSERT_TRUE(pumpUntil([&] { return !model->songLog().empty(); }, 20s));
+    // The tile on air: its level glyph and the spectrum edge.
+    show("stations");
+    ui->setStationGrid(true);
+    pumpFor(800ms);
+    EXPECT_NE(run->find("tileEqualizer"), nullptr);
+    run->grab("deckrun-stations-grid-playing.png", "sidePanel");
+    ui->setStationGrid(false);
     show("history");
     click(run->find("historyTab_played"));
     run->grab("deckrun-history-played.png", "sidePanel");
