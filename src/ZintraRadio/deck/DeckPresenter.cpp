@@ -72,6 +72,15 @@ void DeckPresenter::setModel(QObject* model) {
               &AppModel::serverNameChanged, &AppModel::formatInfoChanged, &AppModel::videoItemChanged,
               &AppModel::videoLoadingChanged, &AppModel::libraryChanged})
             connections_.push_back(connect(appModel, signal, this, &DeckPresenter::refresh));
+        // A video's player arrives a while after the video was asked for.
+        connections_.push_back(connect(appModel, &AppModel::videoPlayerChanged, this, [this] {
+            watchPlayer();
+            applyVolumeToPlayer();
+            refresh();
+        }));
+        // Mute and volume reach the player whoever sets them (the deck, the menu, media keys).
+        for (auto signal : {&AppModel::mutedChanged, &AppModel::volumeChanged})
+            connections_.push_back(connect(appModel, signal, this, &DeckPresenter::applyVolumeToPlayer));
         MusicModel* music = appModel->music();
         for (auto signal :
              {&MusicModel::tracksChanged, &MusicModel::queueChanged, &MusicModel::queueIndexChanged})
@@ -124,19 +133,18 @@ void DeckPresenter::setMuted(bool muted) {
     if (!model_)
         return;
     model_->setMuted(muted);
-    applyVolumeToPlayer();
 }
 
 void DeckPresenter::setVolume(double volume) {
     if (!model_)
         return;
     model_->setVolume(static_cast<float>(volume));
-    applyVolumeToPlayer();
 }
 
 void DeckPresenter::applyVolumeToPlayer() {
-    // The player has no mute of its own: muted is silent.
-    if (VideoPlayer* player = model_->videoPlayer())
+    // The player has no mute of its own: muted is silent, also for a player that starts
+    // while the deck is muted.
+    if (VideoPlayer* player = model_ ? model_->videoPlayer() : nullptr)
         player->setVolume(model_->muted() ? 0.0 : static_cast<double>(model_->volume()));
 }
 

@@ -49,7 +49,7 @@ public:
     Q_INVOKABLE void playPause();
     // Stop: closes an open video, else the model's stop sequence.
     Q_INVOKABLE void stop();
-    // Mute and volume go to the model, and to the video's player while one exists.
+    // Mute and volume go to the model; the video's player follows the model's values.
     Q_INVOKABLE void setMuted(bool muted);
     Q_INVOKABLE void setVolume(double volume);
 

@@ -275,7 +275,10 @@ Item {
                 id: meters
                 objectName: "deckMeters"
                 Layout.alignment: Qt.AlignVCenter
-                Layout.minimumWidth: 70
+                // 70 to 150 wide; at the window's narrowest (and with a long recording time
+                // beside them) the meters give way first, so the volume stays on the deck.
+                Layout.fillWidth: true
+                Layout.minimumWidth: 44
                 Layout.preferredWidth: 150
                 Layout.maximumWidth: 150
                 Layout.preferredHeight: 30

@@ -30,6 +30,7 @@ MenuItem {
         anchors.verticalCenter: parent.verticalCenter
         visible: entry.subMenu !== null
         text: "\u203A"
+        textFormat: Text.PlainText
         color: Theme.white(0.6)
         font.pixelSize: 15
     }

@@ -31,20 +31,28 @@ Item {
         spacing: 11
 
         Text {
+            id: time
             objectName: "songTime"
             anchors.verticalCenter: parent.verticalCenter
-            width: 46
+            // A locale's longer times (seconds, AM/PM) widen the column rather than run into
+            // the title; every row measures the same widest time, so titles line up.
+            width: Math.max(46, widest.advanceWidth)
             text: row.date.toLocaleTimeString(Qt.locale(), Locale.ShortFormat)
             textFormat: Text.PlainText
             color: Theme.alpha(Theme.cyan, 0.85)
             font.family: Theme.monoFont
             font.pixelSize: 11
             font.weight: Font.DemiBold
+            TextMetrics {
+                id: widest
+                font: time.font
+                text: new Date(2000, 0, 1, 22, 58, 58).toLocaleTimeString(Qt.locale(), Locale.ShortFormat)
+            }
         }
         Column {
             id: texts
             anchors.verticalCenter: parent.verticalCenter
-            width: parent.width - 46 - 26 - 2 * parent.spacing
+            width: parent.width - time.width - 26 - 2 * parent.spacing
             spacing: 3
             Text {
                 objectName: "songTitle"

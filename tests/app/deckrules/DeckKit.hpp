@@ -114,4 +114,19 @@ inline QList<QQuickItem*> visibleNamed(QObject* root, const QString& prefix) {
     return shown;
 }
 
+// The Text items below `root` that would read their text as markup (rich or styled text, or
+// the guess of AutoText), one line each: "objectName: text". Names from the directory and
+// titles from streams must show as their characters.
+inline std::string markupTexts(QObject* root) {
+    QStringList found;
+    for (QQuickItem* item : childrenNamed(root, QString())) {
+        if (!item->inherits("QQuickText"))
+            continue;
+        const QString text = item->property("text").toString();
+        if (!text.isEmpty() && item->property("textFormat").toInt() != Qt::PlainText)
+            found.append(item->objectName() + ": " + text);
+    }
+    return found.join('\n').toStdString();
+}
+
 } // namespace ZintraRadio::testkit

@@ -180,6 +180,7 @@ TEST_F(DeckViews, TheStationListFiltersTheLibraryAndSearchesTheDirectory) {
     EXPECT_EQ(QmlKit::child(markup, "rowName")->property("text").toString(),
               QStringLiteral("<i>Markup</i> Hit"));
     EXPECT_EQ(QmlKit::child(markup, "rowName")->property("textFormat").toInt(), Qt::PlainText);
+    EXPECT_EQ(markupTexts(panel), "");
 
     // An imported hit leaves the directory's part and matches as a library station.
     model.importStations(std::vector<Station>{deckStation("Rock Hit", "http://127.0.0.1:9/rock-hit")});
@@ -273,6 +274,7 @@ TEST_F(DeckViews, TheGridShowsTilesAndTheChoiceIsKept) {
     EXPECT_EQ(
         QmlKit::child(find(panel, "stationTile_" + hostile.url), "tileName")->property("text").toString(),
         QString::fromStdString(hostile.name));
+    EXPECT_EQ(markupTexts(panel), "");
     // A one-line name still takes two lines' height.
     const double lines = QmlKit::child(tile, "tileName")->height();
     EXPECT_GT(lines,
@@ -430,6 +432,7 @@ TEST_F(DeckViews, DiscoverShowsLoadingThenResultsOrTheErrorAndImportsAll) {
               QStringLiteral("Top \u00B7 2 stations"));
     EXPECT_TRUE(find(panel, "chipTop")->property("selected").toBool());
     EXPECT_TRUE(find(panel, "discoverImportAll")->isVisible());
+    EXPECT_EQ(markupTexts(panel), "");
 
     click(find(panel, "discoverImportAll"));
     ASSERT_TRUE(model.toast());
@@ -473,6 +476,7 @@ TEST_F(DeckViews, FavouritesShowTheLibrarysDataAndLeaveWhenUnfavourited) {
     ASSERT_NE(jazzRow, nullptr);
     EXPECT_EQ(QmlKit::child(jazzRow, "rowName")->property("text").toString(), QStringLiteral("Jazz FM"));
     EXPECT_NE(find(panel, "stationRow_" + elsewhere.url), nullptr);
+    EXPECT_EQ(markupTexts(panel), "");
 
     model.toggleFavorite(elsewhere);
     EXPECT_TRUE(gone(panel, "stationRow_" + elsewhere.url));
@@ -486,7 +490,7 @@ TEST_F(DeckViews, FavouritesShowTheLibrarysDataAndLeaveWhenUnfavourited) {
 
 TEST_F(DeckViews, HistoryOpensOnTheHooksTabAndCountsEachTab) {
     useLibrary({jazz, rock});
-    for (const char* title : {"A - One", "B - Two", "A - One"})
+    for (const char* title : {"<i>Lean</i> &amp; Mean", "A - One", "B - Two", "A - One"})
         model.handle(ZazidEvoz::EngineEvents::Metadata{ZazidEvoz::StreamMetadataEvent::title(title)});
     // Each title starts a lyrics lookup; it fails at once against the closed port.
     ASSERT_TRUE(
@@ -503,6 +507,12 @@ TEST_F(DeckViews, HistoryOpensOnTheHooksTabAndCountsEachTab) {
               QStringLiteral("A - One"));
     EXPECT_EQ(QmlKit::child(find(panel, "songRow2"), "songTitle")->property("text").toString(),
               QStringLiteral("A - One"));
+    // The time, however long the locale writes it, keeps the row's 11-point gap to the title.
+    QQuickItem* time = QmlKit::child(find(panel, "songRow0"), "songTime");
+    QQuickItem* songTitle = QmlKit::child(find(panel, "songRow0"), "songTitle");
+    const double timeEnd = time->mapToScene(QPointF(time->property("implicitWidth").toDouble(), 0)).x();
+    EXPECT_LE(timeEnd + 11, songTitle->mapToScene(QPointF(0, 0)).x());
+    EXPECT_EQ(markupTexts(panel), "");
 
     click(find(panel, "historyTab_played"));
     EXPECT_TRUE(find(panel, "historyEmpty")->isVisible());
@@ -542,12 +552,12 @@ TEST_F(DeckViews, TheDeckShowsAFailureInRedAndDrivesMuteQueueAndRecording) {
     ASSERT_NE(deck, nullptr);
     EXPECT_EQ(deck->implicitHeight(), 158);
 
-    const Station missing = deckStation("Missing Song", "file:///nonexistent/song.mp3");
+    const Station missing = deckStation("<b>Missing</b> Song", "file:///nonexistent/song.mp3");
     model.play(Station(missing));
     ASSERT_TRUE(pumpUntil([&] { return model.stateName() == QLatin1String("failed"); }, 20s))
         << model.stateName().toStdString();
     pumpFor(50ms);
-    EXPECT_EQ(find(deck, "deckTitle")->property("text").toString(), QStringLiteral("Missing Song"));
+    EXPECT_EQ(find(deck, "deckTitle")->property("text").toString(), QStringLiteral("<b>Missing</b> Song"));
     EXPECT_EQ(find(deck, "deckTitle")->property("textFormat").toInt(), Qt::PlainText);
     QQuickItem* subtitle = find(deck, "deckSubtitle");
     EXPECT_EQ(subtitle->property("text").toString(),
@@ -555,6 +565,7 @@ TEST_F(DeckViews, TheDeckShowsAFailureInRedAndDrivesMuteQueueAndRecording) {
     EXPECT_EQ(subtitle->property("color").value<QColor>(), QColor::fromRgbF(1.0f, 0.27f, 0.36f));
     EXPECT_FALSE(find(deck, "deckLive")->isVisible());
     EXPECT_TRUE(find(deck, "deckFavorite")->isVisible());
+    EXPECT_EQ(markupTexts(deck), "");
     EXPECT_EQ(find(deck, "clockElapsedIdle")->property("text").toString(), QStringLiteral("0:00"));
     EXPECT_FALSE(find(deck, "deckMeters")->property("moving").toBool());
 

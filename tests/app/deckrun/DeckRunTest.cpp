@@ -362,6 +362,13 @@ TEST_F(DeckRun, PicturesOfEveryPanel) {
     model->play(Station(model->library().stations.front()));
     ASSERT_TRUE(waitForState("playing"));
     ASSERT_TRUE(pumpUntil([&] { return !model->songLog().empty(); }, 20s));
+    // The tile on air: its level glyph and the spectrum edge.
+    show("stations");
+    ui->setStationGrid(true);
+    pumpFor(800ms);
+    EXPECT_NE(run->find("tileEqualizer"), nullptr);
+    run->grab("deckrun-stations-grid-playing.png", "sidePanel");
+    ui->setStationGrid(false);
     show("history");
     click(run->find("historyTab_played"));
     run->grab("deckrun-history-played.png", "sidePanel");
@@ -378,6 +385,20 @@ TEST_F(DeckRun, PicturesOfEveryPanel) {
     run->grab("deckrun-history-heard.png", "sidePanel");
     pumpFor(500ms);
     run->grab("deckrun-deck.png", "deckSlot");
+
+    // At the window's narrowest the deck's second row still fits: the volume slider ends
+    // inside the deck's padding.
+    const QSize size = run->window->size();
+    run->window->resize(run->window->minimumSize());
+    pumpFor(600ms);
+    QQuickItem* deck = run->find("deckSlot");
+    QQuickItem* volume = run->find("deckVolume");
+    run->grab("deckrun-deck-narrow.png", "deckSlot");
+    const double volumeEnd = volume->mapToItem(deck, QPointF(volume->width(), 0)).x();
+    EXPECT_LE(volumeEnd, deck->width() - 20 + 0.5) << deck->width();
+    EXPECT_GE(volume->width(), 64);
+    run->window->resize(size);
+    pumpFor(300ms);
     model->stop();
     ASSERT_TRUE(waitForState("stopped"));
     show("stations");
