@@ -166,6 +166,43 @@ TEST(StageModes, EachDrawingMatchesItsModeWhileShadersWork) {
     }
 }
 
+TEST(StageModes, ShaderMotionRepeatsOnTheWrapPeriod) {
+    // The feed hands time and phases over modulo the period; a shader whose motion does not
+    // repeat on it jumps every time they wrap round.
+    auto feed = fixedFeed();
+    const double period = StageFeed::shaderPeriod;
+    for (const StageMode& mode : stageModes()) {
+        if (mode.drawing != StageDrawing::Shader)
+            continue;
+        SCOPED_TRACE(mode.raw());
+        StageScene scene(QSize(480, 270));
+        QQuickItem* renderer = scene.load(rendererQml, feedProperty(*feed));
+        renderer->setProperty("mode", modeName(mode));
+        scene.grab();
+        auto* effect = renderer->findChild<QObject*>(QStringLiteral("modeShader"));
+        ASSERT_TRUE(effect);
+        auto frameAt = [&](double value) {
+            effect->setProperty("time", value);
+            effect->setProperty("phase", value);
+            return scene.grab();
+        };
+        const QImage start = frameAt(0);
+        const QImage wrapped = frameAt(period);
+        int differing = 0;
+        for (int y = 0; y < start.height(); ++y)
+            for (int x = 0; x < start.width(); ++x) {
+                const QRgb a = start.pixel(x, y), b = wrapped.pixel(x, y);
+                const int difference = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                                 std::abs(qBlue(a) - qBlue(b))});
+                differing += difference > 24;
+            }
+        EXPECT_LT(differing, start.width() * start.height() / 1000) << "pixels that jump at the wrap";
+        if (mode.mode != VisualizerMode::spectrum) { // the bars stand on the bands alone
+            EXPECT_FALSE(frameAt(period / 2) == start) << "the shader moves with time and phase";
+        }
+    }
+}
+
 TEST(StageCanvas, ModeSwitchGrowsTheNewRendererInAndShrinksTheOldOut) {
     for (bool reduced : {false, true}) {
         SCOPED_TRACE(reduced ? "reduced motion" : "full motion");
