@@ -103,6 +103,23 @@ TEST(StageModes, MonoSoundStandsOnTheVectorscopesVerticalAxis) {
         horizontal += luminance(image.pixel(int(scope.centre.x()) + d, int(scope.centre.y())));
     }
     EXPECT_GT(vertical, 2.5 * horizontal);
+
+    // The bloom lays light beside the thin line, which its shrunk copy must not lose.
+    auto besideTheLine = [&](const QImage& picture) {
+        double sum = 0;
+        for (int y = int(scope.centre.y() - 0.45 * scope.radius);
+             y < int(scope.centre.y() - 0.3 * scope.radius); ++y)
+            for (int dx : {-9, -8, -7, 7, 8, 9})
+                sum += luminance(picture.pixel(int(scope.centre.x()) + dx, y));
+        return sum;
+    };
+    auto* bloom = renderer->findChild<QObject*>(QStringLiteral("stageBloom"));
+    ASSERT_TRUE(bloom);
+    EXPECT_EQ(bloom->property("radius").toDouble(), 6);
+    EXPECT_EQ(bloom->property("strength").toDouble(), 0.45);
+    bloom->setProperty("strength", 0);
+    const double unlit = besideTheLine(scene.grab());
+    EXPECT_GT(besideTheLine(image), 1.3 * unlit);
 }
 
 TEST(StageModes, WithoutShaderFilesEveryModeDrawsTheFallbackScope) {
