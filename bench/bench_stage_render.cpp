@@ -18,6 +18,14 @@ void BM_EmptyScene(benchmark::State& state) {
     stagebench::runFrames(state, stagebench::emptyScene);
 }
 
+// The empty scene drawn through a half-size layer, as the shader modes are on a software
+// rasteriser: the least a shader mode can cost there, whatever its shader does.
+void BM_EmptySceneInHalfLayer(benchmark::State& state) {
+    stagebench::runFrames(state, stagebench::emptyScene.chopped(1) +
+                                     "; layer.enabled: true; layer.textureSize: Qt.size(640, 360); "
+                                     "layer.smooth: true }");
+}
+
 void BM_Mode(benchmark::State& state, const char* mode) {
     stagebench::runFrames(state, stagebench::modeScene(mode));
 }
@@ -25,6 +33,7 @@ void BM_Mode(benchmark::State& state, const char* mode) {
 } // namespace
 
 BENCHMARK(BM_EmptyScene)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_EmptySceneInHalfLayer)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK_CAPTURE(BM_Mode, zintra, "zintra")
     ->MeasureProcessCPUTime()
     ->Unit(benchmark::kMillisecond)

@@ -69,6 +69,7 @@ Item {
     Component {
         id: terrain
         StageBloom {
+            objectName: "stageBloom"
             radius: 6
             strength: 0.6
             TerrainCanvas {
@@ -83,6 +84,7 @@ Item {
     Component {
         id: vectorscope
         StageBloom {
+            objectName: "stageBloom"
             radius: 6
             strength: 0.45
             Item {

@@ -1,9 +1,11 @@
 import QtQuick
 import ZintraRadio
 
-// Glow for the geometry modes: the content is drawn once into a texture and shown from it; its
-// bright parts are blurred across at half the size and down at a quarter and added on top as
-// light. The blur's taps lie close enough that no thin line falls between them.
+// Glow for the geometry modes: the content is drawn once into a texture; its bright parts are
+// shrunk to a quarter of the size, blurred across and down there, and added to the sharp
+// picture as light in the one pass that shows it. The blur's taps lie close enough that no
+// thin line falls between them. Every pass but the last works on a sixteenth of the pixels,
+// which a software rasteriser pays for per pixel and per texture read.
 Item {
     id: bloom
 
@@ -25,16 +27,30 @@ Item {
         anchors.fill: parent
         sourceItem: source
         hideSource: true
+        visible: false
     }
 
-    // Bright pass and horizontal blur into a half-size texture, then the vertical blur into a
-    // quarter-size one.
+    // Bright pass into a quarter-size texture, then the blur across and down at that size.
+    ShaderEffect {
+        id: reduce
+        anchors.fill: parent
+        property var source: sharp
+        property vector2d texel: Qt.vector2d(1 / Math.max(1, width), 1 / Math.max(1, height))
+        property real threshold: 0.3
+        fragmentShader: StageShaders.shaderUrl("bloomReduce")
+    }
+    ShaderEffectSource {
+        id: reduced
+        sourceItem: reduce
+        hideSource: true
+        visible: false
+        textureSize: bloom.quarter
+    }
     ShaderEffect {
         id: across
         anchors.fill: parent
-        property var source: sharp
+        property var source: reduced
         property vector2d offset: Qt.vector2d(bloom.tap / Math.max(1, width), 0)
-        property real threshold: 0.3
         fragmentShader: StageShaders.shaderUrl("bloomBlur")
     }
     ShaderEffectSource {
@@ -42,14 +58,13 @@ Item {
         sourceItem: across
         hideSource: true
         visible: false
-        textureSize: Qt.size(Math.max(1, Math.round(bloom.width / 2)), Math.max(1, Math.round(bloom.height / 2)))
+        textureSize: bloom.quarter
     }
     ShaderEffect {
         id: down
         anchors.fill: parent
         property var source: acrossSmall
         property vector2d offset: Qt.vector2d(0, bloom.tap / Math.max(1, height))
-        property real threshold: 0
         fragmentShader: StageShaders.shaderUrl("bloomBlur")
     }
     ShaderEffectSource {
@@ -60,9 +75,10 @@ Item {
         textureSize: bloom.quarter
     }
 
-    // The light, added to what lies below.
+    // The sharp picture with the light added.
     ShaderEffect {
         anchors.fill: parent
+        property var source: sharp
         property var glow: downSmall
         property real strength: bloom.strength
         fragmentShader: StageShaders.shaderUrl("bloomComposite")

@@ -58,9 +58,9 @@ StageShaders& StageShaders::instance() {
 }
 
 QStringList StageShaders::requiredShaders() {
-    return {QStringLiteral("zintraWave"),   QStringLiteral("neonScope"),     QStringLiteral("spectrumBars"),
-            QStringLiteral("liquidPlasma"), QStringLiteral("auroraSky"),     QStringLiteral("warpTunnel"),
-            QStringLiteral("bloomBlur"),    QStringLiteral("bloomComposite")};
+    return {QStringLiteral("zintraWave"),   QStringLiteral("neonScope"), QStringLiteral("spectrumBars"),
+            QStringLiteral("liquidPlasma"), QStringLiteral("auroraSky"), QStringLiteral("warpTunnel"),
+            QStringLiteral("bloomReduce"),  QStringLiteral("bloomBlur"), QStringLiteral("bloomComposite")};
 }
 
 QUrl StageShaders::shaderUrl(const QString& name) const {

@@ -103,6 +103,23 @@ TEST(StageModes, MonoSoundStandsOnTheVectorscopesVerticalAxis) {
         horizontal += luminance(image.pixel(int(scope.centre.x()) + d, int(scope.centre.y())));
     }
     EXPECT_GT(vertical, 2.5 * horizontal);
+
+    // The bloom lays light beside the thin line, which its shrunk copy must not lose.
+    auto besideTheLine = [&](const QImage& picture) {
+        double sum = 0;
+        for (int y = int(scope.centre.y() - 0.45 * scope.radius);
+             y < int(scope.centre.y() - 0.3 * scope.radius); ++y)
+            for (int dx : {-9, -8, -7, 7, 8, 9})
+                sum += luminance(picture.pixel(int(scope.centre.x()) + dx, y));
+        return sum;
+    };
+    auto* bloom = renderer->findChild<QObject*>(QStringLiteral("stageBloom"));
+    ASSERT_TRUE(bloom);
+    EXPECT_EQ(bloom->property("radius").toDouble(), 6);
+    EXPECT_EQ(bloom->property("strength").toDouble(), 0.45);
+    bloom->setProperty("strength", 0);
+    const double unlit = besideTheLine(scene.grab());
+    EXPECT_GT(besideTheLine(image), 1.3 * unlit);
 }
 
 TEST(StageModes, WithoutShaderFilesEveryModeDrawsTheFallbackScope) {
@@ -163,6 +180,43 @@ TEST(StageModes, EachDrawingMatchesItsModeWhileShadersWork) {
                                : mode.drawing == StageDrawing::Vectorscope ? "vectorscope"
                                                                            : "shader";
         EXPECT_EQ(drawingOf(renderer), QString::fromLatin1(expected)) << mode.raw();
+    }
+}
+
+TEST(StageModes, ShaderMotionRepeatsOnTheWrapPeriod) {
+    // The feed hands time and phases over modulo the period; a shader whose motion does not
+    // repeat on it jumps every time they wrap round.
+    auto feed = fixedFeed();
+    const double period = StageFeed::shaderPeriod;
+    for (const StageMode& mode : stageModes()) {
+        if (mode.drawing != StageDrawing::Shader)
+            continue;
+        SCOPED_TRACE(mode.raw());
+        StageScene scene(QSize(480, 270));
+        QQuickItem* renderer = scene.load(rendererQml, feedProperty(*feed));
+        renderer->setProperty("mode", modeName(mode));
+        scene.grab();
+        auto* effect = renderer->findChild<QObject*>(QStringLiteral("modeShader"));
+        ASSERT_TRUE(effect);
+        auto frameAt = [&](double value) {
+            effect->setProperty("time", value);
+            effect->setProperty("phase", value);
+            return scene.grab();
+        };
+        const QImage start = frameAt(0);
+        const QImage wrapped = frameAt(period);
+        int differing = 0;
+        for (int y = 0; y < start.height(); ++y)
+            for (int x = 0; x < start.width(); ++x) {
+                const QRgb a = start.pixel(x, y), b = wrapped.pixel(x, y);
+                const int difference = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                                 std::abs(qBlue(a) - qBlue(b))});
+                differing += difference > 24;
+            }
+        EXPECT_LT(differing, start.width() * start.height() / 1000) << "pixels that jump at the wrap";
+        if (mode.mode != VisualizerMode::spectrum) { // the bars stand on the bands alone
+            EXPECT_FALSE(frameAt(period / 2) == start) << "the shader moves with time and phase";
+        }
     }
 }
 

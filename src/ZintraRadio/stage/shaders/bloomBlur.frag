@@ -1,23 +1,14 @@
 #version 440
-// One direction of the bloom's blur: a Gaussian over nine taps about two texels apart, each
-// averaging its two neighbours through linear filtering, so thin lines are never skipped. With
-// a threshold it keeps only the bright parts.
+// One direction of the bloom's blur: a Gaussian over nine taps, each averaging its two
+// neighbours through linear filtering, so thin lines are never skipped.
 layout(location = 0) in vec2 qt_TexCoord0;
 layout(location = 0) out vec4 fragColor;
 layout(std140, binding = 0) uniform buf {
     mat4 qt_Matrix;
     float qt_Opacity;
-    vec2 offset;     // from one tap to the next, in texture coordinates
-    float threshold; // 0: no bright pass
+    vec2 offset; // from one tap to the next, in texture coordinates
 };
 layout(binding = 1) uniform sampler2D source;
-
-vec4 bright(vec4 c) {
-    if (threshold <= 0.0)
-        return c;
-    float light = max(c.r, max(c.g, c.b));
-    return c * smoothstep(threshold, threshold + 0.3, light);
-}
 
 void main() {
     // sigma of four thirds of a tap: the outermost taps sit at three sigma
@@ -26,7 +17,7 @@ void main() {
     for (int i = -4; i <= 4; ++i) {
         float x = float(i) * 0.75;
         float weight = exp(-0.5 * x * x);
-        sum += bright(texture(source, qt_TexCoord0 + offset * float(i))) * weight;
+        sum += texture(source, qt_TexCoord0 + offset * float(i)) * weight;
         total += weight;
     }
     fragColor = sum / total * qt_Opacity;

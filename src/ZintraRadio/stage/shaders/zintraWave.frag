@@ -70,8 +70,10 @@ void main() {
     colour += vec3(1.0, 0.32, 0.8) * (width / (dr + width) * 0.45 + smoothstep(width * 1.6, 0.0, dr));
 
     // Sparks scattered around the rim, turning with the vortex and twinkling.
+    // 48 cells round the circle, numbered modulo 48: the turn of one wrap period moves the
+    // grid by whole rounds, and the cells meet without a seam at the bottom.
     vec2 grid = vec2((a + turn * 0.4) * 24.0 / PI, r * 40.0);
-    vec2 cell = floor(grid);
+    vec2 cell = vec2(mod(floor(grid.x), 48.0), floor(grid.y));
     float seed = fract(sin(dot(cell, vec2(12.9898, 78.233))) * 43758.5453);
     float spark = step(0.9, seed) * smoothstep(0.3, 0.0, length(fract(grid) - 0.5));
     float twinkle = 0.5 + 0.5 * sin(time * 1.5 + seed * 60.0);
