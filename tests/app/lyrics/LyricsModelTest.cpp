@@ -326,6 +326,8 @@ TEST(AudioPulse, SharesOneAnalysisWithinFourMilliseconds) {
     EXPECT_TRUE(analyses(at(0.005)));
     EXPECT_FALSE(analyses(at(0.001))) << "earlier than the last analysis";
     EXPECT_TRUE(analyses(at(0.010)));
+    EXPECT_TRUE(analyses(at(-60))) << "the clock was set back a minute";
+    EXPECT_FALSE(analyses(at(-59.999))) << "and frames are shared again from there";
 
     AudioPulseReader reader(pulse, std::make_shared<ManualScheduler>());
     EXPECT_EQ(reader.bandCount(), 64);
