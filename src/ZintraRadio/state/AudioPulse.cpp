@@ -25,10 +25,10 @@ AudioPulse::AudioPulse(ZazidEvoz::SpectrumAnalyzer& analyzer)
 const ZazidEvoz::AudioFrame& AudioPulse::frame(Date now) {
     // Compared as "now is past the cached moment plus the interval", which stays exact for
     // the distant past where a difference would overflow. Readers of one display frame may
-    // ask a moment apart in either order; a clock set back further than that makes the cached
-    // frame stale too, or every reader would see the same frame until the clock caught up.
-    const auto interval = std::chrono::duration<double>(reuseInterval);
-    if (now > cachedAt_ + interval || now + interval < cachedAt_) {
+    // ask a moment apart in either order; a clock set back by more than a second makes the
+    // cached frame stale too, or every reader would see the same frame until the clock caught up.
+    const bool setBack = now + std::chrono::seconds(1) < cachedAt_;
+    if (now > cachedAt_ + std::chrono::duration<double>(reuseInterval) || setBack) {
         cached_ = analyzer_.analyze();
         cachedAt_ = now;
     }

@@ -19,8 +19,8 @@ public:
     explicit AudioPulse(ZazidEvoz::SpectrumAnalyzer& analyzer);
 
     // The frame to draw at `now`: a new analysis when the last one is more than 0.004 s
-    // older, the cached frame otherwise (also for a `now` up to 0.004 s before the last
-    // analysis); a clock set back further analyses anew.
+    // older, the cached frame otherwise (also for a `now` a little before the last analysis);
+    // a clock set back by more than a second analyses anew.
     const ZazidEvoz::AudioFrame& frame(Date now);
     // The last frame without analysing.
     const ZazidEvoz::AudioFrame& cached() const { return cached_; }
