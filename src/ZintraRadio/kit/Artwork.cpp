@@ -14,8 +14,6 @@
 
 namespace ZintraRadio {
 
-namespace {} // namespace
-
 QImage framedArtwork(const QImage& picture, const QSize& requestedSize, double cornerFraction) {
     if (picture.isNull())
         return {};

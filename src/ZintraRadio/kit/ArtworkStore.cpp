@@ -75,7 +75,8 @@ std::shared_ptr<ArtworkStore::Ticket> ArtworkStore::fetch(const std::string& url
             ++counters_.failureHits;
         } else {
             auto& job = jobs_[url];
-            if (!job) {
+            // A transfer that is being stopped answers nobody: a new request starts afresh.
+            if (!job || job->stop.stop_requested()) {
                 job = std::make_shared<Job>();
                 job->url = url;
                 queue_.push_back(job);
@@ -152,7 +153,9 @@ void ArtworkStore::work(std::stop_token stop) {
         {
             std::lock_guard lock(mutex_);
             --running_;
-            jobs_.erase(job->url);
+            // A later request for the address may have put a new job in this one's place.
+            if (auto entry = jobs_.find(job->url); entry != jobs_.end() && entry->second == job)
+                jobs_.erase(entry);
             if (job->stop.stop_requested())
                 continue; // cancelled: neither a picture nor a failure
             if (image.isNull())

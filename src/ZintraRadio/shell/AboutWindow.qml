@@ -10,8 +10,9 @@ Window {
     //% "About ZintraRadio"
     title: qsTrId("menu.about")
     color: Theme.night
-    width: about.implicitWidth
-    height: about.implicitHeight
+    // The view goes before the window when the application ends; the window keeps a size.
+    width: about ? about.implicitWidth : 380
+    height: about ? about.implicitHeight : 400
     minimumWidth: width
     maximumWidth: width
     minimumHeight: height

@@ -15,8 +15,9 @@ Window {
     title: qsTrId("app.name")
     flags: Qt.Tool | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint
     color: Theme.night
-    width: player.width
-    height: player.implicitHeight
+    // The player goes before the window when the application ends; the window keeps a size.
+    width: player ? player.width : 320
+    height: player ? player.implicitHeight : 230
     minimumWidth: width
     maximumWidth: width
     minimumHeight: height

@@ -20,6 +20,9 @@
 namespace ZintraRadio {
 
 std::optional<double> hookNumber(std::string_view text) {
+    // from_chars takes no plus sign, which a script may well write ("+0.5").
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
+        text.remove_prefix(1);
     double value = 0;
     const char* end = text.data() + text.size();
     const auto [last, error] = std::from_chars(text.data(), end, value);

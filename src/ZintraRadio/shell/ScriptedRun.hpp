@@ -14,7 +14,7 @@ namespace ZintraRadio {
 class AppModel;
 class UIState;
 
-// The whole value as one finite number in the C locale ("0.5", "2"); nothing otherwise
+// The whole value as one finite number in the C locale ("0.5", "2", "+2"); nothing otherwise
 // ("nan", "inf", "1e400", "", "2s").
 std::optional<double> hookNumber(std::string_view text);
 // A delay in seconds, clamped to 0 ... 24 h.

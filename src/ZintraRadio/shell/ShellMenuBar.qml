@@ -50,7 +50,7 @@ MenuBar {
             text: qsTrId("menu.mini")
             visible: !Shell.trayAvailable
         }
-        MenuSeparator {}
+        ShellMenuSeparator {}
         ShellMenuItem {
             command: "quit"
             //% "Quit ZintraRadio"
@@ -72,7 +72,7 @@ MenuBar {
             //% "Stop"
             text: qsTrId("deck.stop")
         }
-        MenuSeparator {}
+        ShellMenuSeparator {}
         ShellMenuItem {
             command: "next"
             //% "Next"
@@ -83,7 +83,7 @@ MenuBar {
             //% "Previous"
             text: qsTrId("deck.previous")
         }
-        MenuSeparator {}
+        ShellMenuSeparator {}
         ShellMenuItem {
             command: "volumeUp"
             //% "Volume Up"
@@ -99,7 +99,7 @@ MenuBar {
             //% "Mute"
             text: qsTrId("menu.mute")
         }
-        MenuSeparator {}
+        ShellMenuSeparator {}
         ShellMenuItem {
             command: "record"
             //% "Record"
@@ -121,7 +121,7 @@ MenuBar {
             //% "Next Visual Mode"
             text: qsTrId("menu.nextMode")
         }
-        MenuSeparator {}
+        ShellMenuSeparator {}
         ShellMenuItem {
             command: "mode"
             commandIndex: 0
@@ -162,13 +162,13 @@ MenuBar {
             commandIndex: 7
             text: qsTrId("mode.warp")
         }
-        MenuSeparator {}
+        ShellMenuSeparator {}
         ShellMenuItem {
             command: "lyrics"
             //% "Lyrics"
             text: qsTrId("menu.lyrics")
         }
-        MenuSeparator {}
+        ShellMenuSeparator {}
         ShellMenuItem {
             command: "cinema"
             //% "Cinema Mode"
@@ -220,7 +220,7 @@ MenuBar {
             commandIndex: 6
             text: qsTrId("module.recordings")
         }
-        MenuSeparator {}
+        ShellMenuSeparator {}
         ShellMenuItem {
             command: "search"
             //% "Search"

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -24,6 +25,13 @@ std::string pngBytes(int width, int height) {
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes.toStdString();
+}
+
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(5ms);
+    return done();
 }
 
 // Collects the answers of the store, which arrive on its worker threads.
@@ -213,6 +221,22 @@ TEST_F(ArtworkStoreTest, APictureNobodyWaitsForIsCancelledAndNotRememberedAsFail
     ASSERT_TRUE(answers.wait("stall again"));
     EXPECT_EQ(store.counters().transfers, transfers + 2);
     EXPECT_EQ(store.counters().failureHits, 0);
+}
+
+TEST_F(ArtworkStoreTest, ARequestRightAfterACancelGetsItsOwnTransfer) {
+    ArtworkStore store(fastLimits());
+    Answers answers;
+    // A row scrolls away while its picture loads and comes straight back.
+    auto first = store.fetch(http.url("/slow/9.png"), answers.callback("first"));
+    ASSERT_TRUE(waitUntil([&] { return slowRunning == 1; }));
+    store.cancel(first);
+    store.fetch(http.url("/slow/9.png"), answers.callback("again"));
+    releaseSlow = true;
+    const auto again = answers.wait("again");
+    ASSERT_TRUE(again.has_value());
+    EXPECT_FALSE(again->isNull());
+    EXPECT_FALSE(answers.has("first"));
+    EXPECT_EQ(store.counters().transfers, 2);
 }
 
 TEST_F(ArtworkStoreTest, KeepsTheCacheWithinItsBudget) {

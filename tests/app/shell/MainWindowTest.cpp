@@ -119,6 +119,7 @@ TEST_F(MainWindow, AToastComesAndLeavesByItself) {
     ASSERT_TRUE(pumpUntil([&] { return shell.find("toastText") != nullptr; }, 2s));
     EXPECT_EQ(shell.find("toastText")->property("text").toString(), QStringLiteral("Saved the stream"));
     EXPECT_TRUE(shell.find("toastReveal")->isVisible());
+    EXPECT_EQ(shell.find("toastText")->property("textFormat").toInt(), 0); // Text.PlainText
     pumpFor(500ms);
     shell.grab("main-window-toast.png");
     // An engine message is shown in its localised form.

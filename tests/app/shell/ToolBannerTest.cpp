@@ -1,18 +1,42 @@
 // The tool banner: which tools it names, its install hint and its two buttons; the texts of
-// toasts, the rail's download badge and copying to the clipboard.
+// toasts, the rail's download badge, copying to the clipboard and showing a toast's file.
 #include "ShellFixture.hpp"
 #include "shell/Shell.hpp"
 #include "shell/ShellRules.hpp"
 #include "state/AppRuntime.hpp"
+#include "support/Sandbox.hpp"
+#include "system/FileManager.hpp"
 
 #include <QClipboard>
+#include <QDBusConnection>
+#include <QFile>
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace ZintraRadio;
 using namespace ZintraRadio::testkit;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The desktop's file manager as seen on the session bus: it only notes what it was asked.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QStringList shown;
+
+public Q_SLOTS:
+    void ShowItems(const QStringList& uris, const QString&) { shown = uris; }
+};
+
+} // namespace
 
 TEST(ToolBanner, NamesTheMissingToolsInOrder) {
     const struct {
@@ -99,3 +123,55 @@ TEST(Clipboard, CopyPutsTheTextOnTheClipboardAndConfirmsWithAToast) {
         EXPECT_EQ(QString::fromStdString(AppRuntime::model().toast()->text), qtTrId("toast.copied"));
     }
 }
+
+TEST(RevealFile, AsksTheFileManagerOrOpensTheFolderWithoutAShell) {
+    ShellFixture::get();
+    // Names a shell would run something for, if one ever saw them.
+    const fs::path root = ZazidEvoz::testkit::makeTemporaryFolder("reveal");
+    const fs::path folder = root / "we ird;$(touch pwned)'\"`touch pwned`";
+    fs::create_directories(folder);
+    const fs::path file = folder / "a b;$(touch pwned).mp3";
+    std::ofstream(file) << "x";
+    const QString fileName = QString::fromStdString(file.string());
+
+    // A file manager on the session bus is asked to show the file itself.
+    FakeFileManager manager;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString service = QStringLiteral("org.freedesktop.FileManager1");
+    const QString path = QStringLiteral("/org/freedesktop/FileManager1");
+    ASSERT_TRUE(bus.registerObject(path, &manager, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(bus.registerService(service));
+    EXPECT_TRUE(revealFile(file));
+    ASSERT_TRUE(pumpUntil([&] { return !manager.shown.isEmpty(); }, 5s));
+    ASSERT_EQ(manager.shown.size(), 1);
+    EXPECT_EQ(QUrl(manager.shown.first()).toLocalFile(), fileName);
+    bus.unregisterService(service);
+    bus.unregisterObject(path);
+
+    // Without one, the desktop's opener gets the folder as one argument.
+    const fs::path bin = root / "bin";
+    const fs::path record = root / "opened";
+    fs::create_directories(bin);
+    std::ofstream(bin / "xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" << record.string()
+                                    << ".part' && mv '" << record.string() << ".part' '" << record.string()
+                                    << "'\n";
+    fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.string()) + ':' + oldPath);
+    EXPECT_TRUE(revealFile(file));
+    const bool opened = pumpUntil([&] { return fs::exists(record); }, 10s);
+    qputenv("PATH", oldPath);
+    ASSERT_TRUE(opened);
+    QFile lines(QString::fromStdString(record.string()));
+    ASSERT_TRUE(lines.open(QIODevice::ReadOnly));
+    const QStringList arguments =
+        QString::fromUtf8(lines.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(arguments.size(), 2);
+    EXPECT_EQ(arguments[0], QStringLiteral("1"));
+    EXPECT_EQ(QUrl(arguments[1]).toLocalFile(), QString::fromStdString(folder.string()));
+    // Nothing ran the names.
+    for (const fs::path& place : {fs::current_path(), root, folder})
+        EXPECT_FALSE(fs::exists(place / "pwned")) << place;
+}
+
+#include "ToolBannerTest.moc"

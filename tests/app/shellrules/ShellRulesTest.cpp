@@ -164,6 +164,8 @@ TEST(HookValues, OnlyFiniteNumbersAndBoundedDelaysAndPeriods) {
         {"inf", none, none, none},     {"-inf", none, none, none},
         {"", none, none, none},        {" 1", none, none, none},
         {"2s", none, none, none},      {"0,5", none, none, none},
+        {"+0.5", 0.5, 0.5, 0.5},       {"+-1", none, none, none},
+        {"+", none, none, none},       {"++1", none, none, none},
     };
     auto same = [](std::optional<double> got, double want) {
         return std::isnan(want) ? !got.has_value() : got.has_value() && *got == want;
