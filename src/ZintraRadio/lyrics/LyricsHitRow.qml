@@ -48,26 +48,16 @@ Item {
         width: 44
         height: 44
 
-        // The library track's cover, over its seeded placeholder while it loads or without one.
-        GradientShape {
-            objectName: "hitCoverSeed"
-            anchors.fill: parent
-            visible: row.hasTrack && cover.status !== Image.Ready
-            cornerRadius: 8
-            direction: GradientPaint.Diagonal
-            colors: [Theme.alpha(Artwork.accent(row.coverSeed), 0.6), Theme.night,
-                     Theme.alpha(Artwork.mix(row.coverSeed), 0.45)]
-        }
-        Image {
-            id: cover
+        // The library track's cover, read like every cover of the library (bounded, off the
+        // GUI thread), over its seeded placeholder.
+        CoverView {
             objectName: "hitCover"
             anchors.fill: parent
-            visible: row.hasTrack && status === Image.Ready
-            asynchronous: true
-            sourceSize.width: 44
-            sourceSize.height: 44
-            fillMode: Image.PreserveAspectCrop
-            source: row.hasTrack ? row.coverURL : ""
+            visible: row.hasTrack
+            size: 44
+            cornerRadius: 8
+            path: row.hasTrack && row.coverURL.toString().length > 0 ? row.coverURL.toString() : null
+            seed: row.coverSeed
         }
         GradientShape {
             objectName: "hitPlaceholder"

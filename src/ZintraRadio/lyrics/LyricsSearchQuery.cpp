@@ -71,7 +71,13 @@ QVariant LyricsSearchQuery::trackValue(const Row& row,
                                        const std::function<QVariant(const Track&)>& value) const {
     if (row.kind != Kind::track || row.index >= tracks_.size())
         return {};
-    return value(tracks_[row.index]);
+    return value(shownTrack(row.index));
+}
+
+Track LyricsSearchQuery::shownTrack(std::size_t index) const {
+    const Track& found = tracks_[index];
+    auto current = libraryTrackAt(found.path);
+    return current ? *current : found;
 }
 
 QVariant LyricsSearchQuery::hitValue(const Row& row,
@@ -127,6 +133,10 @@ std::vector<ListRole<LyricsSearchQuery::Row>> LyricsSearchQuery::rowRoles() {
          [this](const Row& row) {
              return trackValue(row,
                                [](const Track& track) { return QVariant(stationMap(track.asStation())); });
+         }},
+        {"track",
+         [this](const Row& row) {
+             return trackValue(row, [](const Track& t) { return QVariant(trackMap(t)); });
          }},
         {"snippet", hitRole("snippet")},
         {"hasTrack", hitRole("hasTrack")},
@@ -218,12 +228,14 @@ void LyricsSearchQuery::apply(Result result) {
 
 void LyricsSearchQuery::trackListChanged() {
     pathIndex_.reset();
-    if (hits_.empty())
-        return;
-    Q_EMIT hitModel_->dataChanged(hitModel_->index(0), hitModel_->index(static_cast<int>(hits_.size()) - 1));
-    const int firstHit = static_cast<int>(rows_.size() - hits_.size());
-    Q_EMIT rowModel_->dataChanged(rowModel_->index(firstHit),
-                                  rowModel_->index(static_cast<int>(rows_.size()) - 1));
+    // Track rows show the library's version of their track (a new rating, a new cover); hits
+    // may have gained or lost their library track.
+    if (!hits_.empty())
+        Q_EMIT hitModel_->dataChanged(hitModel_->index(0),
+                                      hitModel_->index(static_cast<int>(hits_.size()) - 1));
+    if (!rows_.empty())
+        Q_EMIT rowModel_->dataChanged(rowModel_->index(0),
+                                      rowModel_->index(static_cast<int>(rows_.size()) - 1));
 }
 
 const std::unordered_map<std::string, std::size_t>& LyricsSearchQuery::pathIndex() const {
@@ -239,14 +251,20 @@ const std::unordered_map<std::string, std::size_t>& LyricsSearchQuery::pathIndex
     return *pathIndex_;
 }
 
-std::optional<Track> LyricsSearchQuery::libraryTrack(const LyricsHit& hit) const {
-    if (!hit.trackPath || !music_)
+std::optional<Track> LyricsSearchQuery::libraryTrackAt(const std::string& path) const {
+    if (!music_)
         return std::nullopt;
     const auto& index = pathIndex();
-    auto found = index.find(*hit.trackPath);
+    auto found = index.find(path);
     if (found == index.end() || found->second >= music_->tracks().size())
         return std::nullopt;
     return music_->tracks()[found->second];
+}
+
+std::optional<Track> LyricsSearchQuery::libraryTrack(const LyricsHit& hit) const {
+    if (!hit.trackPath)
+        return std::nullopt;
+    return libraryTrackAt(*hit.trackPath);
 }
 
 void LyricsSearchQuery::playTrack(int row) {
@@ -254,9 +272,15 @@ void LyricsSearchQuery::playTrack(int row) {
         return;
     std::vector<ZazidEvoz::Station> stations;
     stations.reserve(tracks_.size());
-    for (const auto& track : tracks_)
-        stations.push_back(track.asStation());
+    for (std::size_t i = 0; i < tracks_.size(); ++i)
+        stations.push_back(shownTrack(i).asStation());
     music_->playNow(stations, row);
+}
+
+QString LyricsSearchQuery::trackPath(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= tracks_.size())
+        return {};
+    return qtText(tracks_[static_cast<std::size_t>(row)].path);
 }
 
 bool LyricsSearchQuery::playHit(int row) {

@@ -70,11 +70,18 @@ public:
     const std::vector<ZazidEvoz::Track>& tracks() const { return tracks_; }
     const std::vector<ZazidEvoz::MusicDatabase::LyricsHit>& hits() const { return hits_; }
 
+    // The first track of the library with that path.
+    std::optional<ZazidEvoz::Track> libraryTrackAt(const std::string& path) const;
     // The library track of a hit: the first track of the library with the hit's path.
     std::optional<ZazidEvoz::Track> libraryTrack(const ZazidEvoz::MusicDatabase::LyricsHit& hit) const;
+    // Found track `index` as the library holds it now (its rating, its cover), or as it was
+    // found when it has left the library.
+    ZazidEvoz::Track shownTrack(std::size_t index) const;
 
     // Plays the whole track list from row `row`.
     Q_INVOKABLE void playTrack(int row);
+    // The path of found track `row`; empty for a row that is not there.
+    Q_INVOKABLE QString trackPath(int row) const;
     // Plays the hit's library track alone and returns true; false (doing nothing) when the
     // library does not hold it.
     Q_INVOKABLE bool playHit(int row);

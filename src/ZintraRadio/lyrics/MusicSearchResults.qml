@@ -4,9 +4,9 @@ import ZintraRadio
 import "YouTubeHandOff.js" as YouTubeHandOff
 
 // The music library's search results: the tracks that match the query, then the songs whose
-// stored lyrics hold it, in one list built as it scrolls. A track plays the whole result list
-// from its place; a lyrics hit plays its library track alone or, without one, is looked for on
-// YouTube.
+// stored lyrics hold it, in one list built as it scrolls. The tracks are the library's track
+// rows (selection, stars, menu); one plays the whole result list from its place. A lyrics hit
+// plays its library track alone or, without one, is looked for on YouTube.
 Item {
     id: results
 
@@ -24,6 +24,28 @@ Item {
 
     function searchYouTube(text) {
         YouTubeHandOff.search(ui, model, text)
+    }
+
+    // The menu of a found track: it plays the results from that row only while the row still
+    // holds that track.
+    function openTrackMenu(row, x, y) {
+        const position = row.position
+        const path = row.path
+        const station = row.station
+        trackMenu.openFor(row, x, y, path, row.artist, row.title,
+                          () => { if (search.trackPath(position) === path) search.playTrack(position) },
+                          () => station)
+    }
+
+    TrackRowContext {
+        id: rows
+        model: results.model
+        ui: results.ui
+    }
+    TrackMenu {
+        id: trackMenu
+        objectName: "searchTrackMenu"
+        context: rows
     }
 
     LyricsSearchQuery {
@@ -82,14 +104,33 @@ Item {
             }
             Component {
                 id: trackRow
-                StationRow {
-                    objectName: "searchTrack" + slot.model.position
-                    station: slot.model.station
-                    detail: [slot.model.artist, slot.model.album].filter(part => part && part.length > 0)
-                                                                 .join(" \u00B7 ")
-                    showsFavorite: false
-                    onPlayRequested: search.playTrack(slot.model.position)
-                    onToggleRequested: search.playTrack(slot.model.position)
+                TrackRow {
+                    id: row
+                    readonly property var track: slot.model.track
+                    readonly property int position: slot.model.position
+                    readonly property var station: slot.model.station
+                    objectName: "searchTrack" + position
+                    path: track.path
+                    title: track.title
+                    artist: track.artist
+                    album: track.album
+                    genre: track.genre
+                    duration: track.duration
+                    coverFile: track.coverFile
+                    rating: track.rating
+                    showsAlbum: true
+                    current: track.url === rows.activeURL
+                    paused: rows.paused
+                    playing: rows.playing
+                    levels: rows.levels
+                    busy: rows.busySet[path] === true
+                    selected: rows.selectedSet[path] === true
+                    selectionActive: rows.selectionActive
+                    onClicked: (commandHeld) => rows.activate(path, current, commandHeld,
+                                                              () => search.playTrack(position))
+                    onSelectionToggled: rows.musicUI.toggleSelected(path)
+                    onRated: (value) => rows.actions.rate(path, value)
+                    onMenuRequested: (x, y) => results.openTrackMenu(row, x, y)
                 }
             }
             Component {

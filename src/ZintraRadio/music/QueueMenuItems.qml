@@ -56,9 +56,11 @@ QtObject {
     Component.onCompleted: {
         if (!menu)
             return
-        const next = entry.createObject(menu, { objectName: "queuePlayNext", text: playNextText })
+        // Entries are items: made under the menu's list (a popup is no item), then moved in.
+        const owner = menu.contentItem ? menu.contentItem : menu
+        const next = entry.createObject(owner, { objectName: "queuePlayNext", text: playNextText })
         next.triggered.connect(() => actions.playNext(items()))
-        const later = entry.createObject(menu, { objectName: "queueLater", text: laterText })
+        const later = entry.createObject(owner, { objectName: "queueLater", text: laterText })
         later.triggered.connect(() => actions.playLater(items()))
         const add = submenu.createObject(menu, { title: addToPlaylistText })
         menu.insertItem(position, next)

@@ -15,64 +15,21 @@ Item {
     property bool showsAlbum: true
 
     readonly property QtObject music: model ? model.music : null
-    readonly property QtObject musicUI: ui ? ui.music : null
     readonly property alias view: view
     readonly property alias menu: rowMenu
 
-    // What every row compares with, computed once per change instead of once per row.
-    readonly property string activeURL: model && model.isActive && model.current ? model.current.url : ""
-    readonly property bool paused: model ? model.stateName === "paused" : false
-    readonly property bool playing: model ? model.stateName === "playing" : false
-    readonly property var busySet: toSet(music ? music.busyTracks : [])
-    readonly property var selectedSet: toSet(musicUI ? musicUI.selection : [])
-    readonly property bool selectionActive: musicUI ? musicUI.selection.length > 0 : false
-
-    function toSet(paths) {
-        const set = {}
-        for (let i = 0; i < paths.length; ++i)
-            set[paths[i]] = true
-        return set
-    }
-
-    function levels() {
-        const pulse = list.model ? list.model.pulse : null
-        if (!pulse)
-            return [0, 0, 0, 0]
-        pulse.refresh()
-        return [pulse.bass(), pulse.mid(), pulse.treble(), pulse.energy()]
-    }
-
-    // The click rule: Ctrl or an existing selection toggles, the current track pauses or
-    // resumes, any other plays the list from there.
-    function activate(row, path, current, commandHeld) {
-        switch (MusicViewRules.trackClick(commandHeld, !selectionActive, current)) {
-        case "toggleSelection":
-            musicUI.toggleSelected(path)
-            break
-        case "togglePlayback":
-            model.togglePlayPause()
-            break
-        default:
-            tracks.play(row)
-        }
-    }
-
+    // The menu for the track at `row`: it plays the row only while the row still holds that track.
     function openMenu(row, item, x, y) {
-        rowMenu.row = row
-        rowMenu.path = tracks.path(row)
-        rowMenu.trackArtist = item.artist
-        rowMenu.trackTitle = item.title
-        rowMenu.popup(item, x, y)
+        const path = tracks.path(row)
+        rowMenu.openFor(item, x, y, path, item.artist, item.title,
+                        () => { if (list.tracks.path(row) === path) list.tracks.play(row) },
+                        () => list.tracks.station(row))
     }
 
-    MusicActions {
-        id: musicActions
-        music: list.music
-        ui: list.musicUI
-    }
-    PlaylistCards {
-        id: playlistCards
-        music: list.music
+    TrackRowContext {
+        id: rows
+        model: list.model
+        ui: list.ui
     }
 
     EmptyState {
@@ -118,89 +75,23 @@ Item {
             coverFile: model.coverFile
             rating: model.rating
             showsAlbum: list.showsAlbum
-            current: url === list.activeURL
-            paused: list.paused
-            playing: list.playing
-            levels: list.levels
-            busy: list.busySet[path] === true
-            selected: list.selectedSet[path] === true
-            selectionActive: list.selectionActive
-            onClicked: (commandHeld) => list.activate(index, path, current, commandHeld)
-            onSelectionToggled: list.musicUI.toggleSelected(path)
-            onRated: (value) => musicActions.rate(path, value)
+            current: url === rows.activeURL
+            paused: rows.paused
+            playing: rows.playing
+            levels: rows.levels
+            busy: rows.busySet[path] === true
+            selected: rows.selectedSet[path] === true
+            selectionActive: rows.selectionActive
+            onClicked: (commandHeld) => rows.activate(path, current, commandHeld, () => list.tracks.play(index))
+            onSelectionToggled: rows.musicUI.toggleSelected(path)
+            onRated: (value) => rows.actions.rate(path, value)
             onMenuRequested: (x, y) => list.openMenu(index, trackRow, x, y)
         }
     }
 
-    LibraryMenu {
+    TrackMenu {
         id: rowMenu
         objectName: "trackMenu"
-
-        property int row: -1
-        property string path
-        property string trackArtist
-        property string trackTitle
-
-        LibraryMenuItem {
-            objectName: "menuPlay"
-            //% "Play"
-            text: qsTrId("music.play")
-            onTriggered: if (list.tracks.path(rowMenu.row) === rowMenu.path) list.tracks.play(rowMenu.row)
-        }
-        LibraryMenuSeparator {}
-        LibraryMenuItem {
-            objectName: "menuLyrics"
-            //% "Lyrics"
-            text: qsTrId("lyrics.title")
-            onTriggered: musicActions.requestLyrics(rowMenu.trackArtist, rowMenu.trackTitle)
-        }
-        LibraryMenuItem {
-            objectName: "menuEditTags"
-            //% "Edit Tags…"
-            text: qsTrId("music.editTags")
-            onTriggered: musicActions.editTags(rowMenu.path)
-        }
-        LibraryMenu {
-            id: genreMenu
-            //% "Genre"
-            title: qsTrId("stations.genre")
-            Instantiator {
-                model: list.music ? list.music.genres : []
-                delegate: LibraryMenuItem {
-                    required property var modelData
-                    text: modelData.name
-                    onTriggered: musicActions.setGenre(modelData.name, [rowMenu.path])
-                }
-                onObjectAdded: (index, object) => genreMenu.insertItem(index, object)
-                onObjectRemoved: (index, object) => genreMenu.removeItem(object)
-            }
-        }
-        LibraryMenuItem {
-            objectName: "menuFetchCover"
-            //% "Find Cover"
-            text: qsTrId("music.fetchCover")
-            onTriggered: musicActions.fetchCovers([rowMenu.path])
-        }
-        LibraryMenuSeparator {}
-        LibraryMenuItem {
-            objectName: "menuReveal"
-            //% "Show in folder"
-            text: qsTrId("action.reveal")
-            onTriggered: musicActions.reveal(rowMenu.path)
-        }
-        LibraryMenuItem {
-            objectName: "menuTrash"
-            //% "Move to Trash"
-            text: qsTrId("recordings.trash")
-            destructive: true
-            onTriggered: musicActions.trash([rowMenu.path])
-        }
-        QueueMenuItems {
-            menu: rowMenu
-            position: 1
-            actions: musicActions
-            playlists: playlistCards
-            items: () => [list.tracks.station(rowMenu.row)]
-        }
+        context: rows
     }
 }

@@ -376,6 +376,9 @@ TEST_F(LyricsViews, SearchResultsListTracksAndLyricHits) {
     ZazidEvoz::SongLyrics ghost;
     ghost.plain = "a <b>highway</b> to nowhere";
     music->database()->saveLyrics("Ghost", "Unknown Song", ghost, "test");
+    ZazidEvoz::SongLyrics drive;
+    drive.plain = "night after night";
+    music->database()->saveLyrics("Neon", "Night Drive", drive, "test");
 
     QQuickItem* host =
         make(listHost, {{"music", object(music.get())},
@@ -418,6 +421,23 @@ TEST_F(LyricsViews, SearchResultsListTracksAndLyricHits) {
     ASSERT_TRUE(pumpUntil([&] { return itemIn(host, "searchTrack0") != nullptr; }));
     EXPECT_EQ(itemIn(host, "tracksSectionLabel")->property("text").toString(),
               qtTrId("music.tab.tracks") + QStringLiteral(" \u00B7 1"));
+    // A found track is a library track row: its title, artist and stars, as the library has them now.
+    QQuickItem* found = itemIn(host, "searchTrack0");
+    ASSERT_TRUE(itemIn(found, "rowTitle")) << "a library track row";
+    EXPECT_EQ(itemIn(found, "rowTitle")->property("text").toString(), "Night Drive");
+    EXPECT_EQ(itemIn(found, "rowSubtitle")->property("text").toString(), "Neon");
+    ASSERT_TRUE(itemIn(found, "rowStars"));
+    music->rate(found->property("path").toString(), 4);
+    pumpFor(50ms);
+    EXPECT_EQ(itemIn(host, "searchTrack0")->property("rating").toInt(), 4);
+    // The hit of a library song shows the library's cover view (its placeholder here), not the
+    // gradient tile of songs the library does not hold.
+    ASSERT_TRUE(pumpUntil([&] { return itemIn(host, "searchHit0") != nullptr; }));
+    QQuickItem* libraryHit = itemIn(host, "searchHit0");
+    EXPECT_TRUE(libraryHit->property("hasTrack").toBool());
+    EXPECT_TRUE(shown(itemIn(libraryHit, "hitCover")));
+    EXPECT_TRUE(shown(itemIn(libraryHit, "coverPlaceholder")));
+    EXPECT_FALSE(shown(itemIn(libraryHit, "hitPlaceholder")));
     click(itemIn(host, "searchTrack0"));
     ASSERT_EQ(music->queue().size(), 1u);
 
