@@ -47,14 +47,19 @@ void parseListingJsonOnly(benchmark::State& state) {
     }
 }
 
-// A fake yt-dlp that prints 100 000 progress lines, then the finished file.
+// A fake yt-dlp that prints 100 000 progress lines, then writes the file where the output
+// template says (its own folder when run without one) and prints its path as the real tool
+// does: a JSON string.
 struct ProgressTool {
     fs::path folder = testkit::makeTemporaryFolder("bench");
-    fs::path script =
-        testkit::writeScript(folder / "yt-dlp", "yes 'ZRPROG  42.0%|1.20MiB/s|00:05' | head -n 100000\n"
-                                                ": > '" +
-                                                    (folder / "out.mp3").string() + "'\necho 'ZRFILE " +
-                                                    (folder / "out.mp3").string() + "'\n");
+    fs::path script = testkit::writeScript(
+        folder / "yt-dlp",
+        "prev=; out='" + (folder / "out.mp3").string() +
+            "'\n"
+            "for a; do [ \"$prev\" = -o ] && out=$(dirname \"$a\")/out.mp3; prev=$a; done\n"
+            "yes 'ZRPROG  42.0%|1.20MiB/s|00:05' | head -n 100000\n"
+            ": > \"$out\"\n"
+            "printf 'ZRFILE \"%s\"\\n' \"$out\"\n");
 };
 
 void followDownloadProgress(benchmark::State& state) {
@@ -66,8 +71,9 @@ void followDownloadProgress(benchmark::State& state) {
     std::size_t reports = 0;
     for (auto _ : state) {
         CancelToken token;
-        YouTubeService().downloadMP3(
+        fs::path file = YouTubeService().downloadMP3(
             item, tool.folder, [&](const DownloadProgress&) { ++reports; }, token);
+        fs::remove(file); // the next download takes the same name again
     }
     benchmark::DoNotOptimize(reports);
 }

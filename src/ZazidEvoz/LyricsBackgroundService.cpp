@@ -1,6 +1,8 @@
 #include "LyricsBackgroundService.hpp"
 
 #include <algorithm>
+#include <string>
+#include <unordered_set>
 
 namespace ZazidEvoz {
 
@@ -73,10 +75,11 @@ void LyricsBackgroundService::run(std::uint64_t pass, std::stop_token stop) {
     try {
         // A lookup service per pass, so its in-memory cache lives only as long as the pass.
         LyricsService lyrics(options_.lyricsBaseURL);
+        std::unordered_set<std::string> failedSongs;
         while (!stop.stop_requested()) {
-            std::vector<Track> batch = database_->tracksWithoutLyrics(batchSize);
+            std::vector<Track> batch = nextBatch(failedSongs);
             update(pass, [&](Status& status) { status.remaining = std::int64_t(batch.size()); });
-            if (batch.empty() || fillBatch(pass, lyrics, batch, stop) == BatchEnd::lastBatch)
+            if (batch.empty() || fillBatch(pass, lyrics, batch, failedSongs, stop) == BatchEnd::lastBatch)
                 break;
         }
     } catch (const std::exception&) {
@@ -89,11 +92,31 @@ void LyricsBackgroundService::run(std::uint64_t pass, std::stop_token stop) {
     });
 }
 
-LyricsBackgroundService::BatchEnd LyricsBackgroundService::fillBatch(std::uint64_t pass,
-                                                                     LyricsService& lyrics,
-                                                                     const std::vector<Track>& batch,
-                                                                     std::stop_token stop) {
+std::vector<Track>
+LyricsBackgroundService::nextBatch(const std::unordered_set<std::string>& failedSongs) const {
+    // The failed songs are the oldest without lyrics and come first: ask for as many more.
+    std::int64_t limit = batchSize;
+    for (;;) {
+        std::vector<Track> tracks = database_->tracksWithoutLyrics(limit);
+        const auto returned = std::int64_t(tracks.size());
+        std::erase_if(tracks, [&](const Track& track) {
+            return failedSongs.contains(MusicDatabase::songKey(track.artist, track.title));
+        });
+        const auto kept = std::int64_t(tracks.size());
+        if (kept >= batchSize || returned < limit) {
+            if (kept > batchSize)
+                tracks.resize(std::size_t(batchSize));
+            return tracks;
+        }
+        limit = batchSize + (returned - kept);
+    }
+}
+
+LyricsBackgroundService::BatchEnd
+LyricsBackgroundService::fillBatch(std::uint64_t pass, LyricsService& lyrics, const std::vector<Track>& batch,
+                                   std::unordered_set<std::string>& failedSongs, std::stop_token stop) {
     std::size_t stored = 0;
+    const std::size_t failedBefore = failedSongs.size();
     for (const Track& track : batch) {
         while (!stop.stop_requested() && options_.isLowPowerModeOn())
             options_.sleeper->sleepFor(lowPowerRecheck, stop);
@@ -110,8 +133,10 @@ LyricsBackgroundService::BatchEnd LyricsBackgroundService::fillBatch(std::uint64
             // and the pass ends rather than marking the library as having no lyrics.
             if (error.kind() != platform::HttpErrorKind::TooLarge)
                 return BatchEnd::lastBatch;
-            // An oversized answer fails this song only: nothing is stored, the others go on.
+            // An oversized answer fails this song only: nothing is stored, the others go on,
+            // and the song is not asked again before the next pass.
             answered = false;
+            failedSongs.insert(MusicDatabase::songKey(track.artist, track.title));
         } catch (const LyricsServiceError&) {
             return BatchEnd::lastBatch; // the service refuses for now
         }
@@ -125,8 +150,10 @@ LyricsBackgroundService::BatchEnd LyricsBackgroundService::fillBatch(std::uint64
         });
         options_.sleeper->sleepFor(pauseAfterLookup, stop);
     }
-    // Nothing stored (a read-only or full database): the same tracks would come back forever.
-    return stored == 0 || stop.stop_requested() ? BatchEnd::lastBatch : BatchEnd::more;
+    // Nothing stored (a read-only or full database) and no song left out: the same tracks
+    // would come back forever.
+    bool progressed = stored > 0 || failedSongs.size() > failedBefore;
+    return !progressed || stop.stop_requested() ? BatchEnd::lastBatch : BatchEnd::more;
 }
 
 void LyricsBackgroundService::update(std::uint64_t pass, const std::function<void(Status&)>& change) {

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 namespace ZazidEvoz {
@@ -77,9 +78,12 @@ private:
     // Asks the running pass to stop and keeps it until it has ended.
     void cancelRunningPass();
     void run(std::uint64_t pass, std::stop_token stop);
-    // Looks up one batch; tells whether the pass goes on.
+    // The next tracks to look up, leaving out the songs whose lookup failed in this pass.
+    std::vector<Track> nextBatch(const std::unordered_set<std::string>& failedSongs) const;
+    // Looks up one batch, adding the songs whose answer was unusable to `failedSongs`; tells
+    // whether the pass goes on.
     BatchEnd fillBatch(std::uint64_t pass, LyricsService& lyrics, const std::vector<Track>& batch,
-                       std::stop_token stop);
+                       std::unordered_set<std::string>& failedSongs, std::stop_token stop);
     // Applies `change` to the status and reports the result. A pass that a newer one has
     // replaced only counts (done, found): its running, current and remaining are no longer
     // what the owner sees.

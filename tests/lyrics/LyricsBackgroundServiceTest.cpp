@@ -310,25 +310,58 @@ TEST_F(LyricsFillerTest, AFailedLookupStoresNothingAndEndsThePass) {
 }
 
 TEST_F(LyricsFillerTest, AnOversizedAnswerFailsOnlyItsSong) {
-    site.onGet([](const httplib::Request& request, httplib::Response& response) {
-        if (songNumber(request) == 1)
+    // More songs than one batch holds, so that the failed song, the oldest left, would head
+    // every later batch if it were asked again.
+    const int songs = int(LyricsBackgroundService::batchSize) + 5;
+    std::atomic<int> oversizedAsked{0};
+    site.onGet([&](const httplib::Request& request, httplib::Response& response) {
+        if (songNumber(request) == 1) {
+            ++oversizedAsked;
             response.set_content(std::string(LyricsService::maxBodyBytes + 1, ' '), "application/json");
-        else
+        } else {
             answerEvenSongs(request, response);
+        }
     });
     site.onSearch(answerNoSearchResults);
-    addSongs(0, 4);
+    addSongs(0, songs);
     makeService();
 
     service->start();
     ASSERT_TRUE(passEnds());
     EXPECT_EQ(database->storedLyrics(artistOf(1), titleOf(1)), MusicDatabase::LyricsLookup::unknown())
         << "neither cached nor stored as \"no lyrics\"";
+    EXPECT_EQ(oversizedAsked.load(), 1) << "asked once a pass";
     EXPECT_EQ(database->storedLyrics(artistOf(2), titleOf(2)).kind, MusicDatabase::LyricsLookup::Kind::found);
     EXPECT_EQ(database->storedLyrics(artistOf(3), titleOf(3)), MusicDatabase::LyricsLookup::notFound());
+    EXPECT_NE(database->storedLyrics(artistOf(songs - 1), titleOf(songs - 1)),
+              MusicDatabase::LyricsLookup::unknown())
+        << "the pass went on past it";
+    EXPECT_EQ(service->currentStatus().done, songs);
     auto left = database->tracksWithoutLyrics(10);
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].title, titleOf(1));
+}
+
+// A batch of nothing but unusable answers leaves those songs out; the pass goes on to the rest.
+TEST_F(LyricsFillerTest, ABatchOfOversizedAnswersDoesNotEndThePass) {
+    const int oversized = int(LyricsBackgroundService::batchSize);
+    site.onGet([&](const httplib::Request& request, httplib::Response& response) {
+        if (songNumber(request) < oversized)
+            response.set_content(std::string(LyricsService::maxBodyBytes + 1, ' '), "application/json");
+        else
+            answerEvenSongs(request, response);
+    });
+    site.onSearch(answerNoSearchResults);
+    addSongs(0, oversized + 2);
+    makeService();
+
+    service->start();
+    ASSERT_TRUE(passEnds());
+    EXPECT_EQ(database->storedLyrics(artistOf(oversized), titleOf(oversized)).kind,
+              MusicDatabase::LyricsLookup::Kind::found);
+    EXPECT_EQ(database->storedLyrics(artistOf(oversized + 1), titleOf(oversized + 1)),
+              MusicDatabase::LyricsLookup::notFound());
+    EXPECT_EQ(service->currentStatus().done, oversized + 2);
 }
 
 TEST_F(LyricsFillerTest, ADatabaseThatStoresNothingEndsThePass) {

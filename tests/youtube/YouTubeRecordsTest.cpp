@@ -147,6 +147,9 @@ TEST(YouTubeService, ShortErrorPicksTheLastErrorLine) {
         {"", 2, "yt-dlp exit 2"},
         {"\n\n", 137, "yt-dlp exit 137"},
         {"ERROR: ERROR: twice", 1, "twice"},
+        // Tools that end their lines with CR LF, or the last one with a bare CR.
+        {"WARNING: slow\r\nERROR: Video unavailable\r\n", 1, "Video unavailable"},
+        {"ERROR: Video unavailable\r", 1, "Video unavailable"},
         {longLine, 1, std::string(220, 'a') + "\u2026"},
         {"ERROR: " + std::string(220, 'b'), 1, std::string(220, 'b')},
         // Characters, not bytes, count.
