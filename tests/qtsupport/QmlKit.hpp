@@ -28,8 +28,12 @@ public:
     }
 
     ~QmlKit() {
-        // Items that go are freed by the scene graph on its next frame: give it one.
+        // Items that go are freed by the scene graph on its next frame: give it one. The window
+        // then lets go of its textures and Qt Quick's picture cache, so nothing of the scene is
+        // left for the leak check.
         owned.clear();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        window.releaseResources();
         if (window.isVisible()) {
             window.update();
             QElapsedTimer waited;

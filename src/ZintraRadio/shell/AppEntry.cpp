@@ -77,6 +77,8 @@ void finishScene(QQuickWindow& window) {
     QTimer::singleShot(500, &frame, &QEventLoop::quit);
     window.update();
     frame.exec();
+    // Textures and Qt Quick's picture cache go with the views.
+    window.releaseResources();
     window.hide();
 }
 
