@@ -167,11 +167,6 @@ void VideoPlayer::setVolume(double volume) {
     mpv_set_property_async(handle_, 0, "volume", MPV_FORMAT_DOUBLE, &percent);
 }
 
-void VideoPlayer::setMuted(bool muted) {
-    storeProperty(this, muted_, muted, &VideoPlayer::mutedChanged);
-    setFlag("mute", muted);
-}
-
 void VideoPlayer::seek(double seconds) {
     if (handle_ == nullptr || !fileLoaded_ || !std::isfinite(seconds))
         return;

@@ -33,7 +33,6 @@ class VideoPlayer : public QObject {
     Q_PROPERTY(QString stateName READ stateName NOTIFY stateChanged)
     Q_PROPERTY(QString errorText READ errorText NOTIFY stateChanged)
     Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
-    Q_PROPERTY(bool muted READ muted WRITE setMuted NOTIFY mutedChanged)
     // Seconds, or null while the player knows no time.
     Q_PROPERTY(QVariant timePosition READ timePositionValue NOTIFY timePositionChanged)
     // Seconds, or null while the length is unknown (before the file plays, or a live stream).
@@ -70,8 +69,6 @@ public:
     // 0...1, mapped onto mpv's 0...100.
     double volume() const { return volume_; }
     void setVolume(double volume);
-    bool muted() const { return muted_; }
-    void setMuted(bool muted);
     // The playback position in seconds; none before the file plays, after it ended and
     // after shutDown().
     std::optional<double> timePosition() const { return timePosition_; }
@@ -107,7 +104,6 @@ public:
 Q_SIGNALS:
     void stateChanged();
     void volumeChanged();
-    void mutedChanged();
     void timePositionChanged();
     void durationChanged();
 
@@ -135,7 +131,6 @@ private:
     State state_ = State::loading;
     std::string error_;
     double volume_ = 1.0;
-    bool muted_ = false;
     std::optional<double> timePosition_;
     std::optional<double> duration_;
 };

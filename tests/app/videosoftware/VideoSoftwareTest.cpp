@@ -1,7 +1,8 @@
 // The software video surface on Qt Quick's software scene graph (offscreen, no OpenGL): libmpv
 // draws generated two-colour clips from 127.0.0.1 into memory and the item paints them,
-// opaque, upright and with rounded corners; players swap in place and go in either order.
-#include "app/videosurface/VideoSurfaceKit.hpp"
+// opaque, upright and with rounded corners; players swap in place and go in either order; the
+// video stage shows its picture and lyric line this way too.
+#include "app/videosurface/VideoStageKit.hpp"
 
 #include <QQuickItemGrabResult>
 #include <QQuickWindow>
@@ -15,9 +16,18 @@ namespace {
 
 const QColor red(255, 0, 0), blue(0, 0, 255), lime(0, 255, 0), yellow(255, 255, 0);
 
+// Before the first window of the program, whichever suite comes first.
+void useSoftwareSceneGraph() {
+    static const bool chosen = [] {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        return true;
+    }();
+    (void)chosen;
+}
+
 class SoftwareSurface : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
+    static void SetUpTestSuite() { useSoftwareSceneGraph(); }
 };
 
 } // namespace
@@ -106,4 +116,25 @@ TEST_F(SoftwareSurface, EndsEveryCoreInEitherOrder) {
         EXPECT_EQ(VideoPlayer::liveCount(), 0);
         EXPECT_TRUE(pumpUntil([] { return mpvThreads() == 0; }, 10s)) << mpvThreads() << " mpv threads left";
     }
+}
+
+namespace {
+
+class SoftwareStage : public VideoStageView {
+protected:
+    static void SetUpTestSuite() { useSoftwareSceneGraph(); }
+};
+
+} // namespace
+
+TEST_F(SoftwareStage, ShowsThePictureAndTheLyricLine) {
+    ui->setLyricsVisible(true);
+    watch(timed);
+    ASSERT_TRUE(playing());
+    EXPECT_STREQ(find("videoSurface")->metaObject()->className(), "ZintraRadio::SoftwareVideoSurface");
+    EXPECT_TRUE(pictureShows());
+    ASSERT_TRUE(
+        pumpUntil([&] { return model.lyrics()->songTitle() == timed.name && model.lyrics()->hasLyrics(); }));
+    EXPECT_TRUE(pumpUntil([&] { return find("videoStrip")->opacity() == 1; }, 3s));
+    keep("software");
 }
