@@ -13,7 +13,9 @@ Item {
     property QtObject model: AppModel
     property QtObject ui: UIState
 
+    // The watched item's station map; null or undefined while none is watched.
     readonly property var videoItem: model ? model.videoItem : null
+    readonly property bool hasItem: !!videoItem
     readonly property QtObject player: model ? model.videoPlayer : null
     readonly property bool hasLyrics: model !== null && model.lyrics !== null && model.lyrics.hasLyrics
     readonly property bool lyricsVisible: ui ? ui.lyricsVisible : false
@@ -206,10 +208,11 @@ Item {
                     cornerRadius: 18
                 }
 
+                // Not once the video has ended: the main window fades the stage out then.
                 Column {
                     objectName: "videoLoading"
                     anchors.centerIn: parent
-                    visible: stage.player === null
+                    visible: stage.player === null && stage.hasItem
                     spacing: 14
                     LoadingWave {
                         anchors.horizontalCenter: parent.horizontalCenter

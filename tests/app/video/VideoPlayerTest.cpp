@@ -58,6 +58,7 @@ TEST(VideoPlayer, CoreSettingsAndVolumeMapping) {
     EXPECT_EQ(client.text("options/load-scripts"), "no");
     EXPECT_EQ(client.text("options/config"), "no");
     EXPECT_EQ(client.number("options/demuxer-max-bytes"), 64.0 * 1024 * 1024);
+    EXPECT_EQ(client.number("options/demuxer-max-back-bytes"), 16.0 * 1024 * 1024);
 
     struct Case {
         double volume, stored, percent;

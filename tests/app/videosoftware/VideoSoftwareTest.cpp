@@ -50,7 +50,7 @@ TEST_F(SoftwareSurface, DrawsTheClipOpaqueUprightAndRounded) {
     ASSERT_TRUE(grabbed);
     bool ready = false;
     QObject::connect(grabbed.data(), &QQuickItemGrabResult::ready, [&] { ready = true; });
-    ASSERT_TRUE(pumpUntil([&] { return ready; }, 5s));
+    ASSERT_TRUE(pumpUntil([&] { return ready; }));
     const QImage item = grabbed->image();
     ASSERT_EQ(item.size(), SurfaceScene::area.size());
     EXPECT_EQ(qAlpha(item.pixel(160, 45)), 255) << "mpv's padding byte never shows as alpha";
@@ -67,7 +67,7 @@ TEST_F(SoftwareSurface, ThePictureTakesTheSoftwareSurfaceHere) {
     ASSERT_TRUE(picture) << kit.warnings.join('\n').toStdString();
     kit.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&kit.window));
-    ASSERT_TRUE(pumpUntil([&] { return picture->property("surface").value<QObject*>() != nullptr; }, 5s));
+    ASSERT_TRUE(pumpUntil([&] { return picture->property("surface").value<QObject*>() != nullptr; }));
     EXPECT_STREQ(picture->property("surface").value<QObject*>()->metaObject()->className(),
                  "ZintraRadio::SoftwareVideoSurface");
 }
@@ -114,7 +114,7 @@ TEST_F(SoftwareSurface, EndsEveryCoreInEitherOrder) {
             scene.reset();
         }
         EXPECT_EQ(VideoPlayer::liveCount(), 0);
-        EXPECT_TRUE(pumpUntil([] { return mpvThreads() == 0; }, 10s)) << mpvThreads() << " mpv threads left";
+        EXPECT_TRUE(pumpUntil([] { return mpvThreads() == 0; })) << mpvThreads() << " mpv threads left";
     }
 }
 
@@ -135,6 +135,6 @@ TEST_F(SoftwareStage, ShowsThePictureAndTheLyricLine) {
     EXPECT_TRUE(pictureShows());
     ASSERT_TRUE(
         pumpUntil([&] { return model.lyrics()->songTitle() == timed.name && model.lyrics()->hasLyrics(); }));
-    EXPECT_TRUE(pumpUntil([&] { return find("videoStrip")->opacity() == 1; }, 3s));
+    EXPECT_TRUE(pumpUntil([&] { return find("videoStrip")->opacity() == 1; }));
     keep("software");
 }

@@ -130,7 +130,7 @@ public:
                 const auto [upper, lower] = halves();
                 return alike(upper, top) && alike(lower, bottom);
             },
-            std::chrono::seconds(10));
+            std::chrono::seconds(20));
     }
 
     QmlKit kit;

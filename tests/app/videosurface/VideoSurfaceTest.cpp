@@ -127,9 +127,10 @@ TEST(VideoSurface, TheSamePlayerStaysAndAnotherIsSwappedInPlace) {
     a.reset();
     const int oneCore = mpvThreads();
     scene.show(nullptr);
-    pumpUntil([&] { return scene.contexts() == 2 && scene.halves().first == SurfaceScene::backdrop; }, 5s);
+    EXPECT_TRUE(pumpUntil([&] { return alike(scene.halves().first, SurfaceScene::backdrop, 8); }))
+        << describe(scene.halves().first) << ": without a player the surface shows what lies behind";
     b.reset();
-    EXPECT_TRUE(pumpUntil([] { return mpvThreads() == 0; }, 10s)) << mpvThreads() << " of " << oneCore;
+    EXPECT_TRUE(pumpUntil([] { return mpvThreads() == 0; })) << mpvThreads() << " of " << oneCore;
 }
 
 TEST(VideoSurface, RecreatedGraphicsGetARenderContextOfTheirOwn) {
@@ -147,10 +148,10 @@ TEST(VideoSurface, RecreatedGraphicsGetARenderContextOfTheirOwn) {
     QSignalSpy invalidated(&scene.kit.window, &QQuickWindow::sceneGraphInvalidated);
     scene.kit.window.hide();
     scene.kit.window.releaseResources();
-    ASSERT_TRUE(pumpUntil([&] { return invalidated.count() > 0; }, 5s)) << "the scene graph went";
+    ASSERT_TRUE(pumpUntil([&] { return invalidated.count() > 0; })) << "the scene graph went";
     scene.kit.window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&scene.kit.window));
-    EXPECT_TRUE(pumpUntil([&] { return scene.contexts() == 2; }, 10s));
+    EXPECT_TRUE(pumpUntil([&] { return scene.contexts() == 2; }));
     ASSERT_TRUE(scene.drawsFrames(3));
     EXPECT_TRUE(scene.showsHalves(red, blue));
 }
@@ -205,7 +206,7 @@ TEST_P(Teardown, EndsEveryCore) {
     }
     scene.reset();
     EXPECT_EQ(VideoPlayer::liveCount(), 0);
-    EXPECT_TRUE(pumpUntil([] { return mpvThreads() == 0; }, 10s)) << mpvThreads() << " mpv threads left";
+    EXPECT_TRUE(pumpUntil([] { return mpvThreads() == 0; })) << mpvThreads() << " mpv threads left";
 }
 
 INSTANTIATE_TEST_SUITE_P(VideoSurface, Teardown,
