@@ -1020,5 +1020,17 @@
         <source>Open Link</source>
         <translation>Open Link</translation>
     </message>
+    <message id="video.position">
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
+    <message id="video.listenOnly">
+        <source>Listen only</source>
+        <translation>Listen only</translation>
+    </message>
+    <message id="video.loading">
+        <source>Loading video…</source>
+        <translation>Loading video…</translation>
+    </message>
 </context>
 </TS>

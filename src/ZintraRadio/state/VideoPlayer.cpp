@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstring>
@@ -27,6 +28,14 @@ void ensureNumericLocale() {
     const char* current = std::setlocale(LC_NUMERIC, nullptr);
     if (current == nullptr || std::strcmp(current, "C") != 0)
         std::setlocale(LC_NUMERIC, "C");
+}
+
+// A number property's value; none while mpv has none or it is not finite.
+std::optional<double> finiteNumber(const mpv_event_property& property) {
+    if (property.format != MPV_FORMAT_DOUBLE)
+        return std::nullopt;
+    const double value = *static_cast<const double*>(property.data);
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
 } // namespace
@@ -60,7 +69,9 @@ VideoPlayer::VideoPlayer(std::string url, Options options, QObject* parent)
     }
     waitsForRenderer_ = options.videoOutput == "libmpv";
     mpv_observe_property(handle_, 0, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, 0, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_, 0, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(handle_, 0, "vid", MPV_FORMAT_STRING);
     mpv_set_wakeup_callback(handle_, &wakeUp, this);
 }
 
@@ -79,6 +90,8 @@ void VideoPlayer::configure(const Options& options) {
         {"input-vo-keyboard", "no"},
         {"terminal", "no"},
         {"audio-display", "no"},
+        // Decoding stays in software (mpv's default), so no hardware interop is probed.
+        {"gpu-hwdec-interop", "no"},
         {"demuxer-max-bytes", options.cacheBytes},
         {"demuxer-max-back-bytes", options.backCacheBytes},
         {"idle", "yes"},
@@ -108,6 +121,7 @@ void VideoPlayer::shutDown() {
     --liveCores;
     fileLoaded_ = false;
     setTimePosition(std::nullopt);
+    setDuration(std::nullopt);
 }
 
 mpv_handle* VideoPlayer::createClient(const char* name) {
@@ -118,6 +132,13 @@ void VideoPlayer::renderContextReady() {
     QMetaObject::invokeMethod(
         this,
         [this] {
+            // libmpv turns video off when a render context goes while it plays: a later context
+            // (the window's graphics were made anew, or the stage shows this player again)
+            // turns it back on.
+            if (rendererReady_ && handle_ != nullptr && !videoTrack_.empty()) {
+                const char* track = videoTrack_.c_str();
+                mpv_set_property_async(handle_, 0, "vid", MPV_FORMAT_STRING, &track);
+            }
             rendererReady_ = true;
             loadWhenReady();
         },
@@ -125,6 +146,9 @@ void VideoPlayer::renderContextReady() {
 }
 
 void VideoPlayer::play() {
+    // The file is unloaded at its end: playing again loads it anew.
+    if (state_ == State::ended)
+        loadIssued_ = false;
     playRequested_ = true;
     setFlag("pause", false);
     loadWhenReady();
@@ -141,6 +165,21 @@ void VideoPlayer::setVolume(double volume) {
         return;
     double percent = volume * 100.0;
     mpv_set_property_async(handle_, 0, "volume", MPV_FORMAT_DOUBLE, &percent);
+}
+
+void VideoPlayer::seek(double seconds) {
+    if (handle_ == nullptr || !fileLoaded_ || !std::isfinite(seconds))
+        return;
+    seconds = std::max(seconds, 0.0);
+    if (duration_)
+        seconds = std::min(seconds, *duration_);
+    // The position as text in the C form mpv parses, whatever the locale.
+    char number[32];
+    const auto written =
+        std::to_chars(number, number + sizeof number - 1, seconds, std::chars_format::fixed, 3);
+    *written.ptr = '\0';
+    const char* command[] = {"seek", number, "absolute", nullptr};
+    mpv_command_async(handle_, 0, command);
 }
 
 void VideoPlayer::setFlag(const char* name, bool value) {
@@ -194,6 +233,7 @@ void VideoPlayer::handleEvent(const mpv_event& event) {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         fileLoaded_ = false;
         setTimePosition(std::nullopt);
+        setDuration(std::nullopt);
         if (end->reason == MPV_END_FILE_REASON_EOF)
             setState(State::ended);
         else if (end->reason == MPV_END_FILE_REASON_ERROR)
@@ -207,13 +247,14 @@ void VideoPlayer::handleEvent(const mpv_event& event) {
     case MPV_EVENT_PROPERTY_CHANGE: {
         const auto* property = static_cast<const mpv_event_property*>(event.data);
         if (std::strcmp(property->name, "time-pos") == 0) {
-            std::optional<double> seconds;
-            if (property->format == MPV_FORMAT_DOUBLE) {
-                const double value = *static_cast<const double*>(property->data);
-                if (std::isfinite(value))
-                    seconds = value;
-            }
-            setTimePosition(seconds);
+            setTimePosition(finiteNumber(*property));
+        } else if (std::strcmp(property->name, "duration") == 0) {
+            setDuration(finiteNumber(*property));
+        } else if (std::strcmp(property->name, "vid") == 0 && property->format == MPV_FORMAT_STRING) {
+            // The track shown; "auto" does not bring a track back once video was turned off.
+            const std::string track = *static_cast<char* const*>(property->data);
+            if (track != "no" && track != "auto")
+                videoTrack_ = track;
         } else if (std::strcmp(property->name, "pause") == 0 && property->format == MPV_FORMAT_FLAG) {
             paused_ = *static_cast<const int*>(property->data) != 0;
             if (fileLoaded_ && (state_ == State::playing || state_ == State::paused))
@@ -236,6 +277,10 @@ void VideoPlayer::setState(State state, std::string error) {
 
 void VideoPlayer::setTimePosition(std::optional<double> seconds) {
     storeProperty(this, timePosition_, seconds, &VideoPlayer::timePositionChanged);
+}
+
+void VideoPlayer::setDuration(std::optional<double> seconds) {
+    storeProperty(this, duration_, seconds, &VideoPlayer::durationChanged);
 }
 
 QString VideoPlayer::stateName() const {

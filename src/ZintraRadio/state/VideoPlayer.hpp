@@ -35,6 +35,8 @@ class VideoPlayer : public QObject {
     Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
     // Seconds, or null while the player knows no time.
     Q_PROPERTY(QVariant timePosition READ timePositionValue NOTIFY timePositionChanged)
+    // Seconds, or null while the length is unknown (before the file plays, or a live stream).
+    Q_PROPERTY(QVariant duration READ durationValue NOTIFY durationChanged)
 
 public:
     enum class State { loading, playing, paused, ended, failed };
@@ -70,10 +72,16 @@ public:
     // The playback position in seconds; none before the file plays, after it ended and
     // after shutDown().
     std::optional<double> timePosition() const { return timePosition_; }
+    // The length in seconds; none before the file is open, after its end and after
+    // shutDown(), and for live streams.
+    std::optional<double> duration() const { return duration_; }
 
-    // Starts playback: loads the address (once the output can show it) and unpauses.
+    // Starts playback: loads the address (once the output can show it) and unpauses. After
+    // the end of the file it plays the file again from the start.
     Q_INVOKABLE void play();
     Q_INVOKABLE void pause();
+    // Jumps to `seconds` from the start (clamped to the file); nothing before the file plays.
+    Q_INVOKABLE void seek(double seconds);
     // Ends playback and frees the core now. The object itself may live on (it is deleted
     // later); it then does nothing and reports no time.
     void shutDown();
@@ -83,19 +91,21 @@ public:
     // freeing its render context; it receives MPV_EVENT_SHUTDOWN when the player stops).
     // Null after shutDown().
     mpv_handle* createClient(const char* name);
-    // The renderer's context exists: with the libmpv output, loading waits for this.
-    // Callable from any thread.
+    // The renderer's context exists: with the libmpv output, loading waits for this; a later
+    // context turns the video on again. Callable from any thread.
     Q_INVOKABLE void renderContextReady();
 
     QString urlText() const { return QString::fromStdString(url_); }
     QString stateName() const;
     QString errorText() const { return QString::fromStdString(error_); }
     QVariant timePositionValue() const { return timePosition_ ? QVariant(*timePosition_) : QVariant(); }
+    QVariant durationValue() const { return duration_ ? QVariant(*duration_) : QVariant(); }
 
 Q_SIGNALS:
     void stateChanged();
     void volumeChanged();
     void timePositionChanged();
+    void durationChanged();
 
 private:
     void configure(const Options& options);
@@ -105,6 +115,7 @@ private:
     void handleEvent(const mpv_event& event);
     void setState(State state, std::string error = {});
     void setTimePosition(std::optional<double> seconds);
+    void setDuration(std::optional<double> seconds);
     void setFlag(const char* name, bool value);
 
     const std::string url_;
@@ -116,10 +127,12 @@ private:
     bool loadIssued_ = false;
     bool fileLoaded_ = false;
     bool paused_ = true;
+    std::string videoTrack_; // the id of the video track last shown
     State state_ = State::loading;
     std::string error_;
     double volume_ = 1.0;
     std::optional<double> timePosition_;
+    std::optional<double> duration_;
 };
 
 } // namespace ZintraRadio

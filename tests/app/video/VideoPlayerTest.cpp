@@ -23,31 +23,6 @@ VideoPlayer::Options silent() {
     return options;
 }
 
-// A client handle on the player's core, to read back what the core was told.
-class Client {
-public:
-    explicit Client(VideoPlayer& player) : handle_(player.createClient("test")) {}
-    ~Client() {
-        if (handle_)
-            mpv_destroy(handle_);
-    }
-    mpv_handle* handle() const { return handle_; }
-    double number(const char* name) const {
-        double value = NAN;
-        mpv_get_property(handle_, name, MPV_FORMAT_DOUBLE, &value);
-        return value;
-    }
-    std::string text(const char* name) const {
-        char* value = mpv_get_property_string(handle_, name);
-        std::string result = value ? value : "<unset>";
-        mpv_free(value);
-        return result;
-    }
-
-private:
-    mpv_handle* handle_;
-};
-
 bool reaches(const VideoPlayer& player, VideoPlayer::State state) {
     return pumpUntil([&] { return player.state() == state; });
 }
@@ -77,12 +52,13 @@ TEST(VideoPlayer, PlaysPausesAndEndsWithItsClock) {
 TEST(VideoPlayer, CoreSettingsAndVolumeMapping) {
     ClipSite site;
     VideoPlayer player(site.clipURL(), silent());
-    Client client(player);
+    CoreReader client(player);
     ASSERT_NE(client.handle(), nullptr);
     EXPECT_EQ(client.text("options/ytdl"), "no");
     EXPECT_EQ(client.text("options/load-scripts"), "no");
     EXPECT_EQ(client.text("options/config"), "no");
     EXPECT_EQ(client.number("options/demuxer-max-bytes"), 64.0 * 1024 * 1024);
+    EXPECT_EQ(client.number("options/demuxer-max-back-bytes"), 16.0 * 1024 * 1024);
 
     struct Case {
         double volume, stored, percent;
@@ -181,4 +157,55 @@ TEST(VideoPlayer, StoppingFreesTheCoreAndTellsTheRenderer) {
     EXPECT_TRUE(shutdown);
     mpv_destroy(renderer);
     player.reset();
+}
+
+namespace {
+
+enum class Source { mp4, hls };
+
+class PlayerControls : public ::testing::TestWithParam<Source> {};
+
+} // namespace
+
+TEST_P(PlayerControls, LengthAndSeek) {
+    ClipSite site;
+    const std::string url = GetParam() == Source::mp4 ? site.clipURL() : site.hlsURL();
+    VideoPlayer player(url, silent());
+    player.seek(1.0); // nothing to seek in yet
+    EXPECT_EQ(player.duration(), std::nullopt);
+
+    player.play();
+    ASSERT_TRUE(reaches(player, VideoPlayer::State::playing));
+    ASSERT_TRUE(pumpUntil([&] { return player.duration().has_value(); }));
+    EXPECT_NEAR(*player.duration(), 2.0, 0.2);
+
+    player.pause();
+    ASSERT_TRUE(reaches(player, VideoPlayer::State::paused));
+    player.seek(1.4);
+    EXPECT_TRUE(pumpUntil([&] { return std::abs(player.timePosition().value_or(-1) - 1.4) < 0.15; }))
+        << player.timePosition().value_or(-1);
+    // Before the start is the start; not-a-number is ignored.
+    player.seek(-5);
+    EXPECT_TRUE(pumpUntil([&] { return player.timePosition().value_or(-1) < 0.15; }));
+    player.seek(NAN);
+    pumpFor(200ms);
+    EXPECT_LT(player.timePosition().value_or(-1), 0.15);
+    EXPECT_EQ(player.state(), VideoPlayer::State::paused);
+}
+
+INSTANTIATE_TEST_SUITE_P(VideoPlayer, PlayerControls, ::testing::Values(Source::mp4, Source::hls),
+                         [](const auto& info) { return info.param == Source::mp4 ? "mp4" : "hls"; });
+
+TEST(VideoPlayer, PlayingAgainAfterTheEndStartsOver) {
+    ClipSite site;
+    VideoPlayer player(site.clipURL(), silent());
+    player.play();
+    ASSERT_TRUE(reaches(player, VideoPlayer::State::ended));
+    EXPECT_EQ(player.duration(), std::nullopt) << "no length once the file has ended";
+
+    player.play();
+    ASSERT_TRUE(reaches(player, VideoPlayer::State::playing));
+    ASSERT_TRUE(pumpUntil([&] { return player.timePosition().has_value(); }));
+    EXPECT_LT(*player.timePosition(), 1.0);
+    ASSERT_TRUE(reaches(player, VideoPlayer::State::ended));
 }

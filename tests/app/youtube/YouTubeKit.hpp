@@ -3,15 +3,19 @@
 // from files the test writes, and a local site with a generated clip.
 #pragma once
 
+#include "ZazidEvoz/platform/Process.hpp"
 #include "app/appmodel/AppModelKit.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "support/Media.hpp"
 #include "youtube/FakeYtDlp.hpp"
 
 #include <QSignalSpy>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mpv/client.h>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -107,11 +111,13 @@ exit 0
     ZazidEvoz::testkit::FakeYtDlp fake_;
 };
 
-// A generated two-second clip with picture and sound, served from 127.0.0.1 as /clip.mp4.
+// A generated two-second clip with picture and sound (or the clip given), served from
+// 127.0.0.1 as /clip.mp4 and, once asked for, as the HLS playlist /hls/clip.m3u8 of
+// one-second segments.
 class ClipSite {
 public:
-    ClipSite() {
-        fs::copy_file(clip(), root_ / "clip.mp4");
+    explicit ClipSite(const fs::path& file = clip()) {
+        fs::copy_file(file, root_ / "clip.mp4");
         server_.server.set_mount_point("/", root_.string());
         server_.start();
     }
@@ -122,11 +128,66 @@ public:
                                    "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
     }
     std::string clipURL() const { return server_.url("/clip.mp4"); }
+    std::string hlsURL() {
+        if (!fs::exists(root_ / "hls" / "clip.m3u8")) {
+            fs::create_directories(root_ / "hls");
+            ZazidEvoz::platform::ProcessOptions run({ZazidEvoz::testkit::ffmpegPath(),
+                                                     "-hide_banner",
+                                                     "-loglevel",
+                                                     "error",
+                                                     "-y",
+                                                     "-i",
+                                                     (root_ / "clip.mp4").string(),
+                                                     "-c",
+                                                     "copy",
+                                                     "-f",
+                                                     "hls",
+                                                     "-hls_time",
+                                                     "1",
+                                                     "-hls_list_size",
+                                                     "0",
+                                                     "-hls_playlist_type",
+                                                     "vod",
+                                                     "-hls_segment_filename",
+                                                     (root_ / "hls" / "part%02d.ts").string(),
+                                                     (root_ / "hls" / "clip.m3u8").string()});
+            if (!ZazidEvoz::platform::runProcess(run).status.succeeded())
+                throw std::runtime_error("ffmpeg could not cut the clip into HLS segments");
+        }
+        return server_.url("/hls/clip.m3u8");
+    }
     std::string url(const std::string& path) const { return server_.url(path); }
 
 private:
     fs::path root_ = ZazidEvoz::testkit::makeTemporaryFolder("clip-site");
     ZazidEvoz::testkit::LocalHttpServer server_;
+};
+
+// A client handle on a player's core, to read back what the core was told.
+class CoreReader {
+public:
+    explicit CoreReader(VideoPlayer& player) : handle_(player.createClient("test")) {}
+    ~CoreReader() {
+        if (handle_)
+            mpv_destroy(handle_);
+    }
+    CoreReader(const CoreReader&) = delete;
+    CoreReader& operator=(const CoreReader&) = delete;
+    mpv_handle* handle() const { return handle_; }
+    double number(const char* name) const {
+        double value = NAN;
+        mpv_get_property(handle_, name, MPV_FORMAT_DOUBLE, &value);
+        return value;
+    }
+    std::string text(const char* name) const {
+        char* value = mpv_get_property_string(handle_, name);
+        std::string result = value ? value : "<unset>";
+        mpv_free(value);
+        return result;
+    }
+
+private:
+    mpv_handle* handle_;
 };
 
 } // namespace ZintraRadio::testkit
