@@ -109,21 +109,30 @@ exit 0
     ZazidEvoz::testkit::FakeYtDlp fake_;
 };
 
-// Thumbnails on 127.0.0.1: "/thumb/<anything>.jpg" answers a generated picture at once,
+// Thumbnails on 127.0.0.1: "/thumb/<n>.jpg" answers one of three generated pictures at once,
 // "/slow/<anything>.jpg" trickles a few bytes a second and notes when its client went away.
 // Requests are counted.
 class PictureSite {
 public:
     PictureSite() {
-        picture_ = readAll(ZazidEvoz::testkit::generatedMedia(
-            "media-thumbnail.jpg",
-            {"-f", "lavfi", "-i",
-             "gradients=s=320x180:c0=0x19c3ff:c1=0xff3dc8:x0=0:y0=0:x1=320:y1=180:speed=0.00001", "-frames:v",
-             "1"}));
-        http_.server.Get(R"(/thumb/.*)", [this](const httplib::Request&, httplib::Response& response) {
-            ++requests_;
-            response.set_content(picture_, "image/jpeg");
-        });
+        // Three looks, so that neighbouring cards differ.
+        const char* looks[] = {
+            "gradients=s=320x180:c0=0xff6a3d:c1=0x7c3aed:x0=0:y0=0:x1=0:y1=180:speed=0.00001,"
+            "drawbox=x=130:y=60:w=60:h=60:color=0xffd166@0.9:t=fill",
+            "gradients=s=320x180:c0=0x0f766e:c1=0x19c3ff:x0=0:y0=0:x1=320:y1=180:speed=0.00001,"
+            "drawgrid=w=40:h=180:t=6:color=white@0.25",
+            "testsrc2=s=320x180"};
+        for (int i = 0; i < 3; ++i)
+            pictures_.push_back(readAll(
+                ZazidEvoz::testkit::generatedMedia("media-thumbnail-" + std::to_string(i) + ".jpg",
+                                                   {"-f", "lavfi", "-i", looks[i], "-frames:v", "1"})));
+        http_.server.Get(
+            R"(/thumb/(\d*).*)", [this](const httplib::Request& request, httplib::Response& response) {
+                ++requests_;
+                const std::string number = request.matches[1];
+                const std::size_t look = number.empty() ? 0 : std::stoul(number) % pictures_.size();
+                response.set_content(pictures_[look], "image/jpeg");
+            });
         http_.server.Get(R"(/slow/.*)", [this](const httplib::Request&, httplib::Response& response) {
             ++requests_;
             ++running_;
@@ -155,7 +164,7 @@ private:
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    std::string picture_;
+    std::vector<std::string> pictures_;
     std::atomic<int> requests_{0};
     std::atomic<int> running_{0};
     std::atomic<int> dropped_{0};

@@ -204,9 +204,10 @@ protected:
 } // namespace
 
 TEST_F(MediaViews, TheYouTubePanelShowsEachStateOfASearch) {
-    process.ytdlp.listing({resultLine("aaa", "First Song", process.pictures.url("/thumb/a.jpg")),
-                           resultLine("bbb", "<b>Bold</b> &amp; more", process.pictures.url("/thumb/b.jpg")),
-                           resultLine("ccc", "Third", process.pictures.url("/thumb/c.jpg"))});
+    // Without thumbnails: the results are cleared below while on show, and the software scene
+    // graph of this Qt keeps the texture of a picture that goes while shown until the end.
+    process.ytdlp.listing({resultLine("aaa", "First Song", ""),
+                           resultLine("bbb", "<b>Bold</b> &amp; more", ""), resultLine("ccc", "Third", "")});
     QQuickItem* panel = load("YouTubePanel");
     ASSERT_NE(panel, nullptr);
     QQuickItem* field = find(panel, "youtubeSearch");
