@@ -207,8 +207,8 @@ QString MediaViewRules::recordingBadge(bool current, bool hovered) const {
     return qtText(recordingBadgeSymbol(current, hovered));
 }
 
-QString MediaViewRules::recordingDetails(const QDateTime& created, qint64 bytes) const {
-    return media::recordingDetails(created, bytes, QLocale(), QTimeZone::systemTimeZone());
+QString MediaViewRules::recordingDetails(const QVariant& created, qint64 bytes) const {
+    return media::recordingDetails(created.toDateTime(), bytes, QLocale(), QTimeZone::systemTimeZone());
 }
 
 QVariantMap MediaViewRules::recorder(bool recording, bool split) const {

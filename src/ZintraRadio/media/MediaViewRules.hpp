@@ -61,8 +61,9 @@ public:
     Q_INVOKABLE QString recordingClick(bool current) const;
     // A symbol, or "" for the level glyph.
     Q_INVOKABLE QString recordingBadge(bool current, bool hovered) const;
-    // "<date> <time> · <size>" in the user's locale and time zone.
-    Q_INVOKABLE QString recordingDetails(const QDateTime& created, qint64 bytes) const;
+    // "<date> <time> · <size>" in the user's locale and time zone; `created` is a date, or
+    // null when unknown.
+    Q_INVOKABLE QString recordingDetails(const QVariant& created, qint64 bytes) const;
     // {status, red, split}
     Q_INVOKABLE QVariantMap recorder(bool recording, bool split) const;
 

@@ -10,7 +10,7 @@ Item {
 
     property string name
     // The model's date (UTC) and size in bytes.
-    property var created
+    property var created: null
     property real bytes: 0
     property bool current: false
     property bool playing: false

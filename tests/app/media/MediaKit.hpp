@@ -41,7 +41,8 @@ inline std::string watchLink(const std::string& id) {
 }
 
 // yt-dlp as a script. A listing prints the file "listing" (waiting while "hold-listing"
-// exists, failing while "fail-listing" does); a stream resolution prints "stream". A
+// exists, failing while "fail-listing" does); a stream resolution prints "stream"; the audio
+// feeder of a played item plays nothing. A
 // download of the item with id <key> waits while "wait-<key>" exists, prints the lines of
 // "progress-<key>" one by one, waits
 // while "hold-<key>" exists, fails when "fail-<key>" exists, else writes "<name>.mp3" (".mp4"
@@ -85,6 +86,8 @@ case " $* " in
     exit 0 ;;
   *" -J "*)
     [ -e "$DIR/stream" ] && cat "$DIR/stream"
+    exit 0 ;;
+  *" -o - "*)
     exit 0 ;;
 esac
 key=${last##*v=}

@@ -355,6 +355,13 @@ TEST_F(MediaRun, TheRecordingsPanelListsPlaysAndTrashes) {
     pumpFor(600ms);
     run->grab("06-recordings-playing.png", "sidePanel");
 
+    // The row's reveal button shows the file in the file manager; its trash button acts at once.
+    run->fileManager.shown.clear();
+    click(in(otherRow, "recordingReveal"));
+    EXPECT_TRUE(pumpUntil([&] { return !run->fileManager.shown.isEmpty(); }, 5s));
+    EXPECT_EQ(run->fileManager.shown.value(0),
+              QUrl::fromLocalFile(QString::fromStdString(other.string())).toString(QUrl::FullyEncoded));
+    moveTo(otherRow, {200, 28});
     click(in(otherRow, "recordingTrash"));
     EXPECT_FALSE(fs::exists(other));
     const fs::path trash = fs::path(std::getenv("XDG_DATA_HOME")) / "Trash";
