@@ -304,7 +304,9 @@ TEST_F(MediaViews, APendingQueryIsTakenWhenThePanelFirstShows) {
 }
 
 TEST_F(MediaViews, ResultCardsLightUpAndActOnTheModel) {
-    const Station song = result("aaa", "A Song", 59, process.pictures.url("/thumb/a.jpg"));
+    const Station song =
+        result("aaa", "A song whose title is long enough to need two lines and more than that", 59,
+               process.pictures.url("/thumb/a.jpg"));
     Station live = result("bbb", "Live Now", 0);
     Station clip = result("ccc", "Long Mix", 3600, "file:///etc/hostname");
     clip.kind = MediaKind::instagram;
@@ -338,6 +340,11 @@ TEST_F(MediaViews, ResultCardsLightUpAndActOnTheModel) {
     EXPECT_TRUE(lit(songCard));
     EXPECT_TRUE(shows(songCard, "cardTitleCurrent"));
     EXPECT_FALSE(shows(songCard, "cardTitle"));
+    // The lit title wraps like the plain one: two lines, the rest cut.
+    QQuickItem* plainTitle = find(songCard, "cardTitle");
+    QQuickItem* litTitle = find(songCard, "cardTitleCurrent");
+    EXPECT_EQ(plainTitle->property("lineCount").toInt(), 2);
+    EXPECT_NEAR(litTitle->height(), plainTitle->implicitHeight(), 3);
     EXPECT_FALSE(lit(liveCard));
     model.stopVideo();
     pumpFor(30ms);
