@@ -1032,5 +1032,89 @@
         <source>Loading video…</source>
         <translation>Loading video…</translation>
     </message>
+    <message id="youtube.downloads">
+        <source>Downloads</source>
+        <translation>Downloads</translation>
+    </message>
+    <message id="youtube.clearFinished">
+        <source>Clear finished</source>
+        <translation>Clear finished</translation>
+    </message>
+    <message id="recordings.openFolder">
+        <source>Open the recordings folder</source>
+        <translation>Open the recordings folder</translation>
+    </message>
+    <message id="recordings.empty">
+        <source>No recordings yet. Press REC while a station plays.</source>
+        <translation>No recordings yet. Press REC while a station plays.</translation>
+    </message>
+    <message id="youtube.withLyrics">
+        <source>Save lyrics with downloads</source>
+        <translation>Save lyrics with downloads</translation>
+    </message>
+    <message id="youtube.listen">
+        <source>Listen</source>
+        <translation>Listen</translation>
+    </message>
+    <message id="youtube.watch">
+        <source>Watch</source>
+        <translation>Watch</translation>
+    </message>
+    <message id="youtube.downloadVideo">
+        <source>Download as video</source>
+        <translation>Download as video</translation>
+    </message>
+    <message id="youtube.openFolder">
+        <source>Open the downloads folder</source>
+        <translation>Open the downloads folder</translation>
+    </message>
+    <message id="youtube.search">
+        <source>Search YouTube or paste a link</source>
+        <translation>Search YouTube or paste a link</translation>
+    </message>
+    <message id="youtube.error">
+        <source>The search did not work</source>
+        <translation>The search did not work</translation>
+    </message>
+    <message id="youtube.empty">
+        <source>Search YouTube to listen, watch or download</source>
+        <translation>Search YouTube to listen, watch or download</translation>
+    </message>
+    <message id="download.starting">
+        <source>Starting…</source>
+        <translation>Starting…</translation>
+    </message>
+    <message id="download.converting">
+        <source>Converting…</source>
+        <translation>Converting…</translation>
+    </message>
+    <message id="download.cancelled">
+        <source>Cancelled</source>
+        <translation>Cancelled</translation>
+    </message>
+    <message id="download.done">
+        <source>Done</source>
+        <translation>Done</translation>
+    </message>
+    <message id="download.lyricsAdded">
+        <source>Lyrics added</source>
+        <translation>Lyrics added</translation>
+    </message>
+    <message id="download.lyricsNone">
+        <source>No lyrics found</source>
+        <translation>No lyrics found</translation>
+    </message>
+    <message id="youtube.qualityBest">
+        <source>Best quality</source>
+        <translation>Best quality</translation>
+    </message>
+    <message id="recordings.running">
+        <source>Recording</source>
+        <translation>Recording</translation>
+    </message>
+    <message id="recordings.ready">
+        <source>Ready to record</source>
+        <translation>Ready to record</translation>
+    </message>
 </context>
 </TS>

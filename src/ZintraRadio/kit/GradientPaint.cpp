@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -97,7 +98,33 @@ GradientText::GradientText(QQuickItem* parent) : QQuickPaintedItem(parent) {
 void GradientText::measure() {
     const QFontMetricsF metrics(font_);
     setImplicitWidth(std::ceil(metrics.horizontalAdvance(text_)));
-    setImplicitHeight(std::ceil(metrics.height()));
+    const qreal lines = maximumLineCount_ > 1 && width() > 0
+                            ? static_cast<qreal>(std::max<qsizetype>(1, shownLines(width()).size()))
+                            : 1;
+    setImplicitHeight(std::ceil(metrics.height() + (lines - 1) * metrics.lineSpacing()));
+}
+
+QStringList GradientText::shownLines(qreal width) const {
+    const QFontMetricsF metrics(font_);
+    if (maximumLineCount_ <= 1 || width <= 0)
+        return {metrics.elidedText(text_, Qt::ElideRight, width)};
+    QTextLayout layout(text_, font_);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() + 1 == maximumLineCount_) {
+            // The last line holds the rest of the text, cut to fit.
+            lines.append(metrics.elidedText(text_.mid(line.textStart()).simplified(), Qt::ElideRight, width));
+            break;
+        }
+        lines.append(text_.mid(line.textStart(), line.textLength()).trimmed());
+    }
+    layout.endLayout();
+    return lines;
 }
 
 void GradientText::paint(QPainter* painter) {
@@ -105,19 +132,37 @@ void GradientText::paint(QPainter* painter) {
     if (bounds.isEmpty() || text_.isEmpty())
         return;
     const QFontMetricsF metrics(font_);
-    const QString shown = metrics.elidedText(text_, Qt::ElideRight, width());
+    const QStringList lines = shownLines(width());
     // The gradient spans the drawn text, not the whole item, so short texts show all colours.
-    const qreal textWidth = std::min(width(), metrics.horizontalAdvance(shown));
-    qreal left = 0;
-    if (alignment_ & Qt::AlignHCenter)
-        left = (width() - textWidth) / 2;
-    else if (alignment_ & Qt::AlignRight)
-        left = width() - textWidth;
-    const QRectF textRect(left, (height() - metrics.height()) / 2, textWidth, metrics.height());
+    qreal textWidth = 0;
+    for (const QString& line : lines)
+        textWidth = std::max(textWidth, std::min(width(), metrics.horizontalAdvance(line)));
+    const qreal textHeight = metrics.height() + static_cast<qreal>(lines.size() - 1) * metrics.lineSpacing();
+    auto leftOf = [&](qreal lineWidth) {
+        if (alignment_ & Qt::AlignHCenter)
+            return (width() - lineWidth) / 2;
+        if (alignment_ & Qt::AlignRight)
+            return width() - lineWidth;
+        return qreal(0);
+    };
+    const qreal top = lines.size() > 1 ? 0 : (height() - metrics.height()) / 2;
+    const QRectF textRect(leftOf(textWidth), top, textWidth, textHeight);
     painter->setRenderHint(QPainter::TextAntialiasing);
     painter->setFont(font_);
     painter->setPen(QPen(QBrush(spreadGradient(textRect, direction_, colors_)), 1));
-    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const qreal lineWidth = std::min(width(), metrics.horizontalAdvance(lines[i]));
+        const QRectF lineRect(leftOf(lineWidth), top + static_cast<qreal>(i) * metrics.lineSpacing(),
+                              lineWidth, metrics.height());
+        painter->drawText(lineRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, lines[i]);
+    }
+}
+
+void GradientText::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) {
+    QQuickPaintedItem::geometryChange(newGeometry, oldGeometry);
+    // Wrapped text is as tall as its lines at the new width.
+    if (maximumLineCount_ > 1 && newGeometry.width() != oldGeometry.width())
+        measure();
 }
 
 void GradientText::setText(const QString& text) {
@@ -144,6 +189,14 @@ void GradientText::setColors(const QVariantList& colors) {
 }
 void GradientText::setHorizontalAlignment(int alignment) {
     assign(this, alignment_, alignment);
+}
+void GradientText::setMaximumLineCount(int count) {
+    if (count == maximumLineCount_)
+        return;
+    maximumLineCount_ = count;
+    measure();
+    update();
+    Q_EMIT lookChanged();
 }
 
 } // namespace ZintraRadio

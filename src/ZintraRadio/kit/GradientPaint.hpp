@@ -67,7 +67,8 @@ private:
 };
 
 // One line of text (or an icon glyph) painted with a gradient; elided at the right when the
-// item is narrower than the text.
+// item is narrower than the text. With `maximumLineCount` above 1 the text wraps at word
+// boundaries within the item's width, and the last line that fits is elided.
 class GradientText : public QQuickPaintedItem {
     Q_OBJECT
     QML_ELEMENT
@@ -78,6 +79,7 @@ class GradientText : public QQuickPaintedItem {
     Q_PROPERTY(QVariantList colors READ colors WRITE setColors NOTIFY lookChanged)
     Q_PROPERTY(
         int horizontalAlignment READ horizontalAlignment WRITE setHorizontalAlignment NOTIFY lookChanged)
+    Q_PROPERTY(int maximumLineCount READ maximumLineCount WRITE setMaximumLineCount NOTIFY lookChanged)
 
 public:
     explicit GradientText(QQuickItem* parent = nullptr);
@@ -93,17 +95,25 @@ public:
     void setColors(const QVariantList& colors);
     int horizontalAlignment() const { return alignment_; }
     void setHorizontalAlignment(int alignment);
+    int maximumLineCount() const { return maximumLineCount_; }
+    void setMaximumLineCount(int count);
 
 Q_SIGNALS:
     void lookChanged();
 
+protected:
+    void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
+
 private:
     void measure();
+    // The lines shown at `width`: at most maximumLineCount, the last one elided.
+    QStringList shownLines(qreal width) const;
     QString text_;
     QFont font_;
     GradientPaint::Direction direction_ = GradientPaint::Horizontal;
     QVariantList colors_;
     int alignment_ = Qt::AlignLeft;
+    int maximumLineCount_ = 1;
 };
 
 } // namespace ZintraRadio
