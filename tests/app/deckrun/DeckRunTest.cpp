@@ -3,6 +3,7 @@
 // directory: playing from the list, pausing and resuming from the deck, recording to a file,
 // filtering, adding a station through the form, searching the directory and playing a hit.
 // Pictures of the deck and of each panel are kept as test artefacts.
+#include "MainWindowKit.hpp"
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
@@ -114,22 +115,8 @@ struct Window {
         options.music.lyricsBaseURL = "http://127.0.0.1:9";
         AppRuntime::configure(std::move(options));
 
-        static QTranslator english;
-        if (english.load(QStringLiteral(":/i18n/zintraradio_en.qm")))
-            QCoreApplication::installTranslator(&english);
-
         engine = std::make_unique<QQmlApplicationEngine>();
-        engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
-        QObject::connect(engine.get(), &QQmlEngine::warnings, [this](const QList<QQmlError>& errors) {
-            for (const auto& error : errors)
-                warnings.append(error.toString());
-        });
-        engine->load(QUrl(QStringLiteral("qrc:/qt/qml/ZintraRadio/shell/MainWindow.qml")));
-        for (QObject* root : engine->rootObjects())
-            if (auto* found = qobject_cast<QQuickWindow*>(root))
-                window = found;
-        if (window != nullptr)
-            (void)QTest::qWaitForWindowExposed(window);
+        window = loadMainWindow(*engine, warnings);
     }
 
     QQuickItem* find(const std::string& name) const {

@@ -4,6 +4,7 @@
 // runs through its progress to the reveal button, another is cancelled; the recordings panel
 // lists the folder, plays a recording and trashes one. Pictures of the panels are kept as test
 // artefacts.
+#include "MainWindowKit.hpp"
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/MediaFolders.hpp"
@@ -113,22 +114,8 @@ struct Window {
         options.video.audioOutput = "null";
         AppRuntime::configure(std::move(options));
 
-        static QTranslator english;
-        if (english.load(QStringLiteral(":/i18n/zintraradio_en.qm")))
-            QCoreApplication::installTranslator(&english);
-
         engine = std::make_unique<QQmlApplicationEngine>();
-        engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
-        QObject::connect(engine.get(), &QQmlEngine::warnings, [this](const QList<QQmlError>& errors) {
-            for (const auto& error : errors)
-                warnings.append(error.toString());
-        });
-        engine->load(QUrl(QStringLiteral("qrc:/qt/qml/ZintraRadio/shell/MainWindow.qml")));
-        for (QObject* root : engine->rootObjects())
-            if (auto* found = qobject_cast<QQuickWindow*>(root))
-                window = found;
-        if (window != nullptr)
-            (void)QTest::qWaitForWindowExposed(window);
+        window = loadMainWindow(*engine, warnings);
     }
 
     QQuickItem* find(const std::string& name) const {
@@ -143,13 +130,7 @@ struct Window {
 
     // The window's picture, or the part that `item` covers, kept as an artefact.
     QImage grab(const char* name, const char* item = nullptr) const {
-        QImage image = window->grabWindow();
-        if (item != nullptr)
-            if (QQuickItem* part = find(item))
-                image =
-                    image.copy(part->mapRectToScene(QRectF(0, 0, part->width(), part->height())).toRect());
-        image.save(QString::fromStdString((artefacts() / name).string()));
-        return image;
+        return grabArtefact(*window, item != nullptr ? find(item) : nullptr, artefacts() / name);
     }
 };
 

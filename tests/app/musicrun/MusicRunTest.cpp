@@ -4,6 +4,7 @@
 // queued next, a playlist reordered by dragging, a tag edited (and read back from the file),
 // a smart playlist created, tracks selected, the lyrics views the browser holds shown; and the
 // music module in the application's own window. Each step leaves a picture under the build folder.
+#include "MainWindowKit.hpp"
 #include "QmlKit.hpp"
 #include "ZazidEvoz/MusicLibrary.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
@@ -467,18 +468,10 @@ TEST(MusicWindow, TheMusicModuleShowsTheBrowserOnTheStageAndTheQueueInThePanel) 
         }
     } scene;
     QStringList& warnings = scene.warnings;
-    scene.engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
-    QObject::connect(scene.engine.get(), &QQmlEngine::warnings, [&](const QList<QQmlError>& errors) {
-        for (const auto& error : errors)
-            warnings.append(error.toString());
-    });
-    scene.engine->load(QUrl(QStringLiteral("qrc:/qt/qml/ZintraRadio/shell/MainWindow.qml")));
-    for (QObject* root : scene.engine->rootObjects())
-        if (auto* candidate = qobject_cast<QQuickWindow*>(root))
-            scene.window = candidate;
+    scene.window = loadMainWindow(*scene.engine, warnings);
     QQuickWindow* window = scene.window;
     ASSERT_TRUE(window) << warnings.join(QLatin1Char('\n')).toStdString();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    ASSERT_TRUE(window->isExposed());
 
     AppRuntime::ui().show(QStringLiteral("music"));
     const auto find = [&](const char* name) { return QmlKit::child(window->contentItem(), name); };

@@ -1,5 +1,6 @@
 #include "ShellFixture.hpp"
 
+#include "MainWindowKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "shell/AppEntry.hpp"
 #include "state/AppRuntime.hpp"
@@ -90,22 +91,8 @@ ShellFixture& ShellFixture::get() {
         options.ui.settingsFile = options.model.settingsFile;
         AppRuntime::configure(std::move(options));
 
-        static QTranslator english;
-        if (english.load(QStringLiteral(":/i18n/zintraradio_en.qm")))
-            QCoreApplication::installTranslator(&english);
-
         f->engine = std::make_unique<QQmlApplicationEngine>();
-        f->engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
-        QObject::connect(f->engine.get(), &QQmlEngine::warnings, [f](const QList<QQmlError>& errors) {
-            for (const auto& error : errors)
-                f->warnings.append(error.toString());
-        });
-        f->engine->load(QUrl(QStringLiteral("qrc:/qt/qml/ZintraRadio/shell/MainWindow.qml")));
-        for (QObject* root : f->engine->rootObjects())
-            if (auto* window = qobject_cast<QQuickWindow*>(root))
-                f->window = window;
-        if (f->window != nullptr)
-            (void)QTest::qWaitForWindowExposed(f->window);
+        f->window = loadMainWindow(*f->engine, f->warnings);
         made = f;
         return f;
     }();
