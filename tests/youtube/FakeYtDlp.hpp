@@ -22,8 +22,11 @@ public:
     explicit FakeYtDlp(const std::string& body) {
         folder_ = makeTemporaryFolder("fake-yt-dlp");
         argumentsFile_ = folder_ / "arguments";
-        auto script = writeScript(folder_ / "yt-dlp", "printf '%s\\n' \"$@\" > '" + argumentsFile_.string() +
-                                                          "'\n" + "FIXTURES='" + fixtures() + "'\n" + body);
+        // Written aside and moved into place, so a reader never sees a half-written list.
+        const std::string arguments = "'" + argumentsFile_.string() + "'";
+        auto script = writeScript(folder_ / "yt-dlp", "printf '%s\\n' \"$@\" > " + arguments + ".$$ && mv " +
+                                                          arguments + ".$$ " + arguments + "\n" +
+                                                          "FIXTURES='" + fixtures() + "'\n" + body);
         override_ = std::make_unique<ScopedEnvironment>("ZINTRARADIO_YTDLP", script.c_str());
         path_ = script.string();
     }
