@@ -14,7 +14,7 @@ namespace ZintraRadio {
 namespace {
 
 // Qt puts the file into "./files/" under the current folder when the home trash does not
-// exist yet, so the home trash is made first, private as the specification wants it.
+// exist yet, so the home trash is made first, readable by its owner only (mode 0700).
 void ensureHomeTrash() {
     const auto trash = ZazidEvoz::platform::dataHomeFolder() / "Trash";
     for (const auto& folder : {trash, trash / "files", trash / "info"}) {

@@ -1,4 +1,4 @@
-// Moving files to the desktop's trash (the freedesktop Trash specification, through Qt).
+// Moving files to the desktop's trash (the freedesktop home trash and the per-drive ones, through Qt).
 #pragma once
 
 #include <filesystem>
