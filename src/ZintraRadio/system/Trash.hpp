@@ -1,4 +1,4 @@
-// Moving files to the desktop's trash (the freedesktop home trash and the per-drive ones, through Qt).
+// Moving files to the desktop's trash (the home trash or a drive's own, through Qt).
 #pragma once
 
 #include <filesystem>
