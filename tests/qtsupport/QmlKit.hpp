@@ -11,9 +11,18 @@
 #include <QQuickWindow>
 #include <QSet>
 #include <QStringList>
+#include <QTranslator>
 #include <memory>
 
 namespace ZintraRadio::testkit {
+
+// Installs the English table once per process.
+inline void installEnglishTexts() {
+    static QTranslator english;
+    static const bool installed = english.load(QStringLiteral(":/i18n/zintraradio_en.qm")) &&
+                                  QCoreApplication::installTranslator(&english);
+    (void)installed;
+}
 
 class QmlKit {
 public:

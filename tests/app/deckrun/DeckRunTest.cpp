@@ -8,15 +8,11 @@
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "app/deckrules/DeckKit.hpp"
-#include "shell/AppEntry.hpp"
 #include "state/AppRuntime.hpp"
 #include "support/Sandbox.hpp"
 #include "support/StreamServer.hpp"
 
-#include <QQmlApplicationEngine>
-#include <QQuickWindow>
 #include <QTest>
-#include <QTranslator>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -30,53 +26,17 @@ namespace fs = std::filesystem;
 namespace {
 
 // One window for the process: the servers, the library and the main window with its views.
-struct Window {
+struct Window : MainWindowRun {
     ZazidEvoz::testkit::StreamServer radio;
     StationDirectory directory;
     std::string liveURL;
     std::string nightURL;
     fs::path support = ZazidEvoz::testkit::makeTemporaryFolder("deckrun");
-    std::unique_ptr<QQmlApplicationEngine> engine;
-    QQuickWindow* window = nullptr;
-    QStringList warnings;
-
-    static Window*& made() {
-        static Window* run = nullptr;
-        return run;
-    }
-
-    static Window& get() {
-        if (made() == nullptr)
-            made() = new Window();
-        return *made();
-    }
-
-    static void release() {
-        Window* run = made();
-        if (run == nullptr)
-            return;
-        if (run->window != nullptr)
-            finishScene(*run->window);
-        run->engine.reset();
-        AppRuntime::release();
-        delete run;
-        made() = nullptr;
-    }
 
     Window() {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        ::setenv("ZINTRARADIO_SKIP_BOOT", "", 1);
-        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-
-        ZazidEvoz::testkit::StreamSpec spec;
-        spec.media = ZazidEvoz::testkit::toneMp3();
-        spec.metaint = 8000;
-        spec.icyName = "Local Test FM";
-        spec.burstSeconds = 2;
-        radio.addStream("/live", spec);
+        radio.addStream("/live", toneStation("Local Test FM", 2));
         radio.setTitle("/live", "Artist One - Song One");
-        spec.icyName = "Night Owl";
-        radio.addStream("/night", spec);
+        radio.addStream("/night", toneStation("Night Owl", 2));
         radio.setTitle("/night", "Owl Band - Midnight");
         radio.start();
         liveURL = radio.url("/live");
@@ -105,69 +65,16 @@ struct Window {
         ZazidEvoz::LibraryStore(support).save(
             ZazidEvoz::LibrarySnapshot({live, night, markup}, {}, {}, {}, std::nullopt, 0.6f, "zintra"));
 
-        AppModel::Options options;
-        options.supportFolder = support;
-        options.settingsFile = QString::fromStdString((support / "settings.conf").string());
-        options.loadDirectory = true;
-        options.sessionBus = false;
-        options.lyricsBaseURL = "http://127.0.0.1:9";
-        options.music.lyricsFiller = false;
-        options.music.lyricsBaseURL = "http://127.0.0.1:9";
+        AppRuntime::Options options = windowRunOptions(support);
+        options.model.loadDirectory = true;
         AppRuntime::configure(std::move(options));
-
-        engine = std::make_unique<QQmlApplicationEngine>();
-        window = loadMainWindow(*engine, warnings);
-    }
-
-    QQuickItem* find(const std::string& name) const {
-        return QmlKit::child(window->contentItem(), name.c_str());
-    }
-
-    static fs::path artefacts() {
-        const fs::path folder = fs::path(ZINTRARADIO_TEST_BINARY_DIR) / "artefacts";
-        fs::create_directories(folder);
-        return folder;
-    }
-
-    // The window's picture, and the part of it that `item` covers, kept as artefacts.
-    QImage grab(const char* name, const char* item = nullptr) const {
-        QImage image = window->grabWindow();
-        if (item != nullptr) {
-            QQuickItem* part = find(item);
-            if (part != nullptr)
-                image =
-                    image.copy(part->mapRectToScene(QRectF(0, 0, part->width(), part->height())).toRect());
-        }
-        image.save(QString::fromStdString((artefacts() / name).string()));
-        return image;
+        open();
     }
 };
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new ReleaseRun<Window>);
 
-class Environment : public ::testing::Environment {
-public:
-    void TearDown() override { Window::release(); }
-};
-[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new Environment);
-
-class DeckRun : public ::testing::Test {
+class DeckRun : public WindowRunTest<Window> {
 protected:
-    void start() {
-        run = &Window::get();
-        ASSERT_NE(run->window, nullptr) << run->warnings.join('\n').toStdString();
-        model = &AppRuntime::model();
-        ui = &AppRuntime::ui();
-    }
-    void TearDown() override {
-        if (run != nullptr) {
-            EXPECT_TRUE(run->warnings.isEmpty()) << run->warnings.join('\n').toStdString();
-        }
-    }
-
-    void show(const char* module) {
-        ui->show(QString::fromLatin1(module));
-        pumpFor(900ms); // the panel's entrance
-    }
-
     void click(QQuickItem* item) {
         ASSERT_NE(item, nullptr);
         const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
@@ -197,10 +104,6 @@ protected:
     bool waitForState(const char* state, std::chrono::milliseconds timeout = 20s) {
         return pumpUntil([&] { return model->stateName() == QLatin1String(state); }, timeout);
     }
-
-    Window* run = nullptr;
-    AppModel* model = nullptr;
-    UIState* ui = nullptr;
 };
 
 } // namespace

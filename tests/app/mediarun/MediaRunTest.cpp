@@ -12,15 +12,11 @@
 #include "app/media/MediaKit.hpp"
 #include "app/youtube/YouTubeKit.hpp"
 #include "kit/ViewCatalog.hpp"
-#include "shell/AppEntry.hpp"
 #include "state/AppRuntime.hpp"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QQmlApplicationEngine>
-#include <QQuickWindow>
 #include <QTest>
-#include <QTranslator>
 #include <gtest/gtest.h>
 
 using namespace ZintraRadio;
@@ -43,48 +39,15 @@ public Q_SLOTS:
 };
 
 // One window for the process: the sites, the tool, the file manager and the main window.
-struct Window {
+struct Window : MainWindowRun {
     MediaYtDlp ytdlp;
     PictureSite pictures;
     ClipSite clips;
     fs::path support = ZazidEvoz::testkit::makeTemporaryFolder("mediarun");
     FileManagerStandIn fileManager;
     QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("files"));
-    std::unique_ptr<QQmlApplicationEngine> engine;
-    QQuickWindow* window = nullptr;
-    QStringList warnings;
 
-    static Window*& made() {
-        static Window* run = nullptr;
-        return run;
-    }
-    static Window& get() {
-        if (made() == nullptr)
-            made() = new Window();
-        return *made();
-    }
-    static void release() {
-        Window* run = made();
-        if (run == nullptr)
-            return;
-        if (run->window != nullptr) {
-            finishScene(*run->window);
-            run->window->releaseResources();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            pumpFor(50ms);
-        }
-        run->engine.reset();
-        AppRuntime::release();
-        delete run;
-        made() = nullptr;
-    }
-
-    Window() {
-        ::setenv("ZINTRARADIO_SKIP_BOOT", "", 1);
-        // The software scene graph, as the other window runs use: with OpenGL, Qt 6.4's batch
-        // renderer leaves a few of its node records behind at exit in this run, which the leak
-        // check reports from inside libQt6Quick. The panels draw the same either way.
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    Window() : MainWindowRun("mediarun-artefacts") {
         bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &fileManager,
                            QDBusConnection::ExportAllSlots);
         bus.registerService(QStringLiteral("org.freedesktop.FileManager1"));
@@ -101,63 +64,19 @@ struct Window {
         ytdlp.listing(lines);
         ytdlp.stream(clips.clipURL());
 
-        AppModel::Options options;
-        options.supportFolder = support;
-        options.settingsFile = QString::fromStdString((support / "settings.conf").string());
-        options.directoryMirrors = std::vector<std::string>{"http://127.0.0.1:9"};
-        options.loadDirectory = false;
-        options.sessionBus = false;
-        options.lyricsBaseURL = "http://127.0.0.1:9";
-        options.music.lyricsFiller = false;
-        options.music.lyricsBaseURL = "http://127.0.0.1:9";
-        options.music.coverBaseURL = "http://127.0.0.1:9";
-        options.video.audioOutput = "null";
+        AppRuntime::Options options = windowRunOptions(support);
+        options.model.directoryMirrors = std::vector<std::string>{deadURL};
+        options.model.video.audioOutput = "null";
         AppRuntime::configure(std::move(options));
-
-        engine = std::make_unique<QQmlApplicationEngine>();
-        window = loadMainWindow(*engine, warnings);
-    }
-
-    QQuickItem* find(const std::string& name) const {
-        return QmlKit::child(window->contentItem(), name.c_str());
-    }
-
-    static fs::path artefacts() {
-        const fs::path folder = fs::path(ZINTRARADIO_TEST_BINARY_DIR) / "mediarun-artefacts";
-        fs::create_directories(folder);
-        return folder;
-    }
-
-    // The window's picture, or the part that `item` covers, kept as an artefact.
-    QImage grab(const char* name, const char* item = nullptr) const {
-        return grabArtefact(*window, item != nullptr ? find(item) : nullptr, artefacts() / name);
+        open();
     }
 };
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new ReleaseRun<Window>);
 
-class Environment : public ::testing::Environment {
-public:
-    void TearDown() override { Window::release(); }
-};
-[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new Environment);
-
-class MediaRun : public ::testing::Test {
+class MediaRun : public WindowRunTest<Window> {
 protected:
-    void SetUp() override {
-        run = &Window::get();
-        ASSERT_NE(run->window, nullptr) << run->warnings.join('\n').toStdString();
-        model = &AppRuntime::model();
-        ui = &AppRuntime::ui();
-    }
-    void TearDown() override {
-        if (run != nullptr) {
-            EXPECT_TRUE(run->warnings.isEmpty()) << run->warnings.join('\n').toStdString();
-        }
-    }
+    void SetUp() override { start(); }
 
-    void show(const char* module) {
-        ui->show(QString::fromLatin1(module));
-        pumpFor(900ms); // the panel's entrance
-    }
     QQuickItem* in(QQuickItem* root, const char* name) const {
         return root ? QmlKit::child(root, name) : nullptr;
     }
@@ -187,10 +106,6 @@ protected:
         QTest::mouseClick(run->window, Qt::LeftButton, {}, item->mapToScene(at).toPoint());
         pumpFor(50ms);
     }
-
-    Window* run = nullptr;
-    AppModel* model = nullptr;
-    UIState* ui = nullptr;
 };
 
 } // namespace

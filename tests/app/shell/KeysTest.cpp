@@ -17,16 +17,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class ShellEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override { ShellFixture::release(); }
-};
-[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new ShellEnvironment);
-
 class Keys : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NE(shell.window, nullptr) << shell.warnings.join(QLatin1Char('\n')).toStdString();
+        ASSERT_NE(shell.window, nullptr) << shell.diagnostics();
         qApp->installEventFilter(&filter);
         shell.window->requestActivate();
         ASSERT_TRUE(QTest::qWaitForWindowActive(shell.window));

@@ -17,24 +17,16 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class ShellEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override { ShellFixture::release(); }
-};
-[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new ShellEnvironment);
-
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NE(shell.window, nullptr) << shell.warnings.join(QLatin1Char('\n')).toStdString();
+        ASSERT_NE(shell.window, nullptr) << shell.diagnostics();
         shell.warnings.clear();
         AppRuntime::ui().show(QStringLiteral("stations"));
         AppRuntime::ui().setRailCollapsed(false);
         settle();
     }
-    void TearDown() override {
-        EXPECT_TRUE(shell.warnings.isEmpty()) << shell.warnings.join(QLatin1Char('\n')).toStdString();
-    }
+    void TearDown() override { EXPECT_TRUE(shell.warnings.isEmpty()) << shell.diagnostics(); }
 
     // Lets running layout animations finish.
     static void settle() { pumpFor(900ms); }

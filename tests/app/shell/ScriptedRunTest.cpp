@@ -25,20 +25,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class ShellEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override { ShellFixture::release(); }
-};
-[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new ShellEnvironment);
-
 void hook(const char* name, const char* value) {
     ::setenv((std::string("ZINTRARADIO_") + name).c_str(), value, 1);
 }
 
 QImage keep(QQuickWindow& window, const char* name) {
-    const QImage image = window.grabWindow();
-    image.save(QString::fromStdString((ShellFixture::artefacts() / name).string()));
-    return image;
+    return grabArtefact(window, nullptr, artefactFolder() / name);
 }
 
 } // namespace
