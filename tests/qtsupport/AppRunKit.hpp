@@ -1,7 +1,9 @@
-// What runs of the whole application share: the folder for their pictures and the local
-// radio's tone stream.
+// What runs of the whole application share, in the test's process or as a child of it: the
+// folder for their pictures, the local radio's tone stream, and the application program with
+// the environment it starts in.
 #pragma once
 
+#include "ZazidEvoz/platform/Process.hpp"
 #include "app/appmodel/AppModelKit.hpp"
 #include "support/StreamServer.hpp"
 
@@ -26,6 +28,26 @@ inline ZazidEvoz::testkit::StreamSpec toneStation(std::string icyName = {}, doub
     spec.icyName = std::move(icyName);
     spec.burstSeconds = burstSeconds;
     return spec;
+}
+
+// The application's program in the build tree.
+inline std::filesystem::path applicationProgram() {
+    return std::filesystem::path(ZINTRARADIO_TEST_BINARY_DIR) / ".." / "src" / "ZintraRadio" / "zintraradio";
+}
+
+// The application as a child: its library and music in the given folders, no splash, Qt Quick's
+// software renderer, and the directory, lyrics and cover services on a closed local port.
+inline ZazidEvoz::platform::Environment applicationEnvironment(const std::filesystem::path& support,
+                                                               const std::filesystem::path& music) {
+    ZazidEvoz::platform::Environment environment = ZazidEvoz::platform::currentEnvironment();
+    environment["ZINTRARADIO_LIBRARY_DIR"] = support.string();
+    environment["ZINTRARADIO_MUSIC_DIR"] = music.string();
+    environment["ZINTRARADIO_SKIP_BOOT"] = "";
+    environment["QT_QUICK_BACKEND"] = "software";
+    for (const char* service :
+         {"ZINTRARADIO_DIRECTORY_API", "ZINTRARADIO_LYRICS_API", "ZINTRARADIO_COVER_API"})
+        environment[service] = deadURL;
+    return environment;
 }
 
 } // namespace ZintraRadio::testkit

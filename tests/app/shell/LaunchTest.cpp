@@ -1,6 +1,7 @@
 // The real application as a separate process: a second launch with the same support folder
 // hands over and ends, SIGTERM while playing and recording ends in order (a finished MP3, a
 // saved library, no child left), and the icon export runs without any display.
+#include "AppRunKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "kit/IconArtist.hpp"
@@ -21,31 +22,22 @@
 #include <thread>
 
 using namespace ZintraRadio;
+using namespace ZintraRadio::testkit;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 namespace platform = ZazidEvoz::platform;
 
 namespace {
 
-const fs::path application =
-    fs::path(ZINTRARADIO_TEST_BINARY_DIR) / ".." / "src" / "ZintraRadio" / "zintraradio";
-
 struct Launch {
     fs::path support = ZazidEvoz::testkit::makeTemporaryFolder("support");
     fs::path music = ZazidEvoz::testkit::makeTemporaryFolder("music");
-    platform::Environment environment = platform::currentEnvironment();
+    platform::Environment environment = applicationEnvironment(support, music);
 
-    Launch() {
-        environment["ZINTRARADIO_LIBRARY_DIR"] = support.string();
-        environment["ZINTRARADIO_MUSIC_DIR"] = music.string();
-        environment["ZINTRARADIO_SKIP_BOOT"] = "";
-        environment["QT_QPA_PLATFORM"] = "offscreen";
-        environment["QT_QUICK_BACKEND"] = "software";
-        environment["SDL_AUDIODRIVER"] = "dummy";
-    }
+    Launch() { environment["QT_QPA_PLATFORM"] = "offscreen"; }
 
     platform::Process start(const std::string& workingDirectory = {}) const {
-        platform::ProcessOptions options({application.string()});
+        platform::ProcessOptions options({applicationProgram().string()});
         options.environment = environment;
         options.output = platform::StreamMode::Null;
         options.error = platform::StreamMode::Inherit;
@@ -109,10 +101,7 @@ TEST(Launch, SigtermWhilePlayingAndRecordingFinishesTheRecordingAndSaves) {
     // Orphans would come to us instead of init, so a leftover ffmpeg is seen.
     ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     ZazidEvoz::testkit::StreamServer radio;
-    ZazidEvoz::testkit::StreamSpec spec;
-    spec.media = ZazidEvoz::testkit::toneMp3();
-    spec.metaint = 8000;
-    radio.addStream("/live", spec);
+    radio.addStream("/live", toneStation());
     radio.setTitle("/live", "Artist Two - Song Two");
     radio.start();
 

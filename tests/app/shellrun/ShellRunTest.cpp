@@ -3,6 +3,7 @@
 // told to, opens its about and mini windows, ignores hostile values, and on SIGTERM saves
 // what it was set to, all without a QML warning. A picture of the whole screen goes to the
 // artefacts folder.
+#include "AppRunKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "support/Media.hpp"
@@ -22,20 +23,12 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+using namespace ZintraRadio::testkit;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 namespace platform = ZazidEvoz::platform;
 
 namespace {
-
-const fs::path application =
-    fs::path(ZINTRARADIO_TEST_BINARY_DIR) / ".." / "src" / "ZintraRadio" / "zintraradio";
-
-fs::path artefacts() {
-    const fs::path folder = fs::path(ZINTRARADIO_TEST_BINARY_DIR) / "artefacts";
-    fs::create_directories(folder);
-    return folder;
-}
 
 // The player's property over MPRIS, from whichever name it published under.
 QVariant playerProperty(const char* name) {
@@ -64,10 +57,7 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
 
 TEST(ShellRun, HooksSetUpTheRealApplicationAndHostileValuesAreIgnored) {
     ZazidEvoz::testkit::StreamServer radio;
-    ZazidEvoz::testkit::StreamSpec spec;
-    spec.media = ZazidEvoz::testkit::toneMp3();
-    spec.metaint = 8000;
-    radio.addStream("/live", spec);
+    radio.addStream("/live", toneStation());
     radio.setTitle("/live", "Artist Two - Song Two");
     radio.start();
 
@@ -81,12 +71,7 @@ TEST(ShellRun, HooksSetUpTheRealApplicationAndHostileValuesAreIgnored) {
     ZazidEvoz::LibraryStore(support).save(
         ZazidEvoz::LibrarySnapshot({first, second}, {}, {}, {}, std::nullopt, 0.5f, "zintra"));
 
-    platform::Environment environment = platform::currentEnvironment();
-    environment["ZINTRARADIO_LIBRARY_DIR"] = support.string();
-    environment["ZINTRARADIO_MUSIC_DIR"] = music.string();
-    environment["ZINTRARADIO_SKIP_BOOT"] = "";
-    environment["QT_QUICK_BACKEND"] = "software";
-    environment["SDL_AUDIODRIVER"] = "dummy";
+    platform::Environment environment = applicationEnvironment(support, music);
     environment["ZINTRARADIO_AUTOPLAY"] = "local test";
     environment["ZINTRARADIO_MODE"] = "warp";
     environment["ZINTRARADIO_VOLUME"] = "0.3";
@@ -97,7 +82,7 @@ TEST(ShellRun, HooksSetUpTheRealApplicationAndHostileValuesAreIgnored) {
     environment["ZINTRARADIO_RECORD"] = "nan";
     environment["ZINTRARADIO_DOWNLOAD"] = "1e400";
     environment["ZINTRARADIO_MODE_CYCLE"] = "inf";
-    platform::ProcessOptions options({application.string()});
+    platform::ProcessOptions options({applicationProgram().string()});
     options.environment = environment;
     options.output = platform::StreamMode::Null;
     options.error = platform::StreamMode::Pipe;
@@ -127,7 +112,7 @@ TEST(ShellRun, HooksSetUpTheRealApplicationAndHostileValuesAreIgnored) {
     EXPECT_NEAR(playerProperty("Volume").toDouble(), 0.5, 1e-6);
     QTest::qWait(2500); // the toast, the windows and some sound in the spectrum
     const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    screen.save(QString::fromStdString((artefacts() / "shellrun-screen.png").string()));
+    screen.save(QString::fromStdString((artefactFolder() / "shellrun-screen.png").string()));
     EXPECT_FALSE(screen.isNull());
 
     ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
