@@ -2,6 +2,8 @@
 // window to put items in, and lookups of items by objectName.
 #pragma once
 
+#include "QtTestKit.hpp"
+
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -12,6 +14,8 @@
 #include <QSet>
 #include <QStringList>
 #include <QTranslator>
+#include <chrono>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace ZintraRadio::testkit {
@@ -75,6 +79,20 @@ public:
     void show() {
         window.show();
         window.requestActivate();
+    }
+
+    // The module's `type` made at `size` in a window of that size, shown; a test failure (with
+    // the engine's reasons) and null when it does not load.
+    QQuickItem* view(const char* type, QSizeF size) {
+        QQuickItem* item = create(QByteArray("import ZintraRadio\n") + type + " {}");
+        EXPECT_NE(item, nullptr) << warnings.join('\n').toStdString();
+        if (item == nullptr)
+            return nullptr;
+        item->setSize(size);
+        window.resize(size.toSize());
+        show();
+        pumpFor(std::chrono::milliseconds(50));
+        return item;
     }
 
     // The first item named `name` below `root`, through object children and visual children

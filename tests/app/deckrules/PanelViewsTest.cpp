@@ -2,6 +2,7 @@
 // what they show for the model's state, what their controls do to it, the database reads they
 // make, and the scripted run's hooks. A local station directory answers the searches.
 #include "DeckKit.hpp"
+#include "PanelViewKit.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "deck/DeckQueries.hpp"
 #include "deck/LevelMeters.hpp"
@@ -13,7 +14,6 @@
 
 #include <QSettings>
 #include <QTest>
-#include <QTranslator>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -33,42 +33,18 @@ const bool hooksSet = [] {
 
 struct Process {
     StationDirectory directory;
-    std::shared_ptr<ManualScheduler> scheduler = std::make_shared<ManualScheduler>();
-    std::filesystem::path folder = ZazidEvoz::testkit::makeTemporaryFolder("deck");
-    QString settingsFile = QString::fromStdString((folder / "settings.conf").string());
+    AppSetup setup;
+    QString settingsFile = *setup.options().settingsFile;
 
-    static Process& get() {
-        static Process* process = [] {
-            auto* p = new Process();
-            QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-            AppRuntime::Options options;
-            options.model.supportFolder = p->folder;
-            options.model.scheduler = p->scheduler;
-            options.model.settingsFile = p->settingsFile;
-            options.model.directoryMirrors = std::vector<std::string>{p->directory.base()};
-            options.model.loadDirectory = false;
-            options.model.sessionBus = false;
-            options.model.lyricsBaseURL = "http://127.0.0.1:9";
-            options.model.music.lyricsFiller = false;
-            options.model.music.lyricsBaseURL = "http://127.0.0.1:9";
-            options.ui.settingsFile = p->settingsFile;
-            AppRuntime::configure(std::move(options));
-            static QTranslator english;
-            if (english.load(QStringLiteral(":/i18n/zintraradio_en.qm")))
-                QCoreApplication::installTranslator(&english);
-            return p;
-        }();
-        return *process;
+    Process() {
+        AppRuntime::Options options = viewTestOptions(setup);
+        options.model.directoryMirrors = std::vector<std::string>{directory.base()};
+        AppRuntime::configure(std::move(options));
     }
 };
 
-class DeckViews : public ::testing::Test {
+class DeckViews : public PanelViewTest<Process> {
 protected:
-    Process& process = Process::get();
-    AppModel& model = AppRuntime::model();
-    UIState& ui = AppRuntime::ui();
-    QmlKit kit;
-
     // The library holds exactly these stations, with no favourites and no history.
     void useLibrary(const std::vector<Station>& stations) {
         for (const std::string& url : std::vector<std::string>(model.library().favoriteURLs))
@@ -80,19 +56,6 @@ protected:
         ui.setStationGrid(false);
     }
 
-    QQuickItem* load(const char* type, QSizeF size = {430, 700}) {
-        QQuickItem* item = kit.create(QByteArray("import ZintraRadio\n") + type + " {}");
-        EXPECT_NE(item, nullptr) << kit.warnings.join('\n').toStdString();
-        if (item == nullptr)
-            return nullptr;
-        item->setSize(size);
-        kit.window.resize(size.toSize());
-        kit.show();
-        pumpFor(50ms);
-        return item;
-    }
-
-    QQuickItem* find(QQuickItem* root, const std::string& name) { return QmlKit::child(root, name.c_str()); }
     // Rows that leave a list go on a later turn of the event loop.
     bool gone(QQuickItem* root, const std::string& name) {
         return pumpUntil([&] { return find(root, name) == nullptr; }, 2s);
@@ -120,7 +83,7 @@ protected:
 
     // Lets the directory's quiet period pass and waits for its answer.
     void settleDirectory() {
-        process.scheduler->advance(AppModel::directorySearchDelay);
+        process.setup.scheduler->advance(AppModel::directorySearchDelay);
         ASSERT_TRUE(pumpUntil([&] { return !model.directoryLoading(); }, 10s));
         pumpFor(30ms);
     }
@@ -131,8 +94,6 @@ protected:
             names.push_back(station.name);
         return names;
     }
-
-    void TearDown() override { EXPECT_TRUE(kit.warnings.isEmpty()) << kit.warnings.join('\n').toStdString(); }
 };
 
 const Station jazz = deckStation("Jazz FM", "http://127.0.0.1:9/jazz", "Jazz, swing", "Austria");

@@ -3,6 +3,7 @@
 // recordings folder: what the panels show for the model's state, what their controls and menus
 // do to it, how thumbnails are fetched, and how download rows follow their jobs.
 #include "MediaKit.hpp"
+#include "PanelViewKit.hpp"
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/MediaFolders.hpp"
@@ -15,7 +16,6 @@
 
 #include <QQuickWindow>
 #include <QTest>
-#include <QTranslator>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -36,35 +36,14 @@ const bool hooksSet = [] {
 struct Process {
     MediaYtDlp ytdlp;
     PictureSite pictures;
-    std::shared_ptr<ManualScheduler> scheduler = std::make_shared<ManualScheduler>();
-    std::filesystem::path folder = ZazidEvoz::testkit::makeTemporaryFolder("media");
+    AppSetup setup;
 
-    static Process& get() {
-        static Process* process = [] {
-            auto* p = new Process();
-            QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-            const QString settings = QString::fromStdString((p->folder / "settings.conf").string());
-            AppRuntime::Options options;
-            options.model.supportFolder = p->folder;
-            options.model.scheduler = p->scheduler;
-            options.model.settingsFile = settings;
-            options.model.directoryMirrors = std::vector<std::string>{"http://127.0.0.1:9"};
-            options.model.loadDirectory = false;
-            options.model.sessionBus = false;
-            options.model.lyricsBaseURL = "http://127.0.0.1:9";
-            options.model.music.lyricsFiller = false;
-            options.model.music.lyricsBaseURL = "http://127.0.0.1:9";
-            options.model.music.coverBaseURL = "http://127.0.0.1:9";
-            options.model.video.videoOutput = "null";
-            options.model.video.audioOutput = "null";
-            options.ui.settingsFile = settings;
-            AppRuntime::configure(std::move(options));
-            static QTranslator english;
-            if (english.load(QStringLiteral(":/i18n/zintraradio_en.qm")))
-                QCoreApplication::installTranslator(&english);
-            return p;
-        }();
-        return *process;
+    Process() {
+        AppRuntime::Options options = viewTestOptions(setup);
+        options.model.music.coverBaseURL = deadURL;
+        options.model.video.videoOutput = "null";
+        options.model.video.audioOutput = "null";
+        AppRuntime::configure(std::move(options));
     }
 };
 
@@ -80,13 +59,8 @@ Station result(const std::string& id, const std::string& name, std::int64_t dura
     return station;
 }
 
-class MediaViews : public ::testing::Test {
+class MediaViews : public PanelViewTest<Process> {
 protected:
-    Process& process = Process::get();
-    AppModel& model = AppRuntime::model();
-    UIState& ui = AppRuntime::ui();
-    QmlKit kit;
-
     void SetUp() override {
         model.stopVideo();
         model.stop();
@@ -96,7 +70,7 @@ protected:
     }
     void TearDown() override {
         finishDownloads();
-        EXPECT_TRUE(kit.warnings.isEmpty()) << kit.warnings.join('\n').toStdString();
+        PanelViewTest::TearDown();
     }
 
     // Every job ends (held ones are cancelled) and the list is emptied.
@@ -111,21 +85,6 @@ protected:
         model.removeFinishedDownloads();
     }
 
-    QQuickItem* load(const char* type, QSizeF size = {430, 700}) {
-        QQuickItem* item = kit.create(QByteArray("import ZintraRadio\n") + type + " {}");
-        EXPECT_NE(item, nullptr) << kit.warnings.join('\n').toStdString();
-        if (item == nullptr)
-            return nullptr;
-        item->setSize(size);
-        kit.window.resize(size.toSize());
-        kit.show();
-        pumpFor(50ms);
-        return item;
-    }
-
-    static QQuickItem* find(QQuickItem* root, const std::string& name) {
-        return QmlKit::child(root, name.c_str());
-    }
     static QString text(QQuickItem* root, const std::string& name) {
         QQuickItem* item = find(root, name);
         return item ? item->property("text").toString() : QStringLiteral("<no %1>").arg(qtText(name));
