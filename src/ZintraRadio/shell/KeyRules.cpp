@@ -1,7 +1,5 @@
 #include "shell/KeyRules.hpp"
 
-#include <array>
-
 namespace ZintraRadio {
 
 namespace {
@@ -16,40 +14,37 @@ struct Binding {
     int key;
 };
 
-const std::array<Binding, 29>& bindings() {
-    static const std::array<Binding, 29> table{{
-        {Command::stop, 0, Qt::ControlModifier, Qt::Key_Period},
-        {Command::next, 0, Qt::ControlModifier, Qt::Key_Right},
-        {Command::previous, 0, Qt::ControlModifier, Qt::Key_Left},
-        {Command::volumeUp, 0, Qt::ControlModifier, Qt::Key_Up},
-        {Command::volumeDown, 0, Qt::ControlModifier, Qt::Key_Down},
-        {Command::mute, 0, Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_M},
-        {Command::record, 0, Qt::ControlModifier, Qt::Key_R},
-        {Command::favorite, 0, Qt::ControlModifier, Qt::Key_D},
-        {Command::mode, 0, Qt::AltModifier, Qt::Key_1},
-        {Command::mode, 1, Qt::AltModifier, Qt::Key_2},
-        {Command::mode, 2, Qt::AltModifier, Qt::Key_3},
-        {Command::mode, 3, Qt::AltModifier, Qt::Key_4},
-        {Command::mode, 4, Qt::AltModifier, Qt::Key_5},
-        {Command::mode, 5, Qt::AltModifier, Qt::Key_6},
-        {Command::mode, 6, Qt::AltModifier, Qt::Key_7},
-        {Command::mode, 7, Qt::AltModifier, Qt::Key_8},
-        {Command::cinema, 0, Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_F},
-        {Command::togglePanel, 0, Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_P},
-        {Command::module, 0, Qt::ControlModifier, Qt::Key_1},
-        {Command::module, 1, Qt::ControlModifier, Qt::Key_2},
-        {Command::module, 2, Qt::ControlModifier, Qt::Key_3},
-        {Command::module, 3, Qt::ControlModifier, Qt::Key_4},
-        {Command::module, 4, Qt::ControlModifier, Qt::Key_5},
-        {Command::module, 5, Qt::ControlModifier, Qt::Key_6},
-        {Command::module, 6, Qt::ControlModifier, Qt::Key_7},
-        {Command::search, 0, Qt::ControlModifier, Qt::Key_F},
-        {Command::link, 0, Qt::ControlModifier, Qt::Key_L},
-        {Command::quit, 0, Qt::ControlModifier, Qt::Key_Q},
-        {Command::none, 0, {}, 0},
-    }};
-    return table;
-}
+// The modifier shortcuts; the single keys (Space, V, L) go by the text they type.
+constexpr Binding bindings[] = {
+    {Command::stop, 0, Qt::ControlModifier, Qt::Key_Period},
+    {Command::next, 0, Qt::ControlModifier, Qt::Key_Right},
+    {Command::previous, 0, Qt::ControlModifier, Qt::Key_Left},
+    {Command::volumeUp, 0, Qt::ControlModifier, Qt::Key_Up},
+    {Command::volumeDown, 0, Qt::ControlModifier, Qt::Key_Down},
+    {Command::mute, 0, Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_M},
+    {Command::record, 0, Qt::ControlModifier, Qt::Key_R},
+    {Command::favorite, 0, Qt::ControlModifier, Qt::Key_D},
+    {Command::mode, 0, Qt::AltModifier, Qt::Key_1},
+    {Command::mode, 1, Qt::AltModifier, Qt::Key_2},
+    {Command::mode, 2, Qt::AltModifier, Qt::Key_3},
+    {Command::mode, 3, Qt::AltModifier, Qt::Key_4},
+    {Command::mode, 4, Qt::AltModifier, Qt::Key_5},
+    {Command::mode, 5, Qt::AltModifier, Qt::Key_6},
+    {Command::mode, 6, Qt::AltModifier, Qt::Key_7},
+    {Command::mode, 7, Qt::AltModifier, Qt::Key_8},
+    {Command::cinema, 0, Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_F},
+    {Command::togglePanel, 0, Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_P},
+    {Command::module, 0, Qt::ControlModifier, Qt::Key_1},
+    {Command::module, 1, Qt::ControlModifier, Qt::Key_2},
+    {Command::module, 2, Qt::ControlModifier, Qt::Key_3},
+    {Command::module, 3, Qt::ControlModifier, Qt::Key_4},
+    {Command::module, 4, Qt::ControlModifier, Qt::Key_5},
+    {Command::module, 5, Qt::ControlModifier, Qt::Key_6},
+    {Command::module, 6, Qt::ControlModifier, Qt::Key_7},
+    {Command::search, 0, Qt::ControlModifier, Qt::Key_F},
+    {Command::link, 0, Qt::ControlModifier, Qt::Key_L},
+    {Command::quit, 0, Qt::ControlModifier, Qt::Key_Q},
+};
 
 bool isArrow(int key) {
     return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
@@ -72,8 +67,8 @@ QKeySequence shortcutFor(CommandRef command) {
     default:
         break;
     }
-    for (const Binding& binding : bindings())
-        if (binding.command == command.command && binding.index == command.index && binding.key != 0)
+    for (const Binding& binding : bindings)
+        if (binding.command == command.command && binding.index == command.index)
             return QKeySequence(QKeyCombination(binding.modifiers, static_cast<Qt::Key>(binding.key)));
     return {};
 }
@@ -82,8 +77,8 @@ std::optional<CommandRef> commandForShortcut(int key, Qt::KeyboardModifiers modi
     modifiers &= modifierMask;
     if (modifiers == Qt::NoModifier)
         return std::nullopt;
-    for (const Binding& binding : bindings())
-        if (binding.key != 0 && binding.key == key && binding.modifiers == modifiers)
+    for (const Binding& binding : bindings)
+        if (binding.key == key && binding.modifiers == modifiers)
             return CommandRef{binding.command, binding.index};
     return std::nullopt;
 }
