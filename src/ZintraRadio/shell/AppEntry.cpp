@@ -18,11 +18,9 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QQmlApplicationEngine>
-#include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickStyle>
 #include <QQuickWindow>
-#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTranslator>
