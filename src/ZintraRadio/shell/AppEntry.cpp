@@ -149,8 +149,7 @@ int runApplication(int argc, char** argv, const EntryOptions& options) {
             return 1;
         }
         ShellWindows side(engine);
-        setDesktopActions({[&side] { side.openAbout(); }, [&side] { side.openMini(QCursor::pos(), false); },
-                           [] { QCoreApplication::quit(); }});
+        setDesktopActions({[&side] { side.openAbout(); }, [&side] { side.openMini(QCursor::pos(), false); }});
         std::unique_ptr<ShellTray> trayIcon;
         QMetaObject::Connection closingQuits;
         if (tray)

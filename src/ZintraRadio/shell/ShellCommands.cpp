@@ -162,10 +162,7 @@ void runCommand(CommandRef command, AppModel& model, UIState& ui) {
         call(desktop().mini);
         break;
     case Command::quit:
-        if (desktop().quit)
-            desktop().quit();
-        else
-            QCoreApplication::quit();
+        QCoreApplication::quit();
         break;
     }
 }

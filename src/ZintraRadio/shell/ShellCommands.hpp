@@ -18,11 +18,10 @@ namespace ZintraRadio {
 class AppModel;
 class UIState;
 
-// What only the shell can do; until it installs them these do nothing, except quit.
+// What only the shell can do; until it installs them these do nothing.
 struct DesktopActions {
     std::function<void()> about;
     std::function<void()> mini;
-    std::function<void()> quit;
 };
 void setDesktopActions(DesktopActions actions);
 

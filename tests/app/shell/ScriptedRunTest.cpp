@@ -78,7 +78,7 @@ TEST(ScriptedRun, WindowHooksOpenAboutAndTheMiniPlayerWithoutATray) {
     UIState& ui = AppRuntime::ui();
     EXPECT_TRUE(ui.cinema());
     ShellWindows windows(*shell.engine);
-    setDesktopActions({[&] { windows.openAbout(); }, [&] { windows.openMini(QPoint(960, 540), false); }, {}});
+    setDesktopActions({[&] { windows.openAbout(); }, [&] { windows.openMini(QPoint(960, 540), false); }});
     runWindowHooks(
         model, ui,
         {[&] { runCommand({Command::about}, model, ui); }, [&] { runCommand({Command::mini}, model, ui); }});
