@@ -59,12 +59,9 @@ int milliseconds(double seconds) {
     return static_cast<int>(std::llround(std::clamp(seconds, 0.0, longestHookDelay) * 1000.0));
 }
 
+// The model is the timer's context: the work never runs after it has gone.
 void later(AppModel& model, double seconds, std::function<void(AppModel&)> work) {
-    QPointer<AppModel> target(&model);
-    QTimer::singleShot(milliseconds(seconds), &model, [target, work = std::move(work)] {
-        if (target)
-            work(*target);
-    });
+    QTimer::singleShot(milliseconds(seconds), &model, [&model, work = std::move(work)] { work(model); });
 }
 
 void autoplay(AppModel& model, const std::string& text) {
@@ -86,11 +83,7 @@ void watchFirstResult(AppModel& model, int checksLeft) {
     }
     if (checksLeft <= 1)
         return;
-    QPointer<AppModel> target(&model);
-    QTimer::singleShot(500, &model, [target, checksLeft] {
-        if (target)
-            watchFirstResult(*target, checksLeft - 1);
-    });
+    QTimer::singleShot(500, &model, [&model, checksLeft] { watchFirstResult(model, checksLeft - 1); });
 }
 
 void openMusic(AppModel& model, UIState& ui, const std::string& what) {
@@ -190,11 +183,10 @@ void runWindowHooks(AppModel& model, UIState& ui, WindowOpeners open) {
             open.mini();
     };
     if (auto what = TestHooks::value("MUSIC_OPEN")) {
-        QPointer<AppModel> target(&model);
         QPointer<UIState> state(&ui);
-        QTimer::singleShot(1500, &model, [target, state, what = *what, windows] {
-            if (target && state)
-                openMusic(*target, *state, what);
+        QTimer::singleShot(1500, &model, [&model, state, what = *what, windows] {
+            if (state)
+                openMusic(model, *state, what);
             windows();
         });
     } else {
