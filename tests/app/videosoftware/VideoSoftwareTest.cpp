@@ -133,8 +133,7 @@ TEST_F(SoftwareStage, ShowsThePictureAndTheLyricLine) {
     ASSERT_TRUE(playing());
     EXPECT_STREQ(find("videoSurface")->metaObject()->className(), "ZintraRadio::SoftwareVideoSurface");
     EXPECT_TRUE(pictureShows());
-    ASSERT_TRUE(
-        pumpUntil([&] { return model.lyrics()->songTitle() == timed.name && model.lyrics()->hasLyrics(); }));
+    ASSERT_TRUE(lyricsFound(timed.name));
     EXPECT_TRUE(pumpUntil([&] { return find("videoStrip")->opacity() == 1; }));
     keep("software");
 }

@@ -95,8 +95,9 @@ protected:
         return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
     }
     void keep(const std::string& name) { keepPicture(kit.window.grabWindow(), "stage-" + name); }
-    bool lyricsFound() {
-        return pumpUntil([&] { return model.lyrics()->hasLyrics(); });
+    // Until the lyrics model holds the lyrics of `song`.
+    bool lyricsFound(const std::string& song) {
+        return pumpUntil([&] { return model.lyrics()->songTitle() == song && model.lyrics()->hasLyrics(); });
     }
 
     ClipSite site{splitClip("red", "blue", 30)};

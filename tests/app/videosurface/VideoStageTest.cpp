@@ -12,7 +12,7 @@ using namespace std::chrono_literals;
 TEST_F(VideoStageView, OpensLoadingThenShowsThePictureWithItsLyricLine) {
     ui->setLyricsVisible(true);
     model.lyrics()->songChanged("Band - Timed Song", true);
-    ASSERT_TRUE(lyricsFound());
+    ASSERT_TRUE(lyricsFound("Band - Timed Song"));
     ytdlp.hold("a1");
     watch(timed);
 
@@ -38,8 +38,7 @@ TEST_F(VideoStageView, OpensLoadingThenShowsThePictureWithItsLyricLine) {
     EXPECT_FALSE(shown(find("videoLoading")));
     EXPECT_TRUE(shown(find("videoPicture")));
     EXPECT_TRUE(pictureShows());
-    ASSERT_TRUE(
-        pumpUntil([&] { return model.lyrics()->songTitle() == timed.name && model.lyrics()->hasLyrics(); }));
+    ASSERT_TRUE(lyricsFound(timed.name));
     EXPECT_TRUE(pumpUntil([&] { return find("videoStrip")->opacity() == 1; }));
     EXPECT_GT(find("videoSurface")->property("framesDrawn").toInt(), 0);
     keep("playing");
@@ -49,8 +48,7 @@ TEST_F(VideoStageView, TheLyricsToggleSwapsItsHelpAndFadesTheLine) {
     ui->setLyricsVisible(true);
     watch(timed);
     ASSERT_TRUE(playing());
-    ASSERT_TRUE(
-        pumpUntil([&] { return model.lyrics()->songTitle() == timed.name && model.lyrics()->hasLyrics(); }));
+    ASSERT_TRUE(lyricsFound(timed.name));
     QQuickItem* toggle = find("videoLyricsToggle");
     QQuickItem* strip = find("videoStrip");
     ASSERT_TRUE(pumpUntil([&] { return shown(toggle) && strip->opacity() == 1; }));
