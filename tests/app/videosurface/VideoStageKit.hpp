@@ -86,8 +86,7 @@ protected:
                 const QRectF frame = sceneRect(find("videoFrame"));
                 const QRect upper(int(frame.x() + 40), int(frame.y() + 30), int(frame.width() - 80), 40);
                 const QRect lower = upper.translated(0, int(frame.height() - 100));
-                return alike(meanColour(image, upper), QColor(255, 0, 0)) &&
-                       alike(meanColour(image, lower), QColor(0, 0, 255));
+                return alike(meanColour(image, upper), red) && alike(meanColour(image, lower), blue);
             },
             std::chrono::seconds(20));
     }
