@@ -163,7 +163,8 @@ class VideoSurface : public QQuickFramebufferObject, public video::LinkedSurface
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(ZintraRadio::VideoPlayer* player READ player WRITE setPlayer NOTIFY playerChanged)
-    // New frames drawn, and render contexts made, since the surface was made.
+    // New frames drawn, and render contexts made, since the surface was made. A frame drawn
+    // later than mpv waits for it (0.2 s) shows but does not count as new.
     Q_PROPERTY(int framesDrawn READ framesDrawn NOTIFY framesDrawnChanged)
     Q_PROPERTY(int contextsMade READ contextsMade NOTIFY contextsMadeChanged)
 
