@@ -1,6 +1,8 @@
-// A stand-in for yt-dlp: a shell script that records its arguments (one per line) and then
-// runs the given body, installed through ZINTRARADIO_YTDLP for the life of the object. Also
-// what the service's tests look at after a run: its error text, the end of a helper process.
+// A stand-in for yt-dlp: a shell script that records its arguments (the last run's one per
+// line, and every run's joined by blanks) and then runs the given body, installed through
+// ZINTRARADIO_YTDLP for the life of the object; the body reads the files a test writes into
+// its folder. Also what the service's tests look at after a run: its error text, the end of a
+// helper process.
 #pragma once
 
 #include "ZazidEvoz/YouTubeService.hpp"
@@ -24,8 +26,10 @@ public:
         argumentsFile_ = folder_ / "arguments";
         // Written aside and moved into place, so a reader never sees a half-written list.
         const std::string arguments = "'" + argumentsFile_.string() + "'";
+        const std::string runs = "'" + (folder_ / "runs").string() + "'";
         auto script = writeScript(folder_ / "yt-dlp", "printf '%s\\n' \"$@\" > " + arguments + ".$$ && mv " +
                                                           arguments + ".$$ " + arguments + "\n" +
+                                                          "printf '%s\\n' \"$*\" >> " + runs + "\n" +
                                                           "FIXTURES='" + fixtures() + "'\n" + body);
         override_ = std::make_unique<ScopedEnvironment>("ZINTRARADIO_YTDLP", script.c_str());
         path_ = script.string();
@@ -37,15 +41,31 @@ public:
     const std::filesystem::path& folder() const { return folder_; }
     bool ran() const { return std::filesystem::exists(argumentsFile_); }
 
-    std::vector<std::string> arguments() const {
+    // The last run's arguments.
+    std::vector<std::string> arguments() const { return linesOf(argumentsFile_); }
+    // Every run's arguments, joined by blanks, in the order of the runs.
+    std::vector<std::string> runs() const { return linesOf(folder_ / "runs"); }
+
+    // A file in the folder for the body to read.
+    void write(const std::string& file, const std::string& text) const {
+        std::ofstream(folder_ / file) << text;
+    }
+    void writeLines(const std::string& file, const std::vector<std::string>& lines) const {
+        std::ofstream out(folder_ / file);
+        for (const auto& line : lines)
+            out << line << '\n';
+    }
+    void remove(const std::string& file) const { std::filesystem::remove(folder_ / file); }
+
+private:
+    static std::vector<std::string> linesOf(const std::filesystem::path& file) {
         std::vector<std::string> lines;
-        std::ifstream in(argumentsFile_);
+        std::ifstream in(file);
         for (std::string line; std::getline(in, line);)
             lines.push_back(line);
         return lines;
     }
 
-private:
     std::filesystem::path folder_;
     std::filesystem::path argumentsFile_;
     std::string path_;

@@ -40,17 +40,17 @@ LyricsSearchQuery::LyricsSearchQuery(QObject* parent) : QObject(parent) {
         {"artist", [](const LyricsHit& hit) { return QVariant(qtText(hit.artist)); }},
         {"title", [](const LyricsHit& hit) { return QVariant(qtText(hit.title)); }},
         {"snippet", [](const LyricsHit& hit) { return QVariant(qtText(hit.snippet)); }},
-        {"hasTrack", [this](const LyricsHit& hit) { return QVariant(libraryTrack(hit).has_value()); }},
+        {"hasTrack", [this](const LyricsHit& hit) { return QVariant(libraryTrack(hit) != nullptr); }},
         {"coverURL",
          [this](const LyricsHit& hit) {
-             auto track = libraryTrack(hit);
+             const Track* track = libraryTrack(hit);
              if (!track || !track->coverFile)
                  return QVariant(QUrl());
              return QVariant(QUrl::fromLocalFile(qtText(*track->coverFile)));
          }},
         {"coverSeed",
          [this](const LyricsHit& hit) {
-             auto track = libraryTrack(hit);
+             const Track* track = libraryTrack(hit);
              if (!track)
                  return QVariant(QString());
              return QVariant(qtText(track->album.empty() ? track->title : track->album));
@@ -74,9 +74,9 @@ QVariant LyricsSearchQuery::trackValue(const Row& row,
     return value(shownTrack(row.index));
 }
 
-Track LyricsSearchQuery::shownTrack(std::size_t index) const {
+const Track& LyricsSearchQuery::shownTrack(std::size_t index) const {
     const Track& found = tracks_[index];
-    auto current = libraryTrackAt(found.path);
+    const Track* current = libraryTrackAt(found.path);
     return current ? *current : found;
 }
 
@@ -251,19 +251,19 @@ const std::unordered_map<std::string, std::size_t>& LyricsSearchQuery::pathIndex
     return *pathIndex_;
 }
 
-std::optional<Track> LyricsSearchQuery::libraryTrackAt(const std::string& path) const {
+const Track* LyricsSearchQuery::libraryTrackAt(const std::string& path) const {
     if (!music_)
-        return std::nullopt;
+        return nullptr;
     const auto& index = pathIndex();
     auto found = index.find(path);
     if (found == index.end() || found->second >= music_->tracks().size())
-        return std::nullopt;
-    return music_->tracks()[found->second];
+        return nullptr;
+    return &music_->tracks()[found->second];
 }
 
-std::optional<Track> LyricsSearchQuery::libraryTrack(const LyricsHit& hit) const {
+const Track* LyricsSearchQuery::libraryTrack(const LyricsHit& hit) const {
     if (!hit.trackPath)
-        return std::nullopt;
+        return nullptr;
     return libraryTrackAt(*hit.trackPath);
 }
 
@@ -286,7 +286,7 @@ QString LyricsSearchQuery::trackPath(int row) const {
 bool LyricsSearchQuery::playHit(int row) {
     if (!music_ || row < 0 || static_cast<std::size_t>(row) >= hits_.size())
         return false;
-    auto track = libraryTrack(hits_[static_cast<std::size_t>(row)]);
+    const Track* track = libraryTrack(hits_[static_cast<std::size_t>(row)]);
     if (!track)
         return false;
     music_->playNow({track->asStation()}, 0);

@@ -70,13 +70,14 @@ public:
     const std::vector<ZazidEvoz::Track>& tracks() const { return tracks_; }
     const std::vector<ZazidEvoz::MusicDatabase::LyricsHit>& hits() const { return hits_; }
 
-    // The first track of the library with that path.
-    std::optional<ZazidEvoz::Track> libraryTrackAt(const std::string& path) const;
+    // The first track of the library with that path, or null. The pointer is into the
+    // library's list: it holds until the list changes.
+    const ZazidEvoz::Track* libraryTrackAt(const std::string& path) const;
     // The library track of a hit: the first track of the library with the hit's path.
-    std::optional<ZazidEvoz::Track> libraryTrack(const ZazidEvoz::MusicDatabase::LyricsHit& hit) const;
+    const ZazidEvoz::Track* libraryTrack(const ZazidEvoz::MusicDatabase::LyricsHit& hit) const;
     // Found track `index` as the library holds it now (its rating, its cover), or as it was
     // found when it has left the library.
-    ZazidEvoz::Track shownTrack(std::size_t index) const;
+    const ZazidEvoz::Track& shownTrack(std::size_t index) const;
 
     // Plays the whole track list from row `row`.
     Q_INVOKABLE void playTrack(int row);

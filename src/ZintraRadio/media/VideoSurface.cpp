@@ -271,7 +271,7 @@ constexpr const char* rgb32Layout = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "bgr0" : "
 // ---- VideoSurface
 
 VideoSurface::VideoSurface(QQuickItem* parent)
-    : QQuickFramebufferObject(parent), link_(new video::SurfaceLink(this)) {
+    : QQuickFramebufferObject(parent), LinkedSurface(new video::SurfaceLink(this)) {
     forwardLink(link_, this);
 }
 
@@ -282,7 +282,7 @@ QQuickFramebufferObject::Renderer* VideoSurface::createRenderer() const {
 // ---- SoftwareVideoSurface
 
 SoftwareVideoSurface::SoftwareVideoSurface(QQuickItem* parent)
-    : QQuickPaintedItem(parent), link_(new video::SurfaceLink(this)),
+    : QQuickPaintedItem(parent), LinkedSurface(new video::SurfaceLink(this)),
       renderer_(std::make_unique<video::MpvRenderer>(video::MpvRenderer::Api::software, link_->relay())) {
     forwardLink(link_, this);
     setAntialiasing(true);

@@ -137,42 +137,51 @@ private:
     mpv_render_context* context_ = nullptr;
 };
 
+// What both surfaces read and write through their link: the player shown and the counters
+// behind their properties.
+class LinkedSurface {
+public:
+    VideoPlayer* player() const { return link_->player(); }
+    void setPlayer(VideoPlayer* player) { link_->setPlayer(player); }
+    int framesDrawn() const { return link_->framesDrawn(); }
+    int contextsMade() const { return link_->contextsMade(); }
+    // The renderer's way to the GUI side, while the GUI thread waits.
+    SurfaceLink& link() const { return *link_; }
+
+protected:
+    // `link` is a child of the surface item, which owns it.
+    explicit LinkedSurface(SurfaceLink* link) : link_(link) {}
+
+    SurfaceLink* const link_;
+};
+
 } // namespace video
 
 // The OpenGL surface. `player` shows that player's picture; the same player again leaves
 // everything as it is, a different one is swapped in (its old context freed first).
-class VideoSurface : public QQuickFramebufferObject {
+class VideoSurface : public QQuickFramebufferObject, public video::LinkedSurface {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(ZintraRadio::VideoPlayer* player READ player WRITE setPlayer NOTIFY playerChanged)
-    // New frames drawn, and render contexts made, since the surface was made.
+    // New frames drawn, and render contexts made, since the surface was made. A frame drawn
+    // later than mpv waits for it (0.2 s) shows but does not count as new.
     Q_PROPERTY(int framesDrawn READ framesDrawn NOTIFY framesDrawnChanged)
     Q_PROPERTY(int contextsMade READ contextsMade NOTIFY contextsMadeChanged)
 
 public:
     explicit VideoSurface(QQuickItem* parent = nullptr);
 
-    VideoPlayer* player() const { return link_->player(); }
-    void setPlayer(VideoPlayer* player) { link_->setPlayer(player); }
-    int framesDrawn() const { return link_->framesDrawn(); }
-    int contextsMade() const { return link_->contextsMade(); }
-
-    // The renderer's way to the GUI side, while the GUI thread waits.
-    video::SurfaceLink& link() const { return *link_; }
     Renderer* createRenderer() const override;
 
 Q_SIGNALS:
     void playerChanged();
     void framesDrawnChanged();
     void contextsMadeChanged();
-
-private:
-    video::SurfaceLink* link_;
 };
 
 // The software surface: the same contract, drawn with QPainter into the item with rounded
 // corners of `cornerRadius`.
-class SoftwareVideoSurface : public QQuickPaintedItem {
+class SoftwareVideoSurface : public QQuickPaintedItem, public video::LinkedSurface {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(ZintraRadio::VideoPlayer* player READ player WRITE setPlayer NOTIFY playerChanged)
@@ -184,10 +193,6 @@ public:
     explicit SoftwareVideoSurface(QQuickItem* parent = nullptr);
     ~SoftwareVideoSurface() override;
 
-    VideoPlayer* player() const { return link_->player(); }
-    void setPlayer(VideoPlayer* player) { link_->setPlayer(player); }
-    int framesDrawn() const { return link_->framesDrawn(); }
-    int contextsMade() const { return link_->contextsMade(); }
     double cornerRadius() const { return cornerRadius_; }
     void setCornerRadius(double radius);
 
@@ -203,7 +208,6 @@ private:
     // Has mpv draw the current frame into frame_ at `size`; whether it drew.
     bool renderFrame(QSize size);
 
-    video::SurfaceLink* link_;
     std::unique_ptr<video::MpvRenderer> renderer_;
     QImage frame_;
     std::uint64_t paintedGeneration_ = 0; // the link's generation that frame_ belongs to

@@ -47,8 +47,8 @@ void drawSun(StripBuilder& strip, const TerrainLayout& layout, double energy) {
         for (int i = 0; i <= steps; ++i) {
             const double y = stripe.top() + (bottom - stripe.top()) * i / steps;
             const double dy = y - centre.y();
-            const double round = std::sqrt(std::max(r * r - dy * dy, 0.0));
-            const double half = round;
+            // Half the disc's width at this row.
+            const double half = std::sqrt(std::max(r * r - dy * dy, 0.0));
             const Paint paint{sunGradient((y - top) / (2 * r))};
             const StageVertex left = paint.at(centre.x() - half, y);
             if (i == 0)

@@ -6,7 +6,6 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstring>
@@ -173,13 +172,8 @@ void VideoPlayer::seek(double seconds) {
     seconds = std::max(seconds, 0.0);
     if (duration_)
         seconds = std::min(seconds, *duration_);
-    // The position as text in the C form mpv parses, whatever the locale.
-    char number[32];
-    const auto written =
-        std::to_chars(number, number + sizeof number - 1, seconds, std::chars_format::fixed, 3);
-    *written.ptr = '\0';
-    const char* command[] = {"seek", number, "absolute", nullptr};
-    mpv_command_async(handle_, 0, command);
+    // Writing the position is mpv's absolute seek, with the number passed as a number.
+    mpv_set_property_async(handle_, 0, "time-pos", MPV_FORMAT_DOUBLE, &seconds);
 }
 
 void VideoPlayer::setFlag(const char* name, bool value) {

@@ -2,12 +2,12 @@
 // and that a picture nobody waits for is cancelled.
 #include "kit/ArtworkStore.hpp"
 
+#include "QtTestKit.hpp"
 #include "support/LocalHttpServer.hpp"
 
 #include <QBuffer>
 #include <atomic>
 #include <condition_variable>
-#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -25,13 +25,6 @@ std::string pngBytes(int width, int height) {
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes.toStdString();
-}
-
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done() && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(5ms);
-    return done();
 }
 
 // Collects the answers of the store, which arrive on its worker threads.
@@ -228,7 +221,7 @@ TEST_F(ArtworkStoreTest, ARequestRightAfterACancelGetsItsOwnTransfer) {
     Answers answers;
     // A row scrolls away while its picture loads and comes straight back.
     auto first = store.fetch(http.url("/slow/9.png"), answers.callback("first"));
-    ASSERT_TRUE(waitUntil([&] { return slowRunning == 1; }));
+    ASSERT_TRUE(testkit::pumpUntil([&] { return slowRunning == 1; }, 5s));
     store.cancel(first);
     store.fetch(http.url("/slow/9.png"), answers.callback("again"));
     releaseSlow = true;

@@ -42,41 +42,21 @@ inline std::string watchLink(const std::string& id) {
 
 // yt-dlp as a script. A listing prints the file "listing" (waiting while "hold-listing"
 // exists, failing while "fail-listing" does); a stream resolution prints "stream"; the audio
-// feeder of a played item plays nothing. A
-// download of the item with id <key> waits while "wait-<key>" exists, prints the lines of
-// "progress-<key>" one by one, waits
-// while "hold-<key>" exists, fails when "fail-<key>" exists, else writes "<name>.mp3" (".mp4"
-// for a video; the name from "name-<key>", else "Download <key>") into the folder the tool is
-// told to write to and prints its path as the real tool does. Every run appends its
-// arguments to "runs".
-class MediaYtDlp {
+// feeder of a played item plays nothing. A download of the item with id <key> waits while
+// "wait-<key>" exists, prints the lines of "progress-<key>" one by one, waits while
+// "hold-<key>" exists, fails when "fail-<key>" exists, else writes "<name>.mp3" (".mp4" for a
+// video; the name from "name-<key>", else "Download <key>") into the folder the tool is told
+// to write to and prints its path as the real tool does.
+class MediaYtDlp : public ZazidEvoz::testkit::FakeYtDlp {
 public:
-    MediaYtDlp() : fake_(body()) {}
+    MediaYtDlp() : FakeYtDlp(body()) {}
 
-    const fs::path& folder() const { return fake_.folder(); }
-    void write(const std::string& file, const std::string& text) const {
-        std::ofstream(folder() / file) << text;
-    }
-    void remove(const std::string& file) const { fs::remove(folder() / file); }
-    void listing(const std::vector<std::string>& lines) const {
-        std::string text;
-        for (const auto& line : lines)
-            text += line + "\n";
-        write("listing", text);
-    }
+    void listing(const std::vector<std::string>& lines) const { writeLines("listing", lines); }
     void stream(const std::string& url) const { write("stream", R"({"url": ")" + url + R"("})"); }
-    std::vector<std::string> runs() const {
-        std::vector<std::string> lines;
-        std::ifstream in(folder() / "runs");
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
 
 private:
     static std::string body() {
         return R"(DIR=$(dirname "$0")
-printf '%s\n' "$*" >> "$DIR/runs"
 for last; do :; done
 case " $* " in
   *" --flat-playlist "*)
@@ -108,8 +88,6 @@ python3 -c 'import json, sys; print("ZRFILE", json.dumps(sys.argv[1]))' "$work/$
 exit 0
 )";
     }
-
-    ZazidEvoz::testkit::FakeYtDlp fake_;
 };
 
 // Thumbnails on 127.0.0.1: "/thumb/<n>.jpg" answers one of three generated pictures at once,

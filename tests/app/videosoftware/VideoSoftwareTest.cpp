@@ -14,8 +14,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QColor red(255, 0, 0), blue(0, 0, 255), lime(0, 255, 0), yellow(255, 255, 0);
-
 // Before the first window of the program, whichever suite comes first.
 void useSoftwareSceneGraph() {
     static const bool chosen = [] {
@@ -77,20 +75,7 @@ TEST_F(SoftwareSurface, SwapsPlayersInPlace) {
     VideoPlayer a(first.clipURL(), pictureOptions()), b(second.clipURL(), pictureOptions());
     SurfaceScene scene("SoftwareVideoSurface");
     ASSERT_TRUE(scene.exposed);
-    scene.show(&a);
-    a.play();
-    ASSERT_TRUE(scene.showsHalves(red, blue));
-    scene.show(&a);
-    ASSERT_TRUE(scene.drawsFrames(5));
-    EXPECT_EQ(scene.contexts(), 1);
-
-    b.play();
-    scene.show(&b);
-    ASSERT_TRUE(scene.showsHalves(lime, yellow));
-    EXPECT_EQ(scene.contexts(), 2);
-    scene.show(&a);
-    ASSERT_TRUE(scene.showsHalves(red, blue));
-    EXPECT_EQ(scene.contexts(), 3);
+    swapsPlayersInPlace(scene, a, b, "surface-software-swapped");
 }
 
 TEST_F(SoftwareSurface, EndsEveryCoreInEitherOrder) {
@@ -133,8 +118,7 @@ TEST_F(SoftwareStage, ShowsThePictureAndTheLyricLine) {
     ASSERT_TRUE(playing());
     EXPECT_STREQ(find("videoSurface")->metaObject()->className(), "ZintraRadio::SoftwareVideoSurface");
     EXPECT_TRUE(pictureShows());
-    ASSERT_TRUE(
-        pumpUntil([&] { return model.lyrics()->songTitle() == timed.name && model.lyrics()->hasLyrics(); }));
+    ASSERT_TRUE(lyricsFound(timed.name));
     EXPECT_TRUE(pumpUntil([&] { return find("videoStrip")->opacity() == 1; }));
     keep("software");
 }

@@ -86,8 +86,7 @@ protected:
                 const QRectF frame = sceneRect(find("videoFrame"));
                 const QRect upper(int(frame.x() + 40), int(frame.y() + 30), int(frame.width() - 80), 40);
                 const QRect lower = upper.translated(0, int(frame.height() - 100));
-                return alike(meanColour(image, upper), QColor(255, 0, 0)) &&
-                       alike(meanColour(image, lower), QColor(0, 0, 255));
+                return alike(meanColour(image, upper), red) && alike(meanColour(image, lower), blue);
             },
             std::chrono::seconds(20));
     }
@@ -95,8 +94,9 @@ protected:
         return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
     }
     void keep(const std::string& name) { keepPicture(kit.window.grabWindow(), "stage-" + name); }
-    bool lyricsFound() {
-        return pumpUntil([&] { return model.lyrics()->hasLyrics(); });
+    // Until the lyrics model holds the lyrics of `song`.
+    bool lyricsFound(const std::string& song) {
+        return pumpUntil([&] { return model.lyrics()->songTitle() == song && model.lyrics()->hasLyrics(); });
     }
 
     ClipSite site{splitClip("red", "blue", 30)};

@@ -2,7 +2,9 @@
 // through OpenGL. Pictures of the stage are kept as test artefacts.
 #include "app/videosurface/VideoStageKit.hpp"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace ZintraRadio;
 using namespace ZintraRadio::testkit;
@@ -12,7 +14,7 @@ using namespace std::chrono_literals;
 TEST_F(VideoStageView, OpensLoadingThenShowsThePictureWithItsLyricLine) {
     ui->setLyricsVisible(true);
     model.lyrics()->songChanged("Band - Timed Song", true);
-    ASSERT_TRUE(lyricsFound());
+    ASSERT_TRUE(lyricsFound("Band - Timed Song"));
     ytdlp.hold("a1");
     watch(timed);
 
@@ -38,10 +40,11 @@ TEST_F(VideoStageView, OpensLoadingThenShowsThePictureWithItsLyricLine) {
     EXPECT_FALSE(shown(find("videoLoading")));
     EXPECT_TRUE(shown(find("videoPicture")));
     EXPECT_TRUE(pictureShows());
-    ASSERT_TRUE(
-        pumpUntil([&] { return model.lyrics()->songTitle() == timed.name && model.lyrics()->hasLyrics(); }));
+    ASSERT_TRUE(lyricsFound(timed.name));
     EXPECT_TRUE(pumpUntil([&] { return find("videoStrip")->opacity() == 1; }));
-    EXPECT_GT(find("videoSurface")->property("framesDrawn").toInt(), 0);
+    // A frame counts as new when it is drawn before mpv gives up waiting for it (0.2 s): on a
+    // busy software rasteriser the stage's first frames may all come too late.
+    EXPECT_TRUE(pumpUntil([&] { return find("videoSurface")->property("framesDrawn").toInt() > 0; }));
     keep("playing");
 }
 
@@ -49,21 +52,25 @@ TEST_F(VideoStageView, TheLyricsToggleSwapsItsHelpAndFadesTheLine) {
     ui->setLyricsVisible(true);
     watch(timed);
     ASSERT_TRUE(playing());
-    ASSERT_TRUE(
-        pumpUntil([&] { return model.lyrics()->songTitle() == timed.name && model.lyrics()->hasLyrics(); }));
+    ASSERT_TRUE(lyricsFound(timed.name));
     QQuickItem* toggle = find("videoLyricsToggle");
     QQuickItem* strip = find("videoStrip");
     ASSERT_TRUE(pumpUntil([&] { return shown(toggle) && strip->opacity() == 1; }));
     EXPECT_EQ(toggle->property("helpKey").toString(), "lyrics.hide");
     EXPECT_TRUE(toggle->property("active").toBool());
 
+    // Every opacity the line passes through, whatever the pace of the frames.
+    std::vector<double> opacities;
+    QObject recording; // ends the recording with the test
+    QObject::connect(strip, &QQuickItem::opacityChanged, &recording,
+                     [&] { opacities.push_back(strip->opacity()); });
     click(toggle);
     EXPECT_FALSE(ui->lyricsVisible());
     EXPECT_EQ(toggle->property("helpKey").toString(), "lyrics.show");
     EXPECT_FALSE(toggle->property("active").toBool());
-    pumpFor(60ms);
-    EXPECT_GT(strip->opacity(), 0) << "the line fades rather than vanishing";
     EXPECT_TRUE(pumpUntil([&] { return !strip->isVisible(); }));
+    EXPECT_TRUE(std::any_of(opacities.begin(), opacities.end(), [](double o) { return o > 0 && o < 1; }))
+        << "the line fades rather than vanishing";
 
     click(toggle);
     EXPECT_TRUE(ui->lyricsVisible());

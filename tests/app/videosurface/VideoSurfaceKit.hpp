@@ -1,18 +1,21 @@
 // What the video surface tests share: clips whose upper and lower halves have two colours (so a
 // picture upside down or with swapped channels shows), players that draw through the render
-// API without sound, a window holding one surface, colour checks on grabs, and the threads of
-// libmpv cores still alive in the process.
+// API without sound, a window holding one surface, colour checks on grabs, the swap of players
+// both surfaces go through, and the threads of libmpv cores still alive in the process.
 #pragma once
 
 #include "QmlKit.hpp"
 #include "app/youtube/YouTubeKit.hpp"
 
+#include <QColor>
 #include <QImage>
 #include <QQuickItem>
+#include <QSignalSpy>
 #include <QTest>
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace ZintraRadio::testkit {
@@ -29,6 +32,9 @@ inline fs::path splitClip(const std::string& top, const std::string& bottom, int
          "-f", "lavfi", "-i", "sine=frequency=440:duration=" + length, "-c:v", "libx264", "-pix_fmt",
          "yuv420p", "-c:a", "aac", "-shortest"});
 }
+
+// The colours of the split clips, as ffmpeg names them.
+inline const QColor red(255, 0, 0), blue(0, 0, 255), lime(0, 255, 0), yellow(255, 255, 0);
 
 // Picture through the render API, no sound.
 inline VideoPlayer::Options pictureOptions() {
@@ -137,5 +143,35 @@ public:
     QQuickItem* surface = nullptr;
     bool exposed = false;
 };
+
+// Shows `a` (a red over blue clip), `a` again, then `b` (lime over yellow) and `a` once more:
+// the same player keeps its render context and goes on drawing, each other one is swapped in
+// with a context of its own and its picture. The picture of `b` is kept as `picture`.
+inline void swapsPlayersInPlace(SurfaceScene& scene, VideoPlayer& a, VideoPlayer& b,
+                                const std::string& picture) {
+    QSignalSpy changed(scene.surface, SIGNAL(playerChanged()));
+    scene.show(&a);
+    a.play();
+    ASSERT_TRUE(scene.showsHalves(red, blue));
+    EXPECT_EQ(changed.count(), 1);
+
+    scene.show(&a);
+    ASSERT_TRUE(scene.drawsFrames(5)) << "the same player goes on drawing";
+    EXPECT_EQ(scene.contexts(), 1) << "and keeps its render context";
+    EXPECT_EQ(changed.count(), 1);
+
+    b.play();
+    scene.show(&b);
+    EXPECT_EQ(scene.shown(), &b);
+    ASSERT_TRUE(scene.showsHalves(lime, yellow));
+    EXPECT_EQ(scene.contexts(), 2);
+    EXPECT_EQ(changed.count(), 2);
+    keepPicture(scene.grab(), picture);
+
+    // Back to the first, whose video went with its render context.
+    scene.show(&a);
+    ASSERT_TRUE(scene.showsHalves(red, blue));
+    EXPECT_EQ(scene.contexts(), 3);
+}
 
 } // namespace ZintraRadio::testkit

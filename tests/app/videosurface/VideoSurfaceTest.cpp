@@ -12,8 +12,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QColor red(255, 0, 0), blue(0, 0, 255), lime(0, 255, 0), yellow(255, 255, 0);
-
 bool reaches(const VideoPlayer& player, VideoPlayer::State state) {
     return pumpUntil([&] { return player.state() == state; });
 }
@@ -98,30 +96,7 @@ TEST(VideoSurface, TheSamePlayerStaysAndAnotherIsSwappedInPlace) {
     auto b = std::make_unique<VideoPlayer>(second.clipURL(), pictureOptions());
     SurfaceScene scene("VideoSurface");
     ASSERT_TRUE(scene.exposed);
-    QSignalSpy changed(scene.surface, SIGNAL(playerChanged()));
-
-    scene.show(a.get());
-    a->play();
-    ASSERT_TRUE(scene.showsHalves(red, blue));
-    EXPECT_EQ(changed.count(), 1);
-
-    scene.show(a.get());
-    ASSERT_TRUE(scene.drawsFrames(5)) << "the same player goes on drawing";
-    EXPECT_EQ(scene.contexts(), 1) << "and keeps its render context";
-    EXPECT_EQ(changed.count(), 1);
-
-    b->play();
-    scene.show(b.get());
-    EXPECT_EQ(scene.shown(), b.get());
-    ASSERT_TRUE(scene.showsHalves(lime, yellow));
-    EXPECT_EQ(scene.contexts(), 2);
-    EXPECT_EQ(changed.count(), 2);
-    keepPicture(scene.grab(), "surface-gl-swapped");
-
-    // Back to the first, whose video went with its render context.
-    scene.show(a.get());
-    ASSERT_TRUE(scene.showsHalves(red, blue));
-    EXPECT_EQ(scene.contexts(), 3);
+    ASSERT_NO_FATAL_FAILURE(swapsPlayersInPlace(scene, *a, *b, "surface-gl-swapped"));
 
     // The first player's core ends once the player does: the surface holds none of it.
     a.reset();

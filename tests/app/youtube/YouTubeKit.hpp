@@ -12,7 +12,6 @@
 #include <QSignalSpy>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <mpv/client.h>
 #include <stdexcept>
@@ -43,47 +42,30 @@ inline std::string youtubeLink(const std::string& id) {
     return "https://www.youtube.com/watch?v=" + id;
 }
 
-// yt-dlp played by a script. Each run appends its arguments, joined by blanks, to `runs`.
-// A listing (search or expansion) prints "listing-<key>" and a stream resolution (-J)
-// prints "stream-<key>", where the key is the first of the test's keys found in the
-// run's last argument; a key's run first waits while "hold-<key>" exists and fails with
-// exit status 1 when "fail-<key>" exists. "answered-<key>" appears when a run for the key
-// has printed its answer or failed. The audio feeder plays nothing.
-class ScriptedYtDlp {
+// yt-dlp played by a script. A listing (search or expansion) prints "listing-<key>" and a
+// stream resolution (-J) prints "stream-<key>", where the key is the first of the test's keys
+// found in the run's last argument; a key's run first waits while "hold-<key>" exists and
+// fails with exit status 1 when "fail-<key>" exists. "answered-<key>" appears when a run for
+// the key has printed its answer or failed. The audio feeder plays nothing.
+class ScriptedYtDlp : public ZazidEvoz::testkit::FakeYtDlp {
 public:
-    explicit ScriptedYtDlp(std::vector<std::string> keys) : fake_(body(keys)) {}
+    explicit ScriptedYtDlp(const std::vector<std::string>& keys) : FakeYtDlp(body(keys)) {}
 
-    const fs::path& folder() const { return fake_.folder(); }
-    void answer(const std::string& file, const std::string& text) const {
-        std::ofstream(folder() / file) << text;
-    }
     void listing(const std::string& key, const std::vector<std::string>& lines) const {
-        std::string text;
-        for (const auto& line : lines)
-            text += line + "\n";
-        answer("listing-" + key, text);
+        writeLines("listing-" + key, lines);
     }
     void stream(const std::string& key, const std::string& url) const {
-        answer("stream-" + key, R"({"url": ")" + url + R"("})");
+        write("stream-" + key, R"({"url": ")" + url + R"("})");
     }
-    void fail(const std::string& key) const { answer("fail-" + key, ""); }
-    void hold(const std::string& key) const { answer("hold-" + key, ""); }
-    void release(const std::string& key) const { fs::remove(folder() / ("hold-" + key)); }
+    void fail(const std::string& key) const { write("fail-" + key, ""); }
+    void hold(const std::string& key) const { write("hold-" + key, ""); }
+    void release(const std::string& key) const { remove("hold-" + key); }
     bool answered(const std::string& key) const { return fs::exists(folder() / ("answered-" + key)); }
-
-    std::vector<std::string> runs() const {
-        std::vector<std::string> lines;
-        std::ifstream in(folder() / "runs");
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
 
 private:
     static std::string body(const std::vector<std::string>& keys) {
         // The first key found wins.
         std::string script = R"(DIR=$(dirname "$0")
-printf '%s\n' "$*" >> "$DIR/runs"
 for last; do :; done
 case " $* " in
   *" --flat-playlist "*) what=listing ;;
@@ -107,8 +89,6 @@ exit 0
 )";
         return script;
     }
-
-    ZazidEvoz::testkit::FakeYtDlp fake_;
 };
 
 // A generated two-second clip with picture and sound (or the clip given), served from
