@@ -564,8 +564,8 @@ TEST_F(MediaViews, TheRecordingsPanelListsPlaysPausesAndTrashes) {
     ASSERT_TRUE(eventually([&] { return model.isActive() && current(songRow); }));
     EXPECT_FALSE(current(otherRow));
     unhover();
-    EXPECT_NE(find(songRow, "recordingEqualizer"), nullptr);
-    EXPECT_FALSE(shows(songRow, "recordingBadgeSymbol"));
+    EXPECT_TRUE(eventually([&] { return find(songRow, "recordingEqualizer") != nullptr; }));
+    EXPECT_TRUE(eventually([&] { return !shows(songRow, "recordingBadgeSymbol"); }));
     EXPECT_TRUE(shows(songRow, "recordingNameCurrent"));
 
     // Paused it stays current; hovered it shows the pause symbol, and a click resumes it.
@@ -575,25 +575,26 @@ TEST_F(MediaViews, TheRecordingsPanelListsPlaysPausesAndTrashes) {
     ASSERT_TRUE(eventually([&] { return model.stateName() == QLatin1String("paused"); }));
     EXPECT_TRUE(current(songRow));
     hover(songRow, {60, 20});
+    // Under load the hover can take a few frames to reach the row.
+    EXPECT_TRUE(eventually([&] { return shows(songRow, "recordingTrash"); }));
     EXPECT_EQ(find(songRow, "recordingBadgeSymbol")->property("symbol").toString(),
               QStringLiteral("pause.fill"));
-    EXPECT_TRUE(shows(songRow, "recordingTrash"));
     click(songRow);
     EXPECT_TRUE(eventually([&] { return model.stateName() != QLatin1String("paused") && model.isActive(); }));
 
     // While a recording runs the card turns red.
     model.startRecording();
     if (model.isRecording()) {
-        pumpFor(30ms);
-        EXPECT_EQ(text(panel, "recorderStatus"), QStringLiteral("Recording"));
+        EXPECT_TRUE(eventually([&] { return text(panel, "recorderStatus") == QLatin1String("Recording"); }))
+            << text(panel, "recorderStatus").toStdString();
         model.stopRecording();
-        pumpFor(30ms);
-        EXPECT_EQ(text(panel, "recorderStatus"), QStringLiteral("Ready to record"));
+        EXPECT_TRUE(eventually([&] {
+            return text(panel, "recorderStatus") == QLatin1String("Ready to record");
+        })) << text(panel, "recorderStatus").toStdString();
         model.reloadRecordings();
     }
     model.stop();
-    pumpFor(30ms);
-    EXPECT_FALSE(current(songRow));
+    EXPECT_TRUE(eventually([&] { return !current(songRow); }));
 
     // The context menu, and the hover button that trashes at once into the user's Trash.
     QObject* menu = panel->findChild<QObject*>(QStringLiteral("recordingMenu"));
@@ -602,6 +603,7 @@ TEST_F(MediaViews, TheRecordingsPanelListsPlaysPausesAndTrashes) {
     QMetaObject::invokeMethod(menu, "close");
     pumpFor(30ms);
     hover(otherRow, {60, 20});
+    ASSERT_TRUE(eventually([&] { return shows(otherRow, "recordingTrash"); }));
     click(find(otherRow, "recordingTrash"));
     EXPECT_FALSE(std::filesystem::exists(other));
     const auto trash = std::filesystem::path(std::getenv("XDG_DATA_HOME")) / "Trash" / "files";
