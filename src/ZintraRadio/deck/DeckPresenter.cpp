@@ -55,36 +55,31 @@ DeckPresenter::DeckPresenter(QObject* parent) : QObject(parent) {
 }
 
 QObject* DeckPresenter::modelObject() const {
-    return model_.data();
+    return model_.get();
 }
 
 void DeckPresenter::setModel(QObject* model) {
-    auto* appModel = qobject_cast<AppModel*>(model);
-    if (appModel == model_)
+    if (!model_.replace(model))
         return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
-    connections_.clear();
-    model_ = appModel;
-    if (appModel != nullptr) {
+    if (AppModel* appModel = model_.get()) {
         for (auto signal :
              {&AppModel::stateChanged, &AppModel::currentChanged, &AppModel::nowPlayingChanged,
               &AppModel::serverNameChanged, &AppModel::formatInfoChanged, &AppModel::videoItemChanged,
               &AppModel::videoLoadingChanged, &AppModel::libraryChanged})
-            connections_.push_back(connect(appModel, signal, this, &DeckPresenter::refresh));
+            model_.follow(connect(appModel, signal, this, &DeckPresenter::refresh));
         // A video's player arrives a while after the video was asked for.
-        connections_.push_back(connect(appModel, &AppModel::videoPlayerChanged, this, [this] {
+        model_.follow(connect(appModel, &AppModel::videoPlayerChanged, this, [this] {
             watchPlayer();
             applyVolumeToPlayer();
             refresh();
         }));
         // Mute and volume reach the player whoever sets them (the deck, the menu, media keys).
         for (auto signal : {&AppModel::mutedChanged, &AppModel::volumeChanged})
-            connections_.push_back(connect(appModel, signal, this, &DeckPresenter::applyVolumeToPlayer));
+            model_.follow(connect(appModel, signal, this, &DeckPresenter::applyVolumeToPlayer));
         MusicModel* music = appModel->music();
         for (auto signal :
              {&MusicModel::tracksChanged, &MusicModel::queueChanged, &MusicModel::queueIndexChanged})
-            connections_.push_back(connect(music, signal, this, &DeckPresenter::refresh));
+            model_.follow(connect(music, signal, this, &DeckPresenter::refresh));
     }
     watchPlayer();
     Q_EMIT modelChanged();
