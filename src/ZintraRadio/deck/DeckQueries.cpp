@@ -1,7 +1,6 @@
 #include "deck/DeckQueries.hpp"
 
 #include "deck/DiscoverRules.hpp"
-#include "deck/HistoryRules.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
 
@@ -11,33 +10,7 @@ namespace ZintraRadio {
 
 using LyricsHit = ZazidEvoz::MusicDatabase::LyricsHit;
 
-QObject* DatabaseQuery::musicObject() const {
-    return music_.data();
-}
-
-void DatabaseQuery::setMusic(QObject* music) {
-    auto* model = qobject_cast<MusicModel*>(music);
-    if (model == music_)
-        return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
-    connections_.clear();
-    music_ = model;
-    if (model != nullptr)
-        connections_.push_back(
-            connect(model, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); }));
-    Q_EMIT musicChanged();
-    refresh();
-}
-
-void DatabaseQuery::setReady(bool ready) {
-    if (ready == ready_)
-        return;
-    ready_ = ready;
-    Q_EMIT readyChanged();
-}
-
-LyricHitsQuery::LyricHitsQuery(QObject* parent) : DatabaseQuery(parent) {
+LyricHitsQuery::LyricHitsQuery(QObject* parent) : QObject(parent) {
     hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(
         &hits_,
         std::vector<ListRole<LyricsHit>>{
@@ -62,14 +35,31 @@ LyricHitsQuery::LyricHitsQuery(QObject* parent) : DatabaseQuery(parent) {
             {"heardLast",
              [](const LyricsHit& h) { return h.heardLast ? QVariant(qtDate(*h.heardLast)) : QVariant(); }},
         });
-    connect(this, &DatabaseQuery::musicChanged, this, [this] {
-        disconnect(tracks_);
-        if (music() != nullptr)
-            tracks_ = connect(music(), &MusicModel::tracksChanged, this, &LyricHitsQuery::tracksChanged);
-    });
 }
 
 LyricHitsQuery::~LyricHitsQuery() = default;
+
+QObject* LyricHitsQuery::musicObject() const {
+    return music_.get();
+}
+
+void LyricHitsQuery::setMusic(QObject* music) {
+    if (!music_.replace(music))
+        return;
+    if (MusicModel* model = music_.get()) {
+        music_.follow(connect(model, &MusicModel::databaseRevisionChanged, this, &LyricHitsQuery::refresh));
+        music_.follow(connect(model, &MusicModel::tracksChanged, this, &LyricHitsQuery::tracksChanged));
+    }
+    Q_EMIT musicChanged();
+    refresh();
+}
+
+void LyricHitsQuery::setReady(bool ready) {
+    if (ready == ready_)
+        return;
+    ready_ = ready;
+    Q_EMIT readyChanged();
+}
 
 void LyricHitsQuery::tracksChanged() {
     for (int row = 0; row < count(); ++row)
