@@ -1,5 +1,6 @@
 #include "deck/DeckQueries.hpp"
 
+#include "ZazidEvoz/platform/FileURL.hpp"
 #include "deck/DiscoverRules.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
@@ -77,10 +78,8 @@ void LyricHitsQuery::setQuery(const QString& query) {
 std::optional<ZazidEvoz::Track> LyricHitsQuery::trackOf(const LyricsHit& hit) const {
     if (!hit.trackPath || music() == nullptr)
         return std::nullopt;
-    for (const auto& track : music()->tracks())
-        if (track.path == *hit.trackPath)
-            return track;
-    return std::nullopt;
+    // The model's lookup by link reads its path index, not every track of a large library.
+    return music()->track(ZazidEvoz::platform::fileURLFromPath(*hit.trackPath));
 }
 
 std::optional<ZazidEvoz::Track> LyricHitsQuery::libraryTrack(int row) const {
