@@ -1,7 +1,7 @@
 #include "deck/DeckPresenter.hpp"
 
+#include "deck/DeckRules.hpp"
 #include "kit/StationDetails.hpp"
-#include "shell/ShellRules.hpp"
 #include "state/AppModel.hpp"
 #include "state/QtValues.hpp"
 #include "state/VideoPlayer.hpp"
@@ -11,18 +11,6 @@
 namespace ZintraRadio {
 
 namespace {
-
-QString textOf(const ShownText& text) {
-    switch (text.kind) {
-    case ShownText::Kind::key:
-        return qtTrId(text.value.c_str());
-    case ShownText::Kind::error:
-        return displayedError(qtText(text.value), [](const char* key) { return qtTrId(key); });
-    case ShownText::Kind::verbatim:
-        break;
-    }
-    return qtText(text.value);
-}
 
 QString colorName(SubtitleColor color) {
     switch (color) {
@@ -162,10 +150,10 @@ DeckInput DeckPresenter::input() const {
 
 void DeckPresenter::refresh() {
     const DeckInput in = input();
-    title_ = textOf(deckTitle(in));
-    subtitle_ = textOf(deckSubtitle(in, regionName));
+    title_ = shownText(deckTitle(in));
+    subtitle_ = shownText(deckSubtitle(in, regionName));
     subtitleColor_ = colorName(ZintraRadio::subtitleColor(in));
-    infoLine_ = textOf(deckInfoLine(in, regionName));
+    infoLine_ = shownText(deckInfoLine(in, regionName));
     live_ = showsLiveBadge(in);
     playing_ = playButtonPlaying(in);
     busy_ = playButtonBusy(in);

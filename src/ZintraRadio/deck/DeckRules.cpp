@@ -7,6 +7,7 @@
 #include "deck/NowPlayingRules.hpp"
 #include "deck/StationListRules.hpp"
 #include "kit/StationDetails.hpp"
+#include "shell/ShellRules.hpp"
 #include "state/AppModel.hpp"
 #include "state/QtValues.hpp"
 #include "state/TestHooks.hpp"
@@ -20,17 +21,6 @@ namespace ZintraRadio {
 namespace {
 
 using ZazidEvoz::PlaybackState;
-
-QString shownText(const ShownText& text) {
-    switch (text.kind) {
-    case ShownText::Kind::key:
-        return qtTrId(text.value.c_str());
-    case ShownText::Kind::verbatim:
-    case ShownText::Kind::error:
-        break;
-    }
-    return qtText(text.value);
-}
 
 BrowseScope scopeFromMap(const QVariantMap& map) {
     const QString kind = map.value(QStringLiteral("kind")).toString();
@@ -58,6 +48,18 @@ HistoryTab tabNamed(const QString& name) {
 }
 
 } // namespace
+
+QString shownText(const ShownText& text) {
+    switch (text.kind) {
+    case ShownText::Kind::key:
+        return qtTrId(text.value.c_str());
+    case ShownText::Kind::error:
+        return displayedError(qtText(text.value), [](const char* key) { return qtTrId(key); });
+    case ShownText::Kind::verbatim:
+        break;
+    }
+    return qtText(text.value);
+}
 
 DeckRules* DeckRules::create(QQmlEngine*, QJSEngine*) {
     static DeckRules* rules = new DeckRules();
