@@ -16,7 +16,7 @@ PanelScaffold {
     readonly property var scope: AppModel.browseScope
     readonly property var results: AppModel.browseResultList
     readonly property string contentState: DeckRules.discoverState(AppModel.browseLoading, AppModel.browseError, results.count)
-    readonly property var genres: DeckRules.genres(AppModel.tags)
+    readonly property var genreRows: DeckRules.genreRows(AppModel.tags)
     readonly property var countries: DeckRules.countries(AppModel.countries)
 
     //% "Discover"
@@ -181,7 +181,7 @@ PanelScaffold {
                             required property int index
                             spacing: 6
                             Repeater {
-                                model: DeckRules.genreRow(panel.genres, parent.index)
+                                model: panel.genreRows[parent.index]
                                 Chip {
                                     required property string modelData
                                     objectName: "genre_" + modelData
