@@ -20,7 +20,7 @@ namespace ZintraRadio {
 class MusicModel;
 
 // The first hits of the stored lyrics for a text search, best first. Roles: title, artist,
-// snippet, hasTrack, coverURL, coverSeed, heardStation, heardLast.
+// snippet, hasTrack, coverURL, coverSeed, heardStation, heardLast (the date as text).
 class LyricHitsQuery : public QObject {
     Q_OBJECT
     QML_ELEMENT

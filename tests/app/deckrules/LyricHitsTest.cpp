@@ -1,7 +1,9 @@
 // The lyric hits above a discover search: each hit of a song the music library holds shows and
-// plays the library's track, and follows the library when the track goes.
+// plays the library's track, and follows the library when the track goes; the last hearing on
+// the radio reads as the music search's hits show it.
 #include "app/music/MusicTestKit.hpp"
 #include "deck/DeckQueries.hpp"
+#include "lyrics/LyricsTexts.hpp"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +41,7 @@ TEST(LyricHits, AHitOfALibrarySongShowsAndPlaysItsTrackWhileTheLibraryHoldsIt) {
     ZazidEvoz::SongLyrics ghost;
     ghost.plain = "a night to nowhere";
     ASSERT_TRUE(music->database()->saveLyrics("Ghost", "Unknown Song", ghost, "test"));
+    music->database()->markHeard("Neon", "Night Drive", "Jazz FM");
 
     LyricHitsQuery hits;
     hits.setMusic(music.get());
@@ -54,6 +57,12 @@ TEST(LyricHits, AHitOfALibrarySongShowsAndPlaysItsTrackWhileTheLibraryHoldsIt) {
     EXPECT_EQ(hits.libraryTrack(owned)->path, file.string());
     EXPECT_TRUE(role(hits, owned, "hasTrack").toBool());
     EXPECT_EQ(role(hits, owned, "coverSeed").toString(), QStringLiteral("Chrome"));
+    // When and where it was last heard, as the music search shows it: text, not a date.
+    EXPECT_EQ(role(hits, owned, "heardStation").toString(), QStringLiteral("Jazz FM"));
+    const auto heard = hits.hits()[static_cast<std::size_t>(owned)].heardLast;
+    ASSERT_TRUE(heard);
+    EXPECT_EQ(role(hits, owned, "heardLast"), QVariant(abbreviatedDateTimeText(*heard)));
+    EXPECT_TRUE(role(hits, stranger, "heardLast").isNull());
     EXPECT_FALSE(hits.libraryTrack(stranger));
     EXPECT_FALSE(role(hits, stranger, "hasTrack").toBool());
     EXPECT_EQ(role(hits, stranger, "coverSeed").toString(), QStringLiteral("Unknown Song"));
