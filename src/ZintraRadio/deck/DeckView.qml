@@ -299,10 +299,6 @@ Item {
                     Layout.alignment: Qt.AlignVCenter
                     size: 30
                     symbol: volumeGroup.mute.symbol
-                    //% "Mute"
-                    readonly property string muteKey: QT_TRID_NOOP("deck.mute")
-                    //% "Unmute"
-                    readonly property string unmuteKey: QT_TRID_NOOP("deck.unmute")
                     helpKey: volumeGroup.mute.helpKey
                     tint: volumeGroup.mute.red ? Theme.red : "white"
                     onClicked: presenter.setMuted(!AppModel.muted)
