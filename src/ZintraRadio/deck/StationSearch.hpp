@@ -53,7 +53,6 @@ public:
     int matchCount() const { return matchCount_; }
     int hitCount() const { return hitCount_; }
     ListModelBase* rowList() const { return rowModel_.get(); }
-    const std::vector<Entry>& entries() const { return entries_; }
 
 Q_SIGNALS:
     void modelChanged();
