@@ -1,7 +1,7 @@
 #include "deck/DeckPresenter.hpp"
 
+#include "deck/DeckRules.hpp"
 #include "kit/StationDetails.hpp"
-#include "shell/ShellRules.hpp"
 #include "state/AppModel.hpp"
 #include "state/QtValues.hpp"
 #include "state/VideoPlayer.hpp"
@@ -11,18 +11,6 @@
 namespace ZintraRadio {
 
 namespace {
-
-QString textOf(const ShownText& text) {
-    switch (text.kind) {
-    case ShownText::Kind::key:
-        return qtTrId(text.value.c_str());
-    case ShownText::Kind::error:
-        return displayedError(qtText(text.value), [](const char* key) { return qtTrId(key); });
-    case ShownText::Kind::verbatim:
-        break;
-    }
-    return qtText(text.value);
-}
 
 QString colorName(SubtitleColor color) {
     switch (color) {
@@ -55,36 +43,31 @@ DeckPresenter::DeckPresenter(QObject* parent) : QObject(parent) {
 }
 
 QObject* DeckPresenter::modelObject() const {
-    return model_.data();
+    return model_.get();
 }
 
 void DeckPresenter::setModel(QObject* model) {
-    auto* appModel = qobject_cast<AppModel*>(model);
-    if (appModel == model_)
+    if (!model_.replace(model))
         return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
-    connections_.clear();
-    model_ = appModel;
-    if (appModel != nullptr) {
+    if (AppModel* appModel = model_.get()) {
         for (auto signal :
              {&AppModel::stateChanged, &AppModel::currentChanged, &AppModel::nowPlayingChanged,
               &AppModel::serverNameChanged, &AppModel::formatInfoChanged, &AppModel::videoItemChanged,
               &AppModel::videoLoadingChanged, &AppModel::libraryChanged})
-            connections_.push_back(connect(appModel, signal, this, &DeckPresenter::refresh));
+            model_.follow(connect(appModel, signal, this, &DeckPresenter::refresh));
         // A video's player arrives a while after the video was asked for.
-        connections_.push_back(connect(appModel, &AppModel::videoPlayerChanged, this, [this] {
+        model_.follow(connect(appModel, &AppModel::videoPlayerChanged, this, [this] {
             watchPlayer();
             applyVolumeToPlayer();
             refresh();
         }));
         // Mute and volume reach the player whoever sets them (the deck, the menu, media keys).
         for (auto signal : {&AppModel::mutedChanged, &AppModel::volumeChanged})
-            connections_.push_back(connect(appModel, signal, this, &DeckPresenter::applyVolumeToPlayer));
+            model_.follow(connect(appModel, signal, this, &DeckPresenter::applyVolumeToPlayer));
         MusicModel* music = appModel->music();
         for (auto signal :
              {&MusicModel::tracksChanged, &MusicModel::queueChanged, &MusicModel::queueIndexChanged})
-            connections_.push_back(connect(music, signal, this, &DeckPresenter::refresh));
+            model_.follow(connect(music, signal, this, &DeckPresenter::refresh));
     }
     watchPlayer();
     Q_EMIT modelChanged();
@@ -167,10 +150,10 @@ DeckInput DeckPresenter::input() const {
 
 void DeckPresenter::refresh() {
     const DeckInput in = input();
-    title_ = textOf(deckTitle(in));
-    subtitle_ = textOf(deckSubtitle(in, regionName));
+    title_ = shownText(deckTitle(in));
+    subtitle_ = shownText(deckSubtitle(in, regionName));
     subtitleColor_ = colorName(ZintraRadio::subtitleColor(in));
-    infoLine_ = textOf(deckInfoLine(in, regionName));
+    infoLine_ = shownText(deckInfoLine(in, regionName));
     live_ = showsLiveBadge(in);
     playing_ = playButtonPlaying(in);
     busy_ = playButtonBusy(in);

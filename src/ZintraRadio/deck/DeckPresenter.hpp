@@ -4,10 +4,10 @@
 // changed. Its operations are the deck's controls, which drive the open video's player too.
 #pragma once
 
+#include "deck/FollowedModel.hpp"
 #include "deck/NowPlayingRules.hpp"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
@@ -83,8 +83,7 @@ private:
     std::optional<bool> videoPaused() const;
     void applyVolumeToPlayer();
 
-    QPointer<AppModel> model_;
-    std::vector<QMetaObject::Connection> connections_;
+    FollowedModel<AppModel> model_;
     QMetaObject::Connection playerState_;
 
     QString title_;

@@ -1,7 +1,8 @@
 #include "deck/DeckQueries.hpp"
 
+#include "ZazidEvoz/platform/FileURL.hpp"
 #include "deck/DiscoverRules.hpp"
-#include "deck/HistoryRules.hpp"
+#include "lyrics/LyricsTexts.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
 
@@ -11,65 +12,59 @@ namespace ZintraRadio {
 
 using LyricsHit = ZazidEvoz::MusicDatabase::LyricsHit;
 
-QObject* DatabaseQuery::musicObject() const {
-    return music_.data();
+LyricHitsQuery::LyricHitsQuery(QObject* parent) : QObject(parent) {
+    hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(
+        &hits_, std::vector<ListRole<LyricsHit>>{
+                    {"title", [](const LyricsHit& h) { return QVariant(qtText(h.title)); }},
+                    {"artist", [](const LyricsHit& h) { return QVariant(qtText(h.artist)); }},
+                    {"snippet", [](const LyricsHit& h) { return QVariant(qtText(h.snippet)); }},
+                    {"hasTrack", [this](const LyricsHit& h) { return QVariant(trackOf(h).has_value()); }},
+                    {"coverURL",
+                     [this](const LyricsHit& h) {
+                         const auto track = trackOf(h);
+                         return track && track->coverFile
+                                    ? QVariant(QUrl::fromLocalFile(qtText(*track->coverFile)))
+                                    : QVariant(QUrl());
+                     }},
+                    {"coverSeed",
+                     [this](const LyricsHit& h) {
+                         const auto track = trackOf(h);
+                         if (!track)
+                             return QVariant(qtText(h.title));
+                         return QVariant(qtText(track->album.empty() ? track->title : track->album));
+                     }},
+                    {"heardStation", [](const LyricsHit& h) { return optionalText(h.heardStation); }},
+                    // Text, as the music search's hits give it to the same row view.
+                    {"heardLast",
+                     [](const LyricsHit& h) {
+                         return h.heardLast ? QVariant(abbreviatedDateTimeText(*h.heardLast)) : QVariant();
+                     }},
+                });
 }
 
-void DatabaseQuery::setMusic(QObject* music) {
-    auto* model = qobject_cast<MusicModel*>(music);
-    if (model == music_)
+LyricHitsQuery::~LyricHitsQuery() = default;
+
+QObject* LyricHitsQuery::musicObject() const {
+    return music_.get();
+}
+
+void LyricHitsQuery::setMusic(QObject* music) {
+    if (!music_.replace(music))
         return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
-    connections_.clear();
-    music_ = model;
-    if (model != nullptr)
-        connections_.push_back(
-            connect(model, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); }));
+    if (MusicModel* model = music_.get()) {
+        music_.follow(connect(model, &MusicModel::databaseRevisionChanged, this, &LyricHitsQuery::refresh));
+        music_.follow(connect(model, &MusicModel::tracksChanged, this, &LyricHitsQuery::tracksChanged));
+    }
     Q_EMIT musicChanged();
     refresh();
 }
 
-void DatabaseQuery::setReady(bool ready) {
+void LyricHitsQuery::setReady(bool ready) {
     if (ready == ready_)
         return;
     ready_ = ready;
     Q_EMIT readyChanged();
 }
-
-LyricHitsQuery::LyricHitsQuery(QObject* parent) : DatabaseQuery(parent) {
-    hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(
-        &hits_,
-        std::vector<ListRole<LyricsHit>>{
-            {"title", [](const LyricsHit& h) { return QVariant(qtText(h.title)); }},
-            {"artist", [](const LyricsHit& h) { return QVariant(qtText(h.artist)); }},
-            {"snippet", [](const LyricsHit& h) { return QVariant(qtText(h.snippet)); }},
-            {"hasTrack", [this](const LyricsHit& h) { return QVariant(trackOf(h).has_value()); }},
-            {"coverURL",
-             [this](const LyricsHit& h) {
-                 const auto track = trackOf(h);
-                 return track && track->coverFile ? QVariant(QUrl::fromLocalFile(qtText(*track->coverFile)))
-                                                  : QVariant(QUrl());
-             }},
-            {"coverSeed",
-             [this](const LyricsHit& h) {
-                 const auto track = trackOf(h);
-                 if (!track)
-                     return QVariant(qtText(h.title));
-                 return QVariant(qtText(track->album.empty() ? track->title : track->album));
-             }},
-            {"heardStation", [](const LyricsHit& h) { return optionalText(h.heardStation); }},
-            {"heardLast",
-             [](const LyricsHit& h) { return h.heardLast ? QVariant(qtDate(*h.heardLast)) : QVariant(); }},
-        });
-    connect(this, &DatabaseQuery::musicChanged, this, [this] {
-        disconnect(tracks_);
-        if (music() != nullptr)
-            tracks_ = connect(music(), &MusicModel::tracksChanged, this, &LyricHitsQuery::tracksChanged);
-    });
-}
-
-LyricHitsQuery::~LyricHitsQuery() = default;
 
 void LyricHitsQuery::tracksChanged() {
     for (int row = 0; row < count(); ++row)
@@ -87,10 +82,8 @@ void LyricHitsQuery::setQuery(const QString& query) {
 std::optional<ZazidEvoz::Track> LyricHitsQuery::trackOf(const LyricsHit& hit) const {
     if (!hit.trackPath || music() == nullptr)
         return std::nullopt;
-    for (const auto& track : music()->tracks())
-        if (track.path == *hit.trackPath)
-            return track;
-    return std::nullopt;
+    // The model's lookup by link reads its path index, not every track of a large library.
+    return music()->track(ZazidEvoz::platform::fileURLFromPath(*hit.trackPath));
 }
 
 std::optional<ZazidEvoz::Track> LyricHitsQuery::libraryTrack(int row) const {

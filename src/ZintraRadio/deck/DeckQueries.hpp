@@ -1,16 +1,15 @@
-// The station panels' reads of the music database: the songs whose stored lyrics hold a
-// discover search's words, and the number of songs heard on the radio. Each read runs on a
-// worker thread (the database answers on its own queue, and the window must not wait for
-// it) and runs again whenever the music model changes the database; a newer request drops
-// the answer of an older one.
+// The discover panel's read of the music database: the songs whose stored lyrics hold a text
+// search's words. The read runs on a worker thread (the database answers on its own queue, and
+// the window must not wait for it) and runs again whenever the music model changes the
+// database; a newer request drops the answer of an older one.
 #pragma once
 
 #include "ZazidEvoz/MusicDatabase.hpp"
+#include "deck/FollowedModel.hpp"
 #include "state/ListModel.hpp"
 #include "state/Tasks.hpp"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 #include <memory>
@@ -20,43 +19,14 @@ namespace ZintraRadio {
 
 class MusicModel;
 
-// Watches a music model's database revision; subclasses read when it changes.
-class DatabaseQuery : public QObject {
+// The first hits of the stored lyrics for a text search, best first. Roles: title, artist,
+// snippet, hasTrack, coverURL, coverSeed, heardStation, heardLast (the date as text).
+class LyricHitsQuery : public QObject {
     Q_OBJECT
-    QML_ANONYMOUS
+    QML_ELEMENT
     Q_PROPERTY(QObject* music READ musicObject WRITE setMusic NOTIFY musicChanged)
     // False until the first answer for the current request has arrived.
     Q_PROPERTY(bool ready READ ready NOTIFY readyChanged)
-
-public:
-    using QObject::QObject;
-
-    QObject* musicObject() const;
-    void setMusic(QObject* music);
-    bool ready() const { return ready_; }
-
-Q_SIGNALS:
-    void musicChanged();
-    void readyChanged();
-
-protected:
-    MusicModel* music() const { return music_.data(); }
-    // Starts a read of the database now, replacing a running one.
-    virtual void refresh() = 0;
-    void setReady(bool ready);
-    TaskHandle task_;
-
-private:
-    QPointer<MusicModel> music_;
-    std::vector<QMetaObject::Connection> connections_;
-    bool ready_ = false;
-};
-
-// The first hits of the stored lyrics for a text search, best first. Roles: title, artist,
-// snippet, hasTrack, coverURL, coverSeed, heardStation, heardLast.
-class LyricHitsQuery : public DatabaseQuery {
-    Q_OBJECT
-    QML_ELEMENT
     // Blank: no hits and no read.
     Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged)
     Q_PROPERTY(ZintraRadio::ListModelBase* hits READ hitList CONSTANT)
@@ -66,6 +36,9 @@ public:
     explicit LyricHitsQuery(QObject* parent = nullptr);
     ~LyricHitsQuery() override;
 
+    QObject* musicObject() const;
+    void setMusic(QObject* music);
+    bool ready() const { return ready_; }
     QString query() const { return query_; }
     void setQuery(const QString& query);
     ListModelBase* hitList() const { return hitModel_.get(); }
@@ -80,20 +53,24 @@ public:
     Q_INVOKABLE QString youtubeQuery(int row) const;
 
 Q_SIGNALS:
+    void musicChanged();
+    void readyChanged();
     void queryChanged();
     void countChanged();
 
-protected:
-    void refresh() override;
-
 private:
+    MusicModel* music() const { return music_.get(); }
+    // Starts a read of the database now, replacing a running one.
+    void refresh();
+    void setReady(bool ready);
     void apply(std::vector<ZazidEvoz::MusicDatabase::LyricsHit> hits);
     std::optional<ZazidEvoz::Track> trackOf(const ZazidEvoz::MusicDatabase::LyricsHit& hit) const;
     // A hit's track, cover and seed follow the library's track list.
     void tracksChanged();
 
-    QMetaObject::Connection tracks_;
-
+    FollowedModel<MusicModel> music_;
+    TaskHandle task_;
+    bool ready_ = false;
     QString query_;
     std::vector<ZazidEvoz::MusicDatabase::LyricsHit> hits_;
     std::unique_ptr<VectorListModel<ZazidEvoz::MusicDatabase::LyricsHit>> hitModel_;

@@ -7,11 +7,13 @@
 #include "deck/NowPlayingRules.hpp"
 #include "deck/StationListRules.hpp"
 #include "kit/StationDetails.hpp"
+#include "shell/ShellRules.hpp"
 #include "state/AppModel.hpp"
 #include "state/QtValues.hpp"
 #include "state/TestHooks.hpp"
 
 #include <QDir>
+#include <QStringList>
 #include <QLocale>
 #include <QQmlEngine>
 
@@ -20,17 +22,6 @@ namespace ZintraRadio {
 namespace {
 
 using ZazidEvoz::PlaybackState;
-
-QString shownText(const ShownText& text) {
-    switch (text.kind) {
-    case ShownText::Kind::key:
-        return qtTrId(text.value.c_str());
-    case ShownText::Kind::verbatim:
-    case ShownText::Kind::error:
-        break;
-    }
-    return qtText(text.value);
-}
 
 BrowseScope scopeFromMap(const QVariantMap& map) {
     const QString kind = map.value(QStringLiteral("kind")).toString();
@@ -58,6 +49,18 @@ HistoryTab tabNamed(const QString& name) {
 }
 
 } // namespace
+
+QString shownText(const ShownText& text) {
+    switch (text.kind) {
+    case ShownText::Kind::key:
+        return qtTrId(text.value.c_str());
+    case ShownText::Kind::error:
+        return displayedError(qtText(text.value), [](const char* key) { return qtTrId(key); });
+    case ShownText::Kind::verbatim:
+        break;
+    }
+    return qtText(text.value);
+}
 
 DeckRules* DeckRules::create(QQmlEngine*, QJSEngine*) {
     static DeckRules* rules = new DeckRules();
@@ -154,7 +157,7 @@ QUrl DeckRules::exportFile() const {
     return QUrl::fromLocalFile(QDir(QDir::homePath()).filePath(qtText(std::string(exportFileName))));
 }
 
-QStringList DeckRules::genres(const QVariantList& tags) const {
+QVariantList DeckRules::genreRows(const QVariantList& tags) const {
     std::vector<ZazidEvoz::StationTag> list;
     list.reserve(static_cast<std::size_t>(tags.size()));
     for (const auto& tag : tags) {
@@ -162,17 +165,15 @@ QStringList DeckRules::genres(const QVariantList& tags) const {
         list.push_back({stdText(map.value(QStringLiteral("name")).toString()),
                         map.value(QStringLiteral("stationCount")).toLongLong()});
     }
-    QStringList result;
-    for (const auto& name : genreChips(list, ZazidEvoz::DefaultStations::genreTags()))
-        result.append(qtText(name));
-    return result;
-}
-
-QStringList DeckRules::genreRow(const QStringList& genres, int row) const {
-    QStringList result;
-    for (int i = row == 1 ? 1 : 0; i < genres.size(); i += 2)
-        result.append(genres[i]);
-    return result;
+    QVariantList rows;
+    for (const auto& row :
+         ZintraRadio::genreRows(genreChips(list, ZazidEvoz::DefaultStations::genreTags()))) {
+        QStringList names;
+        for (const auto& name : row)
+            names.append(qtText(name));
+        rows.append(names);
+    }
+    return rows;
 }
 
 QVariantList DeckRules::countries(const QVariantList& countries) const {

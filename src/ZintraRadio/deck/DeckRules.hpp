@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QUrl>
 #include <QVariant>
 #include <QVariantList>
@@ -17,6 +16,12 @@ class QQmlEngine;
 class QJSEngine;
 
 namespace ZintraRadio {
+
+struct ShownText;
+
+// A rule's text for the user: a key translated, a failure through the error texts, a name or
+// title as it is.
+QString shownText(const ShownText& text);
 
 class DeckRules : public QObject {
     Q_OBJECT
@@ -58,10 +63,8 @@ public:
     Q_INVOKABLE QUrl exportFile() const;
 
     // ---- Discover
-    // The genre chips for the directory's tags (the model's tag maps).
-    Q_INVOKABLE QStringList genres(const QVariantList& tags) const;
-    // Row 0 or 1 of the genre strip.
-    Q_INVOKABLE QStringList genreRow(const QStringList& genres, int row) const;
+    // The genre strip's two rows of chip names for the directory's tags (the model's tag maps).
+    Q_INVOKABLE QVariantList genreRows(const QVariantList& tags) const;
     // Each: {name, code, stationCount, shownName, entry}, sorted by shownName.
     Q_INVOKABLE QVariantList countries(const QVariantList& countries) const;
     // The country menu's title: the shown name for a country scope, else "discover.country".

@@ -1,6 +1,6 @@
 // The English texts of the keys that the deck's and the panels' rules choose in C++ (the
-// deck's lines, the recording button, counts, the toasts of the panels' actions). They are
-// listed here so that the translation table carries them.
+// deck's lines, the recording and mute buttons, counts, the toasts of the panels' actions).
+// They are listed here so that the translation table carries them.
 #include <QtGlobal>
 
 namespace ZintraRadio {
@@ -28,6 +28,14 @@ namespace ZintraRadio {
     QT_TRID_NOOP("deck.recStart"),
     //% "Stop recording"
     QT_TRID_NOOP("deck.recStop"),
+    //% "New file for every song: on"
+    QT_TRID_NOOP("deck.splitOn"),
+    //% "New file for every song: off"
+    QT_TRID_NOOP("deck.splitOff"),
+    //% "Mute"
+    QT_TRID_NOOP("deck.mute"),
+    //% "Unmute"
+    QT_TRID_NOOP("deck.unmute"),
     //% "%n station(s)"
     QT_TRID_N_NOOP("count.stations"),
     //% "%n entries"

@@ -79,18 +79,15 @@ Item {
                     cornerRadius: 15
                 }
                 Loader {
-                    id: disc
                     objectName: "deckDisc"
-                    // The music views' spinning record, or a still one without them.
-                    readonly property bool provided: ViewCatalog.has("music/SpinningDisc.qml")
                     anchors.fill: parent
                     active: presenter.artwork === "disc"
-                    source: provided ? ViewCatalog.url("music/SpinningDisc.qml") : ""
-                    Component.onCompleted: if (!provided) sourceComponent = discStandIn
-                    Binding { target: disc.item; property: "path"; value: presenter.discCover || null; when: disc.item !== null }
-                    Binding { target: disc.item; property: "seed"; value: presenter.discSeed; when: disc.item !== null }
-                    Binding { target: disc.item; property: "spinning"; value: AppModel.stateName === "playing"; when: disc.item !== null }
-                    Binding { target: disc.item; property: "size"; value: 62; when: disc.item !== null }
+                    sourceComponent: SpinningDisc {
+                        path: presenter.discCover || null
+                        seed: presenter.discSeed
+                        spinning: AppModel.stateName === "playing"
+                        size: 62
+                    }
                 }
                 SpectrumBorder {
                     anchors.fill: parent
@@ -302,10 +299,6 @@ Item {
                     Layout.alignment: Qt.AlignVCenter
                     size: 30
                     symbol: volumeGroup.mute.symbol
-                    //% "Mute"
-                    readonly property string muteKey: QT_TRID_NOOP("deck.mute")
-                    //% "Unmute"
-                    readonly property string unmuteKey: QT_TRID_NOOP("deck.unmute")
                     helpKey: volumeGroup.mute.helpKey
                     tint: volumeGroup.mute.red ? Theme.red : "white"
                     onClicked: presenter.setMuted(!AppModel.muted)
@@ -323,28 +316,6 @@ Item {
                     opacity: volumeGroup.mute.sliderOpacity
                     onMoved: value => presenter.setVolume(value)
                 }
-            }
-        }
-    }
-
-    Component {
-        id: discStandIn
-        // A still record until the music views provide theirs.
-        Rectangle {
-            property var path: null
-            property string seed
-            property bool spinning: false
-            property real size: 62
-            radius: width / 2
-            color: Theme.alpha(Theme.accent(seed), 0.5)
-            border.width: 1
-            border.color: Theme.white(0.15)
-            Rectangle {
-                anchors.centerIn: parent
-                width: 8
-                height: 8
-                radius: 4
-                color: Theme.night
             }
         }
     }

@@ -16,7 +16,7 @@ PanelScaffold {
     readonly property var scope: AppModel.browseScope
     readonly property var results: AppModel.browseResultList
     readonly property string contentState: DeckRules.discoverState(AppModel.browseLoading, AppModel.browseError, results.count)
-    readonly property var genres: DeckRules.genres(AppModel.tags)
+    readonly property var genreRows: DeckRules.genreRows(AppModel.tags)
     readonly property var countries: DeckRules.countries(AppModel.countries)
 
     //% "Discover"
@@ -181,7 +181,7 @@ PanelScaffold {
                             required property int index
                             spacing: 6
                             Repeater {
-                                model: DeckRules.genreRow(panel.genres, parent.index)
+                                model: panel.genreRows[parent.index]
                                 Chip {
                                     required property string modelData
                                     objectName: "genre_" + modelData
@@ -284,49 +284,23 @@ PanelScaffold {
             }
             Repeater {
                 model: lyricHits.hits
-                delegate: Loader {
-                    id: hit
+                delegate: LyricsHitRow {
                     required property int index
-                    required property string title
-                    required property string artist
-                    required property string snippet
-                    required property bool hasTrack
-                    required property url coverURL
-                    required property string coverSeed
-                    required property var heardStation
-                    required property var heardLast
+                    required title
+                    required artist
+                    required snippet
+                    required hasTrack
+                    required coverURL
+                    required coverSeed
+                    required heardStation
+                    required heardLast
                     objectName: "lyricHit" + index
                     width: parent.width
-                    // The lyrics views' row, or a plain one without them.
-                    readonly property bool provided: ViewCatalog.has("lyrics/LyricsHitRow.qml")
-                    source: provided ? ViewCatalog.url("lyrics/LyricsHitRow.qml") : ""
-                    Component.onCompleted: if (!provided) sourceComponent = hitStandIn
-                    onLoaded: {
-                        item.title = Qt.binding(() => hit.title)
-                        item.artist = Qt.binding(() => hit.artist)
-                        item.snippet = Qt.binding(() => hit.snippet)
-                        if (item.hasOwnProperty("hasTrack"))
-                            item.hasTrack = Qt.binding(() => hit.hasTrack)
-                        if (item.hasOwnProperty("coverURL"))
-                            item.coverURL = Qt.binding(() => hit.coverURL)
-                        if (item.hasOwnProperty("coverSeed"))
-                            item.coverSeed = Qt.binding(() => hit.coverSeed)
-                        if (item.hasOwnProperty("heardStation"))
-                            item.heardStation = Qt.binding(() => hit.heardStation)
-                        if (item.hasOwnProperty("heardLast"))
-                            item.heardLast = Qt.binding(() => hit.heardLast)
+                    onActivated: {
+                        if (!lyricHits.playTrack(index))
+                            panel.searchYouTube(lyricHits.youtubeQuery(index))
                     }
-                    Connections {
-                        target: hit.item
-                        ignoreUnknownSignals: true
-                        function onActivated() {
-                            if (!lyricHits.playTrack(hit.index))
-                                panel.searchYouTube(lyricHits.youtubeQuery(hit.index))
-                        }
-                        function onYoutubeRequested() {
-                            panel.searchYouTube(lyricHits.youtubeQuery(hit.index))
-                        }
-                    }
+                    onYoutubeRequested: panel.searchYouTube(lyricHits.youtubeQuery(index))
                 }
             }
             Item {
@@ -354,48 +328,5 @@ PanelScaffold {
         id: resultMenu
         objectName: "discoverMenu"
         mode: "discover"
-    }
-
-    Component {
-        id: hitStandIn
-        // A song found in the lyrics, until the lyrics views provide their row.
-        Item {
-            id: standIn
-            property string title
-            property string artist
-            property string snippet
-            signal activated()
-            implicitHeight: 52
-            GlassCard {
-                anchors.fill: parent
-                cornerRadius: 12
-            }
-            TapHandler { onTapped: standIn.activated() }
-            Column {
-                x: 12
-                anchors.verticalCenter: parent.verticalCenter
-                width: parent.width - 24
-                spacing: 3
-                Text {
-                    width: parent.width
-                    text: standIn.title + " \u00b7 " + standIn.artist
-                    textFormat: Text.PlainText
-                    elide: Text.ElideRight
-                    color: Theme.white(0.94)
-                    font.family: Theme.textFont
-                    font.pixelSize: 13
-                    font.weight: Font.DemiBold
-                }
-                Text {
-                    width: parent.width
-                    text: standIn.snippet
-                    textFormat: Text.PlainText
-                    elide: Text.ElideRight
-                    color: Theme.white(0.5)
-                    font.family: Theme.textFont
-                    font.pixelSize: 11
-                }
-            }
-        }
     }
 }

@@ -22,7 +22,4 @@ std::size_t historyCount(HistoryTab tab, std::size_t stations, std::size_t songs
 // Clearing is offered for a non-empty station history on the played tab only.
 bool offersClear(HistoryTab tab, std::size_t stations);
 
-// The heard songs the header counts, at most.
-inline constexpr std::size_t heardSongLimit = 200;
-
 } // namespace ZintraRadio

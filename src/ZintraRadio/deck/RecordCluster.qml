@@ -126,11 +126,7 @@ Row {
         symbol: "scissors"
         size: 30
         active: cluster.model ? cluster.model.splitRecordingBySong : false
-        //% "New file for every song: on"
-        readonly property string onKey: QT_TRID_NOOP("deck.splitOn")
-        //% "New file for every song: off"
-        readonly property string offKey: QT_TRID_NOOP("deck.splitOff")
-        helpKey: active ? onKey : offKey
+        helpKey: DeckRules.splitHelpKey(active)
         onClicked: if (cluster.model) cluster.model.splitRecordingBySong = !cluster.model.splitRecordingBySong
     }
 }

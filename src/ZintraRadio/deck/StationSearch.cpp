@@ -39,21 +39,16 @@ StationSearch::StationSearch(QObject* parent)
 StationSearch::~StationSearch() = default;
 
 QObject* StationSearch::modelObject() const {
-    return model_.data();
+    return model_.get();
 }
 
 void StationSearch::setModel(QObject* model) {
-    auto* appModel = qobject_cast<AppModel*>(model);
-    if (appModel == model_)
+    if (!model_.replace(model))
         return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
-    connections_.clear();
-    model_ = appModel;
-    if (appModel != nullptr)
+    if (AppModel* appModel = model_.get())
         for (auto signal : {&AppModel::libraryChanged, &AppModel::directoryHitsChanged,
                             &AppModel::directoryLoadingChanged, &AppModel::directoryErrorChanged})
-            connections_.push_back(connect(appModel, signal, this, &StationSearch::refresh));
+            model_.follow(connect(appModel, signal, this, &StationSearch::refresh));
     Q_EMIT modelChanged();
     refresh();
 }

@@ -5,11 +5,11 @@
 #pragma once
 
 #include "ZazidEvoz/Station.hpp"
+#include "deck/FollowedModel.hpp"
 #include "deck/StationListRules.hpp"
 #include "state/ListModel.hpp"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 #include <memory>
@@ -53,7 +53,6 @@ public:
     int matchCount() const { return matchCount_; }
     int hitCount() const { return hitCount_; }
     ListModelBase* rowList() const { return rowModel_.get(); }
-    const std::vector<Entry>& entries() const { return entries_; }
 
 Q_SIGNALS:
     void modelChanged();
@@ -63,8 +62,7 @@ Q_SIGNALS:
 private:
     void refresh();
 
-    QPointer<AppModel> model_;
-    std::vector<QMetaObject::Connection> connections_;
+    FollowedModel<AppModel> model_;
     QString filter_;
     int matchCount_ = 0;
     int hitCount_ = 0;

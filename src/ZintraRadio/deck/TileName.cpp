@@ -45,10 +45,6 @@ void TileName::measure() {
     Q_EMIT lookChanged();
 }
 
-int TileName::lineCount() const {
-    return static_cast<int>(lines(width()).size());
-}
-
 QStringList TileName::lines(qreal width) const {
     QStringList result;
     if (text_.isEmpty() || width <= 0)

@@ -16,8 +16,6 @@ class TileName : public QQuickPaintedItem {
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY lookChanged)
     Q_PROPERTY(QFont font READ font WRITE setFont NOTIFY lookChanged)
     Q_PROPERTY(bool spectrum READ spectrum WRITE setSpectrum NOTIFY lookChanged)
-    // The lines the text took at the current width (1 or 2; 0 for no text).
-    Q_PROPERTY(int lineCount READ lineCount NOTIFY lookChanged)
 
 public:
     explicit TileName(QQuickItem* parent = nullptr);
@@ -28,7 +26,6 @@ public:
     void setFont(const QFont& font);
     bool spectrum() const { return spectrum_; }
     void setSpectrum(bool spectrum);
-    int lineCount() const;
 
     void paint(QPainter* painter) override;
 
