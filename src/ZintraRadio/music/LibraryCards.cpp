@@ -16,13 +16,6 @@ using ZazidEvoz::Track;
 
 namespace {
 
-QStringList qtTexts(const std::vector<std::string>& texts) {
-    QStringList list;
-    for (const auto& text : texts)
-        list.append(qtText(text));
-    return list;
-}
-
 std::uint64_t hashOf(const std::string& text) {
     return TrackChangeWatch::textHash(text);
 }
@@ -51,12 +44,8 @@ AlbumTiles::AlbumTiles(QObject* parent)
           parent),
       list_(new VectorListModel<AlbumTile>(
           &tiles_,
-          {
-              {"name", [](const AlbumTile& t) { return QVariant(t.name); }},
-              {"artist", [](const AlbumTile& t) { return QVariant(t.artist); }},
-              {"cover", [](const AlbumTile& t) { return QVariant(t.cover); }},
-              {"singles", [](const AlbumTile& t) { return QVariant(t.singles); }},
-          },
+          {cardRole("name", &AlbumTile::name), cardRole("artist", &AlbumTile::artist),
+           cardRole("cover", &AlbumTile::cover), cardRole("singles", &AlbumTile::singles)},
           this)) {}
 
 void AlbumTiles::recompute() {
@@ -135,13 +124,9 @@ GenreCards::GenreCards(QObject* parent)
           parent),
       list_(new VectorListModel<GenreCard>(
           &cards_,
-          {
-              {"name", [](const GenreCard& c) { return QVariant(c.name); }},
-              {"title", [](const GenreCard& c) { return QVariant(c.title); }},
-              {"count", [](const GenreCard& c) { return QVariant(c.count); }},
-              {"covers", [](const GenreCard& c) { return QVariant(c.covers); }},
-              {"noGenre", [](const GenreCard& c) { return QVariant(c.noGenre); }},
-          },
+          {cardRole("name", &GenreCard::name), cardRole("title", &GenreCard::title),
+           cardRole("count", &GenreCard::count), cardRole("covers", &GenreCard::covers),
+           cardRole("noGenre", &GenreCard::noGenre)},
           this)) {}
 
 void GenreCards::recompute() {
@@ -194,14 +179,11 @@ ArtistCards::ArtistCards(QObject* parent)
               return TrackChangeWatch::combine({hashOf(track.artist), hashOf(track.coverFile)});
           },
           parent),
-      list_(new VectorListModel<ArtistCard>(
-          &shown_,
-          {
-              {"name", [](const ArtistCard& c) { return QVariant(c.name); }},
-              {"count", [](const ArtistCard& c) { return QVariant(c.count); }},
-              {"covers", [](const ArtistCard& c) { return QVariant(c.covers); }},
-          },
-          this)) {}
+      list_(new VectorListModel<ArtistCard>(&shown_,
+                                            {cardRole("name", &ArtistCard::name),
+                                             cardRole("count", &ArtistCard::count),
+                                             cardRole("covers", &ArtistCard::covers)},
+                                            this)) {}
 
 void ArtistCards::setSearch(const QString& search) {
     if (search_ == search)

@@ -18,13 +18,6 @@ using ZazidEvoz::platform::Uuid;
 
 namespace {
 
-QStringList qtTexts(const std::vector<std::string>& texts) {
-    QStringList list;
-    for (const auto& text : texts)
-        list.append(qtText(text));
-    return list;
-}
-
 std::vector<std::string> pathsOf(const std::vector<Track>& tracks) {
     std::vector<std::string> paths;
     paths.reserve(tracks.size());
@@ -56,15 +49,12 @@ std::vector<Track> inPreviousOrder(std::vector<Track> tracks, const std::vector<
 // ---- The shared base
 
 PlaylistCardList::PlaylistCardList(QObject* parent)
-    : CardList(parent), list_(new VectorListModel<PlaylistCard>(
-                            &cards_,
-                            {
-                                {"id", [](const PlaylistCard& c) { return QVariant(c.id); }},
-                                {"name", [](const PlaylistCard& c) { return QVariant(c.name); }},
-                                {"count", [](const PlaylistCard& c) { return QVariant(c.count); }},
-                                {"covers", [](const PlaylistCard& c) { return QVariant(c.covers); }},
-                            },
-                            this)) {}
+    : CardList(parent),
+      list_(new VectorListModel<PlaylistCard>(
+          &cards_,
+          {cardRole("id", &PlaylistCard::id), cardRole("name", &PlaylistCard::name),
+           cardRole("count", &PlaylistCard::count), cardRole("covers", &PlaylistCard::covers)},
+          this)) {}
 
 QAbstractItemModel* PlaylistCardList::rowsModel() const {
     return list_;
