@@ -128,23 +128,13 @@ void DetailPage::update() {
     timer_.stop();
     playlist_.reset();
     smart_.reset();
-    const QVariantMap map = route_.toMap();
-    const auto id = ZazidEvoz::platform::Uuid::fromText(stdText(map.value(QStringLiteral("id")).toString()));
     const QString kindName = kind();
-    if (music() && id && kindName == QLatin1String("playlist")) {
-        for (const auto& playlist : music()->playlists())
-            if (playlist.id == *id) {
-                playlist_ = playlist;
-                break;
-            }
-    }
-    if (music() && id && kindName == QLatin1String("smart")) {
-        for (const auto& smart : music()->smartPlaylists())
-            if (smart.id == *id) {
-                smart_ = smart;
-                break;
-            }
-    }
+    if (music() && kindName == QLatin1String("playlist"))
+        if (const auto* playlist = listWithId(music()->playlists(), scope_.id))
+            playlist_ = *playlist;
+    if (music() && kindName == QLatin1String("smart"))
+        if (const auto* smart = listWithId(music()->smartPlaylists(), scope_.id))
+            smart_ = *smart;
 
     switch (scope_.kind) {
     case Kind::album:

@@ -87,18 +87,12 @@ std::vector<Track> AlbumTiles::tracks(int row) const {
 }
 
 void AlbumTiles::play(int row) const {
-    std::vector<ZazidEvoz::Station> stations;
-    for (const auto& track : tracks(row))
-        stations.push_back(track.asStation());
     if (MusicModel* library = music())
-        library->playNow(stations, 0);
+        library->playNow(stationsOf(tracks(row)), 0);
 }
 
 QVariantList AlbumTiles::stations(int row) const {
-    QVariantList maps;
-    for (const auto& track : tracks(row))
-        maps.append(stationMap(track.asStation()));
-    return maps;
+    return stationMaps(stationsOf(tracks(row)));
 }
 
 bool AlbumTiles::dropCover(int row, const QList<QUrl>& urls) const {
@@ -151,13 +145,8 @@ void GenreCards::recompute() {
 }
 
 void GenreCards::play(const QString& genre) const {
-    MusicModel* library = music();
-    if (!library)
-        return;
-    std::vector<ZazidEvoz::Station> stations;
-    for (const auto& track : library->tracks(stdText(genre)))
-        stations.push_back(track.asStation());
-    library->playNow(stations, 0);
+    if (MusicModel* library = music())
+        library->playNow(stationsOf(library->tracks(stdText(genre))), 0);
 }
 
 void GenreCards::rename(const QString& genre, const QString& newName) const {

@@ -99,6 +99,16 @@ std::string smartPlaylistDisplayName(const std::string& name) {
     return stdText(qtTrId(name.c_str()));
 }
 
+// ---- Lists and entries
+
+std::vector<Station> stationsOf(const std::vector<Track>& tracks) {
+    std::vector<Station> stations;
+    stations.reserve(tracks.size());
+    for (const auto& track : tracks)
+        stations.push_back(track.asStation());
+    return stations;
+}
+
 // ---- Grids
 
 GridLayout adaptiveGrid(double width, double minimum, double maximum, double spacing, double sidePadding) {

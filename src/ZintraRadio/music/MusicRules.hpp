@@ -41,6 +41,23 @@ std::int64_t saturatingProduct(std::int64_t a, std::int64_t b);
 std::string smartPlaylistDisplayName(const std::string& name);
 bool isSmartNameKey(std::string_view name);
 
+// ---- Lists and entries
+
+// The playlist or smart playlist whose id is written in `idText`; none when the text is no id
+// or no list has it. The pointer is into `lists`.
+template <typename List> const List* listWithId(const std::vector<List>& lists, std::string_view idText) {
+    const auto id = ZazidEvoz::platform::Uuid::fromText(idText);
+    if (!id)
+        return nullptr;
+    for (const auto& list : lists)
+        if (list.id == *id)
+            return &list;
+    return nullptr;
+}
+
+// The tracks as queue entries, in their order.
+std::vector<Station> stationsOf(const std::vector<ZazidEvoz::Track>& tracks);
+
 // ---- Grids
 
 // An adaptive grid: as many columns of at least `minimum` as fit the width less the padding on

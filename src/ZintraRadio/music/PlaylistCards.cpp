@@ -7,14 +7,11 @@
 #include "state/QtValues.hpp"
 
 #include <QAbstractItemModel>
-#include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace ZintraRadio {
 
 using ZazidEvoz::Track;
-using ZazidEvoz::platform::Uuid;
 
 namespace {
 
@@ -107,11 +104,8 @@ std::vector<Track> SmartPlaylistCards::tracks(const QString& id) const {
 }
 
 void SmartPlaylistCards::play(const QString& id) const {
-    std::vector<ZazidEvoz::Station> stations;
-    for (const auto& track : tracks(id))
-        stations.push_back(track.asStation());
     if (music())
-        music()->playNow(stations, 0);
+        music()->playNow(stationsOf(tracks(id)), 0);
 }
 
 void SmartPlaylistCards::remove(const QString& id) const {
@@ -123,13 +117,8 @@ void SmartPlaylistCards::editRules(const QString& id, QObject* musicUI) const {
     auto* ui = qobject_cast<MusicUI*>(musicUI);
     if (!ui || !music())
         return;
-    const auto uuid = Uuid::fromText(stdText(id));
-    const auto& stored = music()->smartPlaylists();
-    const auto found = std::find_if(stored.begin(), stored.end(), [&uuid](const ZazidEvoz::SmartPlaylist& p) {
-        return uuid && p.id == *uuid;
-    });
-    if (found != stored.end())
-        ui->editSmartPlaylist(*found);
+    if (const auto* stored = listWithId(music()->smartPlaylists(), stdText(id)))
+        ui->editSmartPlaylist(*stored);
 }
 
 // ---- Playlists
@@ -152,12 +141,8 @@ std::vector<PlaylistCard> PlaylistCards::compute() {
 void PlaylistCards::play(const QString& id) const {
     if (!music())
         return;
-    const auto uuid = Uuid::fromText(stdText(id));
-    for (const auto& playlist : music()->playlists())
-        if (uuid && playlist.id == *uuid) {
-            music()->playNow(playlist.items, 0);
-            return;
-        }
+    if (const auto* playlist = listWithId(music()->playlists(), stdText(id)))
+        music()->playNow(playlist->items, 0);
 }
 
 void PlaylistCards::remove(const QString& id) const {

@@ -1,6 +1,7 @@
 #include "music/TrackListModel.hpp"
 
 #include "ZazidEvoz/platform/Date.hpp"
+#include "music/MusicRules.hpp"
 #include "music/TitleOrder.hpp"
 #include "music/TrackChangeWatch.hpp"
 #include "state/MusicModel.hpp"
@@ -148,13 +149,8 @@ std::vector<std::size_t> TrackListModel::computeRows() const {
         return rows;
     const auto& tracks = music_->tracks();
     if (scope_.kind == Kind::smart) {
-        const auto id = ZazidEvoz::platform::Uuid::fromText(scope_.id);
-        const auto& smart = music_->smartPlaylists();
-        const auto found =
-            std::find_if(smart.begin(), smart.end(), [&id](const ZazidEvoz::SmartPlaylist& playlist) {
-                return id && playlist.id == *id;
-            });
-        if (found == smart.end())
+        const auto* found = listWithId(music_->smartPlaylists(), scope_.id);
+        if (!found)
             return rows;
         std::unordered_map<std::string_view, std::size_t> rowOfPath;
         rowOfPath.reserve(tracks.size());
