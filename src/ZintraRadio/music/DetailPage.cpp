@@ -19,21 +19,10 @@ using Kind = TrackListModel::Kind;
 namespace {
 
 TrackListModel::Scope scopeOf(const QVariant& route) {
-    const QVariantMap map = route.toMap();
-    const QString kind = map.value(QStringLiteral("kind")).toString();
-    TrackListModel::Scope scope;
-    scope.name = stdText(map.value(QStringLiteral("name")).toString());
-    scope.id = stdText(map.value(QStringLiteral("id")).toString());
-    if (kind == QLatin1String("album"))
-        scope.kind = Kind::album;
-    else if (kind == QLatin1String("genre"))
-        scope.kind = Kind::genre;
-    else if (kind == QLatin1String("artist"))
-        scope.kind = Kind::artist;
-    else if (kind == QLatin1String("smart"))
-        scope.kind = Kind::smart;
-    else
-        scope.kind = Kind::none; // a playlist page lists its items instead
+    auto scope = TrackListModel::scopeFromMap(route.toMap());
+    // No page lists the whole library; a playlist page lists its items instead of tracks.
+    if (scope.kind == Kind::all)
+        scope.kind = Kind::none;
     return scope;
 }
 
