@@ -2,6 +2,7 @@
 
 #include "ZazidEvoz/platform/Text.hpp"
 #include "music/MusicRules.hpp"
+#include "music/TitleOrder.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
 
@@ -126,7 +127,8 @@ GenreCards::GenreCards(QObject* parent)
 void GenreCards::recompute() {
     std::vector<GenreCard> cards;
     if (MusicModel* library = music()) {
-        const auto covers = coversByGenre(library->tracks());
+        // The order the track lists share, sorted once per change of the titles.
+        const auto covers = coversByGenre(library->tracks(), TitleOrder::of(*library).rows());
         qint64 untagged = 0;
         for (const auto& track : library->tracks())
             untagged += track.genre.empty() ? 1 : 0;

@@ -106,9 +106,10 @@ std::vector<std::string> leadingCovers(const std::vector<ZazidEvoz::Track>& trac
 std::vector<std::string> fileThumbnails(const std::vector<Station>& items, std::size_t limit = 4);
 
 // Per genre (spelled exactly; "" for the tracks without one), the cover files of its tracks in
-// title order: the first occurrence of each, the first four. Genres without covers are not listed.
+// title order (`titleOrder`: the tracks' positions by title): the first occurrence of each, the
+// first four. Genres without covers are not listed.
 std::unordered_map<std::string, std::vector<std::string>>
-coversByGenre(const std::vector<ZazidEvoz::Track>& tracks);
+coversByGenre(const std::vector<ZazidEvoz::Track>& tracks, const std::vector<std::size_t>& titleOrder);
 
 // ---- Artist list
 
