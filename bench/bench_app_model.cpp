@@ -2,12 +2,12 @@
 // 350 stations, until the main thread has run its first posted work (the model is ready for
 // the views), against the engine alone loading the same files: the radio library read and
 // repaired, the music database opened and its tracks read.
+#include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
 #include "ZazidEvoz/DefaultStations.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "state/AppModel.hpp"
-#include "support/Sandbox.hpp"
 #include "system/MainThread.hpp"
 
 #include <QCoreApplication>
@@ -101,13 +101,5 @@ BENCHMARK(BM_StartupToReady)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 } // namespace
 
 int main(int argc, char** argv) {
-    ZazidEvoz::testkit::initialiseSandbox();
-    {
-        QCoreApplication application(argc, argv);
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-    }
-    ZazidEvoz::testkit::removeSandbox();
-    return 0;
+    return ZazidEvoz::benchkit::runBenchmarksInSandboxWith<QCoreApplication>(argc, argv);
 }

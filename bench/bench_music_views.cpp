@@ -4,11 +4,11 @@
 //   - scrolling the track list and the album grid: process CPU time per rendered frame;
 //   - opening the tracks tab: the time from creating the list to its first frame, the first
 //     time after a change of the titles (the library is sorted) and again (the order is kept).
+#include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
 #include "music/TitleOrder.hpp"
 #include "state/AppModel.hpp"
 #include "state/UIState.hpp"
-#include "support/Sandbox.hpp"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -261,14 +261,7 @@ BENCHMARK(BM_OpenTracksTab)->UseManualTime()->Unit(benchmark::kMillisecond)->Ite
 } // namespace
 
 int main(int argc, char** argv) {
-    ZazidEvoz::testkit::initialiseSandbox();
-    {
-        QApplication application(argc, argv);
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        Stage::instance().reset(); // the window goes before the application object
-    }
-    ZazidEvoz::testkit::removeSandbox();
-    return 0;
+    // The window goes before the application object.
+    return ZazidEvoz::benchkit::runBenchmarksInSandboxWith<QApplication>(argc, argv,
+                                                                         [] { Stage::instance().reset(); });
 }

@@ -1,6 +1,16 @@
 #include "music/CardList.hpp"
 
+#include "state/QtValues.hpp"
+
 namespace ZintraRadio {
+
+QStringList qtTexts(const std::vector<std::string>& texts) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(texts.size()));
+    for (const auto& text : texts)
+        list.append(qtText(text));
+    return list;
+}
 
 CardList::CardList(QObject* parent) : MusicBound(parent) {
     timer_.setSingleShot(true);

@@ -5,14 +5,26 @@
 #pragma once
 
 #include "music/MusicBound.hpp"
+#include "state/ListModel.hpp"
 
 #include <QQmlParserStatus>
+#include <QStringList>
 #include <QTimer>
 #include <QtQml/qqmlregistration.h>
+#include <string>
+#include <vector>
 
 class QAbstractItemModel;
 
 namespace ZintraRadio {
+
+// A role that shows one field of a card as it is.
+template <typename Card, typename Field> ListRole<Card> cardRole(const char* name, Field Card::*field) {
+    return {name, [field](const Card& card) { return QVariant::fromValue(card.*field); }};
+}
+
+// Texts of the engine (a card's cover files) as QML takes them.
+QStringList qtTexts(const std::vector<std::string>& texts);
 
 class CardList : public MusicBound, public QQmlParserStatus {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "music/Covers.hpp"
 
 #include "ZazidEvoz/platform/FileURL.hpp"
+#include "ZazidEvoz/platform/UniqueFd.hpp"
 #include "kit/ArtworkRules.hpp"
 #include "kit/FontBook.hpp"
 #include "kit/GlowImages.hpp"
@@ -82,18 +83,6 @@ void strokeEdge(QPainter& painter, const CoverShape& shape) {
     painter.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.14f), shape.edge));
     painter.drawPath(coverOutline(inner, std::max(0.0, shape.radius - half), shape.corners));
 }
-
-// Closes a file descriptor when it goes out of scope.
-struct FileDescriptor {
-    int fd = -1;
-    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 // The whole regular file behind `fd`, or nothing when it is no regular file or larger than the
 // cap (also when it grows past the cap while being read).
@@ -237,11 +226,12 @@ CoverFile readCoverFile(const std::filesystem::path& path, const CoverShape& sha
         return {};
     // Non-blocking: opening a pipe must not wait for a writer; nothing is read before fstat has
     // said it is a regular file.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (file.fd < 0)
+    const ZazidEvoz::platform::UniqueFd file(
+        ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!file)
         return {};
     CoverFile result;
-    const auto bytes = readRegularFile(file.fd, limits.maxBytes, result.modifiedNanoseconds);
+    const auto bytes = readRegularFile(file.get(), limits.maxBytes, result.modifiedNanoseconds);
     if (!bytes)
         return {};
     const QImage picture = decodeToFill(*bytes, shape.side, limits.maxSide);

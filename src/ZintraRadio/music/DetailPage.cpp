@@ -19,21 +19,10 @@ using Kind = TrackListModel::Kind;
 namespace {
 
 TrackListModel::Scope scopeOf(const QVariant& route) {
-    const QVariantMap map = route.toMap();
-    const QString kind = map.value(QStringLiteral("kind")).toString();
-    TrackListModel::Scope scope;
-    scope.name = stdText(map.value(QStringLiteral("name")).toString());
-    scope.id = stdText(map.value(QStringLiteral("id")).toString());
-    if (kind == QLatin1String("album"))
-        scope.kind = Kind::album;
-    else if (kind == QLatin1String("genre"))
-        scope.kind = Kind::genre;
-    else if (kind == QLatin1String("artist"))
-        scope.kind = Kind::artist;
-    else if (kind == QLatin1String("smart"))
-        scope.kind = Kind::smart;
-    else
-        scope.kind = Kind::none; // a playlist page lists its items instead
+    auto scope = TrackListModel::scopeFromMap(route.toMap());
+    // No page lists the whole library; a playlist page lists its items instead of tracks.
+    if (scope.kind == Kind::all)
+        scope.kind = Kind::none;
     return scope;
 }
 
@@ -128,23 +117,13 @@ void DetailPage::update() {
     timer_.stop();
     playlist_.reset();
     smart_.reset();
-    const QVariantMap map = route_.toMap();
-    const auto id = ZazidEvoz::platform::Uuid::fromText(stdText(map.value(QStringLiteral("id")).toString()));
     const QString kindName = kind();
-    if (music() && id && kindName == QLatin1String("playlist")) {
-        for (const auto& playlist : music()->playlists())
-            if (playlist.id == *id) {
-                playlist_ = playlist;
-                break;
-            }
-    }
-    if (music() && id && kindName == QLatin1String("smart")) {
-        for (const auto& smart : music()->smartPlaylists())
-            if (smart.id == *id) {
-                smart_ = smart;
-                break;
-            }
-    }
+    if (music() && kindName == QLatin1String("playlist"))
+        if (const auto* playlist = listWithId(music()->playlists(), scope_.id))
+            playlist_ = *playlist;
+    if (music() && kindName == QLatin1String("smart"))
+        if (const auto* smart = listWithId(music()->smartPlaylists(), scope_.id))
+            smart_ = *smart;
 
     switch (scope_.kind) {
     case Kind::album:

@@ -2,6 +2,7 @@
 
 #include "ZazidEvoz/platform/Text.hpp"
 #include "music/MusicRules.hpp"
+#include "music/TitleOrder.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
 
@@ -15,13 +16,6 @@ namespace ZintraRadio {
 using ZazidEvoz::Track;
 
 namespace {
-
-QStringList qtTexts(const std::vector<std::string>& texts) {
-    QStringList list;
-    for (const auto& text : texts)
-        list.append(qtText(text));
-    return list;
-}
 
 std::uint64_t hashOf(const std::string& text) {
     return TrackChangeWatch::textHash(text);
@@ -51,12 +45,8 @@ AlbumTiles::AlbumTiles(QObject* parent)
           parent),
       list_(new VectorListModel<AlbumTile>(
           &tiles_,
-          {
-              {"name", [](const AlbumTile& t) { return QVariant(t.name); }},
-              {"artist", [](const AlbumTile& t) { return QVariant(t.artist); }},
-              {"cover", [](const AlbumTile& t) { return QVariant(t.cover); }},
-              {"singles", [](const AlbumTile& t) { return QVariant(t.singles); }},
-          },
+          {cardRole("name", &AlbumTile::name), cardRole("artist", &AlbumTile::artist),
+           cardRole("cover", &AlbumTile::cover), cardRole("singles", &AlbumTile::singles)},
           this)) {}
 
 void AlbumTiles::recompute() {
@@ -98,18 +88,12 @@ std::vector<Track> AlbumTiles::tracks(int row) const {
 }
 
 void AlbumTiles::play(int row) const {
-    std::vector<ZazidEvoz::Station> stations;
-    for (const auto& track : tracks(row))
-        stations.push_back(track.asStation());
     if (MusicModel* library = music())
-        library->playNow(stations, 0);
+        library->playNow(stationsOf(tracks(row)), 0);
 }
 
 QVariantList AlbumTiles::stations(int row) const {
-    QVariantList maps;
-    for (const auto& track : tracks(row))
-        maps.append(stationMap(track.asStation()));
-    return maps;
+    return stationMaps(stationsOf(tracks(row)));
 }
 
 bool AlbumTiles::dropCover(int row, const QList<QUrl>& urls) const {
@@ -135,19 +119,16 @@ GenreCards::GenreCards(QObject* parent)
           parent),
       list_(new VectorListModel<GenreCard>(
           &cards_,
-          {
-              {"name", [](const GenreCard& c) { return QVariant(c.name); }},
-              {"title", [](const GenreCard& c) { return QVariant(c.title); }},
-              {"count", [](const GenreCard& c) { return QVariant(c.count); }},
-              {"covers", [](const GenreCard& c) { return QVariant(c.covers); }},
-              {"noGenre", [](const GenreCard& c) { return QVariant(c.noGenre); }},
-          },
+          {cardRole("name", &GenreCard::name), cardRole("title", &GenreCard::title),
+           cardRole("count", &GenreCard::count), cardRole("covers", &GenreCard::covers),
+           cardRole("noGenre", &GenreCard::noGenre)},
           this)) {}
 
 void GenreCards::recompute() {
     std::vector<GenreCard> cards;
     if (MusicModel* library = music()) {
-        const auto covers = coversByGenre(library->tracks());
+        // The order the track lists share, sorted once per change of the titles.
+        const auto covers = coversByGenre(library->tracks(), TitleOrder::of(*library).rows());
         qint64 untagged = 0;
         for (const auto& track : library->tracks())
             untagged += track.genre.empty() ? 1 : 0;
@@ -166,13 +147,8 @@ void GenreCards::recompute() {
 }
 
 void GenreCards::play(const QString& genre) const {
-    MusicModel* library = music();
-    if (!library)
-        return;
-    std::vector<ZazidEvoz::Station> stations;
-    for (const auto& track : library->tracks(stdText(genre)))
-        stations.push_back(track.asStation());
-    library->playNow(stations, 0);
+    if (MusicModel* library = music())
+        library->playNow(stationsOf(library->tracks(stdText(genre))), 0);
 }
 
 void GenreCards::rename(const QString& genre, const QString& newName) const {
@@ -194,14 +170,11 @@ ArtistCards::ArtistCards(QObject* parent)
               return TrackChangeWatch::combine({hashOf(track.artist), hashOf(track.coverFile)});
           },
           parent),
-      list_(new VectorListModel<ArtistCard>(
-          &shown_,
-          {
-              {"name", [](const ArtistCard& c) { return QVariant(c.name); }},
-              {"count", [](const ArtistCard& c) { return QVariant(c.count); }},
-              {"covers", [](const ArtistCard& c) { return QVariant(c.covers); }},
-          },
-          this)) {}
+      list_(new VectorListModel<ArtistCard>(&shown_,
+                                            {cardRole("name", &ArtistCard::name),
+                                             cardRole("count", &ArtistCard::count),
+                                             cardRole("covers", &ArtistCard::covers)},
+                                            this)) {}
 
 void ArtistCards::setSearch(const QString& search) {
     if (search_ == search)

@@ -7,9 +7,6 @@
 #include "system/FileManager.hpp"
 
 #include <QPointer>
-#include <algorithm>
-#include <memory>
-#include <random>
 #include <unordered_map>
 
 namespace ZintraRadio {
@@ -27,25 +24,7 @@ std::vector<Station> stationsFrom(const QVariantList& maps) {
     return stations;
 }
 
-QVariantList mapsOf(const std::vector<Track>& tracks) {
-    QVariantList maps;
-    for (const auto& track : tracks)
-        maps.append(stationMap(track.asStation()));
-    return maps;
-}
-
-std::optional<ZazidEvoz::Playlist> playlistWithId(const MusicModel& music, const QString& id) {
-    const auto uuid = ZazidEvoz::platform::Uuid::fromText(stdText(id));
-    if (!uuid)
-        return std::nullopt;
-    for (const auto& playlist : music.playlists())
-        if (playlist.id == *uuid)
-            return playlist;
-    return std::nullopt;
-}
-
-} // namespace
-
+// Fetches covers for the tracks one after another (each lookup waits for the previous one).
 void fetchCoversInTurn(MusicModel* music, std::vector<Track> tracks) {
     if (!music || tracks.empty())
         return;
@@ -55,6 +34,8 @@ void fetchCoversInTurn(MusicModel* music, std::vector<Track> tracks) {
         fetchCoversInTurn(model.data(), std::move(rest));
     });
 }
+
+} // namespace
 
 void MusicActions::musicReplaced() {
     if (music())
@@ -96,31 +77,13 @@ void MusicActions::playLater(const QVariantList& stations) const {
 }
 
 void MusicActions::addToPlaylist(const QVariantList& stations, const QString& playlistId) const {
-    if (!music())
-        return;
-    if (auto playlist = playlistWithId(*music(), playlistId))
-        music()->add(stationsFrom(stations), *playlist);
+    if (music())
+        music()->add(stations, playlistId);
 }
 
 void MusicActions::addToNewPlaylist(const QVariantList& stations) const {
     if (music())
         music()->createPlaylist(std::string(), stationsFrom(stations));
-}
-
-// ---- Playing lists
-
-void MusicActions::play(const QVariantList& stations, int startAt) const {
-    if (music())
-        music()->playNow(stationsFrom(stations), startAt);
-}
-
-void MusicActions::playShuffled(const QVariantList& stations) const {
-    if (!music())
-        return;
-    auto items = stationsFrom(stations);
-    static thread_local std::mt19937_64 random{std::random_device{}()};
-    std::shuffle(items.begin(), items.end(), random);
-    music()->playNow(items, 0);
 }
 
 // ---- Track rows
@@ -132,7 +95,7 @@ void MusicActions::rate(const QString& path, int stars) const {
 
 void MusicActions::setGenre(const QString& genre, const QStringList& paths) const {
     if (music())
-        music()->setGenre(stdText(genre), tracksWithPaths(paths));
+        music()->setGenre(genre, paths);
 }
 
 void MusicActions::fetchCovers(const QStringList& paths) const {
@@ -141,7 +104,7 @@ void MusicActions::fetchCovers(const QStringList& paths) const {
 
 void MusicActions::trash(const QStringList& paths) const {
     if (music())
-        music()->trash(tracksWithPaths(paths));
+        music()->trash(paths);
 }
 
 void MusicActions::reveal(const QString& path) const {
@@ -166,14 +129,6 @@ void MusicActions::requestLyrics(const QString& artist, const QString& title) co
     ui()->setLyricsRequest(std::move(request));
 }
 
-QStringList MusicActions::genreNames() const {
-    QStringList names;
-    if (music())
-        for (const auto& genre : music()->genres())
-            names.append(qtText(genre.name));
-    return names;
-}
-
 // ---- Selection bar
 
 QStringList MusicActions::selectedPaths() const {
@@ -184,7 +139,7 @@ QStringList MusicActions::selectedPaths() const {
 }
 
 QVariantList MusicActions::selectedStations() const {
-    return mapsOf(selectedTracks());
+    return stationMaps(stationsOf(selectedTracks()));
 }
 
 void MusicActions::setGenreOfSelection(const QString& genre) const {

@@ -37,11 +37,6 @@ public:
     // A new playlist named by the model, holding the items; no page opens.
     Q_INVOKABLE void addToNewPlaylist(const QVariantList& stations) const;
 
-    // ---- Playing lists
-    Q_INVOKABLE void play(const QVariantList& stations, int startAt) const;
-    // A shuffled copy from its first item; the queue's own shuffle mode is not touched.
-    Q_INVOKABLE void playShuffled(const QVariantList& stations) const;
-
     // ---- Track rows
     Q_INVOKABLE void rate(const QString& path, int stars) const;
     Q_INVOKABLE void setGenre(const QString& genre, const QStringList& paths) const;
@@ -52,7 +47,6 @@ public:
     // Presents the tag editor for the library's track.
     Q_INVOKABLE void editTags(const QString& path) const;
     Q_INVOKABLE void requestLyrics(const QString& artist, const QString& title) const;
-    Q_INVOKABLE QStringList genreNames() const;
 
     // ---- Selection bar: the selected tracks that are in the library, in library order
     Q_INVOKABLE QStringList selectedPaths() const;
@@ -86,8 +80,5 @@ private:
     std::vector<ZazidEvoz::Track> tracksWithPaths(const QStringList& paths) const;
     std::vector<ZazidEvoz::Track> selectedTracks() const;
 };
-
-// Fetches covers for the tracks one after another (each lookup waits for the previous one).
-void fetchCoversInTurn(MusicModel* music, std::vector<ZazidEvoz::Track> tracks);
 
 } // namespace ZintraRadio

@@ -1,5 +1,7 @@
 #include "music/MusicBound.hpp"
 
+#include "state/QtValues.hpp"
+
 namespace ZintraRadio {
 
 namespace {
@@ -24,6 +26,14 @@ void MusicBound::setMusic(MusicModel* music) {
     music_ = music;
     musicReplaced();
     Q_EMIT musicChanged();
+}
+
+QStringList MusicBound::genres() const {
+    QStringList names;
+    if (music())
+        for (const auto& genre : music()->genres())
+            names.append(qtText(genre.name));
+    return names;
 }
 
 void MusicBound::setUi(MusicUI* ui) {

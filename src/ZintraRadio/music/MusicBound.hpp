@@ -8,6 +8,7 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 #include <vector>
 
@@ -31,6 +32,9 @@ public:
     void setMusicObject(QObject* music) { setMusic(qobject_cast<MusicModel*>(music)); }
     QObject* uiObject() const { return ui_.data(); }
     void setUiObject(QObject* ui) { setUi(qobject_cast<MusicUI*>(ui)); }
+
+    // The library's genre names in name order (none without a music model).
+    QStringList genres() const;
 
 Q_SIGNALS:
     void musicChanged();

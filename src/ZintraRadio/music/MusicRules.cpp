@@ -99,6 +99,16 @@ std::string smartPlaylistDisplayName(const std::string& name) {
     return stdText(qtTrId(name.c_str()));
 }
 
+// ---- Lists and entries
+
+std::vector<Station> stationsOf(const std::vector<Track>& tracks) {
+    std::vector<Station> stations;
+    stations.reserve(tracks.size());
+    for (const auto& track : tracks)
+        stations.push_back(track.asStation());
+    return stations;
+}
+
 // ---- Grids
 
 GridLayout adaptiveGrid(double width, double minimum, double maximum, double spacing, double sidePadding) {
@@ -179,14 +189,13 @@ std::vector<std::string> fileThumbnails(const std::vector<Station>& items, std::
     return covers;
 }
 
-std::unordered_map<std::string, std::vector<std::string>> coversByGenre(const std::vector<Track>& tracks) {
-    std::vector<std::string_view> titles;
-    titles.reserve(tracks.size());
-    for (const auto& track : tracks)
-        titles.emplace_back(track.title);
+std::unordered_map<std::string, std::vector<std::string>>
+coversByGenre(const std::vector<Track>& tracks, const std::vector<std::size_t>& titleOrder) {
     std::unordered_map<std::string, std::vector<std::string>> result;
     // One walk in title order gives each genre's covers in the order of its own track list.
-    for (auto row : localizedOrder(titles)) {
+    for (auto row : titleOrder) {
+        if (row >= tracks.size())
+            continue;
         const Track& track = tracks[row];
         if (!track.coverFile)
             continue;

@@ -41,6 +41,23 @@ std::int64_t saturatingProduct(std::int64_t a, std::int64_t b);
 std::string smartPlaylistDisplayName(const std::string& name);
 bool isSmartNameKey(std::string_view name);
 
+// ---- Lists and entries
+
+// The playlist or smart playlist whose id is written in `idText`; none when the text is no id
+// or no list has it. The pointer is into `lists`.
+template <typename List> const List* listWithId(const std::vector<List>& lists, std::string_view idText) {
+    const auto id = ZazidEvoz::platform::Uuid::fromText(idText);
+    if (!id)
+        return nullptr;
+    for (const auto& list : lists)
+        if (list.id == *id)
+            return &list;
+    return nullptr;
+}
+
+// The tracks as queue entries, in their order.
+std::vector<Station> stationsOf(const std::vector<ZazidEvoz::Track>& tracks);
+
 // ---- Grids
 
 // An adaptive grid: as many columns of at least `minimum` as fit the width less the padding on
@@ -89,9 +106,10 @@ std::vector<std::string> leadingCovers(const std::vector<ZazidEvoz::Track>& trac
 std::vector<std::string> fileThumbnails(const std::vector<Station>& items, std::size_t limit = 4);
 
 // Per genre (spelled exactly; "" for the tracks without one), the cover files of its tracks in
-// title order: the first occurrence of each, the first four. Genres without covers are not listed.
+// title order (`titleOrder`: the tracks' positions by title): the first occurrence of each, the
+// first four. Genres without covers are not listed.
 std::unordered_map<std::string, std::vector<std::string>>
-coversByGenre(const std::vector<ZazidEvoz::Track>& tracks);
+coversByGenre(const std::vector<ZazidEvoz::Track>& tracks, const std::vector<std::size_t>& titleOrder);
 
 // ---- Artist list
 

@@ -7,23 +7,13 @@
 #include "state/QtValues.hpp"
 
 #include <QAbstractItemModel>
-#include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace ZintraRadio {
 
 using ZazidEvoz::Track;
-using ZazidEvoz::platform::Uuid;
 
 namespace {
-
-QStringList qtTexts(const std::vector<std::string>& texts) {
-    QStringList list;
-    for (const auto& text : texts)
-        list.append(qtText(text));
-    return list;
-}
 
 std::vector<std::string> pathsOf(const std::vector<Track>& tracks) {
     std::vector<std::string> paths;
@@ -56,15 +46,12 @@ std::vector<Track> inPreviousOrder(std::vector<Track> tracks, const std::vector<
 // ---- The shared base
 
 PlaylistCardList::PlaylistCardList(QObject* parent)
-    : CardList(parent), list_(new VectorListModel<PlaylistCard>(
-                            &cards_,
-                            {
-                                {"id", [](const PlaylistCard& c) { return QVariant(c.id); }},
-                                {"name", [](const PlaylistCard& c) { return QVariant(c.name); }},
-                                {"count", [](const PlaylistCard& c) { return QVariant(c.count); }},
-                                {"covers", [](const PlaylistCard& c) { return QVariant(c.covers); }},
-                            },
-                            this)) {}
+    : CardList(parent),
+      list_(new VectorListModel<PlaylistCard>(
+          &cards_,
+          {cardRole("id", &PlaylistCard::id), cardRole("name", &PlaylistCard::name),
+           cardRole("count", &PlaylistCard::count), cardRole("covers", &PlaylistCard::covers)},
+          this)) {}
 
 QAbstractItemModel* PlaylistCardList::rowsModel() const {
     return list_;
@@ -117,11 +104,8 @@ std::vector<Track> SmartPlaylistCards::tracks(const QString& id) const {
 }
 
 void SmartPlaylistCards::play(const QString& id) const {
-    std::vector<ZazidEvoz::Station> stations;
-    for (const auto& track : tracks(id))
-        stations.push_back(track.asStation());
     if (music())
-        music()->playNow(stations, 0);
+        music()->playNow(stationsOf(tracks(id)), 0);
 }
 
 void SmartPlaylistCards::remove(const QString& id) const {
@@ -133,13 +117,8 @@ void SmartPlaylistCards::editRules(const QString& id, QObject* musicUI) const {
     auto* ui = qobject_cast<MusicUI*>(musicUI);
     if (!ui || !music())
         return;
-    const auto uuid = Uuid::fromText(stdText(id));
-    const auto& stored = music()->smartPlaylists();
-    const auto found = std::find_if(stored.begin(), stored.end(), [&uuid](const ZazidEvoz::SmartPlaylist& p) {
-        return uuid && p.id == *uuid;
-    });
-    if (found != stored.end())
-        ui->editSmartPlaylist(*found);
+    if (const auto* stored = listWithId(music()->smartPlaylists(), stdText(id)))
+        ui->editSmartPlaylist(*stored);
 }
 
 // ---- Playlists
@@ -162,12 +141,8 @@ std::vector<PlaylistCard> PlaylistCards::compute() {
 void PlaylistCards::play(const QString& id) const {
     if (!music())
         return;
-    const auto uuid = Uuid::fromText(stdText(id));
-    for (const auto& playlist : music()->playlists())
-        if (uuid && playlist.id == *uuid) {
-            music()->playNow(playlist.items, 0);
-            return;
-        }
+    if (const auto* playlist = listWithId(music()->playlists(), stdText(id)))
+        music()->playNow(playlist->items, 0);
 }
 
 void PlaylistCards::remove(const QString& id) const {

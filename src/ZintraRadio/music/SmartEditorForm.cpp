@@ -124,14 +124,6 @@ QAbstractItemModel* SmartEditorForm::rulesModel() const {
     return rules_;
 }
 
-QStringList SmartEditorForm::genres() const {
-    QStringList names;
-    if (music())
-        for (const auto& genre : music()->genres())
-            names.append(qtText(genre.name));
-    return names;
-}
-
 QStringList SmartEditorForm::kinds() {
     QStringList names;
     for (auto kind : allRuleKinds())

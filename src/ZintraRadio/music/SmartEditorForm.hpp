@@ -60,7 +60,6 @@ public:
     int ruleCount() const { return static_cast<int>(state_.rules.size()); }
     int previewCount() const { return previewCount_; }
     QVariantList previewCovers() const { return previewCovers_; }
-    QStringList genres() const;
     static QStringList kinds();
     static QStringList sorts();
     static QStringList kindLabels();

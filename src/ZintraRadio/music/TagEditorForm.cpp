@@ -75,14 +75,6 @@ QString TagEditorForm::fileName() const {
     return track_ ? qtText(std::filesystem::path(track_->path).filename().string()) : QString();
 }
 
-QStringList TagEditorForm::genres() const {
-    QStringList names;
-    if (music())
-        for (const auto& genre : music()->genres())
-            names.append(qtText(genre.name));
-    return names;
-}
-
 ZazidEvoz::TagEditor::Changes TagEditorForm::changes() const {
     if (!track_)
         return {};

@@ -51,7 +51,6 @@ public:
     QString cover() const;
     bool busy() const;
     QString fileName() const;
-    QStringList genres() const;
 
     // What saving sends now.
     ZazidEvoz::TagEditor::Changes changes() const;

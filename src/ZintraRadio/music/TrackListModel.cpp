@@ -1,6 +1,7 @@
 #include "music/TrackListModel.hpp"
 
 #include "ZazidEvoz/platform/Date.hpp"
+#include "music/MusicRules.hpp"
 #include "music/TitleOrder.hpp"
 #include "music/TrackChangeWatch.hpp"
 #include "state/MusicModel.hpp"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace ZintraRadio {
 
@@ -34,48 +36,36 @@ const std::string Track::*scopeField(TrackListModel::Kind kind) {
     }
 }
 
-TrackListModel::Scope scopeFrom(const QVariant& value) {
-    TrackListModel::Scope scope;
-    if (value.isNull() || !value.isValid())
-        return scope;
-    const QVariantMap map = value.toMap();
-    const QString kind = map.value(QStringLiteral("kind")).toString();
-    scope.name = stdText(map.value(QStringLiteral("name")).toString());
-    scope.id = stdText(map.value(QStringLiteral("id")).toString());
-    if (kind == QLatin1String("all"))
-        scope.kind = TrackListModel::Kind::all;
-    else if (kind == QLatin1String("album"))
-        scope.kind = TrackListModel::Kind::album;
-    else if (kind == QLatin1String("genre"))
-        scope.kind = TrackListModel::Kind::genre;
-    else if (kind == QLatin1String("artist"))
-        scope.kind = TrackListModel::Kind::artist;
-    else if (kind == QLatin1String("smart"))
-        scope.kind = TrackListModel::Kind::smart;
-    else
-        scope.kind = TrackListModel::Kind::none;
-    return scope;
-}
+// The kinds by the names the views give them.
+constexpr std::pair<TrackListModel::Kind, QLatin1String> kindNames[] = {
+    {TrackListModel::Kind::all, QLatin1String("all")},
+    {TrackListModel::Kind::album, QLatin1String("album")},
+    {TrackListModel::Kind::genre, QLatin1String("genre")},
+    {TrackListModel::Kind::artist, QLatin1String("artist")},
+    {TrackListModel::Kind::smart, QLatin1String("smart")},
+    {TrackListModel::Kind::none, QLatin1String("none")},
+};
 
 QString kindName(TrackListModel::Kind kind) {
-    switch (kind) {
-    case TrackListModel::Kind::all:
-        return QStringLiteral("all");
-    case TrackListModel::Kind::album:
-        return QStringLiteral("album");
-    case TrackListModel::Kind::genre:
-        return QStringLiteral("genre");
-    case TrackListModel::Kind::artist:
-        return QStringLiteral("artist");
-    case TrackListModel::Kind::smart:
-        return QStringLiteral("smart");
-    case TrackListModel::Kind::none:
-        break;
-    }
+    for (const auto& [value, name] : kindNames)
+        if (value == kind)
+            return name;
     return QStringLiteral("none");
 }
 
 } // namespace
+
+TrackListModel::Scope TrackListModel::scopeFromMap(const QVariantMap& map) {
+    Scope scope;
+    scope.kind = Kind::none;
+    const QString kind = map.value(QStringLiteral("kind")).toString();
+    for (const auto& [value, name] : kindNames)
+        if (kind == name)
+            scope.kind = value;
+    scope.name = stdText(map.value(QStringLiteral("name")).toString());
+    scope.id = stdText(map.value(QStringLiteral("id")).toString());
+    return scope;
+}
 
 TrackListModel::TrackListModel(QObject* parent) : QAbstractListModel(parent), roles_(trackRoles()) {
     rebuildTimer_.setSingleShot(true);
@@ -148,13 +138,8 @@ std::vector<std::size_t> TrackListModel::computeRows() const {
         return rows;
     const auto& tracks = music_->tracks();
     if (scope_.kind == Kind::smart) {
-        const auto id = ZazidEvoz::platform::Uuid::fromText(scope_.id);
-        const auto& smart = music_->smartPlaylists();
-        const auto found =
-            std::find_if(smart.begin(), smart.end(), [&id](const ZazidEvoz::SmartPlaylist& playlist) {
-                return id && playlist.id == *id;
-            });
-        if (found == smart.end())
+        const auto* found = listWithId(music_->smartPlaylists(), scope_.id);
+        if (!found)
             return rows;
         std::unordered_map<std::string_view, std::size_t> rowOfPath;
         rowOfPath.reserve(tracks.size());
@@ -407,7 +392,7 @@ QVariant TrackListModel::scope() const {
 }
 
 void TrackListModel::setScope(const QVariant& scope) {
-    setScope(scopeFrom(scope));
+    setScope(scope.isNull() || !scope.isValid() ? Scope() : scopeFromMap(scope.toMap()));
 }
 
 bool TrackListModel::libraryEmpty() const {

@@ -16,6 +16,7 @@
 #include <QQmlParserStatus>
 #include <QTimer>
 #include <QVariant>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 #include <cstdint>
 #include <limits>
@@ -46,6 +47,9 @@ public:
     };
 
     explicit TrackListModel(QObject* parent = nullptr);
+
+    // The scope a view names: {"kind", "name"} or {"kind", "id"}; an unknown kind lists nothing.
+    static Scope scopeFromMap(const QVariantMap& map);
 
     MusicModel* music() const { return music_.data(); }
     void setMusic(MusicModel* music);

@@ -109,9 +109,7 @@ TEST_F(Forms, TagEditorLoadsSendsOnlyDifferencesAndCloses) {
 TEST_F(Forms, TagEditorSavesIntoTheFile) {
     const auto file =
         library.folders.addFile("tagged.mp3", {{"title", "Old"}, {"artist", "Ann"}, {"date", "1999"}});
-    library.folders.writeSnapshot();
-    library.music = MusicFolders::started(library.folders.options(false));
-    auto& music = *library.music;
+    auto& music = library.start({});
     ASSERT_EQ(music.tracks().size(), 1u);
     TagEditorForm form;
     form.setMusic(&music);
@@ -249,9 +247,7 @@ TEST_F(Forms, QueueMenuAndQueueEditsWithStalePositions) {
 TEST_F(Forms, SelectionBarActsOnTheTracksStillThereAndKeepsWhatTheTrashRefuses) {
     const auto keep = library.folders.addFile(std::string(245, 'k') + ".mp3", {{"title", "Stays"}});
     const auto go = library.folders.addFile("go.mp3", {{"title", "Goes"}});
-    library.folders.writeSnapshot();
-    library.music = MusicFolders::started(library.folders.options(false));
-    auto& music = *library.music;
+    auto& music = library.start({});
     ASSERT_EQ(music.tracks().size(), 2u);
     std::vector<Toast::Style> toasts;
     music.toastHandler = [&](Toast::Style style, const std::string&) { toasts.push_back(style); };

@@ -75,9 +75,7 @@ TEST_F(LibraryLists, TrackListDropsTrashedRowsAtOnceAndPlaysFromTheClickedRow) {
     const auto alpha = library.folders.addFile("a.mp3", {{"title", "Alpha"}});
     const auto bravo = library.folders.addFile("b.mp3", {{"title", "Bravo"}});
     library.folders.addFile("c.mp3", {{"title", "Charlie"}});
-    library.folders.writeSnapshot();
-    library.music = MusicFolders::started(library.folders.options(false));
-    auto& music = *library.music;
+    auto& music = library.start({});
     ASSERT_EQ(music.tracks().size(), 3u);
     TrackListModel list;
     list.setMusic(&music);
@@ -100,9 +98,7 @@ TEST_F(LibraryLists, TheTitleOrderIsSortedOncePerChangeOfTheTitles) {
     library.folders.addFile("a.mp3", {{"title", "Alpha"}, {"artist", "Ann"}});
     library.folders.addFile("b.mp3", {{"title", "Bravo"}, {"artist", "Ann"}});
     library.folders.addFile("c.mp3", {{"title", "Charlie"}});
-    library.folders.writeSnapshot();
-    library.music = MusicFolders::started(library.folders.options(false));
-    auto& music = *library.music;
+    auto& music = library.start({});
     TrackListModel all;
     all.setMusic(&music);
     const auto* sorted = TitleOrder::of(music).rows().data();
@@ -186,8 +182,7 @@ TEST_F(LibraryLists, GenreRenameTrimsAndRewritesEveryTrackOfTheGenre) {
     library.folders.addFile("a.mp3", {{"title", "A"}, {"genre", "Jaz"}});
     library.folders.addFile("b.mp3", {{"title", "B"}, {"genre", "Jaz"}});
     library.folders.addFile("c.mp3", {{"title", "C"}, {"genre", "Rock"}});
-    library.folders.writeSnapshot();
-    library.music = MusicFolders::started(library.folders.options(false));
+    library.start({});
     GenreCards genres;
     genres.setMusic(library.music.get());
     genres.rename(QStringLiteral("Jaz"), QStringLiteral("  Jazz\t"));

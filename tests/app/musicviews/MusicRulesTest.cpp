@@ -140,7 +140,10 @@ TEST(CardRules, CoversByGenreFollowTitleOrder) {
         track("/5", "delta", "/c/5.jpg", "", "Jazz"), track("/6", "Foxtrot", "/c/6.jpg", "", "Jazz"),
         track("/7", "x", "/c/7.jpg", "", ""),
     };
-    const auto covers = coversByGenre(tracks);
+    std::vector<std::string_view> titles;
+    for (const auto& t : tracks)
+        titles.emplace_back(t.title);
+    const auto covers = coversByGenre(tracks, localizedOrder(titles));
     EXPECT_EQ(covers.at("Jazz"), (std::vector<std::string>{"/c/2.jpg", "/c/5.jpg", "/c/4.jpg", "/c/6.jpg"}));
     EXPECT_EQ(covers.at(""), (std::vector<std::string>{"/c/7.jpg"})) << "the tracks without a genre";
 }

@@ -9,11 +9,6 @@
 #include "state/MusicModel.hpp"
 
 #include <QCoreApplication>
-#include <QQmlComponent>
-#include <QQmlEngine>
-#include <QQuickItem>
-#include <QQuickWindow>
-#include <QStringList>
 #include <QTranslator>
 #include <memory>
 #include <string>
@@ -49,53 +44,11 @@ struct Library {
         return t;
     }
 
+    // The model over these stored tracks and the files added to the folder (none: the files only).
     MusicModel& start(std::vector<ZazidEvoz::Track> tracks) {
         folders.writeSnapshot(std::move(tracks));
         music = MusicFolders::started(folders.options(false));
         return *music;
-    }
-};
-
-// The module's QML in a window of its own, with every QML warning collected.
-struct QmlScene {
-    QQmlEngine engine;
-    QQuickWindow window;
-    QStringList warnings;
-    std::vector<std::unique_ptr<QObject>> owned;
-
-    QmlScene() {
-        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-        QObject::connect(&engine, &QQmlEngine::warnings, [this](const QList<QQmlError>& errors) {
-            for (const auto& error : errors)
-                warnings.append(error.toString());
-        });
-        window.setColor(Qt::black);
-    }
-
-    // The items go first; the window then lets go of its textures and Qt Quick's picture cache,
-    // so nothing of the scene is left for the leak check.
-    ~QmlScene() {
-        owned.clear();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        window.releaseResources();
-        pumpFor(std::chrono::milliseconds(50));
-    }
-
-    // Creates `qml` (a document that imports what it needs) inside the window.
-    QQuickItem* create(const QByteArray& qml) {
-        QQmlComponent component(&engine);
-        component.setData(qml, QUrl(QStringLiteral("qrc:/music-test/Document.qml")));
-        if (component.isError()) {
-            for (const auto& error : component.errors())
-                warnings.append(error.toString());
-            return nullptr;
-        }
-        auto* item = qobject_cast<QQuickItem*>(component.create());
-        if (item == nullptr)
-            return nullptr;
-        item->setParentItem(window.contentItem());
-        owned.emplace_back(item);
-        return item;
     }
 };
 

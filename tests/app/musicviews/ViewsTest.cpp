@@ -2,6 +2,7 @@
 // rows' click rule and stars, the browser's tabs, search and pages, the selection bar, the
 // sheets that clear their request however they close, and the queue panel's buttons.
 #include "MusicViewsKit.hpp"
+#include "QmlKit.hpp"
 #include "app/appmodel/AppModelKit.hpp"
 #include "state/UIState.hpp"
 
@@ -80,7 +81,7 @@ protected:
     AppSetup setup;
     std::unique_ptr<AppModel> app;
     std::unique_ptr<UIState> ui;
-    QmlScene kit;
+    QmlKit kit;
 };
 
 } // namespace
