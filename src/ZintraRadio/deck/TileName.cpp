@@ -4,7 +4,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QTextLayout>
 #include <cmath>
 
 namespace ZintraRadio {
@@ -45,33 +44,8 @@ void TileName::measure() {
     Q_EMIT lookChanged();
 }
 
-QStringList TileName::lines(qreal width) const {
-    QStringList result;
-    if (text_.isEmpty() || width <= 0)
-        return result;
-    QTextLayout layout(text_, font_);
-    QTextOption option(Qt::AlignHCenter);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine first = layout.createLine();
-    if (!first.isValid()) {
-        layout.endLayout();
-        return result;
-    }
-    first.setLineWidth(width);
-    const int rest = first.textStart() + first.textLength();
-    layout.endLayout();
-    result.append(text_.mid(first.textStart(), first.textLength()).trimmed());
-    if (rest < text_.size()) {
-        const QFontMetricsF metrics(font_);
-        result.append(metrics.elidedText(text_.mid(rest).trimmed(), Qt::ElideRight, width));
-    }
-    return result;
-}
-
 void TileName::paint(QPainter* painter) {
-    const QStringList shown = lines(width());
+    const QStringList shown = wrappedLines(text_, font_, width(), 2);
     const QFontMetricsF metrics(font_);
     painter->setFont(font_);
     if (spectrum_)

@@ -33,8 +33,6 @@ Q_SIGNALS:
     void lookChanged();
 
 private:
-    // The text broken into at most two lines for `width`, the second elided.
-    QStringList lines(qreal width) const;
     void measure();
 
     QString text_;

@@ -104,27 +104,32 @@ void GradientText::measure() {
     setImplicitHeight(std::ceil(metrics.height() + (lines - 1) * metrics.lineSpacing()));
 }
 
-QStringList GradientText::shownLines(qreal width) const {
-    const QFontMetricsF metrics(font_);
-    if (maximumLineCount_ <= 1 || width <= 0)
-        return {metrics.elidedText(text_, Qt::ElideRight, width)};
-    QTextLayout layout(text_, font_);
+QStringList wrappedLines(const QString& text, const QFont& font, qreal width, int maximumLines) {
+    QStringList lines;
+    if (text.isEmpty() || width <= 0 || maximumLines < 1)
+        return lines;
+    QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
-    QStringList lines;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
-        if (lines.size() + 1 == maximumLineCount_) {
-            // The last line holds the rest of the text, cut to fit.
-            lines.append(metrics.elidedText(text_.mid(line.textStart()).simplified(), Qt::ElideRight, width));
+        if (lines.size() + 1 == maximumLines) {
+            lines.append(QFontMetricsF(font).elidedText(text.mid(line.textStart()).simplified(),
+                                                        Qt::ElideRight, width));
             break;
         }
-        lines.append(text_.mid(line.textStart(), line.textLength()).trimmed());
+        lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
     }
     layout.endLayout();
     return lines;
+}
+
+QStringList GradientText::shownLines(qreal width) const {
+    if (maximumLineCount_ <= 1 || width <= 0)
+        return {QFontMetricsF(font_).elidedText(text_, Qt::ElideRight, width)};
+    return wrappedLines(text_, font_, width, maximumLineCount_);
 }
 
 void GradientText::paint(QPainter* painter) {

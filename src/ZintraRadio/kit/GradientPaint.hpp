@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QLinearGradient>
 #include <QQuickPaintedItem>
+#include <QStringList>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
@@ -31,6 +32,11 @@ public:
 // (cyan, violet, magenta).
 QLinearGradient spreadGradient(const QRectF& rect, GradientPaint::Direction direction,
                                const QVariantList& colors);
+
+// `text` wrapped at word boundaries (anywhere within a word too long for a line) into at most
+// `maximumLines` lines of `width`; the last line holds the rest of the text, elided at the
+// right. None for an empty text or no width.
+QStringList wrappedLines(const QString& text, const QFont& font, qreal width, int maximumLines);
 
 // A rounded rectangle, capsule or circle filled with a gradient, or stroked with one inside
 // its border (lineWidth > 0).
