@@ -244,7 +244,11 @@ Item {
                     opacity: stage.stripShown ? 1 : 0
                     visible: opacity > 0
                     Behavior on opacity {
-                        NumberAnimation { duration: 350; easing.type: Easing.InOutQuad }
+                        NumberAnimation {
+                            objectName: "videoStripFade"
+                            duration: 350
+                            easing.type: Easing.InOutQuad
+                        }
                     }
                 }
 
