@@ -4,7 +4,7 @@
 // changed. Its operations are the deck's controls, which drive the open video's player too.
 #pragma once
 
-#include "deck/FollowedModel.hpp"
+#include "state/FollowedModel.hpp"
 #include "deck/NowPlayingRules.hpp"
 
 #include <QObject>

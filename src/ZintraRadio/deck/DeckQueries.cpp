@@ -2,11 +2,10 @@
 
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "deck/DiscoverRules.hpp"
-#include "lyrics/LyricsTexts.hpp"
+#include "lyrics/LyricHitRoles.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
 
-#include <QUrl>
 
 namespace ZintraRadio {
 
@@ -14,32 +13,7 @@ using LyricsHit = ZazidEvoz::MusicDatabase::LyricsHit;
 
 LyricHitsQuery::LyricHitsQuery(QObject* parent) : QObject(parent) {
     hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(
-        &hits_, std::vector<ListRole<LyricsHit>>{
-                    {"title", [](const LyricsHit& h) { return QVariant(qtText(h.title)); }},
-                    {"artist", [](const LyricsHit& h) { return QVariant(qtText(h.artist)); }},
-                    {"snippet", [](const LyricsHit& h) { return QVariant(qtText(h.snippet)); }},
-                    {"hasTrack", [this](const LyricsHit& h) { return QVariant(trackOf(h).has_value()); }},
-                    {"coverURL",
-                     [this](const LyricsHit& h) {
-                         const auto track = trackOf(h);
-                         return track && track->coverFile
-                                    ? QVariant(QUrl::fromLocalFile(qtText(*track->coverFile)))
-                                    : QVariant(QUrl());
-                     }},
-                    {"coverSeed",
-                     [this](const LyricsHit& h) {
-                         const auto track = trackOf(h);
-                         if (!track)
-                             return QVariant(qtText(h.title));
-                         return QVariant(qtText(track->album.empty() ? track->title : track->album));
-                     }},
-                    {"heardStation", [](const LyricsHit& h) { return optionalText(h.heardStation); }},
-                    // Text, as the music search's hits give it to the same row view.
-                    {"heardLast",
-                     [](const LyricsHit& h) {
-                         return h.heardLast ? QVariant(abbreviatedDateTimeText(*h.heardLast)) : QVariant();
-                     }},
-                });
+        &hits_, lyricHitRoles([this](const LyricsHit& hit) { return trackOf(hit); }, HitSeed::title));
 }
 
 LyricHitsQuery::~LyricHitsQuery() = default;

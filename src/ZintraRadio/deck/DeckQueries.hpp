@@ -5,7 +5,7 @@
 #pragma once
 
 #include "ZazidEvoz/MusicDatabase.hpp"
-#include "deck/FollowedModel.hpp"
+#include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"
 #include "state/Tasks.hpp"
 

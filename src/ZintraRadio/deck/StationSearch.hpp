@@ -5,7 +5,7 @@
 #pragma once
 
 #include "ZazidEvoz/Station.hpp"
-#include "deck/FollowedModel.hpp"
+#include "state/FollowedModel.hpp"
 #include "deck/StationListRules.hpp"
 #include "state/ListModel.hpp"
 

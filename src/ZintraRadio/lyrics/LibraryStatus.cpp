@@ -11,24 +11,17 @@ namespace ZintraRadio {
 LibraryStatus::LibraryStatus(QObject* parent) : QObject(parent) {}
 
 QObject* LibraryStatus::musicObject() const {
-    return music_.data();
+    return music_.get();
 }
 
 void LibraryStatus::setMusic(QObject* object) {
-    auto* music = qobject_cast<MusicModel*>(object);
-    if (music == music_)
+    if (!music_.replace(object))
         return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
-    connections_.clear();
-    music_ = music;
-    if (music_) {
+    if (MusicModel* music = music_.get()) {
         auto changed = [this] { Q_EMIT statusChanged(); };
-        connections_ = {
-            connect(music_, &MusicModel::scanningChanged, this, changed),
-            connect(music_, &MusicModel::lyricsStatusChanged, this, changed),
-            connect(music_, &MusicModel::lastSyncChanged, this, changed),
-        };
+        music_.follow(connect(music, &MusicModel::scanningChanged, this, changed));
+        music_.follow(connect(music, &MusicModel::lyricsStatusChanged, this, changed));
+        music_.follow(connect(music, &MusicModel::lastSyncChanged, this, changed));
     }
     Q_EMIT musicChanged();
     Q_EMIT statusChanged();

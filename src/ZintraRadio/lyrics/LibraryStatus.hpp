@@ -4,15 +4,14 @@
 #pragma once
 
 #include "ZazidEvoz/LyricsBackgroundService.hpp"
+#include "state/FollowedModel.hpp"
 #include "state/MusicModel.hpp"
 
 #include <QLocale>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
-#include <vector>
 
 namespace ZintraRadio {
 
@@ -53,8 +52,7 @@ Q_SIGNALS:
     void statusChanged();
 
 private:
-    QPointer<MusicModel> music_;
-    std::vector<QMetaObject::Connection> connections_;
+    FollowedModel<MusicModel> music_;
 };
 
 } // namespace ZintraRadio

@@ -79,24 +79,17 @@ LyricsPresenter::LyricsPresenter(QObject* parent)
 LyricsPresenter::~LyricsPresenter() = default;
 
 QObject* LyricsPresenter::modelObject() const {
-    return model_.data();
+    return model_.get();
 }
 
 void LyricsPresenter::setModel(QObject* object) {
-    auto* model = qobject_cast<AppModel*>(object);
-    if (model == model_)
+    if (!model_.replace(object))
         return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
-    connections_.clear();
-    model_ = model;
     if (model_) {
         LyricsModel* lyrics = model_->lyrics();
-        connections_ = {
-            connect(lyrics, &LyricsModel::lyricsChanged, this, [this] { readSong(); }),
-            connect(lyrics, &LyricsModel::lyricsStateChanged, this, [this] { readState(); }),
-            connect(lyrics, &LyricsModel::songTitleChanged, this, [this] { readState(); }),
-        };
+        model_.follow(connect(lyrics, &LyricsModel::lyricsChanged, this, [this] { readSong(); }));
+        model_.follow(connect(lyrics, &LyricsModel::lyricsStateChanged, this, [this] { readState(); }));
+        model_.follow(connect(lyrics, &LyricsModel::songTitleChanged, this, [this] { readState(); }));
     }
     readSong();
     Q_EMIT modelChanged();

@@ -8,10 +8,10 @@
 
 #include "ZazidEvoz/LyricsService.hpp"
 #include "lyrics/LyricsRules.hpp"
+#include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 #include <memory>
@@ -122,8 +122,7 @@ private:
     void readState();
     void restyleRows();
 
-    QPointer<AppModel> model_;
-    std::vector<QMetaObject::Connection> connections_;
+    FollowedModel<AppModel> model_;
     double viewWidth_ = 0;
     bool reduceMotion_ = false;
 

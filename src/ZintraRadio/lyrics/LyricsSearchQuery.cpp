@@ -1,12 +1,11 @@
 #include "lyrics/LyricsSearchQuery.hpp"
 
 #include "ZazidEvoz/platform/Text.hpp"
+#include "lyrics/LyricHitRoles.hpp"
 #include "lyrics/LyricsRules.hpp"
-#include "lyrics/LyricsTexts.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
 
-#include <QUrl>
 
 namespace ZintraRadio {
 
@@ -33,34 +32,8 @@ QString kindName(Kind kind) {
 } // namespace
 
 LyricsSearchQuery::LyricsSearchQuery(QObject* parent) : QObject(parent) {
-    // The track-derived roles ask the index each time, so a track that leaves the library
-    // turns its hit into a hit without a track at the next change of the list.
-    std::vector<ListRole<LyricsHit>> roles = {
-        {"songKey", [](const LyricsHit& hit) { return QVariant(qtText(hit.songKey)); }},
-        {"artist", [](const LyricsHit& hit) { return QVariant(qtText(hit.artist)); }},
-        {"title", [](const LyricsHit& hit) { return QVariant(qtText(hit.title)); }},
-        {"snippet", [](const LyricsHit& hit) { return QVariant(qtText(hit.snippet)); }},
-        {"hasTrack", [this](const LyricsHit& hit) { return QVariant(libraryTrack(hit) != nullptr); }},
-        {"coverURL",
-         [this](const LyricsHit& hit) {
-             const Track* track = libraryTrack(hit);
-             if (!track || !track->coverFile)
-                 return QVariant(QUrl());
-             return QVariant(QUrl::fromLocalFile(qtText(*track->coverFile)));
-         }},
-        {"coverSeed",
-         [this](const LyricsHit& hit) {
-             const Track* track = libraryTrack(hit);
-             if (!track)
-                 return QVariant(QString());
-             return QVariant(qtText(track->album.empty() ? track->title : track->album));
-         }},
-        {"heardStation", [](const LyricsHit& hit) { return optionalText(hit.heardStation); }},
-        {"heardLast",
-         [](const LyricsHit& hit) {
-             return hit.heardLast ? QVariant(abbreviatedDateTimeText(*hit.heardLast)) : QVariant();
-         }},
-    };
+    auto roles = lyricHitRoles([this](const LyricsHit& hit) { return libraryTrack(hit); }, HitSeed::none);
+    roles.insert(roles.begin(), {"songKey", [](const LyricsHit& hit) { return QVariant(qtText(hit.songKey)); }});
     hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(&hits_, std::move(roles));
     rowModel_ = std::make_unique<VectorListModel<Row>>(&rows_, rowRoles());
 }
@@ -148,7 +121,7 @@ std::vector<ListRole<LyricsSearchQuery::Row>> LyricsSearchQuery::rowRoles() {
 }
 
 QObject* LyricsSearchQuery::musicObject() const {
-    return music_.data();
+    return music_.get();
 }
 
 ListModelBase* LyricsSearchQuery::rowList() const {
@@ -160,18 +133,12 @@ ListModelBase* LyricsSearchQuery::hitList() const {
 }
 
 void LyricsSearchQuery::setMusic(QObject* object) {
-    auto* music = qobject_cast<MusicModel*>(object);
-    if (music == music_)
+    if (!music_.replace(object))
         return;
-    for (const auto& connection : connections_)
-        disconnect(connection);
-    connections_.clear();
-    music_ = music;
-    if (music_)
-        connections_ = {
-            connect(music_, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); }),
-            connect(music_, &MusicModel::tracksChanged, this, [this] { trackListChanged(); }),
-        };
+    if (MusicModel* music = music_.get()) {
+        music_.follow(connect(music, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); }));
+        music_.follow(connect(music, &MusicModel::tracksChanged, this, [this] { trackListChanged(); }));
+    }
     pathIndex_.reset();
     Q_EMIT musicChanged();
     refresh();

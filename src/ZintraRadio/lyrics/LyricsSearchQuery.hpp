@@ -8,10 +8,10 @@
 
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "lyrics/LatestRead.hpp"
+#include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 #include <functional>
@@ -106,8 +106,7 @@ private:
     void trackListChanged();
     const std::unordered_map<std::string, std::size_t>& pathIndex() const;
 
-    QPointer<MusicModel> music_;
-    std::vector<QMetaObject::Connection> connections_;
+    FollowedModel<MusicModel> music_;
     QString query_;
     bool ready_ = false;
     std::vector<ZazidEvoz::Track> tracks_;

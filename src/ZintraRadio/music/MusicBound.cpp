@@ -4,26 +4,9 @@
 
 namespace ZintraRadio {
 
-namespace {
-
-void dropAll(std::vector<QMetaObject::Connection>& connections) {
-    for (const auto& connection : connections)
-        QObject::disconnect(connection);
-    connections.clear();
-}
-
-} // namespace
-
-MusicBound::~MusicBound() {
-    dropAll(musicConnections_);
-    dropAll(uiConnections_);
-}
-
 void MusicBound::setMusic(MusicModel* music) {
-    if (music_ == music)
+    if (!music_.replace(music))
         return;
-    dropAll(musicConnections_);
-    music_ = music;
     musicReplaced();
     Q_EMIT musicChanged();
 }
@@ -37,10 +20,8 @@ QStringList MusicBound::genres() const {
 }
 
 void MusicBound::setUi(MusicUI* ui) {
-    if (ui_ == ui)
+    if (!ui_.replace(ui))
         return;
-    dropAll(uiConnections_);
-    ui_ = ui;
     uiReplaced();
     Q_EMIT uiChanged();
 }

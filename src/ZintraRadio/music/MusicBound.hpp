@@ -3,14 +3,13 @@
 #pragma once
 
 #include "music/MusicUI.hpp"
+#include "state/FollowedModel.hpp"
 #include "state/MusicModel.hpp"
 
 #include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
-#include <vector>
 
 namespace ZintraRadio {
 
@@ -22,15 +21,13 @@ class MusicBound : public QObject {
 
 public:
     using QObject::QObject;
-    ~MusicBound() override;
-
-    MusicModel* music() const { return music_.data(); }
+    MusicModel* music() const { return music_.get(); }
     void setMusic(MusicModel* music);
-    MusicUI* ui() const { return ui_.data(); }
+    MusicUI* ui() const { return ui_.get(); }
     void setUi(MusicUI* ui);
-    QObject* musicObject() const { return music_.data(); }
+    QObject* musicObject() const { return music_.get(); }
     void setMusicObject(QObject* music) { setMusic(qobject_cast<MusicModel*>(music)); }
-    QObject* uiObject() const { return ui_.data(); }
+    QObject* uiObject() const { return ui_.get(); }
     void setUiObject(QObject* ui) { setUi(qobject_cast<MusicUI*>(ui)); }
 
     // The library's genre names in name order (none without a music model).
@@ -45,16 +42,12 @@ protected:
     virtual void musicReplaced() {}
     virtual void uiReplaced() {}
     // Connections that go when their model is replaced.
-    void followMusic(QMetaObject::Connection connection) {
-        musicConnections_.push_back(std::move(connection));
-    }
-    void followUi(QMetaObject::Connection connection) { uiConnections_.push_back(std::move(connection)); }
+    void followMusic(QMetaObject::Connection connection) { music_.follow(std::move(connection)); }
+    void followUi(QMetaObject::Connection connection) { ui_.follow(std::move(connection)); }
 
 private:
-    QPointer<MusicModel> music_;
-    QPointer<MusicUI> ui_;
-    std::vector<QMetaObject::Connection> musicConnections_;
-    std::vector<QMetaObject::Connection> uiConnections_;
+    FollowedModel<MusicModel> music_;
+    FollowedModel<MusicUI> ui_;
 };
 
 } // namespace ZintraRadio

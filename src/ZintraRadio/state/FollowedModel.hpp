@@ -1,5 +1,6 @@
-// The model a deck type follows, as QML sets it: a guarded pointer (null once the model is
-// gone) and the connections made to it, which go when another model takes its place.
+// The model a view-side type follows, as QML sets it: a guarded pointer (null once the model
+// is gone) and the connections made to it, which go when another model takes its place or the
+// follower goes.
 #pragma once
 
 #include <QMetaObject>
@@ -12,6 +13,11 @@ namespace ZintraRadio {
 
 template <typename Model> class FollowedModel {
 public:
+    FollowedModel() = default;
+    FollowedModel(const FollowedModel&) = delete;
+    FollowedModel& operator=(const FollowedModel&) = delete;
+    ~FollowedModel() { drop(); }
+
     Model* get() const { return model_.data(); }
     Model* operator->() const { return model_.data(); }
     explicit operator bool() const { return !model_.isNull(); }
@@ -22,9 +28,7 @@ public:
         auto* next = qobject_cast<Model*>(model);
         if (next == model_)
             return false;
-        for (const auto& connection : connections_)
-            QObject::disconnect(connection);
-        connections_.clear();
+        drop();
         model_ = next;
         return true;
     }
@@ -33,6 +37,12 @@ public:
     void follow(QMetaObject::Connection connection) { connections_.push_back(std::move(connection)); }
 
 private:
+    void drop() {
+        for (const auto& connection : connections_)
+            QObject::disconnect(connection);
+        connections_.clear();
+    }
+
     QPointer<Model> model_;
     std::vector<QMetaObject::Connection> connections_;
 };
