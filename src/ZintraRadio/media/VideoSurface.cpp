@@ -1,5 +1,7 @@
 #include "media/VideoSurface.hpp"
 
+#include "state/Observable.hpp"
+
 #include <QMetaObject>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
@@ -294,11 +296,8 @@ SoftwareVideoSurface::~SoftwareVideoSurface() {
 }
 
 void SoftwareVideoSurface::setCornerRadius(double radius) {
-    if (radius == cornerRadius_)
-        return;
-    cornerRadius_ = radius;
-    Q_EMIT cornerRadiusChanged();
-    update();
+    if (storeProperty(this, cornerRadius_, radius, &SoftwareVideoSurface::cornerRadiusChanged))
+        update();
 }
 
 // Runs while the GUI thread waits, as paint() does.
