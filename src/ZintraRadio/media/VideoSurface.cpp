@@ -285,14 +285,9 @@ QQuickFramebufferObject::Renderer* VideoSurface::createRenderer() const {
 
 SoftwareVideoSurface::SoftwareVideoSurface(QQuickItem* parent)
     : QQuickPaintedItem(parent), LinkedSurface(new video::SurfaceLink(this)),
-      renderer_(std::make_unique<video::MpvRenderer>(video::MpvRenderer::Api::software, link_->relay())) {
+      renderer_(video::MpvRenderer::Api::software, link_->relay()) {
     forwardLink(link_, this);
     setAntialiasing(true);
-}
-
-// The render context and its client go before the link that prepared the client.
-SoftwareVideoSurface::~SoftwareVideoSurface() {
-    renderer_.reset();
 }
 
 void SoftwareVideoSurface::setCornerRadius(double radius) {
@@ -302,22 +297,22 @@ void SoftwareVideoSurface::setCornerRadius(double radius) {
 
 // Runs while the GUI thread waits, as paint() does.
 void SoftwareVideoSurface::paint(QPainter* painter) {
-    renderer_->follow(*link_);
+    renderer_.follow(*link_);
     // Another player's last picture never shows.
-    if (renderer_->context() == nullptr || paintedGeneration_ != link_->generation()) {
+    if (renderer_.context() == nullptr || paintedGeneration_ != link_->generation()) {
         frame_ = QImage();
         paintedGeneration_ = link_->generation();
     }
-    if (renderer_->context() == nullptr)
+    if (renderer_.context() == nullptr)
         return;
     const qreal ratio = window() ? window()->effectiveDevicePixelRatio() : 1.0;
     const QSize size = (QSizeF(width(), height()) * ratio).toSize();
     if (size.isEmpty())
         return;
     // A new frame is drawn, and the last one again at a new size; nothing before the first.
-    const bool fresh = renderer_->takeFrame();
+    const bool fresh = renderer_.takeFrame();
     if ((fresh || (!frame_.isNull() && frame_.size() != size)) && renderFrame(size) && fresh)
-        renderer_->reportFrameDrawn();
+        renderer_.reportFrameDrawn();
     if (frame_.isNull())
         return;
     painter->setRenderHint(QPainter::Antialiasing);
@@ -340,7 +335,7 @@ bool SoftwareVideoSurface::renderFrame(QSize size) {
                                  {MPV_RENDER_PARAM_SW_STRIDE, &stride},
                                  {MPV_RENDER_PARAM_SW_POINTER, frame_.bits()},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_render(renderer_->context(), params) < 0) {
+    if (mpv_render_context_render(renderer_.context(), params) < 0) {
         frame_ = QImage();
         return false;
     }

@@ -191,7 +191,6 @@ class SoftwareVideoSurface : public QQuickPaintedItem, public video::LinkedSurfa
 
 public:
     explicit SoftwareVideoSurface(QQuickItem* parent = nullptr);
-    ~SoftwareVideoSurface() override;
 
     double cornerRadius() const { return cornerRadius_; }
     void setCornerRadius(double radius);
@@ -208,7 +207,9 @@ private:
     // Has mpv draw the current frame into frame_ at `size`; whether it drew.
     bool renderFrame(QSize size);
 
-    std::unique_ptr<video::MpvRenderer> renderer_;
+    // A member, so it (the render context, then its client) goes before the link, a child
+    // object that QObject deletes after the members.
+    video::MpvRenderer renderer_;
     QImage frame_;
     std::uint64_t paintedGeneration_ = 0; // the link's generation that frame_ belongs to
     double cornerRadius_ = 0;
