@@ -83,9 +83,9 @@ SurfaceLink::~SurfaceLink() {
     dropClient();
 }
 
-bool SurfaceLink::setPlayer(VideoPlayer* player) {
+void SurfaceLink::setPlayer(VideoPlayer* player) {
     if (player == player_)
-        return false;
+        return;
     disconnect(playerGone_);
     dropClient();
     player_ = player;
@@ -96,7 +96,6 @@ bool SurfaceLink::setPlayer(VideoPlayer* player) {
     }
     Q_EMIT playerChanged();
     Q_EMIT updateWanted();
-    return true;
 }
 
 // The player went without being taken away first: its surface shows nothing from now on.

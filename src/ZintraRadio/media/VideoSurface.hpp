@@ -70,8 +70,8 @@ public:
     SurfaceLink& operator=(const SurfaceLink&) = delete;
 
     VideoPlayer* player() const { return player_; }
-    // The same player again changes nothing; returns whether the player changed.
-    bool setPlayer(VideoPlayer* player);
+    // The same player again changes nothing.
+    void setPlayer(VideoPlayer* player);
     std::uint64_t generation() const { return generation_; }
     int framesDrawn() const { return framesDrawn_; }
     int contextsMade() const { return contextsMade_; }
