@@ -100,11 +100,7 @@ void SurfaceLink::setPlayer(VideoPlayer* player) {
 
 // The player went without being taken away first: its surface shows nothing from now on.
 void SurfaceLink::forgetPlayer() {
-    player_ = nullptr;
-    dropClient();
-    ++generation_;
-    Q_EMIT playerChanged();
-    Q_EMIT updateWanted();
+    setPlayer(nullptr);
 }
 
 mpv_handle* SurfaceLink::takeClient() {
