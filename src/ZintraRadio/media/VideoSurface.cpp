@@ -1,8 +1,8 @@
 #include "media/VideoSurface.hpp"
 
 #include "state/Observable.hpp"
+#include "system/MainThread.hpp"
 
-#include <QMetaObject>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
@@ -43,18 +43,11 @@ void silenceEvents(mpv_handle* client) {
 
 // ---- Relay
 
-void Relay::detach() {
-    std::lock_guard guard(lock_);
-    link_ = nullptr;
-}
+Relay::Relay(SurfaceLink* link) : link_(link), poster_(makeMainThreadPoster(link)) {}
 
 template <typename Call> void Relay::post(Call call) const {
-    std::lock_guard guard(lock_);
-    if (link_ == nullptr)
-        return;
-    // Runs on the link's thread; dropped with the link if it goes first.
-    QMetaObject::invokeMethod(
-        link_, [link = link_, call] { call(*link); }, Qt::QueuedConnection);
+    // Runs on the GUI thread; dropped if the link went first.
+    poster_([link = link_, call] { call(*link); });
 }
 
 void Relay::frameSignalled() const {
@@ -78,7 +71,6 @@ void Relay::frameDrawn() const {
 SurfaceLink::SurfaceLink(QObject* parent) : QObject(parent), relay_(std::make_shared<Relay>(this)) {}
 
 SurfaceLink::~SurfaceLink() {
-    relay_->detach();
     disconnect(playerGone_);
     dropClient();
 }

@@ -11,6 +11,7 @@
 // posts a queued call to the GUI thread.
 #pragma once
 
+#include "ZazidEvoz/platform/Threads.hpp"
 #include "state/VideoPlayer.hpp"
 
 #include <QImage>
@@ -19,7 +20,6 @@
 #include <QtQml/qqmlregistration.h>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 struct mpv_handle;
 struct mpv_render_context;
@@ -41,9 +41,8 @@ class SurfaceLink;
 // come to nothing once the surface has gone.
 class Relay {
 public:
-    explicit Relay(SurfaceLink* link) : link_(link) {}
-    // GUI thread, when the surface goes: later calls post nothing.
-    void detach();
+    // Made on the GUI thread.
+    explicit Relay(SurfaceLink* link);
 
     // Any thread.
     void frameSignalled() const;
@@ -54,8 +53,8 @@ public:
 private:
     template <typename Call> void post(Call call) const;
 
-    mutable std::mutex lock_; // guards link_
-    SurfaceLink* link_;
+    SurfaceLink* const link_; // reached only on the GUI thread, by work the poster still runs
+    const ZazidEvoz::platform::Poster poster_;
 };
 
 // The GUI side of a surface: the player it shows, counted in generations (a different player
