@@ -1,6 +1,8 @@
 #include "media/VideoSurface.hpp"
 
-#include <QMetaObject>
+#include "state/Observable.hpp"
+#include "system/MainThread.hpp"
+
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
@@ -41,18 +43,11 @@ void silenceEvents(mpv_handle* client) {
 
 // ---- Relay
 
-void Relay::detach() {
-    std::lock_guard guard(lock_);
-    link_ = nullptr;
-}
+Relay::Relay(SurfaceLink* link) : link_(link), poster_(makeMainThreadPoster(link)) {}
 
 template <typename Call> void Relay::post(Call call) const {
-    std::lock_guard guard(lock_);
-    if (link_ == nullptr)
-        return;
-    // Runs on the link's thread; dropped with the link if it goes first.
-    QMetaObject::invokeMethod(
-        link_, [link = link_, call] { call(*link); }, Qt::QueuedConnection);
+    // Runs on the GUI thread; dropped if the link went first.
+    poster_([link = link_, call] { call(*link); });
 }
 
 void Relay::frameSignalled() const {
@@ -76,14 +71,13 @@ void Relay::frameDrawn() const {
 SurfaceLink::SurfaceLink(QObject* parent) : QObject(parent), relay_(std::make_shared<Relay>(this)) {}
 
 SurfaceLink::~SurfaceLink() {
-    relay_->detach();
     disconnect(playerGone_);
     dropClient();
 }
 
-bool SurfaceLink::setPlayer(VideoPlayer* player) {
+void SurfaceLink::setPlayer(VideoPlayer* player) {
     if (player == player_)
-        return false;
+        return;
     disconnect(playerGone_);
     dropClient();
     player_ = player;
@@ -94,16 +88,11 @@ bool SurfaceLink::setPlayer(VideoPlayer* player) {
     }
     Q_EMIT playerChanged();
     Q_EMIT updateWanted();
-    return true;
 }
 
 // The player went without being taken away first: its surface shows nothing from now on.
 void SurfaceLink::forgetPlayer() {
-    player_ = nullptr;
-    dropClient();
-    ++generation_;
-    Q_EMIT playerChanged();
-    Q_EMIT updateWanted();
+    setPlayer(nullptr);
 }
 
 mpv_handle* SurfaceLink::takeClient() {
@@ -283,42 +272,34 @@ QQuickFramebufferObject::Renderer* VideoSurface::createRenderer() const {
 
 SoftwareVideoSurface::SoftwareVideoSurface(QQuickItem* parent)
     : QQuickPaintedItem(parent), LinkedSurface(new video::SurfaceLink(this)),
-      renderer_(std::make_unique<video::MpvRenderer>(video::MpvRenderer::Api::software, link_->relay())) {
+      renderer_(video::MpvRenderer::Api::software, link_->relay()) {
     forwardLink(link_, this);
     setAntialiasing(true);
 }
 
-// The render context and its client go before the link that prepared the client.
-SoftwareVideoSurface::~SoftwareVideoSurface() {
-    renderer_.reset();
-}
-
 void SoftwareVideoSurface::setCornerRadius(double radius) {
-    if (radius == cornerRadius_)
-        return;
-    cornerRadius_ = radius;
-    Q_EMIT cornerRadiusChanged();
-    update();
+    if (storeProperty(this, cornerRadius_, radius, &SoftwareVideoSurface::cornerRadiusChanged))
+        update();
 }
 
 // Runs while the GUI thread waits, as paint() does.
 void SoftwareVideoSurface::paint(QPainter* painter) {
-    renderer_->follow(*link_);
+    renderer_.follow(*link_);
     // Another player's last picture never shows.
-    if (renderer_->context() == nullptr || paintedGeneration_ != link_->generation()) {
+    if (renderer_.context() == nullptr || paintedGeneration_ != link_->generation()) {
         frame_ = QImage();
         paintedGeneration_ = link_->generation();
     }
-    if (renderer_->context() == nullptr)
+    if (renderer_.context() == nullptr)
         return;
     const qreal ratio = window() ? window()->effectiveDevicePixelRatio() : 1.0;
     const QSize size = (QSizeF(width(), height()) * ratio).toSize();
     if (size.isEmpty())
         return;
     // A new frame is drawn, and the last one again at a new size; nothing before the first.
-    const bool fresh = renderer_->takeFrame();
+    const bool fresh = renderer_.takeFrame();
     if ((fresh || (!frame_.isNull() && frame_.size() != size)) && renderFrame(size) && fresh)
-        renderer_->reportFrameDrawn();
+        renderer_.reportFrameDrawn();
     if (frame_.isNull())
         return;
     painter->setRenderHint(QPainter::Antialiasing);
@@ -341,7 +322,7 @@ bool SoftwareVideoSurface::renderFrame(QSize size) {
                                  {MPV_RENDER_PARAM_SW_STRIDE, &stride},
                                  {MPV_RENDER_PARAM_SW_POINTER, frame_.bits()},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_render(renderer_->context(), params) < 0) {
+    if (mpv_render_context_render(renderer_.context(), params) < 0) {
         frame_ = QImage();
         return false;
     }

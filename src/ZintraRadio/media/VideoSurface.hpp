@@ -11,6 +11,7 @@
 // posts a queued call to the GUI thread.
 #pragma once
 
+#include "ZazidEvoz/platform/Threads.hpp"
 #include "state/VideoPlayer.hpp"
 
 #include <QImage>
@@ -19,7 +20,6 @@
 #include <QtQml/qqmlregistration.h>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 struct mpv_handle;
 struct mpv_render_context;
@@ -41,9 +41,8 @@ class SurfaceLink;
 // come to nothing once the surface has gone.
 class Relay {
 public:
-    explicit Relay(SurfaceLink* link) : link_(link) {}
-    // GUI thread, when the surface goes: later calls post nothing.
-    void detach();
+    // Made on the GUI thread.
+    explicit Relay(SurfaceLink* link);
 
     // Any thread.
     void frameSignalled() const;
@@ -54,8 +53,8 @@ public:
 private:
     template <typename Call> void post(Call call) const;
 
-    mutable std::mutex lock_; // guards link_
-    SurfaceLink* link_;
+    SurfaceLink* const link_; // reached only on the GUI thread, by work the poster still runs
+    const ZazidEvoz::platform::Poster poster_;
 };
 
 // The GUI side of a surface: the player it shows, counted in generations (a different player
@@ -70,8 +69,8 @@ public:
     SurfaceLink& operator=(const SurfaceLink&) = delete;
 
     VideoPlayer* player() const { return player_; }
-    // The same player again changes nothing; returns whether the player changed.
-    bool setPlayer(VideoPlayer* player);
+    // The same player again changes nothing.
+    void setPlayer(VideoPlayer* player);
     std::uint64_t generation() const { return generation_; }
     int framesDrawn() const { return framesDrawn_; }
     int contextsMade() const { return contextsMade_; }
@@ -191,7 +190,6 @@ class SoftwareVideoSurface : public QQuickPaintedItem, public video::LinkedSurfa
 
 public:
     explicit SoftwareVideoSurface(QQuickItem* parent = nullptr);
-    ~SoftwareVideoSurface() override;
 
     double cornerRadius() const { return cornerRadius_; }
     void setCornerRadius(double radius);
@@ -208,7 +206,9 @@ private:
     // Has mpv draw the current frame into frame_ at `size`; whether it drew.
     bool renderFrame(QSize size);
 
-    std::unique_ptr<video::MpvRenderer> renderer_;
+    // A member, so it (the render context, then its client) goes before the link, a child
+    // object that QObject deletes after the members.
+    video::MpvRenderer renderer_;
     QImage frame_;
     std::uint64_t paintedGeneration_ = 0; // the link's generation that frame_ belongs to
     double cornerRadius_ = 0;
