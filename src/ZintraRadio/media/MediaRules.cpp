@@ -196,8 +196,7 @@ std::string recordingBadgeSymbol(bool current, bool hovered) {
 }
 
 RecorderLook recorderLook(bool recording, bool split) {
-    return {recording ? "recordings.running" : "recordings.ready", recording,
-            split ? "deck.splitOn" : "deck.splitOff"};
+    return {recording ? "recordings.running" : "recordings.ready", recording, splitHelpKey(split)};
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "media/MediaViewRules.hpp"
 
 #include "ZazidEvoz/YouTubeService.hpp"
+#include "deck/DeckRules.hpp"
 #include "media/MediaRules.hpp"
 #include "state/QtValues.hpp"
 #include "state/TestHooks.hpp"
@@ -39,10 +40,6 @@ std::optional<bool> optionalFlag(const QVariant& value) {
 
 JobPhase phaseNamed(const QString& name) {
     return jobPhaseNamed(stdText(name)).value_or(JobPhase::running);
-}
-
-QString shown(const ShownText& text) {
-    return text.kind == ShownText::Kind::key ? qtTrId(text.value.c_str()) : qtText(text.value);
 }
 
 QString styleName(BarStyle style) {
@@ -149,7 +146,7 @@ QString MediaViewRules::downloadStatus(const QString& phase, const QVariant& fra
         job.fileName = std::filesystem::path(stdText(file.toString())).filename().string();
     QStringList parts;
     for (const ShownText& part : statusParts(job))
-        parts.append(shown(part));
+        parts.append(shownText(part));
     return parts.join(QString::fromUtf8(separator.data(), static_cast<qsizetype>(separator.size())));
 }
 

@@ -170,10 +170,6 @@ Item {
             anchors.verticalCenter: parent.verticalCenter
             size: 28
             symbol: look.symbol
-            //% "Mute"
-            readonly property string muteKey: QT_TRID_NOOP("deck.mute")
-            //% "Unmute"
-            readonly property string unmuteKey: QT_TRID_NOOP("deck.unmute")
             helpKey: look.helpKey
             tint: look.red ? Theme.red : "white"
             onClicked: transport.setMuted(!controls.muted)
