@@ -8,6 +8,7 @@
 #include "state/AppRuntime.hpp"
 
 #include <QQuickWindow>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -31,6 +32,14 @@ protected:
     QQuickItem* load(const char* type, QSizeF size = {430, 700}) { return kit.view(type, size); }
     static QQuickItem* find(QQuickItem* root, const std::string& name) {
         return QmlKit::child(root, name.c_str());
+    }
+    // Return in a kit text field, typed there as the keyboard does.
+    void pressReturn(QQuickItem* field) {
+        QQuickItem* input = QmlKit::child(field, "fieldInput");
+        ASSERT_NE(input, nullptr);
+        input->forceActiveFocus();
+        QTest::keyClick(&kit.window, Qt::Key_Return);
+        pumpFor(std::chrono::milliseconds(30));
     }
 
     Process& process = made();

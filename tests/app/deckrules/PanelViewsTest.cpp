@@ -73,14 +73,6 @@ protected:
         pumpFor(20ms);
     }
 
-    void pressReturn(QQuickItem* field) {
-        QQuickItem* input = QmlKit::child(field, "fieldInput");
-        ASSERT_NE(input, nullptr);
-        input->forceActiveFocus();
-        QTest::keyClick(&kit.window, Qt::Key_Return);
-        pumpFor(20ms);
-    }
-
     // Lets the directory's quiet period pass and waits for its answer.
     void settleDirectory() {
         process.setup.scheduler->advance(AppModel::directorySearchDelay);

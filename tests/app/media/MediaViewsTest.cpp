@@ -117,13 +117,6 @@ protected:
         QTest::mouseMove(&kit.window, QPoint(2, 2));
         pumpFor(60ms);
     }
-    void pressReturn(QQuickItem* field) {
-        QQuickItem* input = QmlKit::child(field, "fieldInput");
-        ASSERT_NE(input, nullptr);
-        input->forceActiveFocus();
-        QTest::keyClick(&kit.window, Qt::Key_Return);
-        pumpFor(30ms);
-    }
 
     // The texts of a menu's visible entries, read with the menu open.
     QStringList entries(QObject* menu) {
