@@ -35,4 +35,8 @@ QString displayedError(const QString& message, const std::function<QString(const
     return message;
 }
 
+bool hasGraphicalSession(std::string_view display, std::string_view waylandDisplay, std::string_view chosenPlatform) {
+    return !display.empty() || !waylandDisplay.empty() || !chosenPlatform.empty();
+}
+
 } // namespace ZintraRadio

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ZintraRadio {
@@ -21,5 +22,9 @@ int activeDownloadCount(const std::vector<std::string>& phases);
 // English texts become localised ones (through `translate`, which maps a key to its text);
 // every other message is shown as it is.
 QString displayedError(const QString& message, const std::function<QString(const char*)>& translate);
+
+// Whether the program can show a window: an X display or a Wayland display is named, or a Qt
+// platform was chosen on purpose (offscreen, say). Unset variables are passed as empty texts.
+bool hasGraphicalSession(std::string_view display, std::string_view waylandDisplay, std::string_view chosenPlatform);
 
 } // namespace ZintraRadio
