@@ -47,7 +47,9 @@ struct Preparation {
 };
 
 [[noreturn]] void stageAndExec(Stage stage, const Preparation& preparation, char* const* argv, char* const* envp) {
-    if (stage == Stage::permissionsBind) {
+    if (stage == Stage::noSessionBus) {
+        // Staged by its environment alone.
+    } else if (stage == Stage::permissionsBind) {
         for (int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
             if (::prctl(PR_CAPBSET_DROP, capability, 0, 0, 0) != 0)
                 ::_exit(stageRefused);
@@ -66,15 +68,34 @@ struct Preparation {
 }
 
 std::string stageName(Stage stage) {
-    return stage == Stage::permissionsBind ? "without the capabilities that override file permissions"
-                                           : "in a user and mount namespace of its own";
+    switch (stage) {
+    case Stage::permissionsBind:
+        return "without the capabilities that override file permissions";
+    case Stage::mountsAllowed:
+        return "in a user and mount namespace of its own";
+    case Stage::noSessionBus:
+        return "without a session bus";
+    }
+    return {};
+}
+
+bool hasStage(Stage stage) {
+    const bool root = ::geteuid() == 0;
+    switch (stage) {
+    case Stage::permissionsBind:
+        return !root;
+    case Stage::mountsAllowed:
+        return root;
+    case Stage::noSessionBus:
+        return false;
+    }
+    return false;
 }
 
 } // namespace
 
 StagedRun runStaged(Stage stage) {
-    const bool root = ::geteuid() == 0;
-    if (isStagedCopy() || (stage == Stage::permissionsBind ? !root : root))
+    if (isStagedCopy() || hasStage(stage))
         return {true, {}};
 
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -83,9 +104,13 @@ StagedRun runStaged(Stage stage) {
     std::string program = "/proc/self/exe";
     std::vector<char*> argv{program.data(), const_cast<char*>(filter.c_str()), nullptr};
     std::string marker = std::string(copySwitch) + "=1";
+    std::string noBus = "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/zintraradio-test-bus";
     std::vector<char*> envp;
     for (char** entry = environ; *entry != nullptr; ++entry)
-        envp.push_back(*entry);
+        if (stage != Stage::noSessionBus || std::strncmp(*entry, "DBUS_SESSION_BUS_ADDRESS=", 25) != 0)
+            envp.push_back(*entry);
+    if (stage == Stage::noSessionBus)
+        envp.push_back(noBus.data());
     envp.push_back(marker.data());
     envp.push_back(nullptr);
     Preparation preparation{"0 " + std::to_string(::geteuid()) + " 1", "0 " + std::to_string(::getegid()) + " 1",
