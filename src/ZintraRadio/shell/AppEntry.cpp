@@ -72,13 +72,17 @@ void finishScene(QQuickWindow& window) {
     for (QQuickItem* view : (content != nullptr ? content : window.contentItem())->childItems())
         delete view;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QEventLoop frame;
-    QObject::connect(&window, &QQuickWindow::afterRendering, &frame, &QEventLoop::quit);
-    QTimer::singleShot(500, &frame, &QEventLoop::quit);
-    window.update();
-    frame.exec();
+    const auto drawFrame = [&window] {
+        QEventLoop frame;
+        QObject::connect(&window, &QQuickWindow::afterRendering, &frame, &QEventLoop::quit);
+        QTimer::singleShot(500, &frame, &QEventLoop::quit);
+        window.update();
+        frame.exec();
+    };
+    drawFrame();
     // Textures and Qt Quick's picture cache go with the views.
     window.releaseResources();
+    drawFrame();
     window.hide();
 }
 
