@@ -110,6 +110,8 @@ private:
 
     bool isCurrent(std::uint64_t generation) const;
     void setState(const PlaybackState& state);
+    // Buffering again for the next attempt at a live stream, unless paused.
+    void setReconnecting();
     void report(EngineEvent event);
     void fail(std::uint64_t generation, const std::string& message);
     void killProcesses();
