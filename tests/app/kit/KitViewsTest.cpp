@@ -160,6 +160,21 @@ TEST_F(KitViews, ThemedFieldFocusesOnTriggerLeavesOnEscapeAndSubmitsOnReturn) {
     expectNoWarnings();
 }
 
+TEST_F(KitViews, ThemedFieldIgnoresTheTriggerValueItStartsWith) {
+    kit.show();
+    // A panel that binds a counter already raised, as one made after an earlier search request.
+    QQuickItem* panel = make("Item { property int requests: 5\n"
+                             "ThemedField { objectName: \"field\"; focusTrigger: parent.requests } }");
+    ASSERT_TRUE(panel);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&kit.window));
+    QQuickItem* input = QmlKit::child(panel, "fieldInput");
+    pumpFor(50ms);
+    EXPECT_FALSE(input->hasActiveFocus());
+    panel->setProperty("requests", 6);
+    EXPECT_TRUE(input->hasActiveFocus());
+    expectNoWarnings();
+}
+
 TEST_F(KitViews, StationRowShowsUntrustedNamesAsPlainTextAndAsksTheListToPlay) {
     kit.show();
     const char* hostile = "<img src=file:///etc/passwd><b>x</b>";
