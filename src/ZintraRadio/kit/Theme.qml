@@ -72,4 +72,5 @@ QtObject {
     readonly property real sidePanelWidth: 430
     readonly property real toastTopMargin: 62
     readonly property real toastTextWidth: 420
+    readonly property real toastSideMargin: 16
 }

@@ -123,6 +123,40 @@ TEST_F(MainWindow, AToastComesAndLeavesByItself) {
         pumpUntil([&] { return !model.toast().has_value() && shell.find("toastText") == nullptr; }, 8s));
 }
 
+TEST_F(MainWindow, AWideToastKeepsClearOfRailAndSidePanelAndCutsItsTextInTheMiddle) {
+    const QString text =
+        QStringLiteral("Saved the recording of Deutschlandfunk Kultur as a long file name that "
+                       "goes on and on, far beyond two lines of toast, Late Night Jazz.mp3");
+    for (const int width : {1400, 1240}) { // the default and the narrowest window
+        SCOPED_TRACE(width);
+        shell.window->resize(width, shell.window->height());
+        ASSERT_TRUE(
+            pumpUntil([&] { return shell.find("sidePanel")->mapToScene({}).x() == width - 430; }, 2s));
+        model.show(Toast::Style::success, text.toStdString(), std::filesystem::path("/tmp"));
+        ASSERT_TRUE(pumpUntil([&] { return shell.find("toastText") != nullptr; }, 2s));
+        QQuickItem* message = shell.find("toastText");
+        QQuickItem* toast = message->parentItem()->parentItem();
+        const QRectF capsule = toast->mapRectToScene(QRectF(0, 0, toast->width(), toast->height()));
+        QQuickItem* rail = shell.find("moduleRail");
+        EXPECT_GE(capsule.left(), rail->mapToScene({}).x() + rail->width());
+        EXPECT_LE(capsule.right(), shell.find("sidePanel")->mapToScene({}).x());
+        EXPECT_LE(message->width(), 420);
+        // Both ends stay: the start of the name and its extension.
+        const QString shown = message->property("text").toString();
+        EXPECT_TRUE(shown.startsWith(QLatin1String("Saved the recording of"))) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QLatin1String("Jazz.mp3"))) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+        EXPECT_LE(message->property("lineCount").toInt(), 2);
+        EXPECT_FALSE(message->property("truncated").toBool()); // nothing more cut at the end
+        // The picture once the toast has arrived.
+        EXPECT_TRUE(pumpUntil([&] { return toast->opacity() == 1 && toast->y() == 0; }, 5s));
+        shell.grab(width == 1400 ? "main-window-wide-toast.png" : "main-window-wide-toast-narrow.png");
+        model.closeToast();
+        ASSERT_TRUE(pumpUntil([&] { return shell.find("toastText") == nullptr; }, 2s));
+    }
+    shell.window->resize(1400, shell.window->height());
+}
+
 TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {
     QQuickItem* history = shell.find("rail_history");
     ASSERT_NE(history, nullptr);
