@@ -3,6 +3,7 @@
 // goes, the rail switches modules and cinema mode leaves the stage alone.
 #include "ShellFixture.hpp"
 #include "ZazidEvoz/Station.hpp"
+#include "shell/ShellWindows.hpp"
 #include "state/AppRuntime.hpp"
 
 #include <QDirIterator>
@@ -38,6 +39,19 @@ protected:
     AppModel& model = AppRuntime::model();
     UIState& ui = AppRuntime::ui();
 };
+
+// The first visible popup (menu, tooltip) below `root`.
+QQuickItem* visiblePopupItem(QQuickItem* root) {
+    for (QQuickItem* item : root->childItems()) {
+        if (!item->isVisible())
+            continue;
+        if (QByteArrayView(item->metaObject()->className()).startsWith("QQuickPopupItem"))
+            return item;
+        if (QQuickItem* found = visiblePopupItem(item))
+            return found;
+    }
+    return nullptr;
+}
 
 bool isSingleton(const QString& path) {
     QFile file(path);
@@ -155,6 +169,37 @@ TEST_F(MainWindow, AWideToastKeepsClearOfRailAndSidePanelAndCutsItsTextInTheMidd
         ASSERT_TRUE(pumpUntil([&] { return shell.find("toastText") == nullptr; }, 2s));
     }
     shell.window->resize(1400, shell.window->height());
+}
+
+TEST_F(MainWindow, TheMiniPlayersTooltipsAreDarkWhateverTheDesktopsScheme) {
+    // The test display's desktop has the light default scheme.
+    ShellWindows windows(*shell.engine);
+    windows.openMini(QPoint(960, 540), false);
+    QQuickWindow* mini = windows.mini();
+    ASSERT_NE(mini, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mini));
+    QQuickItem* button = mini->findChild<QQuickItem*>(QStringLiteral("miniPrevious"));
+    ASSERT_NE(button, nullptr);
+    QTest::mouseMove(mini, centreOf(button));
+    // The tooltip once it has fully come in.
+    QQuickItem* tip = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            tip = visiblePopupItem(mini->contentItem());
+            return tip != nullptr && tip->opacity() == 1;
+        },
+        5s));
+    const QRect area = tip->mapRectToScene(QRectF(0, 0, tip->width(), tip->height())).toRect();
+    const QImage picture = mini->grabWindow().copy(area);
+    picture.save(QString::fromStdString((shell.artefacts / "mini-tooltip.png").string()));
+    int bright = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            bright += qGray(picture.pixel(x, y)) > 200;
+    // A dark ground with light letters: few bright pixels, but some.
+    EXPECT_LT(qGray(picture.pixel(3, picture.height() / 2)), 60);
+    EXPECT_GT(bright, 0);
+    EXPECT_LT(bright, picture.width() * picture.height() / 3);
 }
 
 TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {
