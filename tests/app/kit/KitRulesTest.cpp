@@ -364,6 +364,19 @@ TEST(Effects, ShaderLibraryNeedsOpenGLOnARealPlatform) {
     EXPECT_FALSE(shaderLibraryUsable(false, QStringLiteral("xcb"), true));
     EXPECT_FALSE(shaderLibraryUsable(true, QStringLiteral("wayland"), false));
     EXPECT_TRUE(bakedShadersLoad());
+
+    // The software scene graph asked for by name draws no shaders, whatever the API report says.
+    const struct {
+        QSGRendererInterface::GraphicsApi api;
+        const char* adaptation;
+        bool openGL;
+    } cases[] = {
+        {QSGRendererInterface::OpenGL, "", true},          {QSGRendererInterface::OpenGL, "rhi", true},
+        {QSGRendererInterface::OpenGL, "software", false}, {QSGRendererInterface::OpenGL, "openvg", false},
+        {QSGRendererInterface::Software, "", false},       {QSGRendererInterface::Vulkan, "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(windowsDrawWithOpenGL(c.api, QString::fromLatin1(c.adaptation)), c.openGL) << c.adaptation;
 }
 
 TEST(Icons, EverySymbolOfTheRegistryIsAGlyphOfItsInstalledFont) {
