@@ -246,6 +246,25 @@ TEST_F(KitViews, StationArtworkShowsTheInitialOrTheKindAndLoadsOnlyWebPictures) 
     expectNoWarnings();
 }
 
+TEST_F(KitViews, APictureThatCannotBeFetchedLeavesThePlaceholderWithoutAWord) {
+    ZazidEvoz::testkit::LocalHttpServer http;
+    http.server.Get(".*", [](const httplib::Request&, httplib::Response& res) { res.status = 404; });
+    http.start();
+    kit.show();
+    const QByteArray qml = "StationArtwork { station: ({ kind: \"radio\", name: \"Gone FM\", faviconURL: \"" +
+                           QByteArray::fromStdString(http.url("/favicon.ico")) + "\" }) }";
+    testing::internal::CaptureStderr();
+    QQuickItem* artwork = kit.create("import QtQuick\nimport ZintraRadio\n" + qml);
+    QQuickItem* picture = artwork ? QmlKit::child(artwork, "artworkPicture") : nullptr;
+    const bool settled = picture && pumpUntil([&] { return picture->property("status").toInt() != 2; }, 10s);
+    const std::string written = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(settled); // no longer loading
+    EXPECT_FALSE(picture->isVisible());
+    EXPECT_TRUE(QmlKit::child(artwork, "artworkInitial")->isVisible());
+    EXPECT_EQ(written.find("no picture"), std::string::npos) << written;
+    expectNoWarnings();
+}
+
 TEST_F(KitViews, MarqueeScrollsLongTextsAndRestartsOnANewOne) {
     kit.show();
     QQuickItem* marquee =
