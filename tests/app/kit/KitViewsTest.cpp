@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTranslator>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace ZintraRadio::testkit;
@@ -262,6 +263,44 @@ TEST_F(KitViews, APictureThatCannotBeFetchedLeavesThePlaceholderWithoutAWord) {
     EXPECT_FALSE(picture->isVisible());
     EXPECT_TRUE(QmlKit::child(artwork, "artworkInitial")->isVisible());
     EXPECT_EQ(written.find("no picture"), std::string::npos) << written;
+    expectNoWarnings();
+}
+
+TEST_F(KitViews, EmojiInANameDrawInColourNotAsBoxes) {
+    // The owl is brown: warm colours that neither the white letters, the dark row nor the
+    // spectrum (cyan, violet, magenta) of the name on air hold.
+    const auto warmPixels = [](const QImage& image) {
+        int warm = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                warm += pixel.hsvHue() >= 10 && pixel.hsvHue() <= 70 && pixel.hsvSaturation() > 90 &&
+                        pixel.value() > 60;
+            }
+        return warm;
+    };
+    kit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&kit.window));
+    // The name as listed (a scene-graph text) and as the one on air (painted with the spectrum).
+    QQuickItem* listed =
+        make("StationRow { width: 400; station: ({ kind: \"radio\", name: \"Owl 🦉\" }) }");
+    QQuickItem* onAir = make("StationRow { y: 60; width: 400; current: true; "
+                             "station: ({ kind: \"radio\", name: \"Owl 🦉\" }) }");
+    ASSERT_TRUE(listed && onAir);
+    const auto picture = [&](QQuickItem* row, const char* name) {
+        QQuickItem* text = QmlKit::child(row, name);
+        return kit.window.grabWindow().copy(
+            text->mapRectToScene(QRectF(0, 0, text->width(), text->height())).toAlignedRect());
+    };
+    EXPECT_TRUE(pumpUntil([&] { return warmPixels(picture(listed, "rowName")) > 20; }, 5s))
+        << warmPixels(picture(listed, "rowName"));
+    EXPECT_TRUE(pumpUntil([&] { return warmPixels(picture(onAir, "rowNameCurrent")) > 20; }, 5s))
+        << warmPixels(picture(onAir, "rowNameCurrent"));
+    const auto artefacts = std::filesystem::path(ZINTRARADIO_TEST_BINARY_DIR) / "artefacts";
+    std::filesystem::create_directories(artefacts);
+    kit.window.grabWindow()
+        .copy(0, 0, 400, 120)
+        .save(QString::fromStdString((artefacts / "emoji-names.png").string()));
     expectNoWarnings();
 }
 
