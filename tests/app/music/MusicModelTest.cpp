@@ -233,6 +233,21 @@ TEST(MusicModelRescan, FolderChangesRescanThroughTheWatcher) {
     std::filesystem::copy_file(toneWithTags("mp3", {{"title", "Fetched"}}),
                                ZazidEvoz::MediaFolders::downloads() / "fetched.mp3");
     ASSERT_TRUE(pumpUntil([&] { return model->tracks().size() == 2 && !model->scanning(); }));
+
+    // Folders deleted and made again are watched again.
+    for (const auto& folder : {folders.library, ZazidEvoz::MediaFolders::downloads()}) {
+        SCOPED_TRACE(folder.string());
+        const auto revision = model->databaseRevision();
+        std::filesystem::remove_all(folder);
+        ASSERT_TRUE(pumpUntil([&] { return model->databaseRevision() > revision && !model->scanning(); }));
+        std::filesystem::create_directories(folder);
+        const auto copy = folder / "again.mp3";
+        std::filesystem::copy_file(toneWithTags("mp3", {{"title", "Again"}}), copy);
+        ASSERT_TRUE(pumpUntil([&] {
+            const auto& tracks = model->tracks();
+            return std::any_of(tracks.begin(), tracks.end(), [&](const Track& t) { return t.path == copy; });
+        }));
+    }
 }
 
 TEST(MusicModelSearch, BlankGivesEveryTrackByTitleOtherwiseRankedHits) {
