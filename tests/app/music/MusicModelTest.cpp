@@ -147,6 +147,38 @@ TEST(MusicModelStart, KeepsTheSnapshotTracksWhenTheDatabaseRefusesThem) {
     MusicFolders::waitForRescan(again);
 }
 
+TEST(MusicModelStart, SkipsFoldersThatAreNoAbsolutePathsButKeepsThemStored) {
+    MusicFolders folders;
+    folders.addFile("listed.mp3", {{"title", "Listed"}});
+    // A folder of that name where the program happens to run.
+    const auto workingFolder = ZazidEvoz::testkit::makeTemporaryFolder("working");
+    std::filesystem::create_directories(workingFolder / "sub");
+    std::filesystem::copy_file(toneWithTags("mp3", {{"title", "Relative"}}), workingFolder / "sub" / "r.mp3");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(workingFolder);
+    auto snapshot = folders.store().load();
+    snapshot.folders = {"sub", folders.library.string(), ""};
+    folders.store().save(snapshot);
+
+    testing::internal::CaptureStderr();
+    auto model = std::make_unique<MusicModel>(folders.options());
+    const auto errors = testing::internal::GetCapturedStderr();
+    MusicFolders::waitForRescan(*model);
+    std::filesystem::current_path(previous);
+
+    EXPECT_EQ(model->folders(),
+              (std::vector<std::filesystem::path>{ZazidEvoz::MediaFolders::downloads(), folders.library}));
+    EXPECT_EQ(titles(model->tracks()), std::vector<std::string>{"Listed"});
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_NE(errors.find("\"sub\""), std::string::npos) << errors;
+    // Saving keeps what the user wrote, though it is not scanned.
+    const auto other = ZazidEvoz::testkit::makeTemporaryFolder("other");
+    model->addFolder(other);
+    EXPECT_EQ(folders.store().load().folders,
+              (std::vector<std::string>{folders.library.string(), other.string(), "sub", ""}));
+    MusicFolders::waitForRescan(*model);
+}
+
 TEST(MusicModelStart, WithoutADatabaseTracksLiveInTheSnapshot) {
     MusicFolders folders;
     const auto file = folders.addFile("one.mp3", {{"title", "One"}});
