@@ -284,8 +284,8 @@ TEST(MusicModelRescan, FolderChangesRescanThroughTheWatcher) {
 
 TEST(MusicModelSearch, BlankGivesEveryTrackByTitleOtherwiseRankedHits) {
     MusicFolders folders;
-    // Tracks under a listed folder that holds no files stay (an unmounted drive), so the
-    // rescan leaves this library alone.
+    // Tracks under a listed folder that holds no files and has not changed since they were
+    // stored stay (an unmounted drive), so the rescan leaves this library alone.
     std::vector<Track> stored;
     const auto names = std::vector<std::string>{"beta", "Alpha", "Émile", "alpha", "Zulu", "Delta Blues"};
     for (std::size_t i = 0; i < names.size(); ++i)
