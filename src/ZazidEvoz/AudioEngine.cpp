@@ -18,6 +18,7 @@
 
 namespace ZazidEvoz {
 
+using platform::EndsWithUs;
 using platform::Process;
 using platform::ProcessOptions;
 using platform::StreamMode;
@@ -553,6 +554,8 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
             feederOptions.input = StreamMode::Null;
             feederOptions.output = StreamMode::Pipe;
             feederOptions.error = StreamMode::Null;
+            // yt-dlp hands some streams to ffmpeg, which must end with us too.
+            feederOptions.endsWithUs = EndsWithUs::WholeGroup;
             feeder = std::make_shared<Process>(Process::start(feederOptions));
             feed = feeder->takeOutput();
             decoderOptions.inputFrom = feed.get();
