@@ -95,4 +95,8 @@ QString middleCut(const QString& text, const QFont& font, qreal width, int maxim
     return cut(low);
 }
 
+bool hasGraphicalSession(std::string_view display, std::string_view waylandDisplay, std::string_view chosenPlatform) {
+    return !display.empty() || !waylandDisplay.empty() || !chosenPlatform.empty();
+}
+
 } // namespace ZintraRadio

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ZintraRadio {
@@ -27,5 +28,9 @@ QString displayedError(const QString& message, const std::function<QString(const
 // inside a word too long for a line): unchanged when it fits, else cut in the middle with "…",
 // keeping as much of both ends as fits and never splitting a user-perceived character.
 QString middleCut(const QString& text, const QFont& font, qreal width, int maximumLines);
+
+// Whether the program can show a window: an X display or a Wayland display is named, or a Qt
+// platform was chosen on purpose (offscreen, say). Unset variables are passed as empty texts.
+bool hasGraphicalSession(std::string_view display, std::string_view waylandDisplay, std::string_view chosenPlatform);
 
 } // namespace ZintraRadio
