@@ -283,7 +283,7 @@ Item {
             objectName: "manageAddFolder"
             //% "Add Folder…"
             text: qsTrId("music.addFolder")
-            onTriggered: folderDialog.open()
+            onTriggered: FileDialogs.open(folderDialog, browser.model)
         }
         LibraryMenuItem {
             objectName: "manageRescan"
