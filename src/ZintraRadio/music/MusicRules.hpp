@@ -62,10 +62,12 @@ std::vector<Station> stationsOf(const std::vector<ZazidEvoz::Track>& tracks);
 
 // An adaptive grid: as many columns of at least `minimum` as fit the width less the padding on
 // both sides (with `spacing` between columns), sharing the width equally but none wider than
-// `maximum` (0: no maximum). At least one column.
+// `maximum` (0: no maximum). At least one column. The columns are centred: `leading` is the
+// room left of the first one (the side padding, or more when the maximum leaves room over).
 struct GridLayout {
     int columns = 1;
     double columnWidth = 0;
+    double leading = 0;
     friend bool operator==(const GridLayout&, const GridLayout&) = default;
 };
 GridLayout adaptiveGrid(double width, double minimum, double maximum, double spacing, double sidePadding);

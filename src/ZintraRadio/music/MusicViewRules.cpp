@@ -72,7 +72,13 @@ QString MusicViewRules::queueLength(double seconds) const {
 QVariantMap MusicViewRules::grid(double width, double minimum, double maximum, double spacing,
                                  double sidePadding) const {
     const auto layout = adaptiveGrid(width, minimum, maximum, spacing, sidePadding);
-    return {{QStringLiteral("columns"), layout.columns}, {QStringLiteral("columnWidth"), layout.columnWidth}};
+    // A grid view's cell carries the gap after its column, and the view lays out as many cells
+    // as fit between its margins: the right margin gives the last gap back.
+    return {{QStringLiteral("columns"), layout.columns},
+            {QStringLiteral("columnWidth"), layout.columnWidth},
+            {QStringLiteral("cellWidth"), layout.columnWidth + spacing},
+            {QStringLiteral("leftMargin"), layout.leading},
+            {QStringLiteral("rightMargin"), layout.leading - spacing}};
 }
 
 QString MusicViewRules::trimmed(const QString& text) const {
