@@ -55,8 +55,8 @@ inline fs::path songFile(const Song& song) {
         arguments);
 }
 
-// Five albums with covers, two tracks without an album (one of them with a cover), five genres,
-// four artists.
+// Five albums with covers, three tracks without an album (one of them with a cover), five
+// genres and a track without one, five artists.
 inline const std::vector<Song>& librarySongs() {
     static const std::vector<Song> songs = {
         {"Neon Rain", "Nova Lane", "Midnight Circuits", "Synthwave", "0xff6a3d"},
@@ -68,6 +68,7 @@ inline const std::vector<Song>& librarySongs() {
         {"Harbour Lights", "The Quiet Harbour", "Northern Piers", "Folk", "0xa3e635"},
         {"Paper Boats", "Kilowatt", "", "Indie", "0xf59e0b"},
         {"Morning Static", "Nova Lane", "", "", ""},
+        {"Night Bus", "Juniper", "", "Indie", ""},
     };
     return songs;
 }

@@ -1,0 +1,74 @@
+// The music module in the main window, clicked as a user clicks it: a playlist page's rows
+// play and show their tracks' covers.
+#include "WindowRunKit.hpp"
+#include "ZazidEvoz/platform/FileURL.hpp"
+#include "music/MusicUI.hpp"
+
+using namespace ZintraRadio;
+using namespace ZintraRadio::testkit;
+
+namespace {
+
+class MusicWindow : public WindowRun {
+protected:
+    ZazidEvoz::Station trackStation(const std::string& title) const {
+        for (const auto& track : model->music()->tracks())
+            if (track.title == title)
+                return track.asStation();
+        ADD_FAILURE() << "no track " << title;
+        return {};
+    }
+
+    void stopPlayback() {
+        model->stop();
+        ASSERT_TRUE(pumpUntil([&] { return model->stateName() == QLatin1String("stopped"); }, 20s));
+    }
+
+    // What a row plays: its station's address, or its track's file.
+    static std::string rowURL(const QQuickItem& row) {
+        const QVariant station = row.property("station");
+        if (station.isValid())
+            return station.toMap().value(QStringLiteral("url")).toString().toStdString();
+        return ZazidEvoz::platform::fileURLFromPath(row.property("path").toString().toStdString());
+    }
+
+    // Whether `url` is the current item and playback has come to rest (playing or paused).
+    bool settledOn(const std::string& url) const {
+        const QString state = model->stateName();
+        return model->current() && model->current()->url == url &&
+               (state == QLatin1String("playing") || state == QLatin1String("paused"));
+    }
+};
+
+} // namespace
+
+TEST_F(MusicWindow, APlaylistRowPlaysThePlaylistFromItAndShowsItsTracksCover) {
+    start();
+    show("music");
+    auto& music = *model->music();
+    const std::vector<ZazidEvoz::Station> items = {trackStation("Neon Rain"), trackStation("Night Bus"),
+                                                   trackStation("Velvet Steps")};
+    const auto playlist = music.createPlaylist("Road Trip", items);
+    ui->music()->open(MusicUI::Route::playlist(playlist.id));
+
+    click(shown("playlistItem1"), {200, 20});
+    ASSERT_TRUE(pumpUntil([&] { return settledOn(items[1].url); }, 20s)) << model->stateName().toStdString();
+    EXPECT_EQ(music.queue().size(), 3u);
+    EXPECT_EQ(music.queueIndex(), 1);
+    // The tracks with a cover show it; the one without keeps its placeholder.
+    for (int row : {0, 2}) {
+        QQuickItem* item = shown("playlistItem" + std::to_string(row));
+        ASSERT_NE(item, nullptr);
+        QQuickItem* cover = QmlKit::child(item, "trackArtworkCover");
+        ASSERT_NE(cover, nullptr) << row;
+        EXPECT_TRUE(pumpUntil([&] { return cover->property("showsPicture").toBool(); }, 10s)) << row;
+    }
+    QQuickItem* bare = QmlKit::child(shown("playlistItem1"), "trackArtworkCover");
+    ASSERT_NE(bare, nullptr);
+    EXPECT_TRUE(bare->property("file").toString().isEmpty());
+    run->grab("windowrun-playlist-page.png");
+
+    stopPlayback();
+    ui->music()->close();
+    music.deletePlaylist(music.playlists().back());
+}
