@@ -55,7 +55,8 @@ Item {
     HoverHandler { id: hover }
     TapHandler {
         objectName: "rowTap"
-        onTapped: row.activate()
+        // Only a tap of its own: the second of a double click would pause what the first played.
+        onSingleTapped: row.activate()
     }
 
     GlassCard {

@@ -1,8 +1,10 @@
-// The music module in the main window, clicked as a user clicks it: a playlist page's rows
-// play and show their tracks' covers.
+// The music module and the station list in the main window, clicked as a user clicks them: a
+// playlist page's rows play and show their tracks' covers, a double click plays as one click
+// does, and the music header keeps its parts apart in a narrow window.
 #include "WindowRunKit.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "music/MusicUI.hpp"
+#include "support/StreamServer.hpp"
 
 using namespace ZintraRadio;
 using namespace ZintraRadio::testkit;
@@ -69,6 +71,67 @@ TEST_F(MusicWindow, APlaylistRowPlaysThePlaylistFromItAndShowsItsTracksCover) {
     run->grab("windowrun-playlist-page.png");
 
     stopPlayback();
+    ui->music()->close();
+    music.deletePlaylist(music.playlists().back());
+}
+
+// A double click acts as its first click: the item plays and is not paused by the second.
+TEST_F(MusicWindow, ADoubleClickOnARowPlaysItAndLeavesItPlaying) {
+    start();
+    ZazidEvoz::testkit::StreamServer radio;
+    radio.addStream("/tone", toneStation("Local Tone", 2));
+    radio.start();
+    model->addStation(QStringLiteral("Local Tone"), QString::fromStdString(radio.url("/tone")), QString());
+    model->moveStations(std::vector<int>{static_cast<int>(model->library().stations.size()) - 1},
+                        0); // in sight
+    auto& music = *model->music();
+    const auto playlist = music.createPlaylist("Doubles", {trackStation("Low Tide")});
+
+    struct Case {
+        const char* name;
+        std::function<QQuickItem*()> open;
+    };
+    const std::string stationURL = radio.url("/tone");
+    const Case cases[] = {
+        {"track row",
+         [&] {
+             show("music");
+             ui->music()->close();
+             ui->music()->setTabName(QStringLiteral("tracks"));
+             return shown("trackRow2");
+         }},
+        {"playlist row",
+         [&] {
+             show("music");
+             ui->music()->open(MusicUI::Route::playlist(playlist.id));
+             return shown("playlistItem0");
+         }},
+        {"station row",
+         [&] {
+             ui->setStationGrid(false);
+             show("stations");
+             return shown("stationRow_" + stationURL);
+         }},
+        {"station tile",
+         [&] {
+             ui->setStationGrid(true);
+             show("stations");
+             return shown("stationTile_" + stationURL);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        stopPlayback();
+        QQuickItem* row = c.open();
+        ASSERT_NE(row, nullptr);
+        const std::string url = rowURL(*row);
+        doubleClick(row, {row->width() / 3, row->height() / 2},
+                    [&] { return model->isActive() && model->current() && model->current()->url == url; });
+        ASSERT_TRUE(pumpUntil([&] { return settledOn(url); }, 20s)) << model->stateName().toStdString();
+        EXPECT_EQ(model->stateName().toStdString(), "playing");
+    }
+    stopPlayback();
+    ui->setStationGrid(false);
     ui->music()->close();
     music.deletePlaylist(music.playlists().back());
 }
