@@ -125,6 +125,17 @@ GridLayout adaptiveGrid(double width, double minimum, double maximum, double spa
     return {columns, columnWidth, sidePadding + std::max(0.0, available - used) / 2};
 }
 
+// ---- Browser header
+
+HeaderFit headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
+                    double spacerMinimum, double searchMinimum, double searchMaximum, double countMinimum) {
+    // Title, count, status, spacer, search and two buttons: six gaps (five without the count).
+    const double room = rowWidth - fixedWidth - spacerMinimum - 5 * spacing;
+    const double search = std::clamp(room - countWidth - spacing, searchMinimum, searchMaximum);
+    const double count = std::min(countWidth, room - search - spacing);
+    return {search, count >= countMinimum ? count : 0};
+}
+
 // ---- Track rows
 
 TrackClick trackClick(bool commandHeld, bool selectionEmpty, bool isCurrent) {

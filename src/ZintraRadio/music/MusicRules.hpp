@@ -72,6 +72,21 @@ struct GridLayout {
 };
 GridLayout adaptiveGrid(double width, double minimum, double maximum, double spacing, double sidePadding);
 
+// ---- Browser header
+
+// The widths of the header row's two flexible parts. Its fixed parts (title, status, buttons)
+// take `fixedWidth`, the parts `spacing` apart and the spacer at least `spacerMinimum`. The
+// track count keeps its natural width where it can; the search field takes what is left, up
+// to `searchMaximum` but never under `searchMinimum`, and the count then gives way (to
+// nothing when less than `countMinimum` is left), so no part ever lies over another.
+struct HeaderFit {
+    double search = 0;
+    double count = 0;
+    friend bool operator==(const HeaderFit&, const HeaderFit&) = default;
+};
+HeaderFit headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
+                    double spacerMinimum, double searchMinimum, double searchMaximum, double countMinimum);
+
 // ---- Track rows
 
 enum class TrackClick { toggleSelection, togglePlayback, play };

@@ -81,6 +81,14 @@ QVariantMap MusicViewRules::grid(double width, double minimum, double maximum, d
             {QStringLiteral("rightMargin"), layout.leading - spacing}};
 }
 
+QVariantMap MusicViewRules::headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
+                                      double spacerMinimum, double searchMinimum, double searchMaximum,
+                                      double countMinimum) const {
+    const auto fit = ZintraRadio::headerFit(rowWidth, fixedWidth, countWidth, spacing, spacerMinimum,
+                                            searchMinimum, searchMaximum, countMinimum);
+    return {{QStringLiteral("search"), fit.search}, {QStringLiteral("count"), fit.count}};
+}
+
 QString MusicViewRules::trimmed(const QString& text) const {
     return qtText(ZazidEvoz::text::trimmedHorizontalWhitespace(stdText(text)));
 }

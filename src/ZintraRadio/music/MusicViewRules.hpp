@@ -36,6 +36,11 @@ public:
     // margins of a grid view that shows it.
     Q_INVOKABLE QVariantMap grid(double width, double minimum, double maximum, double spacing,
                                  double sidePadding) const;
+    // {search, count}: the widths of the music header's search field and track count (see
+    // headerFit in MusicRules.hpp).
+    Q_INVOKABLE QVariantMap headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
+                                      double spacerMinimum, double searchMinimum, double searchMaximum,
+                                      double countMinimum) const;
     // Without the blanks (Unicode space separators and tab) at both ends; line breaks stay.
     Q_INVOKABLE QString trimmed(const QString& text) const;
 

@@ -342,6 +342,24 @@ TEST(GridRules, AdaptiveColumns) {
     }
 }
 
+TEST(HeaderRules, TheSearchFieldKeepsItsRoomAndTheTrackCountGivesWay) {
+    // Fixed parts 180 wide, a count of 63, gaps of 10, a spacer of at least 8, a search field
+    // of 120 to 240, a count of at least 24.
+    struct Case {
+        double row;
+        HeaderFit expected;
+    };
+    const Case cases[] = {
+        {750, {240, 63}}, // room for both at full width
+        {500, {189, 63}}, // the field narrows first
+        {400, {120, 32}}, // then the count is cut
+        {370, {120, 0}},  // and goes when too little is left for it
+        {352, {120, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(headerFit(c.row, 180, 63, 10, 8, 120, 240, 24), c.expected) << c.row;
+}
+
 TEST(DropRules, OnlyLocalRegularPictureFiles) {
     const auto folder = ZazidEvoz::testkit::makeTemporaryFolder("drops");
     const auto picture = folder / "cover one.png";

@@ -135,3 +135,48 @@ TEST_F(MusicWindow, ADoubleClickOnARowPlaysItAndLeavesItPlaying) {
     ui->music()->close();
     music.deletePlaylist(music.playlists().back());
 }
+
+// The header's row in order, none overlapping the next, all inside the browser: at the width a
+// 1024-pixel desktop leaves the window, and at the window's designed width, where the track
+// count shows whole.
+TEST_F(MusicWindow, TheMusicHeaderKeepsItsPartsApartInANarrowWindow) {
+    start();
+    show("music");
+    ui->music()->close();
+    const QSize designed = window().size();
+    const int minimum = window().minimumWidth();
+    const char* const parts[] = {"browserTitle",  "browserTrackCount", "browserStatus",
+                                 "browserSearch", "browserManage",     "browserShowStage"};
+    for (const int width : {1008, 1400}) {
+        SCOPED_TRACE(width);
+        window().setMinimumWidth(std::min(minimum, width)); // as on a desktop that narrow
+        window().resize(width, designed.height());
+        ASSERT_TRUE(pumpUntil([&] { return window().contentItem()->width() == width; }, 10s));
+        QQuickItem* header = shown("browserHeader");
+        ASSERT_NE(header, nullptr);
+        const QRectF bounds = header->mapRectToScene(QRectF(0, 0, header->width(), header->height()));
+        QRectF previous;
+        for (const char* name : parts) {
+            QQuickItem* part = run->find(name);
+            ASSERT_NE(part, nullptr) << name;
+            // Where the room is short the track count gives way to the search field.
+            if (width < 1240 && part->objectName() == QLatin1String("browserTrackCount") &&
+                !part->isVisible())
+                continue;
+            EXPECT_TRUE(isOnScreen(*part)) << name;
+            const QRectF rect = part->mapRectToScene(QRectF(0, 0, part->width(), part->height()));
+            EXPECT_GT(rect.width(), 0) << name;
+            EXPECT_GE(rect.left(), previous.right()) << name << " overlaps the part before it";
+            EXPECT_LE(rect.right(), bounds.right() + 0.5) << name;
+            previous = rect;
+        }
+        if (width >= 1240) {
+            QQuickItem* count = run->find("browserTrackCount");
+            EXPECT_TRUE(count->isVisible());
+            EXPECT_FALSE(count->property("truncated").toBool());
+        }
+        run->grab(fmt::format("windowrun-music-{}.png", width).c_str());
+    }
+    window().resize(designed);
+    window().setMinimumWidth(minimum);
+}
