@@ -26,6 +26,31 @@ protected:
         ASSERT_TRUE(pumpUntil([&] { return model->stateName() == QLatin1String("stopped"); }, 20s));
     }
 
+    // The window at `width` as on a desktop that narrow (its minimum follows the desktop).
+    void setWindowWidth(int width) {
+        window().setMinimumWidth(std::min(designedMinimum, width));
+        window().resize(width, window().height());
+        ASSERT_TRUE(pumpUntil([&] { return window().contentItem()->width() == width; }, 10s));
+    }
+
+    // Whether every cover on screen that has a picture file shows it.
+    bool coversShown() const {
+        bool shown = true;
+        const std::function<void(QQuickItem*)> visit = [&](QQuickItem* item) {
+            if (!item->isVisible())
+                return;
+            if (item->metaObject()->indexOfProperty("showsPicture") >= 0 &&
+                !item->property("file").toString().isEmpty() && !item->property("showsPicture").toBool())
+                shown = false;
+            for (QQuickItem* child : item->childItems())
+                visit(child);
+        };
+        visit(window().contentItem());
+        return shown;
+    }
+
+    const int designedMinimum = 1240;
+
     // What a row plays: its station's address, or its track's file.
     static std::string rowURL(const QQuickItem& row) {
         const QVariant station = row.property("station");
@@ -143,15 +168,11 @@ TEST_F(MusicWindow, TheMusicHeaderKeepsItsPartsApartInANarrowWindow) {
     start();
     show("music");
     ui->music()->close();
-    const QSize designed = window().size();
-    const int minimum = window().minimumWidth();
     const char* const parts[] = {"browserTitle",  "browserTrackCount", "browserStatus",
                                  "browserSearch", "browserManage",     "browserShowStage"};
     for (const int width : {1008, 1400}) {
         SCOPED_TRACE(width);
-        window().setMinimumWidth(std::min(minimum, width)); // as on a desktop that narrow
-        window().resize(width, designed.height());
-        ASSERT_TRUE(pumpUntil([&] { return window().contentItem()->width() == width; }, 10s));
+        setWindowWidth(width);
         QQuickItem* header = shown("browserHeader");
         ASSERT_NE(header, nullptr);
         const QRectF bounds = header->mapRectToScene(QRectF(0, 0, header->width(), header->height()));
@@ -175,8 +196,51 @@ TEST_F(MusicWindow, TheMusicHeaderKeepsItsPartsApartInANarrowWindow) {
             EXPECT_TRUE(count->isVisible());
             EXPECT_FALSE(count->property("truncated").toBool());
         }
-        run->grab(fmt::format("windowrun-music-{}.png", width).c_str());
     }
-    window().resize(designed);
-    window().setMinimumWidth(minimum);
+    setWindowWidth(1400);
+}
+
+// Pictures of the music module's tabs and a playlist page, and of the station grid, at the
+// width of a 1024-pixel desktop and at the designed width.
+TEST_F(MusicWindow, PicturesOfTheMusicModuleAndTheStationGrid) {
+    start();
+    auto& music = *model->music();
+    const auto playlist =
+        music.createPlaylist("Evening", {trackStation("Neon Rain"), trackStation("Low Tide"),
+                                         trackStation("Morning Static"), trackStation("Pulse")});
+    for (const int width : {1008, 1400}) {
+        SCOPED_TRACE(width);
+        setWindowWidth(width);
+        show("music");
+        ui->music()->close();
+        for (const char* tab : {"albums", "tracks", "genres", "artists", "playlists"}) {
+            ui->music()->setTabName(QLatin1String(tab));
+            ASSERT_TRUE(pumpUntil(
+                [&] {
+                    QQuickItem* content = run->find("browserContent");
+                    return content->property("showing").toString() == QLatin1String(tab) &&
+                           content->opacity() == 1 && coversShown();
+                },
+                20s));
+            run->grab(fmt::format("windowrun-{}-music-{}.png", width, tab).c_str());
+        }
+        ui->music()->open(MusicUI::Route::playlist(playlist.id));
+        ASSERT_NE(shown("playlistItem3"), nullptr);
+        ASSERT_TRUE(pumpUntil(
+            [&] {
+                return !run->find("browserMain")->isVisible() && run->find("browserPage")->opacity() == 1 &&
+                       coversShown();
+            },
+            20s));
+        run->grab(fmt::format("windowrun-{}-music-playlist.png", width).c_str());
+        ui->music()->close();
+
+        ui->setStationGrid(true);
+        show("stations");
+        ASSERT_NE(shown("stationsGrid"), nullptr);
+        run->grab(fmt::format("windowrun-{}-stations-grid.png", width).c_str());
+        ui->setStationGrid(false);
+    }
+    setWindowWidth(1400);
+    music.deletePlaylist(music.playlists().back());
 }
