@@ -166,6 +166,14 @@ std::string trackDurationText(double seconds) {
     return seconds > 0 ? clockText(seconds) : std::string("\u2013");
 }
 
+TrackRowParts trackRowParts(double rowWidth, double fixedWidth, double badgeWidth, double starsWidth,
+                            double spacing, double titleMinimum) {
+    const double room = rowWidth - fixedWidth - titleMinimum;
+    const double stars = starsWidth + spacing;
+    const bool showsStars = room >= stars;
+    return {showsStars && badgeWidth > 0 && room >= stars + badgeWidth + spacing, showsStars};
+}
+
 // ---- Selection bar
 
 std::vector<Track> selectedTracks(const std::vector<Track>& library, const std::set<std::string>& selection) {

@@ -25,6 +25,9 @@ QtObject {
     readonly property real rowHeight: 52
     readonly property real starWidth: 13
     readonly property real durationWidth: 44
+    // What a row's title and subtitle keep before anything else: about 17 characters of the
+    // title, most titles whole; a window as narrow as a 1024-pixel desktop still leaves it.
+    readonly property real rowTitleMinimum: 140
 
     // Album tiles and cards.
     readonly property real tileMinWidth: 150

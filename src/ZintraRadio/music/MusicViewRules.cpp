@@ -55,6 +55,13 @@ QString MusicViewRules::trackDuration(double seconds) const {
     return qtText(trackDurationText(seconds));
 }
 
+QVariantMap MusicViewRules::trackRowParts(double rowWidth, double fixedWidth, double badgeWidth,
+                                          double starsWidth, double spacing, double titleMinimum) const {
+    const auto parts =
+        ZintraRadio::trackRowParts(rowWidth, fixedWidth, badgeWidth, starsWidth, spacing, titleMinimum);
+    return {{QStringLiteral("badge"), parts.badge}, {QStringLiteral("stars"), parts.stars}};
+}
+
 QVariantMap MusicViewRules::queueRow(int index, const QVariant& queueIndex) const {
     std::optional<int> current;
     if (queueIndex.isValid() && !queueIndex.isNull())

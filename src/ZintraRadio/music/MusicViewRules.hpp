@@ -28,6 +28,9 @@ public:
     Q_INVOKABLE int ratingAfterClick(int star, int rating) const;
     Q_INVOKABLE QString trackSubtitle(const QString& artist, const QString& album, bool showsAlbum) const;
     Q_INVOKABLE QString trackDuration(double seconds) const;
+    // {badge, stars}: which optional parts a track row shows (see trackRowParts in MusicRules.hpp).
+    Q_INVOKABLE QVariantMap trackRowParts(double rowWidth, double fixedWidth, double badgeWidth,
+                                          double starsWidth, double spacing, double titleMinimum) const;
     // {current, played} of a queue row.
     Q_INVOKABLE QVariantMap queueRow(int index, const QVariant& queueIndex) const;
     // The clock text, or empty for a live entry (under one second).

@@ -97,6 +97,28 @@ TEST(TrackRowRules, SubtitleDurationAndCurrent) {
     EXPECT_EQ(trackDurationText(59.9), "0:59");
 }
 
+TEST(TrackRowRules, TheBadgeThenTheStarsGiveWayToTheTitle) {
+    // A row's fixed parts 198 wide, stars of 69, gaps of 11, a title of at least 140: the stars
+    // need a row of 198 + 140 + 80 = 418, a badge of 75 then 86 more.
+    struct Case {
+        double row, badge;
+        TrackRowParts expected;
+    };
+    const Case cases[] = {
+        {1052, 75, {true, true}},  // room for everything
+        {1052, 0, {false, true}},  // no genre, no badge
+        {504, 75, {true, true}},   // exactly enough for both
+        {503, 75, {false, true}},  // the badge goes first
+        {418, 75, {false, true}},  // exactly enough for the stars
+        {418, 20, {false, true}},  // a short badge does not fit beside them either
+        {417, 20, {false, false}}, // then the stars go, and a badge never outlasts them
+        {355, 75, {false, false}}, // the list at the window's narrowest
+        {100, 75, {false, false}}, // narrower than the fixed parts
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(trackRowParts(c.row, 198, c.badge, 69, 11, 140), c.expected) << c.row << " " << c.badge;
+}
+
 TEST(SelectionBarRules, LibraryOrderAndOnlyTracksStillThere) {
     const std::vector<Track> library = {track("/a", "A"), track("/b", "B"), track("/c", "C")};
     const auto selected = selectedTracks(library, {"/c", "/gone", "/a"});

@@ -1,6 +1,7 @@
 // The music module and the station list in the main window, clicked as a user clicks them: a
 // playlist page's rows play and show their tracks' covers, a double click plays as one click
-// does, and the music header keeps its parts apart in a narrow window.
+// does, and in a narrow window the music header keeps its parts apart and the track rows their
+// titles readable.
 #include "WindowRunKit.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "music/MusicUI.hpp"
@@ -196,6 +197,60 @@ TEST_F(MusicWindow, TheMusicHeaderKeepsItsPartsApartInANarrowWindow) {
             EXPECT_TRUE(count->isVisible());
             EXPECT_FALSE(count->property("truncated").toBool());
         }
+    }
+    setWindowWidth(1400);
+}
+
+// Every track row laid out in the tracks tab and on an artist page keeps its title and subtitle
+// at least 140 wide at the width of a 1024-pixel desktop, its parts in order and apart, all
+// inside the row; at the designed width nothing gives way.
+TEST_F(MusicWindow, TrackRowsKeepTheirTitlesReadableInANarrowWindow) {
+    start();
+    show("music");
+    const char* const parts[] = {"rowCover", "rowTitle", "genreBadge", "rowStars", "rowDuration", "rowMenu"};
+    const auto checkRows = [&](int width) {
+        QQuickItem* view = shown("trackListView");
+        ASSERT_NE(view, nullptr);
+        ASSERT_TRUE(pumpUntil([&] { return view->property("count").toInt() > 0; }, 10s));
+        auto* content = view->property("contentItem").value<QQuickItem*>();
+        int laidOut = 0;
+        for (QQuickItem* row : content->childItems()) {
+            if (!row->objectName().startsWith(QLatin1String("trackRow")) || !isOnScreen(*row))
+                continue;
+            SCOPED_TRACE(row->property("title").toString().toStdString());
+            ++laidOut;
+            double previousRight = 0;
+            for (const char* name : parts) {
+                QQuickItem* part = QmlKit::child(row, name);
+                ASSERT_NE(part, nullptr) << name;
+                if (!part->isVisible()) {
+                    // Only where the room is short, or the badge of a row without a genre.
+                    const bool noGenre =
+                        qstrcmp(name, "genreBadge") == 0 && row->property("genre").toString().isEmpty();
+                    EXPECT_TRUE(noGenre || width < 1240) << name << " gave way at the designed width";
+                    continue;
+                }
+                const QRectF rect = part->mapRectToItem(row, QRectF(0, 0, part->width(), part->height()));
+                EXPECT_GE(rect.left(), previousRight) << name << " overlaps the part before it";
+                EXPECT_LE(rect.right(), row->width()) << name;
+                previousRight = rect.right();
+            }
+            const QQuickItem* subtitle = QmlKit::child(row, "rowSubtitle");
+            EXPECT_GE(QmlKit::child(row, "rowTitle")->width(), 140);
+            EXPECT_GE(subtitle->width(), 140);
+        }
+        EXPECT_GE(laidOut, std::min(view->property("count").toInt(), 4));
+    };
+    for (const int width : {1008, 1400}) {
+        SCOPED_TRACE(width);
+        setWindowWidth(width);
+        ui->music()->close();
+        ui->music()->setTabName(QStringLiteral("tracks"));
+        checkRows(width);
+        ui->music()->open(MusicUI::Route::artist("Nova Lane"));
+        ASSERT_TRUE(pumpUntil([&] { return !run->find("browserMain")->isVisible(); }, 10s));
+        checkRows(width);
+        ui->music()->close();
     }
     setWindowWidth(1400);
 }
