@@ -300,6 +300,12 @@ std::string detailSummary(const std::optional<std::string>& albumArtist, const s
                    totalSeconds >= 1 ? clockText(static_cast<double>(totalSeconds)) : std::string()});
 }
 
+HeroActions heroActions(double besideWidth, double underWidth, double fullWidth) {
+    if (fullWidth <= besideWidth)
+        return {false, false};
+    return {true, fullWidth > underWidth};
+}
+
 // ---- Queue panel
 
 MusicModel::RepeatMode nextRepeatMode(MusicModel::RepeatMode mode) {

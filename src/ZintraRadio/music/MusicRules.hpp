@@ -166,6 +166,17 @@ std::int64_t detailTotal(const std::vector<ZazidEvoz::Track>& tracks,
 std::string detailSummary(const std::optional<std::string>& albumArtist, const std::string& countText,
                           std::int64_t totalSeconds);
 
+// Where the hero's action row goes: beside the cover, under the title, while it fits there
+// (`besideWidth`); else on a line of its own under the cover, as wide as the page less its
+// padding (`underWidth`), its pills showing only their symbols where even that is too narrow
+// for the row at its full width (`fullWidth`, the pills with their titles).
+struct HeroActions {
+    bool under = false;
+    bool compact = false;
+    friend bool operator==(const HeroActions&, const HeroActions&) = default;
+};
+HeroActions heroActions(double besideWidth, double underWidth, double fullWidth);
+
 // ---- Queue panel
 
 // off → all → one → off.

@@ -40,6 +40,8 @@ QtObject {
     // Detail pages.
     readonly property real heroCover: 170
     readonly property real heroTop: 108
+    // Between the cover and an action row that has gone under it.
+    readonly property real heroActionsGap: 16
 
     // Sheets.
     readonly property real sheetPadding: 24

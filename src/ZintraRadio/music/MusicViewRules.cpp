@@ -96,6 +96,11 @@ QVariantMap MusicViewRules::headerFit(double rowWidth, double fixedWidth, double
     return {{QStringLiteral("search"), fit.search}, {QStringLiteral("count"), fit.count}};
 }
 
+QVariantMap MusicViewRules::heroActions(double besideWidth, double underWidth, double fullWidth) const {
+    const auto placement = ZintraRadio::heroActions(besideWidth, underWidth, fullWidth);
+    return {{QStringLiteral("under"), placement.under}, {QStringLiteral("compact"), placement.compact}};
+}
+
 QString MusicViewRules::trimmed(const QString& text) const {
     return qtText(ZazidEvoz::text::trimmedHorizontalWhitespace(stdText(text)));
 }

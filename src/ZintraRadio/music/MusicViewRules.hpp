@@ -44,6 +44,8 @@ public:
     Q_INVOKABLE QVariantMap headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
                                       double spacerMinimum, double searchMinimum, double searchMaximum,
                                       double countMinimum) const;
+    // {under, compact}: where the detail hero's action row goes (see heroActions in MusicRules.hpp).
+    Q_INVOKABLE QVariantMap heroActions(double besideWidth, double underWidth, double fullWidth) const;
     // Without the blanks (Unicode space separators and tab) at both ends; line breaks stay.
     Q_INVOKABLE QString trimmed(const QString& text) const;
 

@@ -212,6 +212,23 @@ TEST(DetailPageRules, TracksCoversTotalAndSummary) {
     EXPECT_EQ(detailSummary(std::string(""), "1 track", 3600), "1 track \u00b7 1:00:00");
 }
 
+TEST(DetailPageRules, TheActionRowGoesUnderTheCoverThenLosesItsPillTitles) {
+    // Beside the cover 162 or 300 wide, under it 355.
+    struct Case {
+        double beside, fullRow;
+        HeroActions expected;
+    };
+    const Case cases[] = {
+        {300, 256, {false, false}}, // fits beside the cover
+        {300, 300, {false, false}}, // exactly
+        {162, 256, {true, false}},  // a narrow page: under the cover, titles whole
+        {162, 355, {true, false}},  // exactly as wide as the page allows
+        {162, 356, {true, true}},   // too wide even there: symbols only
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(heroActions(c.beside, 355, c.fullRow), c.expected) << c.beside << " " << c.fullRow;
+}
+
 TEST(QueuePanelRules, RepeatCycleRowsAndLengths) {
     using Mode = MusicModel::RepeatMode;
     EXPECT_EQ(nextRepeatMode(Mode::off), Mode::all);

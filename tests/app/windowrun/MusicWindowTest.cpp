@@ -1,7 +1,7 @@
 // The music module and the station list in the main window, clicked as a user clicks them: a
 // playlist page's rows play and show their tracks' covers, a double click plays as one click
-// does, and in a narrow window the music header keeps its parts apart and the track rows their
-// titles readable.
+// does, and in a narrow window the music header keeps its parts apart, the track rows their
+// titles readable and the detail pages their actions on the page.
 #include "WindowRunKit.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "music/MusicUI.hpp"
@@ -253,6 +253,58 @@ TEST_F(MusicWindow, TrackRowsKeepTheirTitlesReadableInANarrowWindow) {
         ui->music()->close();
     }
     setWindowWidth(1400);
+}
+
+// The action row of every kind of detail page lies inside the page, clear of the cover, the
+// title and summary, and the list under the hero: beside the cover at the designed width, under
+// it at the width of a 1024-pixel desktop.
+TEST_F(MusicWindow, DetailPagesKeepTheirActionsOnThePage) {
+    start();
+    show("music");
+    auto& music = *model->music();
+    const auto playlist =
+        music.createPlaylist("Evening", {trackStation("Neon Rain"), trackStation("Low Tide")});
+    const auto smart = music.smartPlaylists().front().id;
+    const MusicUI::Route routes[] = {MusicUI::Route::playlist(playlist.id), MusicUI::Route::smart(smart),
+                                     MusicUI::Route::genre("Folk"),
+                                     MusicUI::Route::album("Midnight Circuits")};
+    const auto rectOf = [](const QQuickItem& item) {
+        return item.mapRectToScene(QRectF(0, 0, item.width(), item.height()));
+    };
+    for (const int width : {1008, 1400}) {
+        SCOPED_TRACE(width);
+        setWindowWidth(width);
+        for (const auto& route : routes) {
+            SCOPED_TRACE(std::string(rawValue(route.kind())) + " " + route.name());
+            ui->music()->open(route);
+            QQuickItem* page = run->find("browserPage");
+            ASSERT_TRUE(pumpUntil(
+                [&] { return !run->find("browserMain")->isVisible() && page->opacity() == 1; }, 10s));
+            QQuickItem* actions = shown("heroActions");
+            ASSERT_NE(actions, nullptr);
+            const QRectF bounds = rectOf(*page).adjusted(24, 0, -24, 0);
+            const QRectF cover = rectOf(*shown("heroArt"));
+            const QRectF summary = rectOf(*shown("heroSummary"));
+            for (QQuickItem* control : actions->childItems()) {
+                if (!control->isVisible())
+                    continue;
+                SCOPED_TRACE(control->objectName().toStdString());
+                const QRectF rect = rectOf(*control);
+                EXPECT_TRUE(bounds.contains(rect)) << "outside the page";
+                EXPECT_FALSE(rect.intersects(cover)) << "over the cover";
+                EXPECT_GE(rect.top(), summary.bottom()) << "over the summary";
+                EXPECT_TRUE(width < 1240 || !control->property("compact").toBool()) << "titles shown";
+            }
+            QQuickItem* list =
+                shown(route.kind() == MusicUI::Route::Kind::playlist ? "playlistItems" : "detailTracks");
+            ASSERT_NE(list, nullptr);
+            EXPECT_GE(rectOf(*list).top(), rectOf(*actions).bottom()) << "over the list";
+            EXPECT_TRUE(width < 1240 || rectOf(*actions).left() > cover.right()) << "beside the cover";
+            ui->music()->close();
+        }
+    }
+    setWindowWidth(1400);
+    music.deletePlaylist(music.playlists().back());
 }
 
 // Pictures of the music module's tabs and a playlist page, and of the station grid, at the
