@@ -124,7 +124,7 @@ Item {
                 height: Math.min(implicitHeight, 2 * 42)
                 text: detail.title
                 textFormat: Text.PlainText
-                wrapMode: Text.Wrap
+                wrapMode: Text.WordWrap
                 maximumLineCount: 2
                 elide: Text.ElideRight
                 fontSizeMode: Text.Fit

@@ -307,6 +307,35 @@ TEST_F(MusicWindow, DetailPagesKeepTheirActionsOnThePage) {
     music.deletePlaylist(music.playlists().back());
 }
 
+// A page's title of one word too long for its line at the width of a 1024-pixel desktop
+// shrinks to fit (down to 0.6 of its size) rather than breaking inside the word.
+TEST_F(MusicWindow, AOneWordPageTitleShrinksRatherThanBreaks) {
+    start();
+    show("music");
+    setWindowWidth(1008);
+    ui->music()->open(MusicUI::Route::genre("Synthwave"));
+    QQuickItem* title = shown("heroTitle");
+    ASSERT_NE(title, nullptr);
+    ASSERT_TRUE(
+        pumpUntil([&] { return title->property("text").toString() == QLatin1String("Synthwave"); }, 10s));
+    EXPECT_EQ(title->property("lineCount").toInt(), 1);
+    EXPECT_FALSE(title->property("truncated").toBool());
+    EXPECT_LE(title->property("contentWidth").toDouble(), title->width());
+
+    // One too long even at that size is cut on its line.
+    auto& music = *model->music();
+    const auto playlist = music.createPlaylist("Supercalifragilisticexpialidocious", {trackStation("Pulse")});
+    ui->music()->open(MusicUI::Route::playlist(playlist.id));
+    ASSERT_TRUE(pumpUntil(
+        [&] { return title->property("text").toString().startsWith(QLatin1String("Super")); }, 10s));
+    EXPECT_EQ(title->property("lineCount").toInt(), 1);
+    EXPECT_TRUE(title->property("truncated").toBool());
+    EXPECT_LE(title->property("contentWidth").toDouble(), title->width());
+    ui->music()->close();
+    music.deletePlaylist(music.playlists().back());
+    setWindowWidth(1400);
+}
+
 // On the software scene graph the covers' textures go with the window as they do on OpenGL:
 // the leak check at the end of the process (ctest runs each test in a process of its own)
 // finds none of them.
