@@ -25,8 +25,11 @@ Item {
     implicitHeight: Theme.fieldHeight
     implicitWidth: 240
 
-    // Reacts to changes only, never to the value it starts with.
-    onFocusTriggerChanged: input.forceActiveFocus()
+    // Reacts to changes only, never to the value it starts with: a panel made after an earlier
+    // request binds the raised counter, and must not take the keys from the window then.
+    property bool triggerArmed: false
+    Component.onCompleted: triggerArmed = true
+    onFocusTriggerChanged: if (triggerArmed) input.forceActiveFocus()
 
     GlowHalo {
         anchors.centerIn: parent
@@ -51,6 +54,14 @@ Item {
         direction: GradientPaint.Horizontal
         opacity: field.focusAmount
         visible: opacity > 0
+    }
+
+    // A press anywhere on the capsule puts the cursor in the field, also on its symbol and
+    // padding and when the field is too narrow to show more than its symbol.
+    MouseArea {
+        anchors.fill: parent
+        cursorShape: Qt.IBeamCursor
+        onPressed: input.forceActiveFocus()
     }
 
     Row {

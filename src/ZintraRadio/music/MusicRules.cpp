@@ -114,13 +114,26 @@ std::vector<Station> stationsOf(const std::vector<Track>& tracks) {
 GridLayout adaptiveGrid(double width, double minimum, double maximum, double spacing, double sidePadding) {
     const double available = std::max(0.0, width - 2 * sidePadding);
     if (!(minimum > 0) || !std::isfinite(available))
-        return {1, available};
+        return {1, available, sidePadding};
     const int columns =
         std::max(1, static_cast<int>(std::floor((available + spacing) / (minimum + spacing))));
     double columnWidth = (available - (columns - 1) * spacing) / columns;
     if (maximum > 0)
         columnWidth = std::min(columnWidth, maximum);
-    return {columns, std::max(0.0, columnWidth)};
+    columnWidth = std::max(0.0, columnWidth);
+    const double used = columns * columnWidth + (columns - 1) * spacing;
+    return {columns, columnWidth, sidePadding + std::max(0.0, available - used) / 2};
+}
+
+// ---- Browser header
+
+HeaderFit headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
+                    double spacerMinimum, double searchMinimum, double searchMaximum, double countMinimum) {
+    // Title, count, status, spacer, search and two buttons: six gaps (five without the count).
+    const double room = rowWidth - fixedWidth - spacerMinimum - 5 * spacing;
+    const double search = std::clamp(room - countWidth - spacing, searchMinimum, searchMaximum);
+    const double count = std::min(countWidth, room - search - spacing);
+    return {search, count >= countMinimum ? count : 0};
 }
 
 // ---- Track rows
@@ -151,6 +164,14 @@ std::string trackSubtitle(const std::string& artist, const std::string& album, b
 
 std::string trackDurationText(double seconds) {
     return seconds > 0 ? clockText(seconds) : std::string("\u2013");
+}
+
+TrackRowParts trackRowParts(double rowWidth, double fixedWidth, double badgeWidth, double starsWidth,
+                            double spacing, double titleMinimum) {
+    const double room = rowWidth - fixedWidth - titleMinimum;
+    const double stars = starsWidth + spacing;
+    const bool showsStars = room >= stars;
+    return {showsStars && badgeWidth > 0 && room >= stars + badgeWidth + spacing, showsStars};
 }
 
 // ---- Selection bar
@@ -277,6 +298,12 @@ std::string detailSummary(const std::optional<std::string>& albumArtist, const s
                           std::int64_t totalSeconds) {
     return joined({albumArtist.value_or(std::string()), countText,
                    totalSeconds >= 1 ? clockText(static_cast<double>(totalSeconds)) : std::string()});
+}
+
+HeroActions heroActions(double besideWidth, double underWidth, double fullWidth) {
+    if (fullWidth <= besideWidth)
+        return {false, false};
+    return {true, fullWidth > underWidth};
 }
 
 // ---- Queue panel

@@ -62,13 +62,30 @@ std::vector<Station> stationsOf(const std::vector<ZazidEvoz::Track>& tracks);
 
 // An adaptive grid: as many columns of at least `minimum` as fit the width less the padding on
 // both sides (with `spacing` between columns), sharing the width equally but none wider than
-// `maximum` (0: no maximum). At least one column.
+// `maximum` (0: no maximum). At least one column. The columns are centred: `leading` is the
+// room left of the first one (the side padding, or more when the maximum leaves room over).
 struct GridLayout {
     int columns = 1;
     double columnWidth = 0;
+    double leading = 0;
     friend bool operator==(const GridLayout&, const GridLayout&) = default;
 };
 GridLayout adaptiveGrid(double width, double minimum, double maximum, double spacing, double sidePadding);
+
+// ---- Browser header
+
+// The widths of the header row's two flexible parts. Its fixed parts (title, status, buttons)
+// take `fixedWidth`, the parts `spacing` apart and the spacer at least `spacerMinimum`. The
+// track count keeps its natural width where it can; the search field takes what is left, up
+// to `searchMaximum` but never under `searchMinimum`, and the count then gives way (to
+// nothing when less than `countMinimum` is left), so no part ever lies over another.
+struct HeaderFit {
+    double search = 0;
+    double count = 0;
+    friend bool operator==(const HeaderFit&, const HeaderFit&) = default;
+};
+HeaderFit headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
+                    double spacerMinimum, double searchMinimum, double searchMaximum, double countMinimum);
 
 // ---- Track rows
 
@@ -91,6 +108,20 @@ std::string trackSubtitle(const std::string& artist, const std::string& album, b
 
 // A track's length: "–" (en dash) for 0 or less, else the clock text.
 std::string trackDurationText(double seconds);
+
+// Which of a row's optional parts it shows. The parts that always show (selection circle,
+// cover, length, menu button, the gaps and the spacer before the trailing parts) take
+// `fixedWidth`; each optional part takes its width plus `spacing`. Where the row is too narrow
+// for all of them, the genre badge gives way first, then the stars, so the title and subtitle
+// keep at least `titleMinimum`. Whether the stars show depends on the row's width alone (the
+// badge goes before them), so they stay one column in a list; a badge of width 0 is no badge.
+struct TrackRowParts {
+    bool badge = false;
+    bool stars = false;
+    friend bool operator==(const TrackRowParts&, const TrackRowParts&) = default;
+};
+TrackRowParts trackRowParts(double rowWidth, double fixedWidth, double badgeWidth, double starsWidth,
+                            double spacing, double titleMinimum);
 
 // ---- Selection bar
 
@@ -134,6 +165,17 @@ std::int64_t detailTotal(const std::vector<ZazidEvoz::Track>& tracks,
 // "artist · N tracks · clock": the artist only for albums, the clock only from one second on.
 std::string detailSummary(const std::optional<std::string>& albumArtist, const std::string& countText,
                           std::int64_t totalSeconds);
+
+// Where the hero's action row goes: beside the cover, under the title, while it fits there
+// (`besideWidth`); else on a line of its own under the cover, as wide as the page less its
+// padding (`underWidth`), its pills showing only their symbols where even that is too narrow
+// for the row at its full width (`fullWidth`, the pills with their titles).
+struct HeroActions {
+    bool under = false;
+    bool compact = false;
+    friend bool operator==(const HeroActions&, const HeroActions&) = default;
+};
+HeroActions heroActions(double besideWidth, double underWidth, double fullWidth);
 
 // ---- Queue panel
 

@@ -97,6 +97,28 @@ TEST(TrackRowRules, SubtitleDurationAndCurrent) {
     EXPECT_EQ(trackDurationText(59.9), "0:59");
 }
 
+TEST(TrackRowRules, TheBadgeThenTheStarsGiveWayToTheTitle) {
+    // A row's fixed parts 198 wide, stars of 69, gaps of 11, a title of at least 140: the stars
+    // need a row of 198 + 140 + 80 = 418, a badge of 75 then 86 more.
+    struct Case {
+        double row, badge;
+        TrackRowParts expected;
+    };
+    const Case cases[] = {
+        {1052, 75, {true, true}},  // room for everything
+        {1052, 0, {false, true}},  // no genre, no badge
+        {504, 75, {true, true}},   // exactly enough for both
+        {503, 75, {false, true}},  // the badge goes first
+        {418, 75, {false, true}},  // exactly enough for the stars
+        {418, 20, {false, true}},  // a short badge does not fit beside them either
+        {417, 20, {false, false}}, // then the stars go, and a badge never outlasts them
+        {355, 75, {false, false}}, // the list at the window's narrowest
+        {100, 75, {false, false}}, // narrower than the fixed parts
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(trackRowParts(c.row, 198, c.badge, 69, 11, 140), c.expected) << c.row << " " << c.badge;
+}
+
 TEST(SelectionBarRules, LibraryOrderAndOnlyTracksStillThere) {
     const std::vector<Track> library = {track("/a", "A"), track("/b", "B"), track("/c", "C")};
     const auto selected = selectedTracks(library, {"/c", "/gone", "/a"});
@@ -188,6 +210,23 @@ TEST(DetailPageRules, TracksCoversTotalAndSummary) {
     EXPECT_EQ(detailSummary(std::string("X"), "2 tracks", 3540), "X \u00b7 2 tracks \u00b7 59:00");
     EXPECT_EQ(detailSummary(std::nullopt, "0 tracks", 0), "0 tracks");
     EXPECT_EQ(detailSummary(std::string(""), "1 track", 3600), "1 track \u00b7 1:00:00");
+}
+
+TEST(DetailPageRules, TheActionRowGoesUnderTheCoverThenLosesItsPillTitles) {
+    // Beside the cover 162 or 300 wide, under it 355.
+    struct Case {
+        double beside, fullRow;
+        HeroActions expected;
+    };
+    const Case cases[] = {
+        {300, 256, {false, false}}, // fits beside the cover
+        {300, 300, {false, false}}, // exactly
+        {162, 256, {true, false}},  // a narrow page: under the cover, titles whole
+        {162, 355, {true, false}},  // exactly as wide as the page allows
+        {162, 356, {true, true}},   // too wide even there: symbols only
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(heroActions(c.beside, 355, c.fullRow), c.expected) << c.beside << " " << c.fullRow;
 }
 
 TEST(QueuePanelRules, RepeatCycleRowsAndLengths) {
@@ -327,18 +366,37 @@ TEST(GridRules, AdaptiveColumns) {
         GridLayout expected;
     };
     const Case cases[] = {
-        {400, 170, 0, 12, 24, {2, 170}}, // exactly two genre columns
-        {399, 170, 0, 12, 24, {1, 351}}, // any narrower: one
-        {48 + 150 * 3 + 22 * 2, 150, 190, 22, 24, {3, 150}},
-        {698, 150, 190, 22, 24, {3, 190}}, // capped at the maximum
-        {48 + 150 * 4 + 22 * 3, 150, 190, 22, 24, {4, 150}},
-        {10, 220, 0, 10, 24, {1, 0}},
+        {400, 170, 0, 12, 24, {2, 170, 24}}, // exactly two genre columns
+        {399, 170, 0, 12, 24, {1, 351, 24}}, // any narrower: one
+        {48 + 150 * 3 + 22 * 2, 150, 190, 22, 24, {3, 150, 24}},
+        {698, 150, 190, 22, 24, {3, 190, 42}}, // capped at the maximum, centred
+        {48 + 150 * 4 + 22 * 3, 150, 190, 22, 24, {4, 150, 24}},
+        {10, 220, 0, 10, 24, {1, 0, 24}},
     };
     for (const auto& c : cases) {
         const auto got = adaptiveGrid(c.width, c.minimum, c.maximum, c.spacing, c.side);
         EXPECT_EQ(got.columns, c.expected.columns) << c.width;
         EXPECT_DOUBLE_EQ(got.columnWidth, c.expected.columnWidth) << c.width;
+        EXPECT_DOUBLE_EQ(got.leading, c.expected.leading) << c.width;
     }
+}
+
+TEST(HeaderRules, TheSearchFieldKeepsItsRoomAndTheTrackCountGivesWay) {
+    // Fixed parts 180 wide, a count of 63, gaps of 10, a spacer of at least 8, a search field
+    // of 120 to 240, a count of at least 24.
+    struct Case {
+        double row;
+        HeaderFit expected;
+    };
+    const Case cases[] = {
+        {750, {240, 63}}, // room for both at full width
+        {500, {189, 63}}, // the field narrows first
+        {400, {120, 32}}, // then the count is cut
+        {370, {120, 0}},  // and goes when too little is left for it
+        {352, {120, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(headerFit(c.row, 180, 63, 10, 8, 120, 240, 24), c.expected) << c.row;
 }
 
 TEST(DropRules, OnlyLocalRegularPictureFiles) {
