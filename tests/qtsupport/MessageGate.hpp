@@ -20,7 +20,11 @@ struct AllowedMessage {
 
 // Messages of Qt itself that say nothing about the program, each with the reason it is allowed.
 inline const std::vector<AllowedMessage>& allowedMessages() {
-    static const std::vector<AllowedMessage> allowed = {};
+    static const std::vector<AllowedMessage> allowed = {
+        {QRegularExpression(QStringLiteral("QML ToolTip: cannot find any window to open popup in\\.$")),
+         "Qt 6.4's shared tooltip opens after its delay for the control it was asked for, also when that "
+         "control left the window meanwhile (a row removed under the pointer): nothing shows"},
+    };
     return allowed;
 }
 
