@@ -283,8 +283,9 @@ Item {
                 active: AppModel.isActive
                 Accessible.ignored: true
 
-                FrameAnimation {
-                    running: meters.moving && meters.visible
+                FrameTicker {
+                    running: meters.moving
+                    cap: 60
                     onTriggered: meters.tick()
                 }
             }

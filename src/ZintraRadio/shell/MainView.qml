@@ -30,6 +30,13 @@ Item {
         color: Theme.night
     }
 
+    // Playback lets the window's motion run at its faster rate.
+    Binding {
+        target: Frames
+        property: "playing"
+        value: AppModel.stateName === "playing"
+    }
+
     // Everything but the overlays: what the glass of the toasts shows blurred.
     Item {
         id: content

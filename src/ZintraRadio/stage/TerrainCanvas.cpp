@@ -1,7 +1,5 @@
 #include "stage/TerrainCanvas.hpp"
 
-#include "stage/StripNode.hpp"
-
 #include <cmath>
 
 namespace ZintraRadio {
@@ -172,16 +170,6 @@ void Terrain::build(StripBuilder& strip, const StageFeed& feed, QSizeF size) {
                              {StageColours::magenta, 0.7f},
                              {StageColours::magenta, 0.0f}};
     strip.horizontalGradient(0, sky.horizon - 0.5, w, 1, horizon);
-}
-
-QSGNode* TerrainCanvas::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
-    if (!feed() || width() <= 0 || height() <= 0) {
-        delete old;
-        return nullptr;
-    }
-    strip_.clear();
-    Terrain::build(strip_, *feed(), size());
-    return stripNode(old, strip_);
 }
 
 } // namespace ZintraRadio

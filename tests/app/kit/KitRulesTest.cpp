@@ -3,6 +3,7 @@
 #include "kit/ArtworkRules.hpp"
 #include "kit/ControlRules.hpp"
 #include "kit/FontBook.hpp"
+#include "kit/FrameDriver.hpp"
 #include "kit/GlowImages.hpp"
 #include "kit/HitShape.hpp"
 #include "kit/IconRegistry.hpp"
@@ -422,4 +423,19 @@ TEST(Controls, SpringsBecomeOneEasingThatSettlesAndOvershootsLikeThem) {
     }
     EXPECT_EQ(springEasing(0.5, 1.0).overshoot, 0); // critically damped: no overshoot
     EXPECT_GT(springEasing(0.5, std::nan("")).duration, 0);
+}
+
+TEST(FrameRate, FollowsTheRendererAndPlayback) {
+    struct Case {
+        RendererKind renderer;
+        bool playing;
+        int rate;
+    };
+    for (const Case& c : {Case{RendererKind::Gpu, false, 30}, Case{RendererKind::Gpu, true, 60},
+                          Case{RendererKind::Software, false, 12}, Case{RendererKind::Software, true, 30}})
+        EXPECT_EQ(frameRateFor(c.renderer, c.playing), c.rate);
+    EXPECT_TRUE(isSoftwareRasteriser("llvmpipe (LLVM 15.0.6, 256 bits)"));
+    EXPECT_TRUE(isSoftwareRasteriser("softpipe"));
+    EXPECT_FALSE(isSoftwareRasteriser("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
+    EXPECT_FALSE(isSoftwareRasteriser(""));
 }
