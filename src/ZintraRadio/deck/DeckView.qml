@@ -18,12 +18,9 @@ Item {
         model: AppModel
     }
 
-    Rectangle {
+    PanelBackdrop {
         anchors.fill: parent
         color: Theme.night
-    }
-    GradientShape {
-        anchors.fill: parent
         direction: GradientPaint.Diagonal
         colors: [Theme.alpha(Theme.violet, 0.13), Theme.alpha(Theme.cyan, 0.04)]
     }

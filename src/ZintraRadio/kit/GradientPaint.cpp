@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRadialGradient>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
@@ -48,6 +49,42 @@ QLinearGradient spreadGradient(const QRectF& rect, GradientPaint::Direction dire
     for (qsizetype i = 0; i < stops.size(); ++i)
         gradient.setColorAt(static_cast<qreal>(i) / static_cast<qreal>(stops.size() - 1), stops[i]);
     return gradient;
+}
+
+PanelBackdrop::PanelBackdrop(QQuickItem* parent) : QQuickPaintedItem(parent) {
+    setOpaquePainting(true);
+}
+
+void PanelBackdrop::paint(QPainter* painter) {
+    const QRectF bounds(0, 0, width(), height());
+    painter->fillRect(bounds, color_);
+    if (!colors_.isEmpty())
+        painter->fillRect(bounds, spreadGradient(bounds, direction_, colors_));
+    if (washRadius_ > 0) {
+        QRadialGradient wash(washCentre_, washRadius_);
+        wash.setColorAt(0, washColor_);
+        wash.setColorAt(1, Qt::transparent);
+        painter->fillRect(bounds, wash);
+    }
+}
+
+void PanelBackdrop::setColor(const QColor& color) {
+    assign(this, color_, color);
+}
+void PanelBackdrop::setDirection(GradientPaint::Direction direction) {
+    assign(this, direction_, direction);
+}
+void PanelBackdrop::setColors(const QVariantList& colors) {
+    assign(this, colors_, colors);
+}
+void PanelBackdrop::setWashColor(const QColor& color) {
+    assign(this, washColor_, color);
+}
+void PanelBackdrop::setWashCentre(const QPointF& centre) {
+    assign(this, washCentre_, centre);
+}
+void PanelBackdrop::setWashRadius(qreal radius) {
+    assign(this, washRadius_, radius);
 }
 
 GradientShape::GradientShape(QQuickItem* parent) : QQuickPaintedItem(parent) {

@@ -25,11 +25,6 @@ Item {
 
     Component.onCompleted: bootStart = Date.now()
 
-    Rectangle {
-        anchors.fill: parent
-        color: Theme.night
-    }
-
     // Playback lets the window's motion run at its faster rate.
     Binding {
         target: Frames
