@@ -14,8 +14,11 @@ build: deps
 	cmake --preset debug
 	cmake --build --preset debug -j $(JOBS)
 
-# Builds and starts the application with the user's own folders and settings.
-run: build
+# Builds the program and its QML module, nothing else, and starts it with the user's own
+# folders and settings. It needs a graphical session (X11 or Wayland).
+run: deps
+	cmake --preset debug
+	cmake --build --preset debug -j $(JOBS) --target zintraradio
 	./build/debug/src/ZintraRadio/zintraradio
 
 test: deps

@@ -18,6 +18,7 @@
 
 namespace ZazidEvoz {
 
+using platform::EndsWithUs;
 using platform::Process;
 using platform::ProcessOptions;
 using platform::StreamMode;
@@ -249,6 +250,16 @@ void AudioEngine::play(const PlaybackSource& source) {
         })});
 }
 
+void AudioEngine::setCurrentSourceLive(bool live) {
+    std::lock_guard guard(lock_);
+    currentLive_ = live;
+}
+
+bool AudioEngine::isLive(std::uint64_t generation, const PlaybackSource& source) const {
+    std::lock_guard guard(lock_);
+    return generation == generation_ ? currentLive_.value_or(source.live) : source.live;
+}
+
 void AudioEngine::stop() {
     retireCurrentPlayback();
     setState(PlaybackState::stopped());
@@ -261,6 +272,7 @@ std::uint64_t AudioEngine::retireCurrentPlayback() {
         std::lock_guard guard(lock_);
         generation = ++generation_;
         paused_ = primed_ = draining_ = false;
+        currentLive_.reset();
         playedFrames_ = 0;
     }
     for (auto& run : runs_)
@@ -542,6 +554,8 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
             feederOptions.input = StreamMode::Null;
             feederOptions.output = StreamMode::Pipe;
             feederOptions.error = StreamMode::Null;
+            // yt-dlp hands some streams to ffmpeg, which must end with us too.
+            feederOptions.endsWithUs = EndsWithUs::WholeGroup;
             feeder = std::make_shared<Process>(Process::start(feederOptions));
             feed = feeder->takeOutput();
             decoderOptions.inputFrom = feed.get();
@@ -672,12 +686,12 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
         int next = attempt + 1;
         if (!result.clean) {
             if (result.hadAudio) {
-                if (!source.live) {
+                if (!isLive(generation, source)) {
                     fail(generation, result.message);
                     return;
                 }
                 next = 1;
-            } else if (!source.live || attempt >= maxReconnects) {
+            } else if (!isLive(generation, source) || attempt >= maxReconnects) {
                 fail(generation, result.message);
                 return;
             }
@@ -692,7 +706,7 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
                 std::this_thread::sleep_for(50ms);
             if (!isCurrent(generation))
                 return;
-            if (!source.live) {
+            if (!isLive(generation, source)) {
                 finishRecording();
                 {
                     std::lock_guard guard(lock_);

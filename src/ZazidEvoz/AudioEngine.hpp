@@ -67,6 +67,9 @@ public:
     EventHandler onEvent;
 
     void play(const PlaybackSource& source);
+    // The item playing now turned out to be live or not after it started (its details came
+    // later): decides whether its end reconnects or ends the play.
+    void setCurrentSourceLive(bool live);
     void stop();
     void pause();
     void resume();
@@ -109,6 +112,9 @@ private:
     };
 
     bool isCurrent(std::uint64_t generation) const;
+    // Whether the play of `generation` reconnects at its end: as said since it started, else
+    // as its source said.
+    bool isLive(std::uint64_t generation, const PlaybackSource& source) const;
     void setState(const PlaybackState& state);
     void report(EngineEvent event);
     void fail(std::uint64_t generation, const std::string& message);
@@ -156,6 +162,7 @@ private:
     std::shared_ptr<platform::Process> feeder_;
     PlaybackState currentState_ = PlaybackState::stopped();
     bool paused_ = false;
+    std::optional<bool> currentLive_; // set by setCurrentSourceLive for the current generation
     float userVolume_ = 0.8f;
     bool isMuted_ = false;
     bool primed_ = false;

@@ -4,10 +4,10 @@
 #include "DefaultStations.hpp"
 #include "platform/UserFolders.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 
 namespace ZazidEvoz {
 namespace {
@@ -42,11 +42,13 @@ double storedVolume(float volume) {
     return value;
 }
 
+// A volume outside 0...1 (a hand edit) would reach the output, the slider and the desktop as
+// it is: it is clamped, and the rest of the library stays good.
 float volumeFromJson(const json::Value& object) {
     double value = json::requireDouble(object, "volume");
-    if (std::fabs(value) > double(std::numeric_limits<float>::max()))
-        throw json::JsonDecodeError("The volume does not fit a 32-bit float");
-    return static_cast<float>(value);
+    if (std::isnan(value))
+        return fallbackVolume;
+    return static_cast<float>(std::clamp(value, 0.0, 1.0));
 }
 
 // Points a moved URL at its new place. True when it did.

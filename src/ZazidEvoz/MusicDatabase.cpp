@@ -522,11 +522,12 @@ std::unordered_map<std::string, MusicDatabase::FileStamp> MusicDatabase::fileSta
     return queue_->sync([this] {
         std::unordered_map<std::string, FileStamp> stamps;
         try {
-            withStatement("SELECT path, file_modified, file_size FROM tracks", {},
+            withStatement("SELECT path, file_modified, file_size, added FROM tracks", {},
                           [&](sqlite3_stmt* statement) {
                               while (sqlite3_step(statement) == SQLITE_ROW)
                                   stamps[columnText(statement, 0)] = {sqlite3_column_double(statement, 1),
-                                                                      sqlite3_column_int64(statement, 2)};
+                                                                      sqlite3_column_int64(statement, 2),
+                                                                      sqlite3_column_double(statement, 3)};
                           });
         } catch (const MusicDatabaseError&) {
         }

@@ -43,6 +43,7 @@ public:
     struct FileStamp {
         double modified = 0;   // seconds since 1970
         std::int64_t size = 0; // bytes
+        double added = 0;      // seconds since 1970: when the track joined the library
     };
 
     // How long one search may run on the queue before it is cut short.

@@ -169,6 +169,61 @@ FolderListing listFolder(const fs::path& folder) {
     return listing;
 }
 
+// Folders that list no audio file (music folders included) keep the tracks stored below them
+// only while they look like the mount point of a drive that is away: not modified after the
+// second in which the last of those tracks joined the library (music.json keeps whole
+// seconds). A folder the user emptied was modified when its last file went. A track answers to
+// the deepest such folder above it, so an emptied album inside an old mount point still loses
+// its tracks.
+class EmptyFolders {
+public:
+    // The empty folders a listing of the music folder `root` (an inside prefix) found.
+    void addListing(const FolderListing& listing, const std::string& root) {
+        for (const std::string& inside : listing.emptyFolders)
+            folders_.try_emplace(inside);
+        if (listing.listed && listing.files.empty())
+            folders_.try_emplace(root);
+    }
+
+    // Call for every stored track, then decide().
+    void noteTrack(const std::string& path, double addedSeconds) {
+        if (Folder* folder = holder(path))
+            folder->latestAdded = std::max(folder->latestAdded.value_or(addedSeconds), addedSeconds);
+    }
+
+    void decide() {
+        for (auto& [prefix, folder] : folders_) {
+            struct stat info {};
+            folder.keepsTracks = folder.latestAdded && ::stat(prefix.c_str(), &info) == 0 &&
+                                 modificationSeconds(info) < std::floor(*folder.latestAdded) + 1.0;
+        }
+    }
+
+    bool keeps(const std::string& path) {
+        const Folder* folder = holder(path);
+        return folder && folder->keepsTracks;
+    }
+
+private:
+    struct Folder {
+        std::optional<double> latestAdded; // of the stored tracks it holds
+        bool keepsTracks = false;
+    };
+
+    Folder* holder(const std::string& path) {
+        if (folders_.empty())
+            return nullptr;
+        for (auto slash = path.rfind('/'); slash != std::string::npos && slash > 0;
+             slash = path.rfind('/', slash - 1)) {
+            if (auto found = folders_.find(path.substr(0, slash + 1)); found != folders_.end())
+                return &found->second;
+        }
+        return nullptr;
+    }
+
+    std::unordered_map<std::string, Folder> folders_;
+};
+
 // The user's own data of a track whose file was read again.
 void carryOver(const Track& stored, Track& fresh) {
     fresh.added = stored.added;
@@ -412,13 +467,21 @@ std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,
                 result.push_back(*byPath.at(track.path));
     };
 
+    std::vector<FolderListing> listings;
+    EmptyFolders emptyFolders;
     for (const fs::path& folder : folders) {
-        FolderListing listing = listFolder(folder);
-        std::string prefix = insidePrefix(folder.string());
-        bool holdsTracks = std::any_of(tracks.begin(), tracks.end(),
-                                       [&](const Track& track) { return track.path.starts_with(prefix); });
-        // An unreadable folder or an empty mount point says nothing about its files: keep them.
-        if (!listing.listed || (listing.files.empty() && holdsTracks)) {
+        listings.push_back(listFolder(folder));
+        emptyFolders.addListing(listings.back(), insidePrefix(folder.string()));
+    }
+    for (const Track& track : tracks)
+        emptyFolders.noteTrack(track.path, platform::secondsSince1970(track.added));
+    emptyFolders.decide();
+
+    for (std::size_t index = 0; index < folders.size(); ++index) {
+        const FolderListing& listing = listings[index];
+        std::string prefix = insidePrefix(folders[index].string());
+        // An unreadable folder says nothing about its files: keep them.
+        if (!listing.listed) {
             keepTracksInside(prefix);
             continue;
         }
@@ -437,11 +500,13 @@ std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,
                 carryOver(*stored->second, fresh);
             result.push_back(std::move(fresh));
         }
-        // The same holds for folders inside it.
+        // The same holds for folders inside it; empty ones keep their tracks while they look unmounted.
         for (const std::string& inside : listing.unreadableFolders)
             keepTracksInside(inside);
-        for (const std::string& inside : listing.emptyFolders)
-            keepTracksInside(inside);
+        for (const Track& track : tracks)
+            if (track.path.starts_with(prefix) && emptyFolders.keeps(track.path) &&
+                seen.insert(track.path).second)
+                result.push_back(track);
     }
     return result;
 }
@@ -473,30 +538,27 @@ std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>
     } endOfPass{*this};
 
     auto stamps = database_->fileStamps();
-    auto holdsTracksInside = [&](const std::string& prefix) {
-        return std::any_of(stamps.begin(), stamps.end(),
-                           [&](const auto& stamp) { return stamp.first.starts_with(prefix); });
-    };
 
     // Which files are new or changed.
     std::unordered_set<std::string> seen;
     seen.reserve(stamps.size());
     std::vector<PendingFile> pending;
     std::vector<std::string> presentRoots;
-    std::vector<std::string> keptInside; // folders inside present ones that say nothing of their files
+    std::vector<std::string> keptInside; // unreadable folders inside present ones
+    EmptyFolders emptyFolders;
     for (const fs::path& folder : folders) {
         std::error_code error;
         if (!fs::exists(folder, error))
             continue;
         FolderListing listing = listFolder(folder);
         std::string root = insidePrefix(folder.string());
-        // A folder that cannot be listed, or an empty mount point, counts as missing.
-        if (!listing.listed || (listing.files.empty() && holdsTracksInside(root)))
+        // A folder that cannot be listed counts as missing.
+        if (!listing.listed)
             continue;
         presentRoots.push_back(root);
         keptInside.insert(keptInside.end(), listing.unreadableFolders.begin(),
                           listing.unreadableFolders.end());
-        keptInside.insert(keptInside.end(), listing.emptyFolders.begin(), listing.emptyFolders.end());
+        emptyFolders.addListing(listing, root);
 
         for (ListedFile& file : listing.files) {
             if (stop.stop_requested())
@@ -547,9 +609,12 @@ std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>
         writer.finish();
     }
 
+    for (const auto& [path, stamp] : stamps)
+        emptyFolders.noteTrack(path, stamp.added);
+    emptyFolders.decide();
     std::vector<std::string> removals;
     for (const auto& [path, stamp] : stamps) {
-        if (seen.contains(path) || isInsideAny(path, keptInside))
+        if (seen.contains(path) || isInsideAny(path, keptInside) || emptyFolders.keeps(path))
             continue;
         if (isInsideAny(path, presentRoots)) {
             removals.push_back(path);

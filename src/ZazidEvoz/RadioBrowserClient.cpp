@@ -1,12 +1,12 @@
 #include "RadioBrowserClient.hpp"
 
 #include "UserAgent.hpp"
-
 #include "platform/Hash.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/Text.hpp"
 #include "platform/Threads.hpp"
 
+#include <algorithm>
 #include <functional>
 #include <unordered_set>
 
@@ -20,6 +20,9 @@ constexpr std::size_t maxPendingClicks = 32;
 constexpr std::size_t maxGenreTags = 6;
 constexpr std::size_t fewNameHits = 11;
 constexpr int tagTopUpLimit = 60;
+// Less than this a second over the idle span is a trickle, not an answer: the mirror is
+// passed over as if it were silent. No working link is that slow; an overloaded mirror is.
+constexpr std::size_t usefulBytesPerSecond = 128;
 
 std::string decimal(int number) {
     return std::to_string(number);
@@ -129,6 +132,8 @@ std::string RadioBrowserClient::get(std::string_view path, const Query& query, s
         }
         request.userAgent = userAgent_;
         request.idleTimeout = requestTimeout_;
+        request.idleBytes =
+            std::max<std::size_t>(1, usefulBytesPerSecond * std::size_t(requestTimeout_.count()) / 1000);
         request.totalTimeout = remaining;
         request.maxBodyBytes = maxAnswerBytes;
         request.maxRedirects = maxRedirects;

@@ -71,8 +71,9 @@ public:
     static std::vector<std::string> defaultMirrors();
 
     // `mirrors` are base addresses without a trailing "/"; `requestTimeout` fails a request
-    // that receives no byte for that long; `totalTimeout` bounds one request's whole walk
-    // through the mirrors, so slow mirrors cannot add up.
+    // that receives nothing for that long, or so little that it is only a trickle, and the next
+    // mirror is asked; `totalTimeout` bounds one request's whole walk through the mirrors, so
+    // slow mirrors cannot add up.
     explicit RadioBrowserClient(std::vector<std::string> mirrors = defaultMirrors(),
                                 std::chrono::milliseconds requestTimeout = std::chrono::seconds(12),
                                 std::chrono::milliseconds totalTimeout = std::chrono::seconds(60));

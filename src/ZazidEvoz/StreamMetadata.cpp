@@ -13,8 +13,11 @@ const Regex& streamTitle() {
     static const Regex expression(R"((?i)Metadata update for StreamTitle:\s*(.+))");
     return expression;
 }
+// A raw ICY value ("StreamTitle='...';") ends at its first "';", as a station's block does;
+// a tag dump ("StreamTitle     : ...") runs to the end of the line. Titles hold quotes and
+// semicolons ("Rock 'n' Roll"), so neither may end the value on its own.
 const Regex& icyTitle() {
-    static const Regex expression(R"((?i)StreamTitle\s*[=:]\s*'?([^';]+))");
+    static const Regex expression(R"((?i)StreamTitle\s*(?:=\s*'(.*?)';|[=:]\s*(.+)))");
     return expression;
 }
 const Regex& icyName() {
@@ -58,7 +61,7 @@ std::optional<StreamMetadataEvent> parse(std::string_view line) {
             return StreamMetadataEvent::title(std::move(*title));
     if (line.find("StreamTitle") != std::string_view::npos)
         if (auto groups = firstMatchGroups(icyTitle(), line))
-            if (auto title = cleanTitle((*groups)[0]))
+            if (auto title = cleanTitle((*groups)[0].empty() ? (*groups)[1] : (*groups)[0]))
                 return StreamMetadataEvent::title(std::move(*title));
     if (auto groups = firstMatchGroups(icyName(), line))
         if (auto name = clean((*groups)[0]))

@@ -12,7 +12,6 @@
 
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <fcntl.h>
 #include <fmt/format.h>
 #include <sys/stat.h>
@@ -128,10 +127,6 @@ bool printedAnError(const platform::RunResult& result) {
     return !text::trimmedWhitespace(text::sanitizedUtf8(result.error)).empty();
 }
 
-std::string seconds(std::int64_t microseconds) {
-    return fmt::format("{:.2f} s", double(microseconds) / 1e6);
-}
-
 // One ffmpeg run of an edit, bounded by the edit's stop and deadline.
 class EditRunner {
 public:
@@ -151,7 +146,7 @@ public:
 
         platform::RunLimits limits;
         limits.outputCap = 64 * 1024;
-        limits.outputKeep = platform::KeepBytes::Last; // the progress report's end
+        limits.outputKeep = platform::KeepBytes::Last; // the checksum ends the output
         limits.errorCap = 64 * 1024;
         limits.errorKeep = platform::KeepBytes::First; // the message is the start of the text
         if (deadline_)
@@ -177,31 +172,51 @@ private:
     std::optional<std::chrono::steady_clock::time_point> deadline_;
 };
 
-std::vector<std::string> readBackCommandLine(const std::filesystem::path& file) {
-    return {"-hide_banner", "-nostdin", "-loglevel", "error", "-progress", "pipe:1", "-i", file.string(),
-            "-map",         "0",        "-c",        "copy",  "-f",        "null",   "-"};
+// A second output of the copy, and the whole of a read-back: a checksum of the packets of the
+// first input's sound and moving picture (attached pictures left out, as an edit may swap the
+// cover). A stream copy keeps those bytes as they were whatever the container writes around them
+// (an MP3 gains a Xing header with the decoder delay and so starts later), so the edited file is
+// compared with what was copied into it, packet bytes against packet bytes.
+std::vector<std::string> digestArguments() {
+    return {"-map", "0:V?", "-map", "0:a?", "-c", "copy", "-f", "hash", "-hash", "murmur3", "pipe:1"};
 }
 
-// How far into the media a complete read of `file` gets; throws when it cannot be read whole.
-std::optional<std::int64_t> readBackWhole(const EditRunner& runner, const std::filesystem::path& file) {
-    platform::RunResult result = runner.run(readBackCommandLine(file));
+// The checksum ffmpeg printed; absent when it printed none.
+std::optional<std::string> printedDigest(std::string_view output) {
+    constexpr std::string_view key = "murmur3=";
+    std::optional<std::string> digest;
+    while (!output.empty()) {
+        std::string_view line = output.substr(0, output.find('\n'));
+        output.remove_prefix(std::min(output.size(), line.size() + 1));
+        if (line.starts_with(key) && line.size() > key.size())
+            digest = std::string(line.substr(key.size()));
+    }
+    return digest;
+}
+
+// The checksum of a complete read of `file`; throws when it cannot be read whole.
+std::optional<std::string> readBackWhole(const EditRunner& runner, const std::filesystem::path& file) {
+    std::vector<std::string> commandLine = {"-hide_banner", "-nostdin", "-loglevel",
+                                            "error",        "-i",       file.string()};
+    auto digest = digestArguments();
+    commandLine.insert(commandLine.end(), digest.begin(), digest.end());
+    platform::RunResult result = runner.run(commandLine);
     if (!result.status.succeeded() || printedAnError(result))
         throw TagEditorError::failed(
             "The edited file does not read back whole; the file was left as it was: " +
             failureMessage(result));
-    return lastProgressTime(result.output);
+    return printedDigest(result.output);
 }
 
-// Refuses an output that ends before what ffmpeg copied into it: a write that was cut short.
+// Refuses an output that does not hold what ffmpeg copied into it: a write cut short or damaged.
 void requireWholeOutput(const EditRunner& runner, const std::filesystem::path& output,
-                        std::optional<std::int64_t> copied, const std::filesystem::path& original) {
-    std::optional<std::int64_t> readBack = readBackWhole(runner, output);
-    if (!copied) // an ffmpeg that reports no progress: measure the original the same way
+                        std::optional<std::string> copied, const std::filesystem::path& original) {
+    std::optional<std::string> readBack = readBackWhole(runner, output);
+    if (!copied) // an ffmpeg that printed no checksum while copying: read the original the same way
         copied = readBackWhole(runner, original);
-    if (copied && (!readBack || *readBack < *copied))
+    if (copied && readBack != copied)
         throw TagEditorError::failed(
-            fmt::format("The edited file is incomplete ({} of {}); the file was left as it was.",
-                        seconds(readBack.value_or(0)), seconds(*copied)));
+            "The edited file is incomplete or damaged; the file was left as it was.");
 }
 
 } // namespace
@@ -227,24 +242,6 @@ bool isTemporaryOutputName(std::string_view name) {
     auto parsed = platform::Uuid::fromText(uuid);
     return parsed && parsed->text() == uuid && extension.starts_with('.') &&
            extension.find('.', 1) == std::string_view::npos && text::lowercased(extension) == extension;
-}
-
-std::optional<std::int64_t> lastProgressTime(std::string_view progress) {
-    constexpr std::string_view key = "out_time_us=";
-    std::size_t at = progress.rfind(key);
-    while (at != std::string_view::npos && at > 0 && progress[at - 1] != '\n')
-        at = progress.rfind(key, at - 1);
-    if (at == std::string_view::npos)
-        return std::nullopt;
-    std::string_view value = progress.substr(at + key.size());
-    value = value.substr(0, value.find('\n'));
-    if (value.ends_with('\r'))
-        value.remove_suffix(1);
-    std::int64_t microseconds = 0;
-    auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), microseconds);
-    if (error != std::errc() || end != value.data() + value.size() || value.empty())
-        return std::nullopt; // "N/A" before the first packet
-    return microseconds;
 }
 
 std::string metadataOption(std::string_view extension) {
@@ -293,10 +290,13 @@ std::vector<std::string> remuxCommandLine(const std::filesystem::path& file,
                                           const std::optional<std::filesystem::path>& extraInput,
                                           const std::vector<std::string>& arguments,
                                           const std::filesystem::path& output) {
-    std::vector<std::string> commandLine = {
-        "-hide_banner", "-nostdin", "-loglevel", "error", "-progress", "pipe:1", "-y", "-i", file.string()};
+    std::vector<std::string> commandLine = {"-hide_banner", "-nostdin", "-loglevel",  "error",
+                                            "-y",           "-i",       file.string()};
     if (extraInput)
         commandLine.insert(commandLine.end(), {"-i", extraInput->string()});
+    // The checksum goes first, so that the edited file stays the last argument.
+    auto digest = digestArguments();
+    commandLine.insert(commandLine.end(), digest.begin(), digest.end());
     commandLine.insert(commandLine.end(), arguments.begin(), arguments.end());
     commandLine.push_back(output.string());
     return commandLine;
@@ -342,7 +342,7 @@ void remux(const std::filesystem::path& file, const std::optional<std::filesyste
 
     if (options.beforeReplace)
         options.beforeReplace(output.path());
-    requireWholeOutput(runner, output.path(), lastProgressTime(result.output), target);
+    requireWholeOutput(runner, output.path(), printedDigest(result.output), target);
     replaceFile(target, output);
 }
 

@@ -2,8 +2,9 @@
 //
 // No tag format is parsed or written here: ffmpeg copies the file's streams unchanged into a
 // hidden file beside it, with the global tags carried over and the edited keys set, and that
-// file then takes the original's place, but only once it has been read back whole: ffmpeg
-// reports some failed writes (a full disk while it finishes the file) with exit status 0.
+// file then takes the original's place, but only once it has been read back whole and its
+// packets match the copied ones: ffmpeg reports some failed writes (a full disk while it
+// finishes the file) with exit status 0.
 // The lyrics embedder edits files the same way and reuses `remux` and `TagEditorError`.
 #pragma once
 
@@ -78,8 +79,8 @@ std::filesystem::path temporaryOutputPath(const std::filesystem::path& file, std
 // True for exactly the names temporaryOutputPath gives, with a UUID in upper case.
 bool isTemporaryOutputName(std::string_view name);
 
-// ffmpeg's arguments (without the executable) for copying `file` into `output`; ffmpeg reports
-// its progress on standard output, which tells how far into the media it copied.
+// ffmpeg's arguments (without the executable) for copying `file` into `output`; ffmpeg also
+// prints a checksum of the copied sound and picture packets on standard output.
 std::vector<std::string> remuxCommandLine(const std::filesystem::path& file,
                                           const std::optional<std::filesystem::path>& extraInput,
                                           const std::vector<std::string>& arguments,
@@ -87,9 +88,6 @@ std::vector<std::string> remuxCommandLine(const std::filesystem::path& file,
 
 // The longest single argument the kernel passes to a child (its limit is 32 pages, NUL included).
 inline constexpr std::size_t maximumArgumentBytes = 128 * 1024 - 1;
-
-// The last time ffmpeg's progress report gives, in microseconds; absent when it gives none.
-std::optional<std::int64_t> lastProgressTime(std::string_view progress);
 
 struct RemuxOptions {
     // Runs on the finished output before it replaces the file; throwing abandons the edit.
@@ -105,10 +103,9 @@ struct RemuxOptions {
 // Runs ffmpeg on `file` (and `extraInput`, when given) with `arguments` into a hidden file beside
 // it, reads that file back whole, then puts it in the original's place. An output is refused
 // when ffmpeg printed an error (whatever its exit status), when it does not read back without
-// error, or when it ends earlier than what ffmpeg copied. A symbolic link stays a link: the file
-// it points to is edited. Leftover outputs of edits whose process died are removed from the
-// folder first. Throws TagEditorError (platform::CancellationError when stopped), leaving the
-// file untouched.
+// error, or when its sound and picture packets differ from those ffmpeg copied. A symbolic link stays a link:
+// the file it points to is edited. Leftover outputs of edits whose process died are removed from the folder
+// first. Throws TagEditorError (platform::CancellationError when stopped), leaving the file untouched.
 void remux(const std::filesystem::path& file, const std::optional<std::filesystem::path>& extraInput,
            const std::vector<std::string>& arguments, const RemuxOptions& options = {});
 

@@ -65,6 +65,8 @@ platform::ProcessOptions toolOptions(const std::string& tool, const std::vector<
     options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
     options.environment = ToolLocator::childEnvironment();
     options.input = platform::StreamMode::Null;
+    // yt-dlp converts and merges with ffmpeg, which must not outlive us either.
+    options.endsWithUs = platform::EndsWithUs::WholeGroup;
     return options;
 }
 

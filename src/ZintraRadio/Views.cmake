@@ -39,11 +39,15 @@ foreach(file ${view_qml})
   endif()
 endforeach()
 
-qt_add_library(ZintraRadioViews STATIC)
+qt_add_library(ZintraRadioViews ${ZINTRARADIO_LIBRARY_TYPE})
+# The plugin is static whatever the module's library is, so programs import it the same way.
+qt_add_library(ZintraRadioViewsplugin STATIC)
+target_compile_definitions(ZintraRadioViewsplugin PRIVATE QT_STATICPLUGIN)
 qt_add_qml_module(ZintraRadioViews
   URI ZintraRadio
   VERSION 1.0
   RESOURCE_PREFIX /qt/qml
+  PLUGIN_TARGET ZintraRadioViewsplugin
   QML_FILES ${view_qml}
   SOURCES ${view_cpp}
 )
@@ -58,8 +62,11 @@ target_link_libraries(ZintraRadioViews PUBLIC
   ZintraRadio Qt6::Qml Qt6::Quick Qt6::QuickControls2 Qt6::OpenGL Qt6::Widgets)
 # Our sources are held to the warning flags; the module's generated ones are not.
 set_source_files_properties(${view_cpp} PROPERTIES COMPILE_OPTIONS "${ZINTRARADIO_WARNINGS}")
-# Users of the static module import its plugin (Q_IMPORT_QML_PLUGIN(ZintraRadioPlugin)).
-target_link_libraries(ZintraRadioViews PUBLIC ZintraRadioViewsplugin)
+# What programs link: the module with its static plugin, which they import with
+# Q_IMPORT_QML_PLUGIN(ZintraRadioPlugin). (The module itself cannot link the plugin: the plugin
+# links the module, and only static libraries may depend on each other in a circle.)
+add_library(ZintraRadioModule INTERFACE)
+target_link_libraries(ZintraRadioModule INTERFACE ZintraRadioViews ZintraRadioViewsplugin)
 
 # The stage draws its own shaders through OpenGL (StageSurface), from their GLSL 330 text;
 # every other shader is baked for Qt Quick's shader effects.
@@ -104,33 +111,42 @@ endif()
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/shell/main.cpp)
   qt_add_executable(zintraradio shell/main.cpp)
   target_compile_options(zintraradio PRIVATE ${ZINTRARADIO_WARNINGS})
-  target_link_libraries(zintraradio PRIVATE ZintraRadioViews)
+  target_link_libraries(zintraradio PRIVATE ZintraRadioModule)
   set_target_properties(zintraradio PROPERTIES OUTPUT_NAME zintraradio)
-  install(TARGETS zintraradio RUNTIME DESTINATION bin)
+  include(GNUInstallDirs)
+  install(TARGETS zintraradio RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  if(ZINTRARADIO_SHARED_LIBRARIES)
+    # A build with shared libraries installs them in a folder of the program's own.
+    set(private_libraries ${CMAKE_INSTALL_LIBDIR}/zintraradio)
+    install(TARGETS ZazidEvoz ZintraRadio ZintraRadioViews LIBRARY DESTINATION ${private_libraries})
+    set_target_properties(zintraradio PROPERTIES INSTALL_RPATH "$ORIGIN/../${private_libraries}")
+  endif()
 
   # Desktop integration: the launcher, the AppStream description, and the drawn icon exported
-  # by the program itself (it needs no display for that) into the hicolor theme.
-  include(GNUInstallDirs)
+  # by the program itself (it needs no display for that) into the hicolor theme. The export
+  # goes to a folder inside the destination, so an install into DESTDIR writes nothing else.
   install(FILES ${PROJECT_SOURCE_DIR}/data/zintraradio.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${PROJECT_SOURCE_DIR}/data/org.zintraradio.ZintraRadio.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-  set(icon_stage ${CMAKE_CURRENT_BINARY_DIR}/icon-export)
   set(icon_root "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/icons/hicolor")
   install(CODE "
-    file(REMOVE_RECURSE \"${icon_stage}\")
+    set(icon_stage \"\$ENV{DESTDIR}${icon_root}/.zintraradio-export\")
+    file(REMOVE_RECURSE \"\${icon_stage}\")
     execute_process(
       COMMAND \${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
-              ZINTRARADIO_EXPORT_APPICON=${icon_stage} $<TARGET_FILE:zintraradio>
+              ZINTRARADIO_EXPORT_APPICON=\${icon_stage} $<TARGET_FILE:zintraradio>
       RESULT_VARIABLE export_result)
     if(NOT export_result EQUAL 0)
+      file(REMOVE_RECURSE \"\${icon_stage}\")
       message(FATAL_ERROR \"zintraradio could not export its icons (\${export_result})\")
     endif()
     foreach(size 16 32 128 256 512)
-      file(INSTALL \"${icon_stage}/icon_\${size}x\${size}.png\"
+      file(INSTALL \"\${icon_stage}/icon_\${size}x\${size}.png\"
         DESTINATION \"${icon_root}/\${size}x\${size}/apps\" RENAME zintraradio.png)
-      file(INSTALL \"${icon_stage}/icon_\${size}x\${size}@2x.png\"
+      file(INSTALL \"\${icon_stage}/icon_\${size}x\${size}@2x.png\"
         DESTINATION \"${icon_root}/\${size}x\${size}@2/apps\" RENAME zintraradio.png)
     endforeach()
+    file(REMOVE_RECURSE \"\${icon_stage}\")
   ")
 endif()

@@ -294,6 +294,18 @@ TEST_F(LibraryStoreTest, FailedSaveLeavesTheOldFileAndSaysSo) {
     EXPECT_EQ(readText(occupied), "keep");
 }
 
+TEST_F(LibraryStoreTest, VolumesOutsideZeroToOneAreClampedOnLoad) {
+    const std::pair<const char*, float> cases[] = {
+        {"5.0", 1.0f}, {"-1.0", 0.0f}, {"1e39", 1.0f}, {"0.25", 0.25f}, {"1", 1.0f},
+    };
+    for (const auto& [stored, loaded] : cases) {
+        SCOPED_TRACE(stored);
+        writeText(file, libraryText({}, std::string(R"({"volume": )") + stored + "}"));
+        EXPECT_EQ(store.load().volume, loaded);
+        EXPECT_TRUE(brokenCopies(folder).empty()) << "the rest of the library is good";
+    }
+}
+
 TEST_F(LibraryStoreTest, VolumeThatIsNotANumberDoesNotBlockSaving) {
     LibrarySnapshot snapshot = LibraryStore::fallbackSnapshot();
     snapshot.volume = std::numeric_limits<float>::quiet_NaN();

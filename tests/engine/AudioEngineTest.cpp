@@ -41,6 +41,15 @@ std::size_t sampleCount(const std::filesystem::path& file) {
     return error ? 0 : size / sizeof(float);
 }
 
+// The titles the engine reported, in order.
+std::vector<std::string> titlesOf(const EngineHarness& harness) {
+    std::vector<std::string> result;
+    for (const auto& event : harness.metadata())
+        if (event.kind == StreamMetadataEvent::Kind::title)
+            result.push_back(event.text);
+    return result;
+}
+
 StreamSpec icyStream() {
     StreamSpec spec;
     spec.media = toneMp3();
@@ -145,13 +154,7 @@ TEST(AudioEngine, StreamTitlesComeFromTheDecodersOwnConnection) {
     EngineHarness harness;
     harness.engine().play({server.url("/radio"), std::nullopt, true});
     ASSERT_TRUE(harness.waitForState(Kind::playing));
-    auto titles = [&] {
-        std::vector<std::string> result;
-        for (const auto& event : harness.metadata())
-            if (event.kind == StreamMetadataEvent::Kind::title)
-                result.push_back(event.text);
-        return result;
-    };
+    auto titles = [&] { return titlesOf(harness); };
     EXPECT_TRUE(harness.waitFor([&] { return !titles().empty(); }, 2s)) << "no title 2 s after playing";
     for (std::string next : {"Artist - Second", "Artist - Third"}) {
         server.setTitle("/radio", next);
@@ -159,6 +162,32 @@ TEST(AudioEngine, StreamTitlesComeFromTheDecodersOwnConnection) {
             << next;
     }
     EXPECT_EQ(titles(), (std::vector<std::string>{"Artist - First", "Artist - Second", "Artist - Third"}));
+}
+
+// At a small interval the first block arrives while ffmpeg still sets the stream up, and its
+// dump of the stream's tags repeats the title after the real one: that copy must not cut it
+// at a quote or a semicolon into a song change of its own.
+TEST(AudioEngine, TitlesWithQuotesAndSemicolonsArriveWholeAtEveryInterval) {
+    for (std::size_t metaint : {2000, 8192, 16000})
+        for (std::string first : {"Rock 'n' Roll - Song", "A - B; C"}) {
+            StreamServer server;
+            StreamSpec spec;
+            spec.media = toneMp3();
+            spec.metaint = metaint;
+            server.addStream("/radio", spec);
+            server.setTitle("/radio", first);
+            server.start();
+
+            EngineHarness harness;
+            harness.engine().play({server.url("/radio"), std::nullopt, true});
+            auto titles = [&] { return titlesOf(harness); };
+            ASSERT_TRUE(harness.waitFor([&] { return !titles().empty(); })) << metaint << " " << first;
+            // A later title comes after everything ffmpeg printed while it opened the stream.
+            server.setTitle("/radio", "Next - Song");
+            ASSERT_TRUE(harness.waitFor([&] { return titles().back() == "Next - Song"; }))
+                << metaint << " " << first;
+            EXPECT_EQ(titles(), (std::vector<std::string>{first, "Next - Song"})) << metaint;
+        }
 }
 
 TEST(AudioEngine, VolumeIsClamped) {

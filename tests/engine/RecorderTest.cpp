@@ -122,13 +122,19 @@ TEST(Recorder, SameNameInTheSameSecondGetsANumber) {
     PlayingEngine playing;
     AudioEngine& engine = playing.harness.engine();
     auto folder = makeTemporaryFolder("recordings");
+    // Each recording gets some audio: the decoder's pace, not the clock's, says when.
+    const auto someAudio = [&] {
+        const double start = playing.deliveredSeconds();
+        return playing.harness.waitFor([&] { return playing.deliveredSeconds() > start + 0.5; }, 120s);
+    };
     engine.startRecording(folder / "Radio - 2024-01-01 10.00.00.mp3", std::nullopt, std::nullopt);
-    std::this_thread::sleep_for(300ms); // some audio for the first one
+    ASSERT_TRUE(someAudio());
     engine.startRecording(folder / "Radio - 2024-01-01 10.00.00.mp3", std::nullopt, std::nullopt);
     EXPECT_EQ(engine.currentRecordingURL(), folder / "Radio - 2024-01-01 10.00.00 (2).mp3");
-    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(someAudio());
     engine.stop(); // ends the recording too
-    ASSERT_TRUE(playing.harness.waitFor([&] { return playing.saved().size() == 2; }));
+    ASSERT_TRUE(playing.harness.waitFor([&] { return playing.saved().size() == 2; }, 120s))
+        << ::testing::PrintToString(playing.failures());
     for (const auto& file : playing.saved())
         EXPECT_GT(std::filesystem::file_size(file), 0u) << file;
 }

@@ -15,7 +15,11 @@ TEST(StreamMetadataParser, ParsesLogLines) {
         {"Metadata update for StreamTitle: Artist - Song", Event::title("Artist - Song")},
         {"    StreamTitle     : Artist - Song", Event::title("Artist - Song")},
         {"StreamTitle='Artist - Song';", Event::title("Artist - Song")},
-        {"StreamTitle='It''s \"Here\"';", Event::title("It")},
+        // Quotes and semicolons inside a title stay: the value ends at "';" or the line's end.
+        {"    StreamTitle     : Rock 'n' Roll - Song", Event::title("Rock 'n' Roll - Song")},
+        {"    StreamTitle     : A - B; C", Event::title("A - B; C")},
+        {"StreamTitle='Rock 'n' Roll; Live';StreamUrl='';", Event::title("Rock 'n' Roll; Live")},
+        {"StreamTitle='Artist - Song'", Event::title("Artist - Song")},
         {"Metadata update for StreamTitle:    -", std::nullopt},
         {"streamtitle='lower case';", std::nullopt},
         {"      icy-name        : My Station", Event::stationName("My Station")},

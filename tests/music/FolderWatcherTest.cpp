@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -94,6 +95,44 @@ TEST_F(FolderWatcherTest, WatchesFoldersMadeAfterTheWatchBegan) {
     ASSERT_EQ(calls.waitFor(3), 3u);
     touch(folder / "Moved" / "Inner" / "song.mp3");
     EXPECT_EQ(calls.waitFor(4), 4u);
+}
+
+TEST_F(FolderWatcherTest, AFolderThatGoesAndComesBackIsWatchedAgain) {
+    const fs::path elsewhere = makeTemporaryFolder("elsewhere");
+    struct Case {
+        const char* name;
+        fs::path root;                             // what is watched
+        std::function<void(const fs::path&)> lose; // how it goes, or nothing: missing from the start
+    };
+    const Case cases[] = {
+        {"deleted", folder / "deleted", [](const fs::path& root) { fs::remove_all(root); }},
+        {"moved away", folder / "moved",
+         [&](const fs::path& root) { fs::rename(root, elsewhere / "moved"); }},
+        {"deleted with its parent", folder / "parent" / "inner",
+         [&](const fs::path& root) { fs::remove_all(root.parent_path()); }},
+        {"missing from the start", folder / "later" / "inner", nullptr},
+    };
+    const auto callFollows = [&](const std::function<void()>& step) {
+        const auto before = calls.waitFor(0);
+        step();
+        return calls.waitFor(before + 1) > before;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.lose)
+            fs::create_directories(c.root / "Album");
+        watcher.watch({c.root});
+        if (c.lose) {
+            ASSERT_TRUE(callFollows([&] { c.lose(c.root); })) << "the folder going is a change";
+        }
+        ASSERT_TRUE(callFollows([&] { fs::create_directories(c.root); })) << "its coming back is one";
+        EXPECT_TRUE(callFollows([&] { touch(c.root / "song.mp3"); })) << "a file copied into it is seen";
+        if (c.root.filename() == "moved") {
+            const auto settled = calls.countAfter(quiet);
+            touch(elsewhere / "moved" / "Album" / "song.mp3");
+            EXPECT_EQ(calls.countAfter(quiet), settled) << "no longer watched where it went";
+        }
+    }
 }
 
 TEST_F(FolderWatcherTest, StoppingEndsTheCallsButKeepsOneAlreadyDue) {

@@ -115,7 +115,7 @@ TEST(HttpClient, CapsTheBodyAndTimesOutWhenIdle) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
 }
 
-TEST(HttpClient, ASlowTrickleIsNotIdle) {
+TEST(HttpClient, ASlowTrickleIsIdleOnlyWhenMoreIsAskedPerSpan) {
     // Slower than a byte a second, but never silent for the idle span: it completes.
     ZazidEvoz::testkit::LocalHttpServer local;
     local.server.Get("/trickle", [](const httplib::Request&, httplib::Response& response) {
@@ -128,11 +128,30 @@ TEST(HttpClient, ASlowTrickleIsNotIdle) {
                                                   return true;
                                               });
     });
+    // A byte every 50 ms, without end.
+    local.server.Get("/endless", [](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider("application/octet-stream",
+                                              [](size_t, httplib::DataSink& sink) {
+                                                  std::this_thread::sleep_for(50ms);
+                                                  return sink.write(" ", 1) && sink.is_writable();
+                                              });
+    });
     local.start();
 
     HttpRequest request = get(local.url("/trickle"));
     request.idleTimeout = 1500ms;
     EXPECT_EQ(HttpClient().fetch(request).body, "abc");
+
+    // Asked for 100 bytes in every 500 ms, the endless trickle's 10 are as good as silence.
+    request = get(local.url("/endless"));
+    request.idleTimeout = 500ms;
+    request.idleBytes = 100;
+    try {
+        HttpClient().fetch(request);
+        ADD_FAILURE() << "a trickle counted as an answer";
+    } catch (const HttpError& error) {
+        EXPECT_EQ(error.kind(), HttpErrorKind::TimedOut);
+    }
 }
 
 TEST(HttpClient, StopCancelsAtOnceAndStreamingCanEndEarly) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <signal.h>
@@ -35,6 +36,39 @@ bool processAlive(pid_t pid) {
         return false;
     auto state = line.find(") ");
     return state != std::string::npos && line[state + 2] != 'Z' && line[state + 2] != 'X';
+}
+
+// A forked copy of this process that starts a child with `startChild` (which returns the pid
+// to report) and then waits to be killed; returns the copy's pid and the one it reported.
+std::pair<pid_t, pid_t> forkOwner(const std::function<pid_t()>& startChild) {
+    int report[2];
+    if (::pipe(report) != 0)
+        return {-1, -1};
+    pid_t owner = ::fork();
+    if (owner == 0) {
+        ::close(report[0]);
+        pid_t reported = startChild();
+        [[maybe_unused]] auto written = ::write(report[1], &reported, sizeof reported);
+        for (;;)
+            ::pause();
+    }
+    ::close(report[1]);
+    pid_t reported = -1;
+    if (owner < 0 || ::read(report[0], &reported, sizeof reported) != ssize_t(sizeof reported))
+        reported = -1;
+    ::close(report[0]);
+    return {owner, reported};
+}
+
+// Waits until the process group has no running member left, for at most `bound`.
+bool groupEndsWithin(pid_t group, std::chrono::seconds bound) {
+    auto until = std::chrono::steady_clock::now() + bound;
+    while (!ZazidEvoz::testkit::liveProcessesInGroup(group).empty()) {
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
 }
 
 } // namespace
@@ -204,24 +238,13 @@ TEST(Process, RefusesTextsWithNulInsteadOfCuttingThem) {
 // behind would go on writing. They are started from worker threads that come and go, so
 // they must also survive the end of the thread that started them.
 TEST(Process, ChildrenDieWithTheirParentNotWithTheThreadThatStartedThem) {
-    int report[2];
-    ASSERT_EQ(::pipe(report), 0);
-    pid_t parent = ::fork();
-    ASSERT_GE(parent, 0);
-    if (parent == 0) {
-        ::close(report[0]);
+    auto [parent, child] = forkOwner([] {
         // Started on a thread that ends at once; the child itself stays ours.
-        std::optional<Process> child;
-        std::thread([&] { child = Process::start(ProcessOptions({"/bin/sleep", "60"})); }).join();
-        pid_t pid = child->pid();
-        [[maybe_unused]] auto written = ::write(report[1], &pid, sizeof pid);
-        for (;;)
-            ::pause();
-    }
-    ::close(report[1]);
-    pid_t child = -1;
-    ASSERT_EQ(::read(report[0], &child, sizeof child), ssize_t(sizeof child));
-    ::close(report[0]);
+        static std::optional<Process> started;
+        std::thread([&] { started = Process::start(ProcessOptions({"/bin/sleep", "60"})); }).join();
+        return started->pid();
+    });
+    ASSERT_GT(child, 0);
     std::this_thread::sleep_for(200ms);
     EXPECT_TRUE(processAlive(child)) << "the end of the starting thread killed the child";
 
@@ -233,4 +256,51 @@ TEST(Process, ChildrenDieWithTheirParentNotWithTheThreadThatStartedThem) {
     EXPECT_FALSE(processAlive(child)) << "the child outlived its parent";
     if (processAlive(child))
         ::kill(child, SIGKILL);
+}
+
+// A child's helpers are reparented when the child dies, out of the kernel's reach: asked for,
+// a watcher in the group takes them down when their owner is killed outright.
+TEST(Process, HelpersEndWithTheirOwnerWhenTheWholeGroupIsAsked) {
+    auto [owner, group] = forkOwner([] {
+        ProcessOptions options = shell("sleep 600 & sleep 600 & echo started; wait");
+        options.endsWithUs = EndsWithUs::WholeGroup;
+        static std::optional<Process> child;
+        child = Process::start(options);
+        char line[16] = {};
+        [[maybe_unused]] auto read = readRetrying(child->outputFd(), line, sizeof line);
+        return child->pid();
+    });
+    ASSERT_GT(group, 0);
+    // The shell, its two helpers and the watcher.
+    EXPECT_EQ(ZazidEvoz::testkit::liveProcessesInGroup(group).size(), 4u);
+
+    ::kill(owner, SIGKILL);
+    ::waitpid(owner, nullptr, 0);
+    EXPECT_TRUE(groupEndsWithin(group, 10s)) << "helpers outlived their owner";
+    for (int left : ZazidEvoz::testkit::liveProcessesInGroup(group))
+        ::kill(left, SIGKILL);
+}
+
+TEST(Process, WatchedGroupKeepsItsStatusStreamsAndKill) {
+    ProcessOptions options = shell("echo out; echo err >&2; exit 3");
+    options.endsWithUs = EndsWithUs::WholeGroup;
+    auto result = runProcess(options);
+    EXPECT_EQ(result.status.code, 3);
+    EXPECT_EQ(result.output, "out\n");
+    EXPECT_EQ(result.error, "err\n");
+
+    // The watcher leaves with a child that ends, and dies with a group that is killed.
+    Process ended = Process::start(options);
+    pid_t endedGroup = ended.pid();
+    EXPECT_EQ(ended.wait().code, 3);
+    EXPECT_TRUE(groupEndsWithin(endedGroup, 10s));
+
+    options = shell("sleep 600 & wait");
+    options.endsWithUs = EndsWithUs::WholeGroup;
+    Process killed = Process::start(options);
+    pid_t killedGroup = killed.pid();
+    EXPECT_TRUE(killed.kill());
+    EXPECT_EQ(killed.wait().signal, SIGKILL);
+    EXPECT_TRUE(groupEndsWithin(killedGroup, 10s));
+    EXPECT_TRUE(ZazidEvoz::testkit::childProcesses().empty());
 }

@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QTranslator>
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -99,6 +100,11 @@ public:
     // alike (delegates and repeated items hang from their views, not from their parents).
     static QQuickItem* child(QObject* root, const char* name) {
         const QString wanted = QString::fromLatin1(name);
+        return firstBelow(root, [&wanted](const QQuickItem& item) { return item.objectName() == wanted; });
+    }
+
+    // The first item below `root` (breadth first, the same ways as child()) that `wanted` takes.
+    static QQuickItem* firstBelow(QObject* root, const std::function<bool(const QQuickItem&)>& wanted) {
         QList<QObject*> queue{root};
         QSet<QObject*> seen;
         while (!queue.isEmpty()) {
@@ -107,7 +113,7 @@ public:
                 continue;
             seen.insert(next);
             auto* item = qobject_cast<QQuickItem*>(next);
-            if (next != root && item != nullptr && next->objectName() == wanted)
+            if (next != root && item != nullptr && wanted(*item))
                 return item;
             queue.append(next->children());
             if (item != nullptr)

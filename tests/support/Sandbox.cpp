@@ -115,9 +115,8 @@ std::vector<int> openDescriptors() {
     return descriptors;
 }
 
-std::vector<int> childProcesses() {
-    std::vector<int> children;
-    pid_t self = ::getpid();
+std::vector<ProcessEntry> processTable() {
+    std::vector<ProcessEntry> table;
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         const std::string name = entry.path().filename().string();
         if (name.find_first_not_of("0123456789") != std::string::npos)
@@ -125,19 +124,43 @@ std::vector<int> childProcesses() {
         std::ifstream stat(entry.path() / "stat");
         std::string line;
         if (!std::getline(stat, line))
-            continue;
-        // pid (comm) state ppid ...: the command may hold blanks and parentheses.
+            continue; // ended meanwhile
+        // pid (comm) state ppid pgrp ...: the command may hold blanks and parentheses.
+        auto open = line.find('(');
         auto close = line.rfind(')');
-        if (close == std::string::npos)
+        if (open == std::string::npos || close == std::string::npos || close < open)
             continue;
+        ProcessEntry process;
+        process.pid = std::stoi(name);
+        process.name = line.substr(open + 1, close - open - 1);
         std::istringstream rest(line.substr(close + 1));
         std::string state;
-        int parent = 0;
-        rest >> state >> parent;
-        if (parent == self)
-            children.push_back(std::stoi(name));
+        rest >> state >> process.parent >> process.group;
+        process.state = state.empty() ? '?' : state[0];
+        std::ifstream commandLine(entry.path() / "cmdline", std::ios::binary);
+        std::getline(commandLine, process.commandLine, '\0'); // the program
+        for (std::string argument; std::getline(commandLine, argument, '\0');)
+            process.commandLine += " " + argument;
+        table.push_back(std::move(process));
     }
+    return table;
+}
+
+std::vector<int> childProcesses() {
+    std::vector<int> children;
+    pid_t self = ::getpid();
+    for (const auto& process : processTable())
+        if (process.parent == self)
+            children.push_back(process.pid);
     return children;
+}
+
+std::vector<int> liveProcessesInGroup(int group) {
+    std::vector<int> members;
+    for (const auto& process : processTable())
+        if (process.group == group && process.state != 'Z' && process.state != 'X')
+            members.push_back(process.pid);
+    return members;
 }
 
 } // namespace ZazidEvoz::testkit

@@ -49,4 +49,18 @@ std::vector<int> openDescriptors();
 // Child processes of this process that still exist (running or zombie).
 std::vector<int> childProcesses();
 
+// One line of the system's process table.
+struct ProcessEntry {
+    int pid = 0;
+    int parent = 0;
+    int group = 0;
+    char state = '?';        // 'R', 'S', 'T', 'Z' (a zombie) ...
+    std::string name;        // the kernel's short command name
+    std::string commandLine; // the arguments joined by blanks
+};
+std::vector<ProcessEntry> processTable();
+
+// The processes of a process group that still run (zombies left out).
+std::vector<int> liveProcessesInGroup(int group);
+
 } // namespace ZazidEvoz::testkit

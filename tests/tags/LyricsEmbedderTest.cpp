@@ -7,6 +7,7 @@
 #include "ZazidEvoz/platform/Process.hpp"
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"
+#include "support/StagedCopy.hpp"
 
 #include <chrono>
 #include <cmath>
@@ -266,6 +267,7 @@ TEST(LyricsTag, TagEditsKeepTheLyricsFrames) {
 }
 
 TEST(LyricsTag, FullDiskLeavesTheSongAsItWas) {
+    ZINTRA_NEEDS_STAGE(testkit::Stage::mountsAllowed);
     testkit::SmallDisk disk(1024 * 1024);
     if (!disk.mounted())
         GTEST_SKIP() << disk.whyNot();

@@ -211,3 +211,44 @@ TEST_F(MediaSite, CancellingARealDownloadStopsEverything) {
     EXPECT_TRUE(testkit::childProcesses().empty());
     EXPECT_TRUE(testkit::folderEntries(folder).empty()); // no ".part" file
 }
+
+// Killed by SIGKILL, the app gets no chance to stop anything: the kernel has to take yt-dlp and
+// the ffmpeg it converts with down together, or the conversion goes on writing into the folder.
+TEST_F(MediaSite, KillingTheOwnerEndsTheConversionToo) {
+    // Two hours of sound, small and quick to make, take far longer to convert to MP3 than the
+    // wait below: only a kill ends the conversion within it.
+    fs::copy_file(
+        testkit::generatedMedia("youtube-long.mp2",
+                                {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=24000:duration=7200",
+                                 "-ac", "1", "-c:a", "mp2", "-b:a", "8k"}),
+        root / "long.mp2");
+    server.server.set_file_extension_and_mimetype_mapping("mp2", "audio/mpeg");
+    fs::path folder = testkit::makeTemporaryFolder("downloads");
+    auto owner = platform::Process::start(
+        platform::ProcessOptions({ZINTRARADIO_DOWNLOAD_OWNER, server.url("/long.mp2"), folder.string()}));
+
+    // yt-dlp leads the job's group; its conversion runs in that group.
+    int group = 0;
+    int conversion = 0;
+    for (auto until = std::chrono::steady_clock::now() + 120s;
+         !conversion && std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(10ms)) {
+        auto table = testkit::processTable();
+        for (const auto& process : table)
+            if (process.parent == owner.pid())
+                group = process.pid;
+        for (const auto& process : table)
+            if (group && process.group == group &&
+                process.commandLine.find("libmp3lame") != std::string::npos)
+                conversion = process.pid;
+    }
+    ASSERT_NE(conversion, 0) << "the conversion never started";
+
+    owner.kill(); // its group: the owner alone, yt-dlp leads a group of its own
+    owner.wait();
+    for (auto until = std::chrono::steady_clock::now() + 10s;
+         !testkit::liveProcessesInGroup(group).empty() && std::chrono::steady_clock::now() < until;)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(testkit::liveProcessesInGroup(group).empty()) << "the conversion outlived the app";
+    for (int left : testkit::liveProcessesInGroup(group))
+        ::kill(left, SIGKILL);
+}

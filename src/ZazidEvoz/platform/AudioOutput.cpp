@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 #include <algorithm>
+#include <cstdio>
+#include <dlfcn.h>
 #include <mutex>
 
 namespace ZazidEvoz::platform {
@@ -23,6 +25,20 @@ SdlAudio& sdl() {
 
 constexpr int callbackFrames = 1024; // about 21 ms per callback
 
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// alsa-lib writes a page of its own errors while SDL tries devices that are not there (a
+// machine without sound); SDL reports the failure to us anyway. The library stays loaded, so
+// the handler holds when SDL loads it too.
+void quietAlsaLibrary() {
+    void* alsa = ::dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (alsa == nullptr)
+        return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    if (auto* setHandler = reinterpret_cast<int (*)(Handler)>(::dlsym(alsa, "snd_lib_error_set_handler")))
+        setHandler(&ignoreAlsaError);
+}
+
 } // namespace
 
 AudioOutput::AudioOutput(Render render) : render_(std::move(render)) {}
@@ -40,6 +56,8 @@ void AudioOutput::start() {
     std::lock_guard guard(sdl().mutex);
     auto& state = sdl();
     if (!subsystemHeld_) {
+        static std::once_flag quieted;
+        std::call_once(quieted, quietAlsaLibrary);
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             // No usable driver (none installed, or a wrong SDL_AUDIODRIVER): run on the dummy one.
             SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
@@ -75,6 +93,9 @@ void AudioOutput::start() {
             if (SDL_AudioInit("dummy") == 0) {
                 state.fellBack = true;
                 device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+                if (device != 0)
+                    std::fprintf(stderr, "ZintraRadio: no sound device could be opened (%s); playing silently\n",
+                                 firstError.c_str());
             }
             if (device == 0)
                 throw AudioOutputError(firstError);

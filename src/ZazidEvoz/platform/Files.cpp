@@ -143,10 +143,8 @@ std::string numberedName(const std::filesystem::path& name, int number) {
     return fmt::format("{} ({}){}", name.stem().string(), number, name.extension().string());
 }
 
-namespace {
-
-// rename() that fails with EEXIST instead of replacing. File systems without a no-replace
-// rename (NFS, some FUSE) get a hard link, and those without links a look first.
+// File systems without a no-replace rename (NFS, some FUSE) get a hard link, and those without
+// links a look first.
 int renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
@@ -163,8 +161,6 @@ int renameWithoutReplacing(const std::filesystem::path& from, const std::filesys
         return EEXIST;
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
-
-} // namespace
 
 std::filesystem::path moveToFreeName(const std::filesystem::path& file, const std::filesystem::path& folder) {
     constexpr int mostCopies = 9999;

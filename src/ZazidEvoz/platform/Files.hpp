@@ -40,6 +40,10 @@ std::filesystem::path moveAside(const std::filesystem::path& path,
 // "name (n).ext" for `name` "name.ext"; `name` itself for n = 1.
 std::string numberedName(const std::filesystem::path& name, int number);
 
+// Renames `from` to `to` on the same file system, failing with EEXIST instead of replacing
+// whatever is at `to`. Returns 0 or the error number.
+int renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Moves `file` into `folder` (on the same file system) under its own name, or the first of
 // "name (2).ext", "name (3).ext" ... that is free, and returns the new path. Never replaces a
 // file, also not one that appears meanwhile. Throws FileError with the system's text.

@@ -85,15 +85,27 @@ struct Transfer {
     bool stoppedByHandler = false;
     bool tooLarge = false;
     CURL* easy = nullptr;
-    // When the last byte arrived (or the request started). Body bytes count as they come off
-    // the wire: a compressed body may decode to nothing for a while.
-    std::chrono::steady_clock::time_point lastByte = std::chrono::steady_clock::now();
-    curl_off_t wireBytes = 0;
+    // The idle watch: the span restarts each time `request.idleBytes` more bytes have moved
+    // since it began (headers, the body as it comes off the wire, an upload). Wire bytes, since
+    // a compressed body may decode to nothing for a while.
+    std::chrono::steady_clock::time_point spanStart = std::chrono::steady_clock::now();
+    curl_off_t spanStartBytes = 0;
+    curl_off_t headerBytes = 0;
+    curl_off_t wireBytes = 0; // body received and sent, as curl last counted them
+
+    void noteBytesMoved() {
+        curl_off_t moved = headerBytes + wireBytes;
+        if (moved - spanStartBytes >= curl_off_t(std::max<std::size_t>(request.idleBytes, 1))) {
+            spanStartBytes = moved;
+            spanStart = std::chrono::steady_clock::now();
+        }
+    }
 
     // curl reports the headers of every response on a redirect chain; keep the last block.
     static std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* context) {
         auto& transfer = *static_cast<Transfer*>(context);
-        transfer.lastByte = std::chrono::steady_clock::now();
+        transfer.headerBytes += curl_off_t(size * count);
+        transfer.noteBytesMoved();
         std::string_view line(data, size * count);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
             line.remove_suffix(1);
@@ -113,10 +125,8 @@ struct Transfer {
 
     static int onProgress(void* context, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
         auto& transfer = *static_cast<Transfer*>(context);
-        if (downloaded + uploaded != transfer.wireBytes) {
-            transfer.wireBytes = downloaded + uploaded;
-            transfer.lastByte = std::chrono::steady_clock::now();
-        }
+        transfer.wireBytes = std::max(transfer.wireBytes, downloaded + uploaded);
+        transfer.noteBytesMoved();
         return 0;
     }
 
@@ -134,7 +144,13 @@ struct Transfer {
 
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* context) {
         auto& transfer = *static_cast<Transfer*>(context);
-        transfer.lastByte = std::chrono::steady_clock::now();
+        curl_off_t downloaded = 0;
+        curl_off_t uploaded = 0;
+        curl_easy_getinfo(transfer.easy, CURLINFO_SIZE_DOWNLOAD_T, &downloaded);
+        curl_easy_getinfo(transfer.easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+        transfer.wireBytes = std::max(transfer.wireBytes, downloaded + uploaded);
+        transfer.noteBytesMoved();
+        const auto handed = std::chrono::steady_clock::now();
         std::size_t bytes = size * count;
         if (!transfer.deliverHeaders())
             return CURL_WRITEFUNC_ERROR;
@@ -153,7 +169,7 @@ struct Transfer {
             transfer.response.body.append(piece);
         }
         // A handler that took its time is no silence of the server.
-        transfer.lastByte = std::chrono::steady_clock::now();
+        transfer.spanStart += std::chrono::steady_clock::now() - handed;
         return bytes;
     }
 };
@@ -242,7 +258,7 @@ HttpResponse perform(const HttpRequest& request, const HttpHeadersHandler* onHea
             break;
         }
         auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                           transfer.lastByte);
+                                                                           transfer.spanStart);
         if (quiet >= idleTimeout) {
             idle = true;
             break;

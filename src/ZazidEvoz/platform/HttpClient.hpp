@@ -1,8 +1,9 @@
 // HTTP and HTTPS requests through libcurl.
 //
 // Only http and https are spoken, also across redirects (at most 5 by default). Every
-// request has an idle time-out (no byte received for that long fails it, however slowly the
-// bytes came before), a total cap and a cap on the body size. A stop request cancels a
+// request has an idle time-out (fewer than `idleBytes` moved in that long fail it: by
+// default no byte at all, however slowly the bytes came before), a total cap and a cap on
+// the body size. A stop request cancels a
 // running transfer at once.
 #pragma once
 
@@ -43,6 +44,9 @@ struct HttpRequest {
     std::vector<std::string> headers; // "Name: value"
     std::string userAgent; // empty: no User-Agent header
     std::chrono::milliseconds idleTimeout{15000};
+    // What must move within each idle span for the request to live on: 1 lets a slow stream
+    // trickle, more fails a server that sends too little to be of use as if it were silent.
+    std::size_t idleBytes = 1;
     std::chrono::milliseconds totalTimeout{60000};
     std::size_t maxBodyBytes = 16 * 1024 * 1024;
     int maxRedirects = 5;

@@ -2,6 +2,7 @@
 
 #include "Process.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +14,10 @@ namespace {
 
 constexpr uint32_t watchedEvents = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM |
                                    IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+// What a parent where a missing folder is awaited must tell: a busy one (the home folder)
+// stays quiet otherwise.
+constexpr uint32_t awaitedEvents = IN_CREATE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 bool isHidden(const std::filesystem::path& path) {
     return path.filename().string().starts_with(".");
@@ -26,6 +31,26 @@ void reportWatchLimitOnce() {
                              "folders are found by the periodic rescan only\n");
 }
 
+// The deepest parent of `root` that is a directory: where a missing root is awaited.
+std::filesystem::path nearestExistingParent(const std::filesystem::path& root) {
+    std::error_code error;
+    auto folder = root.parent_path();
+    while (folder.has_relative_path() && !std::filesystem::is_directory(folder, error))
+        folder = folder.parent_path();
+    return folder;
+}
+
+// True when `path` is `folder` or lies below it.
+bool isWithin(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first == folder.end();
+}
+
+// "/music/" and "/music" are one root.
+std::filesystem::path withoutTrailingSeparator(const std::filesystem::path& folder) {
+    auto normal = folder.lexically_normal();
+    return normal.has_filename() || !normal.has_relative_path() ? normal : normal.parent_path();
+}
+
 } // namespace
 
 InotifyTreeWatch::InotifyTreeWatch() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
@@ -34,18 +59,58 @@ InotifyTreeWatch::InotifyTreeWatch() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOE
 }
 
 void InotifyTreeWatch::addTree(const std::filesystem::path& folder) {
-    roots_.push_back(folder);
-    // The music folder itself may be a link (~/Music to another disk); links inside it are not followed.
-    addDirectory(folder, true);
+    roots_.push_back(withoutTrailingSeparator(folder));
+    armRoot(roots_.back());
 }
 
-void InotifyTreeWatch::addDirectory(const std::filesystem::path& folder, bool followLink) {
+void InotifyTreeWatch::armRoot(const std::filesystem::path& root) {
+    // A missing part made while the parent's watch was being added is looked at again; each
+    // round starts from a deeper parent, so a few rounds end it.
+    for (int round = 0; round < 64; ++round) {
+        std::error_code error;
+        if (std::filesystem::is_directory(root, error)) {
+            // The music folder itself may be a link (~/Music to another disk); links inside it
+            // are not followed.
+            if (int watch = addDirectory(root, true); watch >= 0)
+                rootWatches_.insert_or_assign(watch, root);
+            return;
+        }
+        const auto parent = nearestExistingParent(root);
+        if (parent.empty())
+            return;
+        // Added to the mask: the parent may be a tree folder too, whose events must stay.
+        int watch = ::inotify_add_watch(fd_.get(), parent.c_str(), awaitedEvents | IN_MASK_ADD);
+        if (watch < 0) {
+            if (errno == ENOSPC)
+                reportWatchLimitOnce();
+            return;
+        }
+        waitingAt_.insert_or_assign(watch, parent);
+        if (nearestExistingParent(root) == parent && !std::filesystem::is_directory(root, error))
+            return;
+    }
+}
+
+void InotifyTreeWatch::rearm() {
+    // A descriptor in two maps is removed twice; the second removal fails and changes nothing.
+    for (const auto& [watch, folder] : folders_)
+        ::inotify_rm_watch(fd_.get(), watch);
+    for (const auto& [watch, folder] : waitingAt_)
+        ::inotify_rm_watch(fd_.get(), watch);
+    folders_.clear();
+    rootWatches_.clear();
+    waitingAt_.clear();
+    for (const auto& root : roots_)
+        armRoot(root);
+}
+
+int InotifyTreeWatch::addDirectory(const std::filesystem::path& folder, bool followLink) {
     int watch =
         ::inotify_add_watch(fd_.get(), folder.c_str(), watchedEvents | (followLink ? 0 : IN_DONT_FOLLOW));
     if (watch < 0) {
         if (errno == ENOSPC)
             reportWatchLimitOnce();
-        return;
+        return -1;
     }
     folders_.insert_or_assign(watch, folder);
     std::error_code error;
@@ -56,34 +121,53 @@ void InotifyTreeWatch::addDirectory(const std::filesystem::path& folder, bool fo
             !isHidden(entries->path()))
             addDirectory(entries->path(), false);
     }
+    return watch;
+}
+
+bool InotifyTreeWatch::changesRoots(const inotify_event& event) const {
+    constexpr uint32_t gone = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED;
+    if (event.mask & IN_Q_OVERFLOW)
+        return true; // directories made while events were lost still need their watches
+    if ((event.mask & gone) && (rootWatches_.contains(event.wd) || waitingAt_.contains(event.wd)))
+        return true;
+    auto parent = waitingAt_.find(event.wd);
+    if (parent == waitingAt_.end() || !(event.mask & (IN_CREATE | IN_MOVED_TO)) || event.len == 0)
+        return false;
+    const auto made = parent->second / event.name;
+    return std::any_of(roots_.begin(), roots_.end(), [&](const auto& root) { return isWithin(root, made); });
 }
 
 bool InotifyTreeWatch::readEvents() {
     bool changed = false;
+    bool rootsChanged = false;
     alignas(inotify_event) char buffer[16384];
     for (;;) {
         ssize_t length = readRetrying(fd_.get(), buffer, sizeof buffer);
         if (length <= 0)
-            return changed;
-        changed = true;
+            break;
         for (ssize_t offset = 0; offset < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
             offset += ssize_t(sizeof(inotify_event) + event->len);
-            if (event->mask & IN_Q_OVERFLOW) {
-                // Directories made while events were lost still need their watches.
-                for (const auto& root : roots_)
-                    addDirectory(root, true);
-            } else if (event->mask & IN_IGNORED) {
-                folders_.erase(event->wd);
+            if (changesRoots(*event))
+                rootsChanged = true;
+            auto folder = folders_.find(event->wd);
+            if (folder == folders_.end())
+                continue; // only a parent where a missing root is awaited
+            changed = true;
+            if (event->mask & IN_IGNORED) {
+                folders_.erase(folder);
             } else if ((event->mask & IN_ISDIR) && (event->mask & (IN_CREATE | IN_MOVED_TO)) &&
                        event->len > 0) {
-                auto folder = folders_.find(event->wd);
-                std::filesystem::path created = folder == folders_.end() ? "" : folder->second / event->name;
-                if (!created.empty() && !isHidden(created))
+                auto created = folder->second / event->name;
+                if (!isHidden(created))
                     addDirectory(created, false);
             }
         }
     }
+    if (!rootsChanged)
+        return changed;
+    rearm();
+    return true;
 }
 
 } // namespace ZazidEvoz::platform

@@ -1,6 +1,8 @@
 // Watching folder trees for changes with inotify: one watch per directory, new watches for
 // directories that appear, and a queue overflow counted as a change. Hidden directories (names
-// beginning with ".") and links to directories are not entered.
+// beginning with ".") and links to directories are not entered. A watched folder that is
+// missing, or that goes (deleted, moved away, unmounted), is waited for at its nearest existing
+// parent and watched again once it is back.
 #pragma once
 
 #include "UniqueFd.hpp"
@@ -9,6 +11,8 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+struct inotify_event;
 
 namespace ZazidEvoz::platform {
 
@@ -19,23 +23,34 @@ public:
     InotifyTreeWatch(const InotifyTreeWatch&) = delete;
     InotifyTreeWatch& operator=(const InotifyTreeWatch&) = delete;
 
-    // Watches `folder` and every directory below it. A folder that does not exist is skipped.
+    // Watches `folder` and every directory below it; a folder that does not exist (yet) is
+    // watched from when it appears.
     void addTree(const std::filesystem::path& folder);
 
     // The descriptor to poll for readability.
     int fd() const { return fd_.get(); }
     // Reads what is pending without blocking and watches the directories that appeared; true
-    // when anything changed (an overflow included).
+    // when anything changed in the trees (an overflow, and a tree that went or came back,
+    // included). What happens in the parents a missing folder is waited at is no change.
     bool readEvents();
 
-    std::size_t watchCount() const { return folders_.size(); }
-
 private:
-    void addDirectory(const std::filesystem::path& folder, bool followLink);
+    // Returns the watch descriptor, or -1.
+    int addDirectory(const std::filesystem::path& folder, bool followLink);
+    // Watches `root`'s tree, or, while it is missing, its nearest existing parent.
+    void armRoot(const std::filesystem::path& root);
+    // Drops every watch and arms every root again: after a root went or came back, or after
+    // an overflow.
+    void rearm();
+    // Whether this event asks for rearm().
+    bool changesRoots(const inotify_event& event) const;
 
     UniqueFd fd_;
     std::vector<std::filesystem::path> roots_;
-    std::unordered_map<int, std::filesystem::path> folders_; // watch descriptor -> directory
+    std::unordered_map<int, std::filesystem::path> folders_;     // watch descriptor -> directory of a tree
+    std::unordered_map<int, std::filesystem::path> rootWatches_; // watch descriptor -> root it watches
+    // Watch descriptor -> existing parent where missing roots are awaited.
+    std::unordered_map<int, std::filesystem::path> waitingAt_;
 };
 
 } // namespace ZazidEvoz::platform

@@ -112,6 +112,8 @@ struct ChildPlan {
     int sources[3] = {-1, -1, -1}; // what becomes standard input, output, error; -1: ours
     const char* workingDirectory = nullptr;
     pid_t parent = 0;
+    bool watchGroup = false;    // start a watcher that kills the group once we are gone
+    volatile pid_t watcher = 0; // set by the child: the watcher it started
     volatile int error = 0; // set by the child: why it could not exec
 };
 
@@ -131,6 +133,40 @@ struct KernelSignalAction {
     std::uint64_t mask = 0;
 };
 
+// The watcher: a copy of the child from before its exec, in the child's group. It holds
+// nothing but a handle on us, and once we are gone, however we ended, it kills the whole
+// group, itself included. While we live we end it, when we reap the child.
+[[noreturn]] ZINTRARADIO_CHILD_CODE void watchGroup(int owner) {
+    static const char name[] = "ZintraRadio watch"; // cut to 15 bytes by the kernel
+    ::syscall(SYS_prctl, PR_SET_NAME, name, 0, 0, 0);
+    // Neither our pipes nor our files stay open in here.
+    if (owner > 0)
+        ::syscall(SYS_close_range, 0, owner - 1, 0);
+    ::syscall(SYS_close_range, owner + 1, ~0U, 0);
+    pollfd entry = {owner, POLLIN, 0};
+    while (::syscall(SYS_ppoll, &entry, 1, nullptr, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    ::syscall(SYS_kill, 0, SIGKILL);
+    ::syscall(SYS_exit, 0);
+    __builtin_unreachable();
+}
+
+// Forks the watcher of the child's group (see EndsWithUs); the child goes on to exec.
+ZINTRARADIO_CHILD_CODE void startGroupWatcher(ChildPlan& plan) {
+    // Taken while we are known to live: it cannot name another process later.
+    long owner = ::syscall(SYS_pidfd_open, plan.parent, 0);
+    if (owner < 0)
+        childFailed(plan);
+    // A plain fork: the watcher gets a copy of our memory and lives on it after the exec.
+    long watcher = ::syscall(SYS_clone, SIGCHLD, 0, 0, 0, 0);
+    if (watcher < 0)
+        childFailed(plan);
+    if (watcher == 0)
+        watchGroup(static_cast<int>(owner));
+    plan.watcher = static_cast<pid_t>(watcher);
+    ::syscall(SYS_close, owner);
+}
+
 ZINTRARADIO_CHILD_CODE int childMain(void* context) {
     auto& plan = *static_cast<ChildPlan*>(context);
     // Every disposition back at its default (SIGPIPE above all). All signals stay blocked, as
@@ -148,6 +184,8 @@ ZINTRARADIO_CHILD_CODE int childMain(void* context) {
         childFailed(plan);
     if (::syscall(SYS_getppid) != plan.parent)
         ::syscall(SYS_exit, 127);
+    if (plan.watchGroup)
+        startGroupWatcher(plan);
 
     int sources[3] = {plan.sources[0], plan.sources[1], plan.sources[2]};
     // A source among 0..2 would be overwritten by an earlier dup: move it out of the way.
@@ -271,9 +309,17 @@ private:
 
 } // namespace
 
+// Ends the watcher of a child's group, if there is one (see EndsWithUs).
+void endWatcher(UniqueFd& watcher) {
+    if (watcher)
+        ::syscall(SYS_pidfd_send_signal, watcher.get(), SIGKILL, nullptr, 0);
+    watcher.reset();
+}
+
 struct Process::State {
     pid_t pid = -1;
     UniqueFd pidfd;
+    UniqueFd watcher; // the group's watcher while the child is unreaped
     UniqueFd input;
     UniqueFd output;
     UniqueFd error;
@@ -293,6 +339,7 @@ struct Process::State {
             } while (result < 0 && errno == EINTR);
             status = result == pid ? decodeWaitStatus(raw) : ExitStatus{};
             reaped = true;
+            endWatcher(watcher);
         }
         return status;
     }
@@ -375,6 +422,7 @@ Process Process::start(const ProcessOptions& options) {
     }
     if (!options.workingDirectory.empty())
         plan.workingDirectory = options.workingDirectory.c_str();
+    plan.watchGroup = options.endsWithUs == EndsWithUs::WholeGroup;
 
     std::vector<char*> argv;
     for (const auto& argument : options.arguments)
@@ -399,7 +447,10 @@ Process Process::start(const ProcessOptions& options) {
     if (spawned.pid < 0)
         throw ProcessError(options.arguments.front() + ": " + errorText(spawned.error));
     UniqueFd pidfd(spawned.pidfd);
+    // It lives until we end it, so its id is still its own.
+    UniqueFd watcher(plan.watcher > 0 ? static_cast<int>(::syscall(SYS_pidfd_open, plan.watcher, 0)) : -1);
     if (spawned.error != 0) {
+        endWatcher(watcher);
         // The child could not run the program and has ended: reap it.
         int ignored;
         while (::waitpid(spawned.pid, &ignored, 0) < 0 && errno == EINTR) {
@@ -409,6 +460,7 @@ Process Process::start(const ProcessOptions& options) {
 
     state->pid = spawned.pid;
     state->pidfd = std::move(pidfd);
+    state->watcher = std::move(watcher);
     state->input = std::move(inputPipe.write);
     state->output = std::move(outputPipe.read);
     state->error = std::move(errorPipe.read);

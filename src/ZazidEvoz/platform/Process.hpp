@@ -1,9 +1,10 @@
 // Child processes started directly with an argument list (never through a shell).
 //
 // Each child runs in its own process group, so signals reach the helpers it starts too, and
-// is killed by the kernel when this process ends, however it ends. Pipes are created
-// close-on-exec, SIGPIPE is back to its default in the child, and every child is reaped:
-// the destructor kills the group and waits when the owner did not.
+// is killed by the kernel when this process ends, however it ends (its helpers too, when
+// asked: see EndsWithUs). Pipes are created close-on-exec, SIGPIPE is back to its default in
+// the child, and every child is reaped: the destructor kills the group and waits when the
+// owner did not.
 // A group is only signalled while its leader is known to be unreaped, so a recycled
 // process id is never hit.
 #pragma once
@@ -38,6 +39,12 @@ public:
 // Where one of the child's standard streams goes.
 enum class StreamMode { Null, Pipe, Inherit };
 
+// What ends with this process when it ends, however it ends (SIGKILL included). The child
+// always does. With WholeGroup, so do the helpers it starts in its group, which the kernel
+// would otherwise leave running: a watcher process, forked into the group before the child's
+// program runs, kills the group when this process is gone; reaping the child ends it.
+enum class EndsWithUs { Child, WholeGroup };
+
 struct ProcessOptions {
     ProcessOptions() = default;
     explicit ProcessOptions(std::vector<std::string> argumentList) : arguments(std::move(argumentList)) {}
@@ -49,6 +56,7 @@ struct ProcessOptions {
     StreamMode error = StreamMode::Pipe;
     int inputFrom = -1;           // when >= 0, this descriptor becomes the child's standard input
     std::string workingDirectory; // empty: inherit ours
+    EndsWithUs endsWithUs = EndsWithUs::Child;
 };
 
 struct ExitStatus {

@@ -46,7 +46,8 @@ Item {
     HoverHandler { id: hover }
     TapHandler {
         objectName: "tileTap"
-        onTapped: tile.activate()
+        // Only a tap of its own: the second of a double click would pause what the first played.
+        onSingleTapped: tile.activate()
     }
     TapHandler {
         acceptedButtons: Qt.RightButton

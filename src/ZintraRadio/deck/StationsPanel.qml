@@ -103,7 +103,7 @@ PanelScaffold {
                     objectName: "menuImportFile"
                     //% "Import Playlist File…"
                     text: qsTrId("stations.importFile")
-                    onTriggered: importDialog.open()
+                    onTriggered: FileDialogs.open(importDialog, AppModel)
                 }
                 PanelMenuItem {
                     objectName: "menuImportOlvanta"
@@ -115,7 +115,7 @@ PanelScaffold {
                     objectName: "menuExport"
                     //% "Export as M3U…"
                     text: qsTrId("stations.export")
-                    onTriggered: exportDialog.open()
+                    onTriggered: FileDialogs.open(exportDialog, AppModel)
                 }
                 PanelMenuSeparator {}
                 PanelMenuItem {

@@ -1116,5 +1116,9 @@
         <source>Ready to record</source>
         <translation>Ready to record</translation>
     </message>
+    <message id="toast.dialogUnavailable">
+        <source>This dialog cannot open: Qt's file dialog needs the package %1.</source>
+        <translation>This dialog cannot open: Qt's file dialog needs the package %1.</translation>
+    </message>
 </context>
 </TS>

@@ -79,10 +79,9 @@ public:
         return QQuickTextureFactory::textureFactoryForImage(state_->image);
     }
 
-    QString errorString() const override {
-        QMutexLocker lock(&state_->mutex);
-        return state_->image.isNull() ? QStringLiteral("no picture") : QString();
-    }
+    // A station or video without a fetchable picture is common and expected: the answer is
+    // an empty picture, not an error, which Qt Quick would write on standard error.
+    QString errorString() const override { return {}; }
 
     void cancel() override {
         store_.cancel(ticket_);

@@ -145,19 +145,23 @@ QStringList wrappedLines(const QString& text, const QFont& font, qreal width, in
     QStringList lines;
     if (text.isEmpty() || width <= 0 || maximumLines < 1)
         return lines;
+    const QFontMetricsF metrics(font);
+    // A text of several words breaks between them only, a word too long for its line being cut
+    // short there; a single word breaks wherever it must.
+    const bool severalWords = text.simplified().contains(QLatin1Char(' '));
     QTextLayout layout(text, font);
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(severalWords ? QTextOption::WordWrap : QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
         if (lines.size() + 1 == maximumLines) {
-            lines.append(QFontMetricsF(font).elidedText(text.mid(line.textStart()).simplified(),
-                                                        Qt::ElideRight, width));
+            lines.append(metrics.elidedText(text.mid(line.textStart()).simplified(), Qt::ElideRight, width));
             break;
         }
-        lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
+        lines.append(metrics.elidedText(text.mid(line.textStart(), line.textLength()).trimmed(),
+                                        Qt::ElideRight, width));
     }
     layout.endLayout();
     return lines;

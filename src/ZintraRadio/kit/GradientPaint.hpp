@@ -33,9 +33,10 @@ public:
 QLinearGradient spreadGradient(const QRectF& rect, GradientPaint::Direction direction,
                                const QVariantList& colors);
 
-// `text` wrapped at word boundaries (anywhere within a word too long for a line) into at most
-// `maximumLines` lines of `width`; the last line holds the rest of the text, elided at the
-// right. None for an empty text or no width.
+// `text` wrapped into at most `maximumLines` lines of `width`: between words where it has
+// several (a word too long for its line elided there), anywhere in a single word too long for
+// a line. The last line holds the rest of the text, elided at the right. None for an empty text
+// or no width.
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, int maximumLines);
 
 // A rounded rectangle, capsule or circle filled with a gradient, or stroked with one inside

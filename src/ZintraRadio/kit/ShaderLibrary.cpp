@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickWindow>
-#include <QSGRendererInterface>
 #include <cstdio>
 
 namespace ZintraRadio {
@@ -16,6 +15,25 @@ bool shaderLibraryUsable(bool openGL, const QString& platformName, bool shadersL
         platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal");
     return openGL && realPlatform && shadersLoad;
 }
+
+bool windowsDrawWithOpenGL(QSGRendererInterface::GraphicsApi api, const QString& requestedAdaptation) {
+    const bool defaultAdaptation =
+        requestedAdaptation.isEmpty() || requestedAdaptation == QLatin1String("rhi");
+    return api == QSGRendererInterface::OpenGL && defaultAdaptation;
+}
+
+namespace {
+
+// The adaptation asked for, looked up in the order Qt's scene graph uses.
+QString requestedAdaptation() {
+    QString name = QQuickWindow::sceneGraphBackend();
+    for (const char* variable : {"QMLSCENE_DEVICE", "QT_QUICK_BACKEND"})
+        if (name.isEmpty())
+            name = qEnvironmentVariable(variable);
+    return name;
+}
+
+} // namespace
 
 bool bakedShadersLoad() {
     int count = 0;
@@ -33,8 +51,7 @@ bool bakedShadersLoad() {
 
 bool ShaderLibrary::isAvailable() {
     static const bool available = [] {
-        const auto api = QQuickWindow::graphicsApi();
-        const bool openGL = api == QSGRendererInterface::OpenGL;
+        const bool openGL = windowsDrawWithOpenGL(QQuickWindow::graphicsApi(), requestedAdaptation());
         const bool usable =
             shaderLibraryUsable(openGL, QGuiApplication::platformName(), openGL && bakedShadersLoad());
         if (!usable)

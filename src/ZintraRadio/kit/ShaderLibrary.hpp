@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSGRendererInterface>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
@@ -16,6 +17,11 @@ namespace ZintraRadio {
 // The decision itself: shaders work when the scene graph speaks OpenGL on a real platform
 // and every shader loaded.
 bool shaderLibraryUsable(bool openGL, const QString& platformName, bool shadersLoad);
+
+// Whether the process's windows will draw through OpenGL: the graphics API Qt reports, unless
+// a scene graph adaptation other than the default ("rhi") was requested by name (the software
+// one through QT_QUICK_BACKEND, say), which Qt 6.4's report does not take into account.
+bool windowsDrawWithOpenGL(QSGRendererInterface::GraphicsApi api, const QString& requestedAdaptation);
 
 // Every baked shader of the module is there and readable. An effect whose shader still fails
 // to compile on the device reports it through its own status and takes its fallback.

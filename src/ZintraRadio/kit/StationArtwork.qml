@@ -59,7 +59,8 @@ Item {
         sourceSize.height: Math.ceil(artwork.size)
         source: artwork.station ? Artwork.source(artwork.station.thumbnailURL || "", artwork.station.faviconURL || "",
                                                  artwork.cornerRadius / Math.max(1, artwork.size)) : ""
-        visible: status === Image.Ready
+        // A picture that could not be fetched arrives empty.
+        visible: status === Image.Ready && implicitWidth > 0
     }
     Rectangle {
         anchors.fill: parent

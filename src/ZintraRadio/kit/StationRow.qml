@@ -18,6 +18,8 @@ Item {
     property var detail: undefined
     // A trailing control, loaded only while the pointer is over the row.
     property Component extra: null
+    // The picture in place of the station's artwork (library tracks show their covers).
+    property Component artwork: null
     // While current and playing: [bass, mid, treble, energy] of the frame (see EqualizerGlyph).
     property bool playing: false
     property var levels: null
@@ -53,7 +55,8 @@ Item {
     HoverHandler { id: hover }
     TapHandler {
         objectName: "rowTap"
-        onTapped: row.activate()
+        // Only a tap of its own: the second of a double click would pause what the first played.
+        onSingleTapped: row.activate()
     }
 
     GlassCard {
@@ -78,11 +81,17 @@ Item {
             anchors.verticalCenter: parent.verticalCenter
             width: Theme.rowArtwork
             height: Theme.rowArtwork
-            StationArtwork {
+            Loader {
                 anchors.fill: parent
-                station: row.station
-                size: Theme.rowArtwork
-                cornerRadius: Theme.rowArtworkCorner
+                sourceComponent: row.artwork ? row.artwork : stationArtwork
+            }
+            Component {
+                id: stationArtwork
+                StationArtwork {
+                    station: row.station
+                    size: Theme.rowArtwork
+                    cornerRadius: Theme.rowArtworkCorner
+                }
             }
             Rectangle {
                 anchors.fill: parent

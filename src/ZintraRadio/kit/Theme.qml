@@ -72,4 +72,23 @@ QtObject {
     readonly property real sidePanelWidth: 430
     readonly property real toastTopMargin: 62
     readonly property real toastTextWidth: 420
+    readonly property real toastSideMargin: 16
+
+    // The controls' own parts (tooltips, menus, selections) in the dark look, whatever the
+    // desktop's scheme; every window of the application takes it.
+    readonly property Palette palette: Palette {
+        window: KitRules.night
+        windowText: "white"
+        base: Qt.lighter(KitRules.night, 1.6)
+        text: "white"
+        button: Qt.lighter(KitRules.night, 2.2)
+        buttonText: "white"
+        highlight: KitRules.violet
+        highlightedText: "white"
+        toolTipBase: KitRules.night
+        toolTipText: "white"
+        light: Qt.rgba(1, 1, 1, 0.16)
+        mid: Qt.rgba(1, 1, 1, 0.12)
+        dark: Qt.rgba(1, 1, 1, 0.08)
+    }
 }

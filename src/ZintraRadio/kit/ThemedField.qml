@@ -25,8 +25,11 @@ Item {
     implicitHeight: Theme.fieldHeight
     implicitWidth: 240
 
-    // Reacts to changes only, never to the value it starts with.
-    onFocusTriggerChanged: input.forceActiveFocus()
+    // Reacts to changes only, never to the value it starts with: a panel made after an earlier
+    // request binds the raised counter, and must not take the keys from the window then.
+    property bool triggerArmed: false
+    Component.onCompleted: triggerArmed = true
+    onFocusTriggerChanged: if (triggerArmed) input.forceActiveFocus()
 
     GlowHalo {
         anchors.centerIn: parent

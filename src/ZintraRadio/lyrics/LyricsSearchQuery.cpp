@@ -6,6 +6,7 @@
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
 
+#include <algorithm>
 
 namespace ZintraRadio {
 
@@ -160,12 +161,16 @@ void LyricsSearchQuery::setReady(bool ready) {
     Q_EMIT readyChanged();
 }
 
+std::vector<Track> LyricsSearchQuery::tracksFoundInMemory(const std::string& trimmedQuery) const {
+    return trimmedQuery.empty() || !music_ ? std::vector<Track>{} : music_->search(trimmedQuery);
+}
+
 void LyricsSearchQuery::refresh() {
     const std::string trimmed = ZazidEvoz::text::trimmedHorizontalWhitespace(query_.toStdString());
     auto database = music_ ? music_->database() : nullptr;
     if (trimmed.empty() || !database) {
         // Without a database the music model filters its own list in memory.
-        apply({trimmed.empty() || !music_ ? std::vector<Track>{} : music_->search(trimmed), {}});
+        apply({tracksFoundInMemory(trimmed), {}});
         return;
     }
     read_.request(
@@ -195,6 +200,17 @@ void LyricsSearchQuery::apply(Result result) {
 
 void LyricsSearchQuery::trackListChanged() {
     pathIndex_.reset();
+    // Without a database no revision announces tracks that came or went: the list itself does.
+    // Only other tracks found rebuild the rows; a changed one (a new rating) keeps them.
+    if (music_ && !music_->database()) {
+        auto found = tracksFoundInMemory(ZazidEvoz::text::trimmedHorizontalWhitespace(query_.toStdString()));
+        const bool samePaths = std::equal(found.begin(), found.end(), tracks_.begin(), tracks_.end(),
+                                          [](const Track& a, const Track& b) { return a.path == b.path; });
+        if (!samePaths) {
+            apply({std::move(found), {}});
+            return;
+        }
+    }
     // Track rows show the library's version of their track (a new rating, a new cover); hits
     // may have gained or lost their library track.
     if (!hits_.empty())

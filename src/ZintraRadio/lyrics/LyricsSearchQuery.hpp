@@ -101,6 +101,8 @@ private:
     QVariant hitValue(const Row& row,
                       const std::function<QVariant(const ZazidEvoz::MusicDatabase::LyricsHit&)>& value) const;
     void refresh();
+    // Without a database: the model's own tracks that match the query.
+    std::vector<ZazidEvoz::Track> tracksFoundInMemory(const std::string& trimmedQuery) const;
     void apply(Result result);
     void setReady(bool ready);
     void trackListChanged();

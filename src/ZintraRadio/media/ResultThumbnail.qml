@@ -40,7 +40,8 @@ Item {
         sourceSize.width: Math.ceil(thumbnail.width)
         sourceSize.height: Math.ceil(thumbnail.height)
         source: Artwork.source(thumbnail.thumbnailURL, "", thumbnail.cornerRadius / Math.max(1, thumbnail.height))
-        visible: status === Image.Ready
+        // A picture that could not be fetched arrives empty.
+        visible: status === Image.Ready && implicitWidth > 0
     }
     Rectangle {
         anchors.fill: parent

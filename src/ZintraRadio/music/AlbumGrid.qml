@@ -47,11 +47,11 @@ Item {
         anchors.fill: parent
         visible: tiles.count > 0
         // The columns keep their width; what is left over is shared by both sides.
-        leftMargin: (width - grid.layout.columns * cellWidth + MusicTheme.tileGap) / 2
-        rightMargin: leftMargin
+        leftMargin: grid.layout.leftMargin
+        rightMargin: grid.layout.rightMargin
         topMargin: 10
         bottomMargin: MusicTheme.listBottom
-        cellWidth: grid.tileWidth + MusicTheme.tileGap
+        cellWidth: grid.layout.cellWidth
         cellHeight: grid.tileWidth * 0.92 + 46 + MusicTheme.tileGap
         clip: true
         reuseItems: true

@@ -38,11 +38,11 @@ Item {
         objectName: "artistGridView"
         anchors.fill: parent
         visible: cards.count > 0
-        leftMargin: MusicTheme.browserSide
-        rightMargin: MusicTheme.browserSide
+        leftMargin: list.layout.leftMargin
+        rightMargin: list.layout.rightMargin
         topMargin: 10
         bottomMargin: MusicTheme.listBottom
-        cellWidth: list.layout.columnWidth + 10
+        cellWidth: list.layout.cellWidth
         cellHeight: MusicTheme.cardMosaic + 22 + 10
         clip: true
         reuseItems: true

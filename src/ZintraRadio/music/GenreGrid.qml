@@ -38,11 +38,11 @@ Item {
         objectName: "genreGridView"
         anchors.fill: parent
         visible: cards.count > 0
-        leftMargin: MusicTheme.browserSide
-        rightMargin: MusicTheme.browserSide
+        leftMargin: grid.layout.leftMargin
+        rightMargin: grid.layout.rightMargin
         topMargin: 10
         bottomMargin: MusicTheme.listBottom
-        cellWidth: grid.layout.columnWidth + 12
+        cellWidth: grid.layout.cellWidth
         cellHeight: MusicTheme.cardMosaic + 22 + 12
         clip: true
         reuseItems: true

@@ -81,13 +81,20 @@ Item {
             spacing: 12
 
             Item {
+                id: headerRow
                 width: parent.width
                 height: 34
+                // The search field and the track count share what the fixed parts leave.
+                readonly property var fit: MusicViewRules.headerFit(
+                    width, title.implicitWidth + statusButton.width + manage.width + showStage.width,
+                    trackCount.implicitWidth, MusicTheme.headerSpacing, MusicTheme.headerSpacer,
+                    MusicTheme.searchMinWidth, MusicTheme.searchWidth, MusicTheme.countMinWidth)
                 Row {
                     id: titleRow
                     anchors.verticalCenter: parent.verticalCenter
-                    spacing: 10
+                    spacing: MusicTheme.headerSpacing
                     Text {
+                        id: title
                         objectName: "browserTitle"
                         anchors.verticalCenter: parent.verticalCenter
                         //% "Music"
@@ -99,8 +106,12 @@ Item {
                         font.weight: Font.Bold
                     }
                     Text {
+                        id: trackCount
                         objectName: "browserTrackCount"
                         anchors.verticalCenter: parent.verticalCenter
+                        width: headerRow.fit.count
+                        visible: width > 0
+                        elide: Text.ElideRight
                         //% "%n track(s)"
                         text: qsTrId("count.tracks", browser.music ? browser.music.trackList.count : 0)
                         textFormat: Text.PlainText
@@ -120,12 +131,12 @@ Item {
                 Row {
                     anchors.right: parent.right
                     anchors.verticalCenter: parent.verticalCenter
-                    spacing: 10
+                    spacing: MusicTheme.headerSpacing
                     ThemedField {
                         id: search
                         objectName: "browserSearch"
                         anchors.verticalCenter: parent.verticalCenter
-                        width: Math.min(MusicTheme.searchWidth, Math.max(120, header.width - titleRow.width - 100))
+                        width: headerRow.fit.search
                         //% "Search the library"
                         promptKey: QT_TRID_NOOP("music.search")
                         symbol: "magnifyingglass"
@@ -145,6 +156,7 @@ Item {
                         onClicked: manageMenu.popup(manage, 0, manage.height + 4)
                     }
                     IconButton {
+                        id: showStage
                         objectName: "browserShowStage"
                         anchors.verticalCenter: parent.verticalCenter
                         symbol: "eye.slash"
@@ -283,7 +295,7 @@ Item {
             objectName: "manageAddFolder"
             //% "Add Folder…"
             text: qsTrId("music.addFolder")
-            onTriggered: folderDialog.open()
+            onTriggered: FileDialogs.open(folderDialog, browser.model)
         }
         LibraryMenuItem {
             objectName: "manageRescan"

@@ -302,7 +302,15 @@ Item {
                             onClicked: detail.removeItem(itemRow.index)
                         }
                     }
-                    onPlayRequested: detail.playItem(itemRow.index)
+                    artwork: Component {
+                        TrackArtwork {
+                            station: itemRow.station
+                            size: Theme.rowArtwork
+                            cornerRadius: Theme.rowArtworkCorner
+                        }
+                    }
+                    // The row's own `detail` property hides the page's id of that name here.
+                    onPlayRequested: page.detail.playItem(itemRow.index)
                     onToggleRequested: page.model.togglePlayPause()
                 }
                 TapHandler {

@@ -114,13 +114,26 @@ std::vector<Station> stationsOf(const std::vector<Track>& tracks) {
 GridLayout adaptiveGrid(double width, double minimum, double maximum, double spacing, double sidePadding) {
     const double available = std::max(0.0, width - 2 * sidePadding);
     if (!(minimum > 0) || !std::isfinite(available))
-        return {1, available};
+        return {1, available, sidePadding};
     const int columns =
         std::max(1, static_cast<int>(std::floor((available + spacing) / (minimum + spacing))));
     double columnWidth = (available - (columns - 1) * spacing) / columns;
     if (maximum > 0)
         columnWidth = std::min(columnWidth, maximum);
-    return {columns, std::max(0.0, columnWidth)};
+    columnWidth = std::max(0.0, columnWidth);
+    const double used = columns * columnWidth + (columns - 1) * spacing;
+    return {columns, columnWidth, sidePadding + std::max(0.0, available - used) / 2};
+}
+
+// ---- Browser header
+
+HeaderFit headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
+                    double spacerMinimum, double searchMinimum, double searchMaximum, double countMinimum) {
+    // Title, count, status, spacer, search and two buttons: six gaps (five without the count).
+    const double room = rowWidth - fixedWidth - spacerMinimum - 5 * spacing;
+    const double search = std::clamp(room - countWidth - spacing, searchMinimum, searchMaximum);
+    const double count = std::min(countWidth, room - search - spacing);
+    return {search, count >= countMinimum ? count : 0};
 }
 
 // ---- Track rows

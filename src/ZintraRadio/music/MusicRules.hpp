@@ -62,13 +62,30 @@ std::vector<Station> stationsOf(const std::vector<ZazidEvoz::Track>& tracks);
 
 // An adaptive grid: as many columns of at least `minimum` as fit the width less the padding on
 // both sides (with `spacing` between columns), sharing the width equally but none wider than
-// `maximum` (0: no maximum). At least one column.
+// `maximum` (0: no maximum). At least one column. The columns are centred: `leading` is the
+// room left of the first one (the side padding, or more when the maximum leaves room over).
 struct GridLayout {
     int columns = 1;
     double columnWidth = 0;
+    double leading = 0;
     friend bool operator==(const GridLayout&, const GridLayout&) = default;
 };
 GridLayout adaptiveGrid(double width, double minimum, double maximum, double spacing, double sidePadding);
+
+// ---- Browser header
+
+// The widths of the header row's two flexible parts. Its fixed parts (title, status, buttons)
+// take `fixedWidth`, the parts `spacing` apart and the spacer at least `spacerMinimum`. The
+// track count keeps its natural width where it can; the search field takes what is left, up
+// to `searchMaximum` but never under `searchMinimum`, and the count then gives way (to
+// nothing when less than `countMinimum` is left), so no part ever lies over another.
+struct HeaderFit {
+    double search = 0;
+    double count = 0;
+    friend bool operator==(const HeaderFit&, const HeaderFit&) = default;
+};
+HeaderFit headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
+                    double spacerMinimum, double searchMinimum, double searchMaximum, double countMinimum);
 
 // ---- Track rows
 

@@ -12,6 +12,11 @@ QtObject {
     readonly property real browserTop: 64
     readonly property real listBottom: 90
     readonly property real searchWidth: 240
+    // A narrower header keeps the search field this wide and lets the track count go.
+    readonly property real searchMinWidth: 120
+    readonly property real headerSpacing: 10
+    readonly property real headerSpacer: 8
+    readonly property real countMinWidth: 24
 
     // Track rows.
     readonly property real rowCover: 40

@@ -72,7 +72,21 @@ QString MusicViewRules::queueLength(double seconds) const {
 QVariantMap MusicViewRules::grid(double width, double minimum, double maximum, double spacing,
                                  double sidePadding) const {
     const auto layout = adaptiveGrid(width, minimum, maximum, spacing, sidePadding);
-    return {{QStringLiteral("columns"), layout.columns}, {QStringLiteral("columnWidth"), layout.columnWidth}};
+    // A grid view's cell carries the gap after its column, and the view lays out as many cells
+    // as fit between its margins: the right margin gives the last gap back.
+    return {{QStringLiteral("columns"), layout.columns},
+            {QStringLiteral("columnWidth"), layout.columnWidth},
+            {QStringLiteral("cellWidth"), layout.columnWidth + spacing},
+            {QStringLiteral("leftMargin"), layout.leading},
+            {QStringLiteral("rightMargin"), layout.leading - spacing}};
+}
+
+QVariantMap MusicViewRules::headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
+                                      double spacerMinimum, double searchMinimum, double searchMaximum,
+                                      double countMinimum) const {
+    const auto fit = ZintraRadio::headerFit(rowWidth, fixedWidth, countWidth, spacing, spacerMinimum,
+                                            searchMinimum, searchMaximum, countMinimum);
+    return {{QStringLiteral("search"), fit.search}, {QStringLiteral("count"), fit.count}};
 }
 
 QString MusicViewRules::trimmed(const QString& text) const {

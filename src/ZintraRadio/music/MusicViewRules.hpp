@@ -32,9 +32,15 @@ public:
     Q_INVOKABLE QVariantMap queueRow(int index, const QVariant& queueIndex) const;
     // The clock text, or empty for a live entry (under one second).
     Q_INVOKABLE QString queueLength(double seconds) const;
-    // {columns, columnWidth} of an adaptive grid (maximum 0: none).
+    // {columns, columnWidth} of an adaptive grid (maximum 0: none), and the cell width and
+    // margins of a grid view that shows it.
     Q_INVOKABLE QVariantMap grid(double width, double minimum, double maximum, double spacing,
                                  double sidePadding) const;
+    // {search, count}: the widths of the music header's search field and track count (see
+    // headerFit in MusicRules.hpp).
+    Q_INVOKABLE QVariantMap headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
+                                      double spacerMinimum, double searchMinimum, double searchMaximum,
+                                      double countMinimum) const;
     // Without the blanks (Unicode space separators and tab) at both ends; line breaks stay.
     Q_INVOKABLE QString trimmed(const QString& text) const;
 

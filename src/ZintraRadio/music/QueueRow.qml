@@ -19,7 +19,6 @@ Item {
 
     readonly property bool hovered: hover.hovered
     readonly property string name: station && station.name ? station.name : ""
-    readonly property bool isFile: station && station.kind === "file"
     readonly property string lengthText: MusicViewRules.queueLength(station && station.duration ? station.duration : 0)
 
     implicitHeight: 50
@@ -52,26 +51,11 @@ Item {
         anchors.verticalCenter: parent.verticalCenter
         width: 38
         height: 38
-        Loader {
+        TrackArtwork {
             anchors.fill: parent
-            sourceComponent: row.isFile ? fileCover : stationArt
-        }
-        Component {
-            id: fileCover
-            CoverView {
-                size: 38
-                cornerRadius: 8
-                path: row.station.thumbnailURL || null
-                seed: row.name
-            }
-        }
-        Component {
-            id: stationArt
-            StationArtwork {
-                station: row.station
-                size: 38
-                cornerRadius: 8
-            }
+            station: row.station
+            size: 38
+            cornerRadius: 8
         }
         Loader {
             anchors.fill: parent

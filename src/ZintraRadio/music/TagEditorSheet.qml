@@ -111,7 +111,7 @@ SheetPopup {
                     //% "Choose Cover…"
                     titleKey: QT_TRID_NOOP("music.chooseCover")
                     symbol: "photo"
-                    onClicked: chooser.open()
+                    onClicked: FileDialogs.open(chooser, sheet.model)
                 }
                 MusicPill {
                     objectName: "tagFetchCover"

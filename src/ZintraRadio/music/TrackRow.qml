@@ -57,6 +57,9 @@ Item {
             else
                 row.clicked((mouse.modifiers & Qt.ControlModifier) !== 0)
         }
+        // A double click is one click: taken here, its second half does not click again (which
+        // would pause the track the first half started).
+        onDoubleClicked: (mouse) => mouse.accepted = true
     }
 
     Rectangle {

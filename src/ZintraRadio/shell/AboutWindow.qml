@@ -10,6 +10,7 @@ Window {
     //% "About ZintraRadio"
     title: qsTrId("menu.about")
     color: Theme.night
+    palette: Theme.palette
     // The view goes before the window when the application ends; the window keeps a size.
     width: about ? about.implicitWidth : 380
     height: about ? about.implicitHeight : 400

@@ -4,6 +4,7 @@
 #include "kit/IconArtist.hpp"
 #include "shell/ScriptedRun.hpp"
 #include "shell/ShellCommands.hpp"
+#include "shell/ShellRules.hpp"
 #include "shell/ShellTray.hpp"
 #include "shell/ShellWindows.hpp"
 #include "shell/SignalQuit.hpp"
@@ -27,6 +28,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <utility>
 
 namespace ZintraRadio {
@@ -105,9 +107,26 @@ bool exportIconsIfAsked() {
     return true;
 }
 
+namespace {
+
+std::string_view environmentText(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+} // namespace
+
 int runApplication(int argc, char** argv, const EntryOptions& options) {
     if (exportIconsIfAsked())
         return 0;
+    // Without a display Qt aborts with a long text about plugins; one line says what is missing.
+    if (!hasGraphicalSession(environmentText("DISPLAY"), environmentText("WAYLAND_DISPLAY"),
+                             environmentText("QT_QPA_PLATFORM"))) {
+        std::fputs("ZintraRadio: no graphical session to show a window in: neither DISPLAY nor "
+                   "WAYLAND_DISPLAY is set\n",
+                   stderr);
+        return 1;
+    }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZintraRadio"));

@@ -128,11 +128,15 @@ Item {
         }
     }
 
+    // Centred over the stage column, so that a wide toast never hides the rail or the side
+    // panel's header; it narrows its text where the column is tight.
     ToastHost {
         objectName: "toastHost"
         anchors.horizontalCenter: parent.horizontalCenter
+        anchors.horizontalCenterOffset: (railPlace.width - panelPlace.width) / 2
         anchors.top: parent.top
         anchors.topMargin: Theme.toastTopMargin
+        maximumWidth: stageColumn.width - 2 * Theme.toastSideMargin
         backdrop: content
     }
 

@@ -14,20 +14,7 @@ ApplicationWindow {
     title: qsTrId("app.name")
     color: Theme.night
     visible: true
-    // The controls' own parts (tooltips, menus, selections) in the dark look.
-    palette.window: Theme.night
-    palette.windowText: "white"
-    palette.base: Qt.lighter(Theme.night, 1.6)
-    palette.text: "white"
-    palette.button: Qt.lighter(Theme.night, 2.2)
-    palette.buttonText: "white"
-    palette.highlight: Theme.violet
-    palette.highlightedText: "white"
-    palette.toolTipBase: Theme.night
-    palette.toolTipText: "white"
-    palette.light: Theme.white(0.16)
-    palette.mid: Theme.white(0.12)
-    palette.dark: Theme.white(0.08)
+    palette: Theme.palette
 
     readonly property real roomWidth: Screen.desktopAvailableWidth > 0 ? Screen.desktopAvailableWidth : 1400
     // Room for the title bar the desktop adds.

@@ -15,6 +15,7 @@ Window {
     title: qsTrId("app.name")
     flags: Qt.Tool | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint
     color: Theme.night
+    palette: Theme.palette
     // The player goes before the window when the application ends; the window keeps a size.
     width: player ? player.width : 320
     height: player ? player.implicitHeight : 230

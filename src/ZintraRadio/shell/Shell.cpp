@@ -54,6 +54,10 @@ QString Shell::displayedError(const QString& message) const {
     return ZintraRadio::displayedError(message, [](const char* key) { return qtTrId(key); });
 }
 
+QString Shell::toastText(const QString& message, const QFont& font, qreal width) const {
+    return middleCut(displayedError(message), font, width, 2);
+}
+
 bool Shell::revealFile(const QString& path) const {
     if (path.isEmpty())
         return false;

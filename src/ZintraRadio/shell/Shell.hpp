@@ -3,6 +3,7 @@
 // confirming toast. Nothing here runs a shell or a child process of its own.
 #pragma once
 
+#include <QFont>
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
@@ -35,6 +36,9 @@ public:
     Q_INVOKABLE int activeDownloads(ZintraRadio::ListModelBase* downloads) const;
     // A toast's or a failed state's text, with the engine's known texts localised.
     Q_INVOKABLE QString displayedError(const QString& message) const;
+    // A toast's text as shown: localised like displayedError, and cut in the middle beyond two
+    // lines of `width` in `font`.
+    Q_INVOKABLE QString toastText(const QString& message, const QFont& font, qreal width) const;
     // Shows the file selected in the file manager (over D-Bus, else its folder); false when
     // nothing could show it.
     Q_INVOKABLE bool revealFile(const QString& path) const;

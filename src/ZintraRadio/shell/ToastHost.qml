@@ -9,6 +9,8 @@ Item {
     // What the toast's frosted glass shows blurred.
     property Item backdrop: null
     property var shown: null // the ToastView on screen
+    // The widest a toast may be.
+    property real maximumWidth: Infinity
 
     width: shown ? shown.width : 0
     height: shown ? shown.height : 0
@@ -35,6 +37,7 @@ Item {
         ToastView {
             id: toastView
             anchors.horizontalCenter: parent.horizontalCenter
+            maximumWidth: host.maximumWidth
             opacity: 0
             y: -24
 

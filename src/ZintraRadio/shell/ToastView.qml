@@ -19,6 +19,13 @@ Item {
         warning: "exclamationmark.triangle.fill", error: "xmark.octagon.fill"
     })[toast.style] || "info.circle.fill"
     readonly property bool hasFile: toast.file !== null && toast.file !== undefined && String(toast.file).length > 0
+    // The widest the capsule may be where it is placed.
+    property real maximumWidth: Infinity
+    // The text's share of that: what the icon, the buttons and the padding leave, at most the
+    // theme's text width.
+    readonly property real textWidth: Math.max(0, Math.min(Theme.toastTextWidth,
+        maximumWidth - 14 - 8 - styleIcon.width - closeButton.width - row.spacing * 2
+        - (hasFile ? revealButton.width + row.spacing : 0)))
 
     width: row.implicitWidth + 14 + 8
     height: row.implicitHeight + 18
@@ -61,6 +68,7 @@ Item {
         spacing: 10
 
         Icon {
+            id: styleIcon
             anchors.verticalCenter: parent.verticalCenter
             symbol: toastView.styleSymbol
             size: 15
@@ -73,8 +81,9 @@ Item {
             id: message
             objectName: "toastText"
             anchors.verticalCenter: parent.verticalCenter
-            width: Math.min(implicitWidth, Theme.toastTextWidth)
-            text: Shell.displayedError(toastView.toast.text || "")
+            width: Math.min(implicitWidth, toastView.textWidth)
+            // Two lines at most, cut in the middle so that both ends of a name stay readable.
+            text: Shell.toastText(toastView.toast.text || "", font, toastView.textWidth)
             textFormat: Text.PlainText
             color: "white"
             font.family: Theme.textFont
@@ -86,6 +95,7 @@ Item {
             horizontalAlignment: Text.AlignHCenter
         }
         PillButton {
+            id: revealButton
             objectName: "toastReveal"
             anchors.verticalCenter: parent.verticalCenter
             visible: toastView.hasFile
@@ -95,6 +105,7 @@ Item {
             onClicked: Shell.revealFile(String(toastView.toast.file))
         }
         Item {
+            id: closeButton
             objectName: "toastClose"
             anchors.verticalCenter: parent.verticalCenter
             width: 22

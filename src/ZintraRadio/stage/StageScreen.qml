@@ -207,7 +207,17 @@ Item {
                 spacing: 12
                 IconButton {
                     objectName: "lyricsButton"
-                    visible: stage.hasLyrics
+                    // Grows from nothing about its centre while fading in, and shrinks away the
+                    // same way; it keeps its place in the row until it has gone.
+                    visible: stage.hasLyrics || opacity > 0
+                    scale: stage.hasLyrics ? 1 : 0.00001
+                    opacity: stage.hasLyrics ? 1 : 0
+                    Behavior on scale {
+                        NumberAnimation { duration: stage.reducedMotion ? 200 : 350; easing.type: Easing.InOutQuad }
+                    }
+                    Behavior on opacity {
+                        NumberAnimation { duration: stage.reducedMotion ? 200 : 350; easing.type: Easing.InOutQuad }
+                    }
                     symbol: "quote.bubble.fill"
                     //% "Hide lyrics"
                     helpKey: stage.lyricsVisible ? QT_TRID_NOOP("lyrics.hide")

@@ -441,6 +441,9 @@ private:
     std::optional<Station> station(const std::string& url) const;
     void skipAfterEnd();
     void setupRemoteCommands();
+    // When the engine records nothing any more (an encoder failed or could not start, or the
+    // item it recorded ended), the recording flags end too.
+    void followEndedRecording();
 
     void loadDirectoryMeta();
     void startDirectorySearch(const std::string& query);

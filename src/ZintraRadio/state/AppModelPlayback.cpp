@@ -118,12 +118,14 @@ void AppModel::handle(const ZazidEvoz::EngineEvent& event) {
             } else if constexpr (std::is_same_v<T, Events::RecordingStarted>) {
                 // isRecording was set when the recording was asked for.
             } else if constexpr (std::is_same_v<T, Events::RecordingSaved>) {
+                followEndedRecording();
                 reloadRecordings();
                 show(Toast::Style::success,
                      localizedText("toast.recordingSaved",
                                    {QString::fromStdString(value.url.filename().string())}),
                      value.url);
             } else if constexpr (std::is_same_v<T, Events::RecordingFailed>) {
+                followEndedRecording();
                 show(Toast::Style::error, value.message);
             } else if constexpr (std::is_same_v<T, Events::Ended>) {
                 if (current_ && current_->kind == MediaKind::radio)

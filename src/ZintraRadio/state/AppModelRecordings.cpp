@@ -72,10 +72,7 @@ void AppModel::startRecording() {
     } catch (const std::exception& error) {
         // A start that fails once the engine has finished the running recording (a split
         // whose encoder cannot start) leaves nothing recording: the flags must not say otherwise.
-        if (!engine_->isRecording()) {
-            setIsRecording(false);
-            setRecordingStarted(std::nullopt);
-        }
+        followEndedRecording();
         show(Toast::Style::error, error.what());
         return;
     }
@@ -85,6 +82,14 @@ void AppModel::startRecording() {
 
 void AppModel::stopRecording() {
     engine_->stopRecording();
+    setIsRecording(false);
+    setRecordingStarted(std::nullopt);
+}
+
+void AppModel::followEndedRecording() {
+    // A newer recording (a split, or one started again) keeps running: only the engine knows.
+    if (!isRecording_ || engine_->isRecording())
+        return;
     setIsRecording(false);
     setRecordingStarted(std::nullopt);
 }

@@ -1,5 +1,6 @@
 // AppModel: YouTube searches and link expansion into the result list, pasted links that play
 // at once, and the video on the stage with the lyric clock following its player.
+#include "ZazidEvoz/AudioEngine.hpp"
 #include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
 #include "state/AppModel.hpp"
@@ -93,6 +94,8 @@ void AppModel::playLink(const std::string& text) {
             named.duration = entry.duration;
             named.thumbnailURL = entry.thumbnailURL;
             setCurrent(named);
+            // It started as live for want of a length; a video that has one ends instead.
+            engine_->setCurrentSourceLive(named.isLive());
             lyrics_->songChanged(entry.name, false);
             updateNowPlayingInfo();
         }));

@@ -166,8 +166,21 @@ MusicModel::MusicModel(Options options, QObject* parent)
     smartPlaylists_ = snapshot_.smartPlaylists;
 
     folders_.push_back(MediaFolders::downloads());
-    for (const auto& folder : snapshot_.folders)
-        folders_.emplace_back(folder);
+    for (const auto& folder : snapshot_.folders) {
+        // A relative folder would be scanned against whatever the working folder is.
+        if (std::filesystem::path(folder).is_absolute())
+            folders_.emplace_back(folder);
+        else
+            unusableFolders_.push_back(folder);
+    }
+    if (!unusableFolders_.empty()) {
+        std::string listed;
+        for (const auto& folder : unusableFolders_)
+            listed += (listed.empty() ? "\"" : ", \"") + folder + "\"";
+        std::cerr
+            << "ZintraRadio: music.json lists folders that are no absolute paths; they are not scanned: "
+            << listed << "\n";
+    }
 
     std::vector<Track> startTracks;
     if (database_) {
@@ -432,6 +445,7 @@ void MusicModel::persist() {
     snapshot_.folders.clear();
     for (std::size_t i = 1; i < folders_.size(); ++i)
         snapshot_.folders.push_back(folders_[i].string());
+    snapshot_.folders.insert(snapshot_.folders.end(), unusableFolders_.begin(), unusableFolders_.end());
     store_.save(snapshot_);
 }
 

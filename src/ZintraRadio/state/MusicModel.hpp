@@ -354,6 +354,8 @@ private:
     ZazidEvoz::MusicSnapshot snapshot_;
     // Set when the one-time move into the database failed: music.json keeps its tracks.
     bool snapshotKeepsTracks_ = false;
+    // Folders of music.json that are no absolute paths: never scanned, but saved back as written.
+    std::vector<std::string> unusableFolders_;
     std::shared_ptr<ZazidEvoz::MusicSyncer> syncer_;
     std::unique_ptr<ZazidEvoz::FolderWatcher> watcher_;
     std::shared_ptr<ScheduledCall> periodicSync_;

@@ -44,6 +44,39 @@ bool VideoPlayer::isWebAddress(std::string_view url) {
            ZazidEvoz::text::startsWithIgnoringAsciiCase(url, "https://");
 }
 
+std::string VideoPlayer::audioOutputFor(const ZazidEvoz::platform::SoundSystem& sound) {
+    // SDL's driver names and mpv's outputs for them; SDL's silent ones are mpv's "null".
+    static constexpr std::pair<std::string_view, std::string_view> outputs[] = {
+        {"pipewire", "pipewire"}, {"pulseaudio", "pulse"}, {"alsa", "alsa"},  {"jack", "jack"},
+        {"sndio", "sndio"},       {"dsp", "oss"},          {"dummy", "null"}, {"disk", "null"},
+    };
+    std::vector<std::string_view> chosen;
+    // SDL takes a comma-separated list and uses the first driver that works.
+    for (std::string_view rest = sound.requestedDriver;
+         !rest.empty() && (chosen.empty() || chosen.back() != "null");) {
+        const auto comma = rest.find(',');
+        const std::string driver = ZazidEvoz::text::trimmedWhitespace(rest.substr(0, comma));
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+        for (const auto& [sdl, mpv] : outputs)
+            if (ZazidEvoz::text::equalsIgnoringAsciiCase(driver, sdl))
+                chosen.push_back(mpv);
+    }
+    if (chosen.empty()) {
+        if (sound.pipewire)
+            chosen.emplace_back("pipewire");
+        if (sound.pulse)
+            chosen.emplace_back("pulse");
+        if (sound.alsaPlayback)
+            chosen.emplace_back("alsa");
+    }
+    if (chosen.empty())
+        return "null";
+    std::string list;
+    for (const std::string_view output : chosen)
+        list.append(list.empty() ? "" : ",").append(output);
+    return list;
+}
+
 int VideoPlayer::liveCount() {
     return liveCores.load();
 }
@@ -88,6 +121,8 @@ void VideoPlayer::configure(const Options& options) {
         {"input-default-bindings", "no"},
         {"input-vo-keyboard", "no"},
         {"terminal", "no"},
+        // Its log holds real errors only.
+        {"msg-level", "all=error"},
         {"audio-display", "no"},
         // Decoding stays in software (mpv's default), so no hardware interop is probed.
         {"gpu-hwdec-interop", "no"},
@@ -96,8 +131,8 @@ void VideoPlayer::configure(const Options& options) {
         {"idle", "yes"},
         {"pause", "yes"},
     };
-    if (options.audioOutput)
-        settings.emplace_back("ao", *options.audioOutput);
+    settings.emplace_back("ao", options.audioOutput ? *options.audioOutput
+                                                    : audioOutputFor(ZazidEvoz::platform::soundSystem()));
     for (const auto& [name, value] : settings)
         if (int error = mpv_set_option_string(handle_, name, value.c_str()); error < 0)
             throw VideoPlayerError(std::string("The video player refused the setting ") + name + ": " +

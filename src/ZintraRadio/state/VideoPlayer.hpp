@@ -7,6 +7,8 @@
 // through the Qt event loop.
 #pragma once
 
+#include "ZazidEvoz/platform/SoundSystem.hpp"
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -44,7 +46,7 @@ public:
     struct Options {
         // "libmpv" draws through the render API of the stage; tests use "null".
         std::string videoOutput = "libmpv";
-        // None: mpv's own choice; tests use "null".
+        // None: what the machine's sound allows (audioOutputFor); tests use "null".
         std::optional<std::string> audioOutput;
         // Caps of the demuxer's read-ahead and back buffer.
         std::string cacheBytes = "64MiB";
@@ -60,6 +62,11 @@ public:
 
     // Whether a text is an address the player loads: http or https, in any case.
     static bool isWebAddress(std::string_view url);
+    // mpv's audio outputs for the machine's sound, chosen the way the engine's SDL output
+    // plays: the driver SDL is told to use, else the sound servers and ALSA devices that are
+    // there, else "null", silence, as the engine's dummy driver. mpv trying outputs that
+    // cannot work fills standard error with the sound libraries' complaints.
+    static std::string audioOutputFor(const ZazidEvoz::platform::SoundSystem& sound);
     // Cores alive in the process; the model keeps this at one or none.
     static int liveCount();
 

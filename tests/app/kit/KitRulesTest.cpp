@@ -5,6 +5,7 @@
 #include "kit/FontBook.hpp"
 #include "kit/FrameDriver.hpp"
 #include "kit/GlowImages.hpp"
+#include "kit/GradientPaint.hpp"
 #include "kit/HitShape.hpp"
 #include "kit/IconRegistry.hpp"
 #include "kit/Motion.hpp"
@@ -12,6 +13,7 @@
 #include "kit/StationDetails.hpp"
 #include "kit/ThemeRules.hpp"
 
+#include <QFontMetricsF>
 #include <QRawFont>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -365,6 +367,19 @@ TEST(Effects, ShaderLibraryNeedsOpenGLOnARealPlatform) {
     EXPECT_FALSE(shaderLibraryUsable(false, QStringLiteral("xcb"), true));
     EXPECT_FALSE(shaderLibraryUsable(true, QStringLiteral("wayland"), false));
     EXPECT_TRUE(bakedShadersLoad());
+
+    // The software scene graph asked for by name draws no shaders, whatever the API report says.
+    const struct {
+        QSGRendererInterface::GraphicsApi api;
+        const char* adaptation;
+        bool openGL;
+    } cases[] = {
+        {QSGRendererInterface::OpenGL, "", true},          {QSGRendererInterface::OpenGL, "rhi", true},
+        {QSGRendererInterface::OpenGL, "software", false}, {QSGRendererInterface::OpenGL, "openvg", false},
+        {QSGRendererInterface::Software, "", false},       {QSGRendererInterface::Vulkan, "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(windowsDrawWithOpenGL(c.api, QString::fromLatin1(c.adaptation)), c.openGL) << c.adaptation;
 }
 
 TEST(Icons, EverySymbolOfTheRegistryIsAGlyphOfItsInstalledFont) {
@@ -438,4 +453,49 @@ TEST(FrameRate, FollowsTheRendererAndPlayback) {
     EXPECT_TRUE(isSoftwareRasteriser("softpipe"));
     EXPECT_FALSE(isSoftwareRasteriser("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
     EXPECT_FALSE(isSoftwareRasteriser(""));
+}
+
+// Names on tiles: between words where the name has several, anywhere in a single long word;
+// at most the lines asked for, the last one holding the rest.
+TEST(Text, WrappedLinesBreakBetweenWordsWhereThereAreAny) {
+    QFont font(FontBook::instance().text());
+    font.setPixelSize(12);
+    const QFontMetricsF metrics(font);
+    const qreal word = metrics.horizontalAdvance(QStringLiteral("Deutschlandfunk"));
+    const qreal narrow = word * 0.8; // the long word does not fit a line
+    struct Case {
+        QString text;
+        qreal width;
+        int lines;
+        QStringList expected; // empty: see the checks below
+    };
+    const Case cases[] = {
+        {QStringLiteral("SomaFM Groove Salad"),
+         metrics.horizontalAdvance(QStringLiteral("SomaFM Groove")) + 1,
+         2,
+         {QStringLiteral("SomaFM Groove"), QStringLiteral("Salad")}},
+        {QStringLiteral("Radio Swiss Classic"),
+         metrics.horizontalAdvance(QStringLiteral("Radio Swiss")) + 1,
+         1,
+         {metrics.elidedText(QStringLiteral("Radio Swiss Classic"), Qt::ElideRight,
+                             metrics.horizontalAdvance(QStringLiteral("Radio Swiss")) + 1)}},
+        {QStringLiteral("FM4"), 200, 2, {QStringLiteral("FM4")}},
+        {QString(), 200, 2, {}},
+        {QStringLiteral("FM4"), 0, 2, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(wrappedLines(c.text, font, c.width, c.lines), c.expected) << c.text.toStdString();
+
+    // A long first word is cut short on its own line; the next word keeps the second whole.
+    const QStringList twoWords = wrappedLines(QStringLiteral("Deutschlandfunk Kultur"), font, narrow, 2);
+    ASSERT_EQ(twoWords.size(), 2);
+    EXPECT_TRUE(twoWords[0].startsWith(QStringLiteral("Deutsch")) && twoWords[0].endsWith(QChar(0x2026)))
+        << twoWords[0].toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(twoWords[0]), narrow);
+    EXPECT_EQ(twoWords[1], QStringLiteral("Kultur"));
+
+    // A single word too long for a line goes on over the next one.
+    const QStringList oneWord = wrappedLines(QStringLiteral("Deutschlandfunk"), font, narrow, 2);
+    ASSERT_EQ(oneWord.size(), 2);
+    EXPECT_EQ(oneWord.join(QString()), QStringLiteral("Deutschlandfunk"));
 }

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTranslator>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace ZintraRadio::testkit;
@@ -160,6 +161,21 @@ TEST_F(KitViews, ThemedFieldFocusesOnTriggerLeavesOnEscapeAndSubmitsOnReturn) {
     expectNoWarnings();
 }
 
+TEST_F(KitViews, ThemedFieldIgnoresTheTriggerValueItStartsWith) {
+    kit.show();
+    // A panel that binds a counter already raised, as one made after an earlier search request.
+    QQuickItem* panel = make("Item { property int requests: 5\n"
+                             "ThemedField { objectName: \"field\"; focusTrigger: parent.requests } }");
+    ASSERT_TRUE(panel);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&kit.window));
+    QQuickItem* input = QmlKit::child(panel, "fieldInput");
+    pumpFor(50ms);
+    EXPECT_FALSE(input->hasActiveFocus());
+    panel->setProperty("requests", 6);
+    EXPECT_TRUE(input->hasActiveFocus());
+    expectNoWarnings();
+}
+
 TEST_F(KitViews, StationRowShowsUntrustedNamesAsPlainTextAndAsksTheListToPlay) {
     kit.show();
     const char* hostile = "<img src=file:///etc/passwd><b>x</b>";
@@ -228,6 +244,63 @@ TEST_F(KitViews, StationArtworkShowsTheInitialOrTheKindAndLoadsOnlyWebPictures) 
     QQuickItem* picture = QmlKit::child(withPicture, "artworkPicture");
     EXPECT_TRUE(pumpUntil([&] { return picture->isVisible(); }, 10s));
     EXPECT_EQ(QmlKit::child(local, "artworkPicture")->property("source").toString(), QString());
+    expectNoWarnings();
+}
+
+TEST_F(KitViews, APictureThatCannotBeFetchedLeavesThePlaceholderWithoutAWord) {
+    ZazidEvoz::testkit::LocalHttpServer http;
+    http.server.Get(".*", [](const httplib::Request&, httplib::Response& res) { res.status = 404; });
+    http.start();
+    kit.show();
+    const QByteArray qml = "StationArtwork { station: ({ kind: \"radio\", name: \"Gone FM\", faviconURL: \"" +
+                           QByteArray::fromStdString(http.url("/favicon.ico")) + "\" }) }";
+    testing::internal::CaptureStderr();
+    QQuickItem* artwork = kit.create("import QtQuick\nimport ZintraRadio\n" + qml);
+    QQuickItem* picture = artwork ? QmlKit::child(artwork, "artworkPicture") : nullptr;
+    const bool settled = picture && pumpUntil([&] { return picture->property("status").toInt() != 2; }, 10s);
+    const std::string written = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(settled); // no longer loading
+    EXPECT_FALSE(picture->isVisible());
+    EXPECT_TRUE(QmlKit::child(artwork, "artworkInitial")->isVisible());
+    EXPECT_EQ(written.find("no picture"), std::string::npos) << written;
+    expectNoWarnings();
+}
+
+TEST_F(KitViews, EmojiInANameDrawInColourNotAsBoxes) {
+    // The owl is brown: warm colours that neither the white letters, the dark row nor the
+    // spectrum (cyan, violet, magenta) of the name on air hold.
+    const auto warmPixels = [](const QImage& image) {
+        int warm = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                warm += pixel.hsvHue() >= 10 && pixel.hsvHue() <= 70 && pixel.hsvSaturation() > 90 &&
+                        pixel.value() > 60;
+            }
+        return warm;
+    };
+    kit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&kit.window));
+    // The name as listed (a scene-graph text) and as the one on air (painted with the spectrum).
+    QQuickItem* listed =
+        make("StationRow { width: 400; station: ({ kind: \"radio\", name: \"Owl 🦉\" }) }");
+    QQuickItem* onAir = make("StationRow { y: 60; width: 400; current: true; "
+                             "station: ({ kind: \"radio\", name: \"Owl 🦉\" }) }");
+    ASSERT_TRUE(listed && onAir);
+    const auto picture = [&](QQuickItem* row, const char* name) {
+        QQuickItem* text = QmlKit::child(row, name);
+        return kit.window.grabWindow().copy(
+            text->mapRectToScene(QRectF(0, 0, text->width(), text->height())).toAlignedRect());
+    };
+    EXPECT_TRUE(pumpUntil([&] { return warmPixels(picture(listed, "rowName")) > 20; }, 5s))
+        << warmPixels(picture(listed, "rowName"));
+    EXPECT_TRUE(pumpUntil([&] { return warmPixels(picture(onAir, "rowNameCurrent")) > 20; }, 5s))
+        << warmPixels(picture(onAir, "rowNameCurrent"));
+    const auto artefacts = std::filesystem::path(ZINTRARADIO_TEST_BINARY_DIR) / "artefacts";
+    std::filesystem::create_directories(artefacts);
+    kit.window.grabWindow()
+        .copy(0, 0, 400, 120)
+        .save(QString::fromStdString((artefacts / "emoji-names.png").string()));
     expectNoWarnings();
 }
 

@@ -219,4 +219,19 @@ TEST_F(LyricsQueries, SearchWithoutDatabaseFiltersTheTrackList) {
     EXPECT_EQ(search.hitCount(), 0);
     search.setQuery("   ");
     EXPECT_EQ(search.rowList()->count(), 0);
+
+    // The results follow the track list: a new file, a file gone.
+    search.setQuery("highway");
+    const auto night = folders.addFile("night.mp3", {{"title", "Night Highway"}, {"artist", "Moon"}});
+    const auto rescan = [&] {
+        bool done = false;
+        music->rescan([&] { done = true; });
+        ASSERT_TRUE(pumpUntil([&] { return done; }));
+    };
+    rescan();
+    EXPECT_EQ(search.trackCount(), 2);
+    std::filesystem::remove(folders.library / "morning.mp3");
+    rescan();
+    ASSERT_EQ(search.trackCount(), 1);
+    EXPECT_EQ(search.trackPath(0).toStdString(), night.string());
 }

@@ -43,8 +43,8 @@ inline std::string watchLink(const std::string& id) {
 // yt-dlp as a script. A listing prints the file "listing" (waiting while "hold-listing"
 // exists, failing while "fail-listing" does); a stream resolution prints "stream"; the audio
 // feeder of a played item plays nothing. A download of the item with id <key> waits while
-// "wait-<key>" exists, prints the lines of "progress-<key>" one by one, waits while
-// "hold-<key>" exists, fails when "fail-<key>" exists, else writes "<name>.mp3" (".mp4" for a
+// "wait-<key>" exists, prints the lines of "progress-<key>" one by one (a line "WAIT <file>"
+// prints nothing and waits while <file> exists), waits while "hold-<key>" exists, fails when "fail-<key>" exists, else writes "<name>.mp3" (".mp4" for a
 // video; the name from "name-<key>", else "Download <key>") into the folder the tool is told
 // to write to and prints its path as the real tool does.
 class MediaYtDlp : public ZazidEvoz::testkit::FakeYtDlp {
@@ -77,7 +77,12 @@ ext=mp3
 case " $* " in *" --merge-output-format "*) ext=mp4 ;; esac
 while [ -e "$DIR/wait-$key" ]; do sleep 0.02; done
 if [ -e "$DIR/progress-$key" ]; then
-  while IFS= read -r line; do echo "$line"; sleep 0.15; done < "$DIR/progress-$key"
+  while IFS= read -r line; do
+    case $line in
+      "WAIT "*) while [ -e "$DIR/${line#WAIT }" ]; do sleep 0.02; done ;;
+      *) echo "$line"; sleep 0.15 ;;
+    esac
+  done < "$DIR/progress-$key"
 fi
 while [ -e "$DIR/hold-$key" ]; do sleep 0.02; done
 if [ -e "$DIR/fail-$key" ]; then echo "ERROR: the staged download of $key failed" >&2; exit 1; fi

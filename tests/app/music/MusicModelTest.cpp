@@ -147,6 +147,38 @@ TEST(MusicModelStart, KeepsTheSnapshotTracksWhenTheDatabaseRefusesThem) {
     MusicFolders::waitForRescan(again);
 }
 
+TEST(MusicModelStart, SkipsFoldersThatAreNoAbsolutePathsButKeepsThemStored) {
+    MusicFolders folders;
+    folders.addFile("listed.mp3", {{"title", "Listed"}});
+    // A folder of that name where the program happens to run.
+    const auto workingFolder = ZazidEvoz::testkit::makeTemporaryFolder("working");
+    std::filesystem::create_directories(workingFolder / "sub");
+    std::filesystem::copy_file(toneWithTags("mp3", {{"title", "Relative"}}), workingFolder / "sub" / "r.mp3");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(workingFolder);
+    auto snapshot = folders.store().load();
+    snapshot.folders = {"sub", folders.library.string(), ""};
+    folders.store().save(snapshot);
+
+    testing::internal::CaptureStderr();
+    auto model = std::make_unique<MusicModel>(folders.options());
+    const auto errors = testing::internal::GetCapturedStderr();
+    MusicFolders::waitForRescan(*model);
+    std::filesystem::current_path(previous);
+
+    EXPECT_EQ(model->folders(),
+              (std::vector<std::filesystem::path>{ZazidEvoz::MediaFolders::downloads(), folders.library}));
+    EXPECT_EQ(titles(model->tracks()), std::vector<std::string>{"Listed"});
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_NE(errors.find("\"sub\""), std::string::npos) << errors;
+    // Saving keeps what the user wrote, though it is not scanned.
+    const auto other = ZazidEvoz::testkit::makeTemporaryFolder("other");
+    model->addFolder(other);
+    EXPECT_EQ(folders.store().load().folders,
+              (std::vector<std::string>{folders.library.string(), other.string(), "sub", ""}));
+    MusicFolders::waitForRescan(*model);
+}
+
 TEST(MusicModelStart, WithoutADatabaseTracksLiveInTheSnapshot) {
     MusicFolders folders;
     const auto file = folders.addFile("one.mp3", {{"title", "One"}});
@@ -233,12 +265,27 @@ TEST(MusicModelRescan, FolderChangesRescanThroughTheWatcher) {
     std::filesystem::copy_file(toneWithTags("mp3", {{"title", "Fetched"}}),
                                ZazidEvoz::MediaFolders::downloads() / "fetched.mp3");
     ASSERT_TRUE(pumpUntil([&] { return model->tracks().size() == 2 && !model->scanning(); }));
+
+    // Folders deleted and made again are watched again.
+    for (const auto& folder : {folders.library, ZazidEvoz::MediaFolders::downloads()}) {
+        SCOPED_TRACE(folder.string());
+        const auto revision = model->databaseRevision();
+        std::filesystem::remove_all(folder);
+        ASSERT_TRUE(pumpUntil([&] { return model->databaseRevision() > revision && !model->scanning(); }));
+        std::filesystem::create_directories(folder);
+        const auto copy = folder / "again.mp3";
+        std::filesystem::copy_file(toneWithTags("mp3", {{"title", "Again"}}), copy);
+        ASSERT_TRUE(pumpUntil([&] {
+            const auto& tracks = model->tracks();
+            return std::any_of(tracks.begin(), tracks.end(), [&](const Track& t) { return t.path == copy; });
+        }));
+    }
 }
 
 TEST(MusicModelSearch, BlankGivesEveryTrackByTitleOtherwiseRankedHits) {
     MusicFolders folders;
-    // Tracks under a listed folder that holds no files stay (an unmounted drive), so the
-    // rescan leaves this library alone.
+    // Tracks under a listed folder that holds no files and has not changed since they were
+    // stored stay (an unmounted drive), so the rescan leaves this library alone.
     std::vector<Track> stored;
     const auto names = std::vector<std::string>{"beta", "Alpha", "Émile", "alpha", "Zulu", "Delta Blues"};
     for (std::size_t i = 0; i < names.size(); ++i)

@@ -4,6 +4,7 @@
 
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/platform/Date.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "state/MusicModel.hpp"
 #include "support/Media.hpp"
@@ -88,12 +89,15 @@ struct MusicFolders {
     }
 };
 
+// A track as the library stored it just now: a folder made before and left without files
+// since keeps it, as the mount point of a drive that is away does.
 inline ZazidEvoz::Track storedTrack(const std::string& path, const std::string& title,
                                     std::int64_t playCount = 0) {
     ZazidEvoz::Track track;
     track.path = path;
     track.title = title;
     track.playCount = playCount;
+    track.added = ZazidEvoz::platform::now();
     return track;
 }
 

@@ -327,18 +327,37 @@ TEST(GridRules, AdaptiveColumns) {
         GridLayout expected;
     };
     const Case cases[] = {
-        {400, 170, 0, 12, 24, {2, 170}}, // exactly two genre columns
-        {399, 170, 0, 12, 24, {1, 351}}, // any narrower: one
-        {48 + 150 * 3 + 22 * 2, 150, 190, 22, 24, {3, 150}},
-        {698, 150, 190, 22, 24, {3, 190}}, // capped at the maximum
-        {48 + 150 * 4 + 22 * 3, 150, 190, 22, 24, {4, 150}},
-        {10, 220, 0, 10, 24, {1, 0}},
+        {400, 170, 0, 12, 24, {2, 170, 24}}, // exactly two genre columns
+        {399, 170, 0, 12, 24, {1, 351, 24}}, // any narrower: one
+        {48 + 150 * 3 + 22 * 2, 150, 190, 22, 24, {3, 150, 24}},
+        {698, 150, 190, 22, 24, {3, 190, 42}}, // capped at the maximum, centred
+        {48 + 150 * 4 + 22 * 3, 150, 190, 22, 24, {4, 150, 24}},
+        {10, 220, 0, 10, 24, {1, 0, 24}},
     };
     for (const auto& c : cases) {
         const auto got = adaptiveGrid(c.width, c.minimum, c.maximum, c.spacing, c.side);
         EXPECT_EQ(got.columns, c.expected.columns) << c.width;
         EXPECT_DOUBLE_EQ(got.columnWidth, c.expected.columnWidth) << c.width;
+        EXPECT_DOUBLE_EQ(got.leading, c.expected.leading) << c.width;
     }
+}
+
+TEST(HeaderRules, TheSearchFieldKeepsItsRoomAndTheTrackCountGivesWay) {
+    // Fixed parts 180 wide, a count of 63, gaps of 10, a spacer of at least 8, a search field
+    // of 120 to 240, a count of at least 24.
+    struct Case {
+        double row;
+        HeaderFit expected;
+    };
+    const Case cases[] = {
+        {750, {240, 63}}, // room for both at full width
+        {500, {189, 63}}, // the field narrows first
+        {400, {120, 32}}, // then the count is cut
+        {370, {120, 0}},  // and goes when too little is left for it
+        {352, {120, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(headerFit(c.row, 180, 63, 10, 8, 120, 240, 24), c.expected) << c.row;
 }
 
 TEST(DropRules, OnlyLocalRegularPictureFiles) {

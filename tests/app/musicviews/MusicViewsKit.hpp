@@ -1,10 +1,12 @@
 // What the music views' tests share: a music model over stored tracks (no audio files needed;
-// the library folder lists nothing, so the rescans keep them), track values, the English texts,
+// the library folder lists nothing and has not changed since they were added, as the mount
+// point of a drive that is away, so the rescans keep them), track values, the English texts,
 // and waiting for the list models' next computation.
 #pragma once
 
 #include "QtTestKit.hpp"
 #include "app/music/MusicTestKit.hpp"
+#include "ZazidEvoz/platform/Date.hpp"
 #include "music/MusicUI.hpp"
 #include "state/MusicModel.hpp"
 
@@ -41,6 +43,7 @@ struct Library {
         t.album = album;
         t.genre = genre;
         t.duration = 200;
+        t.added = ZazidEvoz::platform::now();
         return t;
     }
 

@@ -9,7 +9,9 @@
 #include <QQmlContext>
 #include <QQuickWindow>
 #include <QTest>
+#include <fmt/format.h>
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace ZintraRadio;
 using namespace ZintraRadio::testkit;
@@ -144,6 +146,54 @@ TEST_F(MusicViews, EmptyListsSayWhetherTheLibraryIsEmpty) {
     EXPECT_EQ(state->property("titleKey").toString(), QStringLiteral("music.empty"));
     QQuickItem* albums = make("AlbumGrid { model: app; ui: uiState }");
     EXPECT_TRUE(find(albums, QStringLiteral("albumsEmpty"))->isVisible());
+    expectNoWarnings();
+}
+
+// Each grid shows as many columns as its rule fits into the width less the side padding, with
+// the gaps between columns only: counted as the distinct places of the laid-out cells.
+TEST_F(MusicViews, GridsShowEveryColumnTheirWidthHoldsRoomFor) {
+    std::vector<ZazidEvoz::Track> tracks;
+    for (int i = 0; i < 9; ++i)
+        tracks.push_back(library.track(fmt::format("{}.mp3", i), fmt::format("Song {}", i),
+                                       fmt::format("Artist {}", i % 4), fmt::format("Album {}", i),
+                                       fmt::format("Genre {}", i % 4)));
+    start(tracks);
+    struct Case {
+        const char* view;
+        const char* cell;
+        double width;
+        int columns;
+    };
+    const Case cases[] = {
+        // albums: tiles of 150 to 190, 22 apart
+        {"AlbumGrid", "albumTile", 700, 3},
+        {"AlbumGrid", "albumTile", 792, 4},
+        {"AlbumGrid", "albumTile", 1400, 7},
+        // genres: cards of at least 170, 12 apart
+        {"GenreGrid", "genreCard", 399, 1},
+        {"GenreGrid", "genreCard", 400, 2},
+        {"GenreGrid", "genreCard", 600, 3},
+        // artists: cards of at least 220, 10 apart
+        {"ArtistList", "artistCard", 727, 2},
+        {"ArtistList", "artistCard", 792, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(fmt::format("{} {}", c.view, c.width));
+        QQuickItem* view = make(fmt::format("{} {{ model: app; ui: uiState }}", c.view).c_str());
+        ASSERT_TRUE(view);
+        view->setWidth(c.width);
+        settle();
+        std::set<long> places;
+        double right = 0;
+        for (int i = 0; i < 9; ++i)
+            if (QQuickItem* cell = find(view, QString::fromLatin1(c.cell) + QString::number(i))) {
+                const QPointF at = cell->mapToItem(view, QPointF(0, 0));
+                places.insert(std::lround(at.x()));
+                right = std::max(right, at.x() + cell->width());
+            }
+        EXPECT_EQ(static_cast<int>(places.size()), c.columns);
+        EXPECT_LE(right, c.width - 24 + 0.5) << "the side padding stays clear";
+    }
     expectNoWarnings();
 }
 

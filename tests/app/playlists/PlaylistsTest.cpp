@@ -36,8 +36,8 @@ std::vector<std::string> urls(const std::vector<Station>& items) {
     return result;
 }
 
-// A library of stored tracks under a listed folder that holds no files: rescans keep them
-// (an unmounted drive), so the lists stay as written here.
+// A library of stored tracks under a listed folder that holds no files and has not changed
+// since they were stored: rescans keep them (an unmounted drive), so the lists stay as written here.
 struct Library {
     MusicFolders folders;
     std::vector<Track> stored;

@@ -5,6 +5,7 @@
 #include "ZazidEvoz/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "app/appmodel/AppModelKit.hpp"
+#include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 
 #include <QDesktopServices>
@@ -76,6 +77,23 @@ struct Recorder {
     }
 };
 
+// A local ICY station playing a tone, whose title the test changes.
+struct LocalStation {
+    ZazidEvoz::testkit::StreamServer server;
+
+    LocalStation() {
+        ZazidEvoz::testkit::StreamSpec spec;
+        spec.media = ZazidEvoz::testkit::toneMp3();
+        spec.metaint = 2000;
+        spec.burstSeconds = 1;
+        server.addStream("/radio", spec);
+        setTitle("Artist - First Song");
+        server.start();
+    }
+    Station station() const { return makeStation(MediaKind::radio, "Local Radio", server.url("/radio")); }
+    void setTitle(const std::string& title) { server.setTitle("/radio", title); }
+};
+
 class UrlCatcher : public QObject {
     Q_OBJECT
 
@@ -90,14 +108,7 @@ public Q_SLOTS:
 
 TEST(Recordings, SplitBySongRecordsEachSongToItsOwnTaggedFile) {
     clearRecordings();
-    ZazidEvoz::testkit::StreamSpec spec;
-    spec.media = ZazidEvoz::testkit::toneMp3();
-    spec.metaint = 2000;
-    spec.burstSeconds = 1;
-    ZazidEvoz::testkit::StreamServer server;
-    server.addStream("/radio", spec);
-    server.setTitle("/radio", "Artist - First Song");
-    server.start();
+    LocalStation station;
     AppSetup setup;
     AppModel model(setup.options());
     EXPECT_TRUE(model.splitRecordingBySong());
@@ -108,13 +119,13 @@ TEST(Recordings, SplitBySongRecordsEachSongToItsOwnTaggedFile) {
             saved.push_back(*model.toast()->file);
     });
 
-    model.play(makeStation(MediaKind::radio, "Local Radio", server.url("/radio")));
+    model.play(station.station());
     ASSERT_TRUE(pumpUntil([&] { return model.stateName() == "playing" && model.nowPlaying(); }));
     model.startRecording();
     ASSERT_TRUE(model.isRecording());
     ASSERT_TRUE(pumpUntil([&] { return model.engine().elapsed() > 1.5; }));
 
-    server.setTitle("/radio", "Singer - Second Song");
+    station.setTitle("Singer - Second Song");
     ASSERT_TRUE(pumpUntil([&] { return model.nowPlaying() == "Singer - Second Song"; }, 30s));
     EXPECT_TRUE(model.isRecording());
     ASSERT_TRUE(pumpUntil([&] { return saved.size() == 1; }));
@@ -149,6 +160,62 @@ TEST(Recordings, SplitBySongRecordsEachSongToItsOwnTaggedFile) {
         EXPECT_EQ(file.tag()->artist().to8Bit(true), want.artist);
         EXPECT_GT(file.audioProperties()->lengthInMilliseconds(), 1000);
     }
+}
+
+TEST(Recordings, AnEncoderThatDiesEndsTheRecordingAndTheSplitsAfterIt) {
+    clearRecordings();
+    // The real ffmpeg decodes; every encoder takes half a second of audio and dies.
+    const auto tools = ZazidEvoz::testkit::makeTemporaryFolder("tools");
+    const auto ffmpeg = ZazidEvoz::testkit::writeScript(
+        tools / "ffmpeg", "case \"$*\" in *libmp3lame*) head -c 192000 >/dev/null; exit 1 ;; esac\nexec " +
+                              ZazidEvoz::testkit::ffmpegPath() + " \"$@\"\n");
+    ScopedEnvironment variable("ZINTRARADIO_FFMPEG", ffmpeg.c_str());
+    LocalStation station;
+    AppSetup setup;
+    AppModel model(setup.options());
+    ASSERT_TRUE(model.splitRecordingBySong());
+    std::vector<std::string> errors;
+    QObject::connect(&model, &AppModel::toastChanged, [&] {
+        if (model.toast() && model.toast()->style == Toast::Style::error)
+            errors.push_back(model.toast()->text);
+    });
+
+    model.play(station.station());
+    ASSERT_TRUE(pumpUntil([&] { return model.stateName() == "playing" && model.nowPlaying(); }));
+    model.startRecording();
+    ASSERT_TRUE(model.isRecording());
+    ASSERT_TRUE(pumpUntil([&] { return !model.isRecording(); }, 30s));
+    EXPECT_FALSE(model.recordingStarted());
+    EXPECT_FALSE(model.engine().isRecording());
+    ASSERT_TRUE(
+        pumpUntil([&] { return std::find(errors.begin(), errors.end(), "ffmpeg exit 1") != errors.end(); }));
+
+    // The next song starts no new file: nothing is recording any more.
+    station.setTitle("Singer - Second Song");
+    ASSERT_TRUE(pumpUntil([&] { return model.nowPlaying() == "Singer - Second Song"; }, 30s));
+    EXPECT_FALSE(model.isRecording());
+    EXPECT_FALSE(model.engine().isRecording());
+    EXPECT_EQ(model.stateName(), "playing");
+    model.stop();
+}
+
+TEST(Recordings, AFileThatEndsEndsItsRecording) {
+    clearRecordings();
+    AppSetup setup;
+    AppModel model(setup.options());
+    const auto tone = ZazidEvoz::testkit::sineFile("recorded-tone.mp3", 440, 2);
+    std::optional<std::filesystem::path> saved;
+    QObject::connect(&model, &AppModel::toastChanged, [&] {
+        if (model.toast() && model.toast()->style == Toast::Style::success)
+            saved = model.toast()->file;
+    });
+    model.playFile(tone);
+    ASSERT_TRUE(pumpUntil([&] { return model.stateName() == "playing"; }));
+    model.startRecording();
+    ASSERT_TRUE(model.isRecording());
+    ASSERT_TRUE(pumpUntil([&] { return saved.has_value(); }, 30s));
+    EXPECT_FALSE(model.isRecording());
+    EXPECT_FALSE(model.recordingStarted());
 }
 
 TEST(Recordings, TagsAndFileNamesFollowTheTitleWhileBuffering) {

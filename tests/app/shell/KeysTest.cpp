@@ -126,6 +126,23 @@ TEST_F(Keys, ATextFieldKeepsWhatIsTypedAndAnOpenMenuKeepsItsKeys) {
     EXPECT_EQ(model.stateName(), QLatin1String("paused"));
 }
 
+TEST_F(Keys, ASearchRequestFocusesOnlyThePanelShownAtTheTime) {
+    play();
+    press(Qt::Key_2, Qt::ControlModifier);
+    ASSERT_EQ(ui.moduleName(), QLatin1String("discover"));
+    press(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(pumpUntil([&] { return hasTextFocus(*shell.window); }, 2s));
+    press(Qt::Key_Escape);
+    ASSERT_FALSE(hasTextFocus(*shell.window));
+    // The stations panel comes with its filter unfocused, so Space pauses.
+    press(Qt::Key_1, Qt::ControlModifier);
+    ASSERT_TRUE(pumpUntil([&] { return shell.find("stationsFilter") != nullptr; }, 2s));
+    EXPECT_FALSE(hasTextFocus(*shell.window));
+    press(Qt::Key_Space);
+    EXPECT_EQ(model.stateName(), QLatin1String("paused"));
+    EXPECT_EQ(shell.find("stationsFilter")->property("text").toString(), QString());
+}
+
 TEST_F(Keys, AnyKeyOnlyEndsTheSplash) {
     play();
     ui.setBooting(true);

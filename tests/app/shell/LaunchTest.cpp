@@ -1,6 +1,7 @@
 // The real application as a separate process: a second launch with the same support folder
 // hands over and ends, SIGTERM while playing and recording ends in order (a finished MP3, a
-// saved library, no child left), and the icon export runs without any display.
+// saved library, no child left), the icon export runs without any display, and without one
+// a normal start says so in one line.
 #include "AppRunKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
@@ -11,6 +12,7 @@
 #include "support/StreamServer.hpp"
 
 #include <QCryptographicHash>
+#include <algorithm>
 #include <QFile>
 #include <QLocalSocket>
 #include <chrono>
@@ -176,5 +178,26 @@ TEST(Launch, TheIconExportNeedsNoDisplayAndWritesTheSameBytesTwice) {
     EXPECT_TRUE(status->succeeded());
     EXPECT_TRUE(fs::exists(here / "icon_512x512@2x.png"));
     // No window, no model: nothing else was written.
+    EXPECT_FALSE(fs::exists(launch.support / "library.json"));
+}
+
+TEST(Launch, WithoutAGraphicalSessionOneLineSaysSoAndTheStatusIsOne) {
+    Launch launch;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        launch.environment.erase(name);
+    platform::ProcessOptions options({applicationProgram().string()});
+    options.environment = launch.environment;
+    options.output = platform::StreamMode::Null;
+    options.error = platform::StreamMode::Pipe;
+    auto app = platform::Process::start(options);
+    std::string said;
+    char buffer[4096];
+    for (ssize_t got; (got = platform::readRetrying(app.errorFd(), buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<std::size_t>(got));
+    const auto status = app.waitFor(120s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(status->shellStatus(), 1);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("no graphical session"), std::string::npos) << said;
     EXPECT_FALSE(fs::exists(launch.support / "library.json"));
 }

@@ -3,6 +3,7 @@
 // goes, the rail switches modules and cinema mode leaves the stage alone.
 #include "ShellFixture.hpp"
 #include "ZazidEvoz/Station.hpp"
+#include "shell/ShellWindows.hpp"
 #include "state/AppRuntime.hpp"
 
 #include <QDirIterator>
@@ -38,6 +39,19 @@ protected:
     AppModel& model = AppRuntime::model();
     UIState& ui = AppRuntime::ui();
 };
+
+// The first visible popup (menu, tooltip) below `root`.
+QQuickItem* visiblePopupItem(QQuickItem* root) {
+    for (QQuickItem* item : root->childItems()) {
+        if (!item->isVisible())
+            continue;
+        if (QByteArrayView(item->metaObject()->className()).startsWith("QQuickPopupItem"))
+            return item;
+        if (QQuickItem* found = visiblePopupItem(item))
+            return found;
+    }
+    return nullptr;
+}
 
 bool isSingleton(const QString& path) {
     QFile file(path);
@@ -121,6 +135,71 @@ TEST_F(MainWindow, AToastComesAndLeavesByItself) {
     EXPECT_EQ(shell.find("toastText")->property("text").toString(), qtTrId("error.notPlaying"));
     EXPECT_TRUE(
         pumpUntil([&] { return !model.toast().has_value() && shell.find("toastText") == nullptr; }, 8s));
+}
+
+TEST_F(MainWindow, AWideToastKeepsClearOfRailAndSidePanelAndCutsItsTextInTheMiddle) {
+    const QString text =
+        QStringLiteral("Saved the recording of Deutschlandfunk Kultur as a long file name that "
+                       "goes on and on, far beyond two lines of toast, Late Night Jazz.mp3");
+    for (const int width : {1400, 1240}) { // the default and the narrowest window
+        SCOPED_TRACE(width);
+        shell.window->resize(width, shell.window->height());
+        ASSERT_TRUE(
+            pumpUntil([&] { return shell.find("sidePanel")->mapToScene({}).x() == width - 430; }, 2s));
+        model.show(Toast::Style::success, text.toStdString(), std::filesystem::path("/tmp"));
+        ASSERT_TRUE(pumpUntil([&] { return shell.find("toastText") != nullptr; }, 2s));
+        QQuickItem* message = shell.find("toastText");
+        QQuickItem* toast = message->parentItem()->parentItem();
+        const QRectF capsule = toast->mapRectToScene(QRectF(0, 0, toast->width(), toast->height()));
+        QQuickItem* rail = shell.find("moduleRail");
+        EXPECT_GE(capsule.left(), rail->mapToScene({}).x() + rail->width());
+        EXPECT_LE(capsule.right(), shell.find("sidePanel")->mapToScene({}).x());
+        EXPECT_LE(message->width(), 420);
+        // Both ends stay: the start of the name and its extension.
+        const QString shown = message->property("text").toString();
+        EXPECT_TRUE(shown.startsWith(QLatin1String("Saved the recording of"))) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QLatin1String("Jazz.mp3"))) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+        EXPECT_LE(message->property("lineCount").toInt(), 2);
+        EXPECT_FALSE(message->property("truncated").toBool()); // nothing more cut at the end
+        // The picture once the toast has arrived.
+        EXPECT_TRUE(pumpUntil([&] { return toast->opacity() == 1 && toast->y() == 0; }, 5s));
+        shell.grab(width == 1400 ? "main-window-wide-toast.png" : "main-window-wide-toast-narrow.png");
+        model.closeToast();
+        ASSERT_TRUE(pumpUntil([&] { return shell.find("toastText") == nullptr; }, 2s));
+    }
+    shell.window->resize(1400, shell.window->height());
+}
+
+TEST_F(MainWindow, TheMiniPlayersTooltipsAreDarkWhateverTheDesktopsScheme) {
+    // The test display's desktop has the light default scheme.
+    ShellWindows windows(*shell.engine);
+    windows.openMini(QPoint(960, 540), false);
+    QQuickWindow* mini = windows.mini();
+    ASSERT_NE(mini, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mini));
+    QQuickItem* button = mini->findChild<QQuickItem*>(QStringLiteral("miniPrevious"));
+    ASSERT_NE(button, nullptr);
+    QTest::mouseMove(mini, centreOf(button));
+    // The tooltip once it has fully come in.
+    QQuickItem* tip = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            tip = visiblePopupItem(mini->contentItem());
+            return tip != nullptr && tip->opacity() == 1;
+        },
+        5s));
+    const QRect area = tip->mapRectToScene(QRectF(0, 0, tip->width(), tip->height())).toRect();
+    const QImage picture = mini->grabWindow().copy(area);
+    picture.save(QString::fromStdString((shell.artefacts / "mini-tooltip.png").string()));
+    int bright = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            bright += qGray(picture.pixel(x, y)) > 200;
+    // A dark ground with light letters: few bright pixels, but some.
+    EXPECT_LT(qGray(picture.pixel(3, picture.height() / 2)), 60);
+    EXPECT_GT(bright, 0);
+    EXPECT_LT(bright, picture.width() * picture.height() / 3);
 }
 
 TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QDBusConnection>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
@@ -103,6 +104,43 @@ TEST(ToastText, KnownEngineMessagesAreLocalised) {
     for (const auto& c : cases)
         EXPECT_EQ(displayedError(QString::fromUtf8(c.message), translate), QString::fromUtf8(c.shown))
             << c.message;
+}
+
+TEST(ToastText, TextBeyondTwoLinesIsCutInTheMiddleAtACharacterBoundary) {
+    QFont font;
+    font.setPixelSize(13);
+    const qreal width = 200;
+    const QFontMetricsF metrics(font);
+    const auto fitsTwoLines = [&](const QString& text) {
+        const QRectF box = metrics.boundingRect(QRectF(0, 0, width, 1000), Qt::TextWrapAnywhere, text);
+        return box.height() < 2.5 * metrics.lineSpacing();
+    };
+    const QChar ellipsis(0x2026);
+    EXPECT_EQ(middleCut(QStringLiteral("Saved"), font, width, 2), QStringLiteral("Saved"));
+    EXPECT_EQ(middleCut(QString(), font, width, 2), QString());
+
+    const QString sentence =
+        QStringLiteral("Recording saved as Morning Talk with a name that runs far longer "
+                       "than two lines of a toast could ever hold, 2024-05-01.mp3");
+    const QString word = QString(120, QLatin1Char('x')) + QStringLiteral("END");
+    const QString family = QStringLiteral("\U0001F469\u200D\U0001F469\u200D\U0001F467");
+    const QString families = family.repeated(60);
+    for (const QString& text : {sentence, word, families}) {
+        SCOPED_TRACE(text.toStdString());
+        const QString shown = middleCut(text, font, width, 2);
+        EXPECT_TRUE(fitsTwoLines(shown)) << shown.toStdString();
+        EXPECT_EQ(shown.count(ellipsis), 1);
+        const auto at = shown.indexOf(ellipsis);
+        EXPECT_GT(at, 0); // something of the start is kept, and of the end
+        EXPECT_LT(at, shown.size() - 1);
+        EXPECT_TRUE(text.startsWith(shown.left(at).trimmed()));
+        EXPECT_TRUE(text.endsWith(shown.mid(at + 1).trimmed()));
+    }
+    // Emoji sequences are kept whole on both sides of the cut.
+    const QString shown = middleCut(families, font, width, 2);
+    const auto at = shown.indexOf(ellipsis);
+    EXPECT_EQ(shown.left(at), family.repeated(at / family.size()));
+    EXPECT_EQ(shown.mid(at + 1), family.repeated((shown.size() - at - 1) / family.size()));
 }
 
 TEST(RailBadge, CountsOnlyDownloadsStillAtWork) {

@@ -43,6 +43,13 @@ QVariant playerProperty(const char* name) {
     return {};
 }
 
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
@@ -122,6 +129,8 @@ TEST(ShellRun, HooksSetUpTheRealApplicationAndHostileValuesAreIgnored) {
     EXPECT_TRUE(status->succeeded()) << status->shellStatus();
     // QML names the file of every warning it gives; up to the end, there is none.
     EXPECT_EQ(errors.find("qrc:/"), std::string::npos) << errors;
+    // The run draws on the software scene graph: one line says the shader stages are off.
+    EXPECT_EQ(occurrences(errors, "shader stages off\n"), 1) << errors;
     const auto saved = ZazidEvoz::LibraryStore(support).load();
     EXPECT_EQ(saved.visualizerMode, "warp"); // no cycling with a period that is no number
     EXPECT_EQ(saved.lastPlayedURL.value_or(""), second.url);

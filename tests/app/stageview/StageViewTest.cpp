@@ -296,6 +296,31 @@ TEST(StageScreen, CinemaLayout) {
     EXPECT_TRUE(window.find("lyricsButton")->isVisible());
 }
 
+TEST(StageScreen, TheLyricsButtonScalesAndFadesInAndOut) {
+    Window window(stageQml);
+    QQuickItem* stage = window.root();
+    QQuickItem* button = window.find("lyricsButton");
+    ASSERT_TRUE(button);
+    // Hidden, it has shrunk to nothing and faded out.
+    EXPECT_FALSE(button->isVisible());
+    EXPECT_LT(button->scale(), 0.001);
+    EXPECT_EQ(button->opacity(), 0);
+
+    // A change starts an animation from where the button stands (read before any frame
+    // runs), rather than jumping to the end.
+    stage->setProperty("hasLyrics", true);
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_LT(button->scale(), 0.001);
+    EXPECT_EQ(button->opacity(), 0);
+    EXPECT_TRUE(testkit::pumpUntil([&] { return button->scale() == 1 && button->opacity() == 1; }, 5s));
+
+    stage->setProperty("hasLyrics", false);
+    EXPECT_TRUE(button->isVisible()) << "it keeps its place until it has gone";
+    EXPECT_EQ(button->scale(), 1);
+    EXPECT_TRUE(testkit::pumpUntil([&] { return !button->isVisible(); }, 5s));
+    EXPECT_LT(button->scale(), 0.001);
+}
+
 TEST(StageScreen, ShowLibraryPillInTheMusicModule) {
     Window window(stageQml);
     QQuickItem* stage = window.root();

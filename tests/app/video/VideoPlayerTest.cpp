@@ -1,10 +1,13 @@
 // The video player on a generated clip served from 127.0.0.1, with libmpv drawing and
 // sounding nothing.
+#include "ZazidEvoz/platform/SoundSystem.hpp"
 #include "app/youtube/YouTubeKit.hpp"
+#include "support/Sandbox.hpp"
 
 #include <algorithm>
 #include <clocale>
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <mpv/client.h>
 #include <mpv/render.h>
@@ -70,6 +73,58 @@ TEST(VideoPlayer, CoreSettingsAndVolumeMapping) {
         ASSERT_TRUE(pumpUntil([&] { return client.number("volume") == c.percent; }, 5s))
             << client.number("volume");
     }
+}
+
+TEST(VideoPlayer, WithoutASoundDeviceItPlaysSilentlyAndWritesNothing) {
+    ClipSite site;
+    ZazidEvoz::testkit::ScopedEnvironment noSound("SDL_AUDIODRIVER", "dummy");
+    VideoPlayer::Options options;
+    options.videoOutput = "null";
+    testing::internal::CaptureStderr();
+    bool played = false;
+    std::string output;
+    {
+        VideoPlayer player(site.clipURL(), options);
+        CoreReader client(player);
+        output = client.text("options/ao");
+        player.play();
+        // Sound goes out for a while: the audio output is open.
+        played = pumpUntil([&] { return player.timePosition().value_or(0) > 0.5; });
+    }
+    const std::string written = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(played);
+    EXPECT_EQ(output, "null");
+    for (const char* complaint : {"ALSA", "jack", "Jack", "pw.", "PulseAudio", "Cannot connect"})
+        EXPECT_EQ(written.find(complaint), std::string::npos) << written;
+}
+
+TEST(VideoPlayer, TheAudioOutputFollowsTheSoundTheMachineHas) {
+    using ZazidEvoz::platform::SoundSystem;
+    const struct {
+        SoundSystem sound;
+        const char* output;
+    } cases[] = {
+        {{"dummy", true, true, true}, "null"},
+        {{"disk", false, false, true}, "null"},
+        {{"pulseaudio", false, false, false}, "pulse"},
+        {{"PipeWire, alsa", false, false, false}, "pipewire,alsa"},
+        {{"alsa,dummy,pulseaudio", false, false, false}, "alsa,null"},
+        {{"nosuch", false, true, false}, "pulse"}, // a name SDL does not know: what is there
+        {{"", true, true, true}, "pipewire,pulse,alsa"},
+        {{"", false, false, true}, "alsa"},
+        {{"", false, false, false}, "null"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(VideoPlayer::audioOutputFor(c.sound), c.output) << c.sound.requestedDriver;
+
+    // ALSA playback devices by their node names; a capture device is no way out.
+    const auto devices = ZazidEvoz::testkit::makeTemporaryFolder("snd");
+    std::ofstream(devices / "pcmC0D0c");
+    std::ofstream(devices / "controlC0");
+    EXPECT_FALSE(ZazidEvoz::platform::soundSystem(devices).alsaPlayback);
+    std::ofstream(devices / "pcmC0D3p");
+    EXPECT_TRUE(ZazidEvoz::platform::soundSystem(devices).alsaPlayback);
+    EXPECT_FALSE(ZazidEvoz::platform::soundSystem(devices / "missing").alsaPlayback);
 }
 
 TEST(VideoPlayer, RefusesAddressesThatAreNotOnTheWeb) {

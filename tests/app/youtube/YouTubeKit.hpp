@@ -46,7 +46,8 @@ inline std::string youtubeLink(const std::string& id) {
 // stream resolution (-J) prints "stream-<key>", where the key is the first of the test's keys
 // found in the run's last argument; a key's run first waits while "hold-<key>" exists and
 // fails with exit status 1 when "fail-<key>" exists. "answered-<key>" appears when a run for
-// the key has printed its answer or failed. The audio feeder plays nothing.
+// the key has printed its answer or failed. The audio feeder of a key plays the file given
+// by audio(), once "hold-audio-<key>" is gone, and fails without one.
 class ScriptedYtDlp : public ZazidEvoz::testkit::FakeYtDlp {
 public:
     explicit ScriptedYtDlp(const std::vector<std::string>& keys) : FakeYtDlp(body(keys)) {}
@@ -57,6 +58,11 @@ public:
     void stream(const std::string& key, const std::string& url) const {
         write("stream-" + key, R"({"url": ")" + url + R"("})");
     }
+    void audio(const std::string& key, const fs::path& file) const {
+        fs::copy_file(file, folder() / ("audio-" + key));
+    }
+    void holdAudio(const std::string& key) const { write("hold-audio-" + key, ""); }
+    void releaseAudio(const std::string& key) const { remove("hold-audio-" + key); }
     void fail(const std::string& key) const { write("fail-" + key, ""); }
     void hold(const std::string& key) const { write("hold-" + key, ""); }
     void release(const std::string& key) const { remove("hold-" + key); }
@@ -70,6 +76,7 @@ for last; do :; done
 case " $* " in
   *" --flat-playlist "*) what=listing ;;
   *" -J "*) what=stream ;;
+  *" -o - "*) what=audio ;;
   *) exit 1 ;;
 esac
 key=none
@@ -77,7 +84,12 @@ key=none
         for (const auto& key : keys)
             script +=
                 "if [ \"$key\" = none ]; then case \"$last\" in *" + key + "*) key=" + key + " ;; esac; fi\n";
-        script += R"(while [ -e "$DIR/hold-$key" ]; do sleep 0.02; done
+        script += R"(if [ "$what" = audio ]; then
+  while [ -e "$DIR/hold-audio-$key" ]; do sleep 0.02; done
+  [ -e "$DIR/audio-$key" ] && exec cat "$DIR/audio-$key"
+  exit 1
+fi
+while [ -e "$DIR/hold-$key" ]; do sleep 0.02; done
 if [ -e "$DIR/fail-$key" ]; then
   echo "ERROR: staged failure of $key" >&2
   : > "$DIR/answered-$key"

@@ -8,6 +8,7 @@
 using namespace ZintraRadio;
 using namespace ZintraRadio::testkit;
 using ZazidEvoz::MediaKind;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -26,8 +27,8 @@ protected:
         ASSERT_TRUE(pumpUntil([&] { return !model.youtubeLoading(); }));
     }
 
-    ScriptedYtDlp ytdlp{
-        {"lofi", "chanx", "httpfoo", "xq", "PLx", "nothing", "broken", "slow", "quick", "a1", "b2"}};
+    ScriptedYtDlp ytdlp{{"lofi", "chanx", "httpfoo", "xq", "PLx", "nothing", "broken", "slow", "quick", "a1",
+                         "b2", "c3", "d4", "l5"}};
     AppSetup setup;
     AppModel model{videoFreeOptions(setup)};
 };
@@ -178,4 +179,38 @@ TEST_F(YouTubeSearch, DetailsThatArriveAfterTheUserMovedOnChangeNothing) {
     EXPECT_EQ(model.current()->url, youtubeLink("b2"));
     EXPECT_EQ(model.lyrics()->songTitle(), "Second Video");
     model.stop();
+}
+
+TEST_F(YouTubeSearch, APastedVideoWithALengthEndsLikeASearchResultALiveOneReconnects) {
+    const auto tone = ZazidEvoz::testkit::sineFile("pasted-video.mp3", 440, 1);
+    struct Case {
+        std::string key;
+        int duration; // as the details tell it; 0 for a live video
+        bool reconnects;
+    } cases[] = {{"c3", 1, false}, {"l5", 0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        ytdlp.listing(c.key, {entryLine(c.key, "Pasted", "Chan", c.duration)});
+        ytdlp.audio(c.key, tone);
+        // The audio waits for the details, so that its end comes after them.
+        ytdlp.holdAudio(c.key);
+        int reconnects = 0;
+        auto counting = QObject::connect(&model, &AppModel::toastChanged, [&] {
+            if (model.toast() && model.toast()->style == Toast::Style::warning)
+                ++reconnects;
+        });
+        // The entry after the pasted one in the results plays when it ends.
+        model.setYoutubeResults({makeStation(MediaKind::youtube, "Pasted", youtubeLink(c.key)),
+                                 makeStation(MediaKind::youtube, "Next", youtubeLink("d4"))});
+
+        model.playLink(youtubeLink(c.key));
+        ASSERT_TRUE(pumpUntil([&] { return model.current()->name == "Pasted"; }));
+        ytdlp.releaseAudio(c.key);
+        ASSERT_TRUE(
+            pumpUntil([&] { return reconnects > 0 || model.current()->url == youtubeLink("d4"); }, 30s));
+        EXPECT_EQ(reconnects > 0, c.reconnects);
+        EXPECT_EQ(model.current()->url, youtubeLink(c.reconnects ? c.key : "d4"));
+        QObject::disconnect(counting);
+        model.stop();
+    }
 }
