@@ -56,6 +56,14 @@ Item {
         visible: opacity > 0
     }
 
+    // A press anywhere on the capsule puts the cursor in the field, also on its symbol and
+    // padding and when the field is too narrow to show more than its symbol.
+    MouseArea {
+        anchors.fill: parent
+        cursorShape: Qt.IBeamCursor
+        onPressed: input.forceActiveFocus()
+    }
+
     Row {
         anchors.fill: parent
         anchors.leftMargin: Theme.fieldPadding

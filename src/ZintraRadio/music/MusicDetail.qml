@@ -49,7 +49,11 @@ Item {
     Item {
         id: hero
         width: parent.width
+        // The action row beside the cover while it fits under the title, else under the cover.
+        readonly property var placement: MusicViewRules.heroActions(
+            heroText.width, width - 2 * MusicTheme.browserSide, actions.fullWidth)
         height: MusicTheme.heroTop + MusicTheme.heroCover + 16
+                + (placement.under ? MusicTheme.heroActionsGap + actions.height : 0)
 
         Item {
             id: art
@@ -95,11 +99,13 @@ Item {
         }
 
         Column {
+            id: heroText
             anchors.left: art.right
             anchors.leftMargin: 22
             anchors.right: parent.right
             anchors.rightMargin: MusicTheme.browserSide
             anchors.bottom: art.bottom
+            anchors.bottomMargin: hero.placement.under ? 0 : actions.height + 13
             spacing: 7
 
             Text {
@@ -118,7 +124,7 @@ Item {
                 height: Math.min(implicitHeight, 2 * 42)
                 text: detail.title
                 textFormat: Text.PlainText
-                wrapMode: Text.Wrap
+                wrapMode: Text.WordWrap
                 maximumLineCount: 2
                 elide: Text.ElideRight
                 fontSizeMode: Text.Fit
@@ -139,75 +145,94 @@ Item {
                 font.pixelSize: 13
                 font.weight: Font.Medium
             }
-            Row {
-                objectName: "heroActions"
-                topPadding: 6
-                spacing: 8
-                RoundPlayButton {
-                    objectName: "detailPlay"
-                    anchors.verticalCenter: parent.verticalCenter
-                    size: 46
-                    onClicked: detail.play()
+        }
+
+        Row {
+            id: actions
+            objectName: "heroActions"
+            x: hero.placement.under ? art.x : heroText.x
+            y: hero.placement.under ? art.y + art.height + MusicTheme.heroActionsGap : art.y + art.height - height
+            spacing: 8
+            // As wide as the row is with every pill's title shown.
+            readonly property real fullWidth: {
+                let total = 0
+                let shown = 0
+                for (let i = 0; i < children.length; ++i) {
+                    const child = children[i]
+                    if (!child.visible)
+                        continue
+                    total += child.fullWidth !== undefined ? child.fullWidth : child.width
+                    ++shown
                 }
-                MusicPill {
-                    objectName: "detailShuffle"
-                    anchors.verticalCenter: parent.verticalCenter
-                    //% "Shuffle"
-                    titleKey: QT_TRID_NOOP("music.shuffle")
-                    symbol: "shuffle"
-                    onClicked: detail.shuffle()
+                return total + Math.max(0, shown - 1) * spacing
+            }
+            RoundPlayButton {
+                objectName: "detailPlay"
+                anchors.verticalCenter: parent.verticalCenter
+                size: 46
+                onClicked: detail.play()
+            }
+            MusicPill {
+                objectName: "detailShuffle"
+                compact: hero.placement.compact
+                anchors.verticalCenter: parent.verticalCenter
+                //% "Shuffle"
+                titleKey: QT_TRID_NOOP("music.shuffle")
+                symbol: "shuffle"
+                onClicked: detail.shuffle()
+            }
+            MusicPill {
+                objectName: "detailLater"
+                compact: hero.placement.compact
+                anchors.verticalCenter: parent.verticalCenter
+                //% "Play Later"
+                titleKey: QT_TRID_NOOP("queue.later")
+                symbol: "text.append"
+                onClicked: detail.playLater()
+            }
+            IconButton {
+                objectName: "detailRename"
+                anchors.verticalCenter: parent.verticalCenter
+                visible: detail.playlistExists
+                symbol: "pencil"
+                //% "Rename…"
+                helpKey: QT_TRID_NOOP("stations.rename")
+                size: 30
+                onClicked: {
+                    renamePrompt.text = detail.title
+                    renamePrompt.open()
                 }
-                MusicPill {
-                    objectName: "detailLater"
-                    anchors.verticalCenter: parent.verticalCenter
-                    //% "Play Later"
-                    titleKey: QT_TRID_NOOP("queue.later")
-                    symbol: "text.append"
-                    onClicked: detail.playLater()
-                }
-                IconButton {
-                    objectName: "detailRename"
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: detail.playlistExists
-                    symbol: "pencil"
-                    //% "Rename…"
-                    helpKey: QT_TRID_NOOP("stations.rename")
-                    size: 30
-                    onClicked: {
-                        renamePrompt.text = detail.title
-                        renamePrompt.open()
-                    }
-                }
-                IconButton {
-                    objectName: "detailEditRules"
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: detail.smartExists
-                    symbol: "slider.horizontal.3"
-                    //% "Edit Rules…"
-                    helpKey: QT_TRID_NOOP("music.editRules")
-                    size: 30
-                    onClicked: detail.editRules()
-                }
-                IconButton {
-                    objectName: "detailDelete"
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: detail.playlistExists || detail.smartExists
-                    symbol: "trash"
-                    //% "Remove"
-                    helpKey: QT_TRID_NOOP("stations.remove")
-                    tint: Theme.red
-                    size: 30
-                    onClicked: detail.deleteList()
-                }
-                MusicPill {
-                    objectName: "detailGenrePlaylist"
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: detail.offersGenrePlaylist
-                    //% "Make Smart Playlist"
-                    titleKey: QT_TRID_NOOP("music.genrePlaylist")
-                    symbol: "wand.and.stars"
-                    onClicked: detail.createGenrePlaylist()
-                }
+            }
+            IconButton {
+                objectName: "detailEditRules"
+                anchors.verticalCenter: parent.verticalCenter
+                visible: detail.smartExists
+                symbol: "slider.horizontal.3"
+                //% "Edit Rules…"
+                helpKey: QT_TRID_NOOP("music.editRules")
+                size: 30
+                onClicked: detail.editRules()
+            }
+            IconButton {
+                objectName: "detailDelete"
+                anchors.verticalCenter: parent.verticalCenter
+                visible: detail.playlistExists || detail.smartExists
+                symbol: "trash"
+                //% "Remove"
+                helpKey: QT_TRID_NOOP("stations.remove")
+                tint: Theme.red
+                size: 30
+                onClicked: detail.deleteList()
+            }
+            MusicPill {
+                objectName: "detailGenrePlaylist"
+                compact: hero.placement.compact
+                anchors.verticalCenter: parent.verticalCenter
+                visible: detail.offersGenrePlaylist
+                //% "Make Smart Playlist"
+                titleKey: QT_TRID_NOOP("music.genrePlaylist")
+                symbol: "wand.and.stars"
+                onClicked: detail.createGenrePlaylist()
             }
         }
     }

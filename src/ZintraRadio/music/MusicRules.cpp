@@ -166,6 +166,14 @@ std::string trackDurationText(double seconds) {
     return seconds > 0 ? clockText(seconds) : std::string("\u2013");
 }
 
+TrackRowParts trackRowParts(double rowWidth, double fixedWidth, double badgeWidth, double starsWidth,
+                            double spacing, double titleMinimum) {
+    const double room = rowWidth - fixedWidth - titleMinimum;
+    const double stars = starsWidth + spacing;
+    const bool showsStars = room >= stars;
+    return {showsStars && badgeWidth > 0 && room >= stars + badgeWidth + spacing, showsStars};
+}
+
 // ---- Selection bar
 
 std::vector<Track> selectedTracks(const std::vector<Track>& library, const std::set<std::string>& selection) {
@@ -290,6 +298,12 @@ std::string detailSummary(const std::optional<std::string>& albumArtist, const s
                           std::int64_t totalSeconds) {
     return joined({albumArtist.value_or(std::string()), countText,
                    totalSeconds >= 1 ? clockText(static_cast<double>(totalSeconds)) : std::string()});
+}
+
+HeroActions heroActions(double besideWidth, double underWidth, double fullWidth) {
+    if (fullWidth <= besideWidth)
+        return {false, false};
+    return {true, fullWidth > underWidth};
 }
 
 // ---- Queue panel

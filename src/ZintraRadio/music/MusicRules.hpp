@@ -109,6 +109,20 @@ std::string trackSubtitle(const std::string& artist, const std::string& album, b
 // A track's length: "–" (en dash) for 0 or less, else the clock text.
 std::string trackDurationText(double seconds);
 
+// Which of a row's optional parts it shows. The parts that always show (selection circle,
+// cover, length, menu button, the gaps and the spacer before the trailing parts) take
+// `fixedWidth`; each optional part takes its width plus `spacing`. Where the row is too narrow
+// for all of them, the genre badge gives way first, then the stars, so the title and subtitle
+// keep at least `titleMinimum`. Whether the stars show depends on the row's width alone (the
+// badge goes before them), so they stay one column in a list; a badge of width 0 is no badge.
+struct TrackRowParts {
+    bool badge = false;
+    bool stars = false;
+    friend bool operator==(const TrackRowParts&, const TrackRowParts&) = default;
+};
+TrackRowParts trackRowParts(double rowWidth, double fixedWidth, double badgeWidth, double starsWidth,
+                            double spacing, double titleMinimum);
+
 // ---- Selection bar
 
 // The library tracks whose paths are selected, in library order; other paths are ignored.
@@ -151,6 +165,17 @@ std::int64_t detailTotal(const std::vector<ZazidEvoz::Track>& tracks,
 // "artist · N tracks · clock": the artist only for albums, the clock only from one second on.
 std::string detailSummary(const std::optional<std::string>& albumArtist, const std::string& countText,
                           std::int64_t totalSeconds);
+
+// Where the hero's action row goes: beside the cover, under the title, while it fits there
+// (`besideWidth`); else on a line of its own under the cover, as wide as the page less its
+// padding (`underWidth`), its pills showing only their symbols where even that is too narrow
+// for the row at its full width (`fullWidth`, the pills with their titles).
+struct HeroActions {
+    bool under = false;
+    bool compact = false;
+    friend bool operator==(const HeroActions&, const HeroActions&) = default;
+};
+HeroActions heroActions(double besideWidth, double underWidth, double fullWidth);
 
 // ---- Queue panel
 

@@ -25,6 +25,9 @@ QtObject {
     readonly property real rowHeight: 52
     readonly property real starWidth: 13
     readonly property real durationWidth: 44
+    // What a row's title and subtitle keep before anything else: about 17 characters of the
+    // title, most titles whole; a window as narrow as a 1024-pixel desktop still leaves it.
+    readonly property real rowTitleMinimum: 140
 
     // Album tiles and cards.
     readonly property real tileMinWidth: 150
@@ -37,6 +40,8 @@ QtObject {
     // Detail pages.
     readonly property real heroCover: 170
     readonly property real heroTop: 108
+    // Between the cover and an action row that has gone under it.
+    readonly property real heroActionsGap: 16
 
     // Sheets.
     readonly property real sheetPadding: 24

@@ -55,6 +55,13 @@ QString MusicViewRules::trackDuration(double seconds) const {
     return qtText(trackDurationText(seconds));
 }
 
+QVariantMap MusicViewRules::trackRowParts(double rowWidth, double fixedWidth, double badgeWidth,
+                                          double starsWidth, double spacing, double titleMinimum) const {
+    const auto parts =
+        ZintraRadio::trackRowParts(rowWidth, fixedWidth, badgeWidth, starsWidth, spacing, titleMinimum);
+    return {{QStringLiteral("badge"), parts.badge}, {QStringLiteral("stars"), parts.stars}};
+}
+
 QVariantMap MusicViewRules::queueRow(int index, const QVariant& queueIndex) const {
     std::optional<int> current;
     if (queueIndex.isValid() && !queueIndex.isNull())
@@ -87,6 +94,11 @@ QVariantMap MusicViewRules::headerFit(double rowWidth, double fixedWidth, double
     const auto fit = ZintraRadio::headerFit(rowWidth, fixedWidth, countWidth, spacing, spacerMinimum,
                                             searchMinimum, searchMaximum, countMinimum);
     return {{QStringLiteral("search"), fit.search}, {QStringLiteral("count"), fit.count}};
+}
+
+QVariantMap MusicViewRules::heroActions(double besideWidth, double underWidth, double fullWidth) const {
+    const auto placement = ZintraRadio::heroActions(besideWidth, underWidth, fullWidth);
+    return {{QStringLiteral("under"), placement.under}, {QStringLiteral("compact"), placement.compact}};
 }
 
 QString MusicViewRules::trimmed(const QString& text) const {

@@ -28,6 +28,9 @@ public:
     Q_INVOKABLE int ratingAfterClick(int star, int rating) const;
     Q_INVOKABLE QString trackSubtitle(const QString& artist, const QString& album, bool showsAlbum) const;
     Q_INVOKABLE QString trackDuration(double seconds) const;
+    // {badge, stars}: which optional parts a track row shows (see trackRowParts in MusicRules.hpp).
+    Q_INVOKABLE QVariantMap trackRowParts(double rowWidth, double fixedWidth, double badgeWidth,
+                                          double starsWidth, double spacing, double titleMinimum) const;
     // {current, played} of a queue row.
     Q_INVOKABLE QVariantMap queueRow(int index, const QVariant& queueIndex) const;
     // The clock text, or empty for a live entry (under one second).
@@ -41,6 +44,8 @@ public:
     Q_INVOKABLE QVariantMap headerFit(double rowWidth, double fixedWidth, double countWidth, double spacing,
                                       double spacerMinimum, double searchMinimum, double searchMaximum,
                                       double countMinimum) const;
+    // {under, compact}: where the detail hero's action row goes (see heroActions in MusicRules.hpp).
+    Q_INVOKABLE QVariantMap heroActions(double besideWidth, double underWidth, double fullWidth) const;
     // Without the blanks (Unicode space separators and tab) at both ends; line breaks stay.
     Q_INVOKABLE QString trimmed(const QString& text) const;
 

@@ -38,6 +38,11 @@ Item {
     readonly property bool highlighted: hovered || current || selected
     readonly property string overlay: MusicViewRules.coverOverlay(busy, current, hovered, paused)
     readonly property string subtitle: MusicViewRules.trackSubtitle(artist, album, showsAlbum)
+    // In a narrow list the badge and then the stars give way to the title.
+    readonly property var parts: MusicViewRules.trackRowParts(
+        width, texts.x + 6 + durationText.width + moreButton.width + 2 * trailing.spacing + trailing.anchors.rightMargin,
+        genre.length > 0 ? badge.width : 0, stars.implicitWidth,
+        trailing.spacing, MusicTheme.rowTitleMinimum)
 
     implicitHeight: MusicTheme.rowHeight
     implicitWidth: 600
@@ -220,9 +225,10 @@ Item {
         spacing: 11
 
         Rectangle {
+            id: badge
             objectName: "genreBadge"
             anchors.verticalCenter: parent.verticalCenter
-            visible: row.genre.length > 0
+            visible: row.parts.badge
             width: Math.min(badgeText.implicitWidth + 16, 140)
             height: 19
             radius: height / 2
@@ -242,13 +248,16 @@ Item {
             }
         }
         StarRating {
+            id: stars
             objectName: "rowStars"
             anchors.verticalCenter: parent.verticalCenter
+            visible: row.parts.stars
             rating: row.rating
             opacity: row.rating > 0 || row.hovered ? 1 : 0.25
             onRated: (value) => row.rated(value)
         }
         Text {
+            id: durationText
             objectName: "rowDuration"
             anchors.verticalCenter: parent.verticalCenter
             width: MusicTheme.durationWidth
@@ -261,6 +270,8 @@ Item {
             font.weight: Font.Medium
         }
         Item {
+            id: moreButton
+            objectName: "rowMenu"
             anchors.verticalCenter: parent.verticalCenter
             width: 26
             height: 26

@@ -72,12 +72,16 @@ void finishScene(QQuickWindow& window) {
     for (QQuickItem* view : (content != nullptr ? content : window.contentItem())->childItems())
         delete view;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // Qt Quick's picture cache lets go of the views' pictures before that frame: a scene graph
+    // frees the texture of a dropped picture only when it next synchronises, and the software
+    // one, unlike OpenGL's, not even when the window goes.
+    window.releaseResources();
     QEventLoop frame;
     QObject::connect(&window, &QQuickWindow::afterRendering, &frame, &QEventLoop::quit);
     QTimer::singleShot(500, &frame, &QEventLoop::quit);
     window.update();
     frame.exec();
-    // Textures and Qt Quick's picture cache go with the views.
+    // What the renderer kept for the frame goes too.
     window.releaseResources();
     window.hide();
 }

@@ -8,6 +8,7 @@ Item {
 
     property int focusTrigger: 0
     property alias text: field.text
+    readonly property alias focused: field.focused
 
     signal submitted(string text)
 

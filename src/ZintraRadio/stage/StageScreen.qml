@@ -184,20 +184,30 @@ Item {
                 NumberAnimation { duration: stage.reducedMotion ? 200 : 420; easing.type: Easing.InOutQuad }
             }
 
+            // The buttons always keep their place; the link field takes what the brand mark
+            // leaves, up to 300. In a stage too narrow for a useful field beside the mark, the
+            // field shrinks to its symbol and, while it is in use, takes the mark's place too.
+            readonly property real linkRoom: width - buttons.width - 2 * spacing - 8
+            readonly property real linkBesideBrand: linkRoom - brand.implicitWidth - spacing
+            readonly property bool linkCompact: linkBesideBrand < 150
+
             BrandMark {
                 id: brand
+                objectName: "brandMark"
                 anchors.verticalCenter: parent.verticalCenter
+                visible: topBar.linkBesideBrand >= Theme.fieldHeight
+                         && !(topBar.linkCompact && (link.focused || link.text.length > 0))
                 size: 15
             }
             Item {
                 // The spacer: whatever the other items leave, at least 8.
-                width: Math.max(8, topBar.width - brand.width - link.width - buttons.width - 3 * topBar.spacing)
+                width: Math.max(8, topBar.linkRoom - link.width - (brand.visible ? brand.width + topBar.spacing : 0) + 8)
                 height: 1
             }
             LinkField {
                 id: link
                 anchors.verticalCenter: parent.verticalCenter
-                width: Math.min(300, Math.max(120, topBar.width - brand.width - buttons.width - 3 * topBar.spacing - 8))
+                width: Math.min(300, Math.max(Theme.fieldHeight, brand.visible ? topBar.linkBesideBrand : topBar.linkRoom))
                 focusTrigger: stage.linkFocus
                 onSubmitted: text => stage.linkSubmitted(text)
             }

@@ -97,6 +97,28 @@ TEST(TrackRowRules, SubtitleDurationAndCurrent) {
     EXPECT_EQ(trackDurationText(59.9), "0:59");
 }
 
+TEST(TrackRowRules, TheBadgeThenTheStarsGiveWayToTheTitle) {
+    // A row's fixed parts 198 wide, stars of 69, gaps of 11, a title of at least 140: the stars
+    // need a row of 198 + 140 + 80 = 418, a badge of 75 then 86 more.
+    struct Case {
+        double row, badge;
+        TrackRowParts expected;
+    };
+    const Case cases[] = {
+        {1052, 75, {true, true}},  // room for everything
+        {1052, 0, {false, true}},  // no genre, no badge
+        {504, 75, {true, true}},   // exactly enough for both
+        {503, 75, {false, true}},  // the badge goes first
+        {418, 75, {false, true}},  // exactly enough for the stars
+        {418, 20, {false, true}},  // a short badge does not fit beside them either
+        {417, 20, {false, false}}, // then the stars go, and a badge never outlasts them
+        {355, 75, {false, false}}, // the list at the window's narrowest
+        {100, 75, {false, false}}, // narrower than the fixed parts
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(trackRowParts(c.row, 198, c.badge, 69, 11, 140), c.expected) << c.row << " " << c.badge;
+}
+
 TEST(SelectionBarRules, LibraryOrderAndOnlyTracksStillThere) {
     const std::vector<Track> library = {track("/a", "A"), track("/b", "B"), track("/c", "C")};
     const auto selected = selectedTracks(library, {"/c", "/gone", "/a"});
@@ -188,6 +210,23 @@ TEST(DetailPageRules, TracksCoversTotalAndSummary) {
     EXPECT_EQ(detailSummary(std::string("X"), "2 tracks", 3540), "X \u00b7 2 tracks \u00b7 59:00");
     EXPECT_EQ(detailSummary(std::nullopt, "0 tracks", 0), "0 tracks");
     EXPECT_EQ(detailSummary(std::string(""), "1 track", 3600), "1 track \u00b7 1:00:00");
+}
+
+TEST(DetailPageRules, TheActionRowGoesUnderTheCoverThenLosesItsPillTitles) {
+    // Beside the cover 162 or 300 wide, under it 355.
+    struct Case {
+        double beside, fullRow;
+        HeroActions expected;
+    };
+    const Case cases[] = {
+        {300, 256, {false, false}}, // fits beside the cover
+        {300, 300, {false, false}}, // exactly
+        {162, 256, {true, false}},  // a narrow page: under the cover, titles whole
+        {162, 355, {true, false}},  // exactly as wide as the page allows
+        {162, 356, {true, true}},   // too wide even there: symbols only
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(heroActions(c.beside, 355, c.fullRow), c.expected) << c.beside << " " << c.fullRow;
 }
 
 TEST(QueuePanelRules, RepeatCycleRowsAndLengths) {

@@ -296,6 +296,60 @@ TEST(StageScreen, CinemaLayout) {
     EXPECT_TRUE(window.find("lyricsButton")->isVisible());
 }
 
+// The top bar's items in order, none over the next, all inside the stage: as wide as a
+// 1024-pixel desktop leaves the stage, with and without the lyrics button, and at the designed
+// width. Where the room is short the link field shrinks to its symbol and, once clicked and
+// while in use, takes the brand mark's place; the buttons always stay.
+TEST(StageScreen, TheTopBarKeepsItsButtonsInANarrowStage) {
+    struct Case {
+        int width;
+        bool lyrics, typing;
+        bool brand;
+        double linkMinimum, linkMaximum;
+    };
+    const Case cases[] = {
+        {1200, false, false, true, 300, 300}, {1200, true, true, true, 300, 300},
+        {403, false, false, true, 34, 149},   {403, false, true, false, 200, 300},
+        {403, true, false, false, 150, 300},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.width << (c.lyrics ? " lyrics" : "") << (c.typing ? " typing" : ""));
+        Window window(stageQml, QSize(c.width, 700));
+        QQuickItem* stage = window.root();
+        stage->setProperty("reducedMotion", true);
+        stage->setProperty("hasLyrics", c.lyrics);
+        auto* lyrics = window.find("lyricsButton");
+        if (c.lyrics) {
+            ASSERT_TRUE(testkit::pumpUntil([&] { return lyrics->scale() == 1; }, 5s));
+        }
+        if (c.typing) {
+            window.click(window.find("linkField")); // on its symbol, in the narrow stage
+            for (const char key : {'h', 't', 't', 'p'})
+                QTest::keyClick(window.window(), key);
+            testkit::pumpFor(20ms);
+        }
+        EXPECT_EQ(window.find("brandMark")->isVisible(), c.brand);
+        double previousRight = 0;
+        for (const char* name : {"brandMark", "linkField", "lyricsButton", "panelButton", "cinemaButton"}) {
+            QQuickItem* item = window.find(name);
+            ASSERT_TRUE(item) << name;
+            if (!item->isVisible())
+                continue;
+            const QRectF rect = item->mapRectToItem(stage, QRectF(0, 0, item->width(), item->height()));
+            EXPECT_GE(rect.left(), previousRight) << name << " overlaps the item before it";
+            EXPECT_LE(rect.right(), c.width - 18) << name;
+            previousRight = rect.right();
+        }
+        if (c.typing) {
+            EXPECT_EQ(window.find("linkField")->property("text").toString(), QStringLiteral("http"));
+        }
+        const double link = window.find("linkField")->width();
+        EXPECT_GE(link, c.linkMinimum);
+        EXPECT_LE(link, c.linkMaximum);
+    }
+}
+
 TEST(StageScreen, TheLyricsButtonScalesAndFadesInAndOut) {
     Window window(stageQml);
     QQuickItem* stage = window.root();

@@ -1,6 +1,7 @@
 // The music module and the station list in the main window, clicked as a user clicks them: a
 // playlist page's rows play and show their tracks' covers, a double click plays as one click
-// does, and the music header keeps its parts apart in a narrow window.
+// does, and in a narrow window the music header keeps its parts apart, the track rows their
+// titles readable and the detail pages their actions on the page.
 #include "WindowRunKit.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "music/MusicUI.hpp"
@@ -198,6 +199,165 @@ TEST_F(MusicWindow, TheMusicHeaderKeepsItsPartsApartInANarrowWindow) {
         }
     }
     setWindowWidth(1400);
+}
+
+// Every track row laid out in the tracks tab and on an artist page keeps its title and subtitle
+// at least 140 wide at the width of a 1024-pixel desktop, its parts in order and apart, all
+// inside the row; at the designed width nothing gives way.
+TEST_F(MusicWindow, TrackRowsKeepTheirTitlesReadableInANarrowWindow) {
+    start();
+    show("music");
+    const char* const parts[] = {"rowCover", "rowTitle", "genreBadge", "rowStars", "rowDuration", "rowMenu"};
+    const auto checkRows = [&](int width) {
+        QQuickItem* view = shown("trackListView");
+        ASSERT_NE(view, nullptr);
+        ASSERT_TRUE(pumpUntil([&] { return view->property("count").toInt() > 0; }, 10s));
+        auto* content = view->property("contentItem").value<QQuickItem*>();
+        int laidOut = 0;
+        for (QQuickItem* row : content->childItems()) {
+            if (!row->objectName().startsWith(QLatin1String("trackRow")) || !isOnScreen(*row))
+                continue;
+            SCOPED_TRACE(row->property("title").toString().toStdString());
+            ++laidOut;
+            double previousRight = 0;
+            for (const char* name : parts) {
+                QQuickItem* part = QmlKit::child(row, name);
+                ASSERT_NE(part, nullptr) << name;
+                if (!part->isVisible()) {
+                    // Only where the room is short, or the badge of a row without a genre.
+                    const bool noGenre =
+                        qstrcmp(name, "genreBadge") == 0 && row->property("genre").toString().isEmpty();
+                    EXPECT_TRUE(noGenre || width < 1240) << name << " gave way at the designed width";
+                    continue;
+                }
+                const QRectF rect = part->mapRectToItem(row, QRectF(0, 0, part->width(), part->height()));
+                EXPECT_GE(rect.left(), previousRight) << name << " overlaps the part before it";
+                EXPECT_LE(rect.right(), row->width()) << name;
+                previousRight = rect.right();
+            }
+            const QQuickItem* subtitle = QmlKit::child(row, "rowSubtitle");
+            EXPECT_GE(QmlKit::child(row, "rowTitle")->width(), 140);
+            EXPECT_GE(subtitle->width(), 140);
+        }
+        EXPECT_GE(laidOut, std::min(view->property("count").toInt(), 4));
+    };
+    for (const int width : {1008, 1400}) {
+        SCOPED_TRACE(width);
+        setWindowWidth(width);
+        ui->music()->close();
+        ui->music()->setTabName(QStringLiteral("tracks"));
+        checkRows(width);
+        ui->music()->open(MusicUI::Route::artist("Nova Lane"));
+        ASSERT_TRUE(pumpUntil([&] { return !run->find("browserMain")->isVisible(); }, 10s));
+        checkRows(width);
+        ui->music()->close();
+    }
+    setWindowWidth(1400);
+}
+
+// The action row of every kind of detail page lies inside the page, clear of the cover, the
+// title and summary, and the list under the hero: beside the cover at the designed width, under
+// it at the width of a 1024-pixel desktop.
+TEST_F(MusicWindow, DetailPagesKeepTheirActionsOnThePage) {
+    start();
+    show("music");
+    auto& music = *model->music();
+    const auto playlist =
+        music.createPlaylist("Evening", {trackStation("Neon Rain"), trackStation("Low Tide")});
+    const auto smart = music.smartPlaylists().front().id;
+    const MusicUI::Route routes[] = {MusicUI::Route::playlist(playlist.id), MusicUI::Route::smart(smart),
+                                     MusicUI::Route::genre("Folk"),
+                                     MusicUI::Route::album("Midnight Circuits")};
+    const auto rectOf = [](const QQuickItem& item) {
+        return item.mapRectToScene(QRectF(0, 0, item.width(), item.height()));
+    };
+    for (const int width : {1008, 1400}) {
+        SCOPED_TRACE(width);
+        setWindowWidth(width);
+        for (const auto& route : routes) {
+            SCOPED_TRACE(std::string(rawValue(route.kind())) + " " + route.name());
+            ui->music()->open(route);
+            QQuickItem* page = run->find("browserPage");
+            ASSERT_TRUE(pumpUntil(
+                [&] { return !run->find("browserMain")->isVisible() && page->opacity() == 1; }, 10s));
+            QQuickItem* actions = shown("heroActions");
+            ASSERT_NE(actions, nullptr);
+            const QRectF bounds = rectOf(*page).adjusted(24, 0, -24, 0);
+            const QRectF cover = rectOf(*shown("heroArt"));
+            const QRectF summary = rectOf(*shown("heroSummary"));
+            for (QQuickItem* control : actions->childItems()) {
+                if (!control->isVisible())
+                    continue;
+                SCOPED_TRACE(control->objectName().toStdString());
+                const QRectF rect = rectOf(*control);
+                EXPECT_TRUE(bounds.contains(rect)) << "outside the page";
+                EXPECT_FALSE(rect.intersects(cover)) << "over the cover";
+                EXPECT_GE(rect.top(), summary.bottom()) << "over the summary";
+                EXPECT_TRUE(width < 1240 || !control->property("compact").toBool()) << "titles shown";
+            }
+            QQuickItem* list =
+                shown(route.kind() == MusicUI::Route::Kind::playlist ? "playlistItems" : "detailTracks");
+            ASSERT_NE(list, nullptr);
+            EXPECT_GE(rectOf(*list).top(), rectOf(*actions).bottom()) << "over the list";
+            EXPECT_TRUE(width < 1240 || rectOf(*actions).left() > cover.right()) << "beside the cover";
+            ui->music()->close();
+        }
+    }
+    setWindowWidth(1400);
+    music.deletePlaylist(music.playlists().back());
+}
+
+// A page's title of one word too long for its line at the width of a 1024-pixel desktop
+// shrinks to fit (down to 0.6 of its size) rather than breaking inside the word.
+TEST_F(MusicWindow, AOneWordPageTitleShrinksRatherThanBreaks) {
+    start();
+    show("music");
+    setWindowWidth(1008);
+    ui->music()->open(MusicUI::Route::genre("Synthwave"));
+    QQuickItem* title = shown("heroTitle");
+    ASSERT_NE(title, nullptr);
+    ASSERT_TRUE(
+        pumpUntil([&] { return title->property("text").toString() == QLatin1String("Synthwave"); }, 10s));
+    EXPECT_EQ(title->property("lineCount").toInt(), 1);
+    EXPECT_FALSE(title->property("truncated").toBool());
+    EXPECT_LE(title->property("contentWidth").toDouble(), title->width());
+
+    // One too long even at that size is cut on its line.
+    auto& music = *model->music();
+    const auto playlist = music.createPlaylist("Supercalifragilisticexpialidocious", {trackStation("Pulse")});
+    ui->music()->open(MusicUI::Route::playlist(playlist.id));
+    ASSERT_TRUE(pumpUntil(
+        [&] { return title->property("text").toString().startsWith(QLatin1String("Super")); }, 10s));
+    EXPECT_EQ(title->property("lineCount").toInt(), 1);
+    EXPECT_TRUE(title->property("truncated").toBool());
+    EXPECT_LE(title->property("contentWidth").toDouble(), title->width());
+    ui->music()->close();
+    music.deletePlaylist(music.playlists().back());
+    setWindowWidth(1400);
+}
+
+// On the software scene graph the covers' textures go with the window as they do on OpenGL:
+// the leak check at the end of the process (ctest runs each test in a process of its own)
+// finds none of them.
+TEST_F(MusicWindow, OnTheSoftwareSceneGraphTheCoversGoWithTheWindow) {
+    LibraryWindow::graphicsApi = QSGRendererInterface::Software;
+    start();
+    if (window().rendererInterface()->graphicsApi() != QSGRendererInterface::Software)
+        GTEST_SKIP() << "an earlier test of this process made the window on OpenGL";
+    show("music");
+    ui->music()->close();
+    for (const char* tab : {"albums", "tracks"}) {
+        ui->music()->setTabName(QLatin1String(tab));
+        ASSERT_TRUE(pumpUntil(
+            [&] { return run->find("browserContent")->property("showing").toString() == QLatin1String(tab); },
+            10s));
+        ASSERT_TRUE(pumpUntil([&] { return coversShown(); }, 20s)) << tab;
+    }
+    ui->music()->open(MusicUI::Route::album("Midnight Circuits"));
+    QQuickItem* cover = shown("heroCover");
+    ASSERT_NE(cover, nullptr);
+    EXPECT_TRUE(pumpUntil([&] { return cover->property("showsPicture").toBool(); }, 20s));
+    ui->music()->close();
 }
 
 // Pictures of the music module's tabs and a playlist page, and of the station grid, at the
