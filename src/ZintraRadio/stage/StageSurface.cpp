@@ -146,15 +146,21 @@ void reportFailure(const QString& shader) {
         Qt::QueuedConnection);
 }
 
-// A texture a pass draws into and a later pass reads, filtered and clamped like a layer's.
-std::unique_ptr<QOpenGLFramebufferObject> targetOf(QSize size) {
-    auto target = std::make_unique<QOpenGLFramebufferObject>(size);
+// The bound texture read between its texels and clamped at its edges, as a layer's is.
+void filterLinearly() {
     QOpenGLFunctions* gl = QOpenGLContext::currentContext()->functions();
-    gl->glBindTexture(GL_TEXTURE_2D, target->texture());
     gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+// A texture a pass draws into and a later pass reads.
+std::unique_ptr<QOpenGLFramebufferObject> targetOf(QSize size) {
+    auto target = std::make_unique<QOpenGLFramebufferObject>(size);
+    QOpenGLFunctions* gl = QOpenGLContext::currentContext()->functions();
+    gl->glBindTexture(GL_TEXTURE_2D, target->texture());
+    filterLinearly();
     gl->glBindTexture(GL_TEXTURE_2D, 0);
     return target;
 }
@@ -172,18 +178,17 @@ public:
     }
 
     QOpenGLFramebufferObject* createFramebufferObject(const QSize& size) override {
-        const QSize scaled(std::max(1, int(std::lround(size.width() * picture_.resolution))),
-                           std::max(1, int(std::lround(size.height() * picture_.resolution))));
-        return new QOpenGLFramebufferObject(scaled);
+        return new QOpenGLFramebufferObject(scaled(size));
     }
 
     void synchronize(QQuickFramebufferObject* item) override {
         auto* surface = static_cast<StageSurface*>(item);
         surface->takePicture(picture_);
+        // The size the item asks for, reckoned as the framebuffer item does; a new one when the
+        // item or the resolution changed.
         const qreal ratio = item->window() ? item->window()->effectiveDevicePixelRatio() : 1;
-        const QSize wanted(std::max(1, int(std::lround(item->width() * ratio * picture_.resolution))),
-                           std::max(1, int(std::lround(item->height() * ratio * picture_.resolution))));
-        if (framebufferObject() && framebufferObject()->size() != wanted)
+        const QSize asked = QSize(std::max(1, int(item->width())), std::max(1, int(item->height()))) * ratio;
+        if (framebufferObject() && framebufferObject()->size() != scaled(asked))
             invalidateFramebufferObject();
     }
 
@@ -209,6 +214,11 @@ public:
     }
 
 private:
+    QSize scaled(QSize size) const {
+        return QSize(std::max(1, int(std::lround(size.width() * picture_.resolution))),
+                     std::max(1, int(std::lround(size.height() * picture_.resolution))));
+    }
+
     void prepare() {
         if (vertexArray_ != 0)
             return;
@@ -322,8 +332,6 @@ private:
         const QSize full = output.size();
         const QSize quarter(std::max(1, int(std::lround(full.width() / 4.0))),
                             std::max(1, int(std::lround(full.height() / 4.0))));
-        if (!sharp_ || sharp_->size() != full)
-            sharp_ = targetOf(full);
         if (!small_[0] || small_[0]->size() != quarter) {
             small_[0] = targetOf(quarter);
             small_[1] = targetOf(quarter);
@@ -333,7 +341,8 @@ private:
         // One tap of the blur: its reach (3.2 x radius) over the kernel's four taps each way.
         const float tap = picture_.bloomRadius * 3.2f / 4;
 
-        target(*sharp_);
+        // The sharp picture goes straight into the output; its light is added onto it last.
+        target(output);
         const QColor& ground = picture_.background;
         gl_->glClearColor(ground.redF(), ground.greenF(), ground.blueF(), 1);
         gl_->glClear(GL_COLOR_BUFFER_BIT);
@@ -341,7 +350,8 @@ private:
 
         target(*small_[0]);
         reduce->bind();
-        bindTexture(0, sharp_->texture());
+        bindTexture(0, output.texture());
+        filterLinearly();
         reduce->set("source", 0);
         reduce->set("texel", QVector2D(1 / width, 1 / height));
         reduce->set("threshold", 0.3f);
@@ -361,18 +371,18 @@ private:
 
         target(output);
         composite->bind();
-        bindTexture(0, sharp_->texture());
-        bindTexture(1, small_[0]->texture());
-        composite->set("source", 0);
-        composite->set("glow", 1);
+        bindTexture(0, small_[0]->texture());
+        composite->set("glow", 0);
         composite->set("strength", picture_.bloomStrength);
+        gl_->glEnable(GL_BLEND);
+        gl_->glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
         drawQuad(*composite);
+        gl_->glDisable(GL_BLEND);
     }
 
     StagePicture picture_;
     QOpenGLExtraFunctions* gl_ = nullptr;
     GLuint vertexArray_ = 0, quad_ = 0, strip_ = 0, feedTexture_ = 0;
-    std::unique_ptr<QOpenGLFramebufferObject> sharp_;
     std::unique_ptr<QOpenGLFramebufferObject> small_[2];
     bool reported_ = false;
 };

@@ -139,7 +139,7 @@ double Terrain::rowStrokeWidth(const TerrainRowPlace& place) {
 void Terrain::build(StripBuilder& strip, const StageFeed& feed, QSizeF size) {
     const double w = size.width(), h = size.height();
     const TerrainLayout sky = layout(size, feed.bass());
-    strip.rectangle(0, 0, w, h, {StageColours::night});
+    // The night sky is the surface's own clear colour.
     drawSun(strip, sky, feed.energy());
 
     for (int i = 0; i < starCount; ++i) {

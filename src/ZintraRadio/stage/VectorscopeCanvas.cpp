@@ -59,7 +59,7 @@ void Vectorscope::build(StripBuilder& strip, const StageFeed& feed, QSizeF size)
     const VectorscopeLayout scope = layout(size);
     const QPointF c = scope.centre;
     const double r = scope.radius, d = scope.diagonal;
-    strip.rectangle(0, 0, size.width(), size.height(), {StageColours::night});
+    // The night ground is the surface's own clear colour.
 
     const Paint glow[] = {{StageColours::violet, 0.2f + 0.2f * feed.energy()}, {StageColours::violet, 0.0f}};
     strip.radialGradient(c, 0, 2 * r, glow);
