@@ -249,6 +249,9 @@ FrameTicker::FrameTicker(QQuickItem* parent) : QQuickItem(parent) {
 FrameTicker::~FrameTicker() {
     if (driver_)
         driver_->remove(this);
+    for (const auto& layer : stillLayers_)
+        if (layer)
+            layer->setMoving(this, false);
 }
 
 void FrameTicker::setRunning(bool running) {
@@ -294,6 +297,7 @@ void FrameTicker::itemChange(ItemChange change, const ItemChangeData& data) {
 }
 
 void FrameTicker::activityChanged() {
+    updateStillLayers();
     FrameDriver* driver = active() ? FrameDriver::of(window()) : nullptr;
     if (driver_ && driver_ != driver) {
         driver_->remove(this);
@@ -307,6 +311,57 @@ void FrameTicker::activityChanged() {
     }
     driver_ = driver;
     driver->add(this);
+}
+
+void FrameTicker::updateStillLayers() {
+    std::vector<QPointer<StillLayer>> around;
+    if (active())
+        for (QQuickItem* item = parentItem(); item; item = item->parentItem())
+            if (auto* layer = qobject_cast<StillLayer*>(item))
+                around.emplace_back(layer);
+    for (const auto& layer : stillLayers_)
+        if (layer && std::find(around.begin(), around.end(), layer) == around.end())
+            layer->setMoving(this, false);
+    for (const auto& layer : around)
+        layer->setMoving(this, true);
+    stillLayers_ = std::move(around);
+}
+
+// ---- StillLayer
+
+StillLayer::StillLayer(QQuickItem* parent) : QQuickItem(parent) {}
+
+void StillLayer::componentComplete() {
+    QQuickItem::componentComplete();
+    applyStill();
+}
+
+StillLayer::~StillLayer() {
+    // Its tickers outlive it by a moment while its children go.
+    for (FrameTicker* ticker : moving_)
+        std::erase(ticker->stillLayers_, this);
+}
+
+void StillLayer::setMoving(FrameTicker* ticker, bool moving) {
+    const bool wasStill = still();
+    const auto found = std::find(moving_.begin(), moving_.end(), ticker);
+    if (moving && found == moving_.end())
+        moving_.push_back(ticker);
+    else if (!moving && found != moving_.end())
+        moving_.erase(found);
+    if (still() == wasStill)
+        return;
+    applyStill();
+    emit stillChanged();
+}
+
+void StillLayer::applyStill() {
+    // Not before it is complete: a layer made while its item has no parent yet keeps asking
+    // for frames after it is switched off.
+    if (!isComponentComplete())
+        return;
+    if (auto* layer = property("layer").value<QObject*>())
+        layer->setProperty("enabled", still());
 }
 
 // ---- Frames

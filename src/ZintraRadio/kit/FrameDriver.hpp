@@ -32,6 +32,7 @@ int frameRateFor(RendererKind kind, bool playing);
 bool isSoftwareRasteriser(const QByteArray& glRenderer);
 
 class FrameTicker;
+class StillLayer;
 
 class FrameDriver : public QObject {
     Q_OBJECT
@@ -134,7 +135,10 @@ protected:
     void itemChange(ItemChange change, const ItemChangeData& data) override;
 
 private:
+    friend class StillLayer;
     void activityChanged();
+    // Tells the still layers around the ticker whether it moves now.
+    void updateStillLayers();
 
     bool running_ = true;
     double cap_ = 0;
@@ -142,6 +146,38 @@ private:
     double started_ = -1;
     double last_ = -1;
     QPointer<FrameDriver> driver_;
+    std::vector<QPointer<StillLayer>> stillLayers_; // the ones it keeps live while it runs
+};
+
+// An item drawn from one cached picture of its content while no frame ticker inside it runs:
+// on each window frame a software rasteriser then pays for one picture instead of every card,
+// text and edge of a panel. While something inside moves, the picture would be drawn again on
+// each of its advances, and a layer asks for one more window frame after every such update;
+// then the content is drawn as it is, on the frames the driver makes anyway.
+class StillLayer : public QQuickItem {
+    Q_OBJECT
+    QML_ELEMENT
+    // Whether the content is drawn from its cached picture now.
+    Q_PROPERTY(bool still READ still NOTIFY stillChanged)
+
+public:
+    explicit StillLayer(QQuickItem* parent = nullptr);
+    ~StillLayer() override;
+
+    bool still() const { return moving_.empty(); }
+
+    void setMoving(FrameTicker* ticker, bool moving);
+
+Q_SIGNALS:
+    void stillChanged();
+
+protected:
+    void componentComplete() override;
+
+private:
+    void applyStill();
+
+    std::vector<FrameTicker*> moving_; // each removes itself when it stops or goes
 };
 
 // The playback flag for QML: the main window binds it to the engine's state.

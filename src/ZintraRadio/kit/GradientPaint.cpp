@@ -84,17 +84,17 @@ Rgba stopAt(const QGradientStops& stops, qreal t) {
     return rgbaOf(stops.last().second);
 }
 
-// `layer` laid over the opaque `below`.
+// `layer` laid over `below`.
 Rgba over(const Rgba& below, const Rgba& layer) {
-    return {layer.r + below.r * (1 - layer.a), layer.g + below.g * (1 - layer.a),
-            layer.b + below.b * (1 - layer.a), 1};
+    const qreal kept = 1 - layer.a;
+    return {layer.r + below.r * kept, layer.g + below.g * kept, layer.b + below.b * kept,
+            layer.a + below.a * kept};
 }
 
 } // namespace
 
 QColor backdropColour(const BackdropLook& look, QSizeF size, QPointF at) {
     Rgba colour = rgbaOf(look.base);
-    colour.a = 1;
     if (!look.colors.isEmpty()) {
         const QLinearGradient tint = spreadGradient(QRectF(QPointF(), size), look.direction, look.colors);
         const QPointF axis = tint.finalStop() - tint.start();
@@ -107,7 +107,10 @@ QColor backdropColour(const BackdropLook& look, QSizeF size, QPointF at) {
         const qreal t = std::min<qreal>(1, std::hypot(away.x(), away.y()) / look.washRadius);
         colour = over(colour, between(rgbaOf(look.washColor), Rgba{}, t));
     }
-    return QColor::fromRgbF(float(colour.r), float(colour.g), float(colour.b));
+    if (colour.a <= 0)
+        return Qt::transparent;
+    return QColor::fromRgbF(float(colour.r / colour.a), float(colour.g / colour.a),
+                            float(colour.b / colour.a), float(colour.a));
 }
 
 PanelBackdrop::PanelBackdrop(QQuickItem* parent) : QQuickItem(parent) {
@@ -135,9 +138,11 @@ QSGNode* PanelBackdrop::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
     for (int row = 0; row <= rows; ++row)
         for (int column = 0; column <= columns; ++column) {
             const QPointF at(width() * column / columns, height() * row / rows);
-            const QColor colour = backdropColour(look_, size(), at);
-            points[row * (columns + 1) + column].set(float(at.x()), float(at.y()), uchar(colour.red()),
-                                                     uchar(colour.green()), uchar(colour.blue()), 255);
+            // The scene graph blends premultiplied colours.
+            const QRgb colour = qPremultiply(backdropColour(look_, size(), at).rgba());
+            points[row * (columns + 1) + column].set(float(at.x()), float(at.y()), uchar(qRed(colour)),
+                                                     uchar(qGreen(colour)), uchar(qBlue(colour)),
+                                                     uchar(qAlpha(colour)));
         }
     quint32* indices = geometry->indexDataAsUInt();
     for (int row = 0; row < rows; ++row)

@@ -73,7 +73,7 @@ private:
     QVariantList colors_;
 };
 
-// The look of a panel's opaque background: `base`, the tint gradient of `colors` along
+// The look of a panel's background: `base`, the tint gradient of `colors` along
 // `direction` over it, and a soft radial light of `washColor` from `washCentre` out to
 // `washRadius` (none at radius 0).
 struct BackdropLook {
@@ -88,8 +88,8 @@ struct BackdropLook {
 // The backdrop's colour at `at` in an item of `size`, as QPainter lays the same gradients.
 QColor backdropColour(const BackdropLook& look, QSizeF size, QPointF at);
 
-// A panel's background as one opaque layer of vertex colours over a grid fine enough for its
-// soft gradients. A software rasteriser pays for every layer over every pixel on every frame
+// A panel's background as one layer of vertex colours over a grid fine enough for its soft
+// gradients. A software rasteriser pays for every layer over every pixel on every frame
 // the window draws, and a texture costs it more than twice a coloured fill: this stands for
 // a night rectangle, a gradient picture and a radial light at the price of one fill.
 class PanelBackdrop : public QQuickItem {

@@ -4,7 +4,7 @@ import ZintraRadio
 // The column of the seven module buttons at the window's left edge, with a glowing ring that
 // glides to the module the side panel shows, the live badges (downloads in progress, a red
 // dot while recording) and the button that collapses the rail to its icons.
-Item {
+StillLayer {
     id: rail
 
     readonly property bool collapsed: UIState.railCollapsed

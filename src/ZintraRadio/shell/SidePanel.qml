@@ -5,7 +5,7 @@ import ZintraRadio
 // amber tool banner while ffmpeg or yt-dlp is missing, on a tinted night background with a
 // glowing edge line at its left. A module change replaces the panel (its own state starts
 // afresh); choosing the module already shown keeps it.
-Item {
+StillLayer {
     id: panel
 
     readonly property bool toolsMissing: !AppModel.hasFFmpeg || !AppModel.hasYtDlp || Shell.fakeMissingTools

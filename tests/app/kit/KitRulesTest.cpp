@@ -503,8 +503,8 @@ TEST(Text, WrappedLinesBreakBetweenWordsWhereThereAreAny) {
     EXPECT_EQ(oneWord.join(QString()), QStringLiteral("Deutschlandfunk"));
 }
 
-// The panels' backgrounds are vertex colours now: at every point they match what QPainter
-// lays for the same gradients.
+// Panels' backgrounds are vertex colours: at every point they match what QPainter lays for the
+// same gradients, over an opaque ground or a translucent one.
 TEST(Backdrop, ColoursMatchWhatQPainterPaints) {
     const QColor night = QColor::fromRgbF(0.015f, 0.02f, 0.06f);
     auto tint = [](const char* name, double alpha) {
@@ -537,6 +537,14 @@ TEST(Backdrop, ColoursMatchWhatQPainterPaints) {
           {},
           0},
          QSize(200, 890)},
+        {"translucent ground",
+         {QColor::fromRgbF(0.015f, 0.02f, 0.06f, 0.8f),
+          GradientPaint::Diagonal,
+          {tint("#8f5cff", 0.16), QVariant(QColor(Qt::transparent)), tint("#38ebff", 0.07)},
+          {},
+          {},
+          0},
+         QSize(800, 700)},
         {"bright wash, no tint",
          {QColor(Qt::black), GradientPaint::Horizontal, {}, QColor(255, 255, 255, 200), QPointF(50, 50), 80},
          QSize(200, 100)},
@@ -544,6 +552,7 @@ TEST(Backdrop, ColoursMatchWhatQPainterPaints) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QImage painted(c.size, QImage::Format_ARGB32_Premultiplied);
+        painted.fill(Qt::transparent);
         QPainter painter(&painted);
         const QRectF bounds(QPointF(), QSizeF(c.size));
         painter.fillRect(bounds, c.look.base);
@@ -563,6 +572,7 @@ TEST(Backdrop, ColoursMatchWhatQPainterPaints) {
                 EXPECT_NEAR(actual.red(), expected.red(), 2) << x << "," << y;
                 EXPECT_NEAR(actual.green(), expected.green(), 2) << x << "," << y;
                 EXPECT_NEAR(actual.blue(), expected.blue(), 2) << x << "," << y;
+                EXPECT_NEAR(actual.alpha(), expected.alpha(), 2) << x << "," << y;
             }
     }
 }

@@ -136,6 +136,52 @@ TEST(StageFrames, DecorativeMotionMovesOnTheStagesFramesAddingNone) {
     EXPECT_NE(badge->property("pulse").toDouble(), pulsedFrom) << "the badge pulses";
 }
 
+// A panel beside the stage is drawn from its cached picture while it stands still and as it is
+// while something in it moves; either way the stage's advances cost one window frame each.
+TEST(StageFrames, AStillLayerAddsNoFramesWhetherItsContentMovesOrNot) {
+    StageScene scene(QSize(640, 270));
+    FrameDriver::of(&scene.window())->setRendererKind(RendererKind::Software);
+    QQuickItem* root = scene.load(R"(Item {
+        property alias canvas: canvas
+        property alias panel: panel
+        property alias glyph: glyph
+        StageCanvas { id: canvas; width: 400; height: 270; mode: "zintra" }
+        StillLayer {
+            id: panel
+            x: 400; width: 240; height: 270
+            Rectangle { anchors.fill: parent; radius: 12; color: "#202040" }
+            Text { x: 20; y: 20; text: "Deutschlandfunk"; color: "white" }
+            Loader { id: glyph; x: 20; y: 60; active: false; sourceComponent: EqualizerGlyph {} }
+            EqualizerGlyph { x: 60; y: 60; visible: false }
+        }
+    })");
+    StageClock* clock = clockOf(root->property("canvas").value<QQuickItem*>());
+    auto* panel = root->property("panel").value<QQuickItem*>();
+    auto* glyph = root->property("glyph").value<QQuickItem*>();
+    ASSERT_TRUE(clock && panel && glyph);
+    auto cached = [panel] {
+        return panel->property("layer").value<QObject*>()->property("enabled").toBool();
+    };
+    ASSERT_TRUE(pumpUntil([&] { return clock->frame() > 12; }));
+
+    EXPECT_TRUE(panel->property("still").toBool()) << "a hidden glyph moves nothing";
+    EXPECT_TRUE(cached());
+    for (const Advance& advance : recordAdvances(scene.window(), *clock, 12))
+        EXPECT_EQ(advance.frames, 1) << "still";
+
+    glyph->setProperty("active", true);
+    EXPECT_FALSE(panel->property("still").toBool());
+    EXPECT_FALSE(cached());
+    for (const Advance& advance : recordAdvances(scene.window(), *clock, 12))
+        EXPECT_EQ(advance.frames, 1) << "moving";
+
+    // The glyph goes with its loader; the panel stands still again.
+    glyph->setProperty("active", false);
+    EXPECT_TRUE(pumpUntil([&] { return panel->property("still").toBool(); }));
+    EXPECT_TRUE(cached());
+    glyph->setProperty("active", true); // and goes with the scene, still moving
+}
+
 TEST(StageFrames, NothingAdvancesWhileTheStageDoesNotShow) {
     enum class Hidden { item, stopped, unmapped };
     for (Hidden how : {Hidden::item, Hidden::stopped, Hidden::unmapped}) {
