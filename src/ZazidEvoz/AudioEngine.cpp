@@ -194,6 +194,17 @@ void AudioEngine::setState(const PlaybackState& state) {
     report(EngineEvents::State{state});
 }
 
+void AudioEngine::setReconnecting() {
+    {
+        std::lock_guard guard(lock_);
+        // A pause holds through the attempts; resuming shows where they are.
+        if (paused_ || currentState_ == PlaybackState::buffering())
+            return;
+        currentState_ = PlaybackState::buffering();
+    }
+    report(EngineEvents::State{PlaybackState::buffering()});
+}
+
 void AudioEngine::killProcesses() {
     std::shared_ptr<Process> decoder, feeder;
     {
@@ -696,7 +707,7 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
                 return;
             }
             report(EngineEvents::Reconnecting{next, maxReconnects});
-            setState(PlaybackState::buffering());
+            setReconnecting();
         } else {
             {
                 std::lock_guard guard(lock_);
@@ -722,7 +733,7 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
             // is a break after audio: count again from the first attempt.
             next = 1;
             report(EngineEvents::Reconnecting{next, maxReconnects});
-            setState(PlaybackState::buffering());
+            setReconnecting();
             {
                 std::lock_guard guard(lock_);
                 draining_ = primed_ = false;

@@ -116,6 +116,8 @@ private:
     // as its source said.
     bool isLive(std::uint64_t generation, const PlaybackSource& source) const;
     void setState(const PlaybackState& state);
+    // Buffering again for the next attempt at a live stream, unless paused.
+    void setReconnecting();
     void report(EngineEvent event);
     void fail(std::uint64_t generation, const std::string& message);
     void killProcesses();

@@ -5,8 +5,10 @@
 #include "support/StreamServer.hpp"
 
 #include <algorithm>
+#include <condition_variable>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -305,6 +307,48 @@ TEST(AudioEngine, CleanEndsOfALiveStreamNeverUseUpTheAttempts) {
     auto states = harness.states();
     EXPECT_EQ(std::count(states.begin(), states.end(), Kind::failed), 0);
     EXPECT_GE(std::count(states.begin(), states.end(), Kind::playing), 8);
+}
+
+// A pause between reconnect attempts: each pause waits until the test lets it go.
+class HeldSleeper final : public platform::Sleeper {
+public:
+    bool sleepFor(std::chrono::milliseconds, std::stop_token stop) override {
+        std::unique_lock lock(mutex_);
+        ++waiting_;
+        return changed_.wait(lock, stop, [this] { return released_; });
+    }
+    int waiting() const {
+        std::lock_guard lock(mutex_);
+        return waiting_;
+    }
+    void release() {
+        {
+            std::lock_guard lock(mutex_);
+            released_ = true;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable_any changed_;
+    int waiting_ = 0;
+    bool released_ = false;
+};
+
+TEST(AudioEngine, APauseWhileReconnectingHoldsThroughTheNextAttempts) {
+    auto sleeper = std::make_shared<HeldSleeper>();
+    EngineHarness harness(sleeper);
+    harness.engine().play({"http://127.0.0.1:9/radio", std::nullopt, true});
+    ASSERT_TRUE(harness.waitFor([&] { return sleeper->waiting() == 1; }, 60s));
+    harness.engine().pause();
+    ASSERT_TRUE(harness.waitForState(Kind::paused));
+    sleeper->release();
+    ASSERT_TRUE(harness.waitForState(Kind::failed, 60s));
+    EXPECT_EQ(harness.reconnects().size(), 6u) << "the attempts go on while paused";
+    const auto states = harness.states();
+    const auto paused = std::find(states.begin(), states.end(), Kind::paused);
+    EXPECT_EQ(std::count(paused, states.end(), Kind::buffering), 0) << "no attempt undoes the pause";
 }
 
 TEST(AudioEngine, UnreachableStreamFailsAfterSixAttempts) {

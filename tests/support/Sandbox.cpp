@@ -34,6 +34,10 @@ void initialiseSandbox() {
     ::setenv("XDG_CONFIG_HOME", folder("home/.config").c_str(), 1);
     ::setenv("XDG_CACHE_HOME", folder("home/.cache").c_str(), 1);
     ::setenv("XDG_MUSIC_DIR", folder("home/Music").c_str(), 1);
+    // The runtime folder as a session has one: private to its user.
+    const std::string runtime = folder("runtime");
+    ::chmod(runtime.c_str(), 0700);
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     ::setenv("ZINTRARADIO_LIBRARY_DIR", (sandbox / "library").c_str(), 1);
     ::setenv("ZINTRARADIO_MUSIC_DIR", (sandbox / "music").c_str(), 1);
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);

@@ -10,8 +10,11 @@
 #include "system/Clipboard.hpp"
 #include "system/FileManager.hpp"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QSystemTrayIcon>
 
 namespace ZintraRadio {
@@ -89,6 +92,17 @@ QString Shell::shortcut(const QString& name, int index) const {
 
 bool Shell::trayAvailable() const {
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void Shell::leaveMenuBar(QQuickItem* bar) const {
+    if (bar == nullptr)
+        return;
+    // The bar's own keys: Up closes the current menu and ends the open-on-hover mode, Escape
+    // then lets go of the title.
+    for (const int key : {Qt::Key_Up, Qt::Key_Escape}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &press);
+    }
 }
 
 void Shell::showMainWindow() const {

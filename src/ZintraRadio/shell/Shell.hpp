@@ -10,6 +10,7 @@
 
 class QQmlEngine;
 class QJSEngine;
+class QQuickItem;
 
 namespace ZintraRadio {
 
@@ -50,6 +51,11 @@ public:
     Q_INVOKABLE void run(const QString& name, int index = 0) const;
     // The command's shortcut as the desktop writes it ("Ctrl+Shift+M"); empty when it has none.
     Q_INVOKABLE QString shortcut(const QString& name, int index = 0) const;
+
+    // Puts the menu bar back at rest after one of its menus closed while the pointer rested on
+    // the menu's title: Qt 6.4 keeps such a bar opening menus on hover, and a title's click
+    // then closes the menu that the pointer's arrival opened.
+    Q_INVOKABLE void leaveMenuBar(QQuickItem* bar) const;
 
     // Brings the main window forward, opening it when it is closed.
     Q_INVOKABLE void showMainWindow() const;

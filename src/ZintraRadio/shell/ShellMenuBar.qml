@@ -9,6 +9,18 @@ MenuBar {
 
     objectName: "menuBar"
 
+    // A menu closed while the pointer rests on its title (Escape) leaves the bar opening menus
+    // on hover: put it back at rest.
+    Component.onCompleted: {
+        for (let index = 0; index < count; ++index) {
+            const title = itemAt(index)
+            title.menu.closed.connect(() => {
+                if (title.highlighted && !title.menu.visible)
+                    Shell.leaveMenuBar(bar)
+            })
+        }
+    }
+
     background: Rectangle {
         implicitHeight: 30
         color: Qt.darker(Theme.night, 1.25)

@@ -42,17 +42,18 @@ inline std::string watchLink(const std::string& id) {
 
 // yt-dlp as a script. A listing prints the file "listing" (waiting while "hold-listing"
 // exists, failing while "fail-listing" does); a stream resolution prints "stream"; the audio
-// feeder of a played item plays nothing. A download of the item with id <key> waits while
-// "wait-<key>" exists, prints the lines of "progress-<key>" one by one (a line "WAIT <file>"
-// prints nothing and waits while <file> exists), waits while "hold-<key>" exists, fails when "fail-<key>" exists, else writes "<name>.mp3" (".mp4" for a
-// video; the name from "name-<key>", else "Download <key>") into the folder the tool is told
-// to write to and prints its path as the real tool does.
+// feeder of a played item plays the file named in "audio", else nothing. A download of the item with id <key>
+// waits while "wait-<key>" exists, prints the lines of "progress-<key>" one by one (a line "WAIT <file>"
+// prints nothing and waits while <file> exists), waits while "hold-<key>" exists, fails when "fail-<key>"
+// exists, else writes "<name>.mp3" (".mp4" for a video; the name from "name-<key>", else "Download <key>")
+// into the folder the tool is told to write to and prints its path as the real tool does.
 class MediaYtDlp : public ZazidEvoz::testkit::FakeYtDlp {
 public:
     MediaYtDlp() : FakeYtDlp(body()) {}
 
     void listing(const std::vector<std::string>& lines) const { writeLines("listing", lines); }
     void stream(const std::string& url) const { write("stream", R"({"url": ")" + url + R"("})"); }
+    void audio(const fs::path& file) const { write("audio", file.string()); }
 
 private:
     static std::string body() {
@@ -68,6 +69,7 @@ case " $* " in
     [ -e "$DIR/stream" ] && cat "$DIR/stream"
     exit 0 ;;
   *" -o - "*)
+    if [ -e "$DIR/audio" ]; then audio=$(cat "$DIR/audio"); exec cat "$audio"; fi
     exit 0 ;;
 esac
 key=${last##*v=}

@@ -24,9 +24,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
-#include <dlfcn.h>
 #include <fmt/format.h>
-#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace ZintraRadio;
@@ -82,17 +80,6 @@ fs::path songFile(const Song& song, int index) {
     return ZazidEvoz::testkit::generatedMedia(
         fmt::format("musicrun-{:x}.mp3", ZazidEvoz::hashValueStable(song.title + song.artist + song.album)),
         arguments);
-}
-
-// Every library mapped now stays loaded to the end, so the leak report can name what a graphics
-// library allocated once for good (and tests/lsan.supp can pass it).
-void keepLibrariesLoaded() {
-    std::ifstream maps("/proc/self/maps");
-    for (std::string line; std::getline(maps, line);) {
-        const auto slash = line.find('/');
-        if (slash != std::string::npos && line.find(".so", slash) != std::string::npos)
-            (void)dlopen(line.substr(slash).c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-    }
 }
 
 const std::vector<Song> songs = {

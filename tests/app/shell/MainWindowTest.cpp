@@ -232,6 +232,31 @@ TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {
     EXPECT_EQ(shell.find("moduleRail")->width(), 176);
 }
 
+// A menu left with Escape while the pointer rests on its title leaves the bar as it was: the
+// next title the pointer moves to opens its menu on the click, not before it.
+TEST_F(MainWindow, EveryMenuOfTheBarOpensOnItsClickAfterOneWasLeftWithEscape) {
+    QList<QQuickItem*> titles;
+    for (const char* name : {"appMenu", "playbackMenu", "stageMenu", "modulesMenu"})
+        for (QQuickItem* item : shell.find("menuBar")->findChildren<QQuickItem*>())
+            if (item->inherits("QQuickMenuBarItem") &&
+                item->property("menu").value<QObject*>()->objectName() == QLatin1String(name))
+                titles.append(item);
+    ASSERT_EQ(titles.size(), 4);
+    shell.window->requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(shell.window));
+    for (QQuickItem* title : titles) {
+        auto* menu = title->property("menu").value<QObject*>();
+        SCOPED_TRACE(menu->objectName().toStdString());
+        QTest::mouseMove(shell.window, centreOf(title));
+        pumpFor(100ms);
+        EXPECT_FALSE(menu->property("visible").toBool()) << "open before the click";
+        QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(title));
+        EXPECT_TRUE(pumpUntil([&] { return menu->property("opened").toBool(); }, 5s));
+        QTest::keyClick(shell.window, Qt::Key_Escape);
+        EXPECT_TRUE(pumpUntil([&] { return !menu->property("visible").toBool(); }, 5s));
+    }
+}
+
 TEST_F(MainWindow, TheRailShowsTheRecordingDot) {
     QQuickItem* recordings = shell.find("rail_recordings");
     ASSERT_NE(recordings, nullptr);
