@@ -65,14 +65,21 @@ void InotifyTreeWatch::addTree(const std::filesystem::path& folder) {
 
 void InotifyTreeWatch::armRoot(const std::filesystem::path& root) {
     // A missing part made while the parent's watch was being added is looked at again; each
-    // round starts from a deeper parent, so a few rounds end it.
+    // round starts from a deeper parent, so a few rounds end it. A folder removed between
+    // looking and watching is looked at again too: giving up would leave the root watched
+    // nowhere, and nothing would ever tell that it came back.
+    const auto vanished = [] { return errno == ENOENT || errno == ENOTDIR; };
     for (int round = 0; round < 64; ++round) {
         std::error_code error;
         if (std::filesystem::is_directory(root, error)) {
             // The music folder itself may be a link (~/Music to another disk); links inside it
             // are not followed.
-            if (int watch = addDirectory(root, true); watch >= 0)
+            if (int watch = addDirectory(root, true); watch >= 0) {
                 rootWatches_.insert_or_assign(watch, root);
+                return;
+            }
+            if (vanished())
+                continue;
             return;
         }
         const auto parent = nearestExistingParent(root);
@@ -81,6 +88,8 @@ void InotifyTreeWatch::armRoot(const std::filesystem::path& root) {
         // Added to the mask: the parent may be a tree folder too, whose events must stay.
         int watch = ::inotify_add_watch(fd_.get(), parent.c_str(), awaitedEvents | IN_MASK_ADD);
         if (watch < 0) {
+            if (vanished())
+                continue;
             if (errno == ENOSPC)
                 reportWatchLimitOnce();
             return;

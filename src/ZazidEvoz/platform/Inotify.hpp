@@ -35,7 +35,7 @@ public:
     bool readEvents();
 
 private:
-    // Returns the watch descriptor, or -1.
+    // Returns the watch descriptor, or -1 with errno saying why.
     int addDirectory(const std::filesystem::path& folder, bool followLink);
     // Watches `root`'s tree, or, while it is missing, its nearest existing parent.
     void armRoot(const std::filesystem::path& root);
