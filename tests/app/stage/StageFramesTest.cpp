@@ -6,7 +6,9 @@
 #include "stage/StageClock.hpp"
 
 #include <QGuiApplication>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <memory>
 #include <xcb/xcb.h>
 
 using namespace ZintraRadio;
@@ -28,23 +30,41 @@ struct Advance {
     double sincePrevious = 0; // seconds on the frame driver's clock
 };
 
+// Counts the window's frames on the render thread as they are swapped. Made before the
+// window's frame driver, it counts each frame before the driver hears of it: the advance that
+// follows a frame always finds it counted, however late the threads get to run.
+class SwapCounter {
+public:
+    explicit SwapCounter(QQuickWindow& window) {
+        EXPECT_EQ(window.findChild<FrameDriver*>(), nullptr) << "made before the driver";
+        connection_ = QObject::connect(
+            &window, &QQuickWindow::frameSwapped, &window, [count = count_] { ++*count; },
+            Qt::DirectConnection);
+    }
+    ~SwapCounter() { QObject::disconnect(connection_); }
+    int count() const { return *count_; }
+
+private:
+    // Shared with the slot: a frame swapped while the counter goes still finds it.
+    std::shared_ptr<std::atomic<int>> count_ = std::make_shared<std::atomic<int>>(0);
+    QMetaObject::Connection connection_;
+};
+
 // Records the window's frames and the stage's advances until `count` advances were seen.
-std::vector<Advance> recordAdvances(QQuickWindow& window, StageClock& clock, int count) {
+std::vector<Advance> recordAdvances(const SwapCounter& swaps, StageClock& clock, int count) {
     std::vector<Advance> advances;
-    int frames = 0;
+    int seen = swaps.count();
     double last = -1;
-    const auto shown = QObject::connect(
-        &window, &QQuickWindow::frameSwapped, &clock, [&] { ++frames; }, Qt::QueuedConnection);
     // The driver's own time of each advance: how late this test gets to see it on a busy
     // machine does not matter.
     const auto advanced = QObject::connect(&clock, &StageClock::frameChanged, &clock, [&] {
         const double now = clock.elapsed();
-        advances.push_back({frames, last < 0 ? 0 : now - last});
-        frames = 0;
+        const int swapped = swaps.count();
+        advances.push_back({swapped - seen, last < 0 ? 0 : now - last});
+        seen = swapped;
         last = now;
     });
     const bool done = pumpUntil([&] { return static_cast<int>(advances.size()) > count; }, 60s);
-    QObject::disconnect(shown);
     QObject::disconnect(advanced);
     EXPECT_TRUE(done) << "the stage stopped advancing";
     // The first advance came before the frames were counted.
@@ -89,6 +109,7 @@ TEST(StageFrames, EachAdvanceOfTheStageIsOneWindowFrameAtTheRendersRate) {
                      (c.playing ? ", playing" : ", idle"));
         Playing playing(c.playing);
         StageScene scene(QSize(480, 270));
+        SwapCounter swaps(scene.window());
         FrameDriver::of(&scene.window())->setRendererKind(c.renderer);
         QQuickItem* canvas = scene.load("StageCanvas { mode: \"" + QByteArray(c.mode) + "\" }");
         StageClock* clock = clockOf(canvas);
@@ -100,7 +121,7 @@ TEST(StageFrames, EachAdvanceOfTheStageIsOneWindowFrameAtTheRendersRate) {
         // Over the span every advance is one window frame, and none comes sooner after the
         // one before than the rate allows (timers wake to the millisecond); a busy machine
         // only makes them later.
-        const auto advances = recordAdvances(scene.window(), *clock, 24);
+        const auto advances = recordAdvances(swaps, *clock, 24);
         for (const Advance& advance : advances) {
             EXPECT_EQ(advance.frames, 1) << "advance " << &advance - advances.data();
             EXPECT_GE(advance.sincePrevious, 1.0 / c.rate - 0.001)
@@ -112,6 +133,7 @@ TEST(StageFrames, EachAdvanceOfTheStageIsOneWindowFrameAtTheRendersRate) {
 TEST(StageFrames, DecorativeMotionMovesOnTheStagesFramesAddingNone) {
     Playing playing(true);
     StageScene scene(QSize(640, 270));
+    SwapCounter swaps(scene.window());
     FrameDriver::of(&scene.window())->setRendererKind(RendererKind::Software);
     QQuickItem* root = scene.load(R"(Item {
         property alias canvas: canvas
@@ -129,7 +151,7 @@ TEST(StageFrames, DecorativeMotionMovesOnTheStagesFramesAddingNone) {
     ASSERT_TRUE(pumpUntil([&] { return clock->frame() > 12; }));
 
     const double turnedFrom = ring->rotation(), pulsedFrom = badge->property("pulse").toDouble();
-    for (const Advance& advance : recordAdvances(scene.window(), *clock, 20))
+    for (const Advance& advance : recordAdvances(swaps, *clock, 20))
         EXPECT_EQ(advance.frames, 1);
     EXPECT_NE(ring->rotation(), turnedFrom) << "the ring turns";
     EXPECT_NE(badge->property("pulse").toDouble(), pulsedFrom) << "the badge pulses";
@@ -139,6 +161,7 @@ TEST(StageFrames, DecorativeMotionMovesOnTheStagesFramesAddingNone) {
 // while something in it moves; either way the stage's advances cost one window frame each.
 TEST(StageFrames, AStillLayerAddsNoFramesWhetherItsContentMovesOrNot) {
     StageScene scene(QSize(640, 270));
+    SwapCounter swaps(scene.window());
     FrameDriver::of(&scene.window())->setRendererKind(RendererKind::Software);
     QQuickItem* root = scene.load(R"(Item {
         property alias canvas: canvas
@@ -165,13 +188,13 @@ TEST(StageFrames, AStillLayerAddsNoFramesWhetherItsContentMovesOrNot) {
 
     EXPECT_TRUE(panel->property("still").toBool()) << "a hidden glyph moves nothing";
     EXPECT_TRUE(cached());
-    for (const Advance& advance : recordAdvances(scene.window(), *clock, 12))
+    for (const Advance& advance : recordAdvances(swaps, *clock, 12))
         EXPECT_EQ(advance.frames, 1) << "still";
 
     glyph->setProperty("active", true);
     EXPECT_FALSE(panel->property("still").toBool());
     EXPECT_FALSE(cached());
-    for (const Advance& advance : recordAdvances(scene.window(), *clock, 12))
+    for (const Advance& advance : recordAdvances(swaps, *clock, 12))
         EXPECT_EQ(advance.frames, 1) << "moving";
 
     // The glyph goes with its loader; the panel stands still again.
