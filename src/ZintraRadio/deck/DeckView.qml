@@ -10,7 +10,11 @@ import ZintraRadio
 Item {
     id: deck
 
-    implicitHeight: 14 + 62 + 12 + 54 + 16
+    // Where the stage's column is too narrow for the lower row (a small screen, with the side
+    // panel and the wide rail), the meters and the volume take a line of their own under it:
+    // every control keeps its size and stays on the deck.
+    readonly property bool lowerRowWraps: width - 40 < driveRow.implicitWidth + 14 + levelRow.minimumWidth
+    implicitHeight: 14 + 62 + 12 + 54 + (lowerRowWraps ? 12 + 30 : 0) + 16
     implicitWidth: 800
 
     DeckPresenter {
@@ -168,151 +172,165 @@ Item {
             }
         }
 
-        RowLayout {
+        GridLayout {
             Layout.fillWidth: true
-            Layout.preferredHeight: 54
-            spacing: 14
+            columns: deck.lowerRowWraps ? 1 : 2
+            columnSpacing: 14
+            rowSpacing: 12
 
-            Row {
-                Layout.alignment: Qt.AlignVCenter
-                spacing: 9
-                IconButton {
-                    objectName: "deckPrevious"
-                    anchors.verticalCenter: parent.verticalCenter
-                    size: 36
-                    symbol: "backward.fill"
-                    //% "Previous"
-                    helpKey: QT_TRID_NOOP("deck.previous")
-                    onClicked: AppModel.skip(-1)
-                }
-                PlayButton {
-                    objectName: "deckPlayPause"
-                    anchors.verticalCenter: parent.verticalCenter
-                    size: 54
-                    playing: presenter.playing
-                    busy: presenter.busy
-                    onClicked: presenter.playPause()
-                }
-                IconButton {
-                    objectName: "deckNext"
-                    anchors.verticalCenter: parent.verticalCenter
-                    size: 36
-                    symbol: "forward.fill"
-                    //% "Next"
-                    helpKey: QT_TRID_NOOP("deck.next")
-                    onClicked: AppModel.skip(1)
-                }
-                IconButton {
-                    objectName: "deckStop"
-                    anchors.verticalCenter: parent.verticalCenter
-                    size: 36
-                    symbol: "stop.fill"
-                    //% "Stop"
-                    helpKey: QT_TRID_NOOP("deck.stop")
-                    onClicked: presenter.stop()
-                }
-            }
+            RowLayout {
+                id: driveRow
+                Layout.preferredHeight: 54
+                spacing: 14
 
-            Rectangle {
-                Layout.alignment: Qt.AlignVCenter
-                Layout.preferredWidth: 1
-                Layout.preferredHeight: 30
-                color: Theme.white(0.1)
-            }
-
-            RecordCluster {
-                objectName: "deckRecord"
-                Layout.alignment: Qt.AlignVCenter
-                model: AppModel
-            }
-
-            IconButton {
-                id: queueButton
-                objectName: "deckQueue"
-                Layout.alignment: Qt.AlignVCenter
-                size: 30
-                symbol: "text.line.first.and.arrowtriangle.forward"
-                //% "Queue"
-                helpKey: QT_TRID_NOOP("queue.title")
-                active: UIState.module === "music" && !UIState.panelHidden
-                onClicked: UIState.show("music")
+                Row {
+                    Layout.alignment: Qt.AlignVCenter
+                    spacing: 9
+                    IconButton {
+                        objectName: "deckPrevious"
+                        anchors.verticalCenter: parent.verticalCenter
+                        size: 36
+                        symbol: "backward.fill"
+                        //% "Previous"
+                        helpKey: QT_TRID_NOOP("deck.previous")
+                        onClicked: AppModel.skip(-1)
+                    }
+                    PlayButton {
+                        objectName: "deckPlayPause"
+                        anchors.verticalCenter: parent.verticalCenter
+                        size: 54
+                        playing: presenter.playing
+                        busy: presenter.busy
+                        onClicked: presenter.playPause()
+                    }
+                    IconButton {
+                        objectName: "deckNext"
+                        anchors.verticalCenter: parent.verticalCenter
+                        size: 36
+                        symbol: "forward.fill"
+                        //% "Next"
+                        helpKey: QT_TRID_NOOP("deck.next")
+                        onClicked: AppModel.skip(1)
+                    }
+                    IconButton {
+                        objectName: "deckStop"
+                        anchors.verticalCenter: parent.verticalCenter
+                        size: 36
+                        symbol: "stop.fill"
+                        //% "Stop"
+                        helpKey: QT_TRID_NOOP("deck.stop")
+                        onClicked: presenter.stop()
+                    }
+                }
 
                 Rectangle {
-                    objectName: "deckQueueBadge"
-                    readonly property string count: DeckRules.queueBadge(presenter.upNext)
-                    visible: count.length > 0
-                    x: parent.width - width / 2 + 5 - 7.5
-                    y: -5 - height / 2 + 7.5
-                    width: Math.max(15, countText.implicitWidth + 6)
-                    height: 15
-                    radius: height / 2
-                    color: Theme.violet
-                    Text {
-                        id: countText
-                        anchors.centerIn: parent
-                        text: parent.count
-                        textFormat: Text.PlainText
-                        color: "white"
-                        font.family: Theme.roundedFont
-                        font.pixelSize: 9
-                        font.weight: Font.Black
+                    Layout.alignment: Qt.AlignVCenter
+                    Layout.preferredWidth: 1
+                    Layout.preferredHeight: 30
+                    color: Theme.white(0.1)
+                }
+
+                RecordCluster {
+                    objectName: "deckRecord"
+                    Layout.alignment: Qt.AlignVCenter
+                    model: AppModel
+                }
+
+                IconButton {
+                    id: queueButton
+                    objectName: "deckQueue"
+                    Layout.alignment: Qt.AlignVCenter
+                    size: 30
+                    symbol: "text.line.first.and.arrowtriangle.forward"
+                    //% "Queue"
+                    helpKey: QT_TRID_NOOP("queue.title")
+                    active: UIState.module === "music" && !UIState.panelHidden
+                    onClicked: UIState.show("music")
+
+                    Rectangle {
+                        objectName: "deckQueueBadge"
+                        readonly property string count: DeckRules.queueBadge(presenter.upNext)
+                        visible: count.length > 0
+                        x: parent.width - width / 2 + 5 - 7.5
+                        y: -5 - height / 2 + 7.5
+                        width: Math.max(15, countText.implicitWidth + 6)
+                        height: 15
+                        radius: height / 2
+                        color: Theme.violet
+                        Text {
+                            id: countText
+                            anchors.centerIn: parent
+                            text: parent.count
+                            textFormat: Text.PlainText
+                            color: "white"
+                            font.family: Theme.roundedFont
+                            font.pixelSize: 9
+                            font.weight: Font.Black
+                        }
                     }
                 }
             }
 
-            Item {
-                Layout.fillWidth: true
-                Layout.minimumWidth: 6
-            }
-
-            LevelMeters {
-                id: meters
-                objectName: "deckMeters"
-                Layout.alignment: Qt.AlignVCenter
-                // 70 to 150 wide; at the window's narrowest (and with a long recording time
-                // beside them) the meters give way first, so the volume stays on the deck.
-                Layout.fillWidth: true
-                Layout.minimumWidth: 44
-                Layout.preferredWidth: 150
-                Layout.maximumWidth: 150
-                Layout.preferredHeight: 30
-                pulse: AppModel.pulse
-                active: AppModel.isActive
-                Accessible.ignored: true
-
-                FrameTicker {
-                    running: meters.moving
-                    cap: 60
-                    onTriggered: meters.tick()
-                }
-            }
-
             RowLayout {
-                id: volumeGroup
-                Layout.alignment: Qt.AlignVCenter
-                spacing: 7
-                readonly property var mute: DeckRules.mute(AppModel.volume, AppModel.muted)
-                IconButton {
-                    objectName: "deckMute"
-                    Layout.alignment: Qt.AlignVCenter
-                    size: 30
-                    symbol: volumeGroup.mute.symbol
-                    helpKey: volumeGroup.mute.helpKey
-                    tint: volumeGroup.mute.red ? Theme.red : "white"
-                    onClicked: presenter.setMuted(!AppModel.muted)
-                }
-                GlowSlider {
-                    objectName: "deckVolume"
-                    Layout.alignment: Qt.AlignVCenter
-                    Layout.minimumWidth: 64
-                    Layout.preferredWidth: 120
-                    Layout.maximumWidth: 120
+                id: levelRow
+                // The least the spacer, the meters and the volume group take side by side.
+                readonly property real minimumWidth: 6 + 14 + meters.Layout.minimumWidth + 14 + 30 + 7 + 64
+                Layout.fillWidth: true
+                Layout.preferredHeight: deck.lowerRowWraps ? 30 : 54
+                spacing: 14
+
+                Item {
                     Layout.fillWidth: true
-                    value: AppModel.volume
-                    //% "Volume"
-                    labelKey: QT_TRID_NOOP("deck.volume")
-                    opacity: volumeGroup.mute.sliderOpacity
-                    onMoved: value => presenter.setVolume(value)
+                    Layout.minimumWidth: 6
+                }
+
+                LevelMeters {
+                    id: meters
+                    objectName: "deckMeters"
+                    Layout.alignment: Qt.AlignVCenter
+                    Layout.fillWidth: true
+                    Layout.minimumWidth: 70
+                    Layout.preferredWidth: 150
+                    Layout.maximumWidth: 150
+                    Layout.preferredHeight: 30
+                    pulse: AppModel.pulse
+                    active: AppModel.isActive
+                    Accessible.ignored: true
+
+                    FrameTicker {
+                        running: meters.moving
+                        cap: 60
+                        onTriggered: meters.tick()
+                    }
+                }
+
+                RowLayout {
+                    id: volumeGroup
+                    Layout.alignment: Qt.AlignVCenter
+                    spacing: 7
+                    readonly property var mute: DeckRules.mute(AppModel.volume, AppModel.muted)
+                    IconButton {
+                        objectName: "deckMute"
+                        Layout.alignment: Qt.AlignVCenter
+                        size: 30
+                        symbol: volumeGroup.mute.symbol
+                        helpKey: volumeGroup.mute.helpKey
+                        tint: volumeGroup.mute.red ? Theme.red : "white"
+                        onClicked: presenter.setMuted(!AppModel.muted)
+                    }
+                    GlowSlider {
+                        objectName: "deckVolume"
+                        Layout.alignment: Qt.AlignVCenter
+                        Layout.minimumWidth: 64
+                        Layout.preferredWidth: 120
+                        Layout.maximumWidth: 120
+                        Layout.fillWidth: true
+                        value: AppModel.volume
+                        //% "Volume"
+                        labelKey: QT_TRID_NOOP("deck.volume")
+                        opacity: volumeGroup.mute.sliderOpacity
+                        onMoved: value => presenter.setVolume(value)
+                    }
                 }
             }
         }

@@ -336,6 +336,61 @@ TEST_F(MusicWindow, AOneWordPageTitleShrinksRatherThanBreaks) {
     setWindowWidth(1400);
 }
 
+// The deck under the stage keeps every control whole inside the stage's column, none over
+// the next, however narrow the column: at the width of a 1024-pixel desktop with the side panel
+// and the wide rail the column is some 400 wide, and the deck's lower row takes a second line.
+TEST_F(MusicWindow, TheDeckKeepsEveryControlInsideTheStagesColumn) {
+    start();
+    show("music");
+    model->play(trackStation("Neon Rain"));
+    ASSERT_TRUE(pumpUntil([&] { return settledOn(model->current()->url); }, 20s));
+    const char* const rows[][7] = {
+        {"deckArtwork", "deckTitle", "deckClock", "deckFavorite"},
+        {"deckPrevious", "deckPlayPause", "deckNext", "deckStop", "deckRecord", "deckQueue"},
+        {"deckMeters", "deckMute", "deckVolume"},
+    };
+    const auto rectOf = [](const QQuickItem& item) {
+        return item.mapRectToScene(QRectF(0, 0, item.width(), item.height()));
+    };
+    for (const bool railCollapsed : {false, true}) {
+        ui->setRailCollapsed(railCollapsed);
+        for (const int width : {1008, 1240, 1400}) {
+            SCOPED_TRACE(fmt::format("{} wide, rail {}", width, railCollapsed ? "collapsed" : "expanded"));
+            setWindowWidth(width);
+            QQuickItem* column = run->find("stageColumn");
+            // The side panel is 430 wide, the rail 176 or 68: the column once they have settled.
+            ASSERT_TRUE(
+                pumpUntil([&] { return column->width() == width - 430 - (railCollapsed ? 68 : 176); }, 10s));
+            const QRectF bounds = rectOf(*column);
+            for (const auto& row : rows) {
+                QRectF previous;
+                for (const char* name : row) {
+                    if (name == nullptr)
+                        break;
+                    SCOPED_TRACE(name);
+                    QQuickItem* control = shown(name);
+                    ASSERT_NE(control, nullptr);
+                    const QRectF rect = rectOf(*control);
+                    EXPECT_TRUE(bounds.contains(rect)) << "outside the column";
+                    EXPECT_GE(rect.width(), 6);
+                    if (!previous.isNull() && rect.top() < previous.bottom()) {
+                        EXPECT_GE(rect.left(), previous.right()) << "over the control before it";
+                    }
+                    previous = rect;
+                }
+            }
+            EXPECT_GE(rectOf(*shown("deckVolume")).width(), 64);
+            EXPECT_GE(rectOf(*shown("deckMeters")).width(), 70);
+            run->grab(fmt::format("windowrun-{}-{}-deck.png", width, railCollapsed ? "collapsed" : "expanded")
+                          .c_str(),
+                      "stageColumn");
+        }
+    }
+    ui->setRailCollapsed(false);
+    setWindowWidth(1400);
+    stopPlayback();
+}
+
 // On the software scene graph the covers' textures go with the window as they do on OpenGL:
 // the leak check at the end of the process (ctest runs each test in a process of its own)
 // finds none of them.
