@@ -68,12 +68,34 @@ set_source_files_properties(${view_cpp} PROPERTIES COMPILE_OPTIONS "${ZINTRARADI
 add_library(ZintraRadioModule INTERFACE)
 target_link_libraries(ZintraRadioModule INTERFACE ZintraRadioViews ZintraRadioViewsplugin)
 
+# The stage draws its own shaders through OpenGL (StageSurface), from their GLSL 330 text;
+# every other shader is baked for Qt Quick's shader effects.
+set(stage_shaders ${view_shaders})
+list(FILTER stage_shaders INCLUDE REGEX "^stage/shaders/")
+list(REMOVE_ITEM view_shaders ${stage_shaders})
 if(view_shaders)
   qt_add_shaders(ZintraRadioViews "zintraradio_shaders"
     PREFIX "/shaders"
     GLSL "300es,330"
     NOHLSL NOMSL
     FILES ${view_shaders})
+endif()
+set(stage_glsl "")
+foreach(shader ${stage_shaders})
+  set(glsl ${CMAKE_CURRENT_BINARY_DIR}/glsl/${shader}.glsl)
+  add_custom_command(OUTPUT ${glsl}
+    COMMAND Qt6::qsb --glsl 330 -o ${glsl}.qsb ${CMAKE_CURRENT_SOURCE_DIR}/${shader}
+    COMMAND Qt6::qsb -s -x glsl,330 -o ${glsl} ${glsl}.qsb
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${shader}
+    COMMENT "GLSL 330 of ${shader}"
+    VERBATIM)
+  list(APPEND stage_glsl ${glsl})
+endforeach()
+if(stage_glsl)
+  qt_add_resources(ZintraRadioViews "zintraradio_stage_shaders"
+    PREFIX "/shaders"
+    BASE ${CMAKE_CURRENT_BINARY_DIR}/glsl
+    FILES ${stage_glsl})
 endif()
 
 file(GLOB translations CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/i18n/*.ts)

@@ -22,12 +22,9 @@ Item {
         model: AppModel
     }
 
-    Rectangle {
+    PanelBackdrop {
         anchors.fill: parent
         color: Theme.night
-    }
-    GradientShape {
-        anchors.fill: parent
         direction: GradientPaint.Diagonal
         colors: [Theme.alpha(Theme.violet, 0.13), Theme.alpha(Theme.cyan, 0.04)]
     }
@@ -300,8 +297,9 @@ Item {
                     active: AppModel.isActive
                     Accessible.ignored: true
 
-                    FrameAnimation {
-                        running: meters.moving && meters.visible
+                    FrameTicker {
+                        running: meters.moving
+                        cap: 60
                         onTriggered: meters.tick()
                     }
                 }

@@ -6,7 +6,14 @@ import ZintraRadio
 Item {
     id: badge
 
-    property real pulse: 0
+    // Dim to glowing in 0.9 s and back, easing in and out, from dim on each appearance.
+    readonly property real pulse: {
+        if (!pulseClock.running)
+            return 0
+        const phase = (pulseClock.elapsed / 0.9) % 2
+        const x = phase < 1 ? phase : 2 - phase
+        return x < 0.5 ? 2 * x * x : 1 - 2 * (1 - x) * (1 - x)
+    }
 
     implicitWidth: row.implicitWidth + 14
     implicitHeight: 17
@@ -16,11 +23,9 @@ Item {
     Accessible.name: qsTrId("deck.live")
     Accessible.role: Accessible.StaticText
 
-    SequentialAnimation on pulse {
-        loops: Animation.Infinite
-        running: badge.visible && !Motion.reduced
-        NumberAnimation { from: 0; to: 1; duration: 900; easing.type: Easing.InOutQuad }
-        NumberAnimation { from: 1; to: 0; duration: 900; easing.type: Easing.InOutQuad }
+    FrameTicker {
+        id: pulseClock
+        running: !Motion.reduced
     }
 
     Rectangle {

@@ -116,12 +116,11 @@ T.AbstractButton {
                     moveToStart: true
                 }
             }
-            RotationAnimation on rotation {
-                from: 0
-                to: 360
-                duration: 2600
-                loops: Animation.Infinite
-                running: button.visible && !Motion.reduced
+            // One turn every 2.6 s, on the window's frames.
+            rotation: ringTurn.running ? 360 * ((ringTurn.elapsed / 2.6) % 1) : 0
+            FrameTicker {
+                id: ringTurn
+                running: !Motion.reduced
             }
         }
     }

@@ -19,16 +19,10 @@ Row {
 
     spacing: 8
 
-    FrameAnimation {
-        property real last: 0
-        running: cluster.recording && cluster.visible
-        onTriggered: {
-            // At most 30 redraws a second.
-            if (elapsedTime - last < 1 / 30)
-                return
-            last = elapsedTime
-            cluster.now = Date.now()
-        }
+    FrameTicker {
+        running: cluster.recording
+        cap: 30
+        onTriggered: cluster.now = Date.now()
     }
     onRecordingChanged: now = Date.now()
 

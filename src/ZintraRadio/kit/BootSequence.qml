@@ -27,10 +27,10 @@ Item {
     //% "ZintraRadio"
     Accessible.name: qsTrId("app.name")
 
-    FrameAnimation {
+    FrameTicker {
         id: clock
         // After the end the splash stays fully transparent; nothing moves any more.
-        running: boot.visible && boot.t < 1.75
+        running: boot.t < 1.75
         onTriggered: boot.t = Math.max(0, (Date.now() - boot.start) / 1000)
     }
     Timer {

@@ -27,15 +27,9 @@ Item {
         }
     }
 
-    FrameAnimation {
-        property real last: 0
-        running: glyph.visible
-        onTriggered: {
-            if (elapsedTime - last < 1 / 30)
-                return
-            last = elapsedTime
-            glyph.sample()
-        }
+    FrameTicker {
+        cap: 30
+        onTriggered: glyph.sample()
     }
     Component.onCompleted: sample()
 

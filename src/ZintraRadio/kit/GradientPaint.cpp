@@ -6,6 +6,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSGGeometryNode>
+#include <QSGVertexColorMaterial>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
@@ -48,6 +50,137 @@ QLinearGradient spreadGradient(const QRectF& rect, GradientPaint::Direction dire
     for (qsizetype i = 0; i < stops.size(); ++i)
         gradient.setColorAt(static_cast<qreal>(i) / static_cast<qreal>(stops.size() - 1), stops[i]);
     return gradient;
+}
+
+namespace {
+
+// Premultiplied colour components: QPainter interpolates gradient stops premultiplied.
+struct Rgba {
+    qreal r = 0, g = 0, b = 0, a = 0;
+};
+
+Rgba rgbaOf(const QColor& color) {
+    const qreal a = color.alphaF();
+    return {color.redF() * a, color.greenF() * a, color.blueF() * a, a};
+}
+
+Rgba between(const Rgba& from, const Rgba& to, qreal t) {
+    return {from.r + (to.r - from.r) * t, from.g + (to.g - from.g) * t, from.b + (to.b - from.b) * t,
+            from.a + (to.a - from.a) * t};
+}
+
+// `stops` at position t in 0...1.
+Rgba stopAt(const QGradientStops& stops, qreal t) {
+    if (stops.isEmpty())
+        return {};
+    if (t <= stops.first().first)
+        return rgbaOf(stops.first().second);
+    for (qsizetype i = 1; i < stops.size(); ++i)
+        if (t <= stops[i].first) {
+            const qreal span = stops[i].first - stops[i - 1].first;
+            return between(rgbaOf(stops[i - 1].second), rgbaOf(stops[i].second),
+                           span > 0 ? (t - stops[i - 1].first) / span : 1);
+        }
+    return rgbaOf(stops.last().second);
+}
+
+// `layer` laid over `below`.
+Rgba over(const Rgba& below, const Rgba& layer) {
+    const qreal kept = 1 - layer.a;
+    return {layer.r + below.r * kept, layer.g + below.g * kept, layer.b + below.b * kept,
+            layer.a + below.a * kept};
+}
+
+} // namespace
+
+QColor backdropColour(const BackdropLook& look, QSizeF size, QPointF at) {
+    Rgba colour = rgbaOf(look.base);
+    if (!look.colors.isEmpty()) {
+        const QLinearGradient tint = spreadGradient(QRectF(QPointF(), size), look.direction, look.colors);
+        const QPointF axis = tint.finalStop() - tint.start();
+        const qreal length = QPointF::dotProduct(axis, axis);
+        const qreal t = length > 0 ? QPointF::dotProduct(at - tint.start(), axis) / length : 0;
+        colour = over(colour, stopAt(tint.stops(), std::clamp<qreal>(t, 0, 1)));
+    }
+    if (look.washRadius > 0) {
+        const QPointF away = at - look.washCentre;
+        const qreal t = std::min<qreal>(1, std::hypot(away.x(), away.y()) / look.washRadius);
+        colour = over(colour, between(rgbaOf(look.washColor), Rgba{}, t));
+    }
+    if (colour.a <= 0)
+        return Qt::transparent;
+    return QColor::fromRgbF(float(colour.r / colour.a), float(colour.g / colour.a),
+                            float(colour.b / colour.a), float(colour.a));
+}
+
+PanelBackdrop::PanelBackdrop(QQuickItem* parent) : QQuickItem(parent) {
+    setFlag(ItemHasContents, true);
+}
+
+QSGNode* PanelBackdrop::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
+    if (width() <= 0 || height() <= 0) {
+        delete old;
+        return nullptr;
+    }
+    auto* node = static_cast<QSGGeometryNode*>(old);
+    const int columns = std::max(1, int(std::ceil(width() / gridStep)));
+    const int rows = std::max(1, int(std::ceil(height() / gridStep)));
+    const int vertices = (columns + 1) * (rows + 1);
+    if (!node) {
+        node = new QSGGeometryNode;
+        node->setMaterial(new QSGVertexColorMaterial);
+        node->setFlag(QSGNode::OwnsMaterial);
+    }
+    auto* geometry = new QSGGeometry(QSGGeometry::defaultAttributes_ColoredPoint2D(), vertices,
+                                     6 * columns * rows, QSGGeometry::UnsignedIntType);
+    geometry->setDrawingMode(QSGGeometry::DrawTriangles);
+    QSGGeometry::ColoredPoint2D* points = geometry->vertexDataAsColoredPoint2D();
+    for (int row = 0; row <= rows; ++row)
+        for (int column = 0; column <= columns; ++column) {
+            const QPointF at(width() * column / columns, height() * row / rows);
+            // The scene graph blends premultiplied colours.
+            const QRgb colour = qPremultiply(backdropColour(look_, size(), at).rgba());
+            points[row * (columns + 1) + column].set(float(at.x()), float(at.y()), uchar(qRed(colour)),
+                                                     uchar(qGreen(colour)), uchar(qBlue(colour)),
+                                                     uchar(qAlpha(colour)));
+        }
+    quint32* indices = geometry->indexDataAsUInt();
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column) {
+            const quint32 topLeft = quint32(row * (columns + 1) + column);
+            const quint32 bottomLeft = topLeft + quint32(columns + 1);
+            for (quint32 index : {topLeft, topLeft + 1, bottomLeft, topLeft + 1, bottomLeft + 1, bottomLeft})
+                *indices++ = index;
+        }
+    node->setGeometry(geometry);
+    node->setFlag(QSGNode::OwnsGeometry);
+    node->markDirty(QSGNode::DirtyGeometry);
+    return node;
+}
+
+void PanelBackdrop::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) {
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    if (newGeometry.size() != oldGeometry.size())
+        update();
+}
+
+void PanelBackdrop::setColor(const QColor& color) {
+    assign(this, look_.base, color);
+}
+void PanelBackdrop::setDirection(GradientPaint::Direction direction) {
+    assign(this, look_.direction, direction);
+}
+void PanelBackdrop::setColors(const QVariantList& colors) {
+    assign(this, look_.colors, colors);
+}
+void PanelBackdrop::setWashColor(const QColor& color) {
+    assign(this, look_.washColor, color);
+}
+void PanelBackdrop::setWashCentre(const QPointF& centre) {
+    assign(this, look_.washCentre, centre);
+}
+void PanelBackdrop::setWashRadius(qreal radius) {
+    assign(this, look_.washRadius, radius);
 }
 
 GradientShape::GradientShape(QQuickItem* parent) : QQuickPaintedItem(parent) {

@@ -73,6 +73,67 @@ private:
     QVariantList colors_;
 };
 
+// The look of a panel's background: `base`, the tint gradient of `colors` along
+// `direction` over it, and a soft radial light of `washColor` from `washCentre` out to
+// `washRadius` (none at radius 0).
+struct BackdropLook {
+    QColor base = Qt::black;
+    GradientPaint::Direction direction = GradientPaint::Diagonal;
+    QVariantList colors; // none: no tint
+    QColor washColor = Qt::transparent;
+    QPointF washCentre;
+    qreal washRadius = 0;
+};
+
+// The backdrop's colour at `at` in an item of `size`, as QPainter lays the same gradients.
+QColor backdropColour(const BackdropLook& look, QSizeF size, QPointF at);
+
+// A panel's background as one layer of vertex colours over a grid fine enough for its soft
+// gradients. A software rasteriser pays for every layer over every pixel on every frame
+// the window draws, and a texture costs it more than twice a coloured fill: this stands for
+// a night rectangle, a gradient picture and a radial light at the price of one fill.
+class PanelBackdrop : public QQuickItem {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QColor color READ color WRITE setColor NOTIFY lookChanged)
+    Q_PROPERTY(
+        ZintraRadio::GradientPaint::Direction direction READ direction WRITE setDirection NOTIFY lookChanged)
+    Q_PROPERTY(QVariantList colors READ colors WRITE setColors NOTIFY lookChanged)
+    Q_PROPERTY(QColor washColor READ washColor WRITE setWashColor NOTIFY lookChanged)
+    Q_PROPERTY(QPointF washCentre READ washCentre WRITE setWashCentre NOTIFY lookChanged)
+    Q_PROPERTY(qreal washRadius READ washRadius WRITE setWashRadius NOTIFY lookChanged)
+
+public:
+    // Points between the grid's lines.
+    static constexpr qreal gridStep = 40;
+
+    explicit PanelBackdrop(QQuickItem* parent = nullptr);
+
+    const BackdropLook& look() const { return look_; }
+    QColor color() const { return look_.base; }
+    void setColor(const QColor& color);
+    GradientPaint::Direction direction() const { return look_.direction; }
+    void setDirection(GradientPaint::Direction direction);
+    const QVariantList& colors() const { return look_.colors; }
+    void setColors(const QVariantList& colors);
+    QColor washColor() const { return look_.washColor; }
+    void setWashColor(const QColor& color);
+    QPointF washCentre() const { return look_.washCentre; }
+    void setWashCentre(const QPointF& centre);
+    qreal washRadius() const { return look_.washRadius; }
+    void setWashRadius(qreal radius);
+
+Q_SIGNALS:
+    void lookChanged();
+
+protected:
+    QSGNode* updatePaintNode(QSGNode* old, UpdatePaintNodeData*) override;
+    void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
+
+private:
+    BackdropLook look_;
+};
+
 // One line of text (or an icon glyph) painted with a gradient; elided at the right when the
 // item is narrower than the text. With `maximumLineCount` above 1 the text wraps at word
 // boundaries within the item's width, and the last line that fits is elided.

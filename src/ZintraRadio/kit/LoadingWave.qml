@@ -14,8 +14,7 @@ Item {
     //% "Loading…"
     Accessible.name: qsTrId("state.loading")
 
-    FrameAnimation {
-        running: wave.visible
+    FrameTicker {
         onTriggered: wave.t = Date.now() / 1000
     }
     Component.onCompleted: t = Date.now() / 1000

@@ -35,8 +35,8 @@ Item {
         textFormat: Text.PlainText
     }
 
-    FrameAnimation {
-        running: marquee.scrolling && marquee.visible
+    FrameTicker {
+        running: marquee.scrolling
         onTriggered: marquee.offset = KitRules.marqueeOffset((Date.now() - marquee.since) / 1000, marquee.textWidth)
     }
 

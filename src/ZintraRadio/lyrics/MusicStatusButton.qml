@@ -41,10 +41,9 @@ T.AbstractButton {
     }
 
     // At most 30 frames a second, and none while nothing is busy.
-    Timer {
-        interval: 33
-        repeat: true
-        running: button.busy && button.visible
+    FrameTicker {
+        cap: 30
+        running: button.busy
         onTriggered: button.t = LyricsViewRules.referenceTime()
     }
 

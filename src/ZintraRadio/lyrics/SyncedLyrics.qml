@@ -29,7 +29,7 @@ Item {
         reduceMotion: Motion.reduced
     }
 
-    FrameAnimation {
+    FrameTicker {
         running: synced.running && synced.model !== null
         onTriggered: presenter.advance()
     }

@@ -21,8 +21,8 @@ Item {
         model: strip.model
     }
 
-    FrameAnimation {
-        running: strip.visible && strip.content === "synced"
+    FrameTicker {
+        running: strip.content === "synced"
         onTriggered: presenter.advance()
     }
 

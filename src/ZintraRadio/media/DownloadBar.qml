@@ -78,9 +78,9 @@ Item {
             GradientStop { position: 1; color: Theme.magenta }
         }
     }
-    FrameAnimation {
+    FrameTicker {
         objectName: "sweepAnimation"
-        running: bar.look.sweep && bar.visible
+        running: bar.look.sweep
         onTriggered: bar.segment = MediaViewRules.sweep(Date.now() / 1000, bar.width)
     }
 }

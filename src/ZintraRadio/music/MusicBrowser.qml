@@ -51,12 +51,9 @@ Item {
         function onTracksChanged() { Covers.refresh() }
     }
 
-    Rectangle {
+    PanelBackdrop {
         anchors.fill: parent
         color: Theme.alpha(Theme.night, 0.8)
-    }
-    GradientShape {
-        anchors.fill: parent
         direction: GradientPaint.Diagonal
         colors: [Theme.alpha(Theme.violet, 0.16), "transparent", Theme.alpha(Theme.cyan, 0.07)]
     }

@@ -19,8 +19,8 @@ Item {
     implicitHeight: size
     Accessible.ignored: true
 
-    FrameAnimation {
-        running: disc.spinning && disc.visible
+    FrameTicker {
+        running: disc.spinning
         onRunningChanged: if (running) disc.last = Date.now() / 1000
         onTriggered: {
             const now = Date.now() / 1000

@@ -25,9 +25,11 @@ Item {
 
     Component.onCompleted: bootStart = Date.now()
 
-    Rectangle {
-        anchors.fill: parent
-        color: Theme.night
+    // Playback lets the window's motion run at its faster rate.
+    Binding {
+        target: Frames
+        property: "playing"
+        value: AppModel.stateName === "playing"
     }
 
     // Everything but the overlays: what the glass of the toasts shows blurred.

@@ -1,13 +1,13 @@
 #include "shell/MiniSpectrum.hpp"
 
 #include "ZazidEvoz/platform/Date.hpp"
+#include "kit/FrameDriver.hpp"
 #include "kit/ThemeRules.hpp"
 #include "shell/MiniRules.hpp"
 #include "state/AppRuntime.hpp"
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QQuickWindow>
 #include <span>
 
 namespace ZintraRadio {
@@ -15,6 +15,9 @@ namespace ZintraRadio {
 MiniSpectrum::MiniSpectrum(QQuickItem* parent) : QQuickPaintedItem(parent) {
     setAntialiasing(true);
     setOpaquePainting(false);
+    auto* ticker = new FrameTicker(this);
+    ticker->setCap(60);
+    connect(ticker, &FrameTicker::triggered, this, [this] { update(); });
 }
 
 void MiniSpectrum::setPlaying(bool playing) {
@@ -23,16 +26,6 @@ void MiniSpectrum::setPlaying(bool playing) {
     playing_ = playing;
     Q_EMIT playingChanged();
     update();
-}
-
-void MiniSpectrum::itemChange(ItemChange change, const ItemChangeData& data) {
-    if (change == ItemSceneChange) {
-        disconnect(frames_);
-        // Every shown frame asks for the next one: the bars move with the display.
-        if (data.window != nullptr)
-            frames_ = connect(data.window, &QQuickWindow::frameSwapped, this, [this] { update(); });
-    }
-    QQuickPaintedItem::itemChange(change, data);
 }
 
 void MiniSpectrum::paint(QPainter* painter) {

@@ -1,5 +1,6 @@
 // The mini player's 40-bar spectrum: live bands from the shared audio pulse while playing, a
-// slow wave at half strength otherwise. Redrawn on every frame of its window.
+// slow wave at half strength otherwise. Redrawn with its window's frame driver, at most 60
+// times a second.
 #pragma once
 
 #include <QQuickPaintedItem>
@@ -23,12 +24,8 @@ public:
 Q_SIGNALS:
     void playingChanged();
 
-protected:
-    void itemChange(ItemChange change, const ItemChangeData& data) override;
-
 private:
     bool playing_ = false;
-    QMetaObject::Connection frames_;
 };
 
 } // namespace ZintraRadio

@@ -4,7 +4,7 @@ import ZintraRadio
 // The column of the seven module buttons at the window's left edge, with a glowing ring that
 // glides to the module the side panel shows, the live badges (downloads in progress, a red
 // dot while recording) and the button that collapses the rail to its icons.
-Item {
+StillLayer {
     id: rail
 
     readonly property bool collapsed: UIState.railCollapsed
@@ -32,17 +32,11 @@ Item {
         onObjectRemoved: rail.recountDownloads()
     }
 
-    Rectangle {
+    PanelBackdrop {
         anchors.fill: parent
         color: Theme.night
-    }
-    Rectangle {
-        anchors.fill: parent
-        gradient: Gradient {
-            GradientStop { position: 0; color: Theme.alpha(Theme.violet, 0.16) }
-            GradientStop { position: 0.5; color: "transparent" }
-            GradientStop { position: 1; color: Theme.alpha(Theme.cyan, 0.06) }
-        }
+        direction: GradientPaint.Vertical
+        colors: [Theme.alpha(Theme.violet, 0.16), "transparent", Theme.alpha(Theme.cyan, 0.06)]
     }
     Rectangle {
         anchors.right: parent.right

@@ -5,7 +5,7 @@ import ZintraRadio
 // amber tool banner while ffmpeg or yt-dlp is missing, on a tinted night background with a
 // glowing edge line at its left. A module change replaces the panel (its own state starts
 // afresh); choosing the module already shown keeps it.
-Item {
+StillLayer {
     id: panel
 
     readonly property bool toolsMissing: !AppModel.hasFFmpeg || !AppModel.hasYtDlp || Shell.fakeMissingTools
@@ -21,21 +21,14 @@ Item {
 
     clip: true
 
-    Rectangle {
+    PanelBackdrop {
         anchors.fill: parent
         color: Theme.night
-    }
-    GradientShape {
-        anchors.fill: parent
         direction: GradientPaint.Diagonal
         colors: [Theme.alpha(Theme.violet, 0.14), "transparent", Theme.alpha(Theme.magenta, 0.07)]
-    }
-    RadialWash {
-        anchors.fill: parent
-        centerX: width
-        centerY: height
-        radius: 420
-        color: Theme.alpha(Theme.cyan, 0.07)
+        washCentre: Qt.point(width, height)
+        washRadius: 420
+        washColor: Theme.alpha(Theme.cyan, 0.07)
     }
     Rectangle {
         width: 1

@@ -32,13 +32,10 @@ Item {
     }
 
     // 48 bands of the live spectrum, at most 30 times a second, still while nothing plays.
-    FrameAnimation {
-        property real last: 0
-        running: stage.playing && stage.visible
+    FrameTicker {
+        running: stage.playing
+        cap: 30
         onTriggered: {
-            if (elapsedTime - last < 1 / 30)
-                return
-            last = elapsedTime
             const pulse = AppModel.pulse
             pulse.refresh()
             const count = Math.min(48, pulse.bandCount)

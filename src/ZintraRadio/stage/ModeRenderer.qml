@@ -1,8 +1,8 @@
 import QtQuick
 import ZintraRadio
 
-// One visualizer mode drawn from the feed: a shader, a geometry canvas under bloom, or, when
-// the stage has no shaders, the fallback scope whatever the mode.
+// One visualizer mode drawn from the feed: a shader or a geometry drawing under its glow, or,
+// when the stage has no shaders, the fallback scope whatever the mode.
 Item {
     id: renderer
 
@@ -20,9 +20,7 @@ Item {
         objectName: "modeDrawing"
         anchors.fill: parent
         active: renderer.drawing !== ""
-        sourceComponent: renderer.drawing === "terrain" ? terrain
-                       : renderer.drawing === "vectorscope" ? vectorscope
-                       : renderer.drawing === "shader" ? shader : fallback
+        sourceComponent: renderer.drawing === "fallback" ? fallback : surface
     }
 
     Component {
@@ -34,73 +32,27 @@ Item {
         }
     }
 
+    // Shader modes and the two geometry modes under their glow.
     Component {
-        id: shader
-        Item {
-            ModeShaderInput {
-                id: input
-                anchors.fill: parent
-                mode: renderer.mode
-                feed: renderer.feed
-                frame: renderer.frame
-            }
-            ShaderEffect {
-                objectName: "modeShader"
-                anchors.fill: parent
-                // A software rasteriser draws the shader into a half-size layer, scaled up.
-                layer.enabled: StageShaders.softwareRenderer
-                layer.textureSize: Qt.size(Math.max(1, Math.round(width / 2)), Math.max(1, Math.round(height / 2)))
-                layer.smooth: true
-                property var feedData: input
-                property vector2d resolution: input.resolution
-                property real time: input.time
-                property real phase: input.phase
-                property vector4d energies: input.energies
-                property vector2d tone: input.tone
-                property real rows: input.rows
-                fragmentShader: StageShaders.shaderUrl(input.function)
-                // Reported after this evaluation: the report switches every mode to the fallback.
-                onStatusChanged: if (status === ShaderEffect.Error)
-                                     Qt.callLater(StageShaders.reportFailure, input.function + " failed to load")
-            }
-        }
-    }
+        id: surface
+        StageSurface {
+            objectName: "stageSurface"
+            mode: renderer.mode
+            feed: renderer.feed
+            frame: renderer.frame
+            background: Theme.night
+            bloomRadius: 6
+            bloomStrength: renderer.drawing === "vectorscope" ? 0.45 : 0.6
 
-    Component {
-        id: terrain
-        StageBloom {
-            objectName: "stageBloom"
-            radius: 6
-            strength: 0.6
-            TerrainCanvas {
-                objectName: "terrainCanvas"
-                anchors.fill: parent
-                feed: renderer.feed
-                frame: renderer.frame
-            }
-        }
-    }
-
-    Component {
-        id: vectorscope
-        StageBloom {
-            objectName: "stageBloom"
-            radius: 6
-            strength: 0.45
             Item {
                 anchors.fill: parent
-                VectorscopeCanvas {
-                    id: scope
-                    objectName: "vectorscopeCanvas"
-                    anchors.fill: parent
-                    feed: renderer.feed
-                    frame: renderer.frame
-                }
-                ScopeLabel { at: scope.leftLabel; text: "L"; size: 12; tint: Theme.alpha(Theme.cyan, 0.65) }
-                ScopeLabel { at: scope.rightLabel; text: "R"; size: 12; tint: Theme.alpha(Theme.cyan, 0.65) }
-                ScopeLabel { at: Qt.point(scope.bar.x, scope.bar.y + 17); text: "\u22121"; size: 10; weight: Font.DemiBold; tint: Qt.rgba(1, 1, 1, 0.5) }
-                ScopeLabel { at: Qt.point(scope.bar.x + scope.bar.width / 2, scope.bar.y + 17); text: "0"; size: 10; weight: Font.DemiBold; tint: Qt.rgba(1, 1, 1, 0.5) }
-                ScopeLabel { at: Qt.point(scope.bar.x + scope.bar.width, scope.bar.y + 17); text: "+1"; size: 10; weight: Font.DemiBold; tint: Qt.rgba(1, 1, 1, 0.5) }
+                visible: renderer.drawing === "vectorscope"
+                readonly property var labels: StageModeTable.vectorscopeLabels(width, height)
+                ScopeLabel { at: parent.labels.leftLabel; text: "L"; size: 12; tint: Theme.alpha(Theme.cyan, 0.65) }
+                ScopeLabel { at: parent.labels.rightLabel; text: "R"; size: 12; tint: Theme.alpha(Theme.cyan, 0.65) }
+                ScopeLabel { at: Qt.point(parent.labels.bar.x, parent.labels.bar.y + 17); text: "\u22121"; size: 10; weight: Font.DemiBold; tint: Qt.rgba(1, 1, 1, 0.5) }
+                ScopeLabel { at: Qt.point(parent.labels.bar.x + parent.labels.bar.width / 2, parent.labels.bar.y + 17); text: "0"; size: 10; weight: Font.DemiBold; tint: Qt.rgba(1, 1, 1, 0.5) }
+                ScopeLabel { at: Qt.point(parent.labels.bar.x + parent.labels.bar.width, parent.labels.bar.y + 17); text: "+1"; size: 10; weight: Font.DemiBold; tint: Qt.rgba(1, 1, 1, 0.5) }
             }
         }
     }

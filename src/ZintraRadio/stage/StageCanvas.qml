@@ -23,9 +23,12 @@ Item {
     clip: true
     Accessible.ignored: true
 
+    // The surfaces of the modes are opaque night themselves; only the fallback scope draws on
+    // a clear ground.
     Rectangle {
         anchors.fill: parent
         color: Theme.night
+        visible: !canvas.current || canvas.current.drawing === "fallback"
     }
 
     StageClock {

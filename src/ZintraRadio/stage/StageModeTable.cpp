@@ -1,6 +1,7 @@
 #include "stage/StageModeTable.hpp"
 
 #include "stage/StageModes.hpp"
+#include "stage/VectorscopeCanvas.hpp"
 
 #include <QJSEngine>
 
@@ -49,6 +50,13 @@ QString StageModeTable::drawing(const QString& raw) const {
         break;
     }
     return QStringLiteral("shader");
+}
+
+QVariantMap StageModeTable::vectorscopeLabels(double width, double height) const {
+    const VectorscopeLayout layout = Vectorscope::layout(QSizeF(width, height));
+    return {{QStringLiteral("leftLabel"), layout.leftLabel},
+            {QStringLiteral("rightLabel"), layout.rightLabel},
+            {QStringLiteral("bar"), layout.bar}};
 }
 
 } // namespace ZintraRadio

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 class QQmlEngine;
@@ -26,6 +27,9 @@ public:
     Q_INVOKABLE QString nameKey(const QString& raw) const;
     // "shader", "terrain" or "vectorscope".
     Q_INVOKABLE QString drawing(const QString& raw) const;
+    // Where the vectorscope's texts stand in a drawing of `width` x `height`:
+    // {leftLabel, rightLabel (centres), bar (the correlation bar)}.
+    Q_INVOKABLE QVariantMap vectorscopeLabels(double width, double height) const;
 
 private:
     StageModeTable() = default;

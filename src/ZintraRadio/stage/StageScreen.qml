@@ -170,95 +170,101 @@ Item {
             NumberAnimation { duration: 400; easing.type: Easing.InOutQuad }
         }
 
-        Row {
-            id: topBar
-            objectName: "topBar"
-            anchors.top: parent.top
-            anchors.left: parent.left
-            anchors.right: parent.right
-            anchors.topMargin: 16
-            anchors.leftMargin: stage.cinema ? 92 : 22
-            anchors.rightMargin: 18
-            spacing: 12
-            Behavior on anchors.leftMargin {
-                NumberAnimation { duration: stage.reducedMotion ? 200 : 420; easing.type: Easing.InOutQuad }
-            }
+        // The top bar with room for its buttons' glow, from one picture while it stands still.
+        StillLayer {
+            width: parent.width
+            height: topBar.y + topBar.height + 14
 
-            // The buttons always keep their place; the link field takes what the brand mark
-            // leaves, up to 300. In a stage too narrow for a useful field beside the mark, the
-            // field shrinks to its symbol and, while it is in use, takes the mark's place too.
-            readonly property real linkRoom: width - buttons.width - 2 * spacing - 8
-            readonly property real linkBesideBrand: linkRoom - brand.implicitWidth - spacing
-            readonly property bool linkCompact: linkBesideBrand < 150
-
-            BrandMark {
-                id: brand
-                objectName: "brandMark"
-                anchors.verticalCenter: parent.verticalCenter
-                visible: topBar.linkBesideBrand >= Theme.fieldHeight
-                         && !(topBar.linkCompact && (link.focused || link.text.length > 0))
-                size: 15
-            }
-            Item {
-                // The spacer: whatever the other items leave, at least 8.
-                width: Math.max(8, topBar.linkRoom - link.width - (brand.visible ? brand.width + topBar.spacing : 0) + 8)
-                height: 1
-            }
-            LinkField {
-                id: link
-                anchors.verticalCenter: parent.verticalCenter
-                width: Math.min(300, Math.max(Theme.fieldHeight, brand.visible ? topBar.linkBesideBrand : topBar.linkRoom))
-                focusTrigger: stage.linkFocus
-                onSubmitted: text => stage.linkSubmitted(text)
-            }
             Row {
-                id: buttons
-                anchors.verticalCenter: parent.verticalCenter
+                id: topBar
+                objectName: "topBar"
+                anchors.top: parent.top
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.topMargin: 16
+                anchors.leftMargin: stage.cinema ? 92 : 22
+                anchors.rightMargin: 18
                 spacing: 12
-                IconButton {
-                    objectName: "lyricsButton"
-                    // Grows from nothing about its centre while fading in, and shrinks away the
-                    // same way; it keeps its place in the row until it has gone.
-                    visible: stage.hasLyrics || opacity > 0
-                    scale: stage.hasLyrics ? 1 : 0.00001
-                    opacity: stage.hasLyrics ? 1 : 0
-                    Behavior on scale {
-                        NumberAnimation { duration: stage.reducedMotion ? 200 : 350; easing.type: Easing.InOutQuad }
-                    }
-                    Behavior on opacity {
-                        NumberAnimation { duration: stage.reducedMotion ? 200 : 350; easing.type: Easing.InOutQuad }
-                    }
-                    symbol: "quote.bubble.fill"
-                    //% "Hide lyrics"
-                    helpKey: stage.lyricsVisible ? QT_TRID_NOOP("lyrics.hide")
-                                                 //% "Show lyrics"
-                                                 : QT_TRID_NOOP("lyrics.show")
-                    active: stage.lyricsVisible
-                    size: 34
-                    onClicked: stage.lyricsToggled()
+                Behavior on anchors.leftMargin {
+                    NumberAnimation { duration: stage.reducedMotion ? 200 : 420; easing.type: Easing.InOutQuad }
                 }
-                IconButton {
-                    objectName: "panelButton"
-                    symbol: stage.panelHidden ? "sidebar.right" : "rectangle.righthalf.inset.filled"
-                    //% "Show the side panel"
-                    helpKey: stage.panelHidden ? QT_TRID_NOOP("stage.showPanel")
-                                               //% "Hide the side panel"
-                                               : QT_TRID_NOOP("stage.hidePanel")
-                    size: 34
-                    opacity: stage.cinema ? 0 : 1
-                    enabled: !stage.cinema
-                    onClicked: stage.panelToggled()
+
+                // The buttons always keep their place; the link field takes what the brand mark
+                // leaves, up to 300. In a stage too narrow for a useful field beside the mark, the
+                // field shrinks to its symbol and, while it is in use, takes the mark's place too.
+                readonly property real linkRoom: width - buttons.width - 2 * spacing - 8
+                readonly property real linkBesideBrand: linkRoom - brand.implicitWidth - spacing
+                readonly property bool linkCompact: linkBesideBrand < 150
+
+                BrandMark {
+                    id: brand
+                    objectName: "brandMark"
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: topBar.linkBesideBrand >= Theme.fieldHeight
+                             && !(topBar.linkCompact && (link.focused || link.text.length > 0))
+                    size: 15
                 }
-                IconButton {
-                    objectName: "cinemaButton"
-                    symbol: stage.cinema ? "arrow.down.right.and.arrow.up.left" : "arrow.up.left.and.arrow.down.right"
-                    //% "Leave cinema mode"
-                    helpKey: stage.cinema ? QT_TRID_NOOP("stage.cinemaOff")
-                                          //% "Cinema mode"
-                                          : QT_TRID_NOOP("stage.cinemaOn")
-                    active: stage.cinema
-                    size: 34
-                    onClicked: stage.cinemaToggled()
+                Item {
+                    // The spacer: whatever the other items leave, at least 8.
+                    width: Math.max(8, topBar.linkRoom - link.width - (brand.visible ? brand.width + topBar.spacing : 0) + 8)
+                    height: 1
+                }
+                LinkField {
+                    id: link
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: Math.min(300, Math.max(Theme.fieldHeight, brand.visible ? topBar.linkBesideBrand : topBar.linkRoom))
+                    focusTrigger: stage.linkFocus
+                    onSubmitted: text => stage.linkSubmitted(text)
+                }
+                Row {
+                    id: buttons
+                    anchors.verticalCenter: parent.verticalCenter
+                    spacing: 12
+                    IconButton {
+                        objectName: "lyricsButton"
+                        // Grows from nothing about its centre while fading in, and shrinks away the
+                        // same way; it keeps its place in the row until it has gone.
+                        visible: stage.hasLyrics || opacity > 0
+                        scale: stage.hasLyrics ? 1 : 0.00001
+                        opacity: stage.hasLyrics ? 1 : 0
+                        Behavior on scale {
+                            NumberAnimation { duration: stage.reducedMotion ? 200 : 350; easing.type: Easing.InOutQuad }
+                        }
+                        Behavior on opacity {
+                            NumberAnimation { duration: stage.reducedMotion ? 200 : 350; easing.type: Easing.InOutQuad }
+                        }
+                        symbol: "quote.bubble.fill"
+                        //% "Hide lyrics"
+                        helpKey: stage.lyricsVisible ? QT_TRID_NOOP("lyrics.hide")
+                                                     //% "Show lyrics"
+                                                     : QT_TRID_NOOP("lyrics.show")
+                        active: stage.lyricsVisible
+                        size: 34
+                        onClicked: stage.lyricsToggled()
+                    }
+                    IconButton {
+                        objectName: "panelButton"
+                        symbol: stage.panelHidden ? "sidebar.right" : "rectangle.righthalf.inset.filled"
+                        //% "Show the side panel"
+                        helpKey: stage.panelHidden ? QT_TRID_NOOP("stage.showPanel")
+                                                   //% "Hide the side panel"
+                                                   : QT_TRID_NOOP("stage.hidePanel")
+                        size: 34
+                        opacity: stage.cinema ? 0 : 1
+                        enabled: !stage.cinema
+                        onClicked: stage.panelToggled()
+                    }
+                    IconButton {
+                        objectName: "cinemaButton"
+                        symbol: stage.cinema ? "arrow.down.right.and.arrow.up.left" : "arrow.up.left.and.arrow.down.right"
+                        //% "Leave cinema mode"
+                        helpKey: stage.cinema ? QT_TRID_NOOP("stage.cinemaOff")
+                                              //% "Cinema mode"
+                                              : QT_TRID_NOOP("stage.cinemaOn")
+                        active: stage.cinema
+                        size: 34
+                        onClicked: stage.cinemaToggled()
+                    }
                 }
             }
         }
@@ -289,14 +295,24 @@ Item {
                 width: picker.width
                 height: picker.height + 16
                 anchors.horizontalCenter: parent.horizontalCenter
-                ModePicker {
-                    id: picker
-                    objectName: "modePicker"
-                    width: implicitWidth
-                    height: implicitHeight
-                    mode: stage.mode
-                    reducedMotion: stage.reducedMotion
-                    onSelected: mode => stage.modeSelected(mode)
+                // The picker with room for its glow, from one picture while it stands still.
+                StillLayer {
+                    readonly property real glow: 28
+                    x: -glow
+                    y: -glow
+                    width: picker.width + 2 * glow
+                    height: picker.height + 2 * glow
+                    ModePicker {
+                        id: picker
+                        objectName: "modePicker"
+                        x: parent.glow
+                        y: parent.glow
+                        width: implicitWidth
+                        height: implicitHeight
+                        mode: stage.mode
+                        reducedMotion: stage.reducedMotion
+                        onSelected: mode => stage.modeSelected(mode)
+                    }
                 }
                 PillButton {
                     objectName: "showLibraryButton"

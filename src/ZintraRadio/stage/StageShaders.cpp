@@ -7,44 +7,9 @@
 #include <QJSEngine>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
-#include <atomic>
 #include <cstdio>
-#include <mutex>
 
 namespace ZintraRadio {
-
-namespace {
-
-std::mutex rendererMutex;
-QByteArray renderer; // guarded by rendererMutex
-std::atomic<bool> softwareRasteriser{false};
-
-} // namespace
-
-void StageShaders::noteRenderer(const QByteArray& glRenderer) {
-    {
-        std::lock_guard lock(rendererMutex);
-        if (renderer == glRenderer)
-            return;
-        renderer = glRenderer;
-    }
-    const bool software = isSoftwareRenderer(glRenderer);
-    if (softwareRasteriser.exchange(software) != software)
-        QMetaObject::invokeMethod(&instance(), &StageShaders::softwareRendererChanged, Qt::QueuedConnection);
-}
-
-QByteArray StageShaders::rendererName() {
-    std::lock_guard lock(rendererMutex);
-    return renderer;
-}
-
-bool StageShaders::isSoftwareRenderer(const QByteArray& glRenderer) {
-    return glRenderer.contains("llvmpipe") || glRenderer.contains("softpipe");
-}
-
-bool StageShaders::softwareRenderer() const {
-    return softwareRasteriser.load();
-}
 
 StageShaders* StageShaders::create(QQmlEngine*, QJSEngine*) {
     StageShaders* shaders = &instance();
@@ -63,9 +28,8 @@ QStringList StageShaders::requiredShaders() {
             QStringLiteral("bloomReduce"),  QStringLiteral("bloomBlur"), QStringLiteral("bloomComposite")};
 }
 
-QUrl StageShaders::shaderUrl(const QString& name) const {
-    const QString path = folder_ + QLatin1Char('/') + name + QStringLiteral(".frag.qsb");
-    return path.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + path) : QUrl::fromLocalFile(path);
+QString StageShaders::shaderFile(const QString& name) const {
+    return folder_ + QLatin1Char('/') + name + QStringLiteral(".frag.glsl");
 }
 
 bool StageShaders::available() {
@@ -80,7 +44,7 @@ bool StageShaders::available() {
         }
         available_ = true;
         for (const QString& name : requiredShaders()) {
-            const QString file = folder_ + QLatin1Char('/') + name + QStringLiteral(".frag.qsb");
+            const QString file = shaderFile(name);
             if (!QFile::exists(file)) {
                 available_ = false;
                 writeOnce(file + QStringLiteral(" not found"));

@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QQuickWindow>
-#include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
 class QQmlEngine;
@@ -17,7 +16,6 @@ namespace ZintraRadio {
 class StageShaders : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool available READ available NOTIFY availableChanged)
-    Q_PROPERTY(bool softwareRenderer READ softwareRenderer NOTIFY softwareRendererChanged)
     QML_ELEMENT
     QML_SINGLETON
 
@@ -27,7 +25,9 @@ public:
 
     // The shaders of the six modes and of the bloom, as built into the resources.
     static QStringList requiredShaders();
-    Q_INVOKABLE QUrl shaderUrl(const QString& name) const;
+    // The folder of the shader files (OpenGL shading language) and the file of one of them.
+    QString folder() const { return folder_; }
+    QString shaderFile(const QString& name) const;
 
     bool available();
     // Whether `window`'s scene graph draws shader effects (OpenGL); a process may hold windows
@@ -39,17 +39,8 @@ public:
     // Where the shader files are looked for, checked afresh; tests point it elsewhere.
     void setFolder(const QString& folder);
 
-    // The OpenGL renderer's name, noted from the render thread when it has a context. A
-    // software rasteriser (llvmpipe) draws the heavy shaders at half resolution and the stage
-    // at 30 frames a second.
-    static void noteRenderer(const QByteArray& glRenderer);
-    static QByteArray rendererName();
-    static bool isSoftwareRenderer(const QByteArray& glRenderer);
-    bool softwareRenderer() const;
-
 Q_SIGNALS:
     void availableChanged();
-    void softwareRendererChanged();
 
 private:
     StageShaders() = default;

@@ -1,7 +1,5 @@
 #include "stage/TerrainCanvas.hpp"
 
-#include "stage/StripNode.hpp"
-
 #include <cmath>
 
 namespace ZintraRadio {
@@ -141,7 +139,7 @@ double Terrain::rowStrokeWidth(const TerrainRowPlace& place) {
 void Terrain::build(StripBuilder& strip, const StageFeed& feed, QSizeF size) {
     const double w = size.width(), h = size.height();
     const TerrainLayout sky = layout(size, feed.bass());
-    strip.rectangle(0, 0, w, h, {StageColours::night});
+    // The night sky is the surface's own clear colour.
     drawSun(strip, sky, feed.energy());
 
     for (int i = 0; i < starCount; ++i) {
@@ -172,16 +170,6 @@ void Terrain::build(StripBuilder& strip, const StageFeed& feed, QSizeF size) {
                              {StageColours::magenta, 0.7f},
                              {StageColours::magenta, 0.0f}};
     strip.horizontalGradient(0, sky.horizon - 0.5, w, 1, horizon);
-}
-
-QSGNode* TerrainCanvas::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
-    if (!feed() || width() <= 0 || height() <= 0) {
-        delete old;
-        return nullptr;
-    }
-    strip_.clear();
-    Terrain::build(strip_, *feed(), size());
-    return stripNode(old, strip_);
 }
 
 } // namespace ZintraRadio

@@ -2,8 +2,8 @@
 // of the feed's band rows scrolling toward the viewer, each row a mirrored spectrum line.
 #pragma once
 
+#include "stage/StageFeed.hpp"
 #include "stage/StageGeometry.hpp"
-#include "stage/StageLayer.hpp"
 
 #include <QRectF>
 #include <QSizeF>
@@ -45,19 +45,5 @@ double rowStrokeWidth(const TerrainRowPlace& place);
 // Builds the whole drawing.
 void build(StripBuilder& strip, const StageFeed& feed, QSizeF size);
 } // namespace Terrain
-
-class TerrainCanvas : public StageLayer {
-    Q_OBJECT
-    QML_ELEMENT
-
-public:
-    explicit TerrainCanvas(QQuickItem* parent = nullptr) : StageLayer(parent) {}
-
-protected:
-    QSGNode* updatePaintNode(QSGNode* old, UpdatePaintNodeData*) override;
-
-private:
-    StripBuilder strip_;
-};
 
 } // namespace ZintraRadio

@@ -1,7 +1,5 @@
 #include "stage/VectorscopeCanvas.hpp"
 
-#include "stage/StripNode.hpp"
-
 #include <cmath>
 #include <numbers>
 
@@ -61,7 +59,7 @@ void Vectorscope::build(StripBuilder& strip, const StageFeed& feed, QSizeF size)
     const VectorscopeLayout scope = layout(size);
     const QPointF c = scope.centre;
     const double r = scope.radius, d = scope.diagonal;
-    strip.rectangle(0, 0, size.width(), size.height(), {StageColours::night});
+    // The night ground is the surface's own clear colour.
 
     const Paint glow[] = {{StageColours::violet, 0.2f + 0.2f * feed.energy()}, {StageColours::violet, 0.0f}};
     strip.radialGradient(c, 0, 2 * r, glow);
@@ -124,26 +122,6 @@ void Vectorscope::build(StripBuilder& strip, const StageFeed& feed, QSizeF size)
         {StageColours::magenta, 0.5f}, {StageColours::violet, 0.35f}, {StageColours::cyan, 0.5f}};
     strip.horizontalGradient(bar.x(), bar.y(), bar.width(), bar.height(), barStops);
     strip.disc(markerCentre(scope, feed.correlation()), 5, {StageColours::white});
-}
-
-VectorscopeCanvas::VectorscopeCanvas(QQuickItem* parent) : StageLayer(parent) {}
-
-void VectorscopeCanvas::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) {
-    StageLayer::geometryChange(newGeometry, oldGeometry);
-    if (newGeometry.size() != oldGeometry.size()) {
-        layout_ = Vectorscope::layout(newGeometry.size());
-        emit layoutChanged();
-    }
-}
-
-QSGNode* VectorscopeCanvas::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
-    if (!feed() || width() <= 0 || height() <= 0) {
-        delete old;
-        return nullptr;
-    }
-    strip_.clear();
-    Vectorscope::build(strip_, *feed(), size());
-    return stripNode(old, strip_);
 }
 
 } // namespace ZintraRadio

@@ -3,6 +3,7 @@
 #include "kit/ArtworkRules.hpp"
 #include "kit/ControlRules.hpp"
 #include "kit/FontBook.hpp"
+#include "kit/FrameDriver.hpp"
 #include "kit/GlowImages.hpp"
 #include "kit/GradientPaint.hpp"
 #include "kit/HitShape.hpp"
@@ -13,6 +14,9 @@
 #include "kit/ThemeRules.hpp"
 
 #include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QRadialGradient>
 #include <QRawFont>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -439,6 +443,21 @@ TEST(Controls, SpringsBecomeOneEasingThatSettlesAndOvershootsLikeThem) {
     EXPECT_GT(springEasing(0.5, std::nan("")).duration, 0);
 }
 
+TEST(FrameRate, FollowsTheRendererAndPlayback) {
+    struct Case {
+        RendererKind renderer;
+        bool playing;
+        int rate;
+    };
+    for (const Case& c : {Case{RendererKind::Gpu, false, 30}, Case{RendererKind::Gpu, true, 60},
+                          Case{RendererKind::Software, false, 12}, Case{RendererKind::Software, true, 30}})
+        EXPECT_EQ(frameRateFor(c.renderer, c.playing), c.rate);
+    EXPECT_TRUE(isSoftwareRasteriser("llvmpipe (LLVM 15.0.6, 256 bits)"));
+    EXPECT_TRUE(isSoftwareRasteriser("softpipe"));
+    EXPECT_FALSE(isSoftwareRasteriser("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
+    EXPECT_FALSE(isSoftwareRasteriser(""));
+}
+
 // Names on tiles: between words where the name has several, anywhere in a single long word;
 // at most the lines asked for, the last one holding the rest.
 TEST(Text, WrappedLinesBreakBetweenWordsWhereThereAreAny) {
@@ -482,4 +501,78 @@ TEST(Text, WrappedLinesBreakBetweenWordsWhereThereAreAny) {
     const QStringList oneWord = wrappedLines(QStringLiteral("Deutschlandfunk"), font, narrow, 2);
     ASSERT_EQ(oneWord.size(), 2);
     EXPECT_EQ(oneWord.join(QString()), QStringLiteral("Deutschlandfunk"));
+}
+
+// Panels' backgrounds are vertex colours: at every point they match what QPainter lays for the
+// same gradients, over an opaque ground or a translucent one.
+TEST(Backdrop, ColoursMatchWhatQPainterPaints) {
+    const QColor night = QColor::fromRgbF(0.015f, 0.02f, 0.06f);
+    auto tint = [](const char* name, double alpha) {
+        QColor colour(QString::fromLatin1(name));
+        colour.setAlphaF(float(alpha));
+        return QVariant(colour);
+    };
+    struct Case {
+        const char* name;
+        BackdropLook look;
+        QSize size;
+    };
+    const Case cases[] = {
+        {"side panel",
+         {night,
+          GradientPaint::Diagonal,
+          {tint("#8f5cff", 0.14), QVariant(QColor(Qt::transparent)), tint("#ff52cc", 0.07)},
+          QColor::fromRgbF(0.22f, 0.92f, 1, 0.07f),
+          QPointF(380, 890),
+          420},
+         QSize(380, 890)},
+        {"deck",
+         {night, GradientPaint::Diagonal, {tint("#8f5cff", 0.13), tint("#38ebff", 0.04)}, {}, {}, 0},
+         QSize(950, 150)},
+        {"rail",
+         {night,
+          GradientPaint::Vertical,
+          {tint("#8f5cff", 0.16), QVariant(QColor(Qt::transparent)), tint("#38ebff", 0.06)},
+          {},
+          {},
+          0},
+         QSize(200, 890)},
+        {"translucent ground",
+         {QColor::fromRgbF(0.015f, 0.02f, 0.06f, 0.8f),
+          GradientPaint::Diagonal,
+          {tint("#8f5cff", 0.16), QVariant(QColor(Qt::transparent)), tint("#38ebff", 0.07)},
+          {},
+          {},
+          0},
+         QSize(800, 700)},
+        {"bright wash, no tint",
+         {QColor(Qt::black), GradientPaint::Horizontal, {}, QColor(255, 255, 255, 200), QPointF(50, 50), 80},
+         QSize(200, 100)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage painted(c.size, QImage::Format_ARGB32_Premultiplied);
+        painted.fill(Qt::transparent);
+        QPainter painter(&painted);
+        const QRectF bounds(QPointF(), QSizeF(c.size));
+        painter.fillRect(bounds, c.look.base);
+        if (!c.look.colors.isEmpty())
+            painter.fillRect(bounds, spreadGradient(bounds, c.look.direction, c.look.colors));
+        if (c.look.washRadius > 0) {
+            QRadialGradient wash(c.look.washCentre, c.look.washRadius);
+            wash.setColorAt(0, c.look.washColor);
+            wash.setColorAt(1, Qt::transparent);
+            painter.fillRect(bounds, wash);
+        }
+        painter.end();
+        for (int y = 0; y < c.size.height(); y += c.size.height() / 7)
+            for (int x = 0; x < c.size.width(); x += c.size.width() / 5) {
+                const QColor expected = painted.pixelColor(x, y);
+                const QColor actual = backdropColour(c.look, QSizeF(c.size), QPointF(x + 0.5, y + 0.5));
+                EXPECT_NEAR(actual.red(), expected.red(), 2) << x << "," << y;
+                EXPECT_NEAR(actual.green(), expected.green(), 2) << x << "," << y;
+                EXPECT_NEAR(actual.blue(), expected.blue(), 2) << x << "," << y;
+                EXPECT_NEAR(actual.alpha(), expected.alpha(), 2) << x << "," << y;
+            }
+    }
 }

@@ -2,7 +2,6 @@
 // vectorscope geometry, the fallback scope's paths and the frame-rate cap.
 #include "stage/FallbackScope.hpp"
 #include "stage/ModeShaderInput.hpp"
-#include "stage/StageClock.hpp"
 #include "stage/StageModes.hpp"
 #include "stage/TerrainCanvas.hpp"
 #include "stage/VectorscopeCanvas.hpp"
@@ -231,11 +230,4 @@ TEST(FallbackScope, WavePaths) {
     EXPECT_EQ(QPointF(path.elementAt(0)), QPointF(0, 40));
     EXPECT_EQ(path.elementAt(255).x, 400);
     EXPECT_TRUE(Fallback::wavePath({}, {400, 200}).isEmpty());
-}
-
-TEST(StageClock, FrameRateCap) {
-    EXPECT_EQ(StageClock::frameRateFor(false, "Mesa Intel(R) UHD Graphics 620"), 60);
-    EXPECT_EQ(StageClock::frameRateFor(false, ""), 60);
-    EXPECT_EQ(StageClock::frameRateFor(false, "llvmpipe (LLVM 15.0.6, 256 bits)"), 30);
-    EXPECT_EQ(StageClock::frameRateFor(true, ""), 30);
 }

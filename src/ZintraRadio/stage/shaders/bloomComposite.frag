@@ -1,5 +1,6 @@
 #version 440
-// The bloom's last step: the sharp picture with the blurred light added, in one pass.
+// The bloom's last step: the blurred light, drawn over the sharp picture with alpha 0 so that
+// the blending adds it without covering anything.
 layout(location = 0) in vec2 qt_TexCoord0;
 layout(location = 0) out vec4 fragColor;
 layout(std140, binding = 0) uniform buf {
@@ -7,12 +8,8 @@ layout(std140, binding = 0) uniform buf {
     float qt_Opacity;
     float strength;
 };
-layout(binding = 1) uniform sampler2D source;
-layout(binding = 2) uniform sampler2D glow;
+layout(binding = 1) uniform sampler2D glow;
 
 void main() {
-    vec4 sharp = texture(source, qt_TexCoord0);
-    vec3 light = texture(glow, qt_TexCoord0).rgb * strength * 2.0;
-    // Premultiplied: light adds colour without covering what lies below.
-    fragColor = vec4(sharp.rgb + light, sharp.a) * qt_Opacity;
+    fragColor = vec4(texture(glow, qt_TexCoord0).rgb * strength * 2.0, 0.0) * qt_Opacity;
 }
