@@ -6,7 +6,10 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QQuickWindow>
 #include <QSGGeometryNode>
+#include <QSGImageNode>
+#include <QSGRendererInterface>
 #include <QSGVertexColorMaterial>
 #include <QTextLayout>
 #include <algorithm>
@@ -122,9 +125,33 @@ QSGNode* PanelBackdrop::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
         delete old;
         return nullptr;
     }
-    auto* node = static_cast<QSGGeometryNode*>(old);
     const int columns = std::max(1, int(std::ceil(width() / gridStep)));
     const int rows = std::max(1, int(std::ceil(height() / gridStep)));
+    const auto colourAt = [&](int column, int row) {
+        const QPointF at(width() * column / columns, height() * row / rows);
+        // The scene graph blends premultiplied colours.
+        return std::pair(at, qPremultiply(backdropColour(look_, size(), at).rgba()));
+    };
+    if (window() != nullptr &&
+        window()->rendererInterface()->graphicsApi() == QSGRendererInterface::Software) {
+        // The software scene graph draws no custom geometry. The same grid as a picture of one
+        // pixel per corner, stretched with smoothing, gives the same blend between corners.
+        QImage corners(columns + 1, rows + 1, QImage::Format_ARGB32_Premultiplied);
+        for (int row = 0; row <= rows; ++row)
+            for (int column = 0; column <= columns; ++column)
+                corners.setPixel(column, row, colourAt(column, row).second);
+        auto* node = static_cast<QSGImageNode*>(old);
+        if (!node) {
+            node = window()->createImageNode();
+            node->setOwnsTexture(true);
+            node->setFiltering(QSGTexture::Linear);
+        }
+        node->setTexture(window()->createTextureFromImage(corners));
+        node->setSourceRect(QRectF(0.5, 0.5, columns, rows));
+        node->setRect(QRectF(0, 0, width(), height()));
+        return node;
+    }
+    auto* node = static_cast<QSGGeometryNode*>(old);
     const int vertices = (columns + 1) * (rows + 1);
     if (!node) {
         node = new QSGGeometryNode;
@@ -137,9 +164,7 @@ QSGNode* PanelBackdrop::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
     QSGGeometry::ColoredPoint2D* points = geometry->vertexDataAsColoredPoint2D();
     for (int row = 0; row <= rows; ++row)
         for (int column = 0; column <= columns; ++column) {
-            const QPointF at(width() * column / columns, height() * row / rows);
-            // The scene graph blends premultiplied colours.
-            const QRgb colour = qPremultiply(backdropColour(look_, size(), at).rgba());
+            const auto [at, colour] = colourAt(column, row);
             points[row * (columns + 1) + column].set(float(at.x()), float(at.y()), uchar(qRed(colour)),
                                                      uchar(qGreen(colour)), uchar(qBlue(colour)),
                                                      uchar(qAlpha(colour)));

@@ -170,8 +170,10 @@ Item {
             NumberAnimation { duration: 400; easing.type: Easing.InOutQuad }
         }
 
-        // The top bar with room for its buttons' glow, from one picture while it stands still.
-        StillLayer {
+        // The top bar with room for its buttons' glow. Drawn live, not from a still picture: its
+        // transitions (the lyrics button, the link field, the cinema margin) are plain
+        // animations, which a cached layer can hold mid-way on the software scene graph.
+        Item {
             width: parent.width
             height: topBar.y + topBar.height + 14
 

@@ -1,5 +1,7 @@
-// The stage on the software scene graph (no OpenGL): every mode shows the fallback scope.
+// Views on the software scene graph (no OpenGL): every mode of the stage shows the fallback
+// scope, and the panels keep their tinted backgrounds.
 #include "QtTestKit.hpp"
+#include "kit/GradientPaint.hpp"
 #include "stage/StageFeed.hpp"
 #include "stage/StageModes.hpp"
 
@@ -9,6 +11,7 @@
 #include <QQuickWindow>
 #include <QSet>
 #include <QtTest/QTest>
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <numbers>
@@ -79,4 +82,54 @@ TEST(StageOnSoftware, EveryModeDrawsTheFallbackScope) {
     }
     const std::string written = testing::internal::GetCapturedStderr();
     EXPECT_EQ(written, "shaders: ZintraRadioShaders.metallib not found, shader stages off\n");
+}
+
+// A panel's background shows its tint and its light as on a GPU, corner colours blended
+// smoothly between, through a resize.
+TEST(KitOnSoftware, APanelBackdropDrawsItsTintAndLight) {
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QQmlEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+    QQuickWindow window;
+    window.setColor(Qt::white);
+    window.resize(400, 250);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick\nimport ZintraRadio\nPanelBackdrop { color: '#101020'; "
+                      "direction: GradientPaint.Diagonal; colors: ['#c0602080', '#2000c0c0']; "
+                      "washColor: '#8040ff40'; washCentre: Qt.point(60, 50); washRadius: 120 }",
+                      QUrl(QStringLiteral("file:///backdrop.qml")));
+    std::unique_ptr<QObject> object(component.create());
+    ASSERT_TRUE(object) << component.errorString().toStdString();
+    auto* backdrop = qobject_cast<PanelBackdrop*>(object.get());
+    ASSERT_NE(backdrop, nullptr);
+    backdrop->setParentItem(window.contentItem());
+    for (const QSize size : {QSize(300, 200), QSize(220, 170)}) {
+        SCOPED_TRACE(size.width());
+        backdrop->setSize(size);
+        ASSERT_TRUE(testkit::pumpUntil(
+            [&] {
+                const QImage image = window.grabWindow();
+                return image.pixelColor(size.width() + 5, 5) == QColor(Qt::white) &&
+                       image.pixelColor(size.width() - 5, 5) != QColor(Qt::white);
+            },
+            std::chrono::seconds(10)));
+        const QImage image = window.grabWindow();
+        // The corners of the backdrop's grid carry the look's own colours; between them the
+        // blend is linear, as on a GPU.
+        const int columns = int(std::ceil(size.width() / PanelBackdrop::gridStep));
+        const int rows = int(std::ceil(size.height() / PanelBackdrop::gridStep));
+        for (const auto& [column, row] : {std::pair(0, 0), std::pair(1, 1), std::pair(2, 1), std::pair(1, 3),
+                                          std::pair(columns / 2, rows / 2), std::pair(columns, rows)}) {
+            const QPointF corner(size.width() * column / columns, size.height() * row / rows);
+            SCOPED_TRACE(testing::Message() << corner.x() << "," << corner.y());
+            const QColor expected = backdropColour(backdrop->look(), QSizeF(size), corner);
+            const QColor drawn = image.pixelColor(std::min(int(corner.x()), size.width() - 1),
+                                                  std::min(int(corner.y()), size.height() - 1));
+            EXPECT_NEAR(drawn.red(), expected.red(), 6);
+            EXPECT_NEAR(drawn.green(), expected.green(), 6);
+            EXPECT_NEAR(drawn.blue(), expected.blue(), 6);
+        }
+    }
 }
