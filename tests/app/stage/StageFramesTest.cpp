@@ -73,6 +73,18 @@ std::vector<Advance> recordAdvances(const SwapCounter& swaps, StageClock& clock,
     return advances;
 }
 
+// One window frame for each advance over the span. On a machine loaded past its cores a frame
+// can be swapped only after the next advance has begun, so a single span may count 0 and the
+// next 2; a second frame per advance would double the whole.
+void expectOneFrameEach(const std::vector<Advance>& advances) {
+    int frames = 0;
+    for (const Advance& advance : advances) {
+        EXPECT_LE(advance.frames, 2) << "advance " << &advance - advances.data();
+        frames += advance.frames;
+    }
+    EXPECT_NEAR(frames, static_cast<int>(advances.size()), 1);
+}
+
 StageClock* clockOf(QQuickItem* canvas) {
     return canvas->property("clock").value<StageClock*>();
 }
@@ -122,11 +134,10 @@ TEST(StageFrames, EachAdvanceOfTheStageIsOneWindowFrameAtTheRendersRate) {
         // one before than the rate allows (timers wake to the millisecond); a busy machine
         // only makes them later.
         const auto advances = recordAdvances(swaps, *clock, 24);
-        for (const Advance& advance : advances) {
-            EXPECT_EQ(advance.frames, 1) << "advance " << &advance - advances.data();
+        for (const Advance& advance : advances)
             EXPECT_GE(advance.sincePrevious, 1.0 / c.rate - 0.001)
                 << "advance " << &advance - advances.data();
-        }
+        expectOneFrameEach(advances);
     }
 }
 
@@ -151,8 +162,7 @@ TEST(StageFrames, DecorativeMotionMovesOnTheStagesFramesAddingNone) {
     ASSERT_TRUE(pumpUntil([&] { return clock->frame() > 12; }));
 
     const double turnedFrom = ring->rotation(), pulsedFrom = badge->property("pulse").toDouble();
-    for (const Advance& advance : recordAdvances(swaps, *clock, 20))
-        EXPECT_EQ(advance.frames, 1);
+    expectOneFrameEach(recordAdvances(swaps, *clock, 20));
     EXPECT_NE(ring->rotation(), turnedFrom) << "the ring turns";
     EXPECT_NE(badge->property("pulse").toDouble(), pulsedFrom) << "the badge pulses";
 }
@@ -188,14 +198,18 @@ TEST(StageFrames, AStillLayerAddsNoFramesWhetherItsContentMovesOrNot) {
 
     EXPECT_TRUE(panel->property("still").toBool()) << "a hidden glyph moves nothing";
     EXPECT_TRUE(cached());
-    for (const Advance& advance : recordAdvances(swaps, *clock, 12))
-        EXPECT_EQ(advance.frames, 1) << "still";
+    {
+        SCOPED_TRACE("still");
+        expectOneFrameEach(recordAdvances(swaps, *clock, 12));
+    }
 
     glyph->setProperty("active", true);
     EXPECT_FALSE(panel->property("still").toBool());
     EXPECT_FALSE(cached());
-    for (const Advance& advance : recordAdvances(swaps, *clock, 12))
-        EXPECT_EQ(advance.frames, 1) << "moving";
+    {
+        SCOPED_TRACE("moving");
+        expectOneFrameEach(recordAdvances(swaps, *clock, 12));
+    }
 
     // The glyph goes with its loader; the panel stands still again.
     glyph->setProperty("active", false);
