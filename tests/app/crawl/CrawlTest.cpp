@@ -5,6 +5,7 @@
 // session bus and a stand-in for the web browser. Each test crawls one part of the window from
 // its starting state (a test process of its own under CTest) and prints how many controls it
 // activated.
+#include "FileManagerStandIn.hpp"
 #include "Crawler.hpp"
 #include "MainWindowKit.hpp"
 #include "QmlKit.hpp"
@@ -34,19 +35,6 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
-
-// The desktop's file manager as far as showing files and folders goes.
-class FileManagerStandIn : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
-
-public:
-    QStringList shown;
-
-public Q_SLOTS:
-    void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
-    void ShowFolders(const QStringList& uris, const QString&) { shown += uris; }
-};
 
 // Where links and folders would go to the desktop's browser or file manager: noted instead.
 class DesktopStandIn : public QObject {

@@ -4,6 +4,7 @@
 // runs through its progress to the reveal button, another is cancelled; the recordings panel
 // lists the folder, plays a recording and trashes one. Pictures of the panels are kept as test
 // artefacts.
+#include "FileManagerStandIn.hpp"
 #include "MainWindowKit.hpp"
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
@@ -24,19 +25,6 @@ using namespace ZintraRadio::testkit;
 using namespace std::chrono_literals;
 
 namespace {
-
-// The desktop's file manager as far as showing files goes: it notes what it was asked to show.
-class FileManagerStandIn : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
-
-public:
-    QStringList shown;
-
-public Q_SLOTS:
-    void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
-    void ShowFolders(const QStringList&, const QString&) {}
-};
 
 // One window for the process: the sites, the tool, the file manager and the main window.
 struct Window : MainWindowRun {
@@ -285,4 +273,3 @@ TEST_F(MediaRun, TheRecordingsPanelListsPlaysAndTrashes) {
     ASSERT_TRUE(pumpUntil([&] { return model->stateName() == QLatin1String("stopped"); }, 10s));
 }
 
-#include "MediaRunTest.moc"
