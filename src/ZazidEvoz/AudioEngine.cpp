@@ -127,21 +127,37 @@ AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleepe
     // A write to a pipe whose reader is gone must fail, not end the program.
     ::signal(SIGPIPE, SIG_IGN);
     applyGain();
-    deviceWatch_ = std::jthread([this](std::stop_token stop) { watchDevice(stop); });
+    outputWatch_ = std::jthread([this](std::stop_token stop) { watchOutput(stop); });
 }
 
-void AudioEngine::watchDevice(std::stop_token stop) {
+void AudioEngine::watchOutput(std::stop_token stop) {
     platform::setCurrentThreadName("ZintraRadio output");
-    platform::SystemSleeper sleeper;
     // SDL reports an unplugged device only through its event loop, which the engine does not
-    // run; a lost device shows as a stopped one, so look twice a second.
-    while (sleeper.sleepFor(500ms, stop)) {
+    // run; a lost device shows as a stopped one, so look twice a second. The output thread
+    // wakes this one sooner when the ring runs dry; the destructor, to stop it.
+    for (;;) {
+        outputWatchWakeup_.waitFor(500ms);
+        if (stop.stop_requested())
+            return;
+        if (ranDry_.exchange(false))
+            reportRanDry();
         if (output_.deviceLost())
             post_([this, token = lifetime_.token()] {
                 if (platform::LifetimeGuard::isAlive(token))
                     outputConfigurationChanged();
             });
     }
+}
+
+void AudioEngine::reportRanDry() {
+    {
+        std::lock_guard guard(lock_);
+        // Primed again meanwhile, or no longer playing (paused, stopped, another play).
+        if (primed_ || currentState_.kind != PlaybackState::Kind::playing)
+            return;
+        currentState_ = PlaybackState::buffering();
+    }
+    report(EngineEvents::State{PlaybackState::buffering()});
 }
 
 AudioEngine::~AudioEngine() {
@@ -164,8 +180,10 @@ AudioEngine::~AudioEngine() {
     auto deadline = std::chrono::steady_clock::now() + StreamRecorder::closingTime;
     for (const auto& recorder : recorders)
         recorder->hurry(deadline);
-    runs_.clear();     // joins
-    deviceWatch_ = {}; // stops and joins
+    runs_.clear(); // joins
+    outputWatch_.request_stop();
+    outputWatchWakeup_.signal();
+    outputWatch_.join();
     output_.stop();
     recorders.clear(); // joins the writers, each done by the deadline
 }
@@ -284,7 +302,7 @@ std::uint64_t AudioEngine::retireCurrentPlayback() {
         generation = ++generation_;
         paused_ = primed_ = draining_ = false;
         currentLive_.reset();
-        playedFrames_ = 0;
+        playedFrames_ = ((playedFrames_ >> playedResetShift) + 1) << playedResetShift;
     }
     for (auto& run : runs_)
         run.thread.request_stop();
@@ -352,8 +370,8 @@ void AudioEngine::setMuted(bool muted) {
 }
 
 double AudioEngine::elapsed() const {
-    std::lock_guard guard(lock_);
-    return static_cast<double>(playedFrames_) / sampleRate;
+    const std::uint64_t frames = playedFrames_ & ((std::uint64_t(1) << playedResetShift) - 1);
+    return static_cast<double>(frames) / sampleRate;
 }
 
 PlaybackState AudioEngine::state() const {
@@ -394,42 +412,25 @@ void AudioEngine::fail(std::uint64_t generation, const std::string& message) {
 void AudioEngine::render(float* left, float* right, std::size_t frames, bool& silence) {
     if (!left || !right)
         return;
-    bool primed, paused = false;
-    {
-        std::lock_guard guard(lock_);
-        primed = primed_;
-        if (primed)
-            paused = paused_;
-    }
-    bool readMade = false;
-    std::size_t delivered = 0;
-    if (primed && !paused) {
-        delivered = ring_.read(frames, left, right);
-        readMade = true;
-    }
+    std::uint64_t played = playedFrames_.load(); // before the flags: a reset clears them first
+    const bool reading = primed_.load() && !paused_.load();
+    const std::size_t delivered = reading ? ring_.read(frames, left, right) : 0;
     if (delivered < frames) {
         std::fill(left + delivered, left + frames, 0.0f);
         std::fill(right + delivered, right + frames, 0.0f);
     }
     if (delivered > 0) {
         scope_.append(left, right, delivered);
-        std::lock_guard guard(lock_);
-        playedFrames_ += static_cast<std::int64_t>(delivered);
+        // Fails only when a play or stop reset the count meanwhile: these frames were its.
+        playedFrames_.compare_exchange_strong(played, played + delivered);
     } else {
         scope_.appendSilence(frames);
         silence = true;
     }
-    if (readMade && delivered < frames) {
-        bool wasPlaying = false;
-        {
-            std::lock_guard guard(lock_);
-            if (!draining_ && primed_) {
-                primed_ = false;
-                wasPlaying = currentState_.kind == PlaybackState::Kind::playing;
-            }
-        }
-        if (wasPlaying)
-            setState(PlaybackState::buffering());
+    // Short outside a drain: silent until the pump primes the ring again.
+    if (reading && delivered < frames && !draining_.load() && primed_.exchange(false)) {
+        ranDry_.store(true);
+        outputWatchWakeup_.signal();
     }
 }
 

@@ -99,7 +99,8 @@ public:
     void outputConfigurationChanged();
 
     // The output's render function: takes frames from the ring into two channels. Called on
-    // the real-time thread; public so that the render rules can be driven directly.
+    // the real-time thread, where it touches atomics and the ring only: no lock, no allocation,
+    // no post. Public so that the render rules can be driven directly.
     void render(float* left, float* right, std::size_t frames, bool& silence);
     // What is waiting in the ring, in samples.
     std::size_t bufferedSamples() const { return ring_.count(); }
@@ -127,7 +128,10 @@ private:
     // Ends the recording and starts a new generation: the running decoder threads are asked
     // to stop, their children killed, the ring and the analyser emptied. Returns the generation.
     std::uint64_t retireCurrentPlayback();
-    void watchDevice(std::stop_token stop);
+    // The output watch: tells the application what the output thread found (the ring ran
+    // dry) and looks for a lost device.
+    void watchOutput(std::stop_token stop);
+    void reportRanDry();
     std::optional<std::filesystem::path> finishRecording();
     // Ends the recording with a failure, only if it is still `recorder`.
     void failRecordingIf(const StreamRecorder* recorder, const std::string& message);
@@ -163,15 +167,25 @@ private:
     std::shared_ptr<platform::Process> decoder_;
     std::shared_ptr<platform::Process> feeder_;
     PlaybackState currentState_ = PlaybackState::stopped();
-    bool paused_ = false;
     std::optional<bool> currentLive_; // set by setCurrentSourceLive for the current generation
     float userVolume_ = 0.8f;
     bool isMuted_ = false;
-    bool primed_ = false;
-    bool draining_ = false;
-    std::int64_t playedFrames_ = 0;
     std::shared_ptr<StreamRecorder> recorder_;                       // the recording being fed
     std::vector<std::shared_ptr<StreamRecorder>> finishedRecorders_; // still writing out their files
+
+    // Read and changed by the output thread, which takes no lock; elsewhere written under
+    // lock_ where they go together with the fields above.
+    std::atomic<bool> paused_{false};
+    std::atomic<bool> primed_{false};
+    std::atomic<bool> draining_{false};
+    // Frames played since the last play or stop, in the low 48 bits; the high 16 count those
+    // resets, so that frames read from the ring before one cannot be added after it.
+    static constexpr int playedResetShift = 48;
+    std::atomic<std::uint64_t> playedFrames_{0};
+    // Set by the output thread when the ring ran short while primed; the output watch, woken
+    // through outputWatchWakeup_, reports it.
+    std::atomic<bool> ranDry_{false};
+    platform::Wakeup outputWatchWakeup_;
 
     // Decoder threads: formats learned from the servers' Content-Type, by stream URL
     // (an absent value: the server named none). Guarded by formatsLock_.
@@ -185,8 +199,8 @@ private:
     };
     std::vector<DecoderRun> runs_;
 
-    // Looks for a lost output device and hands the change to the main thread.
-    std::jthread deviceWatch_;
+    // Reports what the output thread found and looks for a lost output device.
+    std::jthread outputWatch_;
 
     // Last, so it closes first: no render call reaches a half-destroyed engine.
     platform::AudioOutput output_;

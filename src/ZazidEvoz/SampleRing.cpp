@@ -1,64 +1,95 @@
 #include "SampleRing.hpp"
 
 #include <algorithm>
-#include <cstring>
 
 namespace ZazidEvoz {
+
+namespace {
+
+static_assert(std::atomic_ref<float>::is_always_lock_free);
+
+// In the ring the order comes from the positions: the samples are atomic only so that a slot
+// reused under a reader that then drops its copy is not a data race. The scope buffer orders
+// its samples themselves (see latest()). On x86 all of these are plain moves.
+float loadSample(const float& slot, std::memory_order order = std::memory_order_relaxed) {
+    return std::atomic_ref(const_cast<float&>(slot)).load(order);
+}
+
+void storeSample(float& slot, float value, std::memory_order order = std::memory_order_relaxed) {
+    std::atomic_ref(slot).store(value, order);
+}
+
+} // namespace
 
 SampleRing::SampleRing(std::size_t capacity)
     : capacity_(capacity - capacity % 2), storage_(capacity_, 0.0f) {}
 
 std::size_t SampleRing::read(std::size_t frames, float* left, float* right) {
-    std::lock_guard guard(lock_);
-    std::size_t n = std::min(count_ / 2, frames);
+    std::uint64_t from = readPosition_.load(std::memory_order_acquire);
+    const std::uint64_t held = writePosition_.load(std::memory_order_acquire) - from;
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(held / 2, frames));
     if (n == 0)
         return 0;
-    std::size_t i = readIndex_;
+    std::size_t i = static_cast<std::size_t>(from % capacity_);
     for (std::size_t frame = 0; frame < n; ++frame) {
-        left[frame] = storage_[i];
-        right[frame] = storage_[i + 1];
+        left[frame] = loadSample(storage_[i]);
+        right[frame] = loadSample(storage_[i + 1]);
         i += 2;
         if (i >= capacity_)
             i = 0;
     }
-    readIndex_ = (readIndex_ + 2 * n) % capacity_;
-    count_ -= 2 * n;
+    // Only clear() moves the position under the reader; what it overtook is not delivered.
+    if (!readPosition_.compare_exchange_strong(from, from + 2 * n, std::memory_order_acq_rel))
+        return 0;
     return n;
 }
 
 std::size_t SampleRing::write(const float* samples, std::size_t offered) {
-    std::lock_guard guard(lock_);
-    std::size_t stored = std::min(capacity_ - count_, offered);
+    std::lock_guard writers(writerLock_);
+    const std::uint64_t to = writePosition_.load(std::memory_order_relaxed);
+    const std::uint64_t held = to - readPosition_.load(std::memory_order_acquire);
+    // Whole frames only, so a frame never straddles the end of the storage.
+    const std::size_t stored =
+        static_cast<std::size_t>(std::min<std::uint64_t>(capacity_ - held, offered)) & ~std::size_t(1);
     if (stored == 0)
         return 0;
-    std::size_t start = (readIndex_ + count_) % capacity_;
-    std::size_t firstRun = std::min(stored, capacity_ - start);
-    std::memcpy(storage_.data() + start, samples, firstRun * sizeof(float));
-    std::memcpy(storage_.data(), samples + firstRun, (stored - firstRun) * sizeof(float));
-    count_ += stored;
+    std::size_t i = static_cast<std::size_t>(to % capacity_);
+    for (std::size_t k = 0; k < stored; ++k) {
+        storeSample(storage_[i], samples[k]);
+        if (++i == capacity_)
+            i = 0;
+    }
+    writePosition_.store(to + stored, std::memory_order_release);
     return stored;
 }
 
 std::size_t SampleRing::count() const {
-    std::lock_guard guard(lock_);
-    return count_;
+    // Read position first: the write position seen after it is never behind it.
+    const std::uint64_t read = readPosition_.load(std::memory_order_acquire);
+    const std::uint64_t written = writePosition_.load(std::memory_order_acquire);
+    return static_cast<std::size_t>(std::min<std::uint64_t>(written - read, capacity_));
 }
 
 void SampleRing::clear() {
-    std::lock_guard guard(lock_);
-    readIndex_ = 0;
-    count_ = 0;
+    const std::uint64_t written = writePosition_.load(std::memory_order_acquire);
+    std::uint64_t read = readPosition_.load(std::memory_order_relaxed);
+    // Never backwards: the reader or another clear may have gone further meanwhile.
+    while (read < written && !readPosition_.compare_exchange_weak(read, written, std::memory_order_acq_rel))
+        ;
 }
 
 ScopeBuffer::ScopeBuffer() : left_(frames, 0.0f), right_(frames, 0.0f) {}
 
 void ScopeBuffer::append(const float* left, const float* right, std::size_t count) {
-    std::lock_guard guard(lock_);
+    const std::uint64_t start = published_.load(std::memory_order_relaxed);
+    announced_.store(start + count, std::memory_order_relaxed);
+    // Released: a reader that sees one of these samples sees the announcement before it.
     for (std::size_t frame = 0; frame < count; ++frame) {
-        left_[writeIndex_] = left ? left[frame] : 0.0f;
-        right_[writeIndex_] = right ? right[frame] : 0.0f;
-        writeIndex_ = (writeIndex_ + 1) % frames;
+        const std::size_t slot = static_cast<std::size_t>((start + frame) % frames);
+        storeSample(left_[slot], left ? left[frame] : 0.0f, std::memory_order_release);
+        storeSample(right_[slot], right ? right[frame] : 0.0f, std::memory_order_release);
     }
+    published_.store(start + count, std::memory_order_release);
 }
 
 void ScopeBuffer::appendSilence(std::size_t count) {
@@ -66,24 +97,37 @@ void ScopeBuffer::appendSilence(std::size_t count) {
 }
 
 void ScopeBuffer::latest(std::size_t n, std::vector<float>& left, std::vector<float>& right) const {
-    std::lock_guard guard(lock_);
-    std::size_t m = std::min(n, frames);
+    const std::size_t m = std::min(n, frames);
     if (left.size() != m)
         left.assign(m, 0.0f);
     if (right.size() != m)
         right.assign(m, 0.0f);
-    std::size_t index = (writeIndex_ + frames - m) % frames;
-    for (std::size_t frame = 0; frame < m; ++frame) {
-        left[frame] = left_[index];
-        right[frame] = right_[index];
-        index = (index + 1) % frames;
+    // The writer adds about a thousand frames per callback and a copy takes microseconds: a
+    // copy that it overtook is made again, a few times at most.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const auto end = static_cast<std::int64_t>(published_.load(std::memory_order_acquire));
+        const auto silentBefore = static_cast<std::int64_t>(silentBefore_.load(std::memory_order_acquire));
+        const std::int64_t first = end - static_cast<std::int64_t>(m); // below 0: never written
+        // Frames before the last clear, and those never written, are silence.
+        const std::int64_t heard = std::max({first, silentBefore, std::int64_t(0)});
+        const auto silent = static_cast<std::size_t>(std::min<std::int64_t>(heard - first, m));
+        std::fill_n(left.begin(), silent, 0.0f);
+        std::fill_n(right.begin(), silent, 0.0f);
+        std::size_t slot = static_cast<std::size_t>(heard) % frames;
+        for (std::size_t frame = silent; frame < m; ++frame) {
+            left[frame] = loadSample(left_[slot], std::memory_order_acquire);
+            right[frame] = loadSample(right_[slot], std::memory_order_acquire);
+            if (++slot == frames)
+                slot = 0;
+        }
+        const auto reach = static_cast<std::int64_t>(announced_.load(std::memory_order_relaxed));
+        if (reach - first <= static_cast<std::int64_t>(frames))
+            return; // no slot of the copy was written over meanwhile
     }
 }
 
 void ScopeBuffer::clear() {
-    std::lock_guard guard(lock_);
-    std::fill(left_.begin(), left_.end(), 0.0f);
-    std::fill(right_.begin(), right_.end(), 0.0f);
+    silentBefore_.store(published_.load(std::memory_order_acquire), std::memory_order_release);
 }
 
 } // namespace ZazidEvoz

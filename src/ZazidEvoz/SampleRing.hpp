@@ -1,39 +1,49 @@
 // The two buffers between the decoder thread and the real-time output thread: the ring of
 // decoded samples waiting to be played, and the history of what was played last (read by
-// the spectrum analyser).
+// the spectrum analyser). The output thread's side of each takes no lock and allocates
+// nothing: positions are atomics, and the samples are read and written as relaxed atomics,
+// so a slot reused under a reader that is about to find out it lost the race is no data race.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
 namespace ZazidEvoz {
 
-// Interleaved stereo float samples (left, right, left, ...). Every operation holds the lock
-// for its whole duration; nothing here allocates after construction.
+// Interleaved stereo float samples (left, right, left, ...) from the decoder threads to one
+// reader, the output thread. Nothing here allocates after construction.
 class SampleRing {
 public:
     explicit SampleRing(std::size_t capacity = 192000);
 
-    // Takes up to `frames` frames into the two channel arrays; returns the frames delivered.
+    // The reader: takes up to `frames` frames into the two channel arrays; returns the frames
+    // delivered. A clear() that comes while it copies wins: then nothing is delivered.
     std::size_t read(std::size_t frames, float* left, float* right);
-    // Stores as many of `count` samples as fit; returns how many were stored.
+    // Stores as many of `count` samples as fit; returns how many were stored. Writers queue
+    // behind one another (the pumps of an old and a new play may overlap for a moment), never
+    // behind the reader.
     std::size_t write(const float* samples, std::size_t count);
     std::size_t count() const;
     std::size_t capacity() const { return capacity_; }
-    // Forgets what is held; the stored samples are not zeroed.
+    // Forgets what is held, from any thread; the stored samples are not zeroed.
     void clear();
 
 private:
     const std::size_t capacity_;
-    mutable std::mutex lock_;
-    // Guarded by lock_:
     std::vector<float> storage_;
-    std::size_t readIndex_ = 0; // always even
-    std::size_t count_ = 0;     // always even
+    // Samples taken (or dropped by clear) and samples stored since creation. Each only grows;
+    // the difference is what is held. The reader and clear() move readPosition_, writers
+    // (under writerLock_) writePosition_.
+    std::atomic<std::uint64_t> readPosition_{0};
+    std::atomic<std::uint64_t> writePosition_{0};
+    std::mutex writerLock_;
 };
 
-// The last 4096 stereo frames sent to the output.
+// The last 4096 stereo frames sent to the output. One writer, the output thread; latest() and
+// clear() come from the analyser's thread.
 class ScopeBuffer {
 public:
     static constexpr std::size_t frames = 4096;
@@ -44,15 +54,17 @@ public:
     void appendSilence(std::size_t count);
     // Resizes both lists to min(n, 4096) and fills them with the latest frames, oldest first.
     void latest(std::size_t n, std::vector<float>& left, std::vector<float>& right) const;
-    // Zeroes every frame; the write position stays.
+    // Every frame held so far reads as silence from now on.
     void clear();
 
 private:
-    mutable std::mutex lock_;
-    // Guarded by lock_:
     std::vector<float> left_;
     std::vector<float> right_;
-    std::size_t writeIndex_ = 0;
+    // Frames appended since creation: announced before their slots are written, published
+    // after, so a reader can tell when the writer went over the frames it was copying.
+    std::atomic<std::uint64_t> announced_{0};
+    std::atomic<std::uint64_t> published_{0};
+    std::atomic<std::uint64_t> silentBefore_{0}; // frames before this one were cleared
 };
 
 } // namespace ZazidEvoz

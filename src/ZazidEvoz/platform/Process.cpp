@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
@@ -117,7 +118,7 @@ struct ChildPlan {
     volatile int error = 0; // set by the child: why it could not exec
 };
 
-#define ZINTRARADIO_CHILD_CODE __attribute__((no_sanitize("address", "undefined"), noinline))
+#define ZINTRARADIO_CHILD_CODE __attribute__((no_sanitize("address", "undefined", "thread"), noinline))
 
 [[noreturn]] ZINTRARADIO_CHILD_CODE void childFailed(ChildPlan& plan) {
     plan.error = errno;
@@ -216,6 +217,21 @@ struct SpawnResult {
     int error = 0; // clone's error (pid < 0) or the child's (it could not exec)
 };
 
+// clone() for a child that shares our memory. ThreadSanitizer's own clone takes every child
+// for a fork and resets its bookkeeping in it, which such a child would reset for us too: in
+// that build the C library's is called directly (and the child's code is not instrumented,
+// see ZINTRARADIO_CHILD_CODE).
+int cloneSharingMemory(int (*function)(void*), void* stack, int flags, void* argument, int* pidfd) {
+#if defined(__SANITIZE_THREAD__)
+    using Clone = int (*)(int (*)(void*), void*, int, void*, ...);
+    static const Clone libraryClone =
+        reinterpret_cast<Clone>(::dlsym(::dlopen("libc.so.6", RTLD_LAZY | RTLD_NOLOAD), "clone"));
+    return libraryClone(function, stack, flags, argument, pidfd);
+#else
+    return ::clone(function, stack, flags, argument, pidfd);
+#endif
+}
+
 // Starts every child from one thread that lives as long as the process. A child's death
 // signal is tied to the thread that started it, and the engine's worker threads come and go
 // while their children run on.
@@ -295,8 +311,8 @@ private:
         plan.error = 0;
         int pidfd = -1;
         // Like vfork: the child borrows our memory and we wait here until it has exec'd.
-        pid_t pid =
-            ::clone(&childMain, stackTop, CLONE_VM | CLONE_VFORK | CLONE_PIDFD | SIGCHLD, &plan, &pidfd);
+        pid_t pid = cloneSharingMemory(&childMain, stackTop, CLONE_VM | CLONE_VFORK | CLONE_PIDFD | SIGCHLD,
+                                       &plan, &pidfd);
         if (pid < 0)
             return {-1, -1, errno};
         return {pid, pidfd, plan.error};

@@ -3,8 +3,11 @@
 #include "Text.hpp"
 
 #include <algorithm>
+#include <linux/futex.h>
 #include <pthread.h>
 #include <string>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace ZazidEvoz::platform {
 
@@ -75,6 +78,28 @@ bool RecordingSleeper::sleepFor(std::chrono::milliseconds duration, std::stop_to
 std::vector<std::chrono::milliseconds> RecordingSleeper::pauses() const {
     std::lock_guard lock(mutex_);
     return pauses_;
+}
+
+void Wakeup::signal() noexcept {
+    if (signalled_.exchange(1, std::memory_order_release) == 0)
+        ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&signalled_), FUTEX_WAKE_PRIVATE, 1, nullptr,
+                  nullptr, 0);
+}
+
+void Wakeup::waitFor(std::chrono::milliseconds timeout) {
+    static_assert(sizeof signalled_ == sizeof(std::uint32_t) && decltype(signalled_)::is_always_lock_free);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (signalled_.exchange(0, std::memory_order_acquire) == 0) {
+        auto left =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return;
+        timespec relative{static_cast<time_t>(left.count() / 1000000000),
+                          static_cast<long>(left.count() % 1000000000)};
+        // Returns at once if the signal is set already, else on a wake, the timeout or EINTR.
+        ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&signalled_), FUTEX_WAIT_PRIVATE, 0, &relative,
+                  nullptr, 0);
+    }
 }
 
 std::shared_ptr<Sleeper> systemSleeper() {

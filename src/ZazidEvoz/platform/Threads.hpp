@@ -1,8 +1,10 @@
 // Threads, the main-thread poster and waiting that tests can speed up.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -62,6 +64,19 @@ private:
 };
 
 std::shared_ptr<Sleeper> systemSleeper();
+
+// Wakes a waiting thread from a thread that must not block or allocate (the output's real-time
+// thread): signal() is one atomic exchange and, when it sets the signal, one futex wake. A
+// signal given while nobody waits is kept for the next wait.
+class Wakeup {
+public:
+    void signal() noexcept;
+    // Returns when signalled (clearing the signal) or after `timeout`.
+    void waitFor(std::chrono::milliseconds timeout);
+
+private:
+    std::atomic<std::uint32_t> signalled_{0};
+};
 
 // Lets work that outlives a call (posted closures, callbacks) find out whether its owner is
 // gone. The owner holds the guard; closures hold a token and check it on the main thread.
