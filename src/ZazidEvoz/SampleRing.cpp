@@ -19,6 +19,15 @@ void storeSample(float& slot, float value, std::memory_order order = std::memory
     std::atomic_ref(slot).store(value, order);
 }
 
+// Copies `count` samples of one scope channel from `slot` on, going round its end at most once.
+void copyFromScope(const std::vector<float>& channel, std::size_t slot, float* to, std::size_t count) {
+    const std::size_t firstRun = std::min(count, channel.size() - slot);
+    for (std::size_t i = 0; i < firstRun; ++i)
+        to[i] = loadSample(channel[slot + i], std::memory_order_acquire);
+    for (std::size_t i = firstRun; i < count; ++i)
+        to[i] = loadSample(channel[i - firstRun], std::memory_order_acquire);
+}
+
 } // namespace
 
 SampleRing::SampleRing(std::size_t capacity)
@@ -113,13 +122,9 @@ void ScopeBuffer::latest(std::size_t n, std::vector<float>& left, std::vector<fl
         const auto silent = static_cast<std::size_t>(std::min<std::int64_t>(heard - first, m));
         std::fill_n(left.begin(), silent, 0.0f);
         std::fill_n(right.begin(), silent, 0.0f);
-        std::size_t slot = static_cast<std::size_t>(heard) % frames;
-        for (std::size_t frame = silent; frame < m; ++frame) {
-            left[frame] = loadSample(left_[slot], std::memory_order_acquire);
-            right[frame] = loadSample(right_[slot], std::memory_order_acquire);
-            if (++slot == frames)
-                slot = 0;
-        }
+        const std::size_t slot = static_cast<std::size_t>(heard) % frames;
+        copyFromScope(left_, slot, left.data() + silent, m - silent);
+        copyFromScope(right_, slot, right.data() + silent, m - silent);
         const auto reach = static_cast<std::int64_t>(announced_.load(std::memory_order_relaxed));
         if (reach - first <= static_cast<std::int64_t>(frames))
             return; // no slot of the copy was written over meanwhile
