@@ -1,8 +1,10 @@
 // The audio engine against its baselines, measured in the same run:
 // - SpectrumAnalyzer::analyze per frame against a bare FFTW real transform of the same size
-//   with the same window;
+//   with the same window (the ratio from batches of each taken in turn, so that a busy
+//   machine weighs on both alike);
 // - time from play to the first frame at the output on the local test stream, against
-//   ffmpeg alone (time to its first PCM byte on standard output);
+//   ffmpeg alone (time to its first PCM byte on standard output), also as the ratio of the
+//   medians of starts taken in turn;
 // - the same on streams that begin mid-frame, as radio servers send them, with and without
 //   the server's initial burst, against mpv (time to its first audio byte with the pcm output);
 // - CPU time (this process and its children) for 30 s of playback, against ffmpeg decoding
@@ -13,6 +15,7 @@
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdlib>
@@ -49,30 +52,73 @@ void BM_SpectrumAnalyzer(benchmark::State& state) {
 BENCHMARK(BM_SpectrumAnalyzer);
 
 // The bare work: fetch, mix to mono, window, one real FFT, magnitudes.
+class BareTransform {
+public:
+    explicit BareTransform(int size)
+        : size_(size), input_(fftwf_alloc_real(size)), output_(fftwf_alloc_complex(size / 2 + 1)),
+          plan_(fftwf_plan_dft_r2c_1d(size, input_, output_, FFTW_ESTIMATE)), window_(size),
+          magnitudes_(size / 2) {
+        for (int n = 0; n < size; ++n)
+            window_[n] = 0.8165f * (1.0f - std::cos(2.0f * std::numbers::pi_v<float> * n / size));
+    }
+    ~BareTransform() {
+        fftwf_destroy_plan(plan_);
+        fftwf_free(input_);
+        fftwf_free(output_);
+    }
+    BareTransform(const BareTransform&) = delete;
+    BareTransform& operator=(const BareTransform&) = delete;
+
+    void run(const ScopeBuffer& scope) {
+        scope.latest(size_, left_, right_);
+        for (int n = 0; n < size_; ++n)
+            input_[n] = (left_[n] + right_[n]) * 0.5f * window_[n];
+        fftwf_execute(plan_);
+        for (int k = 0; k < size_ / 2; ++k)
+            magnitudes_[k] =
+                std::sqrt(output_[k][0] * output_[k][0] + output_[k][1] * output_[k][1]) / (size_ / 2);
+        benchmark::DoNotOptimize(magnitudes_.data());
+    }
+
+private:
+    int size_;
+    float* input_;
+    fftwf_complex* output_;
+    fftwf_plan plan_;
+    std::vector<float> window_, left_, right_, magnitudes_;
+};
+
 void BM_BareFFTW(benchmark::State& state) {
-    const int size = static_cast<int>(state.range(0));
     ScopeBuffer scope;
     fillScope(scope);
-    float* input = fftwf_alloc_real(size);
-    fftwf_complex* output = fftwf_alloc_complex(size / 2 + 1);
-    fftwf_plan plan = fftwf_plan_dft_r2c_1d(size, input, output, FFTW_ESTIMATE);
-    std::vector<float> window(size), left, right, magnitudes(size / 2);
-    for (int n = 0; n < size; ++n)
-        window[n] = 0.8165f * (1.0f - std::cos(2.0f * std::numbers::pi_v<float> * n / size));
-    for (auto _ : state) {
-        scope.latest(size, left, right);
-        for (int n = 0; n < size; ++n)
-            input[n] = (left[n] + right[n]) * 0.5f * window[n];
-        fftwf_execute(plan);
-        for (int k = 0; k < size / 2; ++k)
-            magnitudes[k] = std::sqrt(output[k][0] * output[k][0] + output[k][1] * output[k][1]) / (size / 2);
-        benchmark::DoNotOptimize(magnitudes.data());
-    }
-    fftwf_destroy_plan(plan);
-    fftwf_free(input);
-    fftwf_free(output);
+    BareTransform transform(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        transform.run(scope);
 }
-BENCHMARK(BM_BareFFTW)->Arg(2048)->Arg(4096);
+// The analyser's own size is the baseline.
+BENCHMARK(BM_BareFFTW)->Arg(SpectrumAnalyzer::fftSize);
+
+template <typename Work> double secondsFor(int times, Work&& work) {
+    auto started = Clock::now();
+    for (int i = 0; i < times; ++i)
+        work();
+    return std::chrono::duration<double>(Clock::now() - started).count();
+}
+
+void BM_SpectrumAnalyzerOverBareFFTW(benchmark::State& state) {
+    ScopeBuffer scope;
+    fillScope(scope);
+    SpectrumAnalyzer analyzer(scope);
+    BareTransform transform(static_cast<int>(SpectrumAnalyzer::fftSize));
+    constexpr int batch = 64;
+    double analyzerSeconds = 0, bareSeconds = 0;
+    for (auto _ : state) {
+        analyzerSeconds += secondsFor(batch, [&] { benchmark::DoNotOptimize(analyzer.analyze()); });
+        bareSeconds += secondsFor(batch, [&] { transform.run(scope); });
+    }
+    state.counters["ratio"] = analyzerSeconds / bareSeconds;
+}
+BENCHMARK(BM_SpectrumAnalyzerOverBareFFTW);
 
 StreamServer& testStream() {
     static StreamServer* server = [] {
@@ -147,6 +193,40 @@ void BM_StartFFmpegAlone(benchmark::State& state) {
     measureFirstByte(state, arguments);
 }
 BENCHMARK(BM_StartFFmpegAlone)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Starts of the engine and of ffmpeg alone taken in turn, so that the load of the moment
+// weighs on both.
+void BM_StartEngineOverFFmpegAlone(benchmark::State& state) {
+    const std::string url = testStream().url("/radio");
+    std::vector<std::string> alone = {ffmpegPath()};
+    auto decoder = decoderArguments({url, std::nullopt, true});
+    alone.insert(alone.end(), decoder.begin(), decoder.end());
+    platform::PostQueue queue;
+    AudioEngine engine(queue.poster());
+    engineStartSeconds(engine, url); // the stream's format is asked once per address
+    queue.drain();
+    std::vector<double> engineStarts, aloneStarts;
+    for (auto _ : state) {
+        engineStarts.push_back(engineStartSeconds(engine, url));
+        queue.drain();
+        auto seconds = firstByteSeconds(alone);
+        if (!seconds) {
+            state.SkipWithError("no audio");
+            return;
+        }
+        aloneStarts.push_back(*seconds);
+        state.SetIterationTime(engineStarts.back());
+    }
+    state.counters["engine_ms"] = median(engineStarts) * 1000;
+    state.counters["ffmpeg_ms"] = median(aloneStarts) * 1000;
+    state.counters["ratio"] = median(engineStarts) / median(aloneStarts);
+}
+BENCHMARK(BM_StartEngineOverFFmpegAlone)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
 
 // Streams that start inside a frame: "/burst" sends 2 s at once, "/paced" only in real time.
 StreamServer& midFrameStreams() {
