@@ -870,7 +870,13 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
     std::stop_source halt;
     cancel.onCancel([halt]() mutable { halt.request_stop(); });
 
+    // Output and error are two pipes: read in one go, a post-processing record written before
+    // the final path can be handled after it. Once "done" is out, nothing earlier may follow.
+    bool doneReported = false;
     auto report = [&](const DownloadProgress& value) {
+        if (doneReported && value.phase != "done")
+            return;
+        doneReported = value.phase == "done";
         if (progress)
             progress(value);
     };
