@@ -117,12 +117,19 @@ std::string RadioBrowserClient::get(std::string_view path, const Query& query, s
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + totalTimeout_;
     std::string lastFailure = "not reachable";
-    for (const std::string& base : mirrors_) {
+    for (std::size_t index = 0; index < mirrors_.size(); ++index) {
+        const std::string& base = mirrors_[index];
         if (!platform::isHttpURL(base))
             continue; // no request can be formed for this mirror
         auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (remaining <= std::chrono::milliseconds::zero())
             break; // the last failure says why the time ran out
+        // Each mirror gets an equal share of what is left, so one that trickles on without end
+        // cannot keep the others from being asked; what a quick failure leaves goes to the rest.
+        auto mirrorsLeft =
+            std::count_if(mirrors_.begin() + std::ptrdiff_t(index), mirrors_.end(),
+                          [](const std::string& mirror) { return platform::isHttpURL(mirror); });
+        auto share = remaining / mirrorsLeft;
         platform::HttpRequest request;
         request.url = base + std::string(path);
         char separator = '?';
@@ -134,7 +141,7 @@ std::string RadioBrowserClient::get(std::string_view path, const Query& query, s
         request.idleTimeout = requestTimeout_;
         request.idleBytes =
             std::max<std::size_t>(1, usefulBytesPerSecond * std::size_t(requestTimeout_.count()) / 1000);
-        request.totalTimeout = remaining;
+        request.totalTimeout = std::max(share, std::chrono::milliseconds(1));
         request.maxBodyBytes = maxAnswerBytes;
         request.maxRedirects = maxRedirects;
 

@@ -22,7 +22,7 @@ namespace {
 // One mirror of the directory on 127.0.0.1 that answers as told and remembers what it was asked.
 class Mirror {
 public:
-    enum class Behaviour { Answer, Unavailable, BadJSON, Stall, Oversized, Trickle };
+    enum class Behaviour { Answer, Unavailable, BadJSON, Stall, Oversized, Trickle, Endless };
     using Answerer = std::function<std::string(const httplib::Request&)>;
 
     explicit Mirror(
@@ -84,18 +84,26 @@ private:
             response.set_content(std::string(16 * 1024 * 1024 + 1, ' '), "application/json");
             break;
         case Behaviour::Trickle:
-            // A blank every 100 ms: never idle, never done (and not a type the server would
-            // compress, which would hold the blanks back).
-            response.set_chunked_content_provider(
-                "application/octet-stream", [this](size_t, httplib::DataSink& sink) {
-                    std::unique_lock lock(mutex_);
-                    if (arrived_.wait_for(lock, 100ms, [this] { return released_; }))
-                        return false;
-                    lock.unlock();
-                    return sink.write(" ", 1) && sink.is_writable();
-                });
+            flowBlanks(response, 100ms, 1); // never idle, never done
+            break;
+        case Behaviour::Endless:
+            flowBlanks(response, 50ms, 256); // far more than an idle rule asks, yet never the end
             break;
         }
+    }
+
+    // `count` blanks every `interval` until released (and not a type the server would
+    // compress, which would hold the blanks back).
+    void flowBlanks(httplib::Response& response, std::chrono::milliseconds interval, std::size_t count) {
+        response.set_chunked_content_provider(
+            "application/octet-stream",
+            [this, interval, blanks = std::string(count, ' ')](size_t, httplib::DataSink& sink) {
+                std::unique_lock lock(mutex_);
+                if (arrived_.wait_for(lock, interval, [this] { return released_; }))
+                    return false;
+                lock.unlock();
+                return sink.write(blanks.data(), blanks.size()) && sink.is_writable();
+            });
     }
 
     Behaviour behaviour_;
@@ -343,13 +351,28 @@ TEST(RadioBrowserClient, TricklingMirrorIsPassedOverWithinOneTimeBudget) {
     EXPECT_EQ(names(client.top(5)), std::vector<std::string>{"hit0"});
     EXPECT_EQ(trickling.targets().size(), 1u);
 
-    // Mirrors that each stay within the idle span still share the one budget.
-    Mirror stalling[2] = {Mirror(Mirror::Behaviour::Stall), Mirror(Mirror::Behaviour::Stall)};
-    Mirror spare(Mirror::Behaviour::Answer);
-    RadioBrowserClient patient({stalling[0].base(), stalling[1].base(), spare.base()}, 1s, 1500ms);
+    // Mirrors that stay silent for less than the idle span share the one budget: each is asked
+    // within its share, and the walk fails once the budget is spent (a stalled mirror would
+    // answer after 10 s).
+    Mirror stalling[3] = {Mirror(Mirror::Behaviour::Stall), Mirror(Mirror::Behaviour::Stall),
+                          Mirror(Mirror::Behaviour::Stall)};
+    RadioBrowserClient patient({stalling[0].base(), stalling[1].base(), stalling[2].base()}, 20s, 1500ms);
     EXPECT_EQ(failureOf([&] { patient.top(5); }), "radio-browser.info: The request timed out.");
-    EXPECT_EQ(stalling[1].targets().size(), 1u);
-    EXPECT_TRUE(spare.targets().empty()) << "the budget was spent before the last mirror";
+    for (const Mirror& mirror : stalling)
+        EXPECT_EQ(mirror.targets().size(), 1u);
+}
+
+TEST(RadioBrowserClient, AMirrorThatNeverFinishesLeavesTheNextItsShareOfTheBudget) {
+    // Quick enough for the idle rule but never done: the mirror may take its share of the
+    // budget, not the whole of it.
+    Mirror endless(Mirror::Behaviour::Endless);
+    Mirror answering(Mirror::Behaviour::Answer,
+                     [](const httplib::Request&) { return stationsJSON(1, "hit"); });
+    RadioBrowserClient client({endless.base(), answering.base()}, 1s, 4s);
+    std::vector<Station> stations;
+    EXPECT_NO_THROW(stations = client.top(5));
+    EXPECT_EQ(names(stations), std::vector<std::string>{"hit0"});
+    EXPECT_EQ(endless.targets().size(), 1u);
 }
 
 TEST(RadioBrowserClient, AnAnswerThatIsNotJSONEndsTheRequest) {
