@@ -38,6 +38,13 @@ std::string textOrEmpty(const json::Value& record, std::string_view key) {
     return json::optionalString(record, key).value_or("");
 }
 
+// Records are untrusted: a text becomes one line of sane length, as a stream title does.
+constexpr std::size_t maxRecordTextBytes = 1024;
+
+std::string recordText(const json::Value& record, std::string_view key) {
+    return text::oneLineText(textOrEmpty(record, key), maxRecordTextBytes);
+}
+
 // The directory's comma-separated tags: trimmed, non-empty, the first six, joined by ", ".
 std::string genreFromTags(const std::string& tags) {
     std::string genre;
@@ -265,17 +272,19 @@ std::vector<Station> RadioBrowserClient::decodeStations(std::string_view bytes) 
     for (const json::Value& record : answerArray(answer)) {
         json::requireObject(record, "station");
         // Read every field first: a field of the wrong type fails the whole answer.
-        std::string uuid = textOrEmpty(record, "stationuuid");
-        std::string name = textOrEmpty(record, "name");
+        std::string uuid = recordText(record, "stationuuid");
+        std::string name = recordText(record, "name");
         std::string url = textOrEmpty(record, "url");
         std::string resolved = textOrEmpty(record, "url_resolved");
-        std::string codec = textOrEmpty(record, "codec");
+        std::string codec = recordText(record, "codec");
         std::int64_t bitrate = json::optionalInt(record, "bitrate").value_or(0);
-        std::string country = textOrEmpty(record, "country");
-        std::string countryCode = textOrEmpty(record, "countrycode");
-        std::string tags = textOrEmpty(record, "tags");
+        std::string country = recordText(record, "country");
+        std::string countryCode = recordText(record, "countrycode");
+        std::string tags = recordText(record, "tags");
         std::int64_t votes = json::optionalInt(record, "votes").value_or(0);
         std::string favicon = textOrEmpty(record, "favicon");
+        if (!platform::isCleanAddress(favicon))
+            favicon.clear();
 
         std::string address = text::trimmedHorizontalWhitespace(resolved);
         if (address.empty())
@@ -309,8 +318,8 @@ std::vector<StationCountry> RadioBrowserClient::decodeCountries(std::string_view
     std::vector<StationCountry> countries;
     for (const json::Value& record : answerArray(answer)) {
         json::requireObject(record, "country");
-        std::string name = textOrEmpty(record, "name");
-        std::string code = textOrEmpty(record, "iso_3166_1");
+        std::string name = recordText(record, "name");
+        std::string code = recordText(record, "iso_3166_1");
         std::int64_t count = json::optionalInt(record, "stationcount").value_or(0);
         if (name.empty() || code.empty())
             continue;
@@ -324,7 +333,7 @@ std::vector<StationTag> RadioBrowserClient::decodeTags(std::string_view bytes) {
     std::vector<StationTag> tags;
     for (const json::Value& record : answerArray(answer)) {
         json::requireObject(record, "tag");
-        std::string name = text::trimmedHorizontalWhitespace(textOrEmpty(record, "name"));
+        std::string name = text::trimmedHorizontalWhitespace(recordText(record, "name"));
         std::int64_t count = json::optionalInt(record, "stationcount").value_or(0);
         if (!name.empty())
             tags.push_back({std::move(name), count});

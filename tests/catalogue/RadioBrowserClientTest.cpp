@@ -198,6 +198,51 @@ TEST(DirectoryRecords, StationsAreTrimmedCappedAndDeduplicated) {
     EXPECT_EQ(stations[1].genre, "");
 }
 
+TEST(DirectoryRecords, TextsAreCutToOneLineOfSaneLength) {
+    std::string accents;
+    for (int i = 0; i < 100000; ++i)
+        accents += "e\u0301"; // one character of three bytes
+    json::Value answer =
+        json::Value::array({{{"name", accents},
+                             {"url", "https://a.example/"},
+                             {"tags", std::string(2 * 1024 * 1024, 'x')},
+                             {"country", accents}},
+                            {{"name", "Radio\tWien\u0007 \u0085live\u009b\u0000"s},
+                             {"url", "https://b.example/"},
+                             {"tags", "rock\u0007, ja\tzz,\u001b"},
+                             {"country", "Aus\u0000tria\r\n"s},
+                             {"countrycode", "a\u0007t"},
+                             {"codec", "mp\u00073"},
+                             {"stationuuid", "u\n1"},
+                             {"favicon", "https://b.example/icon\u0007.png"}},
+                            {{"name", "\u0007\u0008\u007f"}, {"url", "https://c.example/"}}});
+    auto stations = RadioBrowserClient::decodeStations(answer.dump());
+    ASSERT_EQ(names(stations).size(), 2u) << "a name of control characters alone is no name";
+
+    const std::string cut = accents.substr(0, 1023);
+    EXPECT_EQ(stations[0].name, cut);
+    EXPECT_EQ(stations[0].country, cut);
+    EXPECT_EQ(stations[0].genre, std::string(1024, 'x'));
+
+    const Station& clean = stations[1];
+    EXPECT_EQ(clean.name, "Radio Wien  live");
+    EXPECT_EQ(clean.genre, "rock, ja zz");
+    EXPECT_EQ(clean.country, "Austria  ");
+    EXPECT_EQ(clean.countryCode, "AT");
+    EXPECT_EQ(clean.codec, "MP3");
+    EXPECT_EQ(clean.stationUUID, "u 1");
+    EXPECT_EQ(clean.faviconURL, "");
+
+    auto countries = RadioBrowserClient::decodeCountries(
+        json::Value::array({{{"name", "Aus\ttria\u0007"}, {"iso_3166_1", "a\u0000t"s}, {"stationcount", 1}},
+                            {{"name", accents}, {"iso_3166_1", "de"}}})
+            .dump());
+    EXPECT_EQ(countries, (std::vector<StationCountry>{{"Aus tria", "AT", 1}, {cut, "DE", 0}}));
+    auto tags = RadioBrowserClient::decodeTags(
+        json::Value::array({{{"name", "ja\u0007zz\t"}}, {{"name", "\u0007"}}, {{"name", accents}}}).dump());
+    EXPECT_EQ(tags, (std::vector<StationTag>{{"jazz", 0}, {cut, 0}}));
+}
+
 TEST(DirectoryRecords, AddressesWithControlCharactersOrOverlongNeverBecomeStations) {
     const std::string refused[] = {
         "https://a.example/live\n",      "https://a.example/li\rve",
