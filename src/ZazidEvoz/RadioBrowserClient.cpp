@@ -38,6 +38,13 @@ std::string textOrEmpty(const json::Value& record, std::string_view key) {
     return json::optionalString(record, key).value_or("");
 }
 
+// Records are untrusted: a text becomes one line of sane length, as a stream title does.
+constexpr std::size_t maxRecordTextBytes = 1024;
+
+std::string recordText(const json::Value& record, std::string_view key) {
+    return text::oneLineText(textOrEmpty(record, key), maxRecordTextBytes);
+}
+
 // The directory's comma-separated tags: trimmed, non-empty, the first six, joined by ", ".
 std::string genreFromTags(const std::string& tags) {
     std::string genre;
@@ -117,12 +124,19 @@ std::string RadioBrowserClient::get(std::string_view path, const Query& query, s
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + totalTimeout_;
     std::string lastFailure = "not reachable";
-    for (const std::string& base : mirrors_) {
+    for (std::size_t index = 0; index < mirrors_.size(); ++index) {
+        const std::string& base = mirrors_[index];
         if (!platform::isHttpURL(base))
             continue; // no request can be formed for this mirror
         auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (remaining <= std::chrono::milliseconds::zero())
             break; // the last failure says why the time ran out
+        // Each mirror gets an equal share of what is left, so one that trickles on without end
+        // cannot keep the others from being asked; what a quick failure leaves goes to the rest.
+        auto mirrorsLeft =
+            std::count_if(mirrors_.begin() + std::ptrdiff_t(index), mirrors_.end(),
+                          [](const std::string& mirror) { return platform::isHttpURL(mirror); });
+        auto share = remaining / mirrorsLeft;
         platform::HttpRequest request;
         request.url = base + std::string(path);
         char separator = '?';
@@ -134,7 +148,7 @@ std::string RadioBrowserClient::get(std::string_view path, const Query& query, s
         request.idleTimeout = requestTimeout_;
         request.idleBytes =
             std::max<std::size_t>(1, usefulBytesPerSecond * std::size_t(requestTimeout_.count()) / 1000);
-        request.totalTimeout = remaining;
+        request.totalTimeout = std::max(share, std::chrono::milliseconds(1));
         request.maxBodyBytes = maxAnswerBytes;
         request.maxRedirects = maxRedirects;
 
@@ -258,17 +272,19 @@ std::vector<Station> RadioBrowserClient::decodeStations(std::string_view bytes) 
     for (const json::Value& record : answerArray(answer)) {
         json::requireObject(record, "station");
         // Read every field first: a field of the wrong type fails the whole answer.
-        std::string uuid = textOrEmpty(record, "stationuuid");
-        std::string name = textOrEmpty(record, "name");
+        std::string uuid = recordText(record, "stationuuid");
+        std::string name = recordText(record, "name");
         std::string url = textOrEmpty(record, "url");
         std::string resolved = textOrEmpty(record, "url_resolved");
-        std::string codec = textOrEmpty(record, "codec");
+        std::string codec = recordText(record, "codec");
         std::int64_t bitrate = json::optionalInt(record, "bitrate").value_or(0);
-        std::string country = textOrEmpty(record, "country");
-        std::string countryCode = textOrEmpty(record, "countrycode");
-        std::string tags = textOrEmpty(record, "tags");
+        std::string country = recordText(record, "country");
+        std::string countryCode = recordText(record, "countrycode");
+        std::string tags = recordText(record, "tags");
         std::int64_t votes = json::optionalInt(record, "votes").value_or(0);
         std::string favicon = textOrEmpty(record, "favicon");
+        if (!platform::isCleanAddress(favicon))
+            favicon.clear();
 
         std::string address = text::trimmedHorizontalWhitespace(resolved);
         if (address.empty())
@@ -302,8 +318,8 @@ std::vector<StationCountry> RadioBrowserClient::decodeCountries(std::string_view
     std::vector<StationCountry> countries;
     for (const json::Value& record : answerArray(answer)) {
         json::requireObject(record, "country");
-        std::string name = textOrEmpty(record, "name");
-        std::string code = textOrEmpty(record, "iso_3166_1");
+        std::string name = recordText(record, "name");
+        std::string code = recordText(record, "iso_3166_1");
         std::int64_t count = json::optionalInt(record, "stationcount").value_or(0);
         if (name.empty() || code.empty())
             continue;
@@ -317,7 +333,7 @@ std::vector<StationTag> RadioBrowserClient::decodeTags(std::string_view bytes) {
     std::vector<StationTag> tags;
     for (const json::Value& record : answerArray(answer)) {
         json::requireObject(record, "tag");
-        std::string name = text::trimmedHorizontalWhitespace(textOrEmpty(record, "name"));
+        std::string name = text::trimmedHorizontalWhitespace(recordText(record, "name"));
         std::int64_t count = json::optionalInt(record, "stationcount").value_or(0);
         if (!name.empty())
             tags.push_back({std::move(name), count});

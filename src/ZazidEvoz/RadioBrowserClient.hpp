@@ -73,7 +73,8 @@ public:
     // `mirrors` are base addresses without a trailing "/"; `requestTimeout` fails a request
     // that receives nothing for that long, or so little that it is only a trickle, and the next
     // mirror is asked; `totalTimeout` bounds one request's whole walk through the mirrors, so
-    // slow mirrors cannot add up.
+    // slow mirrors cannot add up, and each mirror may take an equal share of what is left of
+    // it, so one that never finishes cannot keep the next from being asked.
     explicit RadioBrowserClient(std::vector<std::string> mirrors = defaultMirrors(),
                                 std::chrono::milliseconds requestTimeout = std::chrono::seconds(12),
                                 std::chrono::milliseconds totalTimeout = std::chrono::seconds(60));

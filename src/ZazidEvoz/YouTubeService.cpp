@@ -452,6 +452,9 @@ std::string_view label(VideoQuality quality) {
     return "Max";
 }
 
+// Past the height limit every quality takes what there is: formats without a height (a plain
+// page, a direct file, an HLS playlist) or only taller ones must not fail the download. The
+// best single file comes first, so a source that has one keeps the choice it always had.
 std::string_view formatSelector(VideoQuality quality) {
     switch (quality) {
     case VideoQuality::best:
@@ -459,17 +462,18 @@ std::string_view formatSelector(VideoQuality quality) {
     case VideoQuality::p1080:
         return "bestvideo[height<=1080][vcodec^=avc1]+bestaudio[acodec^=mp4a]/"
                "bestvideo[height<=1080]+bestaudio/"
-               "best[height<=1080]";
+               "best[height<=1080]/best/bestvideo+bestaudio";
     case VideoQuality::p720:
         return "bestvideo[height<=720][vcodec^=avc1]+bestaudio[acodec^=mp4a]/"
                "bestvideo[height<=720]+bestaudio/"
-               "best[height<=720]";
+               "best[height<=720]/best/bestvideo+bestaudio";
     case VideoQuality::p480:
         return "bestvideo[height<=480][vcodec^=avc1]+bestaudio[acodec^=mp4a]/"
                "bestvideo[height<=480]+bestaudio/"
-               "best[height<=480]";
+               "best[height<=480]/best/bestvideo+bestaudio";
     case VideoQuality::p360:
-        return "bestvideo[height<=360][vcodec^=avc1]+bestaudio[acodec^=mp4a]/best[height<=360]/best";
+        return "bestvideo[height<=360][vcodec^=avc1]+bestaudio[acodec^=mp4a]/best[height<=360]/best/"
+               "bestvideo+bestaudio";
     }
     return formatSelector(VideoQuality::best);
 }
@@ -866,7 +870,13 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
     std::stop_source halt;
     cancel.onCancel([halt]() mutable { halt.request_stop(); });
 
+    // Output and error are two pipes: read in one go, a post-processing record written before
+    // the final path can be handled after it. Once "done" is out, nothing earlier may follow.
+    bool doneReported = false;
     auto report = [&](const DownloadProgress& value) {
+        if (doneReported && value.phase != "done")
+            return;
+        doneReported = value.phase == "done";
         if (progress)
             progress(value);
     };

@@ -74,7 +74,9 @@ set(stage_shaders ${view_shaders})
 list(FILTER stage_shaders INCLUDE REGEX "^stage/shaders/")
 list(REMOVE_ITEM view_shaders ${stage_shaders})
 if(view_shaders)
+  # QUIET drops Qt's line per shader at configure time; qsb's own warnings still show.
   qt_add_shaders(ZintraRadioViews "zintraradio_shaders"
+    QUIET
     PREFIX "/shaders"
     GLSL "300es,330"
     NOHLSL NOMSL

@@ -233,6 +233,23 @@ TEST_F(LibraryStoreTest, BrokenFileIsMovedAsideBeforeTheFallbackIsSaved) {
     }
 }
 
+TEST_F(LibraryStoreTest, AFifoInPlaceOfTheFileIsUnreadableAndKept) {
+    testkit::FifoWithText fifo(
+        file, libraryText({radio("Fed", "https://fed.example/")}, R"({"defaultsRevision": 2})"));
+    testing::internal::CaptureStderr();
+    LibrarySnapshot snapshot = store.load();
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(snapshot, LibraryStore::fallbackSnapshot());
+    EXPECT_NE(said.find("not a regular file"), std::string::npos) << said;
+    auto copies = brokenCopies(folder);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_TRUE(fs::is_fifo(copies[0]));
+
+    store.save(snapshot);
+    EXPECT_TRUE(fs::is_regular_file(file));
+    EXPECT_EQ(store.load(), snapshot);
+}
+
 TEST_F(LibraryStoreTest, BrokenFileThatCannotBeMovedIsNeverOverwritten) {
     // A folder so deep that the file fits the path limit but its ".broken-…" name does not:
     // renaming fails while reading and writing a temporary file still work.

@@ -182,6 +182,9 @@ TEST(PlaylistImporter, FilesAreReadWithACap) {
             file << line;
     }
     EXPECT_THROW(PlaylistImporter::importFile(large), platform::FileError);
+
+    testkit::FifoWithText fifo(folder / "fifo.m3u", "http://fed.example/stream\n");
+    EXPECT_THROW(PlaylistImporter::importFile(folder / "fifo.m3u"), platform::FileError);
 }
 
 TEST(PlaylistImporter, ExportM3U) {

@@ -22,7 +22,7 @@ namespace {
 // One mirror of the directory on 127.0.0.1 that answers as told and remembers what it was asked.
 class Mirror {
 public:
-    enum class Behaviour { Answer, Unavailable, BadJSON, Stall, Oversized, Trickle };
+    enum class Behaviour { Answer, Unavailable, BadJSON, Stall, Oversized, Trickle, Endless };
     using Answerer = std::function<std::string(const httplib::Request&)>;
 
     explicit Mirror(
@@ -84,18 +84,26 @@ private:
             response.set_content(std::string(16 * 1024 * 1024 + 1, ' '), "application/json");
             break;
         case Behaviour::Trickle:
-            // A blank every 100 ms: never idle, never done (and not a type the server would
-            // compress, which would hold the blanks back).
-            response.set_chunked_content_provider(
-                "application/octet-stream", [this](size_t, httplib::DataSink& sink) {
-                    std::unique_lock lock(mutex_);
-                    if (arrived_.wait_for(lock, 100ms, [this] { return released_; }))
-                        return false;
-                    lock.unlock();
-                    return sink.write(" ", 1) && sink.is_writable();
-                });
+            flowBlanks(response, 100ms, 1); // never idle, never done
+            break;
+        case Behaviour::Endless:
+            flowBlanks(response, 50ms, 256); // far more than an idle rule asks, yet never the end
             break;
         }
+    }
+
+    // `count` blanks every `interval` until released (and not a type the server would
+    // compress, which would hold the blanks back).
+    void flowBlanks(httplib::Response& response, std::chrono::milliseconds interval, std::size_t count) {
+        response.set_chunked_content_provider(
+            "application/octet-stream",
+            [this, interval, blanks = std::string(count, ' ')](size_t, httplib::DataSink& sink) {
+                std::unique_lock lock(mutex_);
+                if (arrived_.wait_for(lock, interval, [this] { return released_; }))
+                    return false;
+                lock.unlock();
+                return sink.write(blanks.data(), blanks.size()) && sink.is_writable();
+            });
     }
 
     Behaviour behaviour_;
@@ -188,6 +196,51 @@ TEST(DirectoryRecords, StationsAreTrimmedCappedAndDeduplicated) {
     EXPECT_EQ(stations[1].bitrate, 128);
     EXPECT_EQ(stations[1].stationUUID, "");
     EXPECT_EQ(stations[1].genre, "");
+}
+
+TEST(DirectoryRecords, TextsAreCutToOneLineOfSaneLength) {
+    std::string accents;
+    for (int i = 0; i < 100000; ++i)
+        accents += "e\u0301"; // one character of three bytes
+    json::Value answer =
+        json::Value::array({{{"name", accents},
+                             {"url", "https://a.example/"},
+                             {"tags", std::string(2 * 1024 * 1024, 'x')},
+                             {"country", accents}},
+                            {{"name", "Radio\tWien\u0007 \u0085live\u009b\u0000"s},
+                             {"url", "https://b.example/"},
+                             {"tags", "rock\u0007, ja\tzz,\u001b"},
+                             {"country", "Aus\u0000tria\r\n"s},
+                             {"countrycode", "a\u0007t"},
+                             {"codec", "mp\u00073"},
+                             {"stationuuid", "u\n1"},
+                             {"favicon", "https://b.example/icon\u0007.png"}},
+                            {{"name", "\u0007\u0008\u007f"}, {"url", "https://c.example/"}}});
+    auto stations = RadioBrowserClient::decodeStations(answer.dump());
+    ASSERT_EQ(names(stations).size(), 2u) << "a name of control characters alone is no name";
+
+    const std::string cut = accents.substr(0, 1023);
+    EXPECT_EQ(stations[0].name, cut);
+    EXPECT_EQ(stations[0].country, cut);
+    EXPECT_EQ(stations[0].genre, std::string(1024, 'x'));
+
+    const Station& clean = stations[1];
+    EXPECT_EQ(clean.name, "Radio Wien  live");
+    EXPECT_EQ(clean.genre, "rock, ja zz");
+    EXPECT_EQ(clean.country, "Austria  ");
+    EXPECT_EQ(clean.countryCode, "AT");
+    EXPECT_EQ(clean.codec, "MP3");
+    EXPECT_EQ(clean.stationUUID, "u 1");
+    EXPECT_EQ(clean.faviconURL, "");
+
+    auto countries = RadioBrowserClient::decodeCountries(
+        json::Value::array({{{"name", "Aus\ttria\u0007"}, {"iso_3166_1", "a\u0000t"s}, {"stationcount", 1}},
+                            {{"name", accents}, {"iso_3166_1", "de"}}})
+            .dump());
+    EXPECT_EQ(countries, (std::vector<StationCountry>{{"Aus tria", "AT", 1}, {cut, "DE", 0}}));
+    auto tags = RadioBrowserClient::decodeTags(
+        json::Value::array({{{"name", "ja\u0007zz\t"}}, {{"name", "\u0007"}}, {{"name", accents}}}).dump());
+    EXPECT_EQ(tags, (std::vector<StationTag>{{"jazz", 0}, {cut, 0}}));
 }
 
 TEST(DirectoryRecords, AddressesWithControlCharactersOrOverlongNeverBecomeStations) {
@@ -343,13 +396,28 @@ TEST(RadioBrowserClient, TricklingMirrorIsPassedOverWithinOneTimeBudget) {
     EXPECT_EQ(names(client.top(5)), std::vector<std::string>{"hit0"});
     EXPECT_EQ(trickling.targets().size(), 1u);
 
-    // Mirrors that each stay within the idle span still share the one budget.
-    Mirror stalling[2] = {Mirror(Mirror::Behaviour::Stall), Mirror(Mirror::Behaviour::Stall)};
-    Mirror spare(Mirror::Behaviour::Answer);
-    RadioBrowserClient patient({stalling[0].base(), stalling[1].base(), spare.base()}, 1s, 1500ms);
+    // Mirrors that stay silent for less than the idle span share the one budget: each is asked
+    // within its share, and the walk fails once the budget is spent (a stalled mirror would
+    // answer after 10 s).
+    Mirror stalling[3] = {Mirror(Mirror::Behaviour::Stall), Mirror(Mirror::Behaviour::Stall),
+                          Mirror(Mirror::Behaviour::Stall)};
+    RadioBrowserClient patient({stalling[0].base(), stalling[1].base(), stalling[2].base()}, 20s, 1500ms);
     EXPECT_EQ(failureOf([&] { patient.top(5); }), "radio-browser.info: The request timed out.");
-    EXPECT_EQ(stalling[1].targets().size(), 1u);
-    EXPECT_TRUE(spare.targets().empty()) << "the budget was spent before the last mirror";
+    for (const Mirror& mirror : stalling)
+        EXPECT_EQ(mirror.targets().size(), 1u);
+}
+
+TEST(RadioBrowserClient, AMirrorThatNeverFinishesLeavesTheNextItsShareOfTheBudget) {
+    // Quick enough for the idle rule but never done: the mirror may take its share of the
+    // budget, not the whole of it.
+    Mirror endless(Mirror::Behaviour::Endless);
+    Mirror answering(Mirror::Behaviour::Answer,
+                     [](const httplib::Request&) { return stationsJSON(1, "hit"); });
+    RadioBrowserClient client({endless.base(), answering.base()}, 1s, 4s);
+    std::vector<Station> stations;
+    EXPECT_NO_THROW(stations = client.top(5));
+    EXPECT_EQ(names(stations), std::vector<std::string>{"hit0"});
+    EXPECT_EQ(endless.targets().size(), 1u);
 }
 
 TEST(RadioBrowserClient, AnAnswerThatIsNotJSONEndsTheRequest) {

@@ -246,6 +246,26 @@ TEST(MusicLibraryStore, BrokenFileIsMovedAsideBeforeAnySave) {
     }
 }
 
+TEST(MusicLibraryStore, AFifoInPlaceOfTheFileIsUnreadableAndKept) {
+    fs::path folder = makeTemporaryFolder("fifo");
+    MusicLibraryStore store(folder);
+    MusicSnapshot fed;
+    fed.folders = {"/fed/through/the/fifo"};
+    testkit::FifoWithText fifo(store.fileURL(), musicSnapshotText(fed));
+
+    CapturedStandardError error;
+    MusicSnapshot snapshot = store.load();
+    std::string said = error.text();
+    EXPECT_EQ(snapshot, MusicSnapshot());
+    EXPECT_NE(said.find("not a regular file"), std::string::npos) << said;
+
+    store.save(snapshot);
+    std::vector<fs::path> files = filesIn(folder);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0], "music.json");
+    EXPECT_TRUE(fs::is_fifo(folder / files[1])) << files[1];
+}
+
 TEST(MusicLibraryStore, BrokenFileThatCannotBeMovedAsideIsNeverOverwritten) {
     // A folder so deep that music.json and its temporary file fit the path limit but the
     // ".broken-…" name does not: moving aside fails while reading and writing still work.

@@ -56,6 +56,20 @@ TEST(Files, ReadIsCappedAndMissingIsAbsent) {
     EXPECT_THROW(readFile(folder, 10), FileError);
 }
 
+TEST(Files, OnlyRegularFilesAreRead) {
+    // A FIFO would hold the reader until a writer came; a device is no stored data either.
+    auto folder = ZazidEvoz::testkit::makeTemporaryFolder();
+    ZazidEvoz::testkit::FifoWithText fifo(folder / "fifo", "fed through the FIFO");
+    for (const std::filesystem::path& path : {folder / "fifo", std::filesystem::path("/dev/null")}) {
+        try {
+            auto read = readFile(path, 1024);
+            ADD_FAILURE() << path << " was read: " << read.value_or("(absent)");
+        } catch (const FileError& error) {
+            EXPECT_EQ(std::string(error.what()), "Cannot read " + path.string() + ": not a regular file");
+        }
+    }
+}
+
 TEST(Files, MoveAsideNeverOverwrites) {
     auto folder = ZazidEvoz::testkit::makeTemporaryFolder();
     auto file = folder / "library.json";

@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -92,6 +94,38 @@ std::filesystem::path writeScript(const std::filesystem::path& path, const std::
                                            std::filesystem::perms::group_exec);
     return path;
 }
+
+FifoWithText::FifoWithText(std::filesystem::path path, std::string text) {
+    if (::mkfifo(path.c_str(), 0600) != 0)
+        throw std::runtime_error("cannot make a FIFO at " + path.string() + ": " + std::strerror(errno));
+    feeder_ = std::jthread([path = std::move(path), text = std::move(text)](std::stop_token stop) {
+        // A reader that gave up before the text went in must not end the test program.
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+        while (!stop.stop_requested()) {
+            // Opening for writing without blocking succeeds only while a reader holds it open.
+            int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                continue;
+            }
+            struct stat info {};
+            bool stillTheFifo = ::fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode);
+            if (stillTheFifo) {
+                ssize_t written = ::write(fd, text.data(), text.size());
+                (void)written; // a reader that left early misses nothing it needs
+            }
+            ::close(fd);
+            if (stillTheFifo)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+}
+
+FifoWithText::~FifoWithText() = default; // the jthread stops and joins
 
 std::vector<std::string> folderEntries(const std::filesystem::path& folder) {
     std::vector<std::string> names;

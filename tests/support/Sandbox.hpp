@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace ZazidEvoz::testkit {
@@ -36,6 +37,20 @@ private:
 
 // Writes an executable shell script (for fake tools that stage failures).
 std::filesystem::path writeScript(const std::filesystem::path& path, const std::string& body);
+
+// A FIFO made at `path` for the life of the object. A reader that opens it and waits is fed
+// `text` once, then the end of the file: a test of a reader that ought to refuse a FIFO then
+// sees that text instead of hanging. What replaces the FIFO at `path` is never written to.
+class FifoWithText {
+public:
+    FifoWithText(std::filesystem::path path, std::string text);
+    ~FifoWithText();
+    FifoWithText(const FifoWithText&) = delete;
+    FifoWithText& operator=(const FifoWithText&) = delete;
+
+private:
+    std::jthread feeder_;
+};
 
 // The names in a folder, hidden ones included, sorted.
 std::vector<std::string> folderEntries(const std::filesystem::path& folder);

@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <thread>
 
 using namespace ZazidEvoz;
 using testkit::errorOf;
@@ -221,6 +222,51 @@ TEST(YouTubeDownload, ReportsProgressPhasesAndTheFinalPath) {
     EXPECT_EQ(reports.all[3], (DownloadProgress{std::nullopt, "", "", "merge"}));
     EXPECT_EQ(reports.all[4], (DownloadProgress{std::nullopt, "", "", "convert"}));
     EXPECT_EQ(reports.all[5], (DownloadProgress{1.0, "", "", "done"}));
+}
+
+TEST(YouTubeDownload, NoPhaseFollowsDone) {
+    // The tool writes its post-processing record to standard error before it prints the final
+    // path on standard output. A reader that falls behind (a busy machine) finds both waiting at
+    // once: here it is held in its first report until the tool has written both.
+    struct Case {
+        std::string record;
+        std::function<fs::path(const fs::path&, const YouTubeService::ProgressHandler&, CancelToken&)>
+            download;
+    };
+    const Case cases[] = {
+        {"ExtractAudio",
+         [](const fs::path& folder, const YouTubeService::ProgressHandler& progress, CancelToken& token) {
+             return YouTubeService().downloadMP3(video(), folder, progress, token);
+         }},
+        {"Merger",
+         [](const fs::path& folder, const YouTubeService::ProgressHandler& progress, CancelToken& token) {
+             return YouTubeService().downloadVideo(video(), VideoQuality::p720, folder, progress, token);
+         }},
+    };
+    for (const Case& test : cases) {
+        auto folder = testkit::makeTemporaryFolder("downloads");
+        FakeYtDlp tool("echo 'ZRPROG  50.0%|1.00MiB/s|00:01'\n"
+                       "while [ ! -e \"$(dirname \"$0\")/go\" ]; do sleep 0.01; done\n"
+                       "printf 'ZRPOST " +
+                       test.record + "|started|' >&2\n" + writesFile("A video.mp4") +
+                       ": > \"$(dirname \"$0\")/written\"\n");
+        Reports reports;
+        auto recording = reports.handler();
+        bool held = false;
+        auto holdFirstReport = [&](const DownloadProgress& progress) {
+            recording(progress);
+            if (held)
+                return;
+            held = true;
+            std::ofstream(tool.folder() / "go");
+            for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+                 !fs::exists(tool.folder() / "written") && std::chrono::steady_clock::now() < until;)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        };
+        CancelToken token;
+        EXPECT_EQ(test.download(folder, holdFirstReport, token), folder / "A video.mp4");
+        EXPECT_EQ(reports.phases(), (std::vector<std::string>{"download", "done"})) << test.record;
+    }
 }
 
 TEST(YouTubeDownload, FailuresAndTheirTextsLeaveNothingBehind) {

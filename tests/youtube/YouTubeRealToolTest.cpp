@@ -1,5 +1,6 @@
 // The real yt-dlp and ffmpeg against a local web server: the generic extractor reads a page
 // with an HTML5 video, a direct media file and a DASH manifest without any network.
+#include "ZazidEvoz/ToolLocator.hpp"
 #include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Cancellation.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
@@ -23,6 +24,14 @@ fs::path clip() {
     return testkit::generatedMedia("youtube-clip.mp4",
                                    {"-f", "lavfi", "-i", "sine=frequency=440:duration=3", "-f", "lavfi", "-i",
                                     "testsrc=size=160x120:rate=10:duration=3", "-c:v", "libx264", "-pix_fmt",
+                                    "yuv420p", "-c:a", "aac", "-shortest"});
+}
+
+// What a pasted link to a plain file gives: the generic extractor knows no height for it.
+fs::path wideClip() {
+    return testkit::generatedMedia("youtube-clip-640x360.mp4",
+                                   {"-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-f", "lavfi", "-i",
+                                    "testsrc=size=640x360:rate=10:duration=2", "-c:v", "libx264", "-pix_fmt",
                                     "yuv420p", "-c:a", "aac", "-shortest"});
 }
 
@@ -153,6 +162,86 @@ TEST_F(MediaSite, SameTitleTwiceIntoAFolderWithALineBreak) {
     EXPECT_EQ(second, folder / "clip (2).mp4");
     EXPECT_EQ(testkit::folderEntries(folder), (std::vector<std::string>{"clip (2).mp4", "clip.mp4"}));
     EXPECT_EQ(codecs(probe(second)), (std::vector<std::string>{"video:h264", "audio:aac"}));
+}
+
+TEST_F(MediaSite, EveryQualityDownloadsALinkWhoseFormatsHaveNoHeight) {
+    fs::copy_file(wideClip(), root / "wide.mp4");
+    auto folder = testkit::makeTemporaryFolder("downloads");
+    CancelToken token;
+    for (VideoQuality quality : allVideoQualities()) {
+        fs::path file;
+        try {
+            file = YouTubeService().downloadVideo(item("/wide.mp4"), quality, folder, {}, token);
+        } catch (const YouTubeError& error) {
+            ADD_FAILURE() << label(quality) << ": " << error.what();
+            continue;
+        }
+        EXPECT_TRUE(inside(file, folder)) << file;
+        EXPECT_EQ(codecs(probe(file)), (std::vector<std::string>{"video:h264", "audio:aac"}))
+            << label(quality);
+    }
+}
+
+// The selectors as the real tool reads them, on the formats of a video as the platform lists
+// them and of sources that name no height or only taller ones.
+TEST(VideoQualitySelectors, TheRealToolPicksEveryQualityFromWhatThereIs) {
+    auto format = [](std::string id, std::optional<int> height, std::string vcodec, std::string acodec) {
+        json::Value entry = {{"format_id", id},  {"url", "http://127.0.0.1:9/" + id},
+                             {"ext", "mp4"},     {"vcodec", vcodec},
+                             {"acodec", acodec}, {"protocol", "https"}};
+        if (height)
+            entry["height"] = *height;
+        return entry;
+    };
+    auto listing = [&](bool withHeights, bool onlyTall) {
+        auto height = [&](int lines) { return withHeights ? std::optional<int>(lines) : std::nullopt; };
+        json::Value formats = json::Value::array();
+        if (!onlyTall)
+            formats.push_back(format("18", height(360), "avc1.42001E", "mp4a.40.2"));
+        formats.push_back(format("140", std::nullopt, "none", "mp4a.40.2"));
+        if (!onlyTall)
+            formats.push_back(format("135", height(480), "avc1.4d401f", "none"));
+        formats.push_back(format("136", height(720), "avc1.4d401f", "none"));
+        formats.push_back(format("137", height(1080), "avc1.640028", "none"));
+        if (!onlyTall)
+            formats.push_back(format("313", height(2160), "vp9", "none"));
+        return json::Value{{"id", "abc"},
+                           {"title", "A video"},
+                           {"extractor", "youtube"},
+                           {"extractor_key", "Youtube"},
+                           {"webpage_url", "https://www.youtube.com/watch?v=abc"},
+                           {"formats", formats}};
+    };
+    const fs::path folder = testkit::makeTemporaryFolder("listings");
+    const std::pair<std::string, json::Value> listings[] = {{"platform", listing(true, false)},
+                                                            {"no heights", listing(false, false)},
+                                                            {"only tall", listing(true, true)}};
+    for (const auto& [name, info] : listings)
+        std::ofstream(folder / (name + ".json")) << info.dump();
+
+    struct Row {
+        std::string listing;
+        VideoQuality quality;
+        std::string chosen;
+    };
+    const Row rows[] = {
+        {"platform", VideoQuality::best, "137+140"},  {"platform", VideoQuality::p1080, "137+140"},
+        {"platform", VideoQuality::p720, "136+140"},  {"platform", VideoQuality::p480, "135+140"},
+        {"platform", VideoQuality::p360, "18"},       {"no heights", VideoQuality::p1080, "18"},
+        {"no heights", VideoQuality::p720, "18"},     {"no heights", VideoQuality::p480, "18"},
+        {"no heights", VideoQuality::p360, "18"},     {"only tall", VideoQuality::p1080, "137+140"},
+        {"only tall", VideoQuality::p720, "136+140"}, {"only tall", VideoQuality::p480, "137+140"},
+        {"only tall", VideoQuality::p360, "137+140"},
+    };
+    const auto tool = ToolLocator::path(ToolLocator::Tool::ytdlp);
+    ASSERT_TRUE(tool.has_value());
+    for (const Row& row : rows) {
+        auto result = platform::runProcess(platform::ProcessOptions(
+            {*tool, "--no-warnings", "--load-info-json", (folder / (row.listing + ".json")).string(), "-f",
+             std::string(formatSelector(row.quality)), "--simulate", "--print", "format_id"}));
+        EXPECT_EQ(result.output, row.chosen + "\n")
+            << row.listing << ", " << label(row.quality) << ": " << result.error;
+    }
 }
 
 TEST_F(MediaSite, PercentInTheFolderKeepsTheFileInIt) {

@@ -53,15 +53,16 @@ TEST(VideoQuality, LabelsSelectorsAndRawValues) {
          "bestvideo[vcodec^=avc1]+bestaudio[acodec^=mp4a]/bestvideo+bestaudio/best"},
         {VideoQuality::p1080, "p1080", "1080p",
          "bestvideo[height<=1080][vcodec^=avc1]+bestaudio[acodec^=mp4a]/bestvideo[height<=1080]+bestaudio/"
-         "best[height<=1080]"},
+         "best[height<=1080]/best/bestvideo+bestaudio"},
         {VideoQuality::p720, "p720", "720p",
          "bestvideo[height<=720][vcodec^=avc1]+bestaudio[acodec^=mp4a]/bestvideo[height<=720]+bestaudio/"
-         "best[height<=720]"},
+         "best[height<=720]/best/bestvideo+bestaudio"},
         {VideoQuality::p480, "p480", "480p",
          "bestvideo[height<=480][vcodec^=avc1]+bestaudio[acodec^=mp4a]/bestvideo[height<=480]+bestaudio/"
-         "best[height<=480]"},
+         "best[height<=480]/best/bestvideo+bestaudio"},
         {VideoQuality::p360, "p360", "360p",
-         "bestvideo[height<=360][vcodec^=avc1]+bestaudio[acodec^=mp4a]/best[height<=360]/best"},
+         "bestvideo[height<=360][vcodec^=avc1]+bestaudio[acodec^=mp4a]/best[height<=360]/best/"
+         "bestvideo+bestaudio"},
     };
     ASSERT_EQ(allVideoQualities().size(), std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {

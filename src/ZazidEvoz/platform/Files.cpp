@@ -90,15 +90,24 @@ bool isAtomicWriteTemporaryName(std::string_view name, std::string_view fileName
 }
 
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes) {
-    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file) {
         if (errno == ENOENT)
             return std::nullopt;
         fail("Cannot read", path, errno);
     }
+    // A FIFO, socket or device has no end to read to; only regular files hold data.
     struct stat info {};
-    if (::fstat(file.get(), &info) == 0 && S_ISDIR(info.st_mode))
+    if (::fstat(file.get(), &info) != 0)
+        fail("Cannot read", path, errno);
+    if (S_ISDIR(info.st_mode))
         fail("Cannot read", path, EISDIR);
+    if (!S_ISREG(info.st_mode))
+        throw FileError("Cannot read " + path.string() + ": not a regular file");
+    int flags = ::fcntl(file.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        fail("Cannot read", path, errno);
 
     std::string contents;
     char buffer[65536];

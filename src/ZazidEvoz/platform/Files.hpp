@@ -28,8 +28,8 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
 // ".<fileName>.tmp-" and six letters or digits.
 bool isAtomicWriteTemporaryName(std::string_view name, std::string_view fileName);
 
-// The whole file; absent when it does not exist. Throws FileError when it cannot be read
-// or is larger than `maxBytes`.
+// The whole file; absent when it does not exist. Throws FileError when it cannot be read,
+// is not a regular file (a folder, FIFO, socket or device) or is larger than `maxBytes`.
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes);
 
 // Renames a file that failed to load to "<name>.broken-<yyyyMMdd-HHmmss>" (with "-2", "-3" …

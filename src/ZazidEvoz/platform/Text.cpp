@@ -189,6 +189,26 @@ std::string bytePrefixOnCharacterBoundary(std::string_view text, std::size_t max
     return toUtf8(unicode.tempSubString(0, end));
 }
 
+std::string oneLineText(std::string_view text, std::size_t maxBytes) {
+    std::string cut = bytePrefixOnCharacterBoundary(text, maxBytes);
+    std::string line;
+    line.reserve(cut.size());
+    for (std::size_t i = 0; i < cut.size(); ++i) {
+        auto c = static_cast<unsigned char>(cut[i]);
+        bool c1 = c == 0xC2 && i + 1 < cut.size() && static_cast<unsigned char>(cut[i + 1]) >= 0x80 &&
+                  static_cast<unsigned char>(cut[i + 1]) <= 0x9F;
+        if (c >= 0x20 && c != 0x7F && !c1) {
+            line += cut[i];
+            continue;
+        }
+        char32_t control = c1 ? static_cast<unsigned char>(cut[++i]) : c;
+        bool separates = (control >= 0x09 && control <= 0x0D) || control == 0x85;
+        if (separates)
+            line += ' ';
+    }
+    return line;
+}
+
 std::vector<std::string> alphanumericWords(std::string_view text) {
     std::vector<std::string> words;
     std::string word;

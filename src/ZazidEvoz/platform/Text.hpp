@@ -35,6 +35,11 @@ std::string characterPrefix(std::string_view text, std::size_t count);
 // The longest prefix of at most `maxBytes` bytes that ends on a character boundary.
 std::string bytePrefixOnCharacterBoundary(std::string_view text, std::size_t maxBytes);
 
+// A text from elsewhere made fit to show on one line: cut to at most `maxBytes` bytes on a
+// character boundary, without control characters (U+0000 to U+001F, DEL, U+0080 to U+009F);
+// those that separate words (tab, line feed, carriage return and the like) become a blank.
+std::string oneLineText(std::string_view text, std::size_t maxBytes);
+
 // The runs of letters, marks and digits, in order; everything else separates them.
 // Invalid UTF-8 separates too.
 std::vector<std::string> alphanumericWords(std::string_view text);

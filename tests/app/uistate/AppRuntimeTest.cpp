@@ -69,13 +69,22 @@ TEST(AppRuntimeWindows, ReopenOpensTheMainWindowOnlyWhenNoneIsVisible) {
 
 namespace {
 constexpr const char* childSwitch = "UISTATE_TEST_RUNTIME_CHILD";
-}
 
-// Runs only inside the child process started by the test below, with the hooks in its
-// environment from the start.
-TEST(AppRuntimeChild, OneInstanceEachThenOrderlyTeardown) {
-    if (std::getenv(childSwitch) == nullptr)
-        GTEST_SKIP() << "runs in the child process of AppRuntime.ProcessHoldsOneModelAndOneUIState";
+// The child half of the test below, with the hooks in its environment from the start. It is
+// registered only in that child process, so no test list shows it as a test of its own.
+class OneInstanceEachThenOrderlyTeardown : public ::testing::Test {
+public:
+    void TestBody() override;
+};
+
+[[maybe_unused]] const bool childHalfRegistered =
+    std::getenv(childSwitch) != nullptr &&
+    ::testing::RegisterTest("AppRuntimeChild", "OneInstanceEachThenOrderlyTeardown", nullptr, nullptr,
+                            __FILE__, __LINE__,
+                            []() -> ::testing::Test* { return new OneInstanceEachThenOrderlyTeardown; });
+} // namespace
+
+void OneInstanceEachThenOrderlyTeardown::TestBody() {
     // The model's clock is in the test's hand: its start-up leaves a debounced save pending,
     // and nothing here plays the shell's stop sequence, which would save and cancel it.
     testkit::AppSetup setup;
