@@ -11,10 +11,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <future>
 #include <map>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 
 namespace ZazidEvoz {
 
@@ -28,27 +28,43 @@ namespace {
 
 constexpr std::size_t pumpBufferBytes = 16384;
 // The pump rests while the ring holds at least 1 s. In a rest ffmpeg writes less than its
-// pipe holds (0.68 s of audio), so it is never held up.
+// pipe holds (0.34 s of audio), so it is never held up; a larger pipe would let ffmpeg run
+// further past a title before the pump reads of it.
 constexpr std::size_t restAboveSamples = 96000;
 constexpr auto pumpRest = std::chrono::milliseconds(250);
-constexpr int decoderPipeBytes = 256 * 1024;
+constexpr int decoderPipeBytes = 128 * 1024;
 constexpr std::size_t bytesPerFrame = 8;
 constexpr std::size_t maxErrorCharacters = 220;
 constexpr auto formatTrialTime = std::chrono::seconds(5);
 
-// Waits until `fd` has data or is closed; false when `deadline` passes first.
-bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
+// Waits until `output` or `log` (when not -1) has data or is closed, at most until
+// `deadline`. Returns which are readable; neither when the deadline passed.
+struct Readable {
+    bool output = false, log = false;
+};
+Readable waitForDecoder(int output, int log, std::optional<std::chrono::steady_clock::time_point> deadline) {
     for (;;) {
-        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            return false;
-        pollfd entry{fd, POLLIN, 0};
-        int ready = ::poll(&entry, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
+        int timeout = -1;
+        if (deadline) {
+            auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return {};
+            timeout = static_cast<int>(std::min<long long>(left.count(), 1000));
+        }
+        pollfd entries[2] = {{output, POLLIN, 0}, {log, POLLIN, 0}}; // poll skips a -1
+        int ready = ::poll(entries, 2, timeout);
         if (ready > 0)
-            return true;
+            return {entries[0].revents != 0, entries[1].revents != 0};
         if (ready < 0 && errno != EINTR)
-            return true; // let the read report the error
+            return {true, false}; // let the read report the error
     }
+}
+
+// How much a pipe holds unread, in bytes.
+std::size_t bytesWaiting(int fd) {
+    int bytes = 0;
+    return ::ioctl(fd, FIONREAD, &bytes) == 0 && bytes > 0 ? static_cast<std::size_t>(bytes) : 0;
 }
 
 // True when a read of `fd` would not block.
@@ -59,6 +75,18 @@ bool hasDataNow(int fd) {
         ready = ::poll(&entry, 1, 0);
     } while (ready < 0 && errno == EINTR);
     return ready != 0;
+}
+
+constexpr const char* noAudioMessage = "no audio data";
+constexpr const char* noAnswerMessage = "no answer from the station";
+
+// The end of a live source that never sent audio, said plainly; ffmpeg's own reason, if it
+// gave one, follows in brackets.
+std::string unreachableMessage(const std::string& reason) {
+    std::string message = "The station could not be reached";
+    if (reason.empty() || reason == noAudioMessage)
+        return message + ".";
+    return message + " (" + reason + ").";
 }
 
 // A log line worth keeping as the run's error text.
@@ -267,16 +295,22 @@ void AudioEngine::play(const PlaybackSource& source) {
         return;
     }
     std::uint64_t generation = retireCurrentPlayback();
+    playing_ = source;
+    decoderTool_ = *ffmpeg;
     setState(PlaybackState::buffering());
     startEngineIfNeeded();
+    startDecoder(generation, source, *ffmpeg);
+}
 
+void AudioEngine::startDecoder(std::uint64_t generation, const PlaybackSource& source,
+                               const std::string& ffmpeg) {
     auto finished = std::make_shared<std::atomic<bool>>(false);
-    runs_.push_back(DecoderRun{
-        finished, std::jthread([this, generation, source, path = *ffmpeg, finished](std::stop_token stop) {
-            platform::setCurrentThreadName("ZintraRadio decoder");
-            runLoop(generation, source, path, stop);
-            finished->store(true);
-        })});
+    runs_.push_back(DecoderRun{finished, std::jthread([this, generation, source, path = ffmpeg, finished,
+                                                       answer = answerTime](std::stop_token stop) {
+                                   platform::setCurrentThreadName("ZintraRadio decoder");
+                                   runLoop(generation, source, path, answer, stop);
+                                   finished->store(true);
+                               })});
 }
 
 void AudioEngine::setCurrentSourceLive(bool live) {
@@ -303,7 +337,9 @@ std::uint64_t AudioEngine::retireCurrentPlayback() {
         paused_ = primed_ = draining_ = false;
         currentLive_.reset();
         playedFrames_ = ((playedFrames_ >> playedResetShift) + 1) << playedResetShift;
+        pendingTitles_.clear();
     }
+    restartOnResume_ = false;
     for (auto& run : runs_)
         run.thread.request_stop();
     retireFinishedRuns();
@@ -314,26 +350,53 @@ std::uint64_t AudioEngine::retireCurrentPlayback() {
 }
 
 void AudioEngine::pause() {
+    bool live;
     {
         std::lock_guard guard(lock_);
         if (currentState_.kind != PlaybackState::Kind::playing &&
             currentState_.kind != PlaybackState::Kind::buffering)
             return;
         paused_ = true;
+        live = currentLive_.value_or(playing_.live);
+        if (live) {
+            // A live stream does not wait for the listener: what a pause held back would be
+            // heard ever later, and its titles with it. The decoder, or its reconnecting,
+            // ends here; the recording stays and goes on after resume().
+            ++generation_;
+            primed_ = draining_ = false;
+            pendingTitles_.clear();
+        }
+    }
+    if (live) {
+        for (auto& run : runs_)
+            run.thread.request_stop();
+        retireFinishedRuns();
+        killProcesses();
+        ring_.clear();
+        restartOnResume_ = true;
     }
     output_.pause();
     setState(PlaybackState::paused());
 }
 
 void AudioEngine::resume() {
+    std::uint64_t generation;
     {
         std::lock_guard guard(lock_);
         if (currentState_.kind != PlaybackState::Kind::paused)
             return;
         paused_ = false;
+        generation = generation_;
     }
     startEngineIfNeeded();
-    setState(PlaybackState::playing());
+    if (!restartOnResume_) {
+        setState(PlaybackState::playing());
+        return;
+    }
+    // Back to the live point, as a reconnect would be.
+    restartOnResume_ = false;
+    setState(PlaybackState::buffering());
+    startDecoder(generation, playing_, decoderTool_);
 }
 
 void AudioEngine::togglePause() {
@@ -403,6 +466,7 @@ void AudioEngine::fail(std::uint64_t generation, const std::string& message) {
         if (generation_ != generation)
             return;
         ++generation_;
+        pendingTitles_.clear();
     }
     killProcesses();
     ring_.clear();
@@ -434,20 +498,45 @@ void AudioEngine::render(float* left, float* right, std::size_t frames, bool& si
     }
 }
 
-bool AudioEngine::pump(std::uint64_t generation, int fd,
+struct AudioEngine::DecoderLog {
+    int fd = -1; // -1 once it has ended
+    std::string pending;
+    std::optional<std::string> lastTitle;
+    std::string lastError;
+};
+
+bool AudioEngine::pump(std::uint64_t generation, int fd, DecoderLog& log,
                        std::optional<std::chrono::steady_clock::time_point> deadline, bool& gaveUp,
                        std::stop_token stop) {
     constexpr std::size_t primeSamples = primeFrames * 2;
     bool hadAudio = false;
     // Each wake-up of this thread costs more than the copying it does: while the ring is well
     // ahead of the output and the pipe is empty, rest, and then take what ffmpeg wrote
-    // meanwhile in one go. A stop ends a rest at once.
-    auto rest = [&] { platform::SystemSleeper().sleepFor(pumpRest, stop); };
+    // meanwhile in one go. The log is read as it comes, rest or not; a stop ends a rest at
+    // once (whoever stops kills the decoder, which ends its log).
+    auto rest = [&] {
+        const auto pause = std::min(pumpRest, untilNextTitleHeard(generation));
+        if (log.fd < 0) {
+            platform::SystemSleeper().sleepFor(pause, stop);
+            return;
+        }
+        pollfd entry{log.fd, POLLIN, 0};
+        if (::poll(&entry, 1, static_cast<int>(pause.count())) > 0 && !readLog(generation, log, fd))
+            log.fd = -1;
+    };
     if (isCurrent(generation)) {
         alignas(float) unsigned char buffer[pumpBufferBytes];
         std::size_t filled = 0;
         for (;;) {
-            if (deadline && !hadAudio && !waitReadable(fd, *deadline)) {
+            // The log goes first: ffmpeg names a title once it has written the audio before
+            // it, so what waits in the pipe then is at most what it wrote since.
+            auto readable = waitForDecoder(fd, log.fd, hadAudio ? std::nullopt : deadline);
+            if (readable.log) {
+                if (!readLog(generation, log, fd))
+                    log.fd = -1;
+                continue;
+            }
+            if (!readable.output) {
                 gaveUp = true;
                 break;
             }
@@ -456,6 +545,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
                 break;
             filled += static_cast<std::size_t>(count);
             std::size_t chunk = filled - filled % bytesPerFrame;
+            pumpedFrames_ += chunk / bytesPerFrame;
             if (chunk > 0)
                 writeToRecorder(reinterpret_cast<const char*>(buffer), chunk);
 
@@ -467,6 +557,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
                     break;
                 std::size_t stored = ring_.write(samples, remaining);
                 if (stored == 0) {
+                    reportTitles(generation, remaining);
                     rest(); // full: 2 s ahead, or paused
                     continue;
                 }
@@ -493,6 +584,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
             filled -= chunk;
             if (!current || !isCurrent(generation))
                 break;
+            reportTitles(generation);
             if (ring_.count() >= restAboveSamples && !hasDataNow(fd))
                 rest();
         }
@@ -500,53 +592,115 @@ bool AudioEngine::pump(std::uint64_t generation, int fd,
     return hadAudio || ring_.count() > 1;
 }
 
-std::string AudioEngine::scanMetadata(std::uint64_t generation, int fd) {
-    std::string lastError;
-    std::string pending;
-    std::optional<std::string> lastTitle;
-    char chunk[4096];
-    for (;;) {
-        ssize_t count = platform::readRetrying(fd, chunk, sizeof chunk);
-        if (count <= 0)
-            break;
-        pending.append(chunk, static_cast<std::size_t>(count));
-        std::size_t start = 0;
-        for (;;) {
-            std::size_t end = pending.find_first_of("\r\n", start);
-            if (end == std::string::npos)
-                break;
-            std::string_view raw(pending.data() + start, end - start);
-            start = end + 1;
-            if (raw.empty())
-                continue;
-            // Old stations send Latin-1 titles: the same rule as the ICY poller, so both agree.
-            std::string line = text::decodeLegacyText(raw);
-            if (isErrorLine(line))
-                lastError = text::characterPrefix(line, maxErrorCharacters);
-            if (!isCurrent(generation))
-                continue;
-            auto event = StreamMetadataParser::parse(line);
-            if (!event)
-                continue;
-            if (event->kind == StreamMetadataEvent::Kind::title) {
-                if (event->text == lastTitle.value_or(""))
-                    continue;
-                lastTitle = event->text;
+std::chrono::milliseconds AudioEngine::untilNextTitleHeard(std::uint64_t generation) const {
+    const std::uint64_t pumped = pumpedFrames_.load();
+    const std::uint64_t waiting = ring_.count() / 2;
+    const std::uint64_t heard = pumped > waiting ? pumped - waiting : 0;
+    std::lock_guard guard(lock_);
+    if (generation_ != generation || pendingTitles_.empty() || !pendingTitles_.front().pumped || paused_)
+        return std::chrono::milliseconds::max();
+    // Not less than 10 ms: an output that has stalled must not keep the pump spinning.
+    const std::uint64_t frame = pendingTitles_.front().frame;
+    const std::uint64_t due = frame > heard ? (frame - heard) * 1000 / 48000 : 0;
+    return std::chrono::milliseconds(std::max<std::uint64_t>(due, 10));
+}
+
+void AudioEngine::reportTitles(std::uint64_t generation, std::size_t samplesOutsideRing) {
+    const std::uint64_t pumped = pumpedFrames_.load();
+    const std::uint64_t waiting = (ring_.count() + samplesOutsideRing) / 2;
+    const std::uint64_t heard = pumped > waiting ? pumped - waiting : 0;
+    std::vector<EngineEvent> events;
+    {
+        std::lock_guard guard(lock_);
+        if (generation_ != generation)
+            return;
+        while (!pendingTitles_.empty()) {
+            PendingTitle& title = pendingTitles_.front();
+            if (!title.pumped && title.frame <= pumped) {
+                title.pumped = true;
+                events.push_back(EngineEvents::TitleInStream{title.title});
             }
-            report(EngineEvents::Metadata{std::move(*event)});
+            if (!title.pumped || title.frame > heard)
+                break; // the titles after it come later in the stream
+            events.push_back(EngineEvents::Metadata{StreamMetadataEvent::title(std::move(title.title))});
+            pendingTitles_.pop_front();
         }
-        pending.erase(0, start);
-        // A log line never gets this long; keep a runaway one from growing without end.
-        if (pending.size() > 64 * 1024)
-            pending.clear();
     }
-    return lastError;
+    for (auto& event : events)
+        report(std::move(event));
+}
+
+void AudioEngine::reportAllTitles(std::uint64_t generation, bool heard) {
+    std::vector<EngineEvent> events;
+    {
+        std::lock_guard guard(lock_);
+        if (generation_ != generation)
+            return;
+        for (auto& title : pendingTitles_) {
+            if (!title.pumped)
+                events.push_back(EngineEvents::TitleInStream{title.title});
+            title.pumped = true;
+            if (heard)
+                events.push_back(EngineEvents::Metadata{StreamMetadataEvent::title(title.title)});
+        }
+        if (heard)
+            pendingTitles_.clear();
+    }
+    for (auto& event : events)
+        report(std::move(event));
+}
+
+bool AudioEngine::readLog(std::uint64_t generation, DecoderLog& log, int outputFd) {
+    char chunk[4096];
+    ssize_t count = platform::readRetrying(log.fd, chunk, sizeof chunk);
+    if (count <= 0)
+        return false;
+    log.pending.append(chunk, static_cast<std::size_t>(count));
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = log.pending.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            break;
+        std::string_view raw(log.pending.data() + start, end - start);
+        start = end + 1;
+        if (raw.empty())
+            continue;
+        // Old stations send Latin-1 titles: the same rule as the ICY poller, so both agree.
+        std::string line = text::decodeLegacyText(raw);
+        if (isErrorLine(line))
+            log.lastError = text::characterPrefix(line, maxErrorCharacters);
+        if (!isCurrent(generation))
+            continue;
+        auto event = StreamMetadataParser::parse(line);
+        if (!event)
+            continue;
+        if (event->kind != StreamMetadataEvent::Kind::title) {
+            report(EngineEvents::Metadata{std::move(*event)});
+            continue;
+        }
+        if (event->text == log.lastTitle.value_or(""))
+            continue;
+        log.lastTitle = event->text;
+        // Its audio begins after what the pump took and what waits in the pipe; the title
+        // waits until that has been recorded and heard.
+        std::uint64_t frame = pumpedFrames_.load();
+        if (outputFd >= 0)
+            frame += bytesWaiting(outputFd) / bytesPerFrame;
+        std::lock_guard guard(lock_);
+        if (generation_ == generation)
+            pendingTitles_.push_back({generation, std::move(event->text), frame});
+    }
+    log.pending.erase(0, start);
+    // A log line never gets this long; keep a runaway one from growing without end.
+    if (log.pending.size() > 64 * 1024)
+        log.pending.clear();
+    return true;
 }
 
 AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const PlaybackSource& source,
                                               const std::string& ffmpeg,
                                               const std::optional<std::string>& inputFormat,
-                                              std::stop_token stop) {
+                                              std::chrono::milliseconds answerTime, std::stop_token stop) {
     auto environment = ToolLocator::childEnvironment();
     std::shared_ptr<Process> feeder, decoder;
     try {
@@ -592,22 +746,29 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
     if (!decoder)
         return {};
 
-    // The log reader owns the error pipe; its result is ready once the decoder has closed it.
-    auto scanner = std::async(std::launch::async, [this, generation, errorPipe = decoder->takeError()] {
-        platform::setCurrentThreadName("ZintraRadio metadata");
-        return scanMetadata(generation, errorPipe.get());
-    });
     platform::UniqueFd outputPipe = decoder->takeOutput();
     // Room for what ffmpeg writes while the pump rests; the default 64 KiB would do, at the
     // cost of stalling ffmpeg now and then.
     ::fcntl(outputPipe.get(), F_SETPIPE_SZ, decoderPipeBytes);
+    platform::UniqueFd errorPipe = decoder->takeError();
+    DecoderLog log;
+    log.fd = errorPipe.get();
     // A stream forced to the format its server named may not be in that format (stations
-    // send AAC as "audio/mpeg"); ffmpeg would then search it for frames for ever.
+    // send AAC as "audio/mpeg"); ffmpeg would then search it for frames for ever. A server
+    // that never answers would hold ffmpeg a minute and more (its own reconnects included).
+    const auto now = std::chrono::steady_clock::now();
     std::optional<std::chrono::steady_clock::time_point> deadline;
-    if (inputFormat)
-        deadline = std::chrono::steady_clock::now() + formatTrialTime;
+    std::string gaveUpMessage = noAudioMessage;
+    if (!source.hasFeeder() && platform::isHttpURL(source.url)) {
+        deadline = now + answerTime;
+        gaveUpMessage = noAnswerMessage;
+    }
+    if (inputFormat && (!deadline || now + formatTrialTime < *deadline)) {
+        deadline = now + formatTrialTime;
+        gaveUpMessage = noAudioMessage;
+    }
     bool gaveUp = false;
-    bool hadAudio = pump(generation, outputPipe.get(), deadline, gaveUp, stop);
+    bool hadAudio = pump(generation, outputPipe.get(), log, deadline, gaveUp, stop);
     outputPipe.reset();
     if (gaveUp)
         decoder->kill();
@@ -615,12 +776,15 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
     // When the pump stopped early the decoder may still run: it can only be a superseded one.
     if (!isCurrent(generation))
         decoder->kill();
+    // The rest of the log, up to the decoder's end: its last lines say why it ended.
+    while (log.fd >= 0 && readLog(generation, log, -1)) {
+    }
     platform::ExitStatus status = decoder->wait();
     if (feeder) {
         feeder->kill();
         feeder->wait();
     }
-    std::string lastError = scanner.get();
+    std::string lastError = log.lastError;
     {
         std::lock_guard guard(lock_);
         if (decoder_ == decoder) {
@@ -628,11 +792,13 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
             feeder_.reset();
         }
     }
+    // All the audio this decoder gave is pumped: its titles stand in the recording now.
+    reportAllTitles(generation, false);
 
     if (!isCurrent(generation) || (status.succeeded() && hadAudio))
         return {};
     if (lastError.empty())
-        lastError = hadAudio ? "stream interrupted" : "no audio data";
+        lastError = hadAudio ? "stream interrupted" : gaveUp ? gaveUpMessage : noAudioMessage;
     return {false, lastError, hadAudio};
 }
 
@@ -683,13 +849,13 @@ void AudioEngine::forgetStreamFormat(const std::string& url) {
 }
 
 void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
-                          std::stop_token stop) {
+                          std::chrono::milliseconds answerTime, std::stop_token stop) {
     int attempt = 0;
     for (;;) {
         if (!isCurrent(generation))
             return;
         auto inputFormat = streamFormat(source, stop);
-        StreamResult result = stream(generation, source, ffmpeg, inputFormat, stop);
+        StreamResult result = stream(generation, source, ffmpeg, inputFormat, answerTime, stop);
         if (!isCurrent(generation))
             return;
         // A server that names the wrong type must not keep the stream from playing.
@@ -703,8 +869,11 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
                     return;
                 }
                 next = 1;
-            } else if (!isLive(generation, source) || attempt >= maxReconnects) {
+            } else if (!isLive(generation, source)) {
                 fail(generation, result.message);
+                return;
+            } else if (attempt >= maxReconnects) {
+                fail(generation, unreachableMessage(result.message));
                 return;
             }
             report(EngineEvents::Reconnecting{next, maxReconnects});
@@ -714,8 +883,11 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
                 std::lock_guard guard(lock_);
                 draining_ = primed_ = true; // even a tail below the priming threshold is played
             }
-            while (isCurrent(generation) && ring_.count() >= 2)
+            while (isCurrent(generation) && ring_.count() >= 2) {
+                reportTitles(generation);
                 std::this_thread::sleep_for(50ms);
+            }
+            reportAllTitles(generation, true);
             if (!isCurrent(generation))
                 return;
             if (!isLive(generation, source)) {
@@ -740,6 +912,8 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
                 draining_ = primed_ = false;
             }
         }
+        // What is left in the ring plays while the engine waits: its titles are due.
+        reportAllTitles(generation, true);
         if (!sleeper_->sleepFor(std::chrono::seconds(next), stop))
             return;
         attempt = next;
@@ -753,23 +927,36 @@ void AudioEngine::startRecording(const std::filesystem::path& file, const std::o
     auto ffmpeg = ToolLocator::path(ToolLocator::Tool::ffmpeg);
     if (!ffmpeg)
         throw EngineError::missingTool("ffmpeg");
-    finishRecording();
-    if (file.has_parent_path())
-        std::filesystem::create_directories(file.parent_path());
-    auto reserved = reserveRecordingFile(file);
+    // The running recording is fed until the new one takes over, so that a split loses none
+    // of the audio that arrives while the new encoder starts.
     std::shared_ptr<StreamRecorder> recorder;
+    std::filesystem::path reserved;
     try {
-        recorder = std::make_shared<StreamRecorder>(*ffmpeg, reserved, title, artist,
-                                                    [this](EngineEvent event) { report(std::move(event)); });
+        if (file.has_parent_path())
+            std::filesystem::create_directories(file.parent_path());
+        reserved = reserveRecordingFile(file);
+        try {
+            recorder = std::make_shared<StreamRecorder>(
+                *ffmpeg, reserved, title, artist, [this](EngineEvent event) { report(std::move(event)); });
+        } catch (...) {
+            std::error_code ignored;
+            std::filesystem::remove(reserved, ignored);
+            throw;
+        }
     } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(reserved, ignored);
+        finishRecording(); // a start that fails still ends the running recording
         throw;
     }
+    std::shared_ptr<StreamRecorder> previous;
     {
         std::lock_guard guard(lock_);
-        recorder_ = recorder;
+        previous = std::exchange(recorder_, recorder);
+        if (previous)
+            finishedRecorders_.push_back(previous);
     }
+    if (previous)
+        previous->finish();
+    releaseFinishedRecorders();
     report(EngineEvents::RecordingStarted{reserved});
 }
 

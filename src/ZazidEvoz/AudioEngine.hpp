@@ -4,9 +4,12 @@
 // is reported as an EngineEvent through the injected main-thread poster.
 //
 // Threads: the main thread calls every public operation and receives every event; one
-// decoder thread per play ("ZintraRadio decoder"); one log reader per decoder run
-// ("ZintraRadio metadata"); the output's real-time thread (render). A playback generation,
-// bumped by every play, stop and failure, retires the threads of older playbacks.
+// decoder thread per play ("ZintraRadio decoder"), which reads each decoder's output and
+// log; the output's real-time thread (render). A playback generation, bumped by every play,
+// stop and failure, retires the threads of older playbacks.
+//
+// Titles from the decoder's log are held until their audio has gone by: TitleInStream once
+// the recorder has all audio before it, Metadata once it is heard.
 #pragma once
 
 #include "EngineTypes.hpp"
@@ -18,7 +21,9 @@
 #include "platform/Threads.hpp"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -65,12 +70,17 @@ public:
 
     // Set once, on the main thread, before playing.
     EventHandler onEvent;
+    // How long a stream's decoder may go without audio before the attempt counts as failed
+    // (a station that takes the connection and never answers); read by play() and resume().
+    std::chrono::milliseconds answerTime{12000};
 
     void play(const PlaybackSource& source);
     // The item playing now turned out to be live or not after it started (its details came
     // later): decides whether its end reconnects or ends the play.
     void setCurrentSourceLive(bool live);
     void stop();
+    // A live source does not wait while paused: its decoder (or its reconnecting) ends, and
+    // resume() starts it again at the live point. Anything else resumes where it paused.
     void pause();
     void resume();
     void togglePause();
@@ -111,6 +121,15 @@ private:
         std::string message; // for a failure
         bool hadAudio = false;
     };
+    // A title from the decoder's log, waiting for its audio: first to be pumped (the recorder
+    // then has all that came before it), then to be heard.
+    struct PendingTitle {
+        std::uint64_t generation = 0;
+        std::string title;
+        std::uint64_t frame = 0; // the pumpedFrames_ count at which its audio begins
+        bool pumped = false;
+    };
+    struct DecoderLog;
 
     bool isCurrent(std::uint64_t generation) const;
     // Whether the play of `generation` reconnects at its end: as said since it started, else
@@ -138,20 +157,32 @@ private:
     void writeToRecorder(const char* data, std::size_t size);
     void releaseFinishedRecorders();
 
+    void startDecoder(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg);
     void runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
-                 std::stop_token stop);
+                 std::chrono::milliseconds answerTime, std::stop_token stop);
     StreamResult stream(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
-                        const std::optional<std::string>& inputFormat, std::stop_token stop);
+                        const std::optional<std::string>& inputFormat, std::chrono::milliseconds answerTime,
+                        std::stop_token stop);
+    // Takes the decoder's output into the ring and the recorder, and reads its log meanwhile.
     // Returns whether audio arrived. With a deadline, gives up (setting `gaveUp`) when no
     // audio has arrived by then.
-    bool pump(std::uint64_t generation, int fd, std::optional<std::chrono::steady_clock::time_point> deadline,
-              bool& gaveUp, std::stop_token stop);
+    bool pump(std::uint64_t generation, int fd, DecoderLog& log,
+              std::optional<std::chrono::steady_clock::time_point> deadline, bool& gaveUp,
+              std::stop_token stop);
     // The input format of an HTTP stream: remembered, or asked of the server once.
     std::optional<std::string> streamFormat(const PlaybackSource& source, std::stop_token stop);
     void forgetStreamFormat(const std::string& url);
-    // Reports the decoder's log as metadata events until the pipe closes; returns the last
-    // error line.
-    std::string scanMetadata(std::uint64_t generation, int fd);
+    // Reads what the decoder's log holds: station names and formats are reported at once,
+    // titles wait in pendingTitles_ for their audio (the decoder's output pipe, or -1, tells
+    // how much audio comes before them). False at the log's end.
+    bool readLog(std::uint64_t generation, DecoderLog& log, int outputFd);
+    // Reports the pending titles of `generation` whose audio has been pumped, and those whose
+    // audio has been heard; `samplesOutsideRing` were pumped but are not in the ring yet.
+    void reportTitles(std::uint64_t generation, std::size_t samplesOutsideRing = 0);
+    // How long until the next pending title of `generation` is heard (max when none is due).
+    std::chrono::milliseconds untilNextTitleHeard(std::uint64_t generation) const;
+    // Reports every pending title of `generation` as pumped, and as heard too when `heard`.
+    void reportAllTitles(std::uint64_t generation, bool heard);
 
     platform::Poster post_;
     std::shared_ptr<platform::Sleeper> sleeper_;
@@ -172,6 +203,10 @@ private:
     bool isMuted_ = false;
     std::shared_ptr<StreamRecorder> recorder_;                       // the recording being fed
     std::vector<std::shared_ptr<StreamRecorder>> finishedRecorders_; // still writing out their files
+    std::deque<PendingTitle> pendingTitles_;                         // in the order found
+
+    // Frames taken from decoders' output since the engine began (written by the pump).
+    std::atomic<std::uint64_t> pumpedFrames_{0};
 
     // Read and changed by the output thread, which takes no lock; elsewhere written under
     // lock_ where they go together with the fields above.
@@ -191,6 +226,11 @@ private:
     // (an absent value: the server named none). Guarded by formatsLock_.
     std::mutex formatsLock_;
     std::map<std::string, std::optional<std::string>> streamFormats_;
+
+    // Main thread only: what plays, for resume() to start a live source again.
+    PlaybackSource playing_;
+    std::string decoderTool_;
+    bool restartOnResume_ = false;
 
     // Main thread only: the decoder threads that may still be winding down.
     struct DecoderRun {

@@ -61,11 +61,17 @@ struct RecordingFailed {
     std::string message;
 };
 struct Ended {};
+// An in-band title whose audio the decoder has now delivered: what is recorded from here on
+// belongs to that song. The same title follows as Metadata once its audio is heard.
+struct TitleInStream {
+    std::string title;
+};
 } // namespace EngineEvents
 
-using EngineEvent = std::variant<EngineEvents::State, EngineEvents::Metadata, EngineEvents::Reconnecting,
-                                 EngineEvents::RecordingStarted, EngineEvents::RecordingSaved,
-                                 EngineEvents::RecordingFailed, EngineEvents::Ended>;
+using EngineEvent =
+    std::variant<EngineEvents::State, EngineEvents::Metadata, EngineEvents::Reconnecting,
+                 EngineEvents::RecordingStarted, EngineEvents::RecordingSaved, EngineEvents::RecordingFailed,
+                 EngineEvents::Ended, EngineEvents::TitleInStream>;
 
 class EngineError : public std::runtime_error {
 public:

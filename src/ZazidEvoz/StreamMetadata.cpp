@@ -9,8 +9,10 @@ namespace ZazidEvoz::StreamMetadataParser {
 namespace {
 
 // Compiled once, on first use; function-local statics are safe against concurrent first use.
+// The update line names StreamTitle first: in the tag dump ("StreamTitle     : ..."), words
+// like these are part of the title itself and must not cut it.
 const Regex& streamTitle() {
-    static const Regex expression(R"((?i)Metadata update for StreamTitle:\s*(.+))");
+    static const Regex expression(R"((?i)^(?:(?!StreamTitle).)*?Metadata update for StreamTitle:\s*(.+))");
     return expression;
 }
 // A raw ICY value ("StreamTitle='...';") ends at its first "';", as a station's block does;

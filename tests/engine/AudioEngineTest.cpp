@@ -5,12 +5,17 @@
 #include "support/StreamServer.hpp"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <condition_variable>
+#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <netinet/in.h>
 #include <set>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace ZazidEvoz;
 using namespace ZazidEvoz::testkit;
@@ -168,10 +173,11 @@ TEST(AudioEngine, StreamTitlesComeFromTheDecodersOwnConnection) {
 
 // At a small interval the first block arrives while ffmpeg still sets the stream up, and its
 // dump of the stream's tags repeats the title after the real one: that copy must not cut it
-// at a quote or a semicolon into a song change of its own.
+// at a quote, a semicolon or the words of ffmpeg's own update line into a song change of its own.
 TEST(AudioEngine, TitlesWithQuotesAndSemicolonsArriveWholeAtEveryInterval) {
     for (std::size_t metaint : {2000, 8192, 16000})
-        for (std::string first : {"Rock 'n' Roll - Song", "A - B; C"}) {
+        for (std::string first :
+             {"Rock 'n' Roll - Song", "A - B; C", "Talk - Metadata update for StreamTitle: Explained"}) {
             StreamServer server;
             StreamSpec spec;
             spec.media = toneMp3();
@@ -336,19 +342,23 @@ private:
     bool released_ = false;
 };
 
-TEST(AudioEngine, APauseWhileReconnectingHoldsThroughTheNextAttempts) {
+TEST(AudioEngine, APauseWhileReconnectingStopsTheAttemptsAndResumeStartsThemAfresh) {
     auto sleeper = std::make_shared<HeldSleeper>();
     EngineHarness harness(sleeper);
     harness.engine().play({"http://127.0.0.1:9/radio", std::nullopt, true});
     ASSERT_TRUE(harness.waitFor([&] { return sleeper->waiting() == 1; }, 60s));
     harness.engine().pause();
     ASSERT_TRUE(harness.waitForState(Kind::paused));
-    sleeper->release();
+    sleeper->release(); // from now on no pause holds an attempt back
+    harness.engine().resume();
     ASSERT_TRUE(harness.waitForState(Kind::failed, 60s));
-    EXPECT_EQ(harness.reconnects().size(), 6u) << "the attempts go on while paused";
+    const auto reconnects = harness.reconnects();
+    ASSERT_EQ(reconnects.size(), 7u);
+    EXPECT_EQ(reconnects[1].attempt, 1) << "the attempts before the pause ended with it";
     const auto states = harness.states();
     const auto paused = std::find(states.begin(), states.end(), Kind::paused);
-    EXPECT_EQ(std::count(paused, states.end(), Kind::buffering), 0) << "no attempt undoes the pause";
+    ASSERT_NE(paused, states.end());
+    EXPECT_EQ(*(paused + 1), Kind::buffering) << "resuming a station starts it again";
 }
 
 TEST(AudioEngine, UnreachableStreamFailsAfterSixAttempts) {
@@ -367,9 +377,78 @@ TEST(AudioEngine, UnreachableStreamFailsAfterSixAttempts) {
         EXPECT_EQ(reconnects[i].attempt, i + 1);
     std::vector<std::chrono::milliseconds> expected = {1s, 2s, 3s, 4s, 5s, 6s};
     EXPECT_EQ(sleeper->pauses(), expected);
-    EXPECT_FALSE(harness.engine().state().message.empty());
+    EXPECT_EQ(harness.engine().state().message, "The station could not be reached.");
     auto states = harness.states();
     EXPECT_EQ(std::count(states.begin(), states.end(), Kind::playing), 0);
+}
+
+// A station that takes every connection and then sends no audio: it reads the request and
+// says nothing, or answers it and sends nothing after the headers.
+class SilentStation {
+public:
+    explicit SilentStation(bool answers) : answers_(answers) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener_, 64) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("cannot listen");
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~SilentStation() {
+        ::shutdown(listener_, SHUT_RDWR); // ends the accept()
+        thread_.join();
+        for (int connection : connections_)
+            ::close(connection);
+        ::close(listener_);
+    }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/radio"; }
+
+private:
+    void serve() {
+        for (;;) {
+            int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection < 0)
+                return;
+            connections_.push_back(connection);
+            std::string request;
+            char buffer[1024];
+            while (request.find("\r\n\r\n") == std::string::npos) {
+                ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
+                if (count <= 0)
+                    break;
+                request.append(buffer, static_cast<std::size_t>(count));
+            }
+            static constexpr std::string_view headers = "HTTP/1.0 200 OK\r\nicy-name: Silent\r\n\r\n";
+            if (answers_)
+                ::send(connection, headers.data(), headers.size(), MSG_NOSIGNAL);
+        }
+    }
+
+    bool answers_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::vector<int> connections_; // serve() only, then the destructor
+    std::thread thread_;
+};
+
+TEST(AudioEngine, AStationThatNeverSendsAudioIsGivenUpInSecondsAndSaidToBeUnreachable) {
+    for (bool answers : {false, true}) {
+        SCOPED_TRACE(answers ? "answers, then nothing" : "never answers");
+        SilentStation station(answers);
+        auto sleeper = std::make_shared<platform::RecordingSleeper>();
+        EngineHarness harness(sleeper);
+        harness.engine().answerTime = 1s;
+        harness.engine().play({station.url(), std::nullopt, true});
+        ASSERT_TRUE(harness.waitForState(Kind::failed, 60s));
+        EXPECT_EQ(harness.reconnects().size(), 6u);
+        EXPECT_EQ(harness.engine().state().message,
+                  "The station could not be reached (no answer from the station).");
+    }
 }
 
 TEST(AudioEngine, RapidSwitchingLeavesNoChildrenOrDescriptors) {

@@ -210,14 +210,13 @@ TEST(Recorder, EncoderFailuresEndTheRecordingAndPlaybackGoesOn) {
     }
 }
 
-// Stopped before any audio reached the encoder (the same moment it started, or while the
-// pump waits on a paused output): ffmpeg would still write a tagged file of no length.
+// Stopped before any audio reached the encoder (the same moment it started, or while a
+// paused station delivers nothing): ffmpeg would still write a tagged file of no length.
 TEST(Recorder, ARecordingWithoutAudioIsNotSaved) {
     PlayingEngine playing;
     AudioEngine& engine = playing.harness.engine();
     engine.pause();
-    ASSERT_TRUE(
-        playing.harness.waitFor([&] { return engine.bufferedSamples() == AudioEngine::ringCapacity; }));
+    ASSERT_TRUE(playing.harness.waitFor([] { return childProcesses().empty(); }));
     auto file = makeTemporaryFolder("recordings") / "empty.mp3";
     engine.startRecording(file, "Song", "Artist");
     EXPECT_EQ(engine.stopRecording(), file);

@@ -20,6 +20,11 @@ TEST(StreamMetadataParser, ParsesLogLines) {
         {"    StreamTitle     : A - B; C", Event::title("A - B; C")},
         {"StreamTitle='Rock 'n' Roll; Live';StreamUrl='';", Event::title("Rock 'n' Roll; Live")},
         {"StreamTitle='Artist - Song'", Event::title("Artist - Song")},
+        // A title that holds the words of the update line is still read whole, in both forms.
+        {"[http @ 0x1] Metadata update for StreamTitle: Talk - Metadata update for StreamTitle: Explained",
+         Event::title("Talk - Metadata update for StreamTitle: Explained")},
+        {"    StreamTitle     : Talk - Metadata update for StreamTitle: Explained",
+         Event::title("Talk - Metadata update for StreamTitle: Explained")},
         {"Metadata update for StreamTitle:    -", std::nullopt},
         {"streamtitle='lower case';", std::nullopt},
         {"      icy-name        : My Station", Event::stationName("My Station")},

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fmt/format.h>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -15,11 +16,24 @@ using Clock = std::chrono::steady_clock;
 
 struct StreamServer::Stream {
     StreamSpec spec;
-    std::string media;
+    std::string media;                 // for a programme, its songs one after another
+    std::vector<std::size_t> songEnds; // a programme's song boundaries in `media`
+    Clock::time_point started = Clock::now();
     mutable std::mutex mutex;
-    std::string title;   // guarded by mutex
-    int connections = 0; // guarded by mutex
-    int refusals = 0;    // guarded by mutex: requests still to refuse
+    std::string title;      // guarded by mutex
+    int connections = 0;    // guarded by mutex
+    int refusals = 0;       // guarded by mutex: requests still to refuse
+    double clockOffset = 0; // guarded by mutex: seconds the station's clock was moved on
+
+    double clockSeconds() const {
+        std::lock_guard guard(mutex);
+        return std::chrono::duration<double>(Clock::now() - started).count() + clockOffset;
+    }
+    // The title of the programme's song that holds byte `position` of `media`.
+    const std::string& songTitleAt(std::size_t position) const {
+        auto song = std::upper_bound(songEnds.begin(), songEnds.end(), position) - songEnds.begin();
+        return spec.programme[static_cast<std::size_t>(song) % spec.programme.size()].title;
+    }
 };
 
 std::filesystem::path toneMp3() {
@@ -37,6 +51,25 @@ std::filesystem::path toneOggOpus() {
     return sineFile("engine-tone.ogg", toneFrequency, 20, {"-ac", "2", "-c:a", "libopus", "-b:a", "96k"});
 }
 
+double programmeTone(std::size_t song) {
+    // Whole multiples of the band's centre: each song lands in a band of its own.
+    return toneFrequency * static_cast<double>(song + 1);
+}
+
+std::vector<Song> toneProgramme(int count, double seconds) {
+    static const char* const ordinals[] = {"First", "Second", "Third", "Fourth", "Fifth", "Sixth"};
+    if (count < 1 || count > 6)
+        throw std::invalid_argument("a tone programme has 1 to 6 songs");
+    std::vector<Song> songs;
+    for (int k = 0; k < count; ++k) {
+        auto media = sineFile(fmt::format("programme-{}-{}.mp3", k, seconds), programmeTone(k), seconds,
+                              {"-ac", "2", "-ar", "48000", "-c:a", "libmp3lame", "-b:a", "128k",
+                               "-id3v2_version", "0", "-write_xing", "0"});
+        songs.push_back({media, std::string("Singer - ") + ordinals[k] + " Song"});
+    }
+    return songs;
+}
+
 std::string icyBlock(const std::string& title) {
     if (title.empty())
         return std::string(1, '\0');
@@ -52,14 +85,30 @@ StreamServer::~StreamServer() {
     stop();
 }
 
+namespace {
+
+std::string fileBytes(const std::filesystem::path& media) {
+    std::ifstream file(media, std::ios::binary);
+    if (!file)
+        throw std::runtime_error("cannot read " + media.string());
+    std::string bytes(std::istreambuf_iterator<char>(file), {});
+    if (bytes.empty())
+        throw std::runtime_error("empty media " + media.string());
+    return bytes;
+}
+
+} // namespace
+
 void StreamServer::addStream(const std::string& path, StreamSpec spec) {
     auto stream = std::make_shared<Stream>();
-    std::ifstream file(spec.media, std::ios::binary);
-    if (!file)
-        throw std::runtime_error("cannot read " + spec.media.string());
-    stream->media.assign(std::istreambuf_iterator<char>(file), {});
-    if (stream->media.empty())
-        throw std::runtime_error("empty media " + spec.media.string());
+    if (spec.programme.empty()) {
+        stream->media = fileBytes(spec.media);
+    } else {
+        for (const auto& song : spec.programme) {
+            stream->media += fileBytes(song.media);
+            stream->songEnds.push_back(stream->media.size());
+        }
+    }
     stream->spec = std::move(spec);
     streams_[path] = stream;
 
@@ -94,10 +143,21 @@ void StreamServer::addStream(const std::string& path, StreamSpec spec) {
             std::size_t untilBlock;
             bool firstBlock = true;
             std::string lastTitle;
-            Clock::time_point started = Clock::now();
+            double start = 0; // the station's clock at the connection's first byte
         };
         auto connection = std::make_shared<Connection>();
-        connection->position = spec.startOffset % stream->media.size();
+        connection->start = stream->clockSeconds() - spec.burstSeconds;
+        connection->position = spec.startOffset;
+        if (!spec.programme.empty() && spec.bytesPerSecond > 0) {
+            // The live point less the burst, on a frame boundary (MP3 at 128 kbit/s and
+            // 48 kHz has frames of 384 bytes, all alike).
+            auto start = static_cast<std::size_t>(std::max(0.0, connection->start) *
+                                                  static_cast<double>(spec.bytesPerSecond));
+            start -= start % 384;
+            connection->start = static_cast<double>(start) / static_cast<double>(spec.bytesPerSecond);
+            connection->position += start;
+        }
+        connection->position %= stream->media.size();
         connection->untilBlock = spec.metaint;
         open->fetch_add(1);
 
@@ -123,8 +183,9 @@ void StreamServer::addStream(const std::string& path, StreamSpec spec) {
                     }
                     std::size_t due = SIZE_MAX;
                     if (spec.bytesPerSecond > 0) {
-                        double seconds = std::chrono::duration<double>(Clock::now() - c.started).count();
-                        due = static_cast<std::size_t>((spec.burstSeconds + seconds) * spec.bytesPerSecond);
+                        double seconds = stream->clockSeconds() - c.start;
+                        due = static_cast<std::size_t>(std::max(0.0, seconds) *
+                                                       static_cast<double>(spec.bytesPerSecond));
                     }
                     if (c.audioSent >= due) {
                         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -145,7 +206,9 @@ void StreamServer::addStream(const std::string& path, StreamSpec spec) {
                     if (wantsMetadata && (c.untilBlock -= piece) == 0) {
                         c.untilBlock = spec.metaint;
                         std::string title;
-                        {
+                        if (!spec.programme.empty()) {
+                            title = stream->songTitleAt((c.position + media.size() - 1) % media.size());
+                        } else {
                             std::lock_guard guard(stream->mutex);
                             title = stream->title;
                         }
@@ -188,6 +251,12 @@ void StreamServer::setTitle(const std::string& path, const std::string& title) {
     auto& stream = streams_.at(path);
     std::lock_guard guard(stream->mutex);
     stream->title = title;
+}
+
+void StreamServer::advanceClock(const std::string& path, double seconds) {
+    auto& stream = streams_.at(path);
+    std::lock_guard guard(stream->mutex);
+    stream->clockOffset += seconds;
 }
 
 int StreamServer::connections(const std::string& path) const {

@@ -14,8 +14,15 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ZazidEvoz::testkit {
+
+// One song of a station's programme: its own encoded audio and the title sent with it.
+struct Song {
+    std::filesystem::path media;
+    std::string title;
+};
 
 struct StreamSpec {
     std::filesystem::path media; // encoded audio, sent in a loop
@@ -34,6 +41,11 @@ struct StreamSpec {
     bool loop = true;               // false: the connection ends with the file
     bool titleInEveryBlock = false; // otherwise the title goes in the first block and on changes
     bool emptyFirstBlock = false;   // the first block of a connection has length 0
+    // In place of `media` and setTitle(): songs played one after another in a loop on the
+    // station's own clock. Every listener joins at the live point less the burst, and each
+    // ICY block carries the title of the song its preceding audio belongs to, as a station's
+    // server keeps titles with their audio. A listener that stops reading falls behind live.
+    std::vector<Song> programme;
 };
 
 class StreamServer {
@@ -51,6 +63,9 @@ public:
 
     // The title put into ICY blocks from now on, as raw bytes (so Latin-1 can be staged).
     void setTitle(const std::string& path, const std::string& title);
+    // Moves the station's clock on by `seconds` at once: the live point jumps ahead, and
+    // listeners paced by it may take that much more audio as fast as they read.
+    void advanceClock(const std::string& path, double seconds);
     // Connections that asked for the stream so far.
     int connections(const std::string& path) const;
     // Stream connections currently open.
@@ -74,6 +89,11 @@ std::filesystem::path toneAdts();    // AAC in ADTS, 128 kbit/s
 std::filesystem::path toneOggOpus(); // Opus in Ogg, 96 kbit/s
 // Bytes per second of toneMp3 and toneAdts.
 inline constexpr std::size_t streamBytesPerSecond = 16000;
+
+// A programme of `count` songs of `seconds` each (at most 6): song k is a tone of
+// programmeTone(k) Hz titled "Singer - First Song", "Singer - Second Song" ...
+std::vector<Song> toneProgramme(int count, double seconds);
+double programmeTone(std::size_t song);
 
 // The ICY metadata block for a title: a length byte L, then L x 16 bytes of
 // "StreamTitle='...';" padded with NULs. An empty title gives the single byte 0.

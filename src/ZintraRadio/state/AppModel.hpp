@@ -434,7 +434,13 @@ private:
     void refreshFavorites();
 
     // Playback road
+    // A title heard now (from the engine) or polled from the station.
     void songChanged(const std::string& title);
+    // A title the poller read: only for stations whose stream names none itself.
+    void polledTitleArrived(const std::string& title);
+    void startPolling(const std::string& url);
+    // An in-band title whose audio the engine records from now on.
+    void titleReachedRecording(const std::string& title);
     void addToHistory(const Station& station);
     void updateNowPlayingInfo();
     // The known station with that URL: library, then favourite copies, then history.
@@ -493,6 +499,13 @@ private:
     bool isRecording_ = false;
     std::optional<Date> recordingStarted_;
     bool splitRecordingBySong_ = true;
+    // Of the current play: whether its stream names its songs itself, the song its audio
+    // belongs to where the recorder is fed, and the song the running recording began with.
+    bool streamHasTitles_ = false;
+    std::optional<std::string> streamSong_;
+    std::optional<std::string> recordingSong_;
+    // The poller's latest title while nothing is heard (buffering), taken once it plays.
+    std::optional<std::string> heldPolledTitle_;
     std::vector<RecordingFile> recordings_;
     ZazidEvoz::LibrarySnapshot library_;
     std::vector<Station> favorites_; // computed from library_, kept for its list model

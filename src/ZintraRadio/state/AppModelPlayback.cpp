@@ -9,6 +9,7 @@
 #include "system/Mpris.hpp"
 
 #include <QPointer>
+#include <utility>
 
 namespace ZintraRadio {
 
@@ -27,6 +28,9 @@ void AppModel::play(Station station) {
     setNowPlaying(std::nullopt);
     setServerName(std::nullopt);
     setFormatInfo(std::nullopt);
+    streamHasTitles_ = false;
+    streamSong_.reset();
+    heldPolledTitle_.reset();
     icy_->stop();
     if (isRecording_)
         stopRecording();
@@ -34,11 +38,7 @@ void AppModel::play(Station station) {
     switch (station.kind) {
     case MediaKind::radio: {
         engine_->play(PlaybackSource{station.url, std::nullopt, true});
-        QPointer<AppModel> self(this);
-        icy_->start(station.url, [self](const std::string& title) {
-            if (self)
-                self->songChanged(title);
-        });
+        startPolling(station.url);
         radioBrowser_->countClick(station);
         break;
     }
@@ -80,12 +80,30 @@ void AppModel::stop() {
     updateNowPlayingInfo();
 }
 
+void AppModel::startPolling(const std::string& url) {
+    QPointer<AppModel> self(this);
+    icy_->start(url, [self](const std::string& title) {
+        if (self)
+            self->polledTitleArrived(title);
+    });
+}
+
 void AppModel::handle(const ZazidEvoz::EngineEvent& event) {
     std::visit(
         [this](const auto& value) {
             using T = std::decay_t<decltype(value)>;
             if constexpr (std::is_same_v<T, Events::State>) {
+                // A live station that resumes starts again at live: the poller's titles of the
+                // pause were not taken, so it starts again too.
+                const bool resumed = state_.kind == PlaybackState::Kind::paused &&
+                                     value.state.kind == PlaybackState::Kind::buffering;
                 setState(value.state);
+                if (resumed && current_ && current_->kind == MediaKind::radio) {
+                    heldPolledTitle_.reset();
+                    startPolling(current_->url);
+                }
+                if (value.state.kind == PlaybackState::Kind::playing && heldPolledTitle_)
+                    polledTitleArrived(*std::exchange(heldPolledTitle_, std::nullopt));
                 if (value.state.kind == PlaybackState::Kind::failed) {
                     show(Toast::Style::error, value.state.message);
                     icy_->stop();
@@ -100,6 +118,7 @@ void AppModel::handle(const ZazidEvoz::EngineEvent& event) {
                 const auto& metadata = value.metadata;
                 switch (metadata.kind) {
                 case ZazidEvoz::StreamMetadataEvent::Kind::title:
+                    streamHasTitles_ = true;
                     songChanged(metadata.text);
                     break;
                 case ZazidEvoz::StreamMetadataEvent::Kind::stationName:
@@ -127,6 +146,8 @@ void AppModel::handle(const ZazidEvoz::EngineEvent& event) {
             } else if constexpr (std::is_same_v<T, Events::RecordingFailed>) {
                 followEndedRecording();
                 show(Toast::Style::error, value.message);
+            } else if constexpr (std::is_same_v<T, Events::TitleInStream>) {
+                titleReachedRecording(value.title);
             } else if constexpr (std::is_same_v<T, Events::Ended>) {
                 if (current_ && current_->kind == MediaKind::radio)
                     return;
@@ -140,8 +161,28 @@ void AppModel::handle(const ZazidEvoz::EngineEvent& event) {
         event);
 }
 
+void AppModel::polledTitleArrived(const std::string& title) {
+    // The poller reads the live point on a connection of its own, seconds away from what is
+    // heard; where the stream names its songs, those are the ones heard.
+    if (streamHasTitles_)
+        return;
+    if (state_.kind == PlaybackState::Kind::playing)
+        songChanged(title);
+    else if (state_.kind == PlaybackState::Kind::buffering)
+        heldPolledTitle_ = title;
+}
+
+void AppModel::titleReachedRecording(const std::string& title) {
+    streamHasTitles_ = true;
+    streamSong_ = title;
+    // The cut goes where the stream changes song, before the listener hears it.
+    if (isRecording_ && splitRecordingBySong_ && recordingSong_ != title)
+        startRecording();
+}
+
 void AppModel::songChanged(const std::string& title) {
-    if (nowPlaying_ == title)
+    // Nothing is heard while paused.
+    if (nowPlaying_ == title || state_.kind == PlaybackState::Kind::paused)
         return;
     setNowPlaying(title);
     lyrics_->songChanged(title, current_ && current_->kind == MediaKind::radio);
@@ -151,7 +192,7 @@ void AppModel::songChanged(const std::string& title) {
         songLogModel_->remove(static_cast<int>(songLog_.size()) - 1);
     Q_EMIT songLogChanged();
     updateNowPlayingInfo();
-    if (isRecording_ && splitRecordingBySong_)
+    if (isRecording_ && splitRecordingBySong_ && recordingSong_ != title)
         startRecording();
 }
 

@@ -61,11 +61,14 @@ void AppModel::startRecording() {
         show(Toast::Style::warning, localizedText("toast.nothingToRecord"));
         return;
     }
-    const auto split = ZazidEvoz::StreamMetadataParser::splitArtistTitle(nowPlaying_.value_or(std::string()));
+    // The recorder takes the stream up to two seconds ahead of what is heard: a stream that
+    // names its songs says which one that is.
+    const std::optional<std::string> song = streamSong_ ? streamSong_ : nowPlaying_;
+    const auto split = ZazidEvoz::StreamMetadataParser::splitArtistTitle(song.value_or(std::string()));
     const Date now = scheduler_->date();
     const auto file = ZazidEvoz::MediaFolders::recordingURL(
-        current_->name, nowPlaying_, std::chrono::time_point_cast<std::chrono::system_clock::duration>(now));
-    const std::string title = nowPlaying_ ? split.title : current_->name;
+        current_->name, song, std::chrono::time_point_cast<std::chrono::system_clock::duration>(now));
+    const std::string title = song ? split.title : current_->name;
     const std::string artist = split.artist.value_or(current_->name);
     try {
         engine_->startRecording(file, title, artist);
@@ -76,6 +79,7 @@ void AppModel::startRecording() {
         show(Toast::Style::error, error.what());
         return;
     }
+    recordingSong_ = song;
     setIsRecording(true);
     setRecordingStarted(now);
 }

@@ -6,8 +6,10 @@
 #include "lyrics/LyricsSite.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
+#include "support/Tones.hpp"
 #include "system/Mpris.hpp"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace ZintraRadio;
@@ -50,6 +52,13 @@ Station fileStation(const std::string& name, double seconds) {
     auto station = makeStation(MediaKind::file, name, ZazidEvoz::platform::fileURLFromPath(file.string()));
     station.duration = static_cast<std::int64_t>(seconds);
     return station;
+}
+
+// What the output has played so far, in frames: the SDL "disk" driver writes it to `capture`.
+std::size_t framesPlayed(const std::filesystem::path& capture) {
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(capture, error);
+    return error ? 0 : static_cast<std::size_t>(bytes / 8);
 }
 
 } // namespace
@@ -118,6 +127,93 @@ TEST(AppModelPlayback, PlaysAnIcyStationEndToEnd) {
     EXPECT_EQ(model.lyrics()->lyricsState(), LyricsModel::LyricsState::idle());
     // The item stays current so that play/pause can start it again.
     EXPECT_EQ(model.current(), station);
+}
+
+// A station of six three-second songs, each its own tone. The listener pauses for fifteen
+// seconds of the station's clock and plays on: what is heard and what is shown stay one song.
+TEST(AppModelPlayback, APausedStationResumesAtLiveAndTitlesFollowWhatIsHeard) {
+    const auto capture = ZazidEvoz::testkit::makeTemporaryFolder("capture") / "output.raw";
+    ZazidEvoz::testkit::ScopedEnvironment driver("SDL_AUDIODRIVER", "disk");
+    ZazidEvoz::testkit::ScopedEnvironment output("SDL_DISKAUDIOFILE", capture.c_str());
+    const auto songs = ZazidEvoz::testkit::toneProgramme(6, 3);
+    ZazidEvoz::testkit::StreamServer server;
+    ZazidEvoz::testkit::StreamSpec spec;
+    spec.programme = songs;
+    spec.metaint = 2000;
+    spec.burstSeconds = 2;
+    server.addStream("/radio", spec);
+    server.start();
+    const auto songOf = [&](const std::string& title) {
+        for (std::size_t k = 0; k < songs.size(); ++k)
+            if (songs[k].title == title)
+                return static_cast<int>(k);
+        return -1;
+    };
+
+    AppSetup setup;
+    AppModel model(setup.options());
+    // Each title as it was shown, with how much had been played by then.
+    struct Shown {
+        int song;
+        std::size_t frame;
+        bool paused;
+    };
+    std::vector<Shown> shown;
+    QObject::connect(&model, &AppModel::nowPlayingChanged, [&] {
+        if (model.nowPlaying())
+            shown.push_back(
+                {songOf(*model.nowPlaying()), framesPlayed(capture), model.stateName() == "paused"});
+    });
+    model.play(makeStation(MediaKind::radio, "Tone Radio", server.url("/radio")));
+
+    // A song change heard, a little of the new song, then the pause.
+    ASSERT_TRUE(pumpUntil([&] { return shown.size() >= 2 && model.stateName() == "playing"; }, 30s));
+    const std::size_t pausedFrom = shown.back().frame + 48000 / 2;
+    ASSERT_TRUE(pumpUntil([&] { return framesPlayed(capture) >= pausedFrom; }));
+    model.togglePlayPause();
+    ASSERT_TRUE(pumpUntil([&] { return model.stateName() == "paused"; }));
+    server.advanceClock("/radio", 15);
+    model.togglePlayPause();
+    // The song heard on resuming and two changes after it, the last one heard for a while.
+    const std::size_t before = shown.size();
+    ASSERT_TRUE(pumpUntil([&] { return shown.size() >= before + 3; }, 30s));
+    const std::size_t lastHeard = shown.back().frame + 48000 / 2;
+    ASSERT_TRUE(pumpUntil([&] { return framesPlayed(capture) >= lastHeard; }));
+    model.stop();
+
+    std::vector<double> tones;
+    for (std::size_t k = 0; k < songs.size(); ++k)
+        tones.push_back(ZazidEvoz::testkit::programmeTone(k));
+    constexpr std::size_t window = 480; // 10 ms
+    const auto windows =
+        ZazidEvoz::testkit::tonesByWindow(ZazidEvoz::testkit::rawSamples(capture), tones, window);
+    const auto heard = ZazidEvoz::testkit::toneRuns(windows, window, 5);
+    ASSERT_FALSE(heard.empty());
+
+    // Every title was shown within a second of its song's first sound, never while paused.
+    double worst = 0;
+    for (const auto& title : shown) {
+        SCOPED_TRACE(title.song);
+        EXPECT_FALSE(title.paused);
+        double nearest = 1e9;
+        for (const auto& run : heard)
+            if (run.tone == title.song)
+                nearest = std::min(
+                    nearest,
+                    std::abs(static_cast<double>(title.frame) - static_cast<double>(run.begin)) / 48000.0);
+        EXPECT_LE(nearest, 1.0);
+        worst = std::max(worst, nearest);
+    }
+    std::printf("titles shown at most %.2f s from the sound of their song\n", worst);
+
+    // The song log holds each song heard once, in the order heard. (A resumed stream may
+    // begin with the last moments of a song whose title it never sends.)
+    std::vector<int> heardSongs, logged;
+    for (const auto& run : ZazidEvoz::testkit::toneRuns(windows, window, 30))
+        heardSongs.push_back(run.tone);
+    for (auto entry = model.songLog().rbegin(); entry != model.songLog().rend(); ++entry)
+        logged.push_back(songOf(entry->title));
+    EXPECT_EQ(logged, heardSongs);
 }
 
 TEST(AppModelPlayback, AQueueOfFilesPlaysToItsEnd) {

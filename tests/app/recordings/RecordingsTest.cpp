@@ -7,11 +7,13 @@
 #include "app/appmodel/AppModelKit.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
+#include "support/Tones.hpp"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QTranslator>
 #include <QUrl>
+#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -94,6 +96,43 @@ struct LocalStation {
     void setTitle(const std::string& title) { server.setTitle("/radio", title); }
 };
 
+// A local ICY station whose programme is three songs of seven seconds, each its own tone.
+struct ToneStation {
+    ZazidEvoz::testkit::StreamServer server;
+    std::vector<ZazidEvoz::testkit::Song> songs = ZazidEvoz::testkit::toneProgramme(3, 7);
+
+    ToneStation() {
+        ZazidEvoz::testkit::StreamSpec spec;
+        spec.programme = songs;
+        spec.metaint = 2000;
+        spec.burstSeconds = 2;
+        server.addStream("/radio", spec);
+        server.start();
+    }
+    Station station() const { return makeStation(MediaKind::radio, "Local Radio", server.url("/radio")); }
+    // The song a recording is named after.
+    int songIn(const std::filesystem::path& file) const {
+        for (std::size_t k = 0; k < songs.size(); ++k)
+            if (file.filename().string().starts_with("Local Radio (" + songs[k].title + ")"))
+                return static_cast<int>(k);
+        return -1;
+    }
+    // The songs a recording holds, by their tones, in order.
+    std::vector<ZazidEvoz::testkit::ToneRun> runsIn(const std::filesystem::path& file) const {
+        std::vector<double> tones;
+        for (std::size_t k = 0; k < songs.size(); ++k)
+            tones.push_back(ZazidEvoz::testkit::programmeTone(k));
+        const auto windows =
+            ZazidEvoz::testkit::tonesByWindow(ZazidEvoz::testkit::decodedSamples(file), tones, toneWindow);
+        return ZazidEvoz::testkit::toneRuns(windows, toneWindow, 5);
+    }
+    static constexpr std::size_t toneWindow = 480; // 10 ms
+};
+
+double seconds(std::size_t frames) {
+    return static_cast<double>(frames) / 48000.0;
+}
+
 class UrlCatcher : public QObject {
     Q_OBJECT
 
@@ -106,9 +145,9 @@ public Q_SLOTS:
 
 } // namespace
 
-TEST(Recordings, SplitBySongRecordsEachSongToItsOwnTaggedFile) {
+TEST(Recordings, SplitBySongCutsEachSongIntoItsOwnTaggedFileWhereItChanges) {
     clearRecordings();
-    LocalStation station;
+    ToneStation station;
     AppSetup setup;
     AppModel model(setup.options());
     EXPECT_TRUE(model.splitRecordingBySong());
@@ -121,44 +160,60 @@ TEST(Recordings, SplitBySongRecordsEachSongToItsOwnTaggedFile) {
 
     model.play(station.station());
     ASSERT_TRUE(pumpUntil([&] { return model.stateName() == "playing" && model.nowPlaying(); }));
+    // The stream falls 8.5 s behind the station's live point, as after a stall on the way,
+    // while the ICY poller's connections of its own start at live: its titles run ahead of
+    // the stream by more than the poller's five seconds.
+    station.server.advanceClock("/radio", 8.5);
     model.startRecording();
     ASSERT_TRUE(model.isRecording());
-    ASSERT_TRUE(pumpUntil([&] { return model.engine().elapsed() > 1.5; }));
-
-    station.setTitle("Singer - Second Song");
-    ASSERT_TRUE(pumpUntil([&] { return model.nowPlaying() == "Singer - Second Song"; }, 30s));
+    const int firstSong = station.songIn(model.engine().currentRecordingURL().value_or(""));
+    ASSERT_GE(firstSong, 0);
+    // Two song changes, and a second of the third file: the middle file holds a whole song.
+    ASSERT_TRUE(pumpUntil([&] { return saved.size() == 2; }, 30s));
     EXPECT_TRUE(model.isRecording());
-    ASSERT_TRUE(pumpUntil([&] { return saved.size() == 1; }));
-    const double split = model.engine().elapsed();
-    ASSERT_TRUE(pumpUntil([&] { return model.engine().elapsed() > split + 1.5; }));
+    const double secondSplit = model.engine().elapsed();
+    ASSERT_TRUE(pumpUntil([&] { return model.engine().elapsed() > secondSplit + 1.0; }));
     model.stopRecording();
     EXPECT_FALSE(model.isRecording());
     EXPECT_FALSE(model.recordingStarted());
-    ASSERT_TRUE(pumpUntil([&] { return saved.size() == 2; }));
+    ASSERT_TRUE(pumpUntil([&] { return saved.size() == 3; }));
     model.stop();
-    ASSERT_EQ(model.recordings().size(), 2u);
-    EXPECT_EQ(saved[1], model.recordings()[0].url); // newest first
+    ASSERT_EQ(model.recordings().size(), 3u);
+    EXPECT_EQ(saved[2], model.recordings()[0].url); // newest first
 
-    struct Expected {
-        std::string namePrefix, title, artist;
-    };
-    const std::vector<Expected> expected = {
-        {"Local Radio (Artist - First Song) - ", "First Song", "Artist"},
-        {"Local Radio (Singer - Second Song) - ", "Second Song", "Singer"},
-    };
-    for (const auto& want : expected) {
-        SCOPED_TRACE(want.title);
+    // Each file is named and tagged after its song, and holds that song's tone; a song
+    // change sounds within a second of the cut.
+    std::vector<std::vector<ZazidEvoz::testkit::ToneRun>> files;
+    for (int i = 0; i < 3; ++i) {
+        const auto& song = station.songs[static_cast<std::size_t>((firstSong + i) % 3)];
+        SCOPED_TRACE(song.title);
+        const std::string prefix = "Local Radio (" + song.title + ") - ";
         auto found =
             std::find_if(model.recordings().begin(), model.recordings().end(), [&](const RecordingFile& f) {
-                return f.url.filename().string().starts_with(want.namePrefix);
+                return f.url.filename().string().starts_with(prefix);
             });
         ASSERT_NE(found, model.recordings().end());
-        EXPECT_GT(found->bytes, 0);
         TagLib::FileRef file(found->url.c_str());
         ASSERT_FALSE(file.isNull());
-        EXPECT_EQ(file.tag()->title().to8Bit(true), want.title);
-        EXPECT_EQ(file.tag()->artist().to8Bit(true), want.artist);
-        EXPECT_GT(file.audioProperties()->lengthInMilliseconds(), 1000);
+        EXPECT_EQ(file.tag()->title().to8Bit(true), song.title.substr(song.title.find(" - ") + 3));
+        EXPECT_EQ(file.tag()->artist().to8Bit(true), "Singer");
+        files.push_back(station.runsIn(found->url));
+        ASSERT_FALSE(files.back().empty());
+        const auto longest =
+            std::max_element(files.back().begin(), files.back().end(),
+                             [](const auto& a, const auto& b) { return a.end - a.begin < b.end - b.begin; });
+        EXPECT_EQ(longest->tone, (firstSong + i) % 3);
+    }
+    for (int i = 0; i < 2; ++i) {
+        const int song = (firstSong + i) % 3, next = (firstSong + i + 1) % 3;
+        // Positive: the next song began before the cut; negative: this one went on after it.
+        double offset = 0;
+        if (files[i].back().tone == next)
+            offset = seconds(files[i].back().end - files[i].back().begin);
+        if (files[i + 1].front().tone == song)
+            offset = -seconds(files[i + 1].front().end - files[i + 1].front().begin);
+        std::printf("split %d lands %+.2f s from the song change\n", i + 1, offset);
+        EXPECT_LE(std::abs(offset), 1.0) << "split " << i + 1;
     }
 }
 
