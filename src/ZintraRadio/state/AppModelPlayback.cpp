@@ -23,6 +23,7 @@ void AppModel::play(const QVariantMap& station) {
 
 void AppModel::play(Station station) {
     stopVideo();
+    station = music_->describedByItsFile(std::move(station));
     setCurrent(station);
     setNowPlaying(std::nullopt);
     setServerName(std::nullopt);

@@ -609,6 +609,33 @@ void MusicModel::jump(int index) {
         playHandler(queue_[static_cast<std::size_t>(index)]);
 }
 
+Station MusicModel::describedByItsFile(Station station) const {
+    if (station.kind != ZazidEvoz::MediaKind::file)
+        return station;
+    auto path = ZazidEvoz::platform::pathFromFileURL(station.url);
+    if (!path)
+        return station;
+    Track track;
+    bool named = true;
+    if (auto row = trackRow(*path)) {
+        track = tracks_[*row];
+    } else {
+        // Read here, on the main thread: the names must be there before the history and Now
+        // Playing take them, and the decoder opens the same file next.
+        auto file = ZazidEvoz::MusicLibraryStore::readUnlistedFile(*path);
+        track = std::move(file.track);
+        named = file.tagged;
+    }
+    const Station described = track.asStation();
+    if (named) {
+        station.name = described.name;
+        station.uploader = described.uploader;
+    }
+    if (station.duration == 0)
+        station.duration = described.duration;
+    return station;
+}
+
 std::optional<Track> MusicModel::track(const std::string& url) const {
     auto path = ZazidEvoz::platform::pathFromFileURL(url);
     if (!path)
