@@ -518,7 +518,7 @@ bool MusicModel::advance(int step, const std::optional<std::string>& currentURL,
     const int current = *queueIndex_;
     if (current < 0 || current >= count)
         return false;
-    if (!currentURL || *currentURL != queue_[static_cast<std::size_t>(current)].url)
+    if (!currentURL || !isCurrentEntry(*currentURL))
         return false;
     if (ended && repeatMode_ == RepeatMode::one) {
         if (playHandler)
@@ -607,6 +607,11 @@ void MusicModel::jump(int index) {
     setQueueIndex(index);
     if (playHandler)
         playHandler(queue_[static_cast<std::size_t>(index)]);
+}
+
+bool MusicModel::isCurrentEntry(const std::string& url) const {
+    return queueIndex_ && *queueIndex_ >= 0 && *queueIndex_ < static_cast<int>(queue_.size()) &&
+           queue_[static_cast<std::size_t>(*queueIndex_)].url == url;
 }
 
 Station MusicModel::describedByItsFile(Station station) const {
