@@ -212,6 +212,14 @@ public:
     // A new track for the audio file: its tags, length, cover and size, with the file name as
     // the title when it has none. Never fails: what cannot be read keeps its default.
     Track readTrack(const std::filesystem::path& file, Date modified) const;
+    // A file that plays from outside the library, read as readTrack reads it but keeping no
+    // cover (and leaving the dates unset). `tagged`: a tag gave its title or its artist;
+    // without one the title is the file name's.
+    struct UnlistedFile {
+        Track track;
+        bool tagged = false;
+    };
+    static UnlistedFile readUnlistedFile(const std::filesystem::path& file);
     // A genre text with numeric ID3 references ("(17)", "17") turned into their names.
     static std::string cleanGenre(std::string_view raw);
     // The genre names of the ID3v1 list, 0 to 79.

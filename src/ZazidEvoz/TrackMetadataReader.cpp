@@ -134,32 +134,41 @@ std::string MusicLibraryStore::cleanGenre(std::string_view raw) {
     return trimmed;
 }
 
-Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modified) const {
-    std::string title = titleFromFileName(file);
+namespace {
+
+// What one reading of a file found, before the cover is kept.
+struct FileReading {
+    Track track;
+    bool tagged = false;
+    std::optional<std::string> cover;
+};
+
+// Pictures larger than `coverBytes` are not read.
+FileReading readFile(const std::filesystem::path& file, std::size_t coverBytes) {
+    std::optional<std::string> taggedTitle;
     std::string artist, album, genre, comment;
     std::int64_t year = 0;
     std::optional<std::string> cover;
     double duration = 0;
 
-    if (auto metadata = platform::readMediaMetadata(file, maximumCoverBytes)) {
+    if (auto metadata = platform::readMediaMetadata(file, coverBytes)) {
         if (metadata->duration && std::isfinite(*metadata->duration) && *metadata->duration >= 0)
             duration = *metadata->duration;
         for (const platform::MetadataItem& item : metadata->items) {
             std::string_view key =
                 !item.commonKey.empty() ? std::string_view(item.commonKey) : item.identifier;
-            auto setIfNotEmpty = [&](std::string& field) {
-                if (item.text && !item.text->empty())
-                    field = *item.text;
-            };
             if (key == Key::title) {
-                setIfNotEmpty(title);
+                if (item.text && !item.text->empty())
+                    taggedTitle = *item.text;
             } else if (key == Key::artist) {
-                setIfNotEmpty(artist);
+                if (item.text && !item.text->empty())
+                    artist = *item.text;
             } else if (key == Key::albumName) {
-                setIfNotEmpty(album);
+                if (item.text && !item.text->empty())
+                    album = *item.text;
             } else if (key == Key::type) {
                 if (genre.empty() && item.text)
-                    genre = cleanGenre(*item.text);
+                    genre = MusicLibraryStore::cleanGenre(*item.text);
             } else if (key == Key::creationDate) {
                 if (year == 0)
                     year = yearOf(item.text);
@@ -171,7 +180,7 @@ Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modif
                 std::string lower = text::lowercased(identifier);
                 if (genre.empty() &&
                     (identifier.ends_with("TCON") || lower.find("genre") != std::string::npos) && item.text)
-                    genre = cleanGenre(*item.text);
+                    genre = MusicLibraryStore::cleanGenre(*item.text);
                 if (year == 0 && (identifier.ends_with("TYER") || identifier.ends_with("TDRC")))
                     year = yearOf(item.text);
                 if ((identifier.ends_with("COMM") || lower.find("comment") != std::string::npos) && item.text)
@@ -180,6 +189,9 @@ Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modif
         }
     }
 
+    FileReading reading;
+    reading.tagged = taggedTitle || !artist.empty();
+    std::string title = taggedTitle.value_or(titleFromFileName(file));
     if (artist.empty()) {
         ArtistTitle split = StreamMetadataParser::splitArtistTitle(title);
         if (split.artist) {
@@ -188,11 +200,7 @@ Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modif
         }
     }
 
-    std::optional<std::string> sourceURL;
-    if (auto match = youTubeAddress().firstMatch(comment))
-        sourceURL = (*match)[0];
-
-    Track track;
+    Track& track = reading.track;
     track.path = file.string();
     track.title = std::move(title);
     track.artist = std::move(artist);
@@ -200,16 +208,31 @@ Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modif
     track.genre = std::move(genre);
     track.year = year;
     track.duration = duration;
-    if (cover)
-        track.coverFile = storeCover(*cover, track.path);
-    track.added = platform::now();
-    track.fileModified = modified;
-    track.sourceURL = std::move(sourceURL);
+    if (auto match = youTubeAddress().firstMatch(comment))
+        track.sourceURL = (*match)[0];
     std::error_code error;
     auto size = std::filesystem::file_size(file, error);
     if (!error)
         track.fileSize = std::int64_t(size);
-    return track;
+    reading.cover = std::move(cover);
+    return reading;
+}
+
+} // namespace
+
+Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modified) const {
+    FileReading reading = readFile(file, maximumCoverBytes);
+    Track& track = reading.track;
+    if (reading.cover)
+        track.coverFile = storeCover(*reading.cover, track.path);
+    track.added = platform::now();
+    track.fileModified = modified;
+    return std::move(track);
+}
+
+MusicLibraryStore::UnlistedFile MusicLibraryStore::readUnlistedFile(const std::filesystem::path& file) {
+    FileReading reading = readFile(file, 0);
+    return {std::move(reading.track), reading.tagged};
 }
 
 } // namespace ZazidEvoz

@@ -1120,5 +1120,17 @@
         <source>This dialog cannot open: Qt's file dialog needs the package %1.</source>
         <translation>This dialog cannot open: Qt's file dialog needs the package %1.</translation>
     </message>
+    <message id="toast.cannotPlay">
+        <source>Cannot play “%1”. %2</source>
+        <translation>Cannot play “%1”. %2</translation>
+    </message>
+    <message id="error.fileMissing">
+        <source>The file is missing.</source>
+        <translation>The file is missing.</translation>
+    </message>
+    <message id="error.notAudioFile">
+        <source>Not a playable audio file.</source>
+        <translation>Not a playable audio file.</translation>
+    </message>
 </context>
 </TS>

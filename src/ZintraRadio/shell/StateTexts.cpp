@@ -34,6 +34,12 @@ namespace ZintraRadio {
     QT_TRID_N_NOOP("music.trashFailed"),
     //% "Could not move %1 to the Trash; it is still there."
     QT_TRID_NOOP("toast.trashFailed"),
+    //% "Cannot play “%1”. %2"
+    QT_TRID_NOOP("toast.cannotPlay"),
+    //% "The file is missing."
+    QT_TRID_NOOP("error.fileMissing"),
+    //% "Not a playable audio file."
+    QT_TRID_NOOP("error.notAudioFile"),
     //% "Nothing is playing."
     QT_TRID_NOOP("error.notPlaying"),
     //% "No playable stream found."

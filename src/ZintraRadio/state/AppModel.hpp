@@ -446,6 +446,16 @@ private:
     // The known station with that URL: library, then favourite copies, then history.
     std::optional<Station> station(const std::string& url) const;
     void skipAfterEnd();
+    // Counts a play of the current item once its audio has begun.
+    void countPlay();
+    // The reason to show when the current item failed before any of its audio played and
+    // the failure is its own (a file, or an entry of the queue); none otherwise.
+    std::optional<std::string> startFailure(const std::string& message) const;
+    // "Cannot play" the current item, and why.
+    std::string cannotPlayText(const std::string& reason) const;
+    // When the current item is the queue's entry, the queue steps past it; after every
+    // entry failed to start once in a row, nothing more starts.
+    void passOverCurrentEntry();
     void setupRemoteCommands();
     // When the engine records nothing any more (an encoder failed or could not start, or the
     // item it recorded ended), the recording flags end too.
@@ -534,6 +544,12 @@ private:
     bool hasFFmpeg_ = false;
     bool hasYtDlp_ = false;
     bool saveLyricsWithDownloads_ = true;
+    // Whether audio of the current play has begun (its play is counted then).
+    bool audioStarted_ = false;
+    // Queue entries that failed to start one after the other, and whether the queue is
+    // being stepped past one of them.
+    int failedStartsInARow_ = 0;
+    bool passingOver_ = false;
 
     // Pending work.
     std::shared_ptr<ScheduledCall> saveTask_;

@@ -4,8 +4,11 @@
 #include "ZazidEvoz/AudioEngine.hpp"
 #include "ZazidEvoz/IcyMetadataPoller.hpp"
 #include "ZazidEvoz/StreamMetadata.hpp"
+#include "ZazidEvoz/ToolLocator.hpp"
 #include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/platform/FileURL.hpp"
 #include "state/AppModel.hpp"
+#include "system/MainThread.hpp"
 #include "system/Mpris.hpp"
 
 #include <QPointer>
@@ -24,7 +27,11 @@ void AppModel::play(const QVariantMap& station) {
 
 void AppModel::play(Station station) {
     stopVideo();
+    station = music_->describedByItsFile(std::move(station));
     setCurrent(station);
+    audioStarted_ = false;
+    if (!passingOver_)
+        failedStartsInARow_ = 0;
     setNowPlaying(std::nullopt);
     setServerName(std::nullopt);
     setFormatInfo(std::nullopt);
@@ -50,15 +57,23 @@ void AppModel::play(Station station) {
         try {
             engine_->play(youtube_->audioSource(station));
         } catch (const std::exception& error) {
-            show(Toast::Style::error, error.what());
             // The item is shown as current now: the old one must not play on under it.
             stop();
+            if (!music_->isCurrentEntry(station.url)) {
+                show(Toast::Style::error, error.what());
+                return;
+            }
+            show(Toast::Style::error, cannotPlayText(error.what()));
+            // Once the queue's step that asked for this play has returned.
+            postToMainThread(this, [this, url = station.url] {
+                if (current_ && current_->url == url && !audioStarted_ && !engine_->state().isActive())
+                    passOverCurrentEntry();
+            });
             return;
         }
         break;
     }
 
-    music_->markPlayed(station);
     lyrics_->setStationName(station.name);
     lyrics_->reset();
     if (station.kind != MediaKind::radio)
@@ -97,15 +112,21 @@ void AppModel::handle(const ZazidEvoz::EngineEvent& event) {
                 // pause were not taken, so it starts again too.
                 const bool resumed = state_.kind == PlaybackState::Kind::paused &&
                                      value.state.kind == PlaybackState::Kind::buffering;
-                setState(value.state);
+                std::optional<std::string> reason;
+                if (value.state.kind == PlaybackState::Kind::failed)
+                    reason = startFailure(value.state.message);
+                setState(reason ? PlaybackState::failed(*reason) : value.state);
                 if (resumed && current_ && current_->kind == MediaKind::radio) {
                     heldPolledTitle_.reset();
                     startPolling(current_->url);
                 }
                 if (value.state.kind == PlaybackState::Kind::playing && heldPolledTitle_)
                     polledTitleArrived(*std::exchange(heldPolledTitle_, std::nullopt));
+                if (value.state.kind == PlaybackState::Kind::playing &&
+                    engine_->state().kind == PlaybackState::Kind::playing)
+                    countPlay();
                 if (value.state.kind == PlaybackState::Kind::failed) {
-                    show(Toast::Style::error, value.state.message);
+                    show(Toast::Style::error, reason ? cannotPlayText(*reason) : value.state.message);
                     icy_->stop();
                     // The engine has already finished the recording; it reports the file later.
                     if (isRecording_) {
@@ -114,6 +135,8 @@ void AppModel::handle(const ZazidEvoz::EngineEvent& event) {
                     }
                 }
                 updateNowPlayingInfo();
+                if (reason)
+                    passOverCurrentEntry();
             } else if constexpr (std::is_same_v<T, Events::Metadata>) {
                 const auto& metadata = value.metadata;
                 switch (metadata.kind) {
@@ -151,6 +174,9 @@ void AppModel::handle(const ZazidEvoz::EngineEvent& event) {
             } else if constexpr (std::is_same_v<T, Events::Ended>) {
                 if (current_ && current_->kind == MediaKind::radio)
                     return;
+                // A file shorter than the engine's priming plays without a playing state.
+                if (engine_->state().kind == PlaybackState::Kind::stopped)
+                    countPlay();
                 std::optional<std::string> url;
                 if (current_)
                     url = current_->url;
@@ -178,6 +204,50 @@ void AppModel::titleReachedRecording(const std::string& title) {
     // The cut goes where the stream changes song, before the listener hears it.
     if (isRecording_ && splitRecordingBySong_ && recordingSong_ != title)
         startRecording();
+}
+
+void AppModel::countPlay() {
+    if (audioStarted_ || !current_)
+        return;
+    audioStarted_ = true;
+    failedStartsInARow_ = 0;
+    music_->markPlayed(*current_);
+}
+
+std::optional<std::string> AppModel::startFailure(const std::string& message) const {
+    // A failure of a play that was replaced since is no longer the engine's state.
+    if (audioStarted_ || !current_ || engine_->state().kind != PlaybackState::Kind::failed)
+        return std::nullopt;
+    // Without ffmpeg nothing plays: no item is to blame, and no other would fare better.
+    if (!ZazidEvoz::ToolLocator::path(ZazidEvoz::ToolLocator::Tool::ffmpeg))
+        return std::nullopt;
+    if (current_->kind != MediaKind::file)
+        return music_->isCurrentEntry(current_->url) ? std::optional<std::string>(message) : std::nullopt;
+    // The decoder's own words name its internals; the listener needs to know what is wrong.
+    std::error_code error;
+    auto path = ZazidEvoz::platform::pathFromFileURL(current_->url);
+    if (!path || !std::filesystem::exists(*path, error))
+        return localizedText("error.fileMissing");
+    return localizedText("error.notAudioFile");
+}
+
+std::string AppModel::cannotPlayText(const std::string& reason) const {
+    return localizedText(
+        "toast.cannotPlay",
+        {QString::fromStdString(current_ ? current_->name : std::string()), QString::fromStdString(reason)});
+}
+
+void AppModel::passOverCurrentEntry() {
+    if (!current_ || !music_->isCurrentEntry(current_->url))
+        return;
+    // The queue goes on with its next entry, until every entry has failed once in a row.
+    if (++failedStartsInARow_ >= static_cast<int>(music_->queue().size())) {
+        failedStartsInARow_ = 0;
+        return;
+    }
+    passingOver_ = true;
+    music_->advance(1, current_->url, false);
+    passingOver_ = false;
 }
 
 void AppModel::songChanged(const std::string& title) {

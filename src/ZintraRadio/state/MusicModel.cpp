@@ -518,7 +518,7 @@ bool MusicModel::advance(int step, const std::optional<std::string>& currentURL,
     const int current = *queueIndex_;
     if (current < 0 || current >= count)
         return false;
-    if (!currentURL || *currentURL != queue_[static_cast<std::size_t>(current)].url)
+    if (!currentURL || !isCurrentEntry(*currentURL))
         return false;
     if (ended && repeatMode_ == RepeatMode::one) {
         if (playHandler)
@@ -607,6 +607,38 @@ void MusicModel::jump(int index) {
     setQueueIndex(index);
     if (playHandler)
         playHandler(queue_[static_cast<std::size_t>(index)]);
+}
+
+bool MusicModel::isCurrentEntry(const std::string& url) const {
+    return queueIndex_ && *queueIndex_ >= 0 && *queueIndex_ < static_cast<int>(queue_.size()) &&
+           queue_[static_cast<std::size_t>(*queueIndex_)].url == url;
+}
+
+Station MusicModel::describedByItsFile(Station station) const {
+    if (station.kind != ZazidEvoz::MediaKind::file)
+        return station;
+    auto path = ZazidEvoz::platform::pathFromFileURL(station.url);
+    if (!path)
+        return station;
+    Track track;
+    bool named = true;
+    if (auto row = trackRow(*path)) {
+        track = tracks_[*row];
+    } else {
+        // Read here, on the main thread: the names must be there before the history and Now
+        // Playing take them, and the decoder opens the same file next.
+        auto file = ZazidEvoz::MusicLibraryStore::readUnlistedFile(*path);
+        track = std::move(file.track);
+        named = file.tagged;
+    }
+    const Station described = track.asStation();
+    if (named) {
+        station.name = described.name;
+        station.uploader = described.uploader;
+    }
+    if (station.duration == 0)
+        station.duration = described.duration;
+    return station;
 }
 
 std::optional<Track> MusicModel::track(const std::string& url) const {

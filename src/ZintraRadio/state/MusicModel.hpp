@@ -162,6 +162,12 @@ public:
     Q_INVOKABLE void jump(int index);
     void markPlayed(const ZazidEvoz::Station& station);
     std::optional<Track> track(const std::string& url) const;
+    // Whether the queue's current entry has this URL.
+    bool isCurrentEntry(const std::string& url) const;
+    // A file station as it plays: named like its library track, or else by the file's own
+    // tags (a file without them keeps its name), and timed by the file when it knows no
+    // length. Other stations come back as they are.
+    ZazidEvoz::Station describedByItsFile(ZazidEvoz::Station station) const;
 
     // For the views.
     QVariant queueIndexValue() const { return queueIndex_ ? QVariant(*queueIndex_) : QVariant(); }

@@ -3,7 +3,10 @@
 // the real engine plays a local ICY station.
 #include "system/Mpris.hpp"
 
+#include "ZazidEvoz/MediaFolders.hpp"
 #include "app/appmodel/AppModelKit.hpp"
+#include "lyrics/LyricsSite.hpp"
+#include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 
 #include <QDBusArgument>
@@ -179,7 +182,47 @@ TEST(Mpris, ADesktopSeesWhatPlaysAndDrivesIt) {
     EXPECT_TRUE(desktop.metadata().isEmpty());
 }
 
+TEST(Mpris, ARecordingPlaysUnderTheTitleAndArtistOfItsTags) {
+    ZazidEvoz::testkit::LyricsSite lyricsSite;
+    AppSetup setup;
+    auto options = setup.options(lyricsSite.baseURL());
+    options.sessionBus = true;
+    AppModel model(options);
+    Desktop desktop;
+
+    // A recording of a pasted link, tagged the way the recorder tags its files.
+    const auto recording = ZazidEvoz::MediaFolders::recordings() /
+                           "127.0.0.1 (Beta Band - Second Song) - 2026-12-11 02.41.07.mp3";
+    std::filesystem::create_directories(recording.parent_path());
+    std::filesystem::copy_file(
+        ZazidEvoz::testkit::sineFile("mpris-recording.mp3", 440, 3,
+                                     {"-b:a", "192k", "-id3v2_version", "3", "-metadata", "title=Second Song",
+                                      "-metadata", "artist=Beta Band"}),
+        recording, std::filesystem::copy_options::overwrite_existing);
+    model.reloadRecordings();
+    ASSERT_EQ(model.recordings().size(), 1u);
+
+    model.playFile(QString::fromStdString(recording.string()));
+    ASSERT_TRUE(pumpUntil([&] { return model.stateName() == "playing"; }));
+    EXPECT_EQ(model.current()->name, "Beta Band - Second Song");
+    EXPECT_EQ(model.library().history.front().name, "Beta Band - Second Song");
+    const QVariantMap metadata = desktop.metadata();
+    EXPECT_EQ(metadata.value("xesam:title").toString(), "Second Song");
+    EXPECT_EQ(metadata.value("xesam:artist").toStringList(), QStringList{"Beta Band"});
+    EXPECT_EQ(metadata.value("mpris:length").toLongLong(), 3000000);
+
+    // The lyrics are asked for by the same two names.
+    ASSERT_TRUE(pumpUntil([&] { return !lyricsSite.seen().empty(); }));
+    const auto lookup = lyricsSite.seen().front();
+    EXPECT_EQ(lookup.path, "/api/get");
+    EXPECT_EQ(ZazidEvoz::testkit::param(lookup, "artist_name"), "Beta Band");
+    EXPECT_EQ(ZazidEvoz::testkit::param(lookup, "track_name"), "Second Song");
+    model.stop();
+}
+
 TEST(Mpris, NextAndPreviousStepTheMusicQueueFirst) {
+    // Decoders that start and never deliver: no entry fails, none ends.
+    SilentTools tools;
     AppSetup setup;
     auto options = setup.options();
     options.sessionBus = true;
