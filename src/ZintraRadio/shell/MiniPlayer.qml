@@ -7,9 +7,6 @@ import ZintraRadio
 Rectangle {
     id: mini
 
-    // Whether the open button brings up the main window (from the tray) or does nothing.
-    property bool opensMain: true
-
     readonly property var current: AppModel.current
     readonly property bool hasCurrent: current !== null && current !== undefined
     readonly property string state: AppModel.stateName
@@ -157,7 +154,7 @@ Rectangle {
                 //% "Open ZintraRadio"
                 titleKey: QT_TRID_NOOP("mini.open")
                 symbol: "macwindow"
-                onClicked: if (mini.opensMain) Shell.showMainWindow()
+                onClicked: Shell.showMainWindow()
             }
             PillButton {
                 objectName: "miniQuit"
