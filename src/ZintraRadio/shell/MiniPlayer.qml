@@ -10,6 +10,8 @@ Rectangle {
     readonly property var current: AppModel.current
     readonly property bool hasCurrent: current !== null && current !== undefined
     readonly property string state: AppModel.stateName
+    // What its play button acts on: an open video, else the radio or music.
+    readonly property string transport: AppModel.transportStateName
     //% "Stopped"
     readonly property string stoppedText: qsTrId("deck.stopped")
     readonly property string subtitle: Shell.miniSubtitle(AppModel.nowPlaying, state, AppModel.formatInfo,
@@ -108,8 +110,8 @@ Rectangle {
             PlayButton {
                 objectName: "miniPlay"
                 anchors.verticalCenter: parent.verticalCenter
-                playing: mini.state === "playing" || mini.state === "buffering"
-                busy: mini.state === "buffering"
+                playing: mini.transport === "playing" || mini.transport === "buffering"
+                busy: mini.transport === "buffering"
                 size: 42
                 onClicked: AppModel.togglePlayPause()
             }
