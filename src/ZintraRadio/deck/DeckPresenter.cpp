@@ -85,31 +85,17 @@ std::optional<bool> DeckPresenter::videoPaused() const {
     const VideoPlayer* player = model_ ? model_->videoPlayer() : nullptr;
     if (player == nullptr)
         return std::nullopt;
-    const auto state = player->state();
-    return state == VideoPlayer::State::paused || state == VideoPlayer::State::ended ||
-           state == VideoPlayer::State::failed;
+    return !player->isRunning();
 }
 
 void DeckPresenter::playPause() {
-    if (!model_)
-        return;
-    if (VideoPlayer* player = model_->videoPlayer()) {
-        if (videoPaused().value_or(false))
-            player->play();
-        else
-            player->pause();
-        return;
-    }
-    model_->togglePlayPause();
+    if (model_)
+        model_->togglePlayPause();
 }
 
 void DeckPresenter::stop() {
-    if (!model_)
-        return;
-    if (model_->videoItem())
-        model_->stopVideo();
-    else
-        model_->stop();
+    if (model_)
+        model_->stopPlayback();
 }
 
 void DeckPresenter::setMuted(bool muted) {

@@ -45,7 +45,7 @@ public:
     QObject* modelObject() const;
     void setModel(QObject* model);
 
-    // Play/pause: the video's player while one exists, else the model's toggle.
+    // Play/pause: the model's toggle, which pauses and resumes an open video.
     Q_INVOKABLE void playPause();
     // Stop: closes an open video, else the model's stop sequence.
     Q_INVOKABLE void stop();

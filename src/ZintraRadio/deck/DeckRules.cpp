@@ -87,9 +87,10 @@ QVariantMap DeckRules::playButtonHover(bool hovering) const {
 
 QVariantMap DeckRules::clock(QObject* model) const {
     auto* app = qobject_cast<AppModel*>(model);
-    const auto state = app ? app->state().kind : PlaybackState::Kind::stopped;
-    // The engine's counter is read under its lock, so this is safe while it plays.
-    const ClockLook look = clockLook(state, app && app->isActive() ? app->engine().elapsed() : 0);
+    // An open video's time, else the engine's counter (read under its lock, so this is safe
+    // while it plays).
+    const auto state = app ? app->transportState() : PlaybackState::Kind::stopped;
+    const ClockLook look = clockLook(state, app ? app->transportElapsed() : 0);
     return {{QStringLiteral("elapsed"), qtText(look.elapsed)},
             {QStringLiteral("spectrum"), look.spectrum},
             {QStringLiteral("glowOpacity"), look.glowOpacity}};

@@ -140,10 +140,10 @@ PlayButtonHover playButtonHover(bool hovering) {
     return {};
 }
 
-ClockLook clockLook(ZazidEvoz::PlaybackState::Kind state, double engineElapsed) {
+ClockLook clockLook(ZazidEvoz::PlaybackState::Kind state, double elapsed) {
     const bool active = state == Kind::buffering || state == Kind::playing || state == Kind::paused;
     ClockLook look;
-    look.elapsed = clockText(active ? engineElapsed : 0);
+    look.elapsed = clockText(active ? elapsed : 0);
     look.spectrum = active;
     look.glowOpacity = state == Kind::playing ? 0.5 : 0;
     return look;

@@ -103,7 +103,7 @@ struct ClockLook {
     bool spectrum = false;
     double glowOpacity = 0;
 };
-ClockLook clockLook(ZazidEvoz::PlaybackState::Kind state, double engineElapsed);
+ClockLook clockLook(ZazidEvoz::PlaybackState::Kind state, double elapsed);
 // The locale's long time format without its time zone ("h:mm:ss AP t" → "h:mm:ss AP").
 std::string wallClockFormat(std::string_view longTimeFormat);
 

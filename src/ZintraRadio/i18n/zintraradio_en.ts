@@ -143,6 +143,10 @@
         <source>Recording saved: %1</source>
         <translation>Recording saved: %1</translation>
     </message>
+    <message id="toast.videoFailed">
+        <source>The video could not be played: %1</source>
+        <translation>The video could not be played: %1</translation>
+    </message>
     <message id="error.notPlaying">
         <source>Nothing is playing.</source>
         <translation>Nothing is playing.</translation>

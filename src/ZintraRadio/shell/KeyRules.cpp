@@ -46,6 +46,24 @@ constexpr Binding bindings[] = {
     {Command::quit, 0, Qt::ControlModifier, Qt::Key_Q},
 };
 
+// The keyboard's media keys, as the window gets them where no desktop service takes them for
+// itself (one that does sends them over MPRIS instead). A single play key toggles.
+std::optional<Command> mediaKeyCommand(int key) {
+    switch (key) {
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaTogglePlayPause:
+        return Command::togglePlayPause;
+    case Qt::Key_MediaStop:
+        return Command::stop;
+    case Qt::Key_MediaNext:
+        return Command::next;
+    case Qt::Key_MediaPrevious:
+        return Command::previous;
+    default:
+        return std::nullopt;
+    }
+}
+
 bool isArrow(int key) {
     return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
 }
@@ -90,6 +108,9 @@ KeyDecision decideKey(const KeyInput& input) {
     // A dialog, a menu or a file chooser has the keyboard to itself.
     if (input.popupOpen)
         return {};
+    // They type nothing, so a text field with the keyboard does not keep them.
+    if (auto command = mediaKeyCommand(input.key))
+        return run(*command);
     const Qt::KeyboardModifiers modifiers = input.modifiers & modifierMask;
     if (input.textField) {
         // What the field types or moves by stays with it: plain keys (Escape included),

@@ -7,12 +7,11 @@ import ZintraRadio
 Rectangle {
     id: mini
 
-    // Whether the open button brings up the main window (from the tray) or does nothing.
-    property bool opensMain: true
-
     readonly property var current: AppModel.current
     readonly property bool hasCurrent: current !== null && current !== undefined
     readonly property string state: AppModel.stateName
+    // What its play button acts on: an open video, else the radio or music.
+    readonly property string transport: AppModel.transportStateName
     //% "Stopped"
     readonly property string stoppedText: qsTrId("deck.stopped")
     readonly property string subtitle: Shell.miniSubtitle(AppModel.nowPlaying, state, AppModel.formatInfo,
@@ -111,8 +110,8 @@ Rectangle {
             PlayButton {
                 objectName: "miniPlay"
                 anchors.verticalCenter: parent.verticalCenter
-                playing: mini.state === "playing" || mini.state === "buffering"
-                busy: mini.state === "buffering"
+                playing: mini.transport === "playing" || mini.transport === "buffering"
+                busy: mini.transport === "buffering"
                 size: 42
                 onClicked: AppModel.togglePlayPause()
             }
@@ -157,7 +156,7 @@ Rectangle {
                 //% "Open ZintraRadio"
                 titleKey: QT_TRID_NOOP("mini.open")
                 symbol: "macwindow"
-                onClicked: if (mini.opensMain) Shell.showMainWindow()
+                onClicked: Shell.showMainWindow()
             }
             PillButton {
                 objectName: "miniQuit"

@@ -7,7 +7,6 @@ import ZintraRadio
 Window {
     id: window
 
-    property bool fromTray: false
     property bool wasActive: false
 
     objectName: "mini"
@@ -34,7 +33,6 @@ Window {
 
     MiniPlayer {
         id: player
-        opensMain: window.fromTray
         height: implicitHeight
     }
 }

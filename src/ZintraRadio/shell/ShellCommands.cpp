@@ -95,10 +95,7 @@ void runCommand(CommandRef command, AppModel& model, UIState& ui) {
         break;
     case Command::stop:
         // A video on the stage stops first; the radio or music engine only on the next stop.
-        if (model.videoItem())
-            model.stopVideo();
-        else
-            model.stop();
+        model.stopPlayback();
         break;
     case Command::next:
         model.skip(1);

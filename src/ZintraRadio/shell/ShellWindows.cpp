@@ -48,7 +48,6 @@ void ShellWindows::openMini(QPoint place, bool fromTray) {
         mini_->hide();
         return;
     }
-    mini_->setProperty("fromTray", fromTray);
     QScreen* screen = QGuiApplication::screenAt(place);
     const QRect room = (screen != nullptr ? screen : QGuiApplication::primaryScreen())->availableGeometry();
     const int x = std::clamp(place.x() - mini_->width() / 2, room.left(),

@@ -18,6 +18,8 @@ namespace ZintraRadio {
     QT_TRID_NOOP("toast.downloadRunning"),
     //% "Downloaded: %1"
     QT_TRID_NOOP("toast.downloaded"),
+    //% "The video could not be played: %1"
+    QT_TRID_NOOP("toast.videoFailed"),
     //% "yt-dlp is not installed."
     QT_TRID_NOOP("tools.missingYtDlp"),
     //% "Nothing found."

@@ -128,6 +128,9 @@ AppModel::AppModel(Options options, QObject* parent)
     downloadModel_ =
         std::make_unique<VectorListModel<std::shared_ptr<DownloadJob>>>(&downloads_, downloadRoles());
     connect(this, &AppModel::libraryChanged, this, &AppModel::refreshFavorites);
+    // The transport's state moves with the engine's and with the video's.
+    for (auto signal : {&AppModel::stateChanged, &AppModel::videoItemChanged, &AppModel::videoPlayerChanged})
+        connect(this, signal, this, &AppModel::transportStateChanged);
 
     pulse_ = std::make_unique<AudioPulse>(engine_->analyzer());
     pulseReader_ = std::make_unique<AudioPulseReader>(*pulse_, scheduler_);

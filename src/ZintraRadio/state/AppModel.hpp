@@ -66,6 +66,8 @@ class AppModel : public QObject {
     Q_PROPERTY(QString stateName READ stateName NOTIFY stateChanged)
     Q_PROPERTY(QString failureText READ failureText NOTIFY stateChanged)
     Q_PROPERTY(bool isActive READ isActive NOTIFY stateChanged)
+    // The state of what the transport acts on (the open video's, else stateName).
+    Q_PROPERTY(QString transportStateName READ transportStateName NOTIFY transportStateChanged)
     Q_PROPERTY(QVariant current READ currentValue NOTIFY currentChanged)
     Q_PROPERTY(QVariant nowPlaying READ nowPlayingValue NOTIFY nowPlayingChanged)
     Q_PROPERTY(QVariant serverName READ serverNameValue NOTIFY serverNameChanged)
@@ -247,9 +249,19 @@ public:
     Q_INVOKABLE void play(const QVariantMap& station);
     // Ends playback: lyrics, recording, title polling, engine, Now Playing.
     Q_INVOKABLE void stop();
+    // The transport's stop: an open video closes and the engine is left alone; else stop().
+    Q_INVOKABLE void stopPlayback();
+    // Pauses, resumes or starts playback; while a video is open, pauses or resumes the video.
     Q_INVOKABLE void togglePlayPause();
-    // Steps to the next (1) or previous (-1) item.
+    // Steps to the next (1) or previous (-1) item; from an open video, to the neighbouring video.
     Q_INVOKABLE void skip(int step);
+    // What the transport acts on: the open video while one is open (buffering while its
+    // address is resolved or it loads, paused once paused, stopped once it ended), else the
+    // engine.
+    ZazidEvoz::PlaybackState::Kind transportState() const;
+    QString transportStateName() const;
+    // Seconds played of that.
+    double transportElapsed() const;
     // The engine's events arrive here, on the main thread, in the order it reported them.
     void handle(const ZazidEvoz::EngineEvent& event);
 
@@ -363,6 +375,8 @@ public:
 
 Q_SIGNALS:
     void stateChanged();
+    // Also on every change of the video and its player, whether or not the state moved.
+    void transportStateChanged();
     void currentChanged();
     void nowPlayingChanged();
     void serverNameChanged();
@@ -445,6 +459,8 @@ private:
     void updateNowPlayingInfo();
     // The known station with that URL: library, then favourite copies, then history.
     std::optional<Station> station(const std::string& url) const;
+    // The item `step` away from the first one with `url`, in the first list that holds it.
+    std::optional<Station> neighbour(const std::string& url, int step) const;
     void skipAfterEnd();
     // Counts a play of the current item once its audio has begun.
     void countPlay();
@@ -469,6 +485,10 @@ private:
     void applyVideoStream(const Station& item, const std::string& url);
     // Frees the player of the stage now (the object goes with the next event loop pass).
     void releaseVideoPlayer();
+    // A change of the stage's player: a failure closes the video, anything else is shown to
+    // the desktop.
+    void followVideoPlayer(const VideoPlayer* player);
+    void updateVideoNowPlayingInfo();
     void startDownload(std::shared_ptr<DownloadJob> job);
     void finishDownload(const std::shared_ptr<DownloadJob>& job, const std::filesystem::path& file);
     // Looks lyrics up and writes them into the file; `then` runs afterwards, whatever happened.
@@ -536,6 +556,8 @@ private:
     std::optional<Station> videoItem_;
     bool videoLoading_ = false;
     VideoPlayer* videoPlayer_ = nullptr; // a child of the model
+    // Paused before its player existed: the player then loads it paused.
+    bool videoHeld_ = false;
     VideoPlayer::Options videoOptions_;
     // Counts video requests: a stream address that arrives for an older one is dropped.
     std::uint64_t videoRequest_ = 0;

@@ -280,6 +280,10 @@ void AppModel::addToHistory(const Station& station) {
 }
 
 void AppModel::updateNowPlayingInfo() {
+    if (videoItem_) {
+        updateVideoNowPlayingInfo();
+        return;
+    }
     if (!current_ || !state_.isActive()) {
         mpris_->setInfo(std::nullopt);
         mpris_->setPlaybackState(NowPlayingState::stopped);

@@ -109,9 +109,11 @@ void AppModel::watchVideo(const Station& item) {
     // Audio and video never play together; the current item stays for the transport.
     if (state_.isActive())
         stop();
+    videoHeld_ = false;
     setVideoItem(item);
     setVideoLoading(true);
     releaseVideoPlayer();
+    updateNowPlayingInfo();
     const std::uint64_t request = ++videoRequest_;
     keep(TaskRunner::run(
         this, "ZintraRadio video",
@@ -129,6 +131,7 @@ void AppModel::watchVideo(const Station& item) {
             show(Toast::Style::error, outcome.errorText());
             setVideoItem(std::nullopt);
             setVideoLoading(false);
+            updateNowPlayingInfo();
         }));
 }
 
@@ -140,9 +143,12 @@ void AppModel::applyVideoStream(const Station& item, const std::string& url) {
         show(Toast::Style::error, error.what());
         setVideoItem(std::nullopt);
         setVideoLoading(false);
+        updateNowPlayingInfo();
         return;
     }
     player->setVolume(static_cast<double>(volume_));
+    for (auto signal : {&VideoPlayer::stateChanged, &VideoPlayer::durationChanged})
+        connect(player, signal, this, [this, player] { followVideoPlayer(player); });
     videoPlayer_ = player;
     Q_EMIT videoPlayerChanged();
     lyrics_->songChanged(item.name, false);
@@ -150,21 +156,42 @@ void AppModel::applyVideoStream(const Station& item, const std::string& url) {
         return guarded ? guarded->timePosition() : std::nullopt;
     });
     player->play();
+    // Paused while it was resolved: it loads and waits at its first picture.
+    if (videoHeld_)
+        player->pause();
     editLibrary([&](ZazidEvoz::LibrarySnapshot&) { addToHistory(item); });
     persistSoon();
     setVideoLoading(false);
+    updateNowPlayingInfo();
+}
+
+void AppModel::followVideoPlayer(const VideoPlayer* player) {
+    if (player != videoPlayer_)
+        return;
+    if (player->state() == VideoPlayer::State::failed) {
+        // A stage that cannot show the video says why and hands the controls back.
+        show(Toast::Style::error, localizedText("toast.videoFailed", {player->errorText()}));
+        stopVideo();
+        return;
+    }
+    Q_EMIT transportStateChanged();
+    updateNowPlayingInfo();
 }
 
 void AppModel::stopVideo() {
-    if (videoItem_) {
+    const bool open = videoItem_.has_value();
+    if (open) {
         lyrics_->setExternalPosition({});
         lyrics_->reset();
     }
     // A stream address still on its way belongs to the video that ends here.
     ++videoRequest_;
+    videoHeld_ = false;
     releaseVideoPlayer();
     setVideoItem(std::nullopt);
     setVideoLoading(false);
+    if (open)
+        updateNowPlayingInfo();
 }
 
 void AppModel::releaseVideoPlayer() {

@@ -104,6 +104,8 @@ VideoPlayer::VideoPlayer(std::string url, Options options, QObject* parent)
     mpv_observe_property(handle_, 0, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_, 0, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(handle_, 0, "vid", MPV_FORMAT_STRING);
+    // Its error lines say why a file failed; the end event only carries a generic code.
+    mpv_request_log_messages(handle_, "error");
     mpv_set_wakeup_callback(handle_, &wakeUp, this);
 }
 
@@ -185,11 +187,20 @@ void VideoPlayer::play() {
         loadIssued_ = false;
     playRequested_ = true;
     setFlag("pause", false);
+    setWantsToPlay(true);
     loadWhenReady();
 }
 
 void VideoPlayer::pause() {
     setFlag("pause", true);
+    setWantsToPlay(false);
+}
+
+void VideoPlayer::setWantsToPlay(bool wants) {
+    if (wantsToPlay_ == wants)
+        return;
+    wantsToPlay_ = wants;
+    Q_EMIT stateChanged();
 }
 
 void VideoPlayer::setVolume(double volume) {
@@ -244,14 +255,19 @@ void VideoPlayer::drainEvents() {
     while (handle_ != nullptr) {
         mpv_event* event = mpv_wait_event(handle_, 0);
         if (event == nullptr || event->event_id == MPV_EVENT_NONE)
-            return;
+            break;
         handleEvent(*event);
     }
+    // mpv hands out its events before its log lines: the lines that say why the file ended
+    // come after the end in the same drain, so the failure is reported once all were read.
+    if (auto code = std::exchange(endError_, std::nullopt); code && handle_ != nullptr)
+        setState(State::failed, loadError_.empty() ? mpv_error_string(*code) : loadError_);
 }
 
 void VideoPlayer::handleEvent(const mpv_event& event) {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE:
+        loadError_.clear();
         setState(State::loading);
         break;
     case MPV_EVENT_FILE_LOADED:
@@ -266,7 +282,13 @@ void VideoPlayer::handleEvent(const mpv_event& event) {
         if (end->reason == MPV_END_FILE_REASON_EOF)
             setState(State::ended);
         else if (end->reason == MPV_END_FILE_REASON_ERROR)
-            setState(State::failed, mpv_error_string(end->error));
+            endError_ = end->error;
+        break;
+    }
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+        if (loadError_.empty() && message->text != nullptr)
+            loadError_ = ZazidEvoz::text::trimmedWhitespace(message->text);
         break;
     }
     case MPV_EVENT_COMMAND_REPLY:

@@ -72,6 +72,11 @@ public:
 
     const std::string& url() const { return url_; }
     State state() const { return state_; }
+    // Whether the last word was play() rather than pause() (none yet: false).
+    bool wantsToPlay() const { return wantsToPlay_; }
+    // Playing or about to (asked to play and neither ended nor failed): what pause acts on.
+    bool isRunning() const { return wantsToPlay_ && state_ != State::ended && state_ != State::failed; }
+    // Why it failed: the first error mpv logged for the file, else mpv's code for it.
     const std::string& error() const { return error_; }
     // 0...1, mapped onto mpv's 0...100.
     double volume() const { return volume_; }
@@ -84,7 +89,8 @@ public:
     std::optional<double> duration() const { return duration_; }
 
     // Starts playback: loads the address (once the output can show it) and unpauses. After
-    // the end of the file it plays the file again from the start.
+    // the end of the file it plays the file again from the start. Both announce stateChanged
+    // at once when they change what was asked; the state itself follows when mpv reports it.
     Q_INVOKABLE void play();
     Q_INVOKABLE void pause();
     // Jumps to `seconds` from the start (clamped to the file); nothing before the file plays.
@@ -109,6 +115,7 @@ public:
     QVariant durationValue() const { return duration_ ? QVariant(*duration_) : QVariant(); }
 
 Q_SIGNALS:
+    // The state, its error or what was asked (play or pause) changed.
     void stateChanged();
     void volumeChanged();
     void timePositionChanged();
@@ -124,6 +131,7 @@ private:
     void setTimePosition(std::optional<double> seconds);
     void setDuration(std::optional<double> seconds);
     void setFlag(const char* name, bool value);
+    void setWantsToPlay(bool wants);
 
     const std::string url_;
     mpv_handle* handle_ = nullptr;
@@ -134,7 +142,11 @@ private:
     bool loadIssued_ = false;
     bool fileLoaded_ = false;
     bool paused_ = true;
+    bool wantsToPlay_ = false;
     std::string videoTrack_; // the id of the video track last shown
+    std::string loadError_;  // the first error logged since the file began to load
+    // The code of an end by error, reported once the drain has read the log lines behind it.
+    std::optional<int> endError_;
     State state_ = State::loading;
     std::string error_;
     double volume_ = 1.0;

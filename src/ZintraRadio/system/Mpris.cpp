@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
@@ -55,8 +56,12 @@ bool Mpris::publishOnSessionBus() {
 void Mpris::setInfo(std::optional<NowPlayingInfo> info) {
     if (info_ == info)
         return;
+    const bool couldSeek = canSeek();
     info_ = std::move(info);
-    announce(playerInterface, {{QStringLiteral("Metadata"), metadata()}});
+    QVariantMap changed{{QStringLiteral("Metadata"), metadata()}};
+    if (canSeek() != couldSeek)
+        changed.insert(QStringLiteral("CanSeek"), canSeek());
+    announce(playerInterface, changed);
 }
 
 void Mpris::setPlaybackState(NowPlayingState state) {
@@ -104,6 +109,32 @@ qint64 Mpris::positionMicroseconds() const {
         return 0;
     const double seconds = positionSource_();
     return std::isfinite(seconds) && seconds > 0 ? static_cast<qint64>(seconds * 1e6) : 0;
+}
+
+void Mpris::seekBy(qint64 offset) {
+    if (!canSeek())
+        return;
+    // In doubles: a client's offset may be anything a 64-bit number holds.
+    double seconds = (static_cast<double>(positionMicroseconds()) + static_cast<double>(offset)) / 1e6;
+    seconds = std::max(seconds, 0.0);
+    if (info_->lengthSeconds)
+        seconds = std::min(seconds, static_cast<double>(*info_->lengthSeconds));
+    Q_EMIT positionRequested(seconds);
+}
+
+void Mpris::seekTo(const QString& track, qint64 position) {
+    // A position for another item, or outside this one, is ignored (as MPRIS asks).
+    if (!canSeek() || track != trackId(info_->url) || position < 0)
+        return;
+    const double seconds = static_cast<double>(position) / 1e6;
+    if (info_->lengthSeconds && seconds > static_cast<double>(*info_->lengthSeconds))
+        return;
+    Q_EMIT positionRequested(seconds);
+}
+
+void Mpris::announceSeeked(double seconds) {
+    if (published_ && std::isfinite(seconds))
+        Q_EMIT player_->Seeked(static_cast<qlonglong>(std::max(0.0, seconds) * 1e6));
 }
 
 QString Mpris::trackId(const std::string& url) {

@@ -21,7 +21,8 @@ struct NowPlayingInfo {
     std::string album;
     bool isLiveStream = false;
     std::string url;                           // the item's identity (gives the track id)
-    std::optional<std::int64_t> lengthSeconds; // known lengths of files only
+    std::optional<std::int64_t> lengthSeconds; // known lengths only
+    bool canSeek = false;                      // the desktop may move the position
     friend bool operator==(const NowPlayingInfo&, const NowPlayingInfo&) = default;
 };
 
@@ -59,11 +60,14 @@ public:
     double volume() const { return volume_; }
     // Seconds played of the current item (the Position property).
     void setPositionSource(std::function<double()> source) { positionSource_ = std::move(source); }
+    // The position was moved to `seconds` (the desktop's Seeked signal).
+    void announceSeeked(double seconds);
 
     // The values as the desktop reads them.
     QVariantMap metadata() const;
     QString playbackStatus() const; // "Playing", "Paused", "Stopped"
     qint64 positionMicroseconds() const;
+    bool canSeek() const { return info_ && info_->canSeek; }
 
     // A track id (a D-Bus object path) for an item's URL; the same URL gives the same id.
     static QString trackId(const std::string& url);
@@ -77,12 +81,17 @@ Q_SIGNALS:
     void nextRequested();
     void previousRequested();
     void volumeRequested(double volume); // already clamped to 0...1
+    // A seek of the current item, only while it can seek: seconds from its start, within it.
+    void positionRequested(double seconds);
     void raiseRequested();
     void quitRequested();
 
 private:
     friend class MprisPlayerAdaptor;
     void announce(const char* interface, const QVariantMap& changed);
+    // The desktop's Seek (relative) and SetPosition (absolute), in microseconds.
+    void seekBy(qint64 offset);
+    void seekTo(const QString& track, qint64 position);
 
     std::optional<NowPlayingInfo> info_;
     NowPlayingState state_ = NowPlayingState::stopped;

@@ -66,9 +66,17 @@ void MprisPlayerAdaptor::Previous() {
     Q_EMIT owner_->previousRequested();
 }
 
-void MprisPlayerAdaptor::Seek(qlonglong) {}
+bool MprisPlayerAdaptor::canSeek() const {
+    return owner_->canSeek();
+}
 
-void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath&, qlonglong) {}
+void MprisPlayerAdaptor::Seek(qlonglong offset) {
+    owner_->seekBy(offset);
+}
+
+void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& track, qlonglong position) {
+    owner_->seekTo(track.path(), position);
+}
 
 void MprisPlayerAdaptor::OpenUri(const QString&) {}
 

@@ -55,7 +55,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(bool CanGoPrevious READ yes)
     Q_PROPERTY(bool CanPlay READ yes)
     Q_PROPERTY(bool CanPause READ yes)
-    Q_PROPERTY(bool CanSeek READ no)
+    Q_PROPERTY(bool CanSeek READ canSeek)
     Q_PROPERTY(bool CanControl READ yes)
 
 public:
@@ -69,7 +69,7 @@ public:
     void setVolume(double volume);
     qlonglong position() const;
     bool yes() const { return true; }
-    bool no() const { return false; }
+    bool canSeek() const;
 
 public Q_SLOTS:
     void PlayPause();
@@ -78,7 +78,7 @@ public Q_SLOTS:
     void Stop();
     void Next();
     void Previous();
-    // Streams cannot seek; these are accepted and do nothing.
+    // Only an item that can seek (a video of known length) moves; otherwise nothing happens.
     void Seek(qlonglong offset);
     void SetPosition(const QDBusObjectPath& track, qlonglong position);
     void OpenUri(const QString& uri);

@@ -409,8 +409,10 @@ protected:
             restore(part);
         };
         options.atStart = [this, part] { return atStart(part); };
-        options.playbackState = [this] { return model->stateName(); };
+        // What Space acts on: an open video, else the engine.
+        options.playbackState = [this] { return model->transportStateName(); };
         options.player = model;
+        options.playbackSignal = "transportStateChanged()";
         options.describe = [this] { return describe(); };
         options.clearPassing = [this] {
             QQuickItem* toasts = find("toastHost");

@@ -2,10 +2,12 @@
 // layer, a scripted yt-dlp, a local site for thumbnails and the clip, and a stand-in file
 // manager on the session bus: a search fills the cards, watching opens the video, a download
 // runs through its progress to the reveal button, another is cancelled; the recordings panel
-// lists the folder, plays a recording and trashes one. Pictures of the panels are kept as test
-// artefacts.
+// lists the folder, plays a recording and trashes one; keys, media keys and the desktop's MPRIS
+// calls drive an open video, and one that cannot be opened says so. Pictures of the panels are
+// kept as test artefacts.
 #include "FileManagerStandIn.hpp"
 #include "MainWindowKit.hpp"
+#include "MprisDesktop.hpp"
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/MediaFolders.hpp"
@@ -13,11 +15,14 @@
 #include "app/media/MediaKit.hpp"
 #include "app/youtube/YouTubeKit.hpp"
 #include "kit/ViewCatalog.hpp"
+#include "shell/ShellCommands.hpp"
 #include "state/AppRuntime.hpp"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusObjectPath>
 #include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace ZintraRadio;
@@ -27,10 +32,20 @@ using namespace std::chrono_literals;
 namespace {
 
 // One window for the process: the sites, the tool, the file manager and the main window.
+// Ten minutes of picture and sound: a video that plays on while a test drives it.
+fs::path longClip() {
+    return ZazidEvoz::testkit::generatedMedia(
+        "mediarun-long-clip.mp4", {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=600", "-f",
+                                   "lavfi", "-i", "sine=frequency=330:duration=600", "-c:v", "libx264",
+                                   "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
+}
+
 struct Window : MainWindowRun {
     MediaYtDlp ytdlp;
     PictureSite pictures;
     ClipSite clips;
+    ClipSite longClips{longClip()};
+    ZazidEvoz::testkit::StreamServer radio;
     fs::path support = ZazidEvoz::testkit::makeTemporaryFolder("mediarun");
     FileManagerStandIn fileManager;
     QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("files"));
@@ -51,10 +66,14 @@ struct Window : MainWindowRun {
                                        i % 2 ? "Harbour Tapes" : "Neon Avenue"));
         ytdlp.listing(lines);
         ytdlp.stream(clips.clipURL());
+        radio.addStream("/live", toneStation("Local Test FM", 2));
+        radio.start();
 
         AppRuntime::Options options = windowRunOptions(support);
         options.model.directoryMirrors = std::vector<std::string>{deadURL};
         options.model.video.audioOutput = "null";
+        // Now Playing and the media keys on the display's session bus, as a desktop sees them.
+        options.model.sessionBus = true;
         AppRuntime::configure(std::move(options));
         open();
     }
@@ -63,7 +82,10 @@ struct Window : MainWindowRun {
 
 class MediaRun : public WindowRunTest<Window> {
 protected:
-    void SetUp() override { start(); }
+    void SetUp() override {
+        start();
+        qApp->installEventFilter(&keys);
+    }
 
     QQuickItem* in(QQuickItem* root, const char* name) const {
         return root ? QmlKit::child(root, name) : nullptr;
@@ -94,6 +116,48 @@ protected:
         QTest::mouseClick(run->window, Qt::LeftButton, {}, item->mapToScene(at).toPoint());
         pumpFor(50ms);
     }
+
+    // The local station, heard until it plays.
+    Station listenToTheRadio() {
+        Station station;
+        station.name = "Local Test FM";
+        station.url = run->radio.url("/live");
+        model->play(station);
+        EXPECT_TRUE(pumpUntil([&] { return model->stateName() == QLatin1String("playing"); }, 60s))
+            << model->failureText().toStdString();
+        return station;
+    }
+    // The search's cards, and a click on the watch button of the result `id`.
+    void watchResult(const std::string& id) {
+        show("youtube");
+        model->searchYouTube(QStringLiteral("night drive"));
+        QQuickItem* card = nullptr;
+        ASSERT_TRUE(pumpUntil([&] { return (card = run->find("videoCard_" + watchLink(id))) != nullptr; }, 60s));
+        click(in(card, "cardWatch"));
+        ASSERT_TRUE(model->videoItem());
+    }
+    bool videoIs(VideoPlayer::State state, const std::string& id) const {
+        return pumpUntil(
+            [&] {
+                return model->videoItem() && model->videoItem()->url == watchLink(id) && model->videoPlayer() &&
+                       model->videoPlayer()->state() == state;
+            },
+            60s);
+    }
+    // Keys reach the window as they do in the program: through its key filter, with the
+    // window active and no text field holding the keyboard.
+    void press(Qt::Key key) {
+        run->window->requestActivate();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(run->window));
+        run->window->contentItem()->forceActiveFocus();
+        QTest::keyClick(run->window, key);
+    }
+    void TearDown() override {
+        qApp->removeEventFilter(&keys);
+        WindowRunTest::TearDown();
+    }
+
+    KeyFilter keys;
 };
 
 } // namespace
@@ -273,3 +337,104 @@ TEST_F(MediaRun, TheRecordingsPanelListsPlaysAndTrashes) {
     ASSERT_TRUE(pumpUntil([&] { return model->stateName() == QLatin1String("stopped"); }, 10s));
 }
 
+
+// While a video is open the transport is the video's: Space, the keyboard's play key and the
+// desktop's calls pause and resume it, the desktop sees it as what plays (and may move it), the
+// deck's clock runs with it, next and previous step through the results as videos, and the
+// station heard before never starts under it.
+TEST_F(MediaRun, KeysMediaKeysAndTheDesktopDriveTheOpenVideo) {
+    MprisDesktop desktop;
+    const Station station = listenToTheRadio();
+    run->ytdlp.stream(run->longClips.clipURL());
+    watchResult("vid1");
+    ASSERT_TRUE(videoIs(VideoPlayer::State::playing, "vid1"));
+    ASSERT_TRUE(pumpUntil([&] { return model->videoPlayer()->timePosition().value_or(0) > 1; }, 60s));
+    EXPECT_EQ(model->stateName(), QLatin1String("stopped"));
+
+    press(Qt::Key_Space);
+    ASSERT_TRUE(videoIs(VideoPlayer::State::paused, "vid1"));
+    EXPECT_EQ(model->stateName(), QLatin1String("stopped")) << "the station came back under the video";
+    EXPECT_TRUE(pumpUntil([&] { return desktop.status() == QLatin1String("Paused"); }, 10s))
+        << desktop.status().toStdString();
+    const QVariantMap metadata = desktop.metadata();
+    EXPECT_EQ(metadata.value("xesam:title").toString(), QStringLiteral("Coastal Lights (Official Video)"));
+    EXPECT_EQ(metadata.value("xesam:artist").toStringList(), QStringList{QStringLiteral("Harbour Tapes")});
+    EXPECT_EQ(metadata.value("mpris:trackid").value<QDBusObjectPath>().path(), Mpris::trackId(watchLink("vid1")));
+    EXPECT_EQ(metadata.value("mpris:length").toLongLong(), std::llround(*model->videoPlayer()->duration()) * 1000000);
+    EXPECT_EQ(desktop.playerProperty("CanSeek"), QVariant(true));
+    EXPECT_GE(desktop.playerProperty("Position").toLongLong(), 1000000);
+    // The deck's clock shows the time of the video.
+    QQuickItem* clock = run->find("clockElapsed");
+    ASSERT_NE(clock, nullptr);
+    EXPECT_TRUE(pumpUntil([&] { return clock->isVisible() && text(clock) != QLatin1String("0:00"); }, 10s))
+        << text(clock).toStdString();
+    rest();
+    run->grab("08-video-paused-by-space.png");
+
+    // The keyboard's play key, then the desktop's calls.
+    press(Qt::Key_MediaPlay);
+    ASSERT_TRUE(videoIs(VideoPlayer::State::playing, "vid1"));
+    EXPECT_TRUE(pumpUntil([&] { return desktop.status() == QLatin1String("Playing"); }, 10s));
+    const struct {
+        const char* method;
+        VideoPlayer::State then;
+    } calls[] = {{"PlayPause", VideoPlayer::State::paused},
+                 {"Play", VideoPlayer::State::playing},
+                 {"Pause", VideoPlayer::State::paused},
+                 {"PlayPause", VideoPlayer::State::playing}};
+    for (const auto& call : calls) {
+        SCOPED_TRACE(call.method);
+        desktop.press(call.method);
+        EXPECT_TRUE(videoIs(call.then, "vid1"));
+    }
+    desktop.press("SetPosition", {QVariant::fromValue(QDBusObjectPath(Mpris::trackId(watchLink("vid1")))),
+                                  QVariant::fromValue(qlonglong(300'000'000))});
+    EXPECT_TRUE(pumpUntil([&] { return model->videoPlayer()->timePosition().value_or(0) > 200; }, 60s));
+
+    // Next and previous: the neighbouring results, watched.
+    desktop.press("Next");
+    EXPECT_TRUE(videoIs(VideoPlayer::State::playing, "vid2"));
+    desktop.press("Previous");
+    EXPECT_TRUE(videoIs(VideoPlayer::State::playing, "vid1"));
+    EXPECT_EQ(model->stateName(), QLatin1String("stopped"));
+    EXPECT_EQ(model->current(), station);
+
+    // The desktop's stop closes the video and leaves the engine alone: nothing plays then.
+    desktop.press("Stop");
+    EXPECT_TRUE(pumpUntil([&] { return !model->videoItem(); }, 10s));
+    EXPECT_TRUE(pumpUntil([&] { return desktop.status() == QLatin1String("Stopped"); }, 10s));
+    EXPECT_TRUE(desktop.metadata().isEmpty());
+    EXPECT_EQ(model->stateName(), QLatin1String("stopped"));
+}
+
+// A video whose stream cannot be opened: the toast says so with the player's reason, the stage
+// goes, and the deck's controls are the radio's again.
+TEST_F(MediaRun, AVideoThatCannotBeOpenedSaysWhyAndHandsBackTheControls) {
+    const Station station = listenToTheRadio();
+    std::vector<Toast> toasts;
+    const auto noted = QObject::connect(model, &AppModel::toastChanged, [&] {
+        if (model->toast())
+            toasts.push_back(*model->toast());
+    });
+    run->ytdlp.stream(deadURL + "/manifest.m3u8");
+    watchResult("vid0");
+    QQuickItem* videoSlot = run->find("videoSlot");
+    ASSERT_NE(videoSlot, nullptr);
+    EXPECT_TRUE(pumpUntil([&] { return !model->videoItem(); }, 60s));
+    QObject::disconnect(noted);
+    ASSERT_EQ(toasts.size(), 1u);
+    EXPECT_EQ(toasts[0].style, Toast::Style::error);
+    EXPECT_TRUE(toasts[0].text.starts_with("The video could not be played: ")) << toasts[0].text;
+    EXPECT_NE(toasts[0].text.find("Connection refused"), std::string::npos) << toasts[0].text;
+    EXPECT_TRUE(pumpUntil([&] { return !videoSlot->isVisible(); }, 60s));
+    EXPECT_EQ(text(run->find("deckTitle")), QStringLiteral("Local Test FM"));
+    rest();
+    run->grab("09-video-failed.png");
+
+    // The deck's play button plays the station again.
+    click(run->find("deckPlayPause"));
+    EXPECT_TRUE(pumpUntil([&] { return model->stateName() == QLatin1String("playing"); }, 60s))
+        << model->failureText().toStdString();
+    EXPECT_EQ(model->current(), station);
+    model->stop();
+}

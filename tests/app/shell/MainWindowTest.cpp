@@ -3,6 +3,7 @@
 // goes, the rail switches modules and cinema mode leaves the stage alone.
 #include "ShellFixture.hpp"
 #include "ZazidEvoz/Station.hpp"
+#include "shell/ShellCommands.hpp"
 #include "shell/ShellWindows.hpp"
 #include "state/AppRuntime.hpp"
 
@@ -200,6 +201,51 @@ TEST_F(MainWindow, TheMiniPlayersTooltipsAreDarkWhateverTheDesktopsScheme) {
     EXPECT_LT(qGray(picture.pixel(3, picture.height() / 2)), 60);
     EXPECT_GT(bright, 0);
     EXPECT_LT(bright, picture.width() * picture.height() / 3);
+}
+
+// The mini player that the application menu opens (desktops without a tray) is a way back to
+// the main window as much as the tray's: its open button shows, raises and activates it.
+TEST_F(MainWindow, TheMiniPlayerFromTheApplicationMenuBringsBackTheMainWindow) {
+    ShellWindows windows(*shell.engine);
+    // What the application installs at start.
+    setDesktopActions({{}, [&windows] { windows.openMini(QPoint(960, 540), false); }});
+    AppRuntime::setOpenMainWindow([this] { bringForward(shell.window); });
+    struct Restore {
+        QQuickWindow* window;
+        ~Restore() {
+            setDesktopActions({});
+            AppRuntime::setOpenMainWindow(nullptr);
+            bringForward(window);
+        }
+    } restore{shell.window};
+    shell.window->requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(shell.window));
+
+    QQuickItem* title = nullptr;
+    for (QQuickItem* item : shell.find("menuBar")->findChildren<QQuickItem*>())
+        if (item->inherits("QQuickMenuBarItem") &&
+            item->property("menu").value<QObject*>()->objectName() == QLatin1String("appMenu"))
+            title = item;
+    ASSERT_NE(title, nullptr);
+    auto* menu = title->property("menu").value<QObject*>();
+    QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(title));
+    ASSERT_TRUE(pumpUntil([&] { return menu->property("opened").toBool(); }, 5s));
+    QQuickItem* entry = shell.find("menu_mini");
+    ASSERT_TRUE(entry && entry->isVisible());
+    QTest::mouseClick(shell.window, Qt::LeftButton, {}, centreOf(entry));
+    QQuickWindow* mini = windows.mini();
+    ASSERT_NE(mini, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mini));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mini));
+
+    // The main window out of sight, as when it was minimised or left behind other windows.
+    shell.window->hide();
+    QQuickItem* open = mini->findChild<QQuickItem*>(QStringLiteral("miniOpen"));
+    ASSERT_NE(open, nullptr);
+    QTest::mouseClick(mini, Qt::LeftButton, {}, centreOf(open));
+    EXPECT_TRUE(pumpUntil([&] { return shell.window->isVisible() && shell.window->isActive(); }, 10s));
+    // Having lost the keyboard, the frameless mini window puts itself away.
+    EXPECT_TRUE(pumpUntil([&] { return !mini->isVisible(); }, 10s));
 }
 
 TEST_F(MainWindow, TheRailSwitchesModulesAndCollapses) {

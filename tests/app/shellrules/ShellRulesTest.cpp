@@ -80,6 +80,14 @@ TEST(KeyRules, DecideEveryKeyByFocusPopupAndSplash) {
         {"ctrl q quits", key(Qt::Key_Q, ctrl, "q"), consume(Command::quit)},
         {"ctrl 8 is nothing", key(Qt::Key_8, ctrl, "8"), pass},
         {"meta 1 is nothing", key(Qt::Key_1, Qt::MetaModifier, "1"), pass},
+        // The media keys, where no desktop service takes them, whatever has the keyboard.
+        {"media play toggles", key(Qt::Key_MediaPlay), consume(Command::togglePlayPause)},
+        {"media play/pause toggles", key(Qt::Key_MediaTogglePlayPause), consume(Command::togglePlayPause)},
+        {"media stop", key(Qt::Key_MediaStop), consume(Command::stop)},
+        {"media next", key(Qt::Key_MediaNext), consume(Command::next)},
+        {"media previous", key(Qt::Key_MediaPrevious), consume(Command::previous)},
+        {"field media play", inField(key(Qt::Key_MediaPlay)), consume(Command::togglePlayPause)},
+        {"popup media play", withPopup(key(Qt::Key_MediaPlay)), pass},
         // A focused text field keeps what it types and moves by.
         {"field space", inField(key(Qt::Key_Space, {}, " ")), pass},
         {"field v", inField(key(Qt::Key_V, {}, "v")), pass},

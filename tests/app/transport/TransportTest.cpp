@@ -3,16 +3,13 @@
 // item, and the playing, paused or failed states a case needs are reported the way the engine
 // reports them. The media keys arrive as MPRIS method calls from a second connection to a
 // private session bus.
+#include "MprisDesktop.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "app/appmodel/AppModelKit.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "system/Mpris.hpp"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusVariant>
 #include <gtest/gtest.h>
 
 using namespace ZintraRadio;
@@ -49,38 +46,7 @@ LibrarySnapshot withFavorites(LibrarySnapshot library, std::vector<std::string> 
     return library;
 }
 
-// What a desktop's media applet does, over its own connection.
-class Desktop {
-public:
-    Desktop() : bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("desktop"))) {}
-    ~Desktop() { QDBusConnection::disconnectFromBus(QStringLiteral("desktop")); }
-
-    // The reply; the player lives on this thread, so the event loop runs meanwhile.
-    QDBusMessage call(const QString& interface, const QString& method, const QVariantList& arguments = {}) {
-        auto message =
-            QDBusMessage::createMethodCall(QString::fromLatin1(Mpris::serviceName),
-                                           QString::fromLatin1(Mpris::objectPath), interface, method);
-        message.setArguments(arguments);
-        QDBusPendingCallWatcher watcher(bus_.asyncCall(message));
-        pumpUntil([&] { return watcher.isFinished(); });
-        return watcher.reply();
-    }
-    void press(const char* method) {
-        const auto reply = call(QString::fromLatin1(Mpris::playerInterface), QString::fromLatin1(method));
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage)
-            << method << ": " << reply.errorMessage().toStdString();
-    }
-    QVariant playerProperty(const char* name) {
-        const auto reply = call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                                {QString::fromLatin1(Mpris::playerInterface), QString::fromLatin1(name)});
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-            return {};
-        return reply.arguments().first().value<QDBusVariant>().variant();
-    }
-
-private:
-    QDBusConnection bus_;
-};
+using Desktop = MprisDesktop;
 
 // A model over a library of the case's choosing, published on the session bus.
 struct Deck {

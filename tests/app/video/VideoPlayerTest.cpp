@@ -137,13 +137,24 @@ TEST(VideoPlayer, RefusesAddressesThatAreNotOnTheWeb) {
     EXPECT_TRUE(VideoPlayer::isWebAddress("HTTPS://host/clip.mp4"));
 }
 
-TEST(VideoPlayer, AnAddressThatDoesNotLoadFails) {
+TEST(VideoPlayer, AnAddressThatDoesNotLoadFailsWithTheReason) {
     ClipSite site;
-    VideoPlayer player(site.url("/missing.mp4"), silent());
-    player.play();
-    ASSERT_TRUE(reaches(player, VideoPlayer::State::failed));
-    EXPECT_FALSE(player.error().empty());
-    EXPECT_EQ(player.timePosition(), std::nullopt);
+    const struct {
+        std::string url;
+        const char* reason;
+    } cases[] = {
+        {site.url("/missing.mp4"), "Failed to open"},
+        {deadURL + "/clip.mp4", "Connection refused"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        VideoPlayer player(c.url, silent());
+        player.play();
+        ASSERT_TRUE(reaches(player, VideoPlayer::State::failed));
+        // What mpv logged, not only its code for every failed load.
+        EXPECT_NE(player.error().find(c.reason), std::string::npos) << player.error();
+        EXPECT_EQ(player.timePosition(), std::nullopt);
+    }
 }
 
 TEST(VideoPlayer, StartsUnderAnotherNumericLocale) {
