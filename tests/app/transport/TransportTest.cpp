@@ -118,10 +118,17 @@ auto playing(const Station& station, PlaybackState after = PlaybackState::playin
 }
 void nothing(Deck&) {}
 
-void pausedAfterPlaying(Deck& deck) {
-    deck.played(one);
+void pauseAfterPlaying(Deck& deck, const Station& station) {
+    deck.played(station);
     deck.model->togglePlayPause();
     ASSERT_TRUE(pumpUntil([&] { return deck.model->stateName() == "paused"; }));
+}
+void pausedAfterPlaying(Deck& deck) {
+    pauseAfterPlaying(deck, one);
+}
+// A file waits where it was paused; a live station starts again at live.
+void pausedFileAfterPlaying(Deck& deck) {
+    pauseAfterPlaying(deck, fileA);
 }
 
 void runCases(const std::vector<TransportCase>& cases,
@@ -167,7 +174,8 @@ TEST(Transport, PlayPauseNextAndPreviousFollowTheListTheItemCameFrom) {
         {"playing: pause", library, playing(one), toggle, std::nullopt, "paused"},
         {"buffering: pause", library, playing(one, PlaybackState::buffering()), toggle, std::nullopt,
          "paused"},
-        {"paused: resume", library, pausedAfterPlaying, toggle, std::nullopt, "playing"},
+        {"paused live station: resume starts it again", library, pausedAfterPlaying, toggle, one},
+        {"paused file: resume where it was", library, pausedFileAfterPlaying, toggle, std::nullopt, "playing"},
         {"next on the last station: the first", library, playing(three), next, one},
         {"previous on the first station: the last", library, playing(one), previous, three},
         {"a one-station list steps to the same station again", libraryOf({one}), playing(one), next, one},
@@ -261,7 +269,9 @@ TEST(Transport, MediaKeysAreGatedByTheState) {
          std::nullopt, "buffering"},
         {"Play while failed: nothing", library, playing(one, PlaybackState::failed("broken")), key("Play"),
          std::nullopt, "failed"},
-        {"Play while paused: resume", library, pausedAfterPlaying, key("Play"), std::nullopt, "playing"},
+        {"Play while paused: a live station starts again", library, pausedAfterPlaying, key("Play"), one},
+        {"Play while paused: a file resumes", library, pausedFileAfterPlaying, key("Play"), std::nullopt,
+         "playing"},
         {"Play while stopped: the current station again", library, playing(two, PlaybackState::stopped()),
          key("Play"), two},
         {"Pause while buffering: nothing", library, playing(one, PlaybackState::buffering()), key("Pause"),
