@@ -32,6 +32,7 @@ protected:
         window().setMinimumWidth(std::min(designedMinimum, width));
         window().resize(width, window().height());
         ASSERT_TRUE(pumpUntil([&] { return window().contentItem()->width() == width; }, 10s));
+        waitForLayout();
     }
 
     // Whether every cover on screen that has a picture file shows it.
@@ -212,6 +213,7 @@ TEST_F(MusicWindow, TrackRowsKeepTheirTitlesReadableInANarrowWindow) {
         QQuickItem* view = shown("trackListView");
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(pumpUntil([&] { return view->property("count").toInt() > 0; }, 10s));
+        waitForLayout();
         auto* content = view->property("contentItem").value<QQuickItem*>();
         int laidOut = 0;
         for (QQuickItem* row : content->childItems()) {

@@ -121,6 +121,22 @@ protected:
         });
     }
 
+    // Waits until the window has presented two frames from now: the first may have been synced
+    // before the change, so the second is the one whose polish pass laid out everything the
+    // change touched (a view's new rows and the layouts inside them).
+    void waitForLayout() const {
+        int frames = 0;
+        const QMetaObject::Connection counting =
+            QObject::connect(&window(), &QQuickWindow::frameSwapped, [&frames] { ++frames; });
+        window().update();
+        EXPECT_TRUE(pumpUntil([&] {
+            if (frames == 1)
+                window().update();
+            return frames >= 2;
+        }, 10s)) << "the window presented no frame";
+        QObject::disconnect(counting);
+    }
+
     static bool isOnScreen(const QQuickItem& item) {
         if (!item.isVisible() || item.width() <= 0 || item.height() <= 0)
             return false;
