@@ -518,16 +518,55 @@ void MusicDatabase::updateUsage(const std::string& path, std::int64_t playCount,
     });
 }
 
+std::int64_t MusicDatabase::moveTracks(const std::vector<PathMove>& moves) {
+    if (moves.empty())
+        return 0;
+    return queue_->sync([&] {
+        std::int64_t moved = 0;
+        try {
+            inTransaction([&] {
+                moved = 0;
+                for (const PathMove& move : moves) {
+                    // The file itself and what lies inside it as a folder; compared as text, so
+                    // no character of a path acts as a pattern.
+                    const std::string inside = move.from + "/";
+                    const auto tracks = query(allTracksSQL + " WHERE path = ? OR substr(path, 1, length(?)) = ?",
+                                              {move.from, inside, inside});
+                    for (Track track : tracks) {
+                        auto target = movedPath(track.path, {move});
+                        if (!target)
+                            continue;
+                        removeFromIndex(track.path);
+                        run("DELETE FROM tracks WHERE path = ?", {track.path});
+                        removeFromIndex(*target);
+                        run("DELETE FROM tracks WHERE path = ?", {*target});
+                        track.path = std::move(*target);
+                        Bindings row = bindings(track);
+                        row.emplace_back(songKey(track.artist, track.title));
+                        run(upsertTrackSQL, row);
+                        reindex(track);
+                        ++moved;
+                    }
+                }
+            });
+        } catch (const MusicDatabaseError&) {
+            moved = 0; // rolled back whole
+        }
+        return moved;
+    });
+}
+
 std::unordered_map<std::string, MusicDatabase::FileStamp> MusicDatabase::fileStamps() {
     return queue_->sync([this] {
         std::unordered_map<std::string, FileStamp> stamps;
         try {
-            withStatement("SELECT path, file_modified, file_size, added FROM tracks", {},
+            withStatement("SELECT path, file_modified, file_size, added, duration FROM tracks", {},
                           [&](sqlite3_stmt* statement) {
                               while (sqlite3_step(statement) == SQLITE_ROW)
                                   stamps[columnText(statement, 0)] = {sqlite3_column_double(statement, 1),
                                                                       sqlite3_column_int64(statement, 2),
-                                                                      sqlite3_column_double(statement, 3)};
+                                                                      sqlite3_column_double(statement, 3),
+                                                                      sqlite3_column_double(statement, 4)};
                           });
         } catch (const MusicDatabaseError&) {
         }

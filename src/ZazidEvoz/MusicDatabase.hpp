@@ -11,6 +11,7 @@
 
 #include "LyricsService.hpp"
 #include "MusicLibrary.hpp"
+#include "TrackMoves.hpp"
 #include "platform/SerialQueue.hpp"
 
 #include <chrono>
@@ -44,6 +45,7 @@ public:
         double modified = 0;   // seconds since 1970
         std::int64_t size = 0; // bytes
         double added = 0;      // seconds since 1970: when the track joined the library
+        double duration = 0;   // seconds; 0 when the file's length could not be read
     };
 
     // How long one search may run on the queue before it is cut short.
@@ -82,6 +84,11 @@ public:
     void deletePaths(const std::vector<std::string>& paths);
     void updateUsage(const std::string& path, std::int64_t playCount, std::optional<Date> lastPlayed,
                      std::int64_t rating);
+    // Gives the tracks of moved files (a file, or every file under a moved folder) their new
+    // paths, the moves applied in their order, and keeps every other column; a track stored at
+    // a new path already (its file was replaced) gives way. All or, on any failure, none.
+    // Returns how many tracks moved.
+    std::int64_t moveTracks(const std::vector<PathMove>& moves);
     // Stored modification time and size of every track, by path.
     std::unordered_map<std::string, FileStamp> fileStamps();
 

@@ -24,6 +24,11 @@ namespace ZazidEvoz {
 using platform::Date;
 using platform::Uuid;
 
+struct PathMove; // TrackMoves.hpp
+namespace platform {
+struct MediaMetadata; // MediaTags.hpp
+}
+
 // One audio file of the library, identified by its absolute path.
 struct Track {
     std::string path;
@@ -212,6 +217,13 @@ public:
     // A new track for the audio file: its tags, length, cover and size, with the file name as
     // the title when it has none. Never fails: what cannot be read keeps its default.
     Track readTrack(const std::filesystem::path& file, Date modified) const;
+    // readTrack for a file that holds sound; nothing for one whose content has no audio stream
+    // that can be read (an empty file, a text or a web page with an audio name, a tag without
+    // sound), which the library leaves out. Raw AAC counts as sound by its frame headers.
+    std::optional<Track> readAudioTrack(const std::filesystem::path& file, Date modified) const;
+    // True when the track's artist and title are what readTrack gives a file without them: its
+    // file name, split at " - ".
+    static bool hasUntaggedName(const Track& track);
     // A file that plays from outside the library, read as readTrack reads it but keeping no
     // cover (and leaving the dates unset). `tagged`: a tag gave its title or its artist;
     // without one the title is the file name's.
@@ -244,10 +256,20 @@ public:
     // track, new and changed files are read (keeping the user's data of a changed file), vanished
     // files drop out. The tracks of a folder that cannot be listed, or that lists nothing while
     // tracks lie under it, are kept as they are.
+    // Files without sound are left out (see readAudioTrack), and a stored track whose file
+    // holds no sound is dropped. A new file that is a vanished one moved (same size,
+    // modification time and tags) keeps the vanished track's user data; `moves` gets each such
+    // move.
     std::vector<Track> rescan(const std::vector<Track>& tracks,
                               const std::vector<std::filesystem::path>& folders) const;
+    std::vector<Track> rescan(const std::vector<Track>& tracks, const std::vector<std::filesystem::path>& folders,
+                              std::vector<PathMove>& moves) const;
 
 private:
+    // The track of `file` from what readMediaMetadata found in it (nothing: it could not be opened).
+    Track trackFrom(const std::filesystem::path& file, Date modified,
+                    const std::optional<platform::MediaMetadata>& metadata) const;
+
     // Copies of a store write the same file, so they share what it knows of a broken one.
     std::shared_ptr<platform::UserDataFile> file_;
     std::filesystem::path coverFolder_;

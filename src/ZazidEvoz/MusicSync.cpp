@@ -1,7 +1,9 @@
 #include "MusicSync.hpp"
 
+#include "TagEditor.hpp"
 #include "platform/Inotify.hpp"
 #include "platform/Process.hpp"
+#include "platform/TemporaryFiles.hpp"
 #include "platform/Text.hpp"
 #include "platform/Threads.hpp"
 
@@ -18,6 +20,7 @@
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace ZazidEvoz {
 namespace {
@@ -81,16 +84,28 @@ struct FolderListing {
     std::vector<std::string> emptyFolders;
 };
 
+// What a listing does with the hidden copies that tag edits and lyrics embeddings leave when
+// their process dies.
+enum class LeftoverCopies { keep, remove };
+
+// A copy older than this belongs to no edit that is still copying: edits hold their copy's lock
+// too, and this is what the listing waits for besides.
+constexpr std::chrono::minutes leftoverCopyAge{5};
+
 class FolderLister {
 public:
-    explicit FolderLister(FolderListing& listing) : listing_(listing) {}
+    FolderLister(FolderListing& listing, LeftoverCopies leftovers) : listing_(listing), leftovers_(leftovers) {}
 
     // Adds the audio files of `folder` to the listing, depth first and by name within a
     // folder; false when the folder cannot be opened.
     bool list(const std::string& folder) {
         std::vector<Entry> entries;
-        if (!read(folder, entries))
+        bool holdsLeftovers = false;
+        if (!read(folder, entries, holdsLeftovers))
             return false;
+        if (holdsLeftovers && leftovers_ == LeftoverCopies::remove)
+            platform::removeLeftovers(folder, platform::EntryKind::file, TagEditor::isTemporaryOutputName,
+                                      leftoverCopyAge);
         std::string prefix = insidePrefix(folder);
         for (Entry& entry : entries) {
             if (entry.kind == Entry::Kind::file) {
@@ -119,7 +134,8 @@ private:
     // The folder's entries worth a look, by name: audio files with their attributes (a link
     // counts as the file it points to) and folders (links to folders are not followed, so
     // there are no loops). The folder is closed before anything inside it is opened.
-    static bool read(const std::string& folder, std::vector<Entry>& entries) {
+    // `holdsLeftovers` tells whether a hidden name is an edit's copy.
+    static bool read(const std::string& folder, std::vector<Entry>& entries, bool& holdsLeftovers) {
         DIR* directory = ::opendir(folder.c_str());
         if (!directory)
             return false;
@@ -130,8 +146,10 @@ private:
             if (!item)
                 break;
             std::string_view name = item->d_name;
-            if (isHiddenName(name))
+            if (isHiddenName(name)) {
+                holdsLeftovers = holdsLeftovers || TagEditor::isTemporaryOutputName(name);
                 continue;
+            }
             unsigned char type = item->d_type;
             struct stat info {};
             if (type == DT_UNKNOWN) {
@@ -161,11 +179,12 @@ private:
     }
 
     FolderListing& listing_;
+    LeftoverCopies leftovers_;
 };
 
-FolderListing listFolder(const fs::path& folder) {
+FolderListing listFolder(const fs::path& folder, LeftoverCopies leftovers) {
     FolderListing listing;
-    listing.listed = FolderLister(listing).list(folder.string());
+    listing.listed = FolderLister(listing, leftovers).list(folder.string());
     return listing;
 }
 
@@ -237,8 +256,12 @@ void carryOver(const Track& stored, Track& fresh) {
 // A file the pass reads.
 struct PendingFile {
     fs::path file;
-    Date modified;
-    bool stored = false; // the database holds a track of this path
+    double modifiedSeconds = 0;
+    std::int64_t size = 0;
+    bool stored = false;       // the database holds a track of this path
+    bool mayHaveMoved = false; // new, with the size and time of a file that is gone
+    bool lookAtSound = false;  // stored and unchanged, but without a length: read only to see
+                               // whether it holds sound
 };
 
 // Reads the tracks of the pending files on several threads and hands them out in file order.
@@ -269,7 +292,7 @@ public:
     ParallelTrackReader& operator=(const ParallelTrackReader&) = delete;
 
     struct Read {
-        Track track;
+        std::optional<Track> track; // nothing: the file holds no sound
         std::string songKey;
     };
 
@@ -327,8 +350,10 @@ private:
                     return;
                 Slot& slot = read.emplace_back(Slot{true, std::nullopt, nullptr});
                 try {
-                    Track track = reader_(files_[index].file, files_[index].modified);
-                    std::string key = MusicDatabase::songKey(track.artist, track.title);
+                    const PendingFile& file = files_[index];
+                    auto track =
+                        reader_(file.file, platform::dateFromSecondsSince1970(file.modifiedSeconds));
+                    std::string key = track ? MusicDatabase::songKey(track->artist, track->title) : "";
                     slot.read = Read{std::move(track), std::move(key)};
                 } catch (...) {
                     slot.error = std::current_exception();
@@ -436,7 +461,7 @@ private:
 // ---- Listing
 
 MusicLibraryStore::AudioFileListing MusicLibraryStore::listAudioFiles(const fs::path& folder) {
-    FolderListing found = listFolder(folder);
+    FolderListing found = listFolder(folder, LeftoverCopies::keep);
     AudioFileListing listing;
     listing.listed = found.listed;
     listing.files.reserve(found.files.size());
@@ -455,6 +480,12 @@ std::vector<fs::path> MusicLibraryStore::audioFiles(const fs::path& folder) {
 
 std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,
                                              const std::vector<fs::path>& folders) const {
+    std::vector<PathMove> moves;
+    return rescan(tracks, folders, moves);
+}
+
+std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks, const std::vector<fs::path>& folders,
+                                             std::vector<PathMove>& moves) const {
     std::unordered_map<std::string, const Track*> byPath;
     for (const Track& track : tracks)
         byPath.try_emplace(track.path, &track);
@@ -466,11 +497,18 @@ std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,
             if (track.path.starts_with(prefix) && seen.insert(track.path).second)
                 result.push_back(*byPath.at(track.path));
     };
+    // Files new to the library, by their place in the result, with what was listed of them.
+    struct NewFile {
+        std::size_t row;
+        double modified;
+        std::int64_t size;
+    };
+    std::vector<NewFile> newFiles;
 
     std::vector<FolderListing> listings;
     EmptyFolders emptyFolders;
     for (const fs::path& folder : folders) {
-        listings.push_back(listFolder(folder));
+        listings.push_back(listFolder(folder, LeftoverCopies::remove));
         emptyFolders.addListing(listings.back(), insidePrefix(folder.string()));
     }
     for (const Track& track : tracks)
@@ -492,13 +530,20 @@ std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,
             auto stored = byPath.find(file.path);
             if (stored != byPath.end() &&
                 std::abs(file.modified - platform::secondsSince1970(stored->second->fileModified)) < 1.0) {
-                result.push_back(*stored->second);
+                // A track without a length may be a file listed before files without sound
+                // were left out.
+                if (stored->second->duration > 0 || readAudioTrack(file.path, modified))
+                    result.push_back(*stored->second);
                 continue;
             }
-            Track fresh = readTrack(file.path, modified);
+            std::optional<Track> fresh = readAudioTrack(file.path, modified);
+            if (!fresh)
+                continue;
             if (stored != byPath.end())
-                carryOver(*stored->second, fresh);
-            result.push_back(std::move(fresh));
+                carryOver(*stored->second, *fresh);
+            else
+                newFiles.push_back({result.size(), file.modified, file.size});
+            result.push_back(std::move(*fresh));
         }
         // The same holds for folders inside it; empty ones keep their tracks while they look unmounted.
         for (const std::string& inside : listing.unreadableFolders)
@@ -508,6 +553,25 @@ std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,
                 seen.insert(track.path).second)
                 result.push_back(track);
     }
+
+    // New files that are vanished ones moved keep what the user gave them.
+    VanishedFiles vanished;
+    for (const auto& [path, track] : byPath)
+        if (!seen.contains(path) && track->fileSize)
+            vanished.add(path, platform::secondsSince1970(track->fileModified), *track->fileSize);
+    auto storedTrack = [&](const std::string& path) -> const Track* {
+        auto found = byPath.find(path);
+        return found == byPath.end() ? nullptr : found->second;
+    };
+    for (const NewFile& file : newFiles) {
+        Track& fresh = result[file.row];
+        if (!vanished.mayHaveMovedTo(file.modified, file.size))
+            continue;
+        if (auto from = vanished.claim(fresh, file.modified, file.size, storedTrack)) {
+            carryOver(*byPath.at(*from), fresh);
+            moves.push_back({*from, fresh.path});
+        }
+    }
     return result;
 }
 
@@ -515,7 +579,7 @@ std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,
 
 MusicSyncer::MusicSyncer(std::shared_ptr<MusicDatabase> database, MusicLibraryStore reader)
     : MusicSyncer(std::move(database), [reader = std::move(reader)](const fs::path& file, Date modified) {
-          return reader.readTrack(file, modified);
+          return reader.readAudioTrack(file, modified);
       }) {}
 
 MusicSyncer::MusicSyncer(std::shared_ptr<MusicDatabase> database, TrackReader reader)
@@ -538,6 +602,9 @@ std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>
     } endOfPass{*this};
 
     auto stamps = database_->fileStamps();
+    auto sameStamp = [](double modified, std::int64_t size, double otherModified, std::int64_t otherSize) {
+        return std::abs(modified - otherModified) < 1.0 && size == otherSize;
+    };
 
     // Which files are new or changed.
     std::unordered_set<std::string> seen;
@@ -550,7 +617,7 @@ std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>
         std::error_code error;
         if (!fs::exists(folder, error))
             continue;
-        FolderListing listing = listFolder(folder);
+        FolderListing listing = listFolder(folder, LeftoverCopies::remove);
         std::string root = insidePrefix(folder.string());
         // A folder that cannot be listed counts as missing.
         if (!listing.listed)
@@ -567,48 +634,22 @@ std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>
                 continue;
             auto stamp = stamps.find(file.path);
             bool stored = stamp != stamps.end();
-            if (stored && std::abs(stamp->second.modified - file.modified) < 1.0 &&
-                stamp->second.size == file.size)
+            bool lookAtSound = false;
+            if (stored && sameStamp(stamp->second.modified, stamp->second.size, file.modified, file.size)) {
+                if (stamp->second.duration > 0 || lengthsLookedAt_.contains(file.path))
+                    continue;
+                lookAtSound = true;
+            }
+            if (auto known = withoutSound_.find(file.path); !stored && known != withoutSound_.end() &&
+                                                             sameStamp(known->second.modified, known->second.size,
+                                                                       file.modified, file.size))
                 continue;
-            pending.push_back(
-                {fs::path(std::move(file.path)), platform::dateFromSecondsSince1970(file.modified), stored});
+            pending.push_back({fs::path(std::move(file.path)), file.modified, file.size, stored, false, lookAtSound});
         }
     }
 
-    // Read them on several threads; one writer stores them in order, in batches.
-    Result result;
-    if (!pending.empty()) {
-        ParallelTrackReader tracks(reader_, pending, stop);
-        std::unordered_map<std::string, Track> storedTracks;
-        if (std::any_of(pending.begin(), pending.end(), [](const PendingFile& file) { return file.stored; }))
-            for (Track& track : database_->allTracks())
-                storedTracks.insert_or_assign(track.path, std::move(track));
-        BatchWriter writer(*database_);
-        BatchWriter::Batch batch;
-        for (std::size_t index = 0; index < pending.size(); ++index) {
-            auto read = tracks.take(index);
-            if (!read)
-                return std::nullopt;
-            if (auto previous = storedTracks.find(read->track.path); previous != storedTracks.end()) {
-                carryOver(previous->second, read->track);
-                ++result.changed;
-            } else {
-                ++result.added;
-            }
-            batch.tracks.push_back(std::move(read->track));
-            batch.songKeys.push_back(std::move(read->songKey));
-            if (batch.tracks.size() == batchSize) {
-                writer.write(std::move(batch));
-                batch = {};
-            }
-        }
-        if (stop.stop_requested())
-            return std::nullopt;
-        if (!batch.tracks.empty())
-            writer.write(std::move(batch));
-        writer.finish();
-    }
-
+    // Which stored files are gone: their folder is there and lists them no more, or they lie
+    // outside every music folder.
     for (const auto& [path, stamp] : stamps)
         emptyFolders.noteTrack(path, stamp.added);
     emptyFolders.decide();
@@ -626,20 +667,91 @@ std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>
         if (!underRequestedFolder)
             removals.push_back(path);
     }
+    VanishedFiles vanished;
+    for (const std::string& path : removals)
+        vanished.add(path, stamps.at(path).modified, stamps.at(path).size);
+    for (PendingFile& file : pending)
+        file.mayHaveMoved = !file.stored && vanished.mayHaveMovedTo(file.modifiedSeconds, file.size);
+
+    // Read them on several threads; one writer stores them in order, in batches.
+    Result result;
+    std::vector<std::string> withoutSound; // stored tracks whose files hold no sound
+    if (!pending.empty()) {
+        ParallelTrackReader tracks(reader_, pending, stop);
+        std::unordered_map<std::string, Track> storedTracks;
+        if (std::any_of(pending.begin(), pending.end(),
+                        [](const PendingFile& file) { return file.stored || file.mayHaveMoved; }))
+            for (Track& track : database_->allTracks())
+                storedTracks.insert_or_assign(track.path, std::move(track));
+        auto storedTrack = [&](const std::string& path) -> const Track* {
+            auto found = storedTracks.find(path);
+            return found == storedTracks.end() ? nullptr : &found->second;
+        };
+        BatchWriter writer(*database_);
+        BatchWriter::Batch batch;
+        for (std::size_t index = 0; index < pending.size(); ++index) {
+            auto read = tracks.take(index);
+            if (!read)
+                return std::nullopt;
+            const PendingFile& file = pending[index];
+            if (!read->track) {
+                withoutSound_.insert_or_assign(file.file.string(), Stamp{file.modifiedSeconds, file.size});
+                if (file.stored)
+                    withoutSound.push_back(file.file.string());
+                continue;
+            }
+            if (file.lookAtSound) {
+                lengthsLookedAt_.insert(file.file.string());
+                continue; // it holds sound: its stored track stays as it is
+            }
+            Track& track = *read->track;
+            if (const Track* previous = storedTrack(track.path)) {
+                carryOver(*previous, track);
+                ++result.changed;
+            } else if (auto from = file.mayHaveMoved
+                                       ? vanished.claim(track, file.modifiedSeconds, file.size, storedTrack)
+                                       : std::nullopt) {
+                carryOver(*storedTrack(*from), track);
+                result.moves.push_back({*from, track.path});
+                ++result.changed;
+            } else {
+                ++result.added;
+            }
+            batch.tracks.push_back(std::move(track));
+            batch.songKeys.push_back(std::move(read->songKey));
+            if (batch.tracks.size() == batchSize) {
+                writer.write(std::move(batch));
+                batch = {};
+            }
+        }
+        if (stop.stop_requested())
+            return std::nullopt;
+        if (!batch.tracks.empty())
+            writer.write(std::move(batch));
+        writer.finish();
+    }
+    // What went out of the folders is forgotten; a file that comes back is new.
+    std::erase_if(withoutSound_, [&](const auto& entry) { return !seen.contains(entry.first); });
+    std::erase_if(lengthsLookedAt_, [&](const std::string& path) { return !seen.contains(path); });
+
+    result.removed = std::int64_t(removals.size() - result.moves.size() + withoutSound.size());
+    removals.insert(removals.end(), withoutSound.begin(), withoutSound.end());
     database_->deletePaths(removals);
-    result.removed = std::int64_t(removals.size());
     result.total = database_->count();
     return result;
 }
 
 // ---- Folder watcher
 
-FolderWatcher::FolderWatcher(std::function<void()> onChange, std::chrono::milliseconds debounce)
+FolderWatcher::FolderWatcher(std::function<void(std::vector<PathMove>)> onChange, std::chrono::milliseconds debounce)
     : onChange_(std::move(onChange)), debounce_(debounce), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     if (!wakeFd_)
         throw std::system_error(errno, std::system_category(), "eventfd");
     thread_ = std::thread([this] { run(); });
 }
+
+FolderWatcher::FolderWatcher(std::function<void()> onChange, std::chrono::milliseconds debounce)
+    : FolderWatcher([onChange = std::move(onChange)](std::vector<PathMove>) { onChange(); }, debounce) {}
 
 FolderWatcher::~FolderWatcher() {
     submit({{}, true});
@@ -665,9 +777,17 @@ void FolderWatcher::submit(Command command) {
         appliedChanged_.wait(lock, [&] { return applied_ >= ticket; });
 }
 
+void FolderWatcher::takeMoves() {
+    if (!tree_)
+        return;
+    for (auto& rename : tree_->takeRenames())
+        moves_.push_back({rename.from.string(), rename.to.string()});
+}
+
 bool FolderWatcher::apply(const Command& command) {
     // What changed before this command still counts; nothing of the old folders after it.
     bool changed = tree_ && tree_->readEvents();
+    takeMoves();
     tree_.reset();
     if (command.quit || command.folders.empty())
         return changed;
@@ -725,11 +845,13 @@ void FolderWatcher::run() {
             // The descriptor polled above may be gone now: poll again before reading events.
             continue;
         }
-        if (ready > 0 && tree_ && (descriptors[1].revents & POLLIN) && tree_->readEvents())
+        if (ready > 0 && tree_ && (descriptors[1].revents & POLLIN) && tree_->readEvents()) {
+            takeMoves();
             deadline = Clock::now() + debounce_;
+        }
         if (deadline && Clock::now() >= *deadline) {
             deadline.reset();
-            onChange_();
+            onChange_(std::exchange(moves_, {}));
         }
     }
 }

@@ -143,15 +143,14 @@ struct FileReading {
     std::optional<std::string> cover;
 };
 
-// Pictures larger than `coverBytes` are not read.
-FileReading readFile(const std::filesystem::path& file, std::size_t coverBytes) {
+FileReading readFile(const std::filesystem::path& file, const std::optional<platform::MediaMetadata>& metadata) {
     std::optional<std::string> taggedTitle;
     std::string artist, album, genre, comment;
     std::int64_t year = 0;
     std::optional<std::string> cover;
     double duration = 0;
 
-    if (auto metadata = platform::readMediaMetadata(file, coverBytes)) {
+    if (metadata) {
         if (metadata->duration && std::isfinite(*metadata->duration) && *metadata->duration >= 0)
             duration = *metadata->duration;
         for (const platform::MetadataItem& item : metadata->items) {
@@ -220,8 +219,26 @@ FileReading readFile(const std::filesystem::path& file, std::size_t coverBytes) 
 
 } // namespace
 
+bool MusicLibraryStore::hasUntaggedName(const Track& track) {
+    ArtistTitle name = StreamMetadataParser::splitArtistTitle(titleFromFileName(track.path));
+    return track.artist == name.artist.value_or(std::string()) && track.title == name.title;
+}
+
 Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modified) const {
-    FileReading reading = readFile(file, maximumCoverBytes);
+    return trackFrom(file, modified, platform::readMediaMetadata(file, maximumCoverBytes));
+}
+
+std::optional<Track> MusicLibraryStore::readAudioTrack(const std::filesystem::path& file, Date modified) const {
+    auto metadata = platform::readMediaMetadata(file, maximumCoverBytes);
+    // A file that cannot be opened at all tells nothing of its content: it stays listed.
+    if (metadata && !metadata->holdsAudio)
+        return std::nullopt;
+    return trackFrom(file, modified, metadata);
+}
+
+Track MusicLibraryStore::trackFrom(const std::filesystem::path& file, Date modified,
+                                   const std::optional<platform::MediaMetadata>& metadata) const {
+    FileReading reading = readFile(file, metadata);
     Track& track = reading.track;
     if (reading.cover)
         track.coverFile = storeCover(*reading.cover, track.path);
@@ -231,7 +248,8 @@ Track MusicLibraryStore::readTrack(const std::filesystem::path& file, Date modif
 }
 
 MusicLibraryStore::UnlistedFile MusicLibraryStore::readUnlistedFile(const std::filesystem::path& file) {
-    FileReading reading = readFile(file, 0);
+    // No cover is kept, so no picture is read.
+    FileReading reading = readFile(file, platform::readMediaMetadata(file, 0));
     return {std::move(reading.track), reading.tagged};
 }
 

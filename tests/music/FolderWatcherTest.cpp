@@ -4,7 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -159,6 +161,46 @@ TEST_F(FolderWatcherTest, WatchingAgainReplacesTheFolders) {
     watcher.watch({});
     touch(second / "newer.mp3");
     EXPECT_EQ(calls.countAfter(quiet), 1u) << "an empty list watches nothing";
+}
+
+// Renames within the watched folders come with the call, in the order they happened; moves
+// in from outside or out, and renames from or to hidden names (an edit's copy taking the song's
+// place), are changes but no moves.
+TEST(FolderWatcherMoves, RenamesWithinTheFoldersComeWithTheCall) {
+    fs::path folder = makeTemporaryFolder("watch-moves");
+    fs::path outside = makeTemporaryFolder("outside");
+    fs::create_directories(folder / "Jazz Night" / "CD 1");
+    for (const fs::path& file : {folder / "Jazz Night" / "CD 1" / "a.mp3", folder / "single.mp3",
+                                 folder / ".zintraradio-copy.mp3", folder / "edited.mp3", outside / "in.mp3",
+                                 folder / "last.mp3"})
+        touch(file);
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<PathMove> moves;
+    FolderWatcher watcher(
+        [&](std::vector<PathMove> burst) {
+            std::lock_guard lock(mutex);
+            moves.insert(moves.end(), burst.begin(), burst.end());
+            arrived.notify_all();
+        },
+        debounce);
+    watcher.watch({folder});
+
+    fs::path remaster = folder / "Jazz Night (2024 Remaster)";
+    fs::rename(folder / "Jazz Night", remaster);
+    fs::rename(remaster / "CD 1" / "a.mp3", remaster / "CD 1" / "b.mp3"); // known by its folder's new name
+    fs::rename(outside / "in.mp3", folder / "in.mp3");
+    fs::rename(folder / "single.mp3", outside / "single.mp3");
+    fs::rename(folder / ".zintraradio-copy.mp3", folder / "edited.mp3");
+    fs::rename(folder / "edited.mp3", folder / ".edited.mp3");
+    fs::rename(folder / "last.mp3", folder / "after all.mp3");
+
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(arrived.wait_for(lock, 30s, [&] { return !moves.empty() && moves.back().to.ends_with("after all.mp3"); }))
+        << moves.size();
+    EXPECT_EQ(moves, (std::vector<PathMove>{{(folder / "Jazz Night").string(), remaster.string()},
+                                            {(remaster / "CD 1" / "a.mp3").string(), (remaster / "CD 1" / "b.mp3").string()},
+                                            {(folder / "last.mp3").string(), (folder / "after all.mp3").string()}}));
 }
 
 } // namespace

@@ -261,6 +261,51 @@ TEST_F(MusicDatabaseTest, DeletesTracksWithTheirIndexRows) {
     EXPECT_EQ(raw.rows("SELECT path FROM fts_map"), (std::vector<std::vector<std::string>>{{"/m/b.mp3"}}));
 }
 
+TEST_F(MusicDatabaseTest, MovesTracksOfMovedFilesAndFoldersWithEverythingTheUserGaveThem) {
+    Track rated = makeTrack("/m/Jazz Night/01 Blue.mp3", "Blue");
+    rated.playCount = 4;
+    rated.rating = 5;
+    rated.lastPlayed = dateFromSecondsSince1970(1'710'000'000.5);
+    rated.fileSize = 1234;
+    Track second = makeTrack("/m/Jazz Night/CD 2/02 Green.mp3", "Green");
+    Track sibling = makeTrack("/m/Jazz Night Live/03 Red.mp3", "Red");   // a name that only begins alike
+    Track patterned = makeTrack("/m/100%_Ärger/04 Weiß.mp3", "Weiß"); // LIKE's wildcards, and more bytes than letters
+    Track replaced = makeTrack("/m/single.mp3", "Replaced");
+    Track moving = makeTrack("/m/loose.mp3", "Loose");
+    moving.rating = 3;
+    database->upsert({rated, second, sibling, patterned, replaced, moving});
+
+    EXPECT_EQ(database->moveTracks({{"/m/Jazz Night", "/m/Jazz Night (2024 Remaster)"},
+                                    {"/m/100%_Ärger", "/m/Ärger"},
+                                    {"/m/loose.mp3", "/m/single.mp3"},
+                                    {"/m/not stored", "/m/elsewhere"}}),
+              4);
+
+    auto stored = database->allTracks();
+    EXPECT_EQ(sortedPaths(stored),
+              (std::vector<std::string>{"/m/Jazz Night (2024 Remaster)/01 Blue.mp3",
+                                        "/m/Jazz Night (2024 Remaster)/CD 2/02 Green.mp3",
+                                        "/m/Jazz Night Live/03 Red.mp3", "/m/single.mp3", "/m/Ärger/04 Weiß.mp3"}));
+    Track expected = rated;
+    expected.path = "/m/Jazz Night (2024 Remaster)/01 Blue.mp3";
+    auto movedRated = std::find_if(stored.begin(), stored.end(), [&](const Track& t) { return t.path == expected.path; });
+    ASSERT_NE(movedRated, stored.end());
+    EXPECT_EQ(*movedRated, expected) << "every other column stays";
+    auto atSingle = std::find_if(stored.begin(), stored.end(), [](const Track& t) { return t.path == "/m/single.mp3"; });
+    ASSERT_NE(atSingle, stored.end());
+    EXPECT_EQ(atSingle->title, "Loose") << "the moved file took the place of the one it replaced";
+    EXPECT_EQ(atSingle->rating, 3);
+
+    // The index follows: file names are searchable under their new paths, once.
+    EXPECT_EQ(trackPaths(database->search("blue", 10)),
+              std::vector<std::string>{"/m/Jazz Night (2024 Remaster)/01 Blue.mp3"});
+    EXPECT_TRUE(database->search("replaced", 10).empty());
+    RawConnection raw(file);
+    EXPECT_EQ(raw.value("SELECT count(*) FROM tracks_fts"), "5");
+    EXPECT_EQ(raw.value("SELECT count(*) FROM fts_map WHERE path NOT IN (SELECT path FROM tracks)"), "0");
+    EXPECT_EQ(database->moveTracks({}), 0);
+}
+
 TEST_F(MusicDatabaseTest, UpdatesUsage) {
     database->upsert({makeTrack("/m/a.mp3", "Alpha")});
     database->updateUsage("/m/a.mp3", 4, dateFromSecondsSince1970(1'720'000'000.5), 3);

@@ -1,7 +1,12 @@
 #include "ZazidEvoz/MusicSync.hpp"
 
 #include "MusicFixtures.hpp"
+#include "ZazidEvoz/TagEditor.hpp"
 #include "ZazidEvoz/platform/Date.hpp"
+#include "ZazidEvoz/platform/Process.hpp"
+#include "ZazidEvoz/platform/TemporaryFiles.hpp"
+#include "ZazidEvoz/platform/Uuid.hpp"
+#include "support/Media.hpp"
 #include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 #include "support/StagedCopy.hpp"
@@ -9,10 +14,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <csignal>
 #include <fcntl.h>
 #include <fmt/format.h>
 #include <fstream>
 #include <future>
+#include <mutex>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -421,6 +428,189 @@ TEST_F(MusicSyncTest, RescanKeepsWhatTheUserGaveTracks) {
     fs::rename(root / "Away", music);
     fs::remove(b);
     EXPECT_EQ(store.rescan(second, {music}).size(), 2u) << "a vanished file drops out";
+}
+
+Track trackAt(MusicDatabase& database, const fs::path& file) {
+    for (Track& track : database.allTracks())
+        if (track.path == file.string())
+            return track;
+    ADD_FAILURE() << "no track at " << file;
+    return {};
+}
+
+// Files that moved while nobody watched are found again by their size, modification time and
+// tags, and keep what the user gave them; a file that only shares size and time is new.
+TEST_F(MusicSyncTest, AVanishedFileFoundUnderANewPathKeepsItsTrack) {
+    fs::path blue = addSong("Jazz Night/01 Blue.mp3", "Blue");
+    fs::path green = addSong("Jazz Night/02 Green.mp3", "Blue"); // one recording twice, told apart by name
+    fs::path untagged = music / "Loose" / "Someone - Demo.mp3";
+    copyFile(taggedAudio("mp3", {}), untagged);
+    fs::path gold = addSong("Gold.mp3", "Gold");
+    ASSERT_EQ(syncMusic(), (Result{4, 0, 0, 4}));
+    const auto played = platform::dateFromSecondsSince1970(1'700'000'000);
+    database->updateUsage(blue.string(), 3, played, 5);
+    database->updateUsage(green.string(), 1, std::nullopt, 2);
+    database->updateUsage(untagged.string(), 7, played, 4);
+    database->updateUsage(gold.string(), 9, played, 1);
+    const Track blueBefore = trackAt(*database, blue);
+
+    // The album folder renamed; the untagged file renamed; Gold replaced by another recording
+    // of its size and time under a new name.
+    fs::path remaster = music / "Jazz Night (2024 Remaster)";
+    fs::rename(music / "Jazz Night", remaster);
+    fs::path demo = music / "Loose" / "Someone - Demo (Take 2).mp3";
+    fs::rename(untagged, demo);
+    const double goldTime = modificationTime(gold);
+    const auto goldSize = fs::file_size(gold);
+    fs::remove(gold);
+    fs::path silver = addSong("Silver.mp3", "Silv"); // "Gold" and "Silv": tags of one size
+    ASSERT_EQ(fs::file_size(silver), goldSize);
+    setModificationTime(silver, goldTime);
+
+    auto result = syncMusic();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->added, 1) << "Silver is new";
+    EXPECT_EQ(result->changed, 3);
+    EXPECT_EQ(result->removed, 1) << "Gold is gone";
+    EXPECT_EQ(result->total, 4);
+    std::vector<PathMove> moves = result->moves;
+    std::sort(moves.begin(), moves.end(), [](const PathMove& a, const PathMove& b) { return a.to < b.to; });
+    EXPECT_EQ(moves, (std::vector<PathMove>{{blue.string(), (remaster / "01 Blue.mp3").string()},
+                                            {green.string(), (remaster / "02 Green.mp3").string()},
+                                            {untagged.string(), demo.string()}}));
+
+    Track blueAfter = trackAt(*database, remaster / "01 Blue.mp3");
+    EXPECT_EQ(blueAfter.added, blueBefore.added);
+    EXPECT_EQ(blueAfter.playCount, 3);
+    EXPECT_EQ(blueAfter.rating, 5);
+    EXPECT_EQ(blueAfter.lastPlayed, played);
+    EXPECT_EQ(trackAt(*database, remaster / "02 Green.mp3").rating, 2);
+    EXPECT_EQ(trackAt(*database, demo).playCount, 7);
+    Track silverTrack = trackAt(*database, silver);
+    EXPECT_EQ(silverTrack.playCount, 0);
+    EXPECT_EQ(silverTrack.rating, 0);
+    EXPECT_EQ(syncMusic(), (Result{0, 0, 0, 4}));
+
+    // The JSON library's rescan finds moves the same way.
+    std::vector<Track> tracks = database->allTracks();
+    fs::path again = music / "Jazz Night (Live)";
+    fs::rename(remaster, again);
+    std::vector<PathMove> found;
+    std::vector<Track> rescanned = store.rescan(tracks, {music}, found);
+    EXPECT_EQ(found.size(), 2u);
+    auto movedBlue = std::find_if(rescanned.begin(), rescanned.end(),
+                                  [&](const Track& track) { return track.path == (again / "01 Blue.mp3").string(); });
+    ASSERT_NE(movedBlue, rescanned.end());
+    EXPECT_EQ(movedBlue->rating, 5);
+}
+
+// Files of audio names without sound are no tracks, and are not read again while they stay as
+// they are; tracks stored for such files before the library left them out go once, while a
+// raw AAC file, whose length cannot be read either, stays and is looked at once.
+TEST_F(MusicSyncTest, FilesWithoutSoundAreLeftOut) {
+    addSong("Greek Letters/First Song.mp3", "First Song");
+    fs::path aac = music / "Greek Letters" / "Raw.aac";
+    copyFile(testkit::sineFile("sync-raw.aac", 440, 1), aac);
+    for (const auto& soundless : testkit::soundlessFiles("First Song"))
+        std::ofstream(music / "Greek Letters" / ("New " + soundless.name), std::ios::binary) << soundless.bytes;
+    // What the library stored for such files before: tracks of their names.
+    fs::path old = music / "Greek Letters" / "old notes.mp3";
+    std::ofstream(old) << "not music";
+    database->upsert({store.readTrack(old, platform::dateFromSecondsSince1970(modificationTime(old)))});
+
+    std::mutex mutex;
+    std::vector<std::string> read;
+    MusicSyncer counting(database, [&](const fs::path& file, Date modified) {
+        std::lock_guard lock(mutex);
+        read.push_back(file.filename().string());
+        return store.readAudioTrack(file, modified);
+    });
+    auto first = counting.sync({music});
+    EXPECT_EQ(first, (Result{2, 0, 1, 2})) << "the song and the AAC file in, the old notes out";
+    EXPECT_EQ(storedPaths(*database),
+              (std::vector<std::string>{(music / "Greek Letters/First Song.mp3").string(), aac.string()}));
+    read.clear();
+    EXPECT_EQ(counting.sync({music}), (Result{0, 0, 0, 2}));
+    EXPECT_EQ(read, std::vector<std::string>{"Raw.aac"}) << "a stored track without a length, looked at once";
+    read.clear();
+    EXPECT_EQ(counting.sync({music}), (Result{0, 0, 0, 2}));
+    EXPECT_TRUE(read.empty());
+
+    // A file that gets sound is read as any new file.
+    copyFile(taggedAudio("mp3", {{"title", "Now Music"}}), old);
+    EXPECT_EQ(counting.sync({music}), (Result{1, 0, 0, 3}));
+}
+
+// A kill during a tag edit leaves the edit's hidden copy beside the song. A scan a few minutes
+// later removes it, in the database's pass and in the JSON library's rescan alike; a copy that
+// a running edit holds, a younger one, and hidden files that are not the program's stay.
+TEST_F(MusicSyncTest, ScansRemoveTheCopiesOfEditsWhoseProcessDied) {
+    fs::path song = addSong("Album/Song.mp3", "Song");
+    fs::path album = song.parent_path();
+    const std::string songBytes = testkit::fileBytes(song);
+    ASSERT_TRUE(syncMusic());
+    auto hiddenCopies = [&] {
+        std::vector<std::string> copies;
+        for (const std::string& name : testkit::folderEntries(album))
+            if (name.starts_with(".zintraradio-"))
+                copies.push_back(name);
+        return copies;
+    };
+
+    // ffmpeg reads the song as it is, then has written part of the copy when the app is killed.
+    fs::path slowTool = testkit::writeScript(root / "slow-ffmpeg", fmt::format(R"(for last; do :; done
+case "$last" in
+*/.zintraradio-*) printf 'part of the copy' > "$last"; exec sleep 60 ;;
+esac
+exec "{}" "$@"
+)",
+                                                                              testkit::ffmpegPath()));
+    auto killedEdit = [&] {
+        testkit::ScopedEnvironment tool("ZINTRARADIO_FFMPEG", slowTool.c_str());
+        auto owner = platform::Process::start(platform::ProcessOptions({ZINTRARADIO_EDIT_OWNER, song.string(), "Edited"}));
+        // Until ffmpeg has written into a copy: the ones this test made are empty or not the program's.
+        auto written = [&] {
+            for (const std::string& name : hiddenCopies()) {
+                std::error_code error;
+                if (TagEditor::isTemporaryOutputName(name) && fs::file_size(album / name, error) > 0 && !error)
+                    return true;
+            }
+            return false;
+        };
+        for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+             std::chrono::steady_clock::now() < until && !written();
+             std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
+        }
+        owner.kill();
+        EXPECT_EQ(owner.wait().signal, SIGKILL);
+    };
+    killedEdit();
+    ASSERT_EQ(hiddenCopies().size(), 1u) << "the killed edit's copy";
+    const fs::path killed = album / hiddenCopies().front();
+
+    const fs::path running = album / (".zintraradio-" + platform::Uuid::random().text() + ".mp3");
+    platform::TemporaryFile runningEdit = platform::TemporaryFile::createEmpty(running);
+    const fs::path notOurs = album / ".zintraradio-mine.mp3";
+    std::ofstream(notOurs) << "the user's";
+    for (const fs::path& file : {running, notOurs})
+        testkit::makeOlder(file, std::chrono::hours(1));
+
+    EXPECT_TRUE(syncMusic());
+    EXPECT_TRUE(fs::exists(killed)) << "a copy of a few seconds may belong to an edit still starting";
+    testkit::makeOlder(killed, std::chrono::minutes(6));
+    EXPECT_EQ(syncMusic(), (Result{0, 0, 0, 1}));
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(notOurs));
+    EXPECT_EQ(testkit::fileBytes(song), songBytes) << "the song is as it was";
+
+    killedEdit();
+    const auto left = hiddenCopies();
+    ASSERT_EQ(left.size(), 3u);
+    for (const std::string& name : left)
+        testkit::makeOlder(album / name, std::chrono::minutes(6));
+    store.rescan(database->allTracks(), {music});
+    EXPECT_EQ(hiddenCopies(), (std::vector<std::string>{running.filename().string(), notOurs.filename().string()}));
 }
 
 } // namespace

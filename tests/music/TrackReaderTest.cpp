@@ -1,5 +1,6 @@
 #include "MusicFixtures.hpp"
 #include "ZazidEvoz/MusicLibrary.hpp"
+#include "support/Media.hpp"
 #include "support/Sandbox.hpp"
 
 #include <fstream>
@@ -199,6 +200,54 @@ TEST(TrackReader, AFileThatIsNoAudioStillGivesATrack) {
     Track missing = MusicLibraryStore(folder).readTrack(folder / "gone.ogg", modified);
     EXPECT_EQ(missing.title, "gone");
     EXPECT_FALSE(missing.fileSize);
+}
+
+// Only a file whose content holds sound becomes a track; the extension decides nothing.
+TEST(TrackReader, OnlyFilesThatHoldSoundBecomeTracks) {
+    auto tone = [](const std::string& name, std::vector<std::string> options) {
+        std::vector<std::string> arguments = {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=1",
+                                              "-metadata", "title=Tone"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        return testkit::generatedMedia("holds-sound-" + name, arguments);
+    };
+    struct SoundCase {
+        std::string name;
+        fs::path source;
+        std::string title; // TagLib reads no tags of raw AAC, nor those of a file under another name
+        bool length;       // its length can be read
+    };
+    const std::vector<SoundCase> sound = {
+        {"v23.mp3", tone("v23.mp3", {"-id3v2_version", "3"}), "Tone", true},
+        {"v24.mp3", tone("v24.mp3", {"-id3v2_version", "4"}), "Tone", true},
+        {"tone.flac", tone("tone.flac", {}), "Tone", true},
+        {"tone.m4a", tone("tone.m4a", {}), "Tone", true},
+        {"tone.ogg", tone("tone.ogg", {"-c:a", "libvorbis"}), "Tone", true},
+        {"tone.opus", tone("tone.opus", {"-c:a", "libopus"}), "Tone", true},
+        {"tone.wav", tone("tone.wav", {}), "Tone", true},
+        {"raw.aac", tone("raw.aac", {}), "raw", false},
+        // The tag editor writes an ID3v2 tag in front of raw AAC.
+        {"tagged.aac", tone("tagged.aac", {"-write_id3v2", "1"}), "tagged", false},
+        // Saved under the wrong name: players go by the content, and so does the library.
+        {"really-m4a.mp3", tone("tone.m4a", {}), "really-m4a", false},
+    };
+    fs::path folder = makeTemporaryFolder("sound");
+    MusicLibraryStore store(folder);
+    for (const auto& test : sound) {
+        copyFile(test.source, folder / test.name);
+        auto track = store.readAudioTrack(folder / test.name, modified);
+        ASSERT_TRUE(track) << test.name;
+        EXPECT_EQ(track->title, test.title) << test.name;
+        EXPECT_EQ(track->duration > 0.9, test.length) << test.name;
+    }
+    for (const auto& soundless : testkit::soundlessFiles("First Song")) {
+        std::ofstream(folder / soundless.name, std::ios::binary) << soundless.bytes;
+        EXPECT_FALSE(store.readAudioTrack(folder / soundless.name, modified)) << soundless.name;
+    }
+    // A raw AAC name on anything but AAC frames holds no sound either.
+    std::ofstream(folder / "notes.aac") << "ADTS? No.";
+    EXPECT_FALSE(store.readAudioTrack(folder / "notes.aac", modified));
+    // A file that cannot be opened says nothing of its content: it is read as before.
+    EXPECT_TRUE(store.readAudioTrack(folder / "gone.ogg", modified));
 }
 
 TEST(TrackReader, CleansGenres) {

@@ -38,4 +38,27 @@ std::filesystem::path sineFile(const std::string& name, double frequency, double
     return generatedMedia(name, arguments);
 }
 
+std::vector<SoundlessFile> soundlessFiles(const std::string& tagTitle) {
+    // An ID3v2.3 tag of one title frame, padded to 1500 bytes in all.
+    constexpr std::size_t fileSize = 1500;
+    std::string frameText = std::string(1, '\0') + tagTitle; // ISO-8859-1, then the text
+    std::string frame = "TIT2";
+    for (int shift = 24; shift >= 0; shift -= 8)
+        frame += char((frameText.size() >> shift) & 0xff);
+    frame += std::string(2, '\0') + frameText;
+    const std::size_t tagSize = fileSize - 10; // the header does not count itself
+    std::string tag = std::string("ID3\x03\x00\x00", 6);
+    for (int shift = 21; shift >= 0; shift -= 7)
+        tag += char((tagSize >> shift) & 0x7f);
+    tag += frame;
+    tag.resize(fileSize, '\0');
+    return {
+        {"empty.mp3", ""},
+        {"notes.mp3", "Rehearsal notes: bring the good microphone.\n"},
+        {"download.flac", "<!DOCTYPE html>\n<html><head><title>404 Not Found</title></head>"
+                          "<body><h1>Not Found</h1></body></html>\n"},
+        {tagTitle + ".mp3", tag},
+    };
+}
+
 } // namespace ZazidEvoz::testkit

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <sys/inotify.h>
 #include <system_error>
+#include <utility>
 
 namespace ZazidEvoz::platform {
 namespace {
@@ -146,7 +147,34 @@ bool InotifyTreeWatch::changesRoots(const inotify_event& event) const {
     return std::any_of(roots_.begin(), roots_.end(), [&](const auto& root) { return isWithin(root, made); });
 }
 
+void InotifyTreeWatch::notePairedRename(const inotify_event& event, const std::filesystem::path& folder) {
+    if (!(event.mask & (IN_MOVED_FROM | IN_MOVED_TO)) || event.len == 0)
+        return;
+    auto path = folder / event.name;
+    // A rename to or from a hidden name (an edit's output taking the song's place) is a file
+    // that appeared or went, not one that moved.
+    if (event.mask & IN_MOVED_FROM) {
+        if (!isHidden(path))
+            movedFrom_.insert_or_assign(event.cookie, MovedFrom{std::move(path)});
+        return;
+    }
+    auto from = movedFrom_.find(event.cookie);
+    if (from == movedFrom_.end())
+        return;
+    if (!isHidden(path))
+        renames_.push_back({std::move(from->second.path), std::move(path)});
+    movedFrom_.erase(from);
+}
+
+std::vector<InotifyTreeWatch::Rename> InotifyTreeWatch::takeRenames() {
+    return std::exchange(renames_, {});
+}
+
 bool InotifyTreeWatch::readEvents() {
+    // Halves left from the read before this one were moves out of the trees.
+    std::erase_if(movedFrom_, [](const auto& entry) { return entry.second.seenInEarlierRead; });
+    for (auto& [cookie, from] : movedFrom_)
+        from.seenInEarlierRead = true;
     bool changed = false;
     bool rootsChanged = false;
     alignas(inotify_event) char buffer[16384];
@@ -163,6 +191,7 @@ bool InotifyTreeWatch::readEvents() {
             if (folder == folders_.end())
                 continue; // only a parent where a missing root is awaited
             changed = true;
+            notePairedRename(*event, folder->second);
             if (event->mask & IN_IGNORED) {
                 folders_.erase(folder);
             } else if ((event->mask & IN_ISDIR) && (event->mask & (IN_CREATE | IN_MOVED_TO)) &&

@@ -250,6 +250,74 @@ void addFormatItems(TagLib::File* file, std::size_t maxPictureBytes, std::vector
     }
 }
 
+bool hasSound(const TagLib::AudioProperties* properties) {
+    return properties && properties->sampleRate() > 0 && properties->channels() > 0;
+}
+
+// A file stream without a name: TagLib, finding no extension, goes by what the file holds.
+class ContentStream : public TagLib::FileStream {
+public:
+    using TagLib::FileStream::FileStream;
+    TagLib::FileName name() const override { return ""; }
+};
+
+// The size of the ID3v2 tag that starts `head`, or 0 when it starts with none.
+std::size_t id3v2TagSize(const TagLib::ByteVector& head) {
+    if (head.size() < 10 || !head.startsWith("ID3"))
+        return 0;
+    std::size_t size = 0;
+    for (int index = 6; index < 10; ++index) {
+        auto byte = static_cast<unsigned char>(head[index]);
+        if (byte & 0x80)
+            return 0; // not a synchsafe size
+        size = (size << 7) | byte;
+    }
+    const bool footer = static_cast<unsigned char>(head[5]) & 0x10;
+    return 10 + size + (footer ? 10 : 0);
+}
+
+// The length of the ADTS frame whose header starts at `offset`, or 0 when none does.
+std::size_t adtsFrameLength(const TagLib::ByteVector& bytes, std::size_t offset) {
+    if (bytes.size() < offset + 7)
+        return 0;
+    auto byte = [&](std::size_t index) { return static_cast<unsigned char>(bytes[offset + index]); };
+    // 12 sync bits, then layer 0; a sampling rate from the table; a length beyond the header.
+    if (byte(0) != 0xFF || (byte(1) & 0xF6) != 0xF0 || ((byte(2) >> 2) & 0x0F) > 12)
+        return 0;
+    const std::size_t length = (std::size_t(byte(3) & 0x03) << 11) | (std::size_t(byte(4)) << 3) | (byte(5) >> 5);
+    const std::size_t header = (byte(1) & 0x01) ? 7 : 9;
+    return length > header ? length : 0;
+}
+
+// Raw AAC: one ADTS frame after any ID3v2 tag, followed by a second one or by the end of the file.
+bool holdsADTSFrames(TagLib::FileStream& stream) {
+    constexpr std::size_t longestFrame = 8191;
+    stream.seek(0);
+    const auto offset = id3v2TagSize(stream.readBlock(10));
+    const auto fileSize = static_cast<std::size_t>(stream.length());
+    stream.seek(static_cast<long>(offset));
+    const TagLib::ByteVector frames = stream.readBlock(2 * longestFrame);
+    const auto first = adtsFrameLength(frames, 0);
+    if (first == 0)
+        return false;
+    return offset + first == fileSize || adtsFrameLength(frames, first) > 0;
+}
+
+// Whether the file's content holds sound, for a file whose opening by its extension found none.
+bool holdsAudioByContent(const std::filesystem::path& file) {
+    ContentStream stream(file.c_str(), true);
+    if (!stream.isOpen())
+        return false;
+    if (stream.length() == 0)
+        return false;
+    {
+        TagLib::FileRef reference(&stream, true, TagLib::AudioProperties::Fast);
+        if (!reference.isNull() && hasSound(reference.audioProperties()))
+            return true;
+    }
+    return holdsADTSFrames(stream);
+}
+
 } // namespace
 
 std::optional<MediaMetadata> readMediaMetadata(const std::filesystem::path& file,
@@ -259,11 +327,17 @@ std::optional<MediaMetadata> readMediaMetadata(const std::filesystem::path& file
     if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     TagFile opened = openTagFile(file);
-    const TagLib::FileRef& reference = opened.reference;
-    if (reference.isNull())
+    if (!opened.stream->isOpen())
         return std::nullopt;
-
+    const TagLib::FileRef& reference = opened.reference;
     MediaMetadata metadata;
+    // An extension that does not say what the file holds (an M4A named .mp3) is no proof
+    // against sound: only the content is.
+    metadata.holdsAudio = (!reference.isNull() && hasSound(reference.audioProperties())) ||
+                          holdsAudioByContent(file);
+    if (reference.isNull())
+        return metadata;
+
     if (const TagLib::AudioProperties* properties = reference.audioProperties())
         metadata.duration = properties->lengthInMilliseconds() / 1000.0;
     if (const TagLib::Tag* tag = reference.tag()) {

@@ -33,10 +33,14 @@ struct MetadataItem {
 struct MediaMetadata {
     std::optional<double> duration; // seconds
     std::vector<MetadataItem> items;
+    // The content holds a sound stream with a sample rate and channels, whatever the file's
+    // extension says; raw AAC (ADTS), which TagLib cannot read, counts by its frame headers.
+    bool holdsAudio = false;
 };
 
-// Absent when the file cannot be opened or is no audio format TagLib knows. Pictures larger
-// than `maxPictureBytes` are listed without their data.
+// Absent when the file cannot be opened (not a regular file, no permission); a file of no
+// format TagLib knows has no items. Pictures larger than `maxPictureBytes` are listed without
+// their data.
 std::optional<MediaMetadata> readMediaMetadata(const std::filesystem::path& file,
                                                std::size_t maxPictureBytes);
 

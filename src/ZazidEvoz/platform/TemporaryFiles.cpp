@@ -4,6 +4,7 @@
 #include "Process.hpp"
 #include "Uuid.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -37,13 +38,13 @@ bool sameEntry(const struct stat& a, const struct stat& b) {
 
 // Removes one entry when it is a leftover: of the kind wanted, old enough, and unlocked.
 bool removeIfLeftover(int folder, const std::filesystem::path& folderPath, const std::string& name,
-                      EntryKind kind) {
+                      EntryKind kind, std::chrono::seconds minimumAge) {
     // Look before opening: opening a FIFO or a device could block or have effects.
     struct stat seen {};
     if (::fstatat(folder, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     bool wantedKind = kind == EntryKind::file ? S_ISREG(seen.st_mode) : S_ISDIR(seen.st_mode);
-    if (!wantedKind || changedWithin(seen, leftoverAge))
+    if (!wantedKind || changedWithin(seen, std::max(minimumAge, leftoverAge)))
         return false;
 
     int flags =
@@ -119,7 +120,7 @@ TemporaryFolder::~TemporaryFolder() {
 }
 
 int removeLeftovers(const std::filesystem::path& folder, EntryKind kind,
-                    const std::function<bool(std::string_view name)>& isOurs) {
+                    const std::function<bool(std::string_view name)>& isOurs, std::chrono::seconds minimumAge) {
     UniqueFd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folderFd)
         return 0;
@@ -132,7 +133,7 @@ int removeLeftovers(const std::filesystem::path& folder, EntryKind kind,
         if (error)
             break;
         std::string name = entries->path().filename().string();
-        if (isOurs(name) && removeIfLeftover(folderFd.get(), folder, name, kind))
+        if (isOurs(name) && removeIfLeftover(folderFd.get(), folder, name, kind, minimumAge))
             ++removed;
     }
     return removed;

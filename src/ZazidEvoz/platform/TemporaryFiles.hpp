@@ -77,10 +77,12 @@ inline constexpr std::chrono::seconds leftoverAge{10};
 enum class EntryKind { file, folder };
 
 // Removes the entries of `kind` directly in `folder` whose names `isOurs` accepts, that no
-// living owner holds and that have not changed for `leftoverAge`. Links and entries of the
-// other kind are never touched. Returns how many were removed; failures are skipped.
+// living owner holds and that have not changed for `minimumAge` (at least `leftoverAge`). Links
+// and entries of the other kind are never touched. Returns how many were removed; failures
+// are skipped.
 int removeLeftovers(const std::filesystem::path& folder, EntryKind kind,
-                    const std::function<bool(std::string_view name)>& isOurs);
+                    const std::function<bool(std::string_view name)>& isOurs,
+                    std::chrono::seconds minimumAge = leftoverAge);
 
 // Takes the lock that marks `fd`'s file or folder as in use by this process. False when the
 // file system has no such locks or another owner holds it.

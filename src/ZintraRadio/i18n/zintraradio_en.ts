@@ -713,6 +713,10 @@
         <source>This playlist is empty</source>
         <translation>This playlist is empty</translation>
     </message>
+    <message id="music.itemMissing">
+        <source>File not found</source>
+        <translation>File not found</translation>
+    </message>
     <message id="music.smartPlaylists">
         <source>Smart Playlists</source>
         <translation>Smart Playlists</translation>

@@ -1,5 +1,6 @@
 #include "music/DetailPage.hpp"
 
+#include "ZazidEvoz/platform/FileURL.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
 #include "music/MusicRules.hpp"
 #include "music/MusicUI.hpp"
@@ -8,6 +9,7 @@
 
 #include <QVariantMap>
 #include <algorithm>
+#include <filesystem>
 #include <random>
 
 namespace ZintraRadio {
@@ -17,6 +19,21 @@ using ZazidEvoz::Track;
 using Kind = TrackListModel::Kind;
 
 namespace {
+
+// The URLs of the file items whose files are gone. A file that cannot be looked at (a folder
+// without permission) is not called missing.
+std::set<std::string> missingFiles(const std::vector<Station>& items) {
+    std::set<std::string> missing;
+    for (const auto& item : items) {
+        if (item.kind != ZazidEvoz::MediaKind::file)
+            continue;
+        const auto path = ZazidEvoz::platform::pathFromFileURL(item.url);
+        std::error_code error;
+        if (path && std::filesystem::status(*path, error).type() == std::filesystem::file_type::not_found)
+            missing.insert(item.url);
+    }
+    return missing;
+}
 
 TrackListModel::Scope scopeOf(const QVariant& route) {
     auto scope = TrackListModel::scopeFromMap(route.toMap());
@@ -28,9 +45,10 @@ TrackListModel::Scope scopeOf(const QVariant& route) {
 
 } // namespace
 
-DetailPage::DetailPage(QObject* parent)
-    : MusicBound(parent), tracks_(new TrackListModel(this)),
-      items_(new VectorListModel<Station>(&itemStorage_, stationRoles(), this)) {
+DetailPage::DetailPage(QObject* parent) : MusicBound(parent), tracks_(new TrackListModel(this)) {
+    auto roles = stationRoles();
+    roles.push_back({"missing", [this](const Station& item) { return QVariant(missingURLs_.contains(item.url)); }});
+    items_ = new VectorListModel<Station>(&itemStorage_, std::move(roles), this);
     tracks_->setScope(TrackListModel::Scope{Kind::none, {}, {}});
     timer_.setSingleShot(true);
     timer_.setInterval(0);
@@ -46,6 +64,13 @@ void DetailPage::musicReplaced() {
     if (music()) {
         followMusic(connect(music(), &MusicModel::playlistsChanged, this, &DetailPage::scheduleUpdate));
         followMusic(connect(music(), &MusicModel::smartPlaylistsChanged, this, &DetailPage::scheduleUpdate));
+        // Files come and go with the rescans: a playlist's items are looked at again after each.
+        auto recheckItems = [this] {
+            if (playlist_)
+                scheduleUpdate();
+        };
+        followMusic(connect(music(), &MusicModel::tracksChanged, this, recheckItems));
+        followMusic(connect(music(), &MusicModel::databaseRevisionChanged, this, recheckItems));
     }
     if (ready_)
         tracks_->setMusic(music());
@@ -157,7 +182,13 @@ void DetailPage::update() {
     const auto count = static_cast<int>(playlist_ ? playlist_->items.size() : listed.size());
     summary_ = qtText(detailSummary(albumArtist, stdText(qtTrId("count.tracks", count)),
                                     detailTotal(listed, playlist_ ? &playlist_->items : nullptr)));
+    auto missing = missingFiles(playlistItems);
+    const bool missingChanged = missing != missingURLs_;
+    missingURLs_ = std::move(missing);
     items_->assign(playlistItems);
+    if (missingChanged)
+        for (int row = 0; row < items_->count(); ++row)
+            items_->rowChanged(row);
     Q_EMIT contentChanged();
 }
 

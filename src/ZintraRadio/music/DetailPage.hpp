@@ -19,6 +19,7 @@
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ class DetailPage : public MusicBound, public QQmlParserStatus {
     Q_PROPERTY(bool offersGenrePlaylist READ offersGenrePlaylist NOTIFY routeChanged)
     Q_PROPERTY(int itemCount READ itemCount NOTIFY contentChanged)
     Q_PROPERTY(TrackListModel* tracks READ trackList CONSTANT)
+    // The playlist's items: the station map as "station", and "missing" for a file that is gone.
     Q_PROPERTY(QAbstractItemModel* items READ itemList CONSTANT)
 
 public:
@@ -110,6 +112,8 @@ private:
     VectorListModel<ZazidEvoz::Station>* items_;
     QTimer timer_;
     bool ready_ = true;
+    // URLs of the playlist's file items whose files are not there; the items' "missing" role.
+    std::set<std::string> missingURLs_;
 };
 
 } // namespace ZintraRadio

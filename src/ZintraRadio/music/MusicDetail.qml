@@ -294,6 +294,8 @@ Item {
                 id: itemRow
                 required property int index
                 required property var station
+                // A file item whose file is gone (moved outside the library, deleted).
+                required property bool missing
                 width: items.width
                 height: row.height
                 z: reorder.active ? 2 : 0
@@ -313,6 +315,8 @@ Item {
                     width: parent.width
                     y: reorder.offset
                     station: itemRow.station
+                    //% "File not found"
+                    detail: itemRow.missing ? qsTrId("music.itemMissing") : undefined
                     showsFavorite: false
                     current: itemRow.station.url === page.activeURL
                     paused: page.model ? page.model.stateName === "paused" : false
@@ -328,10 +332,22 @@ Item {
                         }
                     }
                     artwork: Component {
-                        TrackArtwork {
-                            station: itemRow.station
-                            size: Theme.rowArtwork
-                            cornerRadius: Theme.rowArtworkCorner
+                        Item {
+                            TrackArtwork {
+                                anchors.fill: parent
+                                opacity: itemRow.missing ? 0.35 : 1
+                                station: itemRow.station
+                                size: Theme.rowArtwork
+                                cornerRadius: Theme.rowArtworkCorner
+                            }
+                            Icon {
+                                objectName: "playlistItemMissing"
+                                anchors.centerIn: parent
+                                visible: itemRow.missing
+                                symbol: "exclamationmark.triangle.fill"
+                                size: 16
+                                color: Theme.amber
+                            }
                         }
                     }
                     // The row's own `detail` property hides the page's id of that name here.

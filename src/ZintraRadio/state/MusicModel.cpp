@@ -274,15 +274,51 @@ void MusicModel::startWatching() {
     // the call once the model is gone.
     auto poster = makeMainThreadPoster(this);
     auto watcher = std::make_unique<ZazidEvoz::FolderWatcher>(
-        [poster, model = QPointer<MusicModel>(this)] {
-            poster([model] {
+        [poster, model = QPointer<MusicModel>(this)](std::vector<ZazidEvoz::PathMove> moves) {
+            poster([model, moves = std::move(moves)]() mutable {
                 if (model)
-                    model->rescan();
+                    model->folderContentsChanged(std::move(moves));
             });
         },
         std::chrono::milliseconds(static_cast<long long>(options_.watchDebounce * 1000)));
     watcher->watch(folders_);
     watcher_ = std::move(watcher);
+}
+
+void MusicModel::folderContentsChanged(std::vector<ZazidEvoz::PathMove> moves) {
+    if (!moves.empty()) {
+        followMoves(moves);
+        pendingMoves_.insert(pendingMoves_.end(), std::make_move_iterator(moves.begin()),
+                             std::make_move_iterator(moves.end()));
+    }
+    rescanAfterRunning([] {});
+}
+
+void MusicModel::followMoves(const std::vector<ZazidEvoz::PathMove>& moves) {
+    if (moves.empty())
+        return;
+    bool changed = false;
+    for (std::size_t row = 0; row < playlists_.size(); ++row) {
+        auto playlist = playlists_[row];
+        bool moved = false;
+        for (auto& item : playlist.items) {
+            if (item.kind != ZazidEvoz::MediaKind::file)
+                continue;
+            const auto path = ZazidEvoz::platform::pathFromFileURL(item.url);
+            if (!path)
+                continue;
+            if (auto target = ZazidEvoz::movedPath(*path, moves)) {
+                item.url = ZazidEvoz::platform::fileURLFromPath(*target);
+                moved = true;
+            }
+        }
+        if (moved) {
+            replacePlaylist(row, std::move(playlist));
+            changed = true;
+        }
+    }
+    if (changed)
+        persist();
 }
 
 void MusicModel::schedulePeriodicRescan() {
@@ -312,17 +348,22 @@ void MusicModel::rescan(std::function<void()> done) {
 
 void MusicModel::rescanWithDatabase() {
     struct Pass {
+        std::int64_t movedTracks = 0; // by the watcher's moves
         std::optional<MusicSyncer::Result> result;
         std::optional<std::vector<Track>> tracks; // read when the pass changed what is shown
     };
     const auto knownCount = static_cast<std::int64_t>(tracks_.size());
     rescanTask_ = TaskRunner::run(
         this, "ZintraRadio sync",
-        [syncer = syncer_, database = database_, folders = folders_, knownCount](std::stop_token stop) {
+        [syncer = syncer_, database = database_, folders = folders_, knownCount,
+         moves = std::exchange(pendingMoves_, {})](std::stop_token stop) {
             createDownloadsFolder();
             Pass pass;
+            // Before the files are listed: the moved ones are then found unchanged at their new paths.
+            pass.movedTracks = database->moveTracks(moves);
             pass.result = syncer->sync(folders, stop);
-            if (pass.result && (pass.result->hasChanges() || pass.result->total != knownCount))
+            if (pass.movedTracks > 0 ||
+                (pass.result && (pass.result->hasChanges() || pass.result->total != knownCount)))
                 pass.tracks = database->allTracks();
             return pass;
         },
@@ -332,11 +373,15 @@ void MusicModel::rescanWithDatabase() {
                 storeProperty(this, lastSync_,
                               std::optional<LastSync>(LastSync{options_.scheduler->date(), result}),
                               &MusicModel::lastSyncChanged);
-                if (result.hasChanges() || result.total != static_cast<std::int64_t>(tracks_.size())) {
+                followMoves(result.moves);
+                if (result.hasChanges() || result.total != static_cast<std::int64_t>(tracks_.size()) ||
+                    outcome.value->movedTracks > 0) {
                     // The list read beside the pass is current unless the list changed meanwhile.
                     replaceTracks(outcome.value->tracks ? std::move(*outcome.value->tracks)
                                                         : database_->allTracks());
                 }
+            } else if (outcome.ok() && outcome.value->movedTracks > 0) {
+                replaceTracks(database_->allTracks());
             }
             bumpDatabaseRevision();
             if (lyricsService_ && options_.lyricsFiller && !lyricsService_->currentStatus().running)
@@ -346,20 +391,35 @@ void MusicModel::rescanWithDatabase() {
 }
 
 void MusicModel::rescanWithoutDatabase() {
+    struct Pass {
+        std::vector<Track> tracks;
+        std::vector<ZazidEvoz::PathMove> moves; // the watcher's (the playlists followed them), then the rescan's
+        std::size_t found = 0;                  // of them, from the rescan
+    };
+    auto watched = std::exchange(pendingMoves_, {});
+    auto start = ZazidEvoz::tracksAfterMoves(tracks_, watched);
     rescanTask_ = TaskRunner::run(
         this, "ZintraRadio rescan",
-        [store = store_, start = tracks_, folders = folders_](std::stop_token) {
+        [store = store_, start = std::move(start), watched = std::move(watched), folders = folders_](
+            std::stop_token) {
             createDownloadsFolder();
-            return store.rescan(start, folders);
+            Pass pass{{}, watched, 0};
+            std::vector<ZazidEvoz::PathMove> found;
+            pass.tracks = store.rescan(start, folders, found);
+            pass.found = found.size();
+            pass.moves.insert(pass.moves.end(), found.begin(), found.end());
+            return pass;
         },
-        [this](Outcome<std::vector<Track>> outcome) {
+        [this](Outcome<Pass> outcome) {
             if (outcome.ok()) {
-                auto scanned = std::move(*outcome.value);
+                const auto& moves = outcome.value->moves;
+                followMoves({moves.end() - static_cast<std::ptrdiff_t>(outcome.value->found), moves.end()});
+                auto scanned = std::move(outcome.value->tracks);
                 // Plays and ratings counted while the files were read are newer than the
-                // copy the rescan started from.
-                std::unordered_map<std::string_view, std::size_t> rows;
+                // copy the rescan started from; a moved track's are found by its new path.
+                std::unordered_map<std::string, std::size_t> rows;
                 for (std::size_t row = 0; row < tracks_.size(); ++row)
-                    rows.emplace(tracks_[row].path, row);
+                    rows.emplace(ZazidEvoz::movedPath(tracks_[row].path, moves).value_or(tracks_[row].path), row);
                 for (auto& track : scanned) {
                     auto found = rows.find(track.path);
                     if (found == rows.end())

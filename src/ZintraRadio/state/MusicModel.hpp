@@ -307,6 +307,11 @@ private:
     void indexTracks();
     static std::uint64_t pathHash(std::string_view path);
     void startWatching();
+    // What the watcher saw: playlists follow the moves at once, and a rescan (after the one
+    // that runs, which may have listed the folders before the change) brings the tracks along.
+    void folderContentsChanged(std::vector<ZazidEvoz::PathMove> moves);
+    // Points the playlists' items of moved files at their new paths, and saves when any changed.
+    void followMoves(const std::vector<ZazidEvoz::PathMove>& moves);
     void schedulePeriodicRescan();
     void rescanWithDatabase();
     void rescanWithoutDatabase();
@@ -368,6 +373,8 @@ private:
     std::unique_ptr<ZazidEvoz::LyricsBackgroundService> lyricsService_;
     TaskHandle rescanTask_;
     std::vector<std::function<void()>> rescanWaiters_;
+    // Moves the watcher saw that the tracks have not followed yet; the next rescan applies them.
+    std::vector<ZazidEvoz::PathMove> pendingMoves_;
     std::vector<std::uint64_t> pathHashes_; // per row of tracks_, for finding a path quickly
     VectorListModel<Track>* trackList_ = nullptr;
     VectorListModel<ZazidEvoz::Station>* queueList_ = nullptr;

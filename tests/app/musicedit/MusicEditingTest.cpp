@@ -302,8 +302,9 @@ TEST_F(Editing, AnEditRewritesTheFileKeepsTheHistoryAndFollowsInPlaylists) {
 }
 
 TEST_F(Editing, AFailedEditChangesNothingAndSaysWhy) {
+    // Sound that an MP3 cannot hold: an M4A saved under an MP3 name.
     const auto broken = folders.library / "broken.mp3";
-    std::ofstream(broken) << "these bytes are no audio at all";
+    fs::copy_file(toneWithTags("m4a", {}), broken);
     const auto vanishing = folders.addFile("vanishing.mp3", {{"title", "Vanishing"}});
     auto model = start();
     model->createPlaylist("List", std::vector<Station>{trackAt(*model, broken).asStation(),

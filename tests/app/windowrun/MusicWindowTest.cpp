@@ -61,6 +61,37 @@ protected:
         return ZazidEvoz::platform::fileURLFromPath(row.property("path").toString().toStdString());
     }
 
+    // A playlist page whose second entry's file went out of the library: that entry is marked
+    // as missing, the other is not; the picture is saved as `picture`. The file comes back after.
+    void expectMissingEntryMarked(const char* picture) {
+        show("music");
+        auto& music = *model->music();
+        const auto playlist = music.createPlaylist("Gone Astray", {trackStation("Low Tide"), trackStation("Pulse")});
+        const auto file = run->folders.library / "Pulse.mp3";
+        const auto away = ZazidEvoz::testkit::makeTemporaryFolder("away") / "Pulse.mp3";
+        fs::rename(file, away);
+        ui->music()->open(MusicUI::Route::playlist(playlist.id));
+
+        QQuickItem* gone = shown("playlistItem1");
+        QQuickItem* kept = shown("playlistItem0");
+        ASSERT_TRUE(gone && kept);
+        auto markOf = [](QQuickItem* row) { return QmlKit::child(row, "playlistItemMissing"); };
+        ASSERT_TRUE(pumpUntil([&] { return markOf(gone) && markOf(gone)->isVisible(); }, 20s));
+        EXPECT_EQ(QmlKit::child(gone, "rowDetail")->property("text").toString(), QStringLiteral("File not found"));
+        ASSERT_NE(markOf(kept), nullptr);
+        EXPECT_FALSE(markOf(kept)->isVisible());
+        EXPECT_NE(QmlKit::child(kept, "rowDetail")->property("text").toString(), QStringLiteral("File not found"));
+        ASSERT_TRUE(pumpUntil(
+            [&] { return run->find("browserPage")->opacity() == 1 && coversShown(); }, 20s));
+        run->grab(picture);
+
+        // Back in its place, the entry is whole again.
+        fs::rename(away, file);
+        EXPECT_TRUE(pumpUntil([&] { return !markOf(gone)->isVisible(); }, 30s));
+        ui->music()->close();
+        music.deletePlaylist(music.playlists().back());
+    }
+
     // Whether `url` is the current item and playback has come to rest (playing or paused).
     bool settledOn(const std::string& url) const {
         const QString state = model->stateName();
@@ -415,6 +446,19 @@ TEST_F(MusicWindow, OnTheSoftwareSceneGraphTheCoversGoWithTheWindow) {
     ASSERT_NE(cover, nullptr);
     EXPECT_TRUE(pumpUntil([&] { return cover->property("showsPicture").toBool(); }, 20s));
     ui->music()->close();
+}
+
+TEST_F(MusicWindow, APlaylistEntryWhoseFileIsGoneIsMarkedOnItsPage) {
+    start();
+    expectMissingEntryMarked("windowrun-playlist-missing-entry.png");
+}
+
+TEST_F(MusicWindow, OnTheSoftwareSceneGraphAPlaylistEntryWhoseFileIsGoneIsMarked) {
+    LibraryWindow::graphicsApi = QSGRendererInterface::Software;
+    start();
+    if (window().rendererInterface()->graphicsApi() != QSGRendererInterface::Software)
+        GTEST_SKIP() << "an earlier test of this process made the window on OpenGL";
+    expectMissingEntryMarked("windowrun-software-playlist-missing-entry.png");
 }
 
 // Pictures of the music module's tabs and a playlist page, and of the station grid, at the
