@@ -81,13 +81,28 @@ bool StationActions::dropStation(QObject* model, const QString& rawFilter, int f
 void StationActions::rename(QObject* model, const QVariantMap& station, const QString& name) const {
     if (auto* app = appModel(model))
         app->renameStation(stationFromMap(station),
-                           ZazidEvoz::text::trimmedHorizontalWhitespace(stdText(name)));
+                           ZazidEvoz::text::trimmedWhitespace(stdText(name)));
+}
+
+QString StationActions::linkProblem(const QString& link) const {
+    switch (typedLinkProblem(stdText(link))) {
+    case LinkProblem::none:
+    case LinkProblem::blank:
+        return {};
+    case LinkProblem::scheme:
+        //% "A station link begins with http://, https:// or file://"
+        return qtTrId("stations.linkScheme");
+    case LinkProblem::controlCharacter:
+        //% "A station link cannot hold line breaks or control characters"
+        return qtTrId("stations.linkControl");
+    }
+    return {};
 }
 
 bool StationActions::addStation(QObject* model, const QString& name, const QString& link,
                                 const QString& genre) const {
     auto* app = appModel(model);
-    if (app == nullptr || ZazidEvoz::text::trimmedHorizontalWhitespace(stdText(link)).empty())
+    if (app == nullptr || typedLinkProblem(stdText(link)) != LinkProblem::none)
         return false;
     app->addStation(name, link, genre);
     return true;

@@ -42,10 +42,14 @@ public:
     // Moves a dropped library row (see stationMove); true when the library changed.
     Q_INVOKABLE bool dropStation(QObject* model, const QString& rawFilter, int from, const QString& url,
                                  int gap, bool insideList) const;
-    // Renames to the text without leading and trailing blanks (a blank name changes nothing).
+    // Renames to the text without leading and trailing blanks and line breaks (a blank name
+    // changes nothing).
     Q_INVOKABLE void rename(QObject* model, const QVariantMap& station, const QString& name) const;
-    // Adds the typed station unless the link is blank; true when it was handed to the model
-    // (the form then closes).
+    // Why the form refuses the typed link, in words shown beside the field; empty for a link
+    // that is taken and for a blank one (the form does nothing for that).
+    Q_INVOKABLE QString linkProblem(const QString& link) const;
+    // Adds the typed station unless the link is blank or refused; true when it was handed to
+    // the model (the form then closes).
     Q_INVOKABLE bool addStation(QObject* model, const QString& name, const QString& link,
                                 const QString& genre) const;
 

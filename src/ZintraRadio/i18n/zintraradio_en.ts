@@ -1136,5 +1136,13 @@
         <source>Not a playable audio file.</source>
         <translation>Not a playable audio file.</translation>
     </message>
+    <message id="stations.linkScheme">
+        <source>A station link begins with http://, https:// or file://</source>
+        <translation>A station link begins with http://, https:// or file://</translation>
+    </message>
+    <message id="stations.linkControl">
+        <source>A station link cannot hold line breaks or control characters</source>
+        <translation>A station link cannot hold line breaks or control characters</translation>
+    </message>
 </context>
 </TS>

@@ -57,6 +57,12 @@ namespace ZintraRadio {
 class Mpris;
 class Settings;
 
+// Why a link typed in for a new station is refused, if it is: blank, without one of the
+// schemes a station list holds (http, https, file), or holding a line break or another control
+// character. The link is taken trimmed of white space and line breaks at its ends.
+enum class LinkProblem { none, blank, scheme, controlCharacter };
+LinkProblem typedLinkProblem(std::string_view link);
+
 using SongLogListModel = VectorListModel<SongLogEntry>;
 using RecordingListModel = VectorListModel<RecordingFile>;
 
@@ -196,14 +202,18 @@ public:
     std::vector<Station> favorites() const;
     void toggleFavorite(const Station& station);
     bool isInLibrary(const Station& station) const;
-    // Appends the stations whose URL the library does not hold yet; returns how many.
+    // Appends the stations whose URL the library does not hold yet, their texts on one line
+    // (see renameStation); returns how many.
     int importStations(const std::vector<Station>& stations);
     void removeFromLibrary(const Station& station);
     // Moves the stations at `offsets` into the gap before `destination` (offsets in the list
     // before the move). Offsets outside the list are ignored.
     void moveStations(const std::vector<int>& offsets, int destination);
-    // The name is kept exactly as given; an empty one changes nothing.
+    // The name is kept as given but on one line (each run of line breaks and other control
+    // characters becomes a blank); a blank one changes nothing. Stations come into the library
+    // with their texts on one line too, and one whose link holds a control character not at all.
     void renameStation(const Station& station, const std::string& name);
+    // Adds the station typed into the form, unless its link is refused (typedLinkProblem).
     Q_INVOKABLE void addStation(const QString& name, const QString& url, const QString& genre);
     Q_INVOKABLE void restoreDefaultStations();
     Q_INVOKABLE void clearHistory();
