@@ -1136,6 +1136,10 @@
         <source>Not a playable audio file.</source>
         <translation>Not a playable audio file.</translation>
     </message>
+    <message id="toast.noFileManager">
+        <source>No file manager could be started to show %1</source>
+        <translation>No file manager could be started to show %1</translation>
+    </message>
     <message id="stations.linkScheme">
         <source>A station link begins with http://, https:// or file://</source>
         <translation>A station link begins with http://, https:// or file://</translation>

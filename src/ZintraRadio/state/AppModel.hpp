@@ -281,8 +281,13 @@ public:
     void playFile(const std::filesystem::path& file);
     // A file that cannot be trashed stays where it is, and a warning says so.
     void trashRecording(const RecordingFile& file);
+    // The folders are made when missing. Where the desktop has nothing that can show a file or
+    // folder (no file manager, no opener), an error toast says so and names the path.
     Q_INVOKABLE void openRecordingsFolder();
     Q_INVOKABLE void openDownloadsFolder();
+    // Shows the file selected in the file manager, or opens its folder; false (and the toast
+    // above) when nothing could.
+    bool revealInFileManager(const std::filesystem::path& file);
 
     void loadBrowse(const BrowseScope& scope);
 
@@ -490,6 +495,10 @@ private:
     void loadDirectoryMeta();
     void startDirectorySearch(const std::string& query);
     void persistSoon();
+
+    // Recordings and media folders
+    void openMediaFolder(const std::filesystem::path& folder);
+    void showNothingToShow(const std::filesystem::path& path);
 
     // YouTube, video and downloads
     void applyVideoStream(const Station& item, const std::string& url);
