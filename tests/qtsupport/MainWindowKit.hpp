@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
+#include <QQuickStyle>
 #include <QQuickWindow>
 #include <QStringList>
 #include <QTest>
@@ -99,6 +100,9 @@ struct MainWindowRun {
         // renderer also leaves a few of its node records behind at exit, which the leak check
         // reports from inside libQt6Quick.
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        // The controls' style the program sets: Qt's own file dialogs, for one, look different
+        // in each style.
+        QQuickStyle::setStyle(QStringLiteral("Basic"));
         // The splash has its own tests; here the window is wanted at once.
         ::setenv("ZINTRARADIO_SKIP_BOOT", "", 1);
     }

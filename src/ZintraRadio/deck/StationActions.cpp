@@ -114,12 +114,31 @@ void StationActions::importFiles(QObject* model, const QList<QUrl>& files) const
             app->importPlaylistFile(file.isLocalFile() ? file.toLocalFile() : file.toString());
 }
 
+namespace {
+
+std::filesystem::path exportFile(const QUrl& file) {
+    const QString path = file.isLocalFile() ? file.toLocalFile() : file.toString();
+    return exportPath(stdText(path));
+}
+
+} // namespace
+
+QVariantMap StationActions::exportTarget(const QUrl& file) const {
+    if (file.isEmpty())
+        return {};
+    const std::filesystem::path path = exportFile(file);
+    std::error_code error;
+    return {{QStringLiteral("path"), qtText(path.string())},
+            {QStringLiteral("name"), qtText(path.filename().string())},
+            {QStringLiteral("folder"), qtText(path.parent_path().string())},
+            {QStringLiteral("exists"), std::filesystem::exists(path, error)}};
+}
+
 void StationActions::exportTo(QObject* model, const QUrl& file) const {
     auto* app = appModel(model);
     if (app == nullptr || file.isEmpty())
         return;
-    const QString path = file.isLocalFile() ? file.toLocalFile() : file.toString();
-    app->exportLibrary(std::filesystem::path(exportPath(stdText(path))));
+    app->exportLibrary(exportFile(file));
 }
 
 } // namespace ZintraRadio

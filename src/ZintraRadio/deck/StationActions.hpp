@@ -55,6 +55,9 @@ public:
 
     // The open dialog's files, each imported with its own toast, in the dialog's order.
     Q_INVOKABLE void importFiles(QObject* model, const QList<QUrl>& files) const;
+    // Where an export to the save dialog's file goes: {path, name, folder, exists}, the path
+    // with ".m3u" added to a name without an extension.
+    Q_INVOKABLE QVariantMap exportTarget(const QUrl& file) const;
     // The save dialog's file, with ".m3u" added to a name without an extension.
     Q_INVOKABLE void exportTo(QObject* model, const QUrl& file) const;
 
