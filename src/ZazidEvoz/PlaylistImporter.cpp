@@ -16,32 +16,6 @@ namespace {
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
-// Line breaks and control characters become blanks: a line break would start a line of its
-// own on import, a NUL ends the text for many readers.
-std::string asOneLine(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = text::lineBreakLength(text, i);
-        auto c = static_cast<unsigned char>(text[i]);
-        if (length > 0) {
-            result.push_back(' ');
-            i += length;
-        } else if (c < 0x20 || c == 0x7F) {
-            result.push_back(' ');
-            ++i;
-        } else {
-            result.push_back(text[i++]);
-        }
-    }
-    return result;
-}
-
-// Only web streams and local files; anything else (other schemes, option-like text) is skipped.
-bool hasAcceptedScheme(std::string_view url) {
-    return platform::isHttpURL(url) || text::startsWithIgnoringAsciiCase(url, "file://");
-}
-
 // The host of "scheme://[user@]host[:port]/…"; absent when there is none.
 std::optional<std::string> hostName(std::string_view url) {
     std::size_t schemeEnd = url.find("://");
@@ -175,6 +149,10 @@ std::vector<Station> looseStations(const json::Value& document) {
 
 } // namespace
 
+bool hasAcceptedScheme(std::string_view url) {
+    return platform::isHttpURL(url) || text::startsWithIgnoringAsciiCase(url, "file://");
+}
+
 std::vector<Station> parse(std::string_view text, std::string_view fileExtension) {
     std::string extension = text::lowercased(fileExtension);
     std::string trimmed = text::trimmedWhitespace(text);
@@ -281,14 +259,14 @@ std::string exportM3U(const std::vector<Station>& stations) {
     for (const Station& station : stations) {
         text += "#EXTINF:-1";
         if (!station.genre.empty()) {
-            std::string genre = asOneLine(station.genre);
+            std::string genre = text::asOneLine(station.genre);
             for (char& c : genre)
                 if (c == '"')
                     c = '\'';
             text += " group-title=\"" + genre + "\"";
         }
-        text += "," + asOneLine(station.name) + "\n";
-        text += asOneLine(station.url) + "\n";
+        text += "," + text::asOneLine(station.name) + "\n";
+        text += text::asOneLine(station.url) + "\n";
     }
     return text;
 }

@@ -15,6 +15,10 @@ namespace ZazidEvoz::PlaylistImporter {
 // Playlists are small; a larger file is refused rather than read whole.
 inline constexpr std::size_t maxFileBytes = 8 * 1024 * 1024;
 
+// Whether a stream address is one a station list may hold: "http://", "https://" or "file://"
+// in any letter case. Anything else (other schemes, option-like text) is skipped.
+bool hasAcceptedScheme(std::string_view url);
+
 // Chooses the format from the extension (without the dot, any case) and the text's start.
 // Never fails: what does not fit is skipped.
 std::vector<Station> parse(std::string_view text, std::string_view fileExtension);

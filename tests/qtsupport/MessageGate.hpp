@@ -66,15 +66,16 @@ public:
         return strays_;
     }
 
-private:
-    MessageGate() = default;
-
+    // Whether the list above allows `message`.
     static bool allowed(const QString& message) {
         for (const auto& entry : allowedMessages())
             if (entry.pattern.match(message).hasMatch())
                 return true;
         return false;
     }
+
+private:
+    MessageGate() = default;
 
     static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
         MessageGate& gate = instance();

@@ -31,4 +31,44 @@ std::vector<std::string_view> splitAtLineBreaks(std::string_view text) {
     return pieces;
 }
 
+std::size_t controlLength(std::string_view text, std::size_t position) {
+    if (std::size_t length = lineBreakLength(text, position); length > 0)
+        return length;
+    auto byte = static_cast<unsigned char>(text[position]);
+    if (byte < 0x20 || byte == 0x7F)
+        return 1;
+    // C1 controls, U+0080 to U+009F.
+    if (byte == 0xC2 && position + 1 < text.size()) {
+        auto next = static_cast<unsigned char>(text[position + 1]);
+        if (next >= 0x80 && next <= 0x9F)
+            return 2;
+    }
+    return 0;
+}
+
+bool holdsControlCharacters(std::string_view text) {
+    for (std::size_t position = 0; position < text.size(); ++position)
+        if (controlLength(text, position) > 0)
+            return true;
+    return false;
+}
+
+std::string asOneLine(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    bool inRun = false;
+    for (std::size_t position = 0; position < text.size();) {
+        if (std::size_t length = controlLength(text, position); length > 0) {
+            if (!inRun)
+                result.push_back(' ');
+            inRun = true;
+            position += length;
+        } else {
+            inRun = false;
+            result.push_back(text[position++]);
+        }
+    }
+    return result;
+}
+
 } // namespace ZazidEvoz::text

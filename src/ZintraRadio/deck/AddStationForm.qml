@@ -2,8 +2,10 @@ import QtQuick
 import ZintraRadio
 
 // The add-station popover's content: link, name and genre, Cancel and Add. Return in any
-// field adds too. A blank link adds nothing and keeps the form open; otherwise the model adds
-// the station (a link the library holds already is left out) and the form closes.
+// field adds too. A blank link adds nothing and keeps the form open; a link that is no station
+// link (no http, https or file scheme, a line break inside) is refused with a word under the
+// field, which keeps the cursor; otherwise the model adds the station (a link the library
+// holds already is left out) and the form closes.
 Item {
     id: form
 
@@ -12,11 +14,20 @@ Item {
     signal closeRequested()
 
     readonly property bool hasLink: DeckRules.trimmed(link.text).length > 0
+    // Why the last try refused the link; it goes as soon as the link changes.
+    property string linkProblem: ""
 
     implicitWidth: 340
     implicitHeight: column.implicitHeight + 36
 
     function add() {
+        if (!hasLink)
+            return
+        form.linkProblem = StationActions.linkProblem(link.text)
+        if (form.linkProblem.length > 0) {
+            link.input.forceActiveFocus()
+            return
+        }
         if (StationActions.addStation(form.model, name.text, link.text, genre.text))
             form.closeRequested()
     }
@@ -64,6 +75,20 @@ Item {
             promptKey: QT_TRID_NOOP("stations.link")
             symbol: "link"
             onSubmitted: form.add()
+            onTextChanged: form.linkProblem = ""
+        }
+        Text {
+            objectName: "addLinkProblem"
+            visible: form.linkProblem.length > 0
+            width: parent.width
+            leftPadding: Theme.fieldPadding
+            text: form.linkProblem
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            color: Theme.red
+            font.family: Theme.textFont
+            font.pixelSize: 12
+            font.weight: Font.Medium
         }
         ThemedField {
             id: name

@@ -150,10 +150,6 @@ QString DeckRules::trimmed(const QString& text) const {
     return qtText(filterQuery(stdText(text)));
 }
 
-QUrl DeckRules::exportFolder() const {
-    return QUrl::fromLocalFile(QDir::homePath());
-}
-
 QUrl DeckRules::exportFile() const {
     return QUrl::fromLocalFile(QDir(QDir::homePath()).filePath(qtText(std::string(exportFileName))));
 }

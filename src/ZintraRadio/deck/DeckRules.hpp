@@ -58,8 +58,7 @@ public:
     // ---- Station list
     // Without leading and trailing spaces and tabs, as typed text is tested.
     Q_INVOKABLE QString trimmed(const QString& text) const;
-    // Where the export dialog starts: the home folder and "ZintraRadio.m3u" in it.
-    Q_INVOKABLE QUrl exportFolder() const;
+    // Where the export dialog starts the first time: "ZintraRadio.m3u" in the home folder.
     Q_INVOKABLE QUrl exportFile() const;
 
     // ---- Discover

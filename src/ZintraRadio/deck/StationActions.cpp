@@ -81,13 +81,28 @@ bool StationActions::dropStation(QObject* model, const QString& rawFilter, int f
 void StationActions::rename(QObject* model, const QVariantMap& station, const QString& name) const {
     if (auto* app = appModel(model))
         app->renameStation(stationFromMap(station),
-                           ZazidEvoz::text::trimmedHorizontalWhitespace(stdText(name)));
+                           ZazidEvoz::text::trimmedWhitespace(stdText(name)));
+}
+
+QString StationActions::linkProblem(const QString& link) const {
+    switch (typedLinkProblem(stdText(link))) {
+    case LinkProblem::none:
+    case LinkProblem::blank:
+        return {};
+    case LinkProblem::scheme:
+        //% "A station link begins with http://, https:// or file://"
+        return qtTrId("stations.linkScheme");
+    case LinkProblem::controlCharacter:
+        //% "A station link cannot hold line breaks or control characters"
+        return qtTrId("stations.linkControl");
+    }
+    return {};
 }
 
 bool StationActions::addStation(QObject* model, const QString& name, const QString& link,
                                 const QString& genre) const {
     auto* app = appModel(model);
-    if (app == nullptr || ZazidEvoz::text::trimmedHorizontalWhitespace(stdText(link)).empty())
+    if (app == nullptr || typedLinkProblem(stdText(link)) != LinkProblem::none)
         return false;
     app->addStation(name, link, genre);
     return true;
@@ -99,12 +114,31 @@ void StationActions::importFiles(QObject* model, const QList<QUrl>& files) const
             app->importPlaylistFile(file.isLocalFile() ? file.toLocalFile() : file.toString());
 }
 
+namespace {
+
+std::filesystem::path exportFile(const QUrl& file) {
+    const QString path = file.isLocalFile() ? file.toLocalFile() : file.toString();
+    return exportPath(stdText(path));
+}
+
+} // namespace
+
+QVariantMap StationActions::exportTarget(const QUrl& file) const {
+    if (file.isEmpty())
+        return {};
+    const std::filesystem::path path = exportFile(file);
+    std::error_code error;
+    return {{QStringLiteral("path"), qtText(path.string())},
+            {QStringLiteral("name"), qtText(path.filename().string())},
+            {QStringLiteral("folder"), qtText(path.parent_path().string())},
+            {QStringLiteral("exists"), std::filesystem::exists(path, error)}};
+}
+
 void StationActions::exportTo(QObject* model, const QUrl& file) const {
     auto* app = appModel(model);
     if (app == nullptr || file.isEmpty())
         return;
-    const QString path = file.isLocalFile() ? file.toLocalFile() : file.toString();
-    app->exportLibrary(std::filesystem::path(exportPath(stdText(path))));
+    app->exportLibrary(exportFile(file));
 }
 
 } // namespace ZintraRadio

@@ -42,15 +42,22 @@ public:
     // Moves a dropped library row (see stationMove); true when the library changed.
     Q_INVOKABLE bool dropStation(QObject* model, const QString& rawFilter, int from, const QString& url,
                                  int gap, bool insideList) const;
-    // Renames to the text without leading and trailing blanks (a blank name changes nothing).
+    // Renames to the text without leading and trailing blanks and line breaks (a blank name
+    // changes nothing).
     Q_INVOKABLE void rename(QObject* model, const QVariantMap& station, const QString& name) const;
-    // Adds the typed station unless the link is blank; true when it was handed to the model
-    // (the form then closes).
+    // Why the form refuses the typed link, in words shown beside the field; empty for a link
+    // that is taken and for a blank one (the form does nothing for that).
+    Q_INVOKABLE QString linkProblem(const QString& link) const;
+    // Adds the typed station unless the link is blank or refused; true when it was handed to
+    // the model (the form then closes).
     Q_INVOKABLE bool addStation(QObject* model, const QString& name, const QString& link,
                                 const QString& genre) const;
 
     // The open dialog's files, each imported with its own toast, in the dialog's order.
     Q_INVOKABLE void importFiles(QObject* model, const QList<QUrl>& files) const;
+    // Where an export to the save dialog's file goes: {path, name, folder, exists}, the path
+    // with ".m3u" added to a name without an extension.
+    Q_INVOKABLE QVariantMap exportTarget(const QUrl& file) const;
     // The save dialog's file, with ".m3u" added to a name without an extension.
     Q_INVOKABLE void exportTo(QObject* model, const QUrl& file) const;
 

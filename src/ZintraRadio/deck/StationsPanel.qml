@@ -115,7 +115,7 @@ PanelScaffold {
                     objectName: "menuExport"
                     //% "Export as M3U…"
                     text: qsTrId("stations.export")
-                    onTriggered: FileDialogs.open(exportDialog, AppModel)
+                    onTriggered: FileDialogs.open(exportDialog, AppModel, DeckRules.exportFile())
                 }
                 PanelMenuSeparator {}
                 PanelMenuItem {
@@ -457,8 +457,86 @@ PanelScaffold {
         title: qsTrId("stations.exportTitle")
         fileMode: FileDialog.SaveFile
         nameFilters: ["M3U (*.m3u)"]
-        currentFolder: DeckRules.exportFolder()
-        currentFile: DeckRules.exportFile()
-        onAccepted: StationActions.exportTo(AppModel, selectedFile)
+        acceptLabel: qsTrId("action.save")
+        // Qt's own dialog never asks before replacing a file; the question below asks in
+        // every case, so a desktop's dialog is told not to ask as well.
+        options: FileDialog.DontConfirmOverwrite
+        onAccepted: {
+            const target = StationActions.exportTarget(selectedFile)
+            if (target.exists)
+                replaceQuestion.openFor(selectedFile, target)
+            else
+                StationActions.exportTo(AppModel, selectedFile)
+        }
+    }
+
+    Popup {
+        id: replaceQuestion
+        objectName: "replaceDialog"
+        property url file
+        property var target: ({})
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        modal: true
+        padding: 18
+        width: 380
+
+        function openFor(chosen, existing) {
+            file = chosen
+            target = existing
+            open()
+        }
+
+        background: Rectangle {
+            radius: 14
+            color: Theme.night
+            border.width: 1
+            border.color: Theme.white(0.12)
+        }
+        contentItem: Column {
+            spacing: 12
+            Text {
+                objectName: "replaceTitle"
+                width: replaceQuestion.availableWidth
+                //% "Replace “%1”?"
+                text: qsTrId("stations.replaceTitle").arg(replaceQuestion.target.name || "")
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                color: "white"
+                font.family: Theme.roundedFont
+                font.pixelSize: 15
+                font.weight: Font.Bold
+            }
+            Text {
+                objectName: "replaceText"
+                width: replaceQuestion.availableWidth
+                //% "A file of that name is already in %1. Replacing it overwrites what it holds."
+                text: qsTrId("stations.replaceText").arg(replaceQuestion.target.folder || "")
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                color: Theme.white(0.75)
+                font.family: Theme.textFont
+                font.pixelSize: 12
+            }
+            Row {
+                anchors.right: parent.right
+                spacing: 8
+                PillButton {
+                    objectName: "replaceCancel"
+                    titleKey: QT_TRID_NOOP("action.cancel")
+                    onClicked: replaceQuestion.close()
+                }
+                PillButton {
+                    objectName: "replaceConfirm"
+                    //% "Replace"
+                    titleKey: QT_TRID_NOOP("action.replace")
+                    prominent: true
+                    onClicked: {
+                        replaceQuestion.close()
+                        StationActions.exportTo(AppModel, replaceQuestion.file)
+                    }
+                }
+            }
+        }
     }
 }

@@ -1140,5 +1140,29 @@
         <source>Not a playable audio file.</source>
         <translation>Not a playable audio file.</translation>
     </message>
+    <message id="stations.replaceTitle">
+        <source>Replace “%1”?</source>
+        <translation>Replace “%1”?</translation>
+    </message>
+    <message id="stations.replaceText">
+        <source>A file of that name is already in %1. Replacing it overwrites what it holds.</source>
+        <translation>A file of that name is already in %1. Replacing it overwrites what it holds.</translation>
+    </message>
+    <message id="action.replace">
+        <source>Replace</source>
+        <translation>Replace</translation>
+    </message>
+    <message id="toast.noFileManager">
+        <source>No file manager could be started to show %1</source>
+        <translation>No file manager could be started to show %1</translation>
+    </message>
+    <message id="stations.linkScheme">
+        <source>A station link begins with http://, https:// or file://</source>
+        <translation>A station link begins with http://, https:// or file://</translation>
+    </message>
+    <message id="stations.linkControl">
+        <source>A station link cannot hold line breaks or control characters</source>
+        <translation>A station link cannot hold line breaks or control characters</translation>
+    </message>
 </context>
 </TS>

@@ -1,13 +1,17 @@
-// Opening Qt Quick's file and folder dialogs only where they can open. Without a desktop dialog
-// service Qt falls back to dialogs of its own written in QML, which import further modules
-// (Qt.labs.folderlistmodel above all). When one is missing, Qt's open() crashes (file dialogs)
-// or does nothing (folder and save dialogs); so the fallback is compiled first, and a dialog
-// that cannot open says so in a toast.
+// Opening Qt Quick's file and folder dialogs only where they can open, in a sensible folder,
+// and readable. Without a desktop dialog service Qt falls back to dialogs of its own written in
+// QML, which import further modules (Qt.labs.folderlistmodel above all). When one is missing,
+// Qt's open() crashes (file dialogs) or does nothing (folder and save dialogs); so the fallback
+// is compiled first, and a dialog that cannot open says so in a toast. The fallback draws with
+// the palette of the window it opens in, which is made for the dark views and leaves its light
+// parts (the path bar, the selected row) unreadable: it gets a light palette of its own
+// (Theme.dialogPalette). Left alone, it opens in the program's working folder.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
+#include <map>
 
 class QQmlEngine;
 class QJSEngine;
@@ -28,7 +32,15 @@ public:
     // Opens `dialog`, a FileDialog or FolderDialog of QtQuick.Dialogs. When its fallback cannot
     // be built in the dialog's engine, shows an error toast on `model` (the application model)
     // and writes the reason on standard error instead. True when the dialog was opened.
-    Q_INVOKABLE bool open(QObject* dialog, QObject* model) const;
+    //
+    // It opens in the folder where a dialog of the same object name was last accepted in this
+    // run, else at `startAt`: a folder, or a file (a path or a file URL) whose folder is meant;
+    // else in the home folder. A save dialog suggests the file name of `startAt` in that
+    // folder.
+    Q_INVOKABLE bool open(QObject* dialog, QObject* model, const QString& startAt = QString());
+
+    // The user's music folder, a start for choosing folders of music.
+    Q_INVOKABLE QString musicFolder() const;
 
     // Whether Qt's QML fallback `type` ("FileDialog" or "FolderDialog") compiles in `engine`;
     // the compiler's errors go to `reason` when it does not.
@@ -36,6 +48,12 @@ public:
 
 private:
     FileDialogs() = default;
+
+    void startIn(QObject& dialog, const QString& startAt) const;
+    void rememberOnAccept(QObject& dialog);
+
+    // The folder each named dialog was last accepted in.
+    std::map<QString, QString> lastFolders_;
 };
 
 } // namespace ZintraRadio

@@ -91,4 +91,31 @@ QtObject {
         mid: Qt.rgba(1, 1, 1, 0.12)
         dark: Qt.rgba(1, 1, 1, 0.08)
     }
+
+    // Qt's own file and folder dialogs (where the desktop offers none) are drawn for a light
+    // palette: their path bar is white whatever the palette says, and their selected row is
+    // 15 % of the highlight over `light` under `highlightedText`. A light palette of their own
+    // keeps every text there well readable.
+    readonly property Palette dialogPalette: Palette {
+        window: "#ffffff"
+        windowText: "#23212b"
+        base: "#ffffff"
+        alternateBase: "#f5f4f8"
+        text: "#23212b"
+        placeholderText: "#6b6876"
+        button: "#e6e4ec"
+        buttonText: "#23212b"
+        brightText: "#ffffff"
+        highlight: KitRules.violet
+        highlightedText: "#0b0913"
+        light: "#f5f4f8"
+        midlight: "#e6e4ec"
+        mid: "#bdbac6"
+        dark: "#55525e"
+        shadow: "#05040a"
+        toolTipBase: "#ffffff"
+        toolTipText: "#23212b"
+        link: "#5b2fd6"
+        linkVisited: "#4a2699"
+    }
 }

@@ -3,7 +3,10 @@ import ZintraRadio
 
 // The single-line field of filters, searches, links and names: a capsule with a leading symbol
 // that brightens and glows while focused, and a clear button once there is text. Changing
-// `focusTrigger` moves the focus into it; Escape leaves it; Return submits.
+// `focusTrigger` moves the focus into it. Return submits and Escape leaves it; either way the
+// keyboard goes back to the window, so single-key shortcuts work again (a press outside the
+// field does the same, see KeyFilter). An owner that refuses what was submitted may put the
+// focus back from its handler.
 Item {
     id: field
 
@@ -106,8 +109,13 @@ Item {
             clip: true
             selectByMouse: true
             Accessible.name: field.promptKey.length > 0 ? qsTrId(field.promptKey) : ""
+            // Where a press still counts as inside the field (its symbol, padding, clear button).
+            readonly property Item fieldFrame: field
             Keys.onEscapePressed: focus = false
-            onAccepted: field.submitted()
+            onAccepted: {
+                focus = false
+                field.submitted()
+            }
 
             Text {
                 anchors.fill: parent

@@ -4,7 +4,8 @@
 #include "music/MusicUI.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
-#include "system/FileManager.hpp"
+#include "state/AppModel.hpp"
+#include "state/AppRuntime.hpp"
 
 #include <QPointer>
 #include <unordered_map>
@@ -108,8 +109,9 @@ void MusicActions::trash(const QStringList& paths) const {
 }
 
 void MusicActions::reveal(const QString& path) const {
-    if (!path.isEmpty())
-        revealFile(stdText(path));
+    // The application model says so when nothing on the desktop can show the file.
+    if (!path.isEmpty() && AppRuntime::hasModel())
+        AppRuntime::model().revealInFileManager(stdText(path));
 }
 
 void MusicActions::editTags(const QString& path) const {

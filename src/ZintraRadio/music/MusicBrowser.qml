@@ -292,7 +292,7 @@ Item {
             objectName: "manageAddFolder"
             //% "Add Folder…"
             text: qsTrId("music.addFolder")
-            onTriggered: FileDialogs.open(folderDialog, browser.model)
+            onTriggered: FileDialogs.open(folderDialog, browser.model, FileDialogs.musicFolder())
         }
         LibraryMenuItem {
             objectName: "manageRescan"
@@ -325,6 +325,7 @@ Item {
 
     FolderDialog {
         id: folderDialog
+        objectName: "addFolderDialog"
         //% "Add Folder…"
         title: qsTrId("music.addFolder")
         onAccepted: musicActions.addFolders([selectedFolder])

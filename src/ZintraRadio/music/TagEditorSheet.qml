@@ -111,7 +111,9 @@ SheetPopup {
                     //% "Choose Cover…"
                     titleKey: QT_TRID_NOOP("music.chooseCover")
                     symbol: "photo"
-                    onClicked: FileDialogs.open(chooser, sheet.model)
+                    // Covers mostly lie beside the track.
+                    onClicked: FileDialogs.open(chooser, sheet.model,
+                                                form.ui && form.ui.editing ? form.ui.editing.path : "")
                 }
                 MusicPill {
                     objectName: "tagFetchCover"

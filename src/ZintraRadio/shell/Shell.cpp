@@ -8,7 +8,6 @@
 #include "state/AppRuntime.hpp"
 #include "state/TestHooks.hpp"
 #include "system/Clipboard.hpp"
-#include "system/FileManager.hpp"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -64,7 +63,7 @@ QString Shell::toastText(const QString& message, const QFont& font, qreal width)
 bool Shell::revealFile(const QString& path) const {
     if (path.isEmpty())
         return false;
-    return ZintraRadio::revealFile(std::filesystem::path(path.toStdString()));
+    return AppRuntime::model().revealInFileManager(std::filesystem::path(path.toStdString()));
 }
 
 QString Shell::shortcutText(int number) const {

@@ -40,8 +40,8 @@ public:
     // A toast's text as shown: localised like displayedError, and cut in the middle beyond two
     // lines of `width` in `font`.
     Q_INVOKABLE QString toastText(const QString& message, const QFont& font, qreal width) const;
-    // Shows the file selected in the file manager (over D-Bus, else its folder); false when
-    // nothing could show it.
+    // Shows the file selected in the file manager (over D-Bus, else its folder); false, and a
+    // toast that says so, when nothing could show it.
     Q_INVOKABLE bool revealFile(const QString& path) const;
     // The keyboard shortcut of module `number` (1...7) as the desktop writes it, such as "Ctrl+1".
     Q_INVOKABLE QString shortcutText(int number) const;

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <algorithm>
@@ -186,7 +187,25 @@ bool hasOpenPopup(const QQuickWindow& window) {
     return false;
 }
 
+bool releaseFieldPressedOutside(QQuickWindow& window, QPointF scenePoint) {
+    QQuickItem* input = window.activeFocusItem();
+    if (input == nullptr || !hasTextFocus(window))
+        return false;
+    const auto* frame = input->property("fieldFrame").value<QQuickItem*>();
+    if (frame == nullptr || frame->contains(frame->mapFromScene(scenePoint)))
+        return false;
+    input->setFocus(false);
+    return true;
+}
+
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && watched->isWindowType()) {
+        // Before the press reaches the items: a field pressed into keeps the keyboard, and
+        // another field takes it as usual.
+        if (auto* window = qobject_cast<QQuickWindow*>(watched))
+            releaseFieldPressedOutside(*window, static_cast<QMouseEvent*>(event)->scenePosition());
+        return false;
+    }
     // The window sees each key first and then hands it to its items; decide once, there.
     if (event->type() != QEvent::KeyPress || !watched->isWindowType() || !AppRuntime::hasModel())
         return false;

@@ -6,6 +6,7 @@
 #include "shell/KeyRules.hpp"
 
 #include <QObject>
+#include <QPointF>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -37,9 +38,14 @@ void runCommand(CommandRef command, AppModel& model, UIState& ui);
 // that takes the keyboard is open in the window.
 bool hasTextFocus(const QQuickWindow& window);
 bool hasOpenPopup(const QQuickWindow& window);
+// Takes the keyboard from the window's focused field when `scenePoint` lies outside it; true
+// when it did. Only fields that name their frame (the kit's field) are concerned.
+bool releaseFieldPressedOutside(QQuickWindow& window, QPointF scenePoint);
 
 // Installed on the application: decides each key press that reaches a window, before the
-// window hands it to its items.
+// window hands it to its items. A press of the mouse outside the text field that has the
+// keyboard (on a result row, a button, the stage) takes the keyboard from the field, as the
+// desktop's own controls do when clicked, so that single keys drive the window again.
 class KeyFilter : public QObject {
     Q_OBJECT
 

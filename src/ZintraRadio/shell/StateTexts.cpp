@@ -42,6 +42,8 @@ namespace ZintraRadio {
     QT_TRID_NOOP("error.fileMissing"),
     //% "Not a playable audio file."
     QT_TRID_NOOP("error.notAudioFile"),
+    //% "No file manager could be started to show %1"
+    QT_TRID_NOOP("toast.noFileManager"),
     //% "Nothing is playing."
     QT_TRID_NOOP("error.notPlaying"),
     //% "No playable stream found."

@@ -57,6 +57,12 @@ namespace ZintraRadio {
 class Mpris;
 class Settings;
 
+// Why a link typed in for a new station is refused, if it is: blank, without one of the
+// schemes a station list holds (http, https, file), or holding a line break or another control
+// character. The link is taken trimmed of white space and line breaks at its ends.
+enum class LinkProblem { none, blank, scheme, controlCharacter };
+LinkProblem typedLinkProblem(std::string_view link);
+
 using SongLogListModel = VectorListModel<SongLogEntry>;
 using RecordingListModel = VectorListModel<RecordingFile>;
 
@@ -196,14 +202,18 @@ public:
     std::vector<Station> favorites() const;
     void toggleFavorite(const Station& station);
     bool isInLibrary(const Station& station) const;
-    // Appends the stations whose URL the library does not hold yet; returns how many.
+    // Appends the stations whose URL the library does not hold yet, their texts on one line
+    // (see renameStation); returns how many.
     int importStations(const std::vector<Station>& stations);
     void removeFromLibrary(const Station& station);
     // Moves the stations at `offsets` into the gap before `destination` (offsets in the list
     // before the move). Offsets outside the list are ignored.
     void moveStations(const std::vector<int>& offsets, int destination);
-    // The name is kept exactly as given; an empty one changes nothing.
+    // The name is kept as given but on one line (each run of line breaks and other control
+    // characters becomes a blank); a blank one changes nothing. Stations come into the library
+    // with their texts on one line too, and one whose link holds a control character not at all.
     void renameStation(const Station& station, const std::string& name);
+    // Adds the station typed into the form, unless its link is refused (typedLinkProblem).
     Q_INVOKABLE void addStation(const QString& name, const QString& url, const QString& genre);
     Q_INVOKABLE void restoreDefaultStations();
     Q_INVOKABLE void clearHistory();
@@ -271,8 +281,13 @@ public:
     void playFile(const std::filesystem::path& file);
     // A file that cannot be trashed stays where it is, and a warning says so.
     void trashRecording(const RecordingFile& file);
+    // The folders are made when missing. Where the desktop has nothing that can show a file or
+    // folder (no file manager, no opener), an error toast says so and names the path.
     Q_INVOKABLE void openRecordingsFolder();
     Q_INVOKABLE void openDownloadsFolder();
+    // Shows the file selected in the file manager, or opens its folder; false (and the toast
+    // above) when nothing could.
+    bool revealInFileManager(const std::filesystem::path& file);
 
     void loadBrowse(const BrowseScope& scope);
 
@@ -480,6 +495,10 @@ private:
     void loadDirectoryMeta();
     void startDirectorySearch(const std::string& query);
     void persistSoon();
+
+    // Recordings and media folders
+    void openMediaFolder(const std::filesystem::path& folder);
+    void showNothingToShow(const std::filesystem::path& path);
 
     // YouTube, video and downloads
     void applyVideoStream(const Station& item, const std::string& url);

@@ -5,6 +5,7 @@
 #include "ZazidEvoz/DefaultStations.hpp"
 #include "ZazidEvoz/PlaylistImporter.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
+#include "ZazidEvoz/platform/LineBreaks.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
 #include "ZazidEvoz/platform/UserFolders.hpp"
 #include "state/AppModel.hpp"
@@ -30,11 +31,41 @@ std::optional<std::string> hostOf(const std::string& link) {
     return stdText(url.host());
 }
 
+bool isBlank(std::string_view text) {
+    return text::trimmedHorizontalWhitespace(text).empty();
+}
+
+// The station as the library takes it in: its name, genre and country on one line (a line
+// break hides the rest of a name in its field and splits the lines of an exported playlist).
+// None when its link holds a line break or another control character, which no field shows
+// and which would end a request line early.
+std::optional<Station> libraryStation(Station station) {
+    if (text::holdsControlCharacters(station.url))
+        return std::nullopt;
+    station.name = text::asOneLine(station.name);
+    if (isBlank(station.name))
+        station.name = hostOf(station.url).value_or(station.url);
+    station.genre = text::asOneLine(station.genre);
+    station.country = text::asOneLine(station.country);
+    return station;
+}
+
 bool hasURL(const std::vector<Station>& list, const std::string& url) {
     return std::any_of(list.begin(), list.end(), [&](const Station& station) { return station.url == url; });
 }
 
 } // namespace
+
+LinkProblem typedLinkProblem(std::string_view link) {
+    const std::string trimmed = text::trimmedWhitespace(link);
+    if (trimmed.empty())
+        return LinkProblem::blank;
+    if (text::holdsControlCharacters(trimmed))
+        return LinkProblem::controlCharacter;
+    if (!ZazidEvoz::PlaylistImporter::hasAcceptedScheme(trimmed))
+        return LinkProblem::scheme;
+    return LinkProblem::none;
+}
 
 // ---- Favourites
 
@@ -89,9 +120,9 @@ int AppModel::importStations(const std::vector<Station>& stations) {
     for (const auto& station : library_.stations)
         urls.insert(station.url);
     std::vector<Station> added;
-    for (const auto& station : stations)
-        if (urls.insert(station.url).second)
-            added.push_back(station);
+    for (const auto& given : stations)
+        if (auto station = libraryStation(given); station && urls.insert(station->url).second)
+            added.push_back(std::move(*station));
     const auto count = static_cast<int>(added.size());
     editLibrary([&](LibrarySnapshot&) { stationModel_->append(std::move(added)); });
     persistSoon();
@@ -112,10 +143,11 @@ void AppModel::moveStations(const std::vector<int>& offsets, int destination) {
     persistSoon();
 }
 
-void AppModel::renameStation(const Station& station, const std::string& name) {
+void AppModel::renameStation(const Station& station, const std::string& givenName) {
     auto found = std::find_if(library_.stations.begin(), library_.stations.end(),
                               [&](const Station& entry) { return entry.url == station.url; });
-    if (found == library_.stations.end() || name.empty())
+    const std::string name = text::asOneLine(givenName);
+    if (found == library_.stations.end() || isBlank(name))
         return;
     Station renamed = *found;
     renamed.name = name;
@@ -126,13 +158,13 @@ void AppModel::renameStation(const Station& station, const std::string& name) {
 
 void AppModel::addStation(const QString& name, const QString& url, const QString& genre) {
     const std::string link = text::trimmedWhitespace(stdText(url));
-    if (link.empty())
+    // The form says why it refuses a link; here a refused link adds nothing either.
+    if (typedLinkProblem(link) != LinkProblem::none)
         return;
     Station station;
     station.kind = Station::guessKind(link);
-    station.name = text::trimmedHorizontalWhitespace(stdText(name));
-    if (station.name.empty())
-        station.name = hostOf(link).value_or(link);
+    // Named after the link's host when blank (importStations).
+    station.name = text::trimmedHorizontalWhitespace(text::asOneLine(stdText(name)));
     station.url = link;
     station.genre = stdText(genre);
     // A link the library already holds is left out without a word.

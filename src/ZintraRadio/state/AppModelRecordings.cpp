@@ -41,13 +41,6 @@ RecordingFile describeRecording(const std::filesystem::path& file) {
     return recording;
 }
 
-// Creating the folder may fail; the file manager is asked to open it all the same.
-void openMediaFolder(const std::filesystem::path& folder) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    openFolder(folder);
-}
-
 } // namespace
 
 std::vector<RecordingFile> newestRecordingsFirst(std::vector<RecordingFile> recordings) {
@@ -132,12 +125,32 @@ void AppModel::trashRecording(const RecordingFile& recording) {
     reloadRecordings();
 }
 
+void AppModel::openMediaFolder(const std::filesystem::path& folder) {
+    // Creating the folder may fail; the file manager is asked to open it all the same.
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!openFolder(folder))
+        showNothingToShow(folder);
+}
+
 void AppModel::openRecordingsFolder() {
     openMediaFolder(ZazidEvoz::MediaFolders::recordings());
 }
 
 void AppModel::openDownloadsFolder() {
     openMediaFolder(ZazidEvoz::MediaFolders::downloads());
+}
+
+bool AppModel::revealInFileManager(const std::filesystem::path& file) {
+    if (revealFile(file))
+        return true;
+    showNothingToShow(file);
+    return false;
+}
+
+void AppModel::showNothingToShow(const std::filesystem::path& path) {
+    //% "No file manager could be started to show %1"
+    show(Toast::Style::error, localizedText("toast.noFileManager", {qtText(path.string())}));
 }
 
 void AppModel::playFile(const QString& file) {

@@ -12,6 +12,8 @@
 #include "support/Sandbox.hpp"
 #include "support/StreamServer.hpp"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -82,15 +84,28 @@ protected:
         pumpFor(30ms);
     }
 
-    // Types into a field as the keyboard does.
-    void type(QQuickItem* field, const QString& text) {
+    // Clicks into a field and empties it.
+    void enter(QQuickItem* field) {
         ASSERT_NE(field, nullptr);
         QQuickItem* input = QmlKit::child(field, "fieldInput");
         ASSERT_NE(input, nullptr);
         click(input);
         input->setProperty("text", QString());
+    }
+
+    // Types into a field as the keyboard does.
+    void type(QQuickItem* field, const QString& text) {
+        enter(field);
         for (const QChar c : text)
             QTest::keyClick(run->window, c.toLatin1());
+        pumpFor(30ms);
+    }
+
+    // Pastes into a field as Ctrl+V does.
+    void paste(QQuickItem* field, const QString& text) {
+        enter(field);
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(run->window, Qt::Key_V, Qt::ControlModifier);
         pumpFor(30ms);
     }
 
@@ -216,6 +231,63 @@ TEST_F(DeckRun, AFilterNarrowsTheListAndTheFormAddsAStation) {
     EXPECT_EQ(model->library().stations.back().name, "Evening Jazz");
     EXPECT_EQ(model->library().stations.back().genre, "jazz");
     EXPECT_TRUE(pumpUntil([&] { return run->find("stationRow_http://127.0.0.1:9/evening") != nullptr; }, 2s));
+}
+
+// What is no station link is refused with a word under the link field, and the form stays
+// open with the cursor in it; line breaks pasted into the name are kept out of it.
+TEST_F(DeckRun, TheFormRefusesWhatIsNoStationLink) {
+    start();
+    show("stations");
+    type(run->find("stationsFilter"), QString());
+    const auto before = model->library().stations;
+    click(run->find("stationsAdd"));
+    ASSERT_TRUE(pumpUntil([&] { return run->find("addForm") != nullptr; }, 2s));
+    QQuickItem* link = run->find("addLink");
+    const auto linkFocused = [&] { return QmlKit::child(link, "fieldInput")->hasActiveFocus(); };
+    QQuickItem* problem = run->find("addLinkProblem");
+    ASSERT_NE(problem, nullptr);
+    EXPECT_FALSE(problem->isVisible());
+
+    const struct {
+        const char* what;
+        QString link;
+        const char* key;
+    } refused[] = {
+        {"words", QStringLiteral("hello world"), "stations.linkScheme"},
+        {"no scheme", QStringLiteral("127.0.0.1:9/live"), "stations.linkScheme"},
+        {"another scheme", QStringLiteral("rtmp://127.0.0.1:9/live"), "stations.linkScheme"},
+        {"a line break inside", QStringLiteral("http://127.0.0.1:9/a\r\nIcy-MetaData: 1"),
+         "stations.linkControl"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.what);
+        paste(link, c.link);
+        ASSERT_EQ(QmlKit::child(link, "fieldInput")->property("text").toString(), c.link);
+        EXPECT_FALSE(problem->isVisible());
+        pressReturn();
+        EXPECT_TRUE(problem->isVisible());
+        EXPECT_EQ(problem->property("text").toString(), qtTrId(c.key));
+        EXPECT_NE(run->find("addForm"), nullptr) << "the form stays open";
+        EXPECT_TRUE(linkFocused());
+        EXPECT_EQ(model->library().stations, before);
+    }
+    pumpFor(300ms);
+    run->grab("deckrun-add-form-refused.png", "sidePanel");
+    click(run->find("addConfirm")); // the button refuses alike
+    EXPECT_NE(run->find("addForm"), nullptr);
+    EXPECT_TRUE(problem->isVisible());
+    EXPECT_EQ(model->library().stations, before);
+
+    // Typing mends it: the word goes, and a link with a scheme is taken.
+    type(link, QStringLiteral("http://127.0.0.1:9/late"));
+    EXPECT_FALSE(problem->isVisible());
+    paste(run->find("addName"), QStringLiteral("Late\nNight\r\n"));
+    pressReturn();
+    EXPECT_TRUE(pumpUntil([&] { return run->find("addForm") == nullptr; }, 2s));
+    ASSERT_EQ(model->library().stations.size(), before.size() + 1);
+    EXPECT_EQ(model->library().stations.back().url, "http://127.0.0.1:9/late");
+    EXPECT_EQ(model->library().stations.back().name, "Late Night");
+    model->removeFromLibrary(model->library().stations.back());
 }
 
 TEST_F(DeckRun, PicturesOfEveryPanel) {

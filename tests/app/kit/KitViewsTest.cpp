@@ -148,6 +148,8 @@ TEST_F(KitViews, ThemedFieldFocusesOnTriggerLeavesOnEscapeAndSubmitsOnReturn) {
     QTest::keyClick(&kit.window, Qt::Key_Return);
     EXPECT_EQ(submitted.count(), 1);
     EXPECT_EQ(field->property("text").toString(), QStringLiteral("abc")); // kept after submit
+    EXPECT_FALSE(input->hasActiveFocus()); // and the keyboard is the window's again
+    input->forceActiveFocus();
     QTest::keyClick(&kit.window, Qt::Key_Escape);
     EXPECT_FALSE(input->hasActiveFocus());
     EXPECT_EQ(field->property("text").toString(), QStringLiteral("abc"));

@@ -165,7 +165,7 @@ std::vector<EditCase> editCases() {
          libraryOf({one}),
          [](AppModel& model) {
              model.addStation("  ", " http://radio.example:8000/live \n", "jazz");
-             model.addStation("", "stream.example/x", "");
+             model.addStation("", "FILE:///music/Song.mp3", "");
              model.addStation("\tMy Tube ", "https://www.youtube.com/watch?v=abc", "");
              model.addStation("Again", QString::fromStdString(one.url), "");
              model.addStation("Nothing", " \n ", "");
@@ -177,10 +177,42 @@ std::vector<EditCase> editCases() {
              typed.genre = "jazz";
              EXPECT_EQ(saved.stations[1], typed);
              EXPECT_EQ(saved.stations[2],
-                       makeStation(MediaKind::radio, "stream.example/x", "stream.example/x"));
+                       makeStation(MediaKind::file, "FILE:///music/Song.mp3", "FILE:///music/Song.mp3"));
              EXPECT_EQ(saved.stations[3],
                        makeStation(MediaKind::youtube, "My Tube", "https://www.youtube.com/watch?v=abc"));
              EXPECT_FALSE(shelf.model->toast());
+         }},
+        {"a typed-in link without a station scheme or with a line break inside is refused",
+         libraryOf({one}),
+         [](AppModel& model) {
+             model.addStation("", "hello world", "");
+             model.addStation("Bare", "stream.example/x", "");
+             model.addStation("Other", "rtmp://live.example/app", "");
+             model.addStation("Option", "-i /etc/passwd", "");
+             model.addStation("Split", "http://split.example/a\r\nIcy-MetaData: 1", "");
+             model.addStation("Wide", QString::fromUtf8("http://wide.example/a\u2028b"), "");
+             model.addStation("C1", QString::fromUtf8("http://c1.example/a\u0090b"), "");
+         },
+         [](const LibrarySnapshot& saved, Shelf& shelf) {
+             EXPECT_EQ(saved.stations, std::vector<Station>{one});
+             EXPECT_FALSE(shelf.model->toast());
+         }},
+        {"names, genres and countries come in on one line, whichever way they come", libraryOf({one}),
+         [](AppModel& model) {
+             model.addStation("Evening\r\nJazz\n", "http://evening.example/", "jazz\nlounge");
+             Station imported = makeStation(MediaKind::radio, "Late\u2028Night\tTalk", "http://late.example/");
+             imported.country = "Aus\x01tria";
+             Station nameless = makeStation(MediaKind::radio, "\n\r", "http://nameless.example/x");
+             Station split = makeStation(MediaKind::radio, "Split", "http://split.example/\nx");
+             EXPECT_EQ(model.importStations({imported, nameless, split}), 2);
+             model.renameStation(one, "One\nFM");
+         },
+         [](const LibrarySnapshot& saved, Shelf&) {
+             EXPECT_EQ(namesOf(saved.stations), (std::vector<std::string>{"One FM", "Evening Jazz",
+                                                                          "Late Night Talk", "nameless.example"}));
+             ASSERT_EQ(saved.stations.size(), 4u);
+             EXPECT_EQ(saved.stations[1].genre, "jazz lounge");
+             EXPECT_EQ(saved.stations[2].country, "Aus tria");
          }},
         {"moves take offsets before the move and ignore offsets outside the list",
          libraryOf({one, two, three}),
@@ -203,11 +235,12 @@ std::vector<EditCase> editCases() {
              EXPECT_EQ(rows->data(rows->index(0), nameRole).toString(), "One FM");
              EXPECT_EQ(rows->data(rows->index(2), nameRole).toString(), "Two FM");
          }},
-        {"a rename keeps the name as given; an empty name or an unknown station changes nothing",
+        {"a rename keeps the name as given; a blank name or an unknown station changes nothing",
          libraryOf({one, two}),
          [](AppModel& model) {
              model.renameStation(two, " Two, renamed ");
              model.renameStation(one, "");
+             model.renameStation(one, "\n\t");
              model.renameStation(directoryHit, "Never");
          },
          [](const LibrarySnapshot& saved, Shelf&) {
@@ -255,6 +288,10 @@ TEST(LibraryEdits, PlaylistFilesAreImportedWithAToastAndStored) {
     writeBytes(known, "[playlist]\nFile1=http://one.example/live\nTitle1=One\nNumberOfEntries=1\n");
     const auto empty = folder / "notes.m3u";
     writeBytes(empty, "nothing playable here\n");
+    // JSON texts may hold escaped line breaks: names keep to one line, links with one stay out.
+    const auto json = folder / "stations.json";
+    writeBytes(json, R"([{"name":"Line\r\nBreak FM","url":"http://lb.example/"},
+                        {"name":"Split","url":"http://split.example/\r\nx"}])");
 
     Shelf shelf(libraryOf({one}));
     auto& model = *shelf.model;
@@ -271,6 +308,13 @@ TEST(LibraryEdits, PlaylistFilesAreImportedWithAToastAndStored) {
     model.importPlaylistFile(empty);
     shelf.expectToast(Toast::Style::warning, importedText(0));
     EXPECT_EQ(shelf.saved().stations, saved.stations);
+
+    model.importPlaylistFile(json);
+    shelf.expectToast(Toast::Style::success, importedText(1));
+    saved = shelf.saved();
+    ASSERT_EQ(saved.stations.size(), 3u);
+    EXPECT_EQ(saved.stations[2].name, "Line Break FM");
+    EXPECT_EQ(saved.stations[2].url, "http://lb.example/");
 }
 
 TEST(LibraryEdits, FilesThatAreNoPlaylistsAreRefusedWithoutReadingThemWhole) {

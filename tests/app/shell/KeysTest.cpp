@@ -7,6 +7,8 @@
 #include "shell/ShellCommands.hpp"
 #include "state/AppRuntime.hpp"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -36,6 +38,20 @@ protected:
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(shell.window, key, modifiers);
         pumpFor(50ms);
+    }
+    void type(const std::string& text) {
+        for (const char c : text)
+            QTest::keyClick(shell.window, c);
+        pumpFor(50ms);
+    }
+    void click(QQuickItem* item) {
+        ASSERT_NE(item, nullptr);
+        const QPoint centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+        QTest::mouseClick(shell.window, Qt::LeftButton, {}, centre);
+        pumpFor(50ms);
+    }
+    bool waitForState(const char* state) {
+        return pumpUntil([&] { return model.stateName() == QLatin1String(state); }, 20s);
     }
     ShellFixture& shell = ShellFixture::get();
     AppModel& model = AppRuntime::model();
@@ -124,6 +140,55 @@ TEST_F(Keys, ATextFieldKeepsWhatIsTypedAndAnOpenMenuKeepsItsKeys) {
     ASSERT_FALSE(hasTextFocus(*shell.window));
     press(Qt::Key_Space);
     EXPECT_EQ(model.stateName(), QLatin1String("paused"));
+}
+
+// Once a field's action is done (a row of its results chosen, Return pressed) the keyboard is
+// the window's again: Space pauses instead of typing a blank into the field.
+TEST_F(Keys, AFieldGivesTheKeyboardBackOnceItsActionIsDone) {
+    model.stop();
+    ui.show(QStringLiteral("stations"));
+    pumpFor(900ms);
+    QQuickItem* filter = shell.find("stationsFilter");
+    ASSERT_NE(filter, nullptr);
+    press(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(pumpUntil([&] { return hasTextFocus(*shell.window); }, 2s));
+    type("local");
+    QQuickItem* row = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] { return (row = shell.find("stationRow_" + shell.streamURL)) != nullptr && row->isVisible(); }, 5s));
+    click(row);
+    ASSERT_TRUE(waitForState("playing")) << model.failureText().toStdString();
+    EXPECT_FALSE(hasTextFocus(*shell.window));
+    press(Qt::Key_Space);
+    EXPECT_EQ(model.stateName(), QLatin1String("paused"));
+    EXPECT_EQ(filter->property("text").toString(), QStringLiteral("local"));
+    filter->setProperty("text", QString());
+
+    // A link pasted into the stage's field and sent with Return.
+    model.stop();
+    ASSERT_TRUE(waitForState("stopped"));
+    press(Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(pumpUntil([&] { return hasTextFocus(*shell.window); }, 2s));
+    QQuickItem* link = shell.find("linkField");
+    ASSERT_NE(link, nullptr);
+    QGuiApplication::clipboard()->setText(QString::fromStdString(shell.streamURL));
+    press(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(link->property("text").toString().toStdString(), shell.streamURL);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(waitForState("playing")) << model.failureText().toStdString();
+    EXPECT_FALSE(hasTextFocus(*shell.window));
+    press(Qt::Key_Space);
+    EXPECT_EQ(model.stateName(), QLatin1String("paused"));
+    EXPECT_EQ(link->property("text").toString(), QString());
+
+    // A press inside the field (its symbol, its clear button) keeps the keyboard there.
+    press(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(pumpUntil([&] { return hasTextFocus(*shell.window); }, 2s));
+    type("x");
+    click(QmlKit::child(filter, "fieldClear"));
+    EXPECT_TRUE(hasTextFocus(*shell.window));
+    EXPECT_EQ(filter->property("text").toString(), QString());
+    press(Qt::Key_Escape);
 }
 
 TEST_F(Keys, ASearchRequestFocusesOnlyThePanelShownAtTheTime) {
