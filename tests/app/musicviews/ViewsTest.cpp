@@ -62,6 +62,12 @@ protected:
         settle();
     }
 
+    void typeText(const QString& text) {
+        for (const QChar c : text)
+            QTest::keyClick(&kit.window, c.toLatin1());
+        settle();
+    }
+
     // Views make delegates and repeated items without a QObject parent: search the item tree.
     static QQuickItem* find(QQuickItem* root, const QString& name) {
         if (root == nullptr)
@@ -309,6 +315,36 @@ TEST_F(MusicViews, BrowserHostsSearchResultsStatusAndLyricsSheet) {
     QTest::keyClick(&kit.window, Qt::Key_Escape);
     ASSERT_TRUE(pumpUntil([&] { return !state.lyricsRequest().has_value(); }, 5s))
         << "Escape clears the request";
+    expectNoWarnings();
+}
+
+// Typed on a keyboard without Turkish letters, a Turkish title is found as a German one is.
+TEST_F(MusicViews, SearchFieldFindsTurkishTitlesTypedWithoutTheirLetters) {
+    start({library.track("a.mp3", "Günaydın", "Barış"), library.track("b.mp3", "Lied", "Müller"),
+           library.track("c.mp3", "Other")},
+          true);
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    QQuickItem* field = find(find(browser, QStringLiteral("browserSearch")), QStringLiteral("fieldInput"));
+    ASSERT_TRUE(field);
+    const auto onlyHit = [&](const char* typed, const QString& title) {
+        SCOPED_TRACE(typed);
+        click(field);
+        QTest::keyClick(&kit.window, Qt::Key_A, Qt::ControlModifier);
+        typeText(QString::fromLatin1(typed));
+        QQuickItem* results = nullptr;
+        EXPECT_TRUE(pumpUntil(
+            [&] {
+                results = find(browser, QStringLiteral("browserSearchResults"));
+                QQuickItem* first = results ? find(results, QStringLiteral("searchTrack0")) : nullptr;
+                return first && first->property("title").toString() == title &&
+                       !find(results, QStringLiteral("searchTrack1"));
+            },
+            5s));
+    };
+    onlyHit("mu", QStringLiteral("Lied"));
+    onlyHit("gunaydin", QStringLiteral("Günaydın"));
+    onlyHit("baris", QStringLiteral("Günaydın"));
     expectNoWarnings();
 }
 
