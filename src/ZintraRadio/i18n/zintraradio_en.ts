@@ -1136,5 +1136,13 @@
         <source>Not a playable audio file.</source>
         <translation>Not a playable audio file.</translation>
     </message>
+    <message id="rule.problem.wholeNumber">
+        <source>Whole numbers only</source>
+        <translation>Whole numbers only</translation>
+    </message>
+    <message id="rule.problem.stars">
+        <source>From 1 to 5</source>
+        <translation>From 1 to 5</translation>
+    </message>
 </context>
 </TS>

@@ -152,7 +152,9 @@ TEST_F(Forms, SmartEditorLoadsPreviewsAndSaves) {
     form.setKind(0, QStringLiteral("yearBetween"));
     EXPECT_TRUE(form.setNumber(0, QStringLiteral("2000")));
     EXPECT_FALSE(form.setSecond(0, QStringLiteral("1e9"))) << "text that does not read keeps the number";
+    EXPECT_FALSE(form.canSave()) << "and is refused until mended";
     EXPECT_TRUE(form.setSecond(0, QStringLiteral("+1995")));
+    EXPECT_TRUE(form.canSave());
     form.addRule();
     form.setText(1, QStringLiteral("ann"));
     form.setLimit(QStringLiteral("3"));
@@ -162,10 +164,14 @@ TEST_F(Forms, SmartEditorLoadsPreviewsAndSaves) {
     settle();
     EXPECT_EQ(form.previewCount(), 3) << "years 1995 to 2000 by Ann, no limit";
 
-    // Switching the kind keeps the text for later.
+    // A rule whose kind changes starts from that kind's defaults: nothing typed for one kind
+    // is taken for another.
     form.setKind(1, QStringLiteral("yearBetween"));
+    EXPECT_EQ(form.state().rules[1].number, 1);
+    EXPECT_EQ(form.state().rules[1].second, 2026);
     form.setKind(1, QStringLiteral("artistContains"));
-    EXPECT_EQ(form.state().rules[1].text, "ann");
+    EXPECT_EQ(form.state().rules[1].text, "");
+    form.setText(1, QStringLiteral("ann"));
 
     form.setName(QStringLiteral(" "));
     form.save();

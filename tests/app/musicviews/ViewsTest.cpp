@@ -4,8 +4,10 @@
 #include "MusicViewsKit.hpp"
 #include "QmlKit.hpp"
 #include "app/appmodel/AppModelKit.hpp"
+#include "music/SmartEditorForm.hpp"
 #include "state/UIState.hpp"
 
+#include <QPointer>
 #include <QQmlContext>
 #include <QQuickWindow>
 #include <QTest>
@@ -345,6 +347,68 @@ TEST_F(MusicViews, SearchFieldFindsTurkishTitlesTypedWithoutTheirLetters) {
     onlyHit("mu", QStringLiteral("Lied"));
     onlyHit("gunaydin", QStringLiteral("Günaydın"));
     onlyHit("baris", QStringLiteral("Günaydın"));
+    expectNoWarnings();
+}
+
+// A rule switched to another kind starts from that kind's default, and a number the rule cannot
+// take is shown refused and holds Save back, instead of being rounded away.
+TEST_F(MusicViews, SmartEditorRulesStartAfreshAndRefuseNumbersTheyCannotTake) {
+    start({library.track("a.mp3", "Alpha")});
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    QQuickItem* overlay = kit.window.contentItem();
+    ui->music()->startNewSmartPlaylist();
+    QQuickItem* rule = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (rule = find(overlay, QStringLiteral("ruleRow0"))) && rule->isVisible(); }, 5s));
+    const auto kinds = SmartEditorForm::kinds();
+    const auto pickKind = [&](const char* kind) {
+        click(find(rule, QStringLiteral("ruleKind")));
+        QQuickItem* option = nullptr;
+        const QString name = QStringLiteral("pickerOption%1").arg(kinds.indexOf(QLatin1String(kind)));
+        ASSERT_TRUE(pumpUntil([&] { return (option = find(overlay, name)) && option->isVisible(); }, 5s)) << kind;
+        QPointer<QQuickItem> chosen(option);
+        click(option);
+        ASSERT_TRUE(pumpUntil([&] { return !chosen || !chosen->isVisible(); }, 5s));
+    };
+    const auto type = [&](const char* field, const char* text) {
+        QQuickItem* input = find(find(rule, QString::fromLatin1(field)), QStringLiteral("numberInput"));
+        ASSERT_TRUE(input);
+        click(input);
+        QTest::keyClick(&kit.window, Qt::Key_A, Qt::ControlModifier);
+        typeText(QString::fromLatin1(text));
+        settle();
+    };
+    const auto shown = [&](const char* field) {
+        return find(find(rule, QString::fromLatin1(field)), QStringLiteral("numberInput"))->property("text").toString();
+    };
+
+    pickKind("yearBetween");
+    type("ruleNumber", "1970");
+    type("ruleSecond", "1973");
+    pickKind("ratingAtLeast");
+    EXPECT_EQ(shown("ruleNumber"), QStringLiteral("1")) << "no 1970 stars";
+
+    pickKind("longerThan");
+    type("ruleNumber", "0.25");
+    QQuickItem* save = find(overlay, QStringLiteral("smartSave"));
+    QQuickItem* problem = find(rule, QStringLiteral("ruleProblem"));
+    EXPECT_TRUE(problem->isVisible());
+    EXPECT_EQ(problem->property("text").toString(), QStringLiteral("Whole numbers only"));
+    EXPECT_TRUE(find(rule, QStringLiteral("ruleNumber"))->property("refused").toBool());
+    EXPECT_FALSE(save->isEnabled());
+    const auto stored = app->music()->smartPlaylists().size();
+    click(save);
+    EXPECT_TRUE(ui->music()->smartDraft().has_value()) << "the sheet stays for the value to be mended";
+    click(find(overlay, QStringLiteral("smartName")));
+    EXPECT_EQ(shown("ruleNumber"), QStringLiteral("0.25")) << "what was typed stays in the field";
+
+    type("ruleNumber", "2");
+    EXPECT_FALSE(problem->isVisible());
+    ASSERT_TRUE(save->isEnabled());
+    click(save);
+    ASSERT_EQ(app->music()->smartPlaylists().size(), stored + 1);
+    EXPECT_EQ(app->music()->smartPlaylists().back().rules,
+              std::vector<ZazidEvoz::SmartRule>{ZazidEvoz::SmartRule::longerThan(120)});
     expectNoWarnings();
 }
 
