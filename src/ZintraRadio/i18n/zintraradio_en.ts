@@ -1136,6 +1136,14 @@
         <source>Not a playable audio file.</source>
         <translation>Not a playable audio file.</translation>
     </message>
+    <message id="action.undo">
+        <source>Undo</source>
+        <translation>Undo</translation>
+    </message>
+    <message id="music.playlistDeleted">
+        <source>“%1” deleted</source>
+        <translation>“%1” deleted</translation>
+    </message>
     <message id="rule.problem.wholeNumber">
         <source>Whole numbers only</source>
         <translation>Whole numbers only</translation>

@@ -412,6 +412,56 @@ TEST_F(MusicViews, SmartEditorRulesStartAfreshAndRefuseNumbersTheyCannotTake) {
     expectNoWarnings();
 }
 
+// A playlist goes with one click on its page's red icon or its card's Remove, without a question;
+// the toast that says so puts it back, where it was and as it was, from its Undo button.
+TEST_F(MusicViews, DeletedPlaylistsComeBackFromTheToastsUndo) {
+    start({library.track("a.mp3", "Alpha", "Ann", "LP", "Jazz"), library.track("b.mp3", "Bravo")});
+    auto& music = *app->music();
+    music.createPlaylist("First", std::vector<ZazidEvoz::Station>{});
+    const auto road = music.createPlaylist("Road Trip", {music.tracks()[0].asStation(), music.tracks()[1].asStation()});
+    music.createPlaylist("Last", std::vector<ZazidEvoz::Station>{});
+    const auto playlistsBefore = music.playlists();
+    const auto smartBefore = music.smartPlaylists();
+    QQuickItem* root = make(R"(
+        Item {
+            MusicBrowser { anchors.fill: parent; model: app; ui: uiState }
+            ToastHost { anchors.horizontalCenter: parent.horizontalCenter; y: 20; model: app }
+        })");
+    ASSERT_TRUE(root);
+    const auto undoFromToast = [&](const QString& text) {
+        QQuickItem* message = nullptr;
+        ASSERT_TRUE(pumpUntil([&] { return (message = find(root, QStringLiteral("toastText"))) != nullptr; }, 5s));
+        EXPECT_EQ(message->property("text").toString(), text);
+        QQuickItem* undo = find(root, QStringLiteral("toastAction"));
+        ASSERT_TRUE(undo && undo->isVisible());
+        EXPECT_EQ(undo->property("title").toString(), QStringLiteral("Undo"));
+        click(undo);
+        EXPECT_FALSE(app->toast().has_value()) << "the toast goes with its button";
+    };
+
+    ui->music()->open(MusicUI::Route::playlist(road.id));
+    settle();
+    click(find(root, QStringLiteral("detailDelete")));
+    EXPECT_FALSE(ui->music()->route().has_value()) << "the page closes";
+    ASSERT_EQ(music.playlists().size(), 2u) << "at once, without a question";
+    undoFromToast(QStringLiteral("\u201CRoad Trip\u201D deleted"));
+    EXPECT_EQ(music.playlists(), playlistsBefore);
+    EXPECT_EQ(library.folders.store().load().playlists, playlistsBefore) << "and stored again";
+
+    // A built-in smart playlist, from its card's menu on the playlists tab.
+    click(find(root, QStringLiteral("tab_playlists")));
+    QQuickItem* card = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (card = find(root, QStringLiteral("smartCard1"))) != nullptr; }, 5s));
+    QTest::mouseClick(&kit.window, Qt::RightButton, {}, card->mapToScene({40, 20}).toPoint());
+    QQuickItem* remove = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (remove = find(kit.window.contentItem(), QStringLiteral("smartRemove"))) && remove->isVisible(); }, 5s));
+    click(remove);
+    ASSERT_EQ(music.smartPlaylists().size(), smartBefore.size() - 1);
+    undoFromToast(QStringLiteral("\u201CMost Played\u201D deleted"));
+    EXPECT_EQ(music.smartPlaylists(), smartBefore);
+    expectNoWarnings();
+}
+
 TEST_F(MusicViews, SheetsClearTheirRequestHoweverTheyClose) {
     start({library.track("a.mp3", "Alpha", "Ann", "LP", "Jazz")});
     QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
