@@ -1152,5 +1152,9 @@
         <source>From 1 to 5</source>
         <translation>From 1 to 5</translation>
     </message>
+    <message id="music.coverUnsupported">
+        <source>A .%1 file cannot hold a cover picture.</source>
+        <translation>A .%1 file cannot hold a cover picture.</translation>
+    </message>
 </context>
 </TS>

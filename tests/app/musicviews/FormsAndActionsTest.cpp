@@ -128,6 +128,45 @@ TEST_F(Forms, TagEditorSavesIntoTheFile) {
     EXPECT_EQ(reread.year, 2001);
 }
 
+// A save the file cannot take is refused before anything runs: the sheet stays open with what
+// was typed and an error says why; once mended it saves. An Ogg file takes no cover at all.
+TEST_F(Forms, TagEditorKeepsTheSheetAndTheTypingWhenTheFileRefusesTheEdit) {
+    library.folders.addFile("tone.ogg", {{"title", "Tone"}});
+    auto& music = library.start({});
+    ASSERT_EQ(music.tracks().size(), 1u);
+    std::vector<std::pair<Toast::Style, std::string>> toasts;
+    music.toastHandler = [&](Toast::Style style, const std::string& text) { toasts.emplace_back(style, text); };
+    TagEditorForm form;
+    form.setMusic(&music);
+    form.setUi(&ui);
+    ui.setEditing(music.tracks().front());
+    EXPECT_EQ(form.coverRefusal(), QStringLiteral("A .ogg file cannot hold a cover picture."));
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const auto png = library.folders.root / "cover.png";
+    ASSERT_TRUE(image.save(QString::fromStdString(png.string())));
+    EXPECT_FALSE(form.pickCover({QUrl::fromLocalFile(QString::fromStdString(png.string()))}));
+    EXPECT_FALSE(form.changes().coverImage);
+
+    const QString tooLong(200000, QLatin1Char('a'));
+    form.setGenre(QStringLiteral("Chillout"));
+    form.setTitle(tooLong);
+    form.save();
+    ASSERT_TRUE(ui.editing().has_value()) << "the sheet stays open";
+    EXPECT_EQ(form.genre(), QStringLiteral("Chillout"));
+    EXPECT_EQ(form.title(), tooLong);
+    ASSERT_EQ(toasts.size(), 1u);
+    EXPECT_EQ(toasts[0].first, Toast::Style::error);
+    EXPECT_EQ(toasts[0].second, "The text is too long to write into the file (200006 bytes; at most 131071).");
+    EXPECT_TRUE(music.busyTracks().empty()) << "nothing was started";
+
+    form.setTitle(QStringLiteral("Tone"));
+    form.save();
+    EXPECT_FALSE(ui.editing().has_value());
+    ASSERT_TRUE(pumpUntil([&] { return music.tracks().front().genre == "Chillout"; }, std::chrono::seconds(60)));
+    EXPECT_EQ(library.folders.store().readTrack(music.tracks().front().path, {}).genre, "Chillout");
+}
+
 TEST_F(Forms, SmartEditorLoadsPreviewsAndSaves) {
     std::vector<Track> tracks;
     for (int i = 0; i < 12; ++i) {

@@ -4,10 +4,14 @@
 #include "MusicViewsKit.hpp"
 #include "QmlKit.hpp"
 #include "app/appmodel/AppModelKit.hpp"
+#include "ZazidEvoz/platform/Process.hpp"
+#include "ZazidEvoz/platform/Text.hpp"
 #include "music/SmartEditorForm.hpp"
 #include "state/UIState.hpp"
 
+#include <QImage>
 #include <QPointer>
+#include <QMimeData>
 #include <QQmlContext>
 #include <QQuickWindow>
 #include <QTest>
@@ -347,6 +351,70 @@ TEST_F(MusicViews, SearchFieldFindsTurkishTitlesTypedWithoutTheirLetters) {
     onlyHit("mu", QStringLiteral("Lied"));
     onlyHit("gunaydin", QStringLiteral("Günaydın"));
     onlyHit("baris", QStringLiteral("Günaydın"));
+    expectNoWarnings();
+}
+
+// The genre the file's tags hold, as ffprobe reads them (Ogg keeps it on the audio stream).
+static std::string probedGenre(const std::string& file) {
+    ZazidEvoz::platform::ProcessOptions probe({"/usr/bin/ffprobe", "-loglevel", "error", "-show_entries",
+                                               "format_tags=genre:stream_tags=genre", "-of",
+                                               "default=noprint_wrappers=1:nokey=1", file});
+    const auto result = ZazidEvoz::platform::runProcess(probe);
+    return ZazidEvoz::text::trimmedWhitespace(result.output.substr(0, result.output.find('\n')));
+}
+
+// Ogg, Opus, ADTS and WAV files hold no picture: the tag editor says so before a cover is picked,
+// refuses one dropped on it, and what was typed is saved.
+TEST_F(MusicViews, TagEditorOffersNoCoverForFilesThatHoldNoneAndSavesTheTyping) {
+    const char* formats[] = {"ogg", "opus", "aac", "wav"};
+    for (const char* format : formats)
+        library.folders.addFile(fmt::format("tone.{}", format), {{"title", "Tone"}});
+    start({});
+    auto& music = *app->music();
+    ASSERT_EQ(music.tracks().size(), 4u);
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    const auto png = library.folders.root / "cover.png";
+    ASSERT_TRUE(picture.save(QString::fromStdString(png.string())));
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    QQuickItem* overlay = kit.window.contentItem();
+
+    for (const char* format : formats) {
+        SCOPED_TRACE(format);
+        const std::string path = (library.folders.library / fmt::format("tone.{}", format)).string();
+        const auto stored = [&] {
+            for (const auto& track : music.tracks())
+                if (track.path == path)
+                    return track;
+            return ZazidEvoz::Track{};
+        };
+        ui->music()->setEditing(stored());
+        QQuickItem* choose = nullptr;
+        ASSERT_TRUE(pumpUntil([&] { return (choose = find(overlay, QStringLiteral("tagChooseCover"))) && choose->isVisible(); }, 5s));
+        EXPECT_FALSE(choose->isEnabled());
+        EXPECT_FALSE(find(overlay, QStringLiteral("tagFetchCover"))->isEnabled());
+        QQuickItem* reason = find(overlay, QStringLiteral("tagCoverRefusal"));
+        ASSERT_TRUE(reason);
+        EXPECT_TRUE(reason->isVisible());
+        EXPECT_EQ(reason->property("text").toString(),
+                  QStringLiteral("A .%1 file cannot hold a cover picture.").arg(QLatin1String(format)));
+
+        QQuickItem* drop = find(overlay, QStringLiteral("tagCoverDrop"));
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(QString::fromStdString(png.string()))});
+        EXPECT_FALSE(dragAndDrop(&kit.window, &files, drop->mapToScene({75, 75}).toPoint()));
+
+        click(find(find(overlay, QStringLiteral("tagGenre")), QStringLiteral("fieldInput")));
+        typeText(QStringLiteral("Chillout"));
+        click(find(overlay, QStringLiteral("tagSave")));
+        EXPECT_FALSE(ui->music()->editing().has_value()) << "saved, the sheet closes";
+        ASSERT_TRUE(pumpUntil([&] { return music.busyTracks().empty(); }, 30s));
+        EXPECT_EQ(probedGenre(path), "Chillout") << "the genre is in the file";
+        if (std::string_view(format) != "aac") { // the library reads no tags of ADTS files
+            EXPECT_EQ(stored().genre, "Chillout");
+        }
+    }
     expectNoWarnings();
 }
 
