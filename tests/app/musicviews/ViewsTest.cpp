@@ -87,6 +87,46 @@ protected:
         return nullptr;
     }
 
+    // Opens `row`'s menu with a right click and puts the pointer on its entry `entry`; then two
+    // new files, one sorting first and one last, come in with a rescan, which renumbers every
+    // row (and reads the search results again); once `listed` says the list shows them, clicks
+    // where the pointer is. The entry must have stayed under the pointer.
+    void chooseWhileTheRowsChange(QObject* menu, QQuickItem* row, const char* entry,
+                                  const std::function<bool(std::size_t tracks)>& listed) {
+        ASSERT_TRUE(menu && row);
+        QTest::mouseClick(&kit.window, Qt::RightButton, {}, row->mapToScene({300, 10}).toPoint());
+        ASSERT_TRUE(pumpUntil([&] { return menu->property("opened").toBool(); }, 5s));
+        QQuickItem* item = nullptr;
+        ASSERT_TRUE(pumpUntil(
+            [&] { return (item = find(kit.window.contentItem(), QString::fromLatin1(entry))) && item->isVisible(); },
+            5s));
+        const auto middle = [&] { return item->mapToScene({item->width() / 2, item->height() / 2}).toPoint(); };
+        // Where the menu settles once the window has laid it out.
+        QPoint aimed;
+        ASSERT_TRUE(pumpUntil(
+            [&] {
+                const QPoint before = middle();
+                settle();
+                return (aimed = middle()) == before;
+            },
+            5s));
+        QTest::mouseMove(&kit.window, aimed);
+
+        auto& music = *app->music();
+        const auto before = music.tracks().size();
+        library.folders.addFile(fmt::format("Song 0{}.mp3", added), {});
+        library.folders.addFile(fmt::format("Song Zzz {}.mp3", added), {});
+        ++added;
+        bool rescanned = false;
+        music.rescan([&] { rescanned = true; });
+        ASSERT_TRUE(pumpUntil([&] { return rescanned && listed(before + 2); }, 20s));
+        settle();
+        EXPECT_TRUE(menu->property("opened").toBool()) << entry << ": the menu stays open";
+        EXPECT_EQ(middle(), aimed) << entry << " stays under the pointer";
+        QTest::mouseClick(&kit.window, Qt::LeftButton, {}, aimed);
+        settle();
+    }
+
     void expectNoWarnings() {
         EXPECT_TRUE(kit.warnings.isEmpty()) << kit.warnings.join(QLatin1Char('\n')).toStdString();
     }
@@ -96,6 +136,7 @@ protected:
     std::unique_ptr<AppModel> app;
     std::unique_ptr<UIState> ui;
     QmlKit kit;
+    int added = 0; // pairs of files chooseWhileTheRowsChange added
 };
 
 } // namespace
@@ -145,6 +186,115 @@ TEST_F(MusicViews, TrackRowsPlaySelectAndRate) {
     EXPECT_EQ(music.tracks()[1].rating, 3);
     click(stars, Qt::NoModifier, {2 * 14 + 6, 9});
     EXPECT_EQ(music.tracks()[1].rating, 0);
+    expectNoWarnings();
+}
+
+// A rescan that finds new files renumbers the rows while a row's menu is open (a background
+// job can start one at any time): the menu stays where the pointer is and acts on the track it
+// was opened for. Two new files, one sorting first and one last, replace every listed row, so
+// the list moves or takes back the rows' items.
+TEST_F(MusicViews, TrackMenuActsOnItsTrackWhileTheRowsChangeUnderIt) {
+    for (int i = 10; i < 50; ++i)
+        library.folders.addFile(fmt::format("Song {}.mp3", i), {});
+    start({});
+    auto& music = *app->music();
+    ASSERT_EQ(music.tracks().size(), 40u);
+    std::vector<std::string> played;
+    music.playHandler = [&](const ZazidEvoz::Station& station) { played.push_back(station.url); };
+    QQuickItem* list = make(R"(
+        TrackList {
+            model: app
+            ui: uiState
+            tracks: TrackListModel { music: app.music }
+        })");
+    ASSERT_TRUE(list);
+    QObject* tracks = list->property("tracks").value<QObject*>();
+    const auto listed = [&](std::size_t count) { return tracks->property("count").toUInt() == count; };
+    const std::string song15 = (library.folders.library / "Song 15.mp3").string();
+    const auto song15Row = [&] {
+        int listed = -1;
+        QMetaObject::invokeMethod(tracks, "rowOf", Q_RETURN_ARG(int, listed),
+                                  Q_ARG(QString, QString::fromStdString(song15)));
+        return find(list, QStringLiteral("trackRow%1").arg(listed));
+    };
+
+    chooseWhileTheRowsChange(list->property("menu").value<QObject*>(), song15Row(), "menuEditTags", listed);
+    ASSERT_TRUE(ui->music()->editing().has_value()) << "the tag editor was asked for";
+    EXPECT_EQ(ui->music()->editing()->path, song15);
+    ui->music()->setEditing(std::nullopt);
+    settle();
+
+    chooseWhileTheRowsChange(list->property("menu").value<QObject*>(), song15Row(), "menuPlay", listed);
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_EQ(played.front(), ZazidEvoz::platform::fileURLFromPath(song15));
+    EXPECT_EQ(music.queue().size(), 44u) << "the list as it is now, from that track";
+
+    chooseWhileTheRowsChange(list->property("menu").value<QObject*>(), song15Row(), "queuePlayNext", listed);
+    ASSERT_EQ(music.queue().size(), 45u);
+    EXPECT_EQ(music.queue()[*music.queueIndex() + 1].url, ZazidEvoz::platform::fileURLFromPath(song15));
+    expectNoWarnings();
+}
+
+// The search results are read again after every change of the database (a rescan, lyrics the
+// background filler stored) and their rows built anew: a found track's menu still acts on it.
+TEST_F(MusicViews, SearchResultMenuActsOnItsTrackWhenTheResultsAreReadAgain) {
+    for (int i = 10; i < 40; ++i)
+        library.folders.addFile(fmt::format("Song {}.mp3", i), {});
+    start({}, true);
+    auto& music = *app->music();
+    ASSERT_EQ(music.tracks().size(), 30u);
+    std::vector<std::string> played;
+    music.playHandler = [&](const ZazidEvoz::Station& station) { played.push_back(station.url); };
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    ui->music()->setSearch("song");
+    QQuickItem* results = nullptr;
+    const auto rowOf = [&](const std::string& path) -> QQuickItem* {
+        results = find(browser, QStringLiteral("browserSearchResults"));
+        for (int position = 0; results && position < 40; ++position)
+            if (QQuickItem* row = find(results, QStringLiteral("searchTrack%1").arg(position)))
+                if (row->property("path").toString() == QString::fromStdString(path))
+                    return row;
+        return nullptr;
+    };
+    const std::string song15 = (library.folders.library / "Song 15.mp3").string();
+    ASSERT_TRUE(pumpUntil([&] { return rowOf(song15) != nullptr; }, 10s));
+    QObject* search = results->property("search").value<QObject*>();
+    const auto listed = [&](std::size_t count) {
+        return search->property("trackCount").toUInt() == count && rowOf(song15) != nullptr;
+    };
+    QObject* menu = nullptr;
+    for (QObject* child : results->findChildren<QObject*>())
+        if (child->objectName() == QStringLiteral("searchTrackMenu"))
+            menu = child;
+    ASSERT_TRUE(menu);
+
+    chooseWhileTheRowsChange(menu, rowOf(song15), "menuEditTags", listed);
+    ASSERT_TRUE(ui->music()->editing().has_value()) << "the tag editor was asked for";
+    EXPECT_EQ(ui->music()->editing()->path, song15);
+    QObject* sheet = browser->property("tagEditor").value<QObject*>();
+    ASSERT_TRUE(pumpUntil([&] { return sheet->property("visible").toBool(); }, 5s));
+    ui->music()->setEditing(std::nullopt);
+    ASSERT_TRUE(pumpUntil([&] { return !sheet->property("visible").toBool(); }, 5s));
+
+    chooseWhileTheRowsChange(menu, rowOf(song15), "menuPlay", listed);
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_EQ(played.front(), ZazidEvoz::platform::fileURLFromPath(song15));
+
+    // Read again, the results keep the place they were scrolled to.
+    QQuickItem* view = find(results, QStringLiteral("searchList"));
+    view->setProperty("contentY", 300);
+    settle();
+    const qreal scrolled = view->property("contentY").toReal();
+    ASSERT_EQ(scrolled, 300);
+    const auto before = music.tracks().size();
+    library.folders.addFile("Song Zzz last.mp3", {});
+    bool rescanned = false;
+    music.rescan([&] { rescanned = true; });
+    ASSERT_TRUE(pumpUntil(
+        [&] { return rescanned && search->property("trackCount").toUInt() == before + 1; }, 20s));
+    settle();
+    EXPECT_EQ(view->property("contentY").toReal(), scrolled);
     expectNoWarnings();
 }
 
