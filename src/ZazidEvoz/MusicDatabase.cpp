@@ -102,6 +102,18 @@ const std::string searchTracksSQL =
     "\nJOIN fts_map m ON m.rowid_fts = f.rowid_fts JOIN tracks t ON t.path = m.path"
     "\nORDER BY f.score";
 
+// The index's tokenizer folds case and strips diacritics, but the dotless ı is a letter of its
+// own to it, so "gunaydin" would miss "Günaydın". Both what is indexed and what is searched
+// for pass through here. Written into the index by every open that finds the marker missing.
+constexpr std::string_view dotlessI = "\u0131";
+constexpr const char* foldedIndexMarker = "tracks_index_folding";
+
+std::string foldedForIndex(std::string text) {
+    for (std::size_t at = text.find(dotlessI); at != std::string::npos; at = text.find(dotlessI, at + 1))
+        text.replace(at, dotlessI.size(), "i");
+    return text;
+}
+
 // The text after the last slash, trailing slashes ignored.
 std::string lastPathComponent(const std::string& path) {
     std::size_t end = path.find_last_not_of('/');
@@ -310,6 +322,7 @@ void MusicDatabase::migrate() {
          "DELETE FROM lyrics WHERE source = 'transcript';");
     addSongKeyColumn();
     fillMissingSongKeys();
+    foldStoredIndexTexts();
 }
 
 // Files made before tracks kept their song key get the column here; its values follow.
@@ -339,6 +352,37 @@ void MusicDatabase::fillMissingSongKeys() {
     inTransaction([&] {
         for (const Missing& row : missing)
             run("UPDATE tracks SET song_key = ? WHERE rowid = ?", {row.key, row.rowid});
+    });
+}
+
+// Index rows written before the index folded its texts get the folded form once.
+void MusicDatabase::foldStoredIndexTexts() {
+    bool folded = false;
+    withStatement("SELECT 1 FROM meta WHERE key = ?", {std::string(foldedIndexMarker)},
+                  [&](sqlite3_stmt* statement) { folded = sqlite3_step(statement) == SQLITE_ROW; });
+    if (folded)
+        return;
+    struct Row {
+        std::int64_t rowid;
+        std::vector<std::string> texts;
+    };
+    std::vector<Row> unfolded;
+    const std::string pattern = "%" + std::string(dotlessI) + "%";
+    withStatement("SELECT rowid, title, artist, album, genre, filename FROM tracks_fts WHERE title LIKE ?1 "
+                  "OR artist LIKE ?1 OR album LIKE ?1 OR genre LIKE ?1 OR filename LIKE ?1",
+                  {pattern}, [&](sqlite3_stmt* statement) {
+                      while (sqlite3_step(statement) == SQLITE_ROW) {
+                          Row row{sqlite3_column_int64(statement, 0), {}};
+                          for (int column = 1; column <= 5; ++column)
+                              row.texts.push_back(foldedForIndex(columnText(statement, column)));
+                          unfolded.push_back(std::move(row));
+                      }
+                  });
+    inTransaction([&] {
+        for (const Row& row : unfolded)
+            run("UPDATE tracks_fts SET title = ?, artist = ?, album = ?, genre = ?, filename = ? WHERE rowid = ?",
+                {row.texts[0], row.texts[1], row.texts[2], row.texts[3], row.texts[4], row.rowid});
+        run("INSERT INTO meta(key, value) VALUES(?, '1')", {std::string(foldedIndexMarker)});
     });
 }
 
@@ -412,7 +456,8 @@ void MusicDatabase::removeFromIndex(const std::string& path) {
 void MusicDatabase::reindex(const Track& track) {
     removeFromIndex(track.path);
     run("INSERT INTO tracks_fts(title, artist, album, genre, filename) VALUES(?,?,?,?,?)",
-        {track.title, track.artist, track.album, track.genre, lastPathComponent(track.path)});
+        {foldedForIndex(track.title), foldedForIndex(track.artist), foldedForIndex(track.album),
+         foldedForIndex(track.genre), foldedForIndex(lastPathComponent(track.path))});
     std::int64_t rowid = sqlite3_last_insert_rowid(db_.get());
     run("INSERT INTO fts_map(path, rowid_fts) VALUES(?, ?)", {track.path, rowid});
 }
@@ -582,11 +627,11 @@ std::string MusicDatabase::ftsQuery(std::string_view text) {
          text::alphanumericWords(text::bytePrefixOnCharacterBoundary(text, maximumSearchTextBytes))) {
         if (used.size() == maximumSearchWords)
             break;
-        if (!used.insert(text::lowercased(word)).second)
+        if (!used.insert(text::lowercased(foldedForIndex(word))).second)
             continue;
         if (!query.empty())
             query += " AND ";
-        query += '"' + word + "\"*";
+        query += '"' + foldedForIndex(word) + "\"*";
     }
     return query;
 }

@@ -194,6 +194,7 @@ private:
     void addSongKeyColumn();
     // Gives every track without a stored song key its key (rows written by another program).
     void fillMissingSongKeys();
+    void foldStoredIndexTexts();
     std::vector<Track> query(std::string_view sql, const Bindings& bindings);
     void reindex(const Track& track);
     void removeFromIndex(const std::string& path);

@@ -52,12 +52,6 @@ bool needsID3v2Switch(std::string_view extension) {
     return extension == "aiff" || extension == "aif" || extension == "aac";
 }
 
-// These containers cannot carry a picture: ffmpeg drops it from ADTS without a word and fails
-// on Ogg and WAV with a message about streams, so say what is wrong before running it.
-bool cannotHoldCover(std::string_view extension) {
-    return extension == "aac" || keepsTagsOnStream(extension) || extension == "wav";
-}
-
 // Where the edit lands: a link keeps pointing at the file it pointed at, which gets the new tags.
 std::filesystem::path editedLocation(const std::filesystem::path& file) {
     std::error_code error;
@@ -72,16 +66,16 @@ std::filesystem::path editedLocation(const std::filesystem::path& file) {
     return location;
 }
 
-void checkArguments(const std::vector<std::string>& arguments) {
+// What the kernel would refuse to pass to ffmpeg; none when every argument can go.
+std::optional<std::string> argumentProblem(const std::vector<std::string>& arguments) {
     for (const auto& argument : arguments) {
         if (argument.find('\0') != std::string::npos)
-            throw TagEditorError::failed(
-                "The text contains a NUL character, which cannot be written into the file.");
+            return "The text contains a NUL character, which cannot be written into the file.";
         if (argument.size() > maximumArgumentBytes)
-            throw TagEditorError::failed(
-                fmt::format("The text is too long to write into the file ({} bytes; at most {}).",
-                            argument.size(), maximumArgumentBytes));
+            return fmt::format("The text is too long to write into the file ({} bytes; at most {}).",
+                               argument.size(), maximumArgumentBytes);
     }
+    return std::nullopt;
 }
 
 platform::TemporaryFile createdOutput(std::filesystem::path path) {
@@ -221,6 +215,19 @@ void requireWholeOutput(const EditRunner& runner, const std::filesystem::path& o
 
 } // namespace
 
+bool canHoldCover(std::string_view extension) {
+    // ffmpeg drops a picture from ADTS without a word and fails on Ogg and WAV with a message
+    // about streams.
+    return extension != "aac" && !keepsTagsOnStream(extension) && extension != "wav";
+}
+
+std::optional<std::string> refusal(const Changes& changes, const std::filesystem::path& file) {
+    const std::string extension = lowercaseExtension(file);
+    if (changes.coverImage && !canHoldCover(extension))
+        return fmt::format("A cover cannot be embedded in a .{} file.", extension);
+    return argumentProblem(editArguments(changes, extension));
+}
+
 std::string lowercaseExtension(const std::filesystem::path& file) {
     std::string extension = file.filename().extension().string();
     if (!extension.empty())
@@ -320,7 +327,8 @@ void remux(const std::filesystem::path& file, const std::optional<std::filesyste
         throw TagEditorError::failed("Not a regular file: " + target.string());
 
     // Refuse what the kernel would refuse before anything is written.
-    checkArguments(remuxCommandLine(target, extra, arguments, target));
+    if (auto problem = argumentProblem(remuxCommandLine(target, extra, arguments, target)))
+        throw TagEditorError::failed(*problem);
 
     // Hidden copies of edits whose process died would fill the disk and never be seen.
     platform::removeLeftovers(target.parent_path(), platform::EntryKind::file, isTemporaryOutputName);
@@ -347,9 +355,9 @@ void remux(const std::filesystem::path& file, const std::optional<std::filesyste
 }
 
 void apply(const Changes& changes, const std::filesystem::path& file) {
-    std::string extension = lowercaseExtension(file);
-    if (changes.coverImage && cannotHoldCover(extension))
-        throw TagEditorError::failed(fmt::format("A cover cannot be embedded in a .{} file.", extension));
+    if (auto refused = refusal(changes, file))
+        throw TagEditorError::failed(*refused);
+    const std::string extension = lowercaseExtension(file);
     RemuxOptions options;
     // ffmpeg turns the lyrics frames of these files into plain text frames; put them back.
     if (ID3LyricsFrames::appliesTo(extension))

@@ -62,6 +62,14 @@ void apply(const Changes& changes, const std::filesystem::path& file);
 // extension.
 std::vector<std::string> editArguments(const Changes& changes, std::string_view extension);
 
+// Whether a file with this lower-case extension can carry an embedded picture (ADTS, Ogg and
+// WAV cannot).
+bool canHoldCover(std::string_view extension);
+
+// Why `apply` refuses these changes for `file` before running ffmpeg: a cover its format
+// cannot hold, or a text the kernel would not pass on; none when it would go ahead.
+std::optional<std::string> refusal(const Changes& changes, const std::filesystem::path& file);
+
 // The option that sets one tag in a file with this lower-case extension: "-metadata", or
 // "-metadata:s:a" for Ogg, which keeps its comments on the audio stream.
 std::string metadataOption(std::string_view extension);

@@ -1,12 +1,14 @@
 // Loading the module's QML offscreen in tests: an engine that collects every QML warning, a
-// window to put items in, and lookups of items by objectName.
+// window to put items in, lookups of items by objectName, and drops.
 #pragma once
 
 #include "QtTestKit.hpp"
 
 #include <QCoreApplication>
 #include <QDirIterator>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -27,6 +29,17 @@ inline void installEnglishTexts() {
     static const bool installed = english.load(QStringLiteral(":/i18n/zintraradio_en.qm")) &&
                                   QCoreApplication::installTranslator(&english);
     (void)installed;
+}
+
+// Sends a drag of `mime` into the window at `at`, then drops it; whether the drop was taken.
+inline bool dragAndDrop(QWindow* window, QMimeData* mime, QPoint at) {
+    QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &move);
+    QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &drop);
+    return drop.isAccepted();
 }
 
 class QmlKit {

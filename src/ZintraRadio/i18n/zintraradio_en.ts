@@ -1164,5 +1164,25 @@
         <source>A station link cannot hold line breaks or control characters</source>
         <translation>A station link cannot hold line breaks or control characters</translation>
     </message>
+    <message id="action.undo">
+        <source>Undo</source>
+        <translation>Undo</translation>
+    </message>
+    <message id="music.playlistDeleted">
+        <source>“%1” deleted</source>
+        <translation>“%1” deleted</translation>
+    </message>
+    <message id="rule.problem.wholeNumber">
+        <source>Whole numbers only</source>
+        <translation>Whole numbers only</translation>
+    </message>
+    <message id="rule.problem.stars">
+        <source>From 1 to 5</source>
+        <translation>From 1 to 5</translation>
+    </message>
+    <message id="music.coverUnsupported">
+        <source>A .%1 file cannot hold a cover picture.</source>
+        <translation>A .%1 file cannot hold a cover picture.</translation>
+    </message>
 </context>
 </TS>

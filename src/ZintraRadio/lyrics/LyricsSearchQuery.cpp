@@ -193,7 +193,12 @@ void LyricsSearchQuery::apply(Result result) {
         rows.push_back({Kind::lyricsLabel, 0});
     for (std::size_t i = 0; i < hits_.size(); ++i)
         rows.push_back({Kind::hit, i});
-    rowModel_->reset(std::move(rows));
+    // A reset would make the list build every row again and scroll back to the top, closing a
+    // row's open menu, each time the results are read again (after every lyric the background
+    // filler stores). Only the differing rows are announced; rows kept may show another track.
+    rowModel_->assign(std::move(rows));
+    if (!rows_.empty())
+        Q_EMIT rowModel_->dataChanged(rowModel_->index(0), rowModel_->index(static_cast<int>(rows_.size()) - 1));
     Q_EMIT resultChanged();
     setReady(true);
 }

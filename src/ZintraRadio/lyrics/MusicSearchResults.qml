@@ -26,15 +26,22 @@ Item {
         YouTubeHandOff.search(ui, model, text)
     }
 
-    // The menu of a found track: it plays the results from that row only while the row still
-    // holds that track.
+    // The menu of a found track. It hangs from the results, which stay while their rows come
+    // and go, and plays the results from wherever the track is when it is chosen.
     function openTrackMenu(row, x, y) {
-        const position = row.position
         const path = row.path
         const station = row.station
-        trackMenu.openFor(row, x, y, path, row.artist, row.title,
-                          () => { if (search.trackPath(position) === path) search.playTrack(position) },
-                          () => station)
+        const at = row.mapToItem(results, x, y)
+        trackMenu.openFor(results, at.x, at.y, path, row.artist, row.title,
+                          () => results.playFound(path), () => station)
+    }
+    function playFound(path) {
+        for (let position = 0; position < search.trackCount; ++position) {
+            if (search.trackPath(position) === path) {
+                search.playTrack(position)
+                return
+            }
+        }
     }
 
     TrackRowContext {

@@ -3,6 +3,7 @@
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
 #include "music/MusicRules.hpp"
+#include "music/PlaylistCards.hpp"
 #include "music/MusicUI.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
@@ -226,9 +227,9 @@ void DetailPage::deleteList() const {
     if (!music())
         return;
     if (playlist_)
-        music()->deletePlaylist(*playlist_);
+        deletePlaylistOfferingUndo(*music(), playlist_->id.text());
     else if (smart_)
-        music()->deleteSmartPlaylist(*smart_);
+        deleteSmartPlaylistOfferingUndo(*music(), smart_->id.text());
     else
         return;
     if (ui())

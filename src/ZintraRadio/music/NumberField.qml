@@ -2,12 +2,14 @@ import QtQuick
 import ZintraRadio
 
 // A small field for a whole number. What is typed is handed over as text (`edited`); the owner
-// reads it strictly and keeps its number when the text does not read.
+// reads it strictly and, when it cannot take it, keeps its number and shows what was typed as
+// `refused`, marked in red.
 Rectangle {
     id: field
 
     property string value
     property string placeholder
+    property bool refused: false
     property alias input: input
 
     signal edited(string text)
@@ -15,9 +17,9 @@ Rectangle {
     implicitWidth: 70
     implicitHeight: 26
     radius: 7
-    color: Theme.white(input.activeFocus ? 0.09 : 0.06)
+    color: refused ? Theme.alpha(Theme.red, 0.12) : Theme.white(input.activeFocus ? 0.09 : 0.06)
     border.width: 1
-    border.color: Theme.white(input.activeFocus ? 0.3 : 0.12)
+    border.color: refused ? Theme.alpha(Theme.red, 0.8) : Theme.white(input.activeFocus ? 0.3 : 0.12)
 
     TextInput {
         id: input
@@ -33,7 +35,7 @@ Rectangle {
         font.pixelSize: 12
         text: field.value
         onTextEdited: field.edited(text)
-        // Showing the kept number again once the field is left.
+        // Showing the owner's text again once the field is left: the number, or the refused typing.
         onActiveFocusChanged: if (!activeFocus) text = Qt.binding(() => field.value)
 
         Text {

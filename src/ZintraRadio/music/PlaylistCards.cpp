@@ -41,7 +41,44 @@ std::vector<Track> inPreviousOrder(std::vector<Track> tracks, const std::vector<
     return ordered;
 }
 
+// The toast that says the list `name` was deleted, with its Undo button.
+void offerUndo(MusicModel& music, const std::string& name, std::function<void()> undo) {
+    if (music.undoToastHandler)
+        //% "“%1” deleted"
+        music.undoToastHandler(stdText(qtTrId("music.playlistDeleted").arg(qtText(name))), std::move(undo));
+}
+
 } // namespace
+
+void deletePlaylistOfferingUndo(MusicModel& music, const std::string& id) {
+    const auto* stored = listWithId(music.playlists(), id);
+    if (!stored) {
+        music.deletePlaylist(qtText(id)); // the model still saves
+        return;
+    }
+    const ZazidEvoz::Playlist deleted = *stored;
+    const auto row = static_cast<std::size_t>(stored - music.playlists().data());
+    music.deletePlaylist(deleted);
+    offerUndo(music, deleted.name, [model = QPointer<MusicModel>(&music), deleted, row] {
+        if (model)
+            model->restorePlaylist(deleted, row);
+    });
+}
+
+void deleteSmartPlaylistOfferingUndo(MusicModel& music, const std::string& id) {
+    const auto* stored = listWithId(music.smartPlaylists(), id);
+    if (!stored) {
+        music.deleteSmartPlaylist(qtText(id));
+        return;
+    }
+    const ZazidEvoz::SmartPlaylist deleted = *stored;
+    const auto row = static_cast<std::size_t>(stored - music.smartPlaylists().data());
+    music.deleteSmartPlaylist(deleted);
+    offerUndo(music, smartPlaylistDisplayName(deleted.name), [model = QPointer<MusicModel>(&music), deleted, row] {
+        if (model)
+            model->restoreSmartPlaylist(deleted, row);
+    });
+}
 
 // ---- The shared base
 
@@ -110,7 +147,7 @@ void SmartPlaylistCards::play(const QString& id) const {
 
 void SmartPlaylistCards::remove(const QString& id) const {
     if (music())
-        music()->deleteSmartPlaylist(id);
+        deleteSmartPlaylistOfferingUndo(*music(), stdText(id));
 }
 
 void SmartPlaylistCards::editRules(const QString& id, QObject* musicUI) const {
@@ -147,7 +184,7 @@ void PlaylistCards::play(const QString& id) const {
 
 void PlaylistCards::remove(const QString& id) const {
     if (music())
-        music()->deletePlaylist(id);
+        deletePlaylistOfferingUndo(*music(), stdText(id));
 }
 
 } // namespace ZintraRadio

@@ -86,4 +86,9 @@ protected:
     void follow(MusicModel& music) override;
 };
 
+// Delete the stored playlist (smart playlist) with this id at once; the toast that says so
+// offers to put it back where it was.
+void deletePlaylistOfferingUndo(MusicModel& music, const std::string& id);
+void deleteSmartPlaylistOfferingUndo(MusicModel& music, const std::string& id);
+
 } // namespace ZintraRadio

@@ -16,6 +16,10 @@ Item {
     // "text", "number", "range" or "nothing".
     property string value
     property string unitKey
+    property bool numberRefused: false
+    property bool secondRefused: false
+    // Why a typed number is refused; empty for none.
+    property string problem
 
     readonly property bool genrePicker: kind === "genreIs" && form !== null && form.genres.length > 0
 
@@ -94,6 +98,7 @@ Item {
             NumberField {
                 objectName: "ruleNumber"
                 value: rule.number
+                refused: rule.numberRefused
                 onEdited: (text) => rule.form.setNumber(rule.row, text)
             }
             Text {
@@ -107,6 +112,7 @@ Item {
                 objectName: "ruleSecond"
                 visible: rule.value === "range"
                 value: rule.second
+                refused: rule.secondRefused
                 onEdited: (text) => rule.form.setSecond(rule.row, text)
             }
             Text {
@@ -124,6 +130,17 @@ Item {
                 color: Theme.white(0.55)
                 font.family: Theme.textFont
                 font.pixelSize: 12
+            }
+            Text {
+                objectName: "ruleProblem"
+                anchors.verticalCenter: parent.verticalCenter
+                visible: rule.problem.length > 0
+                text: rule.problem
+                textFormat: Text.PlainText
+                color: Theme.red
+                font.family: Theme.textFont
+                font.pixelSize: 12
+                font.weight: Font.DemiBold
             }
         }
     }

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModel>
 #include <QVariantMap>
+#include <algorithm>
 
 namespace ZintraRadio {
 
@@ -26,15 +27,37 @@ QString valueName(RuleValue value) {
     return QStringLiteral("nothing");
 }
 
+// A number field shows what was typed while it is refused, else the number.
+QVariant fieldText(std::int64_t number, const std::optional<std::string>& refused) {
+    return refused ? qtText(*refused) : QString::number(number);
+}
+
+// Why the row's refused field cannot be taken; empty when none is refused.
+QVariant problemText(const RuleDraft& r) {
+    const auto& refused = r.refusedNumber ? r.refusedNumber : r.refusedSecond;
+    if (!refused)
+        return QString();
+    [[maybe_unused]] static const char* const keys[] = {
+        //% "Whole numbers only"
+        QT_TRID_NOOP("rule.problem.wholeNumber"),
+        //% "From 1 to 5"
+        QT_TRID_NOOP("rule.problem.stars"),
+    };
+    return qtTrId(std::string(ruleNumber(r.kind, *refused).problemKey).c_str());
+}
+
 std::vector<ListRole<RuleDraft>> ruleRoles() {
     return {
         {"id", [](const RuleDraft& r) { return QVariant(qtText(r.id.text())); }},
         {"kind", [](const RuleDraft& r) { return QVariant(qtText(std::string(rawValue(r.kind)))); }},
         {"text", [](const RuleDraft& r) { return QVariant(qtText(r.text)); }},
-        {"number", [](const RuleDraft& r) { return QVariant(QString::number(r.number)); }},
-        {"second", [](const RuleDraft& r) { return QVariant(QString::number(r.second)); }},
+        {"number", [](const RuleDraft& r) { return fieldText(r.number, r.refusedNumber); }},
+        {"second", [](const RuleDraft& r) { return fieldText(r.second, r.refusedSecond); }},
         {"value", [](const RuleDraft& r) { return QVariant(valueName(ruleValue(r.kind))); }},
         {"unitKey", [](const RuleDraft& r) { return QVariant(qtText(std::string(ruleUnitKey(r.kind)))); }},
+        {"numberRefused", [](const RuleDraft& r) { return QVariant(r.refusedNumber.has_value()); }},
+        {"secondRefused", [](const RuleDraft& r) { return QVariant(r.refusedSecond.has_value()); }},
+        {"problem", problemText},
     };
 }
 
@@ -224,27 +247,41 @@ void SmartEditorForm::editRow(int row, const std::function<void(RuleDraft&)>& ed
 }
 
 void SmartEditorForm::setKind(int row, const QString& kind) {
-    // Only the kind changes: text and numbers stay for a later switch back.
     if (const auto value = ruleKindFromRawValue(stdText(kind)))
-        editRow(row, [value](RuleDraft& rule) { rule.kind = *value; });
+        editRow(row, [value](RuleDraft& rule) { rule = withKind(rule, *value); });
 }
 
 void SmartEditorForm::setText(int row, const QString& text) {
     editRow(row, [&text](RuleDraft& rule) { rule.text = stdText(text); });
 }
 
+bool SmartEditorForm::setTypedNumber(int row, const QString& typed, std::int64_t RuleDraft::*number,
+                                     std::optional<std::string> RuleDraft::*refused) {
+    if (row < 0 || row >= ruleCount())
+        return false;
+    const std::string text = stdText(typed);
+    const auto taken = ruleNumber(state_.rules[static_cast<std::size_t>(row)].kind, text).value;
+    editRow(row, [&](RuleDraft& rule) {
+        if (taken) {
+            rule.*number = *taken;
+            rule.*refused = std::nullopt;
+        } else {
+            rule.*refused = text; // kept as typed and shown refused; the number stays
+        }
+    });
+    return taken.has_value();
+}
+
 bool SmartEditorForm::setNumber(int row, const QString& typed) {
-    const auto value = ruleNumber(stdText(typed));
-    if (value)
-        editRow(row, [value](RuleDraft& rule) { rule.number = *value; });
-    return value.has_value();
+    return setTypedNumber(row, typed, &RuleDraft::number, &RuleDraft::refusedNumber);
 }
 
 bool SmartEditorForm::setSecond(int row, const QString& typed) {
-    const auto value = ruleNumber(stdText(typed));
-    if (value)
-        editRow(row, [value](RuleDraft& rule) { rule.second = *value; });
-    return value.has_value();
+    return setTypedNumber(row, typed, &RuleDraft::second, &RuleDraft::refusedSecond);
+}
+
+bool SmartEditorForm::canSave() const {
+    return std::none_of(state_.rules.begin(), state_.rules.end(), hasRefusedNumber);
 }
 
 void SmartEditorForm::changed() {
@@ -274,6 +311,8 @@ void SmartEditorForm::updatePreview() {
 }
 
 void SmartEditorForm::save() {
+    if (!canSave())
+        return; // the refused field says what to mend
     if (music() && draft_) {
         const auto playlist = result();
         if (isNew_)

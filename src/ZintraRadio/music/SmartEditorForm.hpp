@@ -30,9 +30,12 @@ class SmartEditorForm : public MusicBound {
     Q_PROPERTY(bool matchAll READ matchAll WRITE setMatchAll NOTIFY stateChanged)
     Q_PROPERTY(QString sort READ sort WRITE setSort NOTIFY stateChanged)
     Q_PROPERTY(QString limit READ limit WRITE setLimit NOTIFY stateChanged)
-    // Rows: id, kind, text, number, second, value ("text", "number", "range", "nothing"), unitKey.
+    // Rows: id, kind, text, number, second, value ("text", "number", "range", "nothing"), unitKey,
+    // numberRefused, secondRefused and problem (why a typed number is refused; empty for none).
     Q_PROPERTY(QAbstractItemModel* rules READ rulesModel CONSTANT)
     Q_PROPERTY(int ruleCount READ ruleCount NOTIFY stateChanged)
+    // False while a rule holds a number it cannot take.
+    Q_PROPERTY(bool canSave READ canSave NOTIFY stateChanged)
     Q_PROPERTY(int previewCount READ previewCount NOTIFY previewChanged)
     // The first nine matching tracks: {cover, seed}.
     Q_PROPERTY(QVariantList previewCovers READ previewCovers NOTIFY previewChanged)
@@ -58,6 +61,7 @@ public:
     void setLimit(const QString& limit);
     QAbstractItemModel* rulesModel() const;
     int ruleCount() const { return static_cast<int>(state_.rules.size()); }
+    bool canSave() const;
     int previewCount() const { return previewCount_; }
     QVariantList previewCovers() const { return previewCovers_; }
     static QStringList kinds();
@@ -73,10 +77,10 @@ public:
     Q_INVOKABLE void removeRule(const QString& id);
     Q_INVOKABLE void setKind(int row, const QString& kind);
     Q_INVOKABLE void setText(int row, const QString& text);
-    // A typed number; text that does not read keeps the value (false).
+    // A typed number; one the rule cannot take keeps the value and is shown refused (false).
     Q_INVOKABLE bool setNumber(int row, const QString& typed);
     Q_INVOKABLE bool setSecond(int row, const QString& typed);
-    // Creates or replaces the smart playlist, then closes.
+    // Creates or replaces the smart playlist, then closes; nothing while canSave is false.
     Q_INVOKABLE void save();
     // Closes without saving (also what Escape and a dismissed sheet do).
     Q_INVOKABLE void close();
@@ -94,6 +98,8 @@ protected:
 private:
     void load();
     void editRow(int row, const std::function<void(RuleDraft&)>& edit);
+    bool setTypedNumber(int row, const QString& typed, std::int64_t RuleDraft::*number,
+                        std::optional<std::string> RuleDraft::*refused);
     void changed();
     void updatePreview();
 

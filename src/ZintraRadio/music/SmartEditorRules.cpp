@@ -190,8 +190,26 @@ ZazidEvoz::SmartPlaylist smartEditorResult(const ZazidEvoz::SmartPlaylist& draft
     return result;
 }
 
-std::optional<std::int64_t> ruleNumber(std::string_view typed) {
-    return saturatingWholeNumber(typed);
+RuleDraft withKind(const RuleDraft& rule, RuleKind kind) {
+    if (rule.kind == kind)
+        return rule;
+    RuleDraft switched;
+    switched.id = rule.id;
+    switched.kind = kind;
+    return switched;
+}
+
+TypedNumber ruleNumber(RuleKind kind, std::string_view typed) {
+    const auto value = saturatingWholeNumber(typed);
+    if (!value)
+        return {std::nullopt, "rule.problem.wholeNumber"};
+    if (kind == RuleKind::ratingAtLeast && (*value < 1 || *value > 5))
+        return {std::nullopt, "rule.problem.stars"};
+    return {value, {}};
+}
+
+bool hasRefusedNumber(const RuleDraft& rule) {
+    return rule.refusedNumber || rule.refusedSecond;
 }
 
 } // namespace ZintraRadio

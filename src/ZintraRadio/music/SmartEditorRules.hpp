@@ -44,8 +44,16 @@ struct RuleDraft {
     std::string text;
     std::int64_t number = 1;
     std::int64_t second = 2026;
+    // What was typed into a number field when the rule cannot take it: the field shows it,
+    // marked, until it is mended. None while the field holds `number` (`second`).
+    std::optional<std::string> refusedNumber;
+    std::optional<std::string> refusedSecond;
     friend bool operator==(const RuleDraft&, const RuleDraft&) = default;
 };
+
+// The row with another kind: it starts from that kind's defaults (a number meant for one kind
+// means something else to another: 1970 as a year is no rating). The same kind changes nothing.
+RuleDraft withKind(const RuleDraft& rule, RuleKind kind);
 
 // A row for a stored rule: its kind and values, the other fields at their defaults. Durations
 // show as whole minutes (truncated; a duration beyond the number range is clamped to it).
@@ -74,8 +82,16 @@ SmartEditorState smartEditorState(const ZazidEvoz::SmartPlaylist& draft, bool is
 ZazidEvoz::SmartPlaylist smartEditorResult(const ZazidEvoz::SmartPlaylist& draft, bool isNew,
                                            const SmartEditorState& state, const std::string& newName);
 
-// A number typed into a rule's field: the new value, or none when the text does not read (the
-// field then keeps its value). Larger numbers are clamped to the number range.
-std::optional<std::int64_t> ruleNumber(std::string_view typed);
+// A number typed into a field of a rule of `kind`: the value it takes, or, when it cannot take
+// it, the translation key of why (a whole number is needed; a rating goes from 1 to 5). Larger
+// numbers are clamped to the number range.
+struct TypedNumber {
+    std::optional<std::int64_t> value;
+    std::string_view problemKey; // empty when `value` is set
+};
+TypedNumber ruleNumber(RuleKind kind, std::string_view typed);
+
+// Whether a number field of the row holds what was typed but cannot be taken.
+bool hasRefusedNumber(const RuleDraft& rule);
 
 } // namespace ZintraRadio

@@ -147,6 +147,9 @@ SheetPopup {
                         second: model.second
                         value: model.value
                         unitKey: model.unitKey
+                        numberRefused: model.numberRefused
+                        secondRefused: model.secondRefused
+                        problem: model.problem
                     }
                 }
             }
@@ -246,6 +249,8 @@ SheetPopup {
                     titleKey: QT_TRID_NOOP("action.save")
                     symbol: "checkmark"
                     prominent: true
+                    enabled: form.canSave
+                    opacity: enabled ? 1 : 0.45
                     onClicked: form.save()
                 }
             }

@@ -75,6 +75,16 @@ QString TagEditorForm::fileName() const {
     return track_ ? qtText(std::filesystem::path(track_->path).filename().string()) : QString();
 }
 
+QString TagEditorForm::coverRefusal() const {
+    if (!track_)
+        return {};
+    const std::string extension = ZazidEvoz::TagEditor::lowercaseExtension(track_->path);
+    if (ZazidEvoz::TagEditor::canHoldCover(extension))
+        return {};
+    //% "A .%1 file cannot hold a cover picture."
+    return qtTrId("music.coverUnsupported").arg(qtText(extension));
+}
+
 ZazidEvoz::TagEditor::Changes TagEditorForm::changes() const {
     if (!track_)
         return {};
@@ -85,7 +95,7 @@ ZazidEvoz::TagEditor::Changes TagEditorForm::changes() const {
 
 bool TagEditorForm::pickCover(const QList<QUrl>& urls) {
     const auto picture = firstDroppedPicture(urls);
-    if (!picture)
+    if (!picture || !coverRefusal().isEmpty())
         return false;
     picked_ = picture;
     Q_EMIT coverChanged();
@@ -98,10 +108,25 @@ void TagEditorForm::fetchCover() const {
 }
 
 void TagEditorForm::save() {
-    if (music() && track_)
+    if (music() && track_) {
+        const auto wanted = changes();
+        if (const auto refused = refusalOf(wanted)) {
+            if (music()->toastHandler)
+                music()->toastHandler(Toast::Style::error, stdText(*refused));
+            return; // the typing stays for the user to mend
+        }
         // Compared with the track as opened, applied to the library's latest copy of it.
-        music()->edit(current(), changes());
+        music()->edit(current(), wanted);
+    }
     close();
+}
+
+std::optional<QString> TagEditorForm::refusalOf(const ZazidEvoz::TagEditor::Changes& wanted) const {
+    if (wanted.coverImage && !coverRefusal().isEmpty())
+        return coverRefusal();
+    if (auto refused = ZazidEvoz::TagEditor::refusal(wanted, track_->path))
+        return qtText(*refused);
+    return std::nullopt;
 }
 
 void TagEditorForm::close() {

@@ -32,6 +32,8 @@ class TagEditorForm : public MusicBound {
     Q_PROPERTY(QString cover READ cover NOTIFY coverChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     Q_PROPERTY(QString fileName READ fileName NOTIFY openChanged)
+    // Why the file cannot take a cover picture (its format holds none); empty when it can.
+    Q_PROPERTY(QString coverRefusal READ coverRefusal NOTIFY openChanged)
     Q_PROPERTY(QStringList genres READ genres NOTIFY genresChanged)
 
 public:
@@ -51,15 +53,18 @@ public:
     QString cover() const;
     bool busy() const;
     QString fileName() const;
+    QString coverRefusal() const;
 
     // What saving sends now.
     ZazidEvoz::TagEditor::Changes changes() const;
 
     // A picture chosen in the open panel or dropped on the preview: the first local picture
-    // file becomes the new cover; false (and nothing changes) when there is none.
+    // file becomes the new cover; false (and nothing changes) when there is none or the file
+    // cannot hold one.
     Q_INVOKABLE bool pickCover(const QList<QUrl>& urls);
     Q_INVOKABLE void fetchCover() const;
-    // Sends the differences, then closes.
+    // Sends the differences, then closes. Changes the file cannot take are refused with an
+    // error toast, and the sheet stays open with what was typed.
     Q_INVOKABLE void save();
     // Closes without sending anything (also what Escape and a dismissed sheet do).
     Q_INVOKABLE void close();
@@ -80,6 +85,8 @@ private:
         QString title, artist, album, genre, year;
     };
     void setField(QString Fields::*field, const QString& text);
+    // Why the file cannot take these changes (checked before anything runs); none when it can.
+    std::optional<QString> refusalOf(const ZazidEvoz::TagEditor::Changes& wanted) const;
     void load();
     // The library's copy of the track, or the track as opened when the library dropped it.
     ZazidEvoz::Track current() const;

@@ -6,8 +6,10 @@ import ZintraRadio
 // The sheet that edits one track's title, artist, album, genre, year and cover. It opens when
 // the browser asks for a track and fills itself from it; Save hands the exact differences to
 // the library and closes at once (the file is rewritten in the background, its row shows the
-// work); Cancel, Escape and a dismissal close it without a change. A picture comes from an open
-// dialog, a drop on the preview, or the cover search, which keeps the sheet open.
+// work), or stays open with the typing when the file cannot take it; Cancel, Escape and a
+// dismissal close it without a change. A picture comes from an open dialog, a drop on the
+// preview, or the cover search, which keeps the sheet open; a file whose format holds no
+// picture says so in place of offering them.
 SheetPopup {
     id: sheet
 
@@ -16,6 +18,7 @@ SheetPopup {
 
     readonly property alias form: form
     property bool targeted: false
+    readonly property bool takesCover: form.coverRefusal.length === 0
 
     width: 24 * 2 + 150 + 18 + 320
 
@@ -93,6 +96,7 @@ SheetPopup {
                     DropArea {
                         objectName: "tagCoverDrop"
                         anchors.fill: parent
+                        enabled: sheet.takesCover
                         onEntered: (drag) => {
                             drag.accepted = drag.hasUrls
                             sheet.targeted = drag.hasUrls
@@ -108,6 +112,8 @@ SheetPopup {
                 MusicPill {
                     objectName: "tagChooseCover"
                     width: 150
+                    enabled: sheet.takesCover
+                    opacity: enabled ? 1 : 0.4
                     //% "Choose Cover…"
                     titleKey: QT_TRID_NOOP("music.chooseCover")
                     symbol: "photo"
@@ -118,10 +124,24 @@ SheetPopup {
                 MusicPill {
                     objectName: "tagFetchCover"
                     width: 150
+                    enabled: sheet.takesCover
+                    opacity: enabled ? 1 : 0.4
                     //% "Find Cover"
                     titleKey: QT_TRID_NOOP("music.fetchCover")
                     symbol: "icloud.and.arrow.down"
                     onClicked: form.fetchCover()
+                }
+                Text {
+                    objectName: "tagCoverRefusal"
+                    width: 150
+                    visible: !sheet.takesCover
+                    text: form.coverRefusal
+                    textFormat: Text.PlainText
+                    wrapMode: Text.Wrap
+                    horizontalAlignment: Text.AlignHCenter
+                    color: Theme.white(0.55)
+                    font.family: Theme.textFont
+                    font.pixelSize: 11
                 }
             }
 

@@ -18,12 +18,15 @@ Item {
     readonly property alias view: view
     readonly property alias menu: rowMenu
 
-    // The menu for the track at `row`: it plays the row only while the row still holds that track.
+    // The menu for the track at `row`. It hangs from the list, not from the row's item: the list
+    // moves that item or gives it to another row when its rows change, and a menu hanging from
+    // it would move away from the pointer. Its entries find the track by its path when chosen.
     function openMenu(row, item, x, y) {
         const path = tracks.path(row)
-        rowMenu.openFor(item, x, y, path, item.artist, item.title,
-                        () => { if (list.tracks.path(row) === path) list.tracks.play(row) },
-                        () => list.tracks.station(row))
+        const at = item.mapToItem(list, x, y)
+        rowMenu.openFor(list, at.x, at.y, path, item.artist, item.title,
+                        () => list.tracks.play(list.tracks.rowOf(path)),
+                        () => list.tracks.station(list.tracks.rowOf(path)))
     }
 
     TrackRowContext {

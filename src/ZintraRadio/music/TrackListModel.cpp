@@ -416,4 +416,15 @@ QString TrackListModel::path(int row) const {
     return listed ? qtText(listed->path) : QString();
 }
 
+int TrackListModel::rowOf(const QString& path) const {
+    if (!music_)
+        return -1;
+    const std::string wanted = stdText(path);
+    const auto& tracks = music_->tracks();
+    for (std::size_t row = 0; row < rows_.size(); ++row)
+        if (rows_[row] < tracks.size() && tracks[rows_[row]].path == wanted)
+            return static_cast<int>(row);
+    return -1;
+}
+
 } // namespace ZintraRadio

@@ -81,6 +81,8 @@ public:
     // The row's track as a station map (for the queue menu); empty for a row that is not there.
     Q_INVOKABLE QVariantMap station(int row) const;
     Q_INVOKABLE QString path(int row) const;
+    // The row that lists the track with this path; -1 when none does.
+    Q_INVOKABLE int rowOf(const QString& path) const;
 
 Q_SIGNALS:
     void musicChanged();

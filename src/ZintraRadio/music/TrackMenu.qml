@@ -3,8 +3,8 @@ import QtQuick.Controls
 import ZintraRadio
 
 // The menu of a track row: play, the queue entries, lyrics, tags, genre, cover, reveal and
-// trash. One menu serves every row of a list; `openFor` names the row's track and how its list
-// plays it and makes it a station, asked when an entry is chosen.
+// trash. One menu serves every row of a list; `openFor` names the item it hangs from, the row's
+// track and how its list plays it and makes it a station, asked when an entry is chosen.
 LibraryMenu {
     id: trackMenu
 
@@ -84,6 +84,10 @@ LibraryMenu {
         position: 1
         actions: trackMenu.context ? trackMenu.context.actions : null
         playlists: trackMenu.context ? trackMenu.context.playlists : null
-        items: () => [trackMenu.trackStation()]
+        // None when the track has left the list meanwhile.
+        items: () => {
+            const station = trackMenu.trackStation()
+            return station && station.url ? [station] : []
+        }
     }
 }

@@ -50,6 +50,8 @@ namespace ZintraRadio {
     QT_TRID_NOOP("error.noStream"),
     //% "%1 is not installed:"
     QT_TRID_NOOP("error.missingTool"),
+    //% "Undo"
+    QT_TRID_NOOP("action.undo"),
 };
 
 } // namespace ZintraRadio

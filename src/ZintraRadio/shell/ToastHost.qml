@@ -6,6 +6,8 @@ import ZintraRadio
 Item {
     id: host
 
+    // The process's model unless the host hands over its own.
+    property QtObject model: typeof AppModel !== "undefined" ? AppModel : null
     // What the toast's frosted glass shows blurred.
     property Item backdrop: null
     property var shown: null // the ToastView on screen
@@ -23,14 +25,14 @@ Item {
             shown = null
         }
         if (toast)
-            shown = toastComponent.createObject(host, { toast: toast, backdrop: host.backdrop })
+            shown = toastComponent.createObject(host, { toast: toast, model: host.model, backdrop: host.backdrop })
     }
 
     Connections {
-        target: AppModel
-        function onToastChanged() { host.present(AppModel.toast) }
+        target: host.model
+        function onToastChanged() { host.present(host.model.toast) }
     }
-    Component.onCompleted: present(AppModel.toast)
+    Component.onCompleted: present(model ? model.toast : null)
 
     Component {
         id: toastComponent

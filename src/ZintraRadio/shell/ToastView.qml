@@ -2,13 +2,15 @@ import QtQuick
 import ZintraRadio
 
 // One toast: an icon and colour by style, the text (the engine's known messages in their
-// localised form), a button that shows the toast's file in the file manager, and a close
-// button, in a capsule of frosted night glass.
+// localised form), a button that shows the toast's file in the file manager, the toast's own
+// button (Undo) when it has one, and a close button, in a capsule of frosted night glass.
 Item {
     id: toastView
 
-    // The model's toast: {id, style, text, file}.
-    property var toast: ({ id: "", style: "info", text: "", file: null })
+    // The model's toast: {id, style, text, file, actionKey}.
+    property var toast: ({ id: "", style: "info", text: "", file: null, actionKey: "" })
+    // The model whose toast it is: its buttons close it and run its action.
+    property QtObject model: null
     property Item backdrop: null
 
     readonly property color styleColor: ({
@@ -19,13 +21,15 @@ Item {
         warning: "exclamationmark.triangle.fill", error: "xmark.octagon.fill"
     })[toast.style] || "info.circle.fill"
     readonly property bool hasFile: toast.file !== null && toast.file !== undefined && String(toast.file).length > 0
+    readonly property bool hasAction: typeof toast.actionKey === "string" && toast.actionKey.length > 0
     // The widest the capsule may be where it is placed.
     property real maximumWidth: Infinity
     // The text's share of that: what the icon, the buttons and the padding leave, at most the
     // theme's text width.
     readonly property real textWidth: Math.max(0, Math.min(Theme.toastTextWidth,
         maximumWidth - 14 - 8 - styleIcon.width - closeButton.width - row.spacing * 2
-        - (hasFile ? revealButton.width + row.spacing : 0)))
+        - (hasFile ? revealButton.width + row.spacing : 0)
+        - (hasAction ? actionButton.width + row.spacing : 0)))
 
     width: row.implicitWidth + 14 + 8
     height: row.implicitHeight + 18
@@ -104,6 +108,14 @@ Item {
             symbol: "magnifyingglass"
             onClicked: Shell.revealFile(String(toastView.toast.file))
         }
+        PillButton {
+            id: actionButton
+            objectName: "toastAction"
+            anchors.verticalCenter: parent.verticalCenter
+            visible: toastView.hasAction
+            titleKey: toastView.hasAction ? toastView.toast.actionKey : ""
+            onClicked: if (toastView.model) toastView.model.runToastAction()
+        }
         Item {
             id: closeButton
             objectName: "toastClose"
@@ -113,7 +125,7 @@ Item {
             //% "Close"
             Accessible.name: qsTrId("action.close")
             Accessible.role: Accessible.Button
-            Accessible.onPressAction: AppModel.closeToast()
+            Accessible.onPressAction: if (toastView.model) toastView.model.closeToast()
             Icon {
                 anchors.centerIn: parent
                 symbol: "xmark"
@@ -122,7 +134,7 @@ Item {
             }
             MouseArea {
                 anchors.fill: parent
-                onClicked: AppModel.closeToast()
+                onClicked: if (toastView.model) toastView.model.closeToast()
             }
         }
     }

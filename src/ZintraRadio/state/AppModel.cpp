@@ -151,6 +151,10 @@ AppModel::AppModel(Options options, QObject* parent)
         if (self)
             self->show(style, text);
     };
+    music_->undoToastHandler = [self](const std::string& text, std::function<void()> undo) {
+        if (self)
+            self->show(Toast::Style::info, text, "action.undo", std::move(undo));
+    };
 
     icy_->interval = std::chrono::duration<double>(icyInterval);
     // Through the setter, so every start writes the library once more 0.4 s later.
@@ -212,6 +216,9 @@ void AppModel::setFormatInfo(std::optional<std::string> format) {
 }
 
 void AppModel::setToast(std::optional<Toast> toast) {
+    // A button acts only for the toast it came with.
+    if (toast_ != toast)
+        toastAction_ = nullptr;
     storeProperty(this, toast_, std::move(toast), &AppModel::toastChanged);
 }
 
@@ -335,6 +342,7 @@ QVariant AppModel::toastValue() const {
         {QStringLiteral("text"), qtText(toast_->text)},
         {QStringLiteral("file"),
          toast_->file ? QVariant(QString::fromStdString(toast_->file->string())) : QVariant()},
+        {QStringLiteral("actionKey"), qtText(toast_->actionKey)},
     };
 }
 

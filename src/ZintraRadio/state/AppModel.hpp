@@ -328,7 +328,13 @@ public:
     // Replaces the toast on screen; it goes after 4 s (6 s for errors) unless replaced.
     void show(Toast::Style style, const std::string& text,
               const std::optional<std::filesystem::path>& file = std::nullopt);
+    // The same with a button titled by the translation key `actionKey` ("action.undo") that
+    // runs `action` once and closes the toast; the action goes with the toast.
+    void show(Toast::Style style, const std::string& text, const std::string& actionKey,
+              std::function<void()> action);
     Q_INVOKABLE void closeToast();
+    // The button of the toast on screen; nothing when it has none.
+    Q_INVOKABLE void runToastAction();
     Q_INVOKABLE void recheckTools();
     Q_INVOKABLE void copyInstallCommand();
     // Saves the radio library now; a pending debounced save is dropped.
@@ -437,6 +443,8 @@ private:
     void setServerName(std::optional<std::string> name);
     void setFormatInfo(std::optional<std::string> format);
     void setToast(std::optional<Toast> toast);
+    // Puts the toast on screen with its button's action, and clears it when its time is up.
+    void present(Toast toast, std::function<void()> action);
     void setIsRecording(bool recording);
     void setRecordingStarted(std::optional<Date> date);
     void setBrowseScope(BrowseScope scope);
@@ -543,6 +551,7 @@ private:
     std::optional<std::string> formatInfo_;
     std::vector<SongLogEntry> songLog_;
     std::optional<Toast> toast_;
+    std::function<void()> toastAction_; // of toast_, when it has a button
     float volume_ = 0.8f;
     bool muted_ = false;
     bool isRecording_ = false;

@@ -37,9 +37,24 @@ void AppModel::show(Toast::Style style, const std::string& text,
     toast.style = style;
     toast.text = text;
     toast.file = file;
+    present(std::move(toast), {});
+}
+
+void AppModel::show(Toast::Style style, const std::string& text, const std::string& actionKey,
+                    std::function<void()> action) {
+    Toast toast;
+    toast.style = style;
+    toast.text = text;
+    if (action)
+        toast.actionKey = actionKey;
+    present(std::move(toast), std::move(action));
+}
+
+void AppModel::present(Toast toast, std::function<void()> action) {
     const QUuid id = toast.id;
     const double lifetime = toast.lifetime();
     setToast(std::move(toast));
+    toastAction_ = std::move(action);
     // Only this toast is cleared: a newer one, or none after the user closed it, stays.
     QPointer<AppModel> self(this);
     scheduler_->schedule(lifetime, [self, id] {
@@ -50,6 +65,15 @@ void AppModel::show(Toast::Style style, const std::string& text,
 
 void AppModel::closeToast() {
     setToast(std::nullopt);
+}
+
+void AppModel::runToastAction() {
+    auto action = std::move(toastAction_);
+    toastAction_ = nullptr;
+    if (!action)
+        return;
+    closeToast();
+    action();
 }
 
 void AppModel::recheckTools() {

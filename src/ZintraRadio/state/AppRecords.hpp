@@ -32,6 +32,7 @@ struct Toast {
     Style style = Style::info;
     std::string text;
     std::optional<std::filesystem::path> file; // a file the toast refers to
+    std::string actionKey;                     // translation key of its button; empty for none
 
     // 6 s for errors, 4 s for the others.
     double lifetime() const { return style == Style::error ? 6.0 : 4.0; }

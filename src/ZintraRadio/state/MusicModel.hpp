@@ -147,6 +147,8 @@ public:
 
     std::function<void(const ZazidEvoz::Station&)> playHandler;
     std::function<void(Toast::Style, const std::string&)> toastHandler;
+    // A toast whose Undo button runs `undo`; without it no undo is offered.
+    std::function<void(const std::string& text, std::function<void()> undo)> undoToastHandler;
 
     void playNow(const std::vector<ZazidEvoz::Station>& items, int startAt);
     // True when the queue handled the step.
@@ -258,6 +260,9 @@ public:
     Q_INVOKABLE void renamePlaylist(const QString& id, const QString& name);
     void deletePlaylist(const Playlist& playlist);
     Q_INVOKABLE void deletePlaylist(const QString& id);
+    // Puts a deleted playlist back at `row` (the end when fewer are left); nothing when one
+    // with its id exists.
+    void restorePlaylist(const Playlist& playlist, std::size_t row);
     // Appends the items the playlist does not hold yet (by URL).
     void add(const std::vector<ZazidEvoz::Station>& items, const Playlist& playlist);
     Q_INVOKABLE void add(const QVariantList& items, const QString& id);
@@ -279,6 +284,7 @@ public:
     Q_INVOKABLE void updateSmartPlaylist(const QVariantMap& playlist);
     void deleteSmartPlaylist(const SmartPlaylist& playlist);
     Q_INVOKABLE void deleteSmartPlaylist(const QString& id);
+    void restoreSmartPlaylist(const SmartPlaylist& playlist, std::size_t row);
     // A smart playlist of the one genre, sorted by artist, without limit.
     Q_INVOKABLE void createGenrePlaylist(const QString& genre);
 

@@ -314,6 +314,14 @@ void MusicModel::deletePlaylist(const Playlist& playlist) {
     persist();
 }
 
+void MusicModel::restorePlaylist(const Playlist& playlist, std::size_t row) {
+    if (playlistRow(playlist.id))
+        return;
+    playlistList_->insert(static_cast<int>(std::min(row, playlists_.size())), playlist);
+    Q_EMIT playlistsChanged();
+    persist();
+}
+
 void MusicModel::deletePlaylist(const QString& id) {
     if (auto playlist = named<Playlist>(id))
         deletePlaylist(*playlist);
@@ -447,6 +455,14 @@ void MusicModel::deleteSmartPlaylist(const SmartPlaylist& playlist) {
     smartPlaylistList_->removeIf([&playlist](const SmartPlaylist& p) { return p.id == playlist.id; });
     if (smartPlaylists_.size() != before)
         Q_EMIT smartPlaylistsChanged();
+    persist();
+}
+
+void MusicModel::restoreSmartPlaylist(const SmartPlaylist& playlist, std::size_t row) {
+    if (smartPlaylistRow(playlist.id))
+        return;
+    smartPlaylistList_->insert(static_cast<int>(std::min(row, smartPlaylists_.size())), playlist);
+    Q_EMIT smartPlaylistsChanged();
     persist();
 }
 

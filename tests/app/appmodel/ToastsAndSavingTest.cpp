@@ -83,6 +83,31 @@ TEST(AppModelToasts, OneToastAtATimeEachClearedOnlyByItsOwnTimer) {
     EXPECT_EQ(shown.value("file").toString(), "/tmp/file.mp3");
 }
 
+// A toast's button acts once and only while its own toast is up.
+TEST(AppModelToasts, AButtonRunsOnceAndGoesWithItsToast) {
+    Clocked app;
+    int undone = 0;
+    app.model.show(Toast::Style::info, "deleted", "action.undo", [&] { ++undone; });
+    ASSERT_TRUE(app.model.toast());
+    EXPECT_EQ(app.model.toast()->actionKey, "action.undo");
+    EXPECT_EQ(app.model.toastValue().toMap().value(QStringLiteral("actionKey")).toString(),
+              QStringLiteral("action.undo"));
+    app.model.runToastAction();
+    EXPECT_EQ(undone, 1);
+    EXPECT_FALSE(app.model.toast()) << "the toast closes with its button";
+    app.model.runToastAction();
+    EXPECT_EQ(undone, 1);
+
+    for (const auto& replace : std::vector<std::function<void()>>{
+             [&] { app.model.show(Toast::Style::info, "newer"); }, [&] { app.model.closeToast(); },
+             [&] { app.advance(4); }}) {
+        app.model.show(Toast::Style::info, "deleted", "action.undo", [&] { ++undone; });
+        replace();
+        app.model.runToastAction();
+        EXPECT_EQ(undone, 1) << "a replaced, closed or expired toast takes its button along";
+    }
+}
+
 TEST(AppModelToasts, ToolChecksAndTheInstallHint) {
     Clocked app;
     EXPECT_TRUE(app.model.hasFFmpeg());

@@ -128,6 +128,45 @@ TEST_F(Forms, TagEditorSavesIntoTheFile) {
     EXPECT_EQ(reread.year, 2001);
 }
 
+// A save the file cannot take is refused before anything runs: the sheet stays open with what
+// was typed and an error says why; once mended it saves. An Ogg file takes no cover at all.
+TEST_F(Forms, TagEditorKeepsTheSheetAndTheTypingWhenTheFileRefusesTheEdit) {
+    library.folders.addFile("tone.ogg", {{"title", "Tone"}});
+    auto& music = library.start({});
+    ASSERT_EQ(music.tracks().size(), 1u);
+    std::vector<std::pair<Toast::Style, std::string>> toasts;
+    music.toastHandler = [&](Toast::Style style, const std::string& text) { toasts.emplace_back(style, text); };
+    TagEditorForm form;
+    form.setMusic(&music);
+    form.setUi(&ui);
+    ui.setEditing(music.tracks().front());
+    EXPECT_EQ(form.coverRefusal(), QStringLiteral("A .ogg file cannot hold a cover picture."));
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const auto png = library.folders.root / "cover.png";
+    ASSERT_TRUE(image.save(QString::fromStdString(png.string())));
+    EXPECT_FALSE(form.pickCover({QUrl::fromLocalFile(QString::fromStdString(png.string()))}));
+    EXPECT_FALSE(form.changes().coverImage);
+
+    const QString tooLong(200000, QLatin1Char('a'));
+    form.setGenre(QStringLiteral("Chillout"));
+    form.setTitle(tooLong);
+    form.save();
+    ASSERT_TRUE(ui.editing().has_value()) << "the sheet stays open";
+    EXPECT_EQ(form.genre(), QStringLiteral("Chillout"));
+    EXPECT_EQ(form.title(), tooLong);
+    ASSERT_EQ(toasts.size(), 1u);
+    EXPECT_EQ(toasts[0].first, Toast::Style::error);
+    EXPECT_EQ(toasts[0].second, "The text is too long to write into the file (200006 bytes; at most 131071).");
+    EXPECT_TRUE(music.busyTracks().empty()) << "nothing was started";
+
+    form.setTitle(QStringLiteral("Tone"));
+    form.save();
+    EXPECT_FALSE(ui.editing().has_value());
+    ASSERT_TRUE(pumpUntil([&] { return music.tracks().front().genre == "Chillout"; }, std::chrono::seconds(60)));
+    EXPECT_EQ(library.folders.store().readTrack(music.tracks().front().path, {}).genre, "Chillout");
+}
+
 TEST_F(Forms, SmartEditorLoadsPreviewsAndSaves) {
     std::vector<Track> tracks;
     for (int i = 0; i < 12; ++i) {
@@ -152,7 +191,9 @@ TEST_F(Forms, SmartEditorLoadsPreviewsAndSaves) {
     form.setKind(0, QStringLiteral("yearBetween"));
     EXPECT_TRUE(form.setNumber(0, QStringLiteral("2000")));
     EXPECT_FALSE(form.setSecond(0, QStringLiteral("1e9"))) << "text that does not read keeps the number";
+    EXPECT_FALSE(form.canSave()) << "and is refused until mended";
     EXPECT_TRUE(form.setSecond(0, QStringLiteral("+1995")));
+    EXPECT_TRUE(form.canSave());
     form.addRule();
     form.setText(1, QStringLiteral("ann"));
     form.setLimit(QStringLiteral("3"));
@@ -162,10 +203,14 @@ TEST_F(Forms, SmartEditorLoadsPreviewsAndSaves) {
     settle();
     EXPECT_EQ(form.previewCount(), 3) << "years 1995 to 2000 by Ann, no limit";
 
-    // Switching the kind keeps the text for later.
+    // A rule whose kind changes starts from that kind's defaults: nothing typed for one kind
+    // is taken for another.
     form.setKind(1, QStringLiteral("yearBetween"));
+    EXPECT_EQ(form.state().rules[1].number, 1);
+    EXPECT_EQ(form.state().rules[1].second, 2026);
     form.setKind(1, QStringLiteral("artistContains"));
-    EXPECT_EQ(form.state().rules[1].text, "ann");
+    EXPECT_EQ(form.state().rules[1].text, "");
+    form.setText(1, QStringLiteral("ann"));
 
     form.setName(QStringLiteral(" "));
     form.save();

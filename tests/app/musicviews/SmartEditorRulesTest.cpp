@@ -84,6 +84,43 @@ TEST(SmartEditorRules, RulesLoadAsRows) {
     EXPECT_EQ(ruleValue(RuleKind::yearBetween), RuleValue::range);
 }
 
+// A typed number is taken only as the rule can take it; anything else is refused with its reason.
+TEST(SmartEditorRules, TypedNumbersTheRuleCannotTakeAreRefused) {
+    struct Case {
+        RuleKind kind;
+        const char* typed;
+        std::optional<std::int64_t> value;
+        std::string_view problem;
+    };
+    const Case cases[] = {
+        {RuleKind::longerThan, "3", 3, ""},
+        {RuleKind::longerThan, "0.25", std::nullopt, "rule.problem.wholeNumber"},
+        {RuleKind::shorterThan, "2,5", std::nullopt, "rule.problem.wholeNumber"},
+        {RuleKind::addedWithinDays, "", std::nullopt, "rule.problem.wholeNumber"},
+        {RuleKind::playedAtLeast, "+4", 4, ""},
+        {RuleKind::yearBetween, "1970", 1970, ""},
+        {RuleKind::ratingAtLeast, "5", 5, ""},
+        {RuleKind::ratingAtLeast, "1", 1, ""},
+        {RuleKind::ratingAtLeast, "0", std::nullopt, "rule.problem.stars"},
+        {RuleKind::ratingAtLeast, "1970", std::nullopt, "rule.problem.stars"},
+        {RuleKind::ratingAtLeast, "4.5", std::nullopt, "rule.problem.wholeNumber"},
+    };
+    for (const auto& c : cases) {
+        const auto typed = ruleNumber(c.kind, c.typed);
+        EXPECT_EQ(typed.value, c.value) << rawValue(c.kind) << " " << c.typed;
+        EXPECT_EQ(typed.problemKey, c.problem) << rawValue(c.kind) << " " << c.typed;
+    }
+
+    auto years = row(RuleKind::yearBetween, "kept", 1970, 1973);
+    years.refusedSecond = "19x";
+    const auto rating = withKind(years, RuleKind::ratingAtLeast);
+    EXPECT_EQ(rating.id, years.id);
+    EXPECT_EQ(rating.number, 1) << "the kind's default, not 1970 stars";
+    EXPECT_EQ(rating.text, "");
+    EXPECT_FALSE(hasRefusedNumber(rating));
+    EXPECT_EQ(withKind(years, RuleKind::yearBetween), years) << "the same kind changes nothing";
+}
+
 TEST(SmartEditorRules, LoadingTheState) {
     ZintraRadio::testkit::installEnglish();
     const auto builtIn = stored("smart.recentlyAdded", {SmartRule::addedWithinDays(30)}, 0);

@@ -4,8 +4,14 @@
 #include "MusicViewsKit.hpp"
 #include "QmlKit.hpp"
 #include "app/appmodel/AppModelKit.hpp"
+#include "ZazidEvoz/platform/Process.hpp"
+#include "ZazidEvoz/platform/Text.hpp"
+#include "music/SmartEditorForm.hpp"
 #include "state/UIState.hpp"
 
+#include <QImage>
+#include <QPointer>
+#include <QMimeData>
 #include <QQmlContext>
 #include <QQuickWindow>
 #include <QTest>
@@ -62,6 +68,12 @@ protected:
         settle();
     }
 
+    void typeText(const QString& text) {
+        for (const QChar c : text)
+            QTest::keyClick(&kit.window, c.toLatin1());
+        settle();
+    }
+
     // Views make delegates and repeated items without a QObject parent: search the item tree.
     static QQuickItem* find(QQuickItem* root, const QString& name) {
         if (root == nullptr)
@@ -75,6 +87,46 @@ protected:
         return nullptr;
     }
 
+    // Opens `row`'s menu with a right click and puts the pointer on its entry `entry`; then two
+    // new files, one sorting first and one last, come in with a rescan, which renumbers every
+    // row (and reads the search results again); once `listed` says the list shows them, clicks
+    // where the pointer is. The entry must have stayed under the pointer.
+    void chooseWhileTheRowsChange(QObject* menu, QQuickItem* row, const char* entry,
+                                  const std::function<bool(std::size_t tracks)>& listed) {
+        ASSERT_TRUE(menu && row);
+        QTest::mouseClick(&kit.window, Qt::RightButton, {}, row->mapToScene({300, 10}).toPoint());
+        ASSERT_TRUE(pumpUntil([&] { return menu->property("opened").toBool(); }, 5s));
+        QQuickItem* item = nullptr;
+        ASSERT_TRUE(pumpUntil(
+            [&] { return (item = find(kit.window.contentItem(), QString::fromLatin1(entry))) && item->isVisible(); },
+            5s));
+        const auto middle = [&] { return item->mapToScene({item->width() / 2, item->height() / 2}).toPoint(); };
+        // Where the menu settles once the window has laid it out.
+        QPoint aimed;
+        ASSERT_TRUE(pumpUntil(
+            [&] {
+                const QPoint before = middle();
+                settle();
+                return (aimed = middle()) == before;
+            },
+            5s));
+        QTest::mouseMove(&kit.window, aimed);
+
+        auto& music = *app->music();
+        const auto before = music.tracks().size();
+        library.folders.addFile(fmt::format("Song 0{}.mp3", added), {});
+        library.folders.addFile(fmt::format("Song Zzz {}.mp3", added), {});
+        ++added;
+        bool rescanned = false;
+        music.rescan([&] { rescanned = true; });
+        ASSERT_TRUE(pumpUntil([&] { return rescanned && listed(before + 2); }, 20s));
+        settle();
+        EXPECT_TRUE(menu->property("opened").toBool()) << entry << ": the menu stays open";
+        EXPECT_EQ(middle(), aimed) << entry << " stays under the pointer";
+        QTest::mouseClick(&kit.window, Qt::LeftButton, {}, aimed);
+        settle();
+    }
+
     void expectNoWarnings() {
         EXPECT_TRUE(kit.warnings.isEmpty()) << kit.warnings.join(QLatin1Char('\n')).toStdString();
     }
@@ -84,6 +136,7 @@ protected:
     std::unique_ptr<AppModel> app;
     std::unique_ptr<UIState> ui;
     QmlKit kit;
+    int added = 0; // pairs of files chooseWhileTheRowsChange added
 };
 
 } // namespace
@@ -133,6 +186,115 @@ TEST_F(MusicViews, TrackRowsPlaySelectAndRate) {
     EXPECT_EQ(music.tracks()[1].rating, 3);
     click(stars, Qt::NoModifier, {2 * 14 + 6, 9});
     EXPECT_EQ(music.tracks()[1].rating, 0);
+    expectNoWarnings();
+}
+
+// A rescan that finds new files renumbers the rows while a row's menu is open (a background
+// job can start one at any time): the menu stays where the pointer is and acts on the track it
+// was opened for. Two new files, one sorting first and one last, replace every listed row, so
+// the list moves or takes back the rows' items.
+TEST_F(MusicViews, TrackMenuActsOnItsTrackWhileTheRowsChangeUnderIt) {
+    for (int i = 10; i < 50; ++i)
+        library.folders.addFile(fmt::format("Song {}.mp3", i), {});
+    start({});
+    auto& music = *app->music();
+    ASSERT_EQ(music.tracks().size(), 40u);
+    std::vector<std::string> played;
+    music.playHandler = [&](const ZazidEvoz::Station& station) { played.push_back(station.url); };
+    QQuickItem* list = make(R"(
+        TrackList {
+            model: app
+            ui: uiState
+            tracks: TrackListModel { music: app.music }
+        })");
+    ASSERT_TRUE(list);
+    QObject* tracks = list->property("tracks").value<QObject*>();
+    const auto listed = [&](std::size_t count) { return tracks->property("count").toUInt() == count; };
+    const std::string song15 = (library.folders.library / "Song 15.mp3").string();
+    const auto song15Row = [&] {
+        int listed = -1;
+        QMetaObject::invokeMethod(tracks, "rowOf", Q_RETURN_ARG(int, listed),
+                                  Q_ARG(QString, QString::fromStdString(song15)));
+        return find(list, QStringLiteral("trackRow%1").arg(listed));
+    };
+
+    chooseWhileTheRowsChange(list->property("menu").value<QObject*>(), song15Row(), "menuEditTags", listed);
+    ASSERT_TRUE(ui->music()->editing().has_value()) << "the tag editor was asked for";
+    EXPECT_EQ(ui->music()->editing()->path, song15);
+    ui->music()->setEditing(std::nullopt);
+    settle();
+
+    chooseWhileTheRowsChange(list->property("menu").value<QObject*>(), song15Row(), "menuPlay", listed);
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_EQ(played.front(), ZazidEvoz::platform::fileURLFromPath(song15));
+    EXPECT_EQ(music.queue().size(), 44u) << "the list as it is now, from that track";
+
+    chooseWhileTheRowsChange(list->property("menu").value<QObject*>(), song15Row(), "queuePlayNext", listed);
+    ASSERT_EQ(music.queue().size(), 45u);
+    EXPECT_EQ(music.queue()[*music.queueIndex() + 1].url, ZazidEvoz::platform::fileURLFromPath(song15));
+    expectNoWarnings();
+}
+
+// The search results are read again after every change of the database (a rescan, lyrics the
+// background filler stored) and their rows built anew: a found track's menu still acts on it.
+TEST_F(MusicViews, SearchResultMenuActsOnItsTrackWhenTheResultsAreReadAgain) {
+    for (int i = 10; i < 40; ++i)
+        library.folders.addFile(fmt::format("Song {}.mp3", i), {});
+    start({}, true);
+    auto& music = *app->music();
+    ASSERT_EQ(music.tracks().size(), 30u);
+    std::vector<std::string> played;
+    music.playHandler = [&](const ZazidEvoz::Station& station) { played.push_back(station.url); };
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    ui->music()->setSearch("song");
+    QQuickItem* results = nullptr;
+    const auto rowOf = [&](const std::string& path) -> QQuickItem* {
+        results = find(browser, QStringLiteral("browserSearchResults"));
+        for (int position = 0; results && position < 40; ++position)
+            if (QQuickItem* row = find(results, QStringLiteral("searchTrack%1").arg(position)))
+                if (row->property("path").toString() == QString::fromStdString(path))
+                    return row;
+        return nullptr;
+    };
+    const std::string song15 = (library.folders.library / "Song 15.mp3").string();
+    ASSERT_TRUE(pumpUntil([&] { return rowOf(song15) != nullptr; }, 10s));
+    QObject* search = results->property("search").value<QObject*>();
+    const auto listed = [&](std::size_t count) {
+        return search->property("trackCount").toUInt() == count && rowOf(song15) != nullptr;
+    };
+    QObject* menu = nullptr;
+    for (QObject* child : results->findChildren<QObject*>())
+        if (child->objectName() == QStringLiteral("searchTrackMenu"))
+            menu = child;
+    ASSERT_TRUE(menu);
+
+    chooseWhileTheRowsChange(menu, rowOf(song15), "menuEditTags", listed);
+    ASSERT_TRUE(ui->music()->editing().has_value()) << "the tag editor was asked for";
+    EXPECT_EQ(ui->music()->editing()->path, song15);
+    QObject* sheet = browser->property("tagEditor").value<QObject*>();
+    ASSERT_TRUE(pumpUntil([&] { return sheet->property("visible").toBool(); }, 5s));
+    ui->music()->setEditing(std::nullopt);
+    ASSERT_TRUE(pumpUntil([&] { return !sheet->property("visible").toBool(); }, 5s));
+
+    chooseWhileTheRowsChange(menu, rowOf(song15), "menuPlay", listed);
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_EQ(played.front(), ZazidEvoz::platform::fileURLFromPath(song15));
+
+    // Read again, the results keep the place they were scrolled to.
+    QQuickItem* view = find(results, QStringLiteral("searchList"));
+    view->setProperty("contentY", 300);
+    settle();
+    const qreal scrolled = view->property("contentY").toReal();
+    ASSERT_EQ(scrolled, 300);
+    const auto before = music.tracks().size();
+    library.folders.addFile("Song Zzz last.mp3", {});
+    bool rescanned = false;
+    music.rescan([&] { rescanned = true; });
+    ASSERT_TRUE(pumpUntil(
+        [&] { return rescanned && search->property("trackCount").toUInt() == before + 1; }, 20s));
+    settle();
+    EXPECT_EQ(view->property("contentY").toReal(), scrolled);
     expectNoWarnings();
 }
 
@@ -309,6 +471,212 @@ TEST_F(MusicViews, BrowserHostsSearchResultsStatusAndLyricsSheet) {
     QTest::keyClick(&kit.window, Qt::Key_Escape);
     ASSERT_TRUE(pumpUntil([&] { return !state.lyricsRequest().has_value(); }, 5s))
         << "Escape clears the request";
+    expectNoWarnings();
+}
+
+// Typed on a keyboard without Turkish letters, a Turkish title is found as a German one is.
+TEST_F(MusicViews, SearchFieldFindsTurkishTitlesTypedWithoutTheirLetters) {
+    start({library.track("a.mp3", "Günaydın", "Barış"), library.track("b.mp3", "Lied", "Müller"),
+           library.track("c.mp3", "Other")},
+          true);
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    QQuickItem* field = find(find(browser, QStringLiteral("browserSearch")), QStringLiteral("fieldInput"));
+    ASSERT_TRUE(field);
+    const auto onlyHit = [&](const char* typed, const QString& title) {
+        SCOPED_TRACE(typed);
+        click(field);
+        QTest::keyClick(&kit.window, Qt::Key_A, Qt::ControlModifier);
+        typeText(QString::fromLatin1(typed));
+        QQuickItem* results = nullptr;
+        EXPECT_TRUE(pumpUntil(
+            [&] {
+                results = find(browser, QStringLiteral("browserSearchResults"));
+                QQuickItem* first = results ? find(results, QStringLiteral("searchTrack0")) : nullptr;
+                return first && first->property("title").toString() == title &&
+                       !find(results, QStringLiteral("searchTrack1"));
+            },
+            5s));
+    };
+    onlyHit("mu", QStringLiteral("Lied"));
+    onlyHit("gunaydin", QStringLiteral("Günaydın"));
+    onlyHit("baris", QStringLiteral("Günaydın"));
+    expectNoWarnings();
+}
+
+// The genre the file's tags hold, as ffprobe reads them (Ogg keeps it on the audio stream).
+static std::string probedGenre(const std::string& file) {
+    ZazidEvoz::platform::ProcessOptions probe({"/usr/bin/ffprobe", "-loglevel", "error", "-show_entries",
+                                               "format_tags=genre:stream_tags=genre", "-of",
+                                               "default=noprint_wrappers=1:nokey=1", file});
+    const auto result = ZazidEvoz::platform::runProcess(probe);
+    return ZazidEvoz::text::trimmedWhitespace(result.output.substr(0, result.output.find('\n')));
+}
+
+// Ogg, Opus, ADTS and WAV files hold no picture: the tag editor says so before a cover is picked,
+// refuses one dropped on it, and what was typed is saved.
+TEST_F(MusicViews, TagEditorOffersNoCoverForFilesThatHoldNoneAndSavesTheTyping) {
+    const char* formats[] = {"ogg", "opus", "aac", "wav"};
+    for (const char* format : formats)
+        library.folders.addFile(fmt::format("tone.{}", format), {{"title", "Tone"}});
+    start({});
+    auto& music = *app->music();
+    ASSERT_EQ(music.tracks().size(), 4u);
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    const auto png = library.folders.root / "cover.png";
+    ASSERT_TRUE(picture.save(QString::fromStdString(png.string())));
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    QQuickItem* overlay = kit.window.contentItem();
+
+    for (const char* format : formats) {
+        SCOPED_TRACE(format);
+        const std::string path = (library.folders.library / fmt::format("tone.{}", format)).string();
+        const auto stored = [&] {
+            for (const auto& track : music.tracks())
+                if (track.path == path)
+                    return track;
+            return ZazidEvoz::Track{};
+        };
+        ui->music()->setEditing(stored());
+        QQuickItem* choose = nullptr;
+        ASSERT_TRUE(pumpUntil([&] { return (choose = find(overlay, QStringLiteral("tagChooseCover"))) && choose->isVisible(); }, 5s));
+        EXPECT_FALSE(choose->isEnabled());
+        EXPECT_FALSE(find(overlay, QStringLiteral("tagFetchCover"))->isEnabled());
+        QQuickItem* reason = find(overlay, QStringLiteral("tagCoverRefusal"));
+        ASSERT_TRUE(reason);
+        EXPECT_TRUE(reason->isVisible());
+        EXPECT_EQ(reason->property("text").toString(),
+                  QStringLiteral("A .%1 file cannot hold a cover picture.").arg(QLatin1String(format)));
+
+        QQuickItem* drop = find(overlay, QStringLiteral("tagCoverDrop"));
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(QString::fromStdString(png.string()))});
+        EXPECT_FALSE(dragAndDrop(&kit.window, &files, drop->mapToScene({75, 75}).toPoint()));
+
+        click(find(find(overlay, QStringLiteral("tagGenre")), QStringLiteral("fieldInput")));
+        typeText(QStringLiteral("Chillout"));
+        click(find(overlay, QStringLiteral("tagSave")));
+        EXPECT_FALSE(ui->music()->editing().has_value()) << "saved, the sheet closes";
+        ASSERT_TRUE(pumpUntil([&] { return music.busyTracks().empty(); }, 30s));
+        EXPECT_EQ(probedGenre(path), "Chillout") << "the genre is in the file";
+        if (std::string_view(format) != "aac") { // the library reads no tags of ADTS files
+            EXPECT_EQ(stored().genre, "Chillout");
+        }
+    }
+    expectNoWarnings();
+}
+
+// A rule switched to another kind starts from that kind's default, and a number the rule cannot
+// take is shown refused and holds Save back, instead of being rounded away.
+TEST_F(MusicViews, SmartEditorRulesStartAfreshAndRefuseNumbersTheyCannotTake) {
+    start({library.track("a.mp3", "Alpha")});
+    QQuickItem* browser = make("MusicBrowser { model: app; ui: uiState }");
+    ASSERT_TRUE(browser);
+    QQuickItem* overlay = kit.window.contentItem();
+    ui->music()->startNewSmartPlaylist();
+    QQuickItem* rule = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (rule = find(overlay, QStringLiteral("ruleRow0"))) && rule->isVisible(); }, 5s));
+    const auto kinds = SmartEditorForm::kinds();
+    const auto pickKind = [&](const char* kind) {
+        click(find(rule, QStringLiteral("ruleKind")));
+        QQuickItem* option = nullptr;
+        const QString name = QStringLiteral("pickerOption%1").arg(kinds.indexOf(QLatin1String(kind)));
+        ASSERT_TRUE(pumpUntil([&] { return (option = find(overlay, name)) && option->isVisible(); }, 5s)) << kind;
+        QPointer<QQuickItem> chosen(option);
+        click(option);
+        ASSERT_TRUE(pumpUntil([&] { return !chosen || !chosen->isVisible(); }, 5s));
+    };
+    const auto type = [&](const char* field, const char* text) {
+        QQuickItem* input = find(find(rule, QString::fromLatin1(field)), QStringLiteral("numberInput"));
+        ASSERT_TRUE(input);
+        click(input);
+        QTest::keyClick(&kit.window, Qt::Key_A, Qt::ControlModifier);
+        typeText(QString::fromLatin1(text));
+        settle();
+    };
+    const auto shown = [&](const char* field) {
+        return find(find(rule, QString::fromLatin1(field)), QStringLiteral("numberInput"))->property("text").toString();
+    };
+
+    pickKind("yearBetween");
+    type("ruleNumber", "1970");
+    type("ruleSecond", "1973");
+    pickKind("ratingAtLeast");
+    EXPECT_EQ(shown("ruleNumber"), QStringLiteral("1")) << "no 1970 stars";
+
+    pickKind("longerThan");
+    type("ruleNumber", "0.25");
+    QQuickItem* save = find(overlay, QStringLiteral("smartSave"));
+    QQuickItem* problem = find(rule, QStringLiteral("ruleProblem"));
+    EXPECT_TRUE(problem->isVisible());
+    EXPECT_EQ(problem->property("text").toString(), QStringLiteral("Whole numbers only"));
+    EXPECT_TRUE(find(rule, QStringLiteral("ruleNumber"))->property("refused").toBool());
+    EXPECT_FALSE(save->isEnabled());
+    const auto stored = app->music()->smartPlaylists().size();
+    click(save);
+    EXPECT_TRUE(ui->music()->smartDraft().has_value()) << "the sheet stays for the value to be mended";
+    click(find(overlay, QStringLiteral("smartName")));
+    EXPECT_EQ(shown("ruleNumber"), QStringLiteral("0.25")) << "what was typed stays in the field";
+
+    type("ruleNumber", "2");
+    EXPECT_FALSE(problem->isVisible());
+    ASSERT_TRUE(save->isEnabled());
+    click(save);
+    ASSERT_EQ(app->music()->smartPlaylists().size(), stored + 1);
+    EXPECT_EQ(app->music()->smartPlaylists().back().rules,
+              std::vector<ZazidEvoz::SmartRule>{ZazidEvoz::SmartRule::longerThan(120)});
+    expectNoWarnings();
+}
+
+// A playlist goes with one click on its page's red icon or its card's Remove, without a question;
+// the toast that says so puts it back, where it was and as it was, from its Undo button.
+TEST_F(MusicViews, DeletedPlaylistsComeBackFromTheToastsUndo) {
+    start({library.track("a.mp3", "Alpha", "Ann", "LP", "Jazz"), library.track("b.mp3", "Bravo")});
+    auto& music = *app->music();
+    music.createPlaylist("First", std::vector<ZazidEvoz::Station>{});
+    const auto road = music.createPlaylist("Road Trip", {music.tracks()[0].asStation(), music.tracks()[1].asStation()});
+    music.createPlaylist("Last", std::vector<ZazidEvoz::Station>{});
+    const auto playlistsBefore = music.playlists();
+    const auto smartBefore = music.smartPlaylists();
+    QQuickItem* root = make(R"(
+        Item {
+            MusicBrowser { anchors.fill: parent; model: app; ui: uiState }
+            ToastHost { anchors.horizontalCenter: parent.horizontalCenter; y: 20; model: app }
+        })");
+    ASSERT_TRUE(root);
+    const auto undoFromToast = [&](const QString& text) {
+        QQuickItem* message = nullptr;
+        ASSERT_TRUE(pumpUntil([&] { return (message = find(root, QStringLiteral("toastText"))) != nullptr; }, 5s));
+        EXPECT_EQ(message->property("text").toString(), text);
+        QQuickItem* undo = find(root, QStringLiteral("toastAction"));
+        ASSERT_TRUE(undo && undo->isVisible());
+        EXPECT_EQ(undo->property("title").toString(), QStringLiteral("Undo"));
+        click(undo);
+        EXPECT_FALSE(app->toast().has_value()) << "the toast goes with its button";
+    };
+
+    ui->music()->open(MusicUI::Route::playlist(road.id));
+    settle();
+    click(find(root, QStringLiteral("detailDelete")));
+    EXPECT_FALSE(ui->music()->route().has_value()) << "the page closes";
+    ASSERT_EQ(music.playlists().size(), 2u) << "at once, without a question";
+    undoFromToast(QStringLiteral("\u201CRoad Trip\u201D deleted"));
+    EXPECT_EQ(music.playlists(), playlistsBefore);
+    EXPECT_EQ(library.folders.store().load().playlists, playlistsBefore) << "and stored again";
+
+    // A built-in smart playlist, from its card's menu on the playlists tab.
+    click(find(root, QStringLiteral("tab_playlists")));
+    QQuickItem* card = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (card = find(root, QStringLiteral("smartCard1"))) != nullptr; }, 5s));
+    QTest::mouseClick(&kit.window, Qt::RightButton, {}, card->mapToScene({40, 20}).toPoint());
+    QQuickItem* remove = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (remove = find(kit.window.contentItem(), QStringLiteral("smartRemove"))) && remove->isVisible(); }, 5s));
+    click(remove);
+    ASSERT_EQ(music.smartPlaylists().size(), smartBefore.size() - 1);
+    undoFromToast(QStringLiteral("\u201CMost Played\u201D deleted"));
+    EXPECT_EQ(music.smartPlaylists(), smartBefore);
     expectNoWarnings();
 }
 

@@ -226,17 +226,6 @@ namespace {
 
 const QByteArray stageQml = "StageScreen { hideDelay: 300 }";
 
-// Sends a drag of `mime` into the window at `at`, then drops it.
-bool dragAndDrop(QQuickWindow* window, QMimeData* mime, QPoint at) {
-    QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &enter);
-    QDragMoveEvent move(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &move);
-    QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &drop);
-    return drop.isAccepted();
-}
-
 } // namespace
 
 TEST(StageScreen, DoubleClickTogglesCinemaExceptWhileBrowsingMusic) {
@@ -416,19 +405,19 @@ TEST(StageScreen, DropsPlayTheFirstStringUnchanged) {
     auto twoLinks = std::make_unique<QMimeData>();
     twoLinks->setUrls(
         {QUrl(QStringLiteral("https://one.example/stream")), QUrl(QStringLiteral("https://two.example/"))});
-    EXPECT_TRUE(dragAndDrop(window.window(), twoLinks.get(), middle));
+    EXPECT_TRUE(testkit::dragAndDrop(window.window(), twoLinks.get(), middle));
     ASSERT_EQ(links.count(), 1);
     EXPECT_EQ(links.takeFirst().at(0).toString(), QStringLiteral("https://one.example/stream"));
 
     auto option = std::make_unique<QMimeData>();
     option->setText(QStringLiteral("--output=/etc/passwd"));
-    EXPECT_TRUE(dragAndDrop(window.window(), option.get(), middle));
+    EXPECT_TRUE(testkit::dragAndDrop(window.window(), option.get(), middle));
     ASSERT_EQ(links.count(), 1);
     EXPECT_EQ(links.takeFirst().at(0).toString(), QStringLiteral("--output=/etc/passwd"));
 
     auto nothing = std::make_unique<QMimeData>();
     nothing->setData(QStringLiteral("application/x-nothing"), "x");
-    EXPECT_FALSE(dragAndDrop(window.window(), nothing.get(), middle));
+    EXPECT_FALSE(testkit::dragAndDrop(window.window(), nothing.get(), middle));
     EXPECT_EQ(links.count(), 0);
     EXPECT_FALSE(window.root()->property("dropTargeted").toBool());
 }
