@@ -6,6 +6,7 @@
 #include "ZazidEvoz/MusicLibrary.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fmt/format.h>
@@ -48,8 +49,13 @@ private:
 
 // The library of the state layer's benchmarks: 100 000 generated tracks in music.sqlite, and a
 // music.json that lists the folder they lie in. That folder exists and is empty (an unmounted
-// drive), so the model's rescans keep the tracks.
+// drive), so the model's rescans keep the tracks: it is dated before the tracks joined the
+// library, as a mount point left alone since is; a folder modified later is one the user emptied.
 inline constexpr int modelTrackCount = 100'000;
+// When the generated tracks joined the library (one a second from then on), and the date of
+// their empty folder, before that.
+inline constexpr double generatedAddedSeconds = 1.6e9;
+inline constexpr double generatedFolderSeconds = 1.5e9;
 
 inline std::filesystem::path modelFolder() {
     auto folder = cacheFolder() / "music-model";
@@ -63,11 +69,12 @@ inline std::filesystem::path modelMusicFolder() {
     return folder;
 }
 
-inline std::vector<Track> modelTracks() {
+// `count` generated tracks whose files would lie in `musicFolder`.
+inline std::vector<Track> generatedTracks(const std::filesystem::path& musicFolder, int count) {
     std::vector<Track> tracks;
-    tracks.reserve(modelTrackCount);
+    tracks.reserve(std::size_t(count));
     Words words;
-    for (int index = 0; index < modelTrackCount; ++index) {
+    for (int index = 0; index < count; ++index) {
         Track track;
         track.artist = fmt::format("The {} {}", words.word(), index / 50);
         track.album = fmt::format("{} {} Vol {}", words.word(), words.word(), index / 10 % 7);
@@ -75,9 +82,8 @@ inline std::vector<Track> modelTracks() {
         track.genre = "Rock";
         track.year = 1960 + index % 64;
         track.duration = 120 + double(words.next() % 300);
-        track.path =
-            (modelMusicFolder() / fmt::format("{}/{:06} {}.mp3", track.artist, index, track.title)).string();
-        track.added = platform::dateFromSecondsSince1970(1.6e9 + index);
+        track.path = (musicFolder / fmt::format("{}/{:06} {}.mp3", track.artist, index, track.title)).string();
+        track.added = platform::dateFromSecondsSince1970(generatedAddedSeconds + index);
         track.fileModified = track.added;
         track.fileSize = 4'000'000 + std::int64_t(words.next() % 4'000'000);
         tracks.push_back(std::move(track));
@@ -85,17 +91,15 @@ inline std::vector<Track> modelTracks() {
     return tracks;
 }
 
-// Makes the database and music.json in modelFolder() once; later runs reuse them.
-inline void prepareModelLibrary() {
-    static bool prepared = false;
-    if (prepared)
-        return;
-    prepared = true;
+// The database of `count` generated tracks (made when it holds another number) and music.json
+// in `supportFolder`, and their empty music folder dated before them.
+inline void prepareGeneratedLibrary(const std::filesystem::path& supportFolder,
+                                    const std::filesystem::path& musicFolder, int count) {
     constexpr std::size_t batchSize = 500;
     {
-        MusicDatabase database(modelFolder() / "music.sqlite");
-        if (database.count() != modelTrackCount) {
-            auto tracks = modelTracks();
+        MusicDatabase database(supportFolder / "music.sqlite");
+        if (database.count() != count) {
+            auto tracks = generatedTracks(musicFolder, count);
             for (std::size_t start = 0; start < tracks.size(); start += batchSize)
                 database.upsert(
                     std::vector<Track>(tracks.begin() + long(start),
@@ -103,8 +107,21 @@ inline void prepareModelLibrary() {
         }
     }
     MusicSnapshot snapshot;
-    snapshot.folders = {modelMusicFolder().string()};
-    MusicLibraryStore(modelFolder()).save(snapshot);
+    snapshot.folders = {musicFolder.string()};
+    MusicLibraryStore(supportFolder).save(snapshot);
+    std::filesystem::create_directories(musicFolder);
+    std::filesystem::last_write_time(
+        musicFolder, std::filesystem::file_time_type::clock::from_sys(
+                         std::chrono::sys_seconds(std::chrono::seconds(std::int64_t(generatedFolderSeconds)))));
+}
+
+// Makes the database and music.json in modelFolder() once a run; later runs reuse them.
+inline void prepareModelLibrary() {
+    static bool prepared = false;
+    if (prepared)
+        return;
+    prepared = true;
+    prepareGeneratedLibrary(modelFolder(), modelMusicFolder(), modelTrackCount);
 }
 
 } // namespace ZazidEvoz::benchkit

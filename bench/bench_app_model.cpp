@@ -14,6 +14,8 @@
 #include <QEventLoop>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <fmt/format.h>
+#include <optional>
 
 namespace {
 
@@ -43,12 +45,16 @@ ZintraRadio::AppModel::Options appOptions() {
     return options;
 }
 
+// Tracks the model held after its last start.
+std::size_t loadedTracks = 0;
+
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// One start of the model; returns the seconds until its first posted work ran.
-double startModel(benchmark::State& state) {
+// One start of the model; returns the seconds until its first posted work ran, or nothing when
+// the model did not load both libraries whole.
+std::optional<double> startModel(benchmark::State& state) {
     const auto start = Clock::now();
     ZintraRadio::AppModel model(appOptions());
     bool ready = false;
@@ -56,25 +62,35 @@ double startModel(benchmark::State& state) {
     while (!ready)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     const double seconds = secondsSince(start);
-    if (model.music()->tracks().size() != std::size_t(benchkit::modelTrackCount) ||
-        model.library().stations.size() != 350)
-        state.SkipWithError("the model did not load both libraries");
-    // The first rescan ends before the next start, as it would in a running program.
+    // The first rescan ends before the next start, as it would in a running program; the
+    // tracks must still be there after it.
     while (model.music()->scanning())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    const std::size_t tracks = model.music()->tracks().size();
+    if (tracks != std::size_t(benchkit::modelTrackCount) || model.library().stations.size() != 350) {
+        benchkit::fail(state, fmt::format("the model loaded {} of {} tracks and {} of 350 stations", tracks,
+                                          benchkit::modelTrackCount, model.library().stations.size())
+                                  .c_str());
+        return std::nullopt;
+    }
+    loadedTracks = tracks;
     return seconds;
 }
 
-// The same files through the engine alone.
-double loadWithEngine(benchmark::State& state) {
+// The same files through the engine alone, or nothing when they did not load whole.
+std::optional<double> loadWithEngine(benchmark::State& state) {
     const auto start = Clock::now();
     auto library = LibraryStore(benchkit::modelFolder()).load();
     MusicDatabase database(benchkit::modelFolder() / "music.sqlite");
     auto tracks = database.allTracks();
     const double seconds = secondsSince(start);
     benchmark::DoNotOptimize(tracks.data());
-    if (tracks.size() != std::size_t(benchkit::modelTrackCount) || library.stations.size() != 350)
-        state.SkipWithError("the engine did not load both libraries");
+    if (tracks.size() != std::size_t(benchkit::modelTrackCount) || library.stations.size() != 350) {
+        benchkit::fail(state, fmt::format("the engine loaded {} of {} tracks and {} of 350 stations",
+                                          tracks.size(), benchkit::modelTrackCount, library.stations.size())
+                                  .c_str());
+        return std::nullopt;
+    }
     return seconds;
 }
 
@@ -82,19 +98,24 @@ double loadWithEngine(benchmark::State& state) {
 void BM_StartupToReady(benchmark::State& state) {
     benchkit::prepareModelLibrary();
     prepareRadioLibrary();
-    startModel(state); // warms the page cache and the first-use statics for both
+    // Warms the page cache and the first-use statics for both.
+    if (!startModel(state))
+        return;
     double model = 0, engine = 0;
     for (auto _ : state) {
-        const double engineSeconds = loadWithEngine(state);
-        const double modelSeconds = startModel(state);
-        state.SetIterationTime(modelSeconds);
-        model += modelSeconds;
-        engine += engineSeconds;
+        const auto engineSeconds = loadWithEngine(state);
+        const auto modelSeconds = engineSeconds ? startModel(state) : std::nullopt;
+        if (!modelSeconds)
+            return;
+        state.SetIterationTime(*modelSeconds);
+        model += *modelSeconds;
+        engine += *engineSeconds;
     }
     const auto runs = double(state.iterations());
     state.counters["model_ms"] = 1000 * model / runs;
     state.counters["engine_alone_ms"] = 1000 * engine / runs;
     state.counters["ratio_model_to_engine"] = model / engine;
+    state.counters["tracks_loaded"] = double(loadedTracks);
 }
 BENCHMARK(BM_StartupToReady)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -109,7 +109,7 @@ void BM_TracksWithoutLyrics(benchmark::State& state) {
     for (auto _ : state) {
         auto tracks = database.tracksWithoutLyrics(20);
         if (tracks.size() != 20)
-            state.SkipWithError("expected a full batch");
+            benchkit::fail(state, "expected a full batch");
         benchmark::DoNotOptimize(tracks);
     }
 }
@@ -145,7 +145,7 @@ void BM_TracksWithoutLyrics_RawSQLiteSameStatement(benchmark::State& state) {
     for (auto _ : state) {
         auto rows = wholeTrackRows(statement);
         if (rows.size() != 20)
-            state.SkipWithError("expected a full batch");
+            benchkit::fail(state, "expected a full batch");
         benchmark::DoNotOptimize(rows);
     }
     sqlite3_finalize(statement);
@@ -156,7 +156,7 @@ void BM_SearchLyrics(benchmark::State& state) {
     for (auto _ : state) {
         auto hits = database.searchLyrics("words moon", 50);
         if (hits.empty())
-            state.SkipWithError("expected hits");
+            benchkit::fail(state, "expected hits");
         benchmark::DoNotOptimize(hits);
     }
 }
@@ -199,7 +199,7 @@ void BM_SearchLyrics_RawSQLiteSameStatement(benchmark::State& state) {
             hits.push_back(text(search, 3));
         sqlite3_reset(search);
         if (hits.empty())
-            state.SkipWithError("expected hits");
+            benchkit::fail(state, "expected hits");
         benchmark::DoNotOptimize(hits);
     }
     sqlite3_finalize(search);

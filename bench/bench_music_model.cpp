@@ -3,10 +3,10 @@
 // database), and one-row changes (a counted play, a rating: the row edited in place, one
 // dataChanged, the database row updated) against MusicDatabase::updateUsage alone, with the
 // bytes each allocates.
+#include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "state/MusicModel.hpp"
-#include "support/Sandbox.hpp"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -64,9 +64,16 @@ MusicModel::Options modelOptions() {
     return options;
 }
 
-void waitForRescan(const MusicModel& model) {
+// Waits for the model's first rescan; whether the whole library is still there after it.
+bool loadedWhole(benchmark::State& state, const MusicModel& model) {
     while (model.scanning())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    const std::size_t loaded = model.tracks().size();
+    state.counters["tracks_loaded"] = double(loaded);
+    if (loaded == std::size_t(trackCount))
+        return true;
+    benchkit::fail(state, fmt::format("the model loaded {} of {} tracks", loaded, trackCount).c_str());
+    return false;
 }
 
 double heapInUse() {
@@ -91,11 +98,10 @@ void BM_MemoryPerTrack(benchmark::State& state) {
             const auto heap = heapInUse();
             const auto resident = double(residentBytes());
             MusicModel model(modelOptions());
-            waitForRescan(model);
+            if (!loadedWhole(state, model))
+                return;
             modelHeap = heapInUse() - heap;
             modelResident = double(residentBytes()) - resident;
-            if (model.tracks().size() != trackCount)
-                state.SkipWithError("the model did not load the library");
         }
         {
             MusicDatabase database(modelFolder() / "music.sqlite");
@@ -116,7 +122,8 @@ BENCHMARK(BM_MemoryPerTrack)->Unit(benchmark::kMillisecond)->Iterations(1);
 void BM_ModelOneRowChange(benchmark::State& state) {
     prepareModelLibrary();
     MusicModel model(modelOptions());
-    waitForRescan(model);
+    if (!loadedWhole(state, model))
+        return;
     const auto station = model.tracks()[trackCount - 7].asStation();
     int rowsChanged = 0;
     QObject::connect(model.trackList(), &QAbstractItemModel::dataChanged,
@@ -139,7 +146,8 @@ BENCHMARK(BM_ModelOneRowChange)->Unit(benchmark::kMicrosecond);
 void BM_ModelRateOneTrack(benchmark::State& state) {
     prepareModelLibrary();
     MusicModel model(modelOptions());
-    waitForRescan(model);
+    if (!loadedWhole(state, model))
+        return;
     const auto track = model.tracks()[trackCount - 7];
     int rowsChanged = 0;
     QObject::connect(model.trackList(), &QAbstractItemModel::dataChanged,
@@ -163,7 +171,12 @@ BENCHMARK(BM_ModelRateOneTrack)->Unit(benchmark::kMicrosecond);
 void BM_DatabaseUpdateUsage(benchmark::State& state) {
     prepareModelLibrary();
     MusicDatabase database(modelFolder() / "music.sqlite");
-    const auto path = database.allTracks().back().path;
+    const auto tracks = database.allTracks();
+    if (tracks.size() != std::size_t(trackCount)) {
+        benchkit::fail(state, fmt::format("the database holds {} of {} tracks", tracks.size(), trackCount).c_str());
+        return;
+    }
+    const auto path = tracks.back().path;
     std::int64_t plays = 0;
     std::size_t bytes = 0;
     for (auto _ : state) {
@@ -178,14 +191,5 @@ BENCHMARK(BM_DatabaseUpdateUsage)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    ZazidEvoz::testkit::initialiseSandbox();
-    int result = 0;
-    {
-        QCoreApplication application(argc, argv);
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-    }
-    ZazidEvoz::testkit::removeSandbox();
-    return result;
+    return ZazidEvoz::benchkit::runBenchmarksInSandboxWith<QCoreApplication>(argc, argv);
 }

@@ -47,6 +47,11 @@ Item {
 
     readonly property bool browsingMusic: module === "music" && !browserHidden && !cinema && !panelHidden
     readonly property bool chromeVisible: cinema ? hovering : true
+    // The music browser covers the stage: while nothing plays, the stage under it holds its
+    // last picture, and the window needs no frames for it (its idle motion would redraw the
+    // whole window behind the translucent browser, a dozen times a second, unseen).
+    readonly property bool coveredAtRest: browsingMusic && content.status === Loader.Ready
+                                          && playbackState !== "playing"
     // How long the pointer rests before cinema mode hides the chrome (tests shorten it).
     property int hideDelay: 2800
 
@@ -96,6 +101,7 @@ Item {
         anchors.fill: parent
         mode: stage.mode
         playing: stage.playbackState === "playing"
+        running: !stage.coveredAtRest
         feed: stage.feed
         model: stage.model
         reducedMotion: stage.reducedMotion

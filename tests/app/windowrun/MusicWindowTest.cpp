@@ -4,6 +4,8 @@
 // titles readable and the detail pages their actions on the page.
 #include "WindowRunKit.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
+#include "kit/FrameDriver.hpp"
+#include "stage/StageClock.hpp"
 #include "music/MusicUI.hpp"
 #include "support/StreamServer.hpp"
 
@@ -192,6 +194,53 @@ TEST_F(MusicWindow, ADoubleClickOnARowPlaysItAndLeavesItPlaying) {
     ui->setStationGrid(false);
     ui->music()->close();
     music.deletePlaylist(music.playlists().back());
+}
+
+// Behind the music browser the stage rests while nothing plays: it holds its picture and asks
+// the window for no frames (the window still draws those of the deck's play ring), and it moves
+// again as soon as a track plays or the stage shows.
+TEST_F(MusicWindow, TheStageUnderTheBrowserRestsUntilSomethingPlaysOrItShows) {
+    start();
+    stopPlayback();
+    show("music");
+    ui->music()->close();
+    QQuickItem* canvas = shown("stageCanvas");
+    ASSERT_NE(canvas, nullptr);
+    auto* clock = canvas->property("clock").value<StageClock*>();
+    FrameDriver* driver = FrameDriver::of(&window());
+    ASSERT_TRUE(clock && driver);
+    // The stage rests when it takes no part in the window's advances: over several of them (or
+    // while the whole window rests, under reduced motion) it does not move.
+    auto rests = [&] {
+        if (!pumpUntil([&] { return !clock->active(); }, 20s))
+            return false;
+        const int rested = clock->frame();
+        const int advances = driver->advances();
+        pumpUntil([&] { return !driver->ticking() || driver->advances() > advances + 5; }, 20s);
+        return clock->frame() == rested;
+    };
+    auto moves = [&] {
+        const int from = clock->frame();
+        return pumpUntil([&] { return clock->frame() > from + 3; }, 20s);
+    };
+
+    EXPECT_TRUE(rests()) << "the idle window with the browser shown";
+    ZazidEvoz::testkit::StreamServer radio;
+    radio.addStream("/tone", toneStation());
+    radio.start();
+    model->playLink(radio.url("/tone"));
+    ASSERT_TRUE(pumpUntil([&] { return model->stateName() == QLatin1String("playing"); }, 20s));
+    EXPECT_TRUE(moves()) << "something plays";
+    model->togglePlayPause();
+    ASSERT_TRUE(pumpUntil([&] { return model->stateName() == QLatin1String("paused"); }, 20s));
+    EXPECT_TRUE(rests()) << "paused";
+    stopPlayback();
+
+    click("browserShowStage");
+    EXPECT_TRUE(moves()) << "the stage shows";
+    click("showLibraryButton");
+    EXPECT_TRUE(shown("browserMain"));
+    EXPECT_TRUE(rests()) << "covered again";
 }
 
 // The header's row in order, none overlapping the next, all inside the browser: at the width a
