@@ -643,14 +643,18 @@ TEST_F(MusicViews, DeletedPlaylistsComeBackFromTheToastsUndo) {
     QQuickItem* root = make(R"(
         Item {
             MusicBrowser { anchors.fill: parent; model: app; ui: uiState }
-            ToastHost { anchors.horizontalCenter: parent.horizontalCenter; y: 20; model: app }
+            ToastHost { objectName: "toasts"; anchors.horizontalCenter: parent.horizontalCenter; y: 20; model: app }
         })");
     ASSERT_TRUE(root);
+    // The toast on screen, not one still fading out after its undo.
+    QQuickItem* host = find(root, QStringLiteral("toasts"));
     const auto undoFromToast = [&](const QString& text) {
-        QQuickItem* message = nullptr;
-        ASSERT_TRUE(pumpUntil([&] { return (message = find(root, QStringLiteral("toastText"))) != nullptr; }, 5s));
+        QQuickItem* shown = nullptr;
+        ASSERT_TRUE(pumpUntil([&] { return (shown = host->property("shown").value<QQuickItem*>()) != nullptr; }, 5s));
+        QQuickItem* message = find(shown, QStringLiteral("toastText"));
+        ASSERT_TRUE(message);
         EXPECT_EQ(message->property("text").toString(), text);
-        QQuickItem* undo = find(root, QStringLiteral("toastAction"));
+        QQuickItem* undo = find(shown, QStringLiteral("toastAction"));
         ASSERT_TRUE(undo && undo->isVisible());
         EXPECT_EQ(undo->property("title").toString(), QStringLiteral("Undo"));
         click(undo);
