@@ -5,7 +5,7 @@
 #pragma once
 
 #include "StageBenchFrames.hpp"
-#include "stage/StageFeed.hpp"
+#include "state/StageFeed.hpp"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -2,7 +2,7 @@
 // least any per-frame hand-over of a spectrum frame costs).
 #include "BenchMain.hpp"
 #include "StageBenchFrames.hpp"
-#include "stage/StageFeed.hpp"
+#include "state/StageFeed.hpp"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #include "ZazidEvoz/platform/Text.hpp"
 #include "music/MusicRules.hpp"
 #include "music/PlaylistCards.hpp"
-#include "music/MusicUI.hpp"
 #include "state/MusicModel.hpp"
+#include "state/MusicUI.hpp"
 #include "state/QtValues.hpp"
 
 #include <QVariantMap>

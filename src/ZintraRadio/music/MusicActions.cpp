@@ -1,11 +1,11 @@
 #include "music/MusicActions.hpp"
 
 #include "music/MusicRules.hpp"
-#include "music/MusicUI.hpp"
-#include "state/MusicModel.hpp"
-#include "state/QtValues.hpp"
 #include "state/AppModel.hpp"
 #include "state/AppRuntime.hpp"
+#include "state/MusicModel.hpp"
+#include "state/MusicUI.hpp"
+#include "state/QtValues.hpp"
 
 #include <QPointer>
 #include <unordered_map>

@@ -2,9 +2,9 @@
 // as QML properties, and the connections to each that go when it is replaced.
 #pragma once
 
-#include "music/MusicUI.hpp"
 #include "state/FollowedModel.hpp"
 #include "state/MusicModel.hpp"
+#include "state/MusicUI.hpp"
 
 #include <QMetaObject>
 #include <QObject>

@@ -2,8 +2,8 @@
 
 #include "ZazidEvoz/platform/Date.hpp"
 #include "music/MusicRules.hpp"
-#include "music/MusicUI.hpp"
 #include "state/MusicModel.hpp"
+#include "state/MusicUI.hpp"
 #include "state/QtValues.hpp"
 
 #include <QAbstractItemModel>

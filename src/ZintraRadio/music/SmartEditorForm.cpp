@@ -1,8 +1,8 @@
 #include "music/SmartEditorForm.hpp"
 
 #include "ZazidEvoz/platform/Date.hpp"
-#include "music/MusicUI.hpp"
 #include "state/MusicModel.hpp"
+#include "state/MusicUI.hpp"
 #include "state/QtValues.hpp"
 
 #include <QAbstractItemModel>

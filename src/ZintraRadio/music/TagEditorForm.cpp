@@ -1,7 +1,7 @@
 #include "music/TagEditorForm.hpp"
 
-#include "music/MusicUI.hpp"
 #include "state/MusicModel.hpp"
+#include "state/MusicUI.hpp"
 #include "state/QtValues.hpp"
 
 namespace ZintraRadio {

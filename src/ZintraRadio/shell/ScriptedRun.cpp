@@ -2,9 +2,9 @@
 
 #include "ZazidEvoz/AudioEngine.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
-#include "music/MusicUI.hpp"
 #include "state/AppModel.hpp"
 #include "state/MusicModel.hpp"
+#include "state/MusicUI.hpp"
 #include "state/TestHooks.hpp"
 #include "state/UIState.hpp"
 #include "state/VisualizerMode.hpp"

@@ -2,7 +2,7 @@
 // that failed): a plain two-channel oscilloscope of the feed's waves, painted with QPainter.
 #pragma once
 
-#include "stage/StageFeed.hpp"
+#include "state/StageFeed.hpp"
 
 #include <QPainterPath>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "stage/ModeShaderInput.hpp"
 
-#include "stage/StageFeed.hpp"
+#include "state/StageFeed.hpp"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "kit/FrameDriver.hpp"
-#include "stage/StageFeed.hpp"
+#include "state/StageFeed.hpp"
 
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>

@@ -1,6 +1,6 @@
 #include "stage/StageModes.hpp"
 
-#include "stage/StageFeed.hpp"
+#include "state/StageFeed.hpp"
 
 namespace ZintraRadio {
 

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "stage/ModeShaderInput.hpp"
-#include "stage/StageFeed.hpp"
+#include "state/StageFeed.hpp"
 
 #include <QPointer>
 #include <QQuickFramebufferObject>

@@ -2,8 +2,8 @@
 // of the feed's band rows scrolling toward the viewer, each row a mirrored spectrum line.
 #pragma once
 
-#include "stage/StageFeed.hpp"
 #include "stage/StageGeometry.hpp"
+#include "state/StageFeed.hpp"
 
 #include <QRectF>
 #include <QSizeF>

@@ -3,8 +3,8 @@
 // correlation bar below. The texts are laid by QML at the places the layout gives.
 #pragma once
 
-#include "stage/StageFeed.hpp"
 #include "stage/StageGeometry.hpp"
+#include "state/StageFeed.hpp"
 
 #include <QRectF>
 #include <QSizeF>

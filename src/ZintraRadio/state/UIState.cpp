@@ -1,10 +1,10 @@
 #include "state/UIState.hpp"
 
-#include "music/MusicUI.hpp"
-#include "stage/StageFeed.hpp"
 #include "state/AppModel.hpp"
+#include "state/MusicUI.hpp"
 #include "state/Observable.hpp"
 #include "state/QtValues.hpp"
+#include "state/StageFeed.hpp"
 #include "state/TestHooks.hpp"
 #include "system/Settings.hpp"
 

@@ -5,8 +5,8 @@
 // session bus and a stand-in for the web browser. Each test crawls one part of the window from
 // its starting state (a test process of its own under CTest) and prints how many controls it
 // activated.
-#include "FileManagerStandIn.hpp"
 #include "Crawler.hpp"
+#include "FileManagerStandIn.hpp"
 #include "MainWindowKit.hpp"
 #include "QmlKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
@@ -15,10 +15,10 @@
 #include "app/deckrules/DeckKit.hpp"
 #include "app/media/MediaKit.hpp"
 #include "lyrics/LyricsSite.hpp"
-#include "music/MusicUI.hpp"
 #include "shell/ShellCommands.hpp"
 #include "shell/ShellWindows.hpp"
 #include "state/AppRuntime.hpp"
+#include "state/MusicUI.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 

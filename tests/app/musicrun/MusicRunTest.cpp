@@ -11,9 +11,9 @@
 #include "app/appmodel/AppModelKit.hpp"
 #include "app/music/MusicTestKit.hpp"
 #include "app/musicviews/MusicViewsKit.hpp"
-#include "music/MusicUI.hpp"
 #include "shell/AppEntry.hpp"
 #include "state/AppRuntime.hpp"
+#include "state/MusicUI.hpp"
 #include "state/UIState.hpp"
 #include "support/Media.hpp"
 

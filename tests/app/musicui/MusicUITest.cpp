@@ -1,6 +1,6 @@
 // The music browser's state: the start tab and search from hooks, page navigation and the
 // selection, the sheet requests and their notify rules, and the names the views use.
-#include "music/MusicUI.hpp"
+#include "state/MusicUI.hpp"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

@@ -5,10 +5,10 @@
 #pragma once
 
 #include "QtTestKit.hpp"
-#include "app/music/MusicTestKit.hpp"
 #include "ZazidEvoz/platform/Date.hpp"
-#include "music/MusicUI.hpp"
+#include "app/music/MusicTestKit.hpp"
 #include "state/MusicModel.hpp"
+#include "state/MusicUI.hpp"
 
 #include <QCoreApplication>
 #include <QTranslator>

@@ -1,7 +1,7 @@
 // A window that shows stage views from QML text, fed by a feed that is always the same.
 #pragma once
 
-#include "stage/StageFeed.hpp"
+#include "state/StageFeed.hpp"
 
 #include <QImage>
 #include <QQmlComponent>

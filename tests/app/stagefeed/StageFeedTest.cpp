@@ -1,5 +1,5 @@
 // The stage feed: one display frame at a time, from spectrum frames built here.
-#include "stage/StageFeed.hpp"
+#include "state/StageFeed.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 // scope, and the panels keep their tinted backgrounds.
 #include "QtTestKit.hpp"
 #include "kit/GradientPaint.hpp"
-#include "stage/StageFeed.hpp"
 #include "stage/StageModes.hpp"
+#include "state/StageFeed.hpp"
 
 #include <QQmlComponent>
 #include <QQmlEngine>

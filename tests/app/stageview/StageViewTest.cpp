@@ -2,8 +2,8 @@
 // line, cinema bar and the stage view's hover, cinema, double-click and drops.
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
-#include "stage/StageFeed.hpp"
 #include "state/AppRuntime.hpp"
+#include "state/StageFeed.hpp"
 #include "support/Sandbox.hpp"
 
 #include <QMimeData>

@@ -1,9 +1,9 @@
 // A UI state over a settings file of its own, a manual clock and hooks given by the test.
 #pragma once
 
-#include "music/MusicUI.hpp"
-#include "stage/StageFeed.hpp"
+#include "state/MusicUI.hpp"
 #include "state/Scheduler.hpp"
+#include "state/StageFeed.hpp"
 #include "state/UIState.hpp"
 #include "support/Sandbox.hpp"
 

@@ -8,7 +8,7 @@
 #include "ZazidEvoz/MediaFolders.hpp"
 #include "ZazidEvoz/PlaylistImporter.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
-#include "music/MusicUI.hpp"
+#include "state/MusicUI.hpp"
 #include "support/Sandbox.hpp"
 
 #include <QDir>

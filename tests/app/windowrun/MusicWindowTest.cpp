@@ -6,7 +6,7 @@
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "kit/FrameDriver.hpp"
 #include "stage/StageClock.hpp"
-#include "music/MusicUI.hpp"
+#include "state/MusicUI.hpp"
 #include "support/StreamServer.hpp"
 
 using namespace ZintraRadio;

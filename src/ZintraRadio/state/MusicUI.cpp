@@ -1,4 +1,4 @@
-#include "music/MusicUI.hpp"
+#include "state/MusicUI.hpp"
 
 #include "ZazidEvoz/platform/Hash.hpp"
 #include "state/Observable.hpp"

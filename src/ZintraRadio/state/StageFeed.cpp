@@ -1,4 +1,4 @@
-#include "stage/StageFeed.hpp"
+#include "state/StageFeed.hpp"
 
 #include <algorithm>
 #include <charconv>
