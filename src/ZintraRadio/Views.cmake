@@ -1,7 +1,6 @@
 # The Qt Quick module "ZintraRadio" (views and their small C++ types) and the executable.
 # Files are found by folder: every .qml/.js and .cpp/.hpp in the view folders belongs to the
-# module (C++ cores listed in ZINTRARADIO_CORE_FROM_VIEWS live in the state library instead);
-# shaders are every .frag/.vert under a "shaders" folder; translations are i18n/*.ts.
+# module; shaders are every .frag/.vert under a "shaders" folder; translations are i18n/*.ts.
 set(ZINTRARADIO_VIEW_FOLDERS kit shell deck stage lyrics media music)
 
 set(view_qml "")
@@ -17,10 +16,6 @@ foreach(folder ${ZINTRARADIO_VIEW_FOLDERS})
   list(APPEND view_qml ${found_qml})
   list(APPEND view_cpp ${found_cpp})
   list(APPEND view_shaders ${found_shaders})
-endforeach()
-foreach(core ${ZINTRARADIO_CORE_FROM_VIEWS})
-  string(REGEX REPLACE "\\.cpp$" ".hpp" core_header ${core})
-  list(REMOVE_ITEM view_cpp ${core} ${core_header})
 endforeach()
 list(REMOVE_ITEM view_cpp shell/main.cpp)
 
