@@ -7,7 +7,7 @@
 #pragma once
 
 #include "ZazidEvoz/MusicDatabase.hpp"
-#include "lyrics/LatestRead.hpp"
+#include "kit/LatestRead.hpp"
 #include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"
 

@@ -3,7 +3,7 @@
 // Never asks the network.
 #pragma once
 
-#include "lyrics/LatestRead.hpp"
+#include "kit/LatestRead.hpp"
 #include "lyrics/LyricsRules.hpp"
 
 #include <QObject>

@@ -4,7 +4,7 @@
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "app/music/MusicTestKit.hpp"
-#include "lyrics/HeardSongsQuery.hpp"
+#include "deck/HeardSongsQuery.hpp"
 #include "lyrics/LyricsSearchQuery.hpp"
 #include "lyrics/StoredLyricsQuery.hpp"
 

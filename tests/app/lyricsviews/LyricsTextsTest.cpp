@@ -5,7 +5,7 @@
 #include "lyrics/LyricsTexts.hpp"
 
 #include "lyrics/ErrorText.hpp"
-#include "lyrics/LibraryStatus.hpp"
+#include "music/LibraryStatus.hpp"
 
 #include <QCoreApplication>
 #include <QDateTime>

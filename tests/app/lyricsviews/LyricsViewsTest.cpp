@@ -276,7 +276,7 @@ TEST_F(LyricsViews, HeardSongsOpenTheSheetAndHandSongsToYouTubeInOrder) {
     QQuickItem* host =
         make(listHost, {{"music", object(music.get())},
                         {"ui", object(ui.get())},
-                        {"view", QStringLiteral("qrc:/qt/qml/ZintraRadio/lyrics/HeardSongsList.qml")}});
+                        {"view", QStringLiteral("qrc:/qt/qml/ZintraRadio/deck/HeardSongsList.qml")}});
     ASSERT_TRUE(host);
     ASSERT_TRUE(pumpUntil([&] { return itemIn(host, "heardRow2") != nullptr; }));
     QQuickItem* list = itemIn(host, "view");
@@ -383,7 +383,7 @@ TEST_F(LyricsViews, SearchResultsListTracksAndLyricHits) {
     QQuickItem* host =
         make(listHost, {{"music", object(music.get())},
                         {"ui", object(ui.get())},
-                        {"view", QStringLiteral("qrc:/qt/qml/ZintraRadio/lyrics/MusicSearchResults.qml")}});
+                        {"view", QStringLiteral("qrc:/qt/qml/ZintraRadio/music/MusicSearchResults.qml")}});
     ASSERT_TRUE(host);
     QQuickItem* view = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (view = itemIn(host, "view")) != nullptr; }));

@@ -1,4 +1,4 @@
-#include "lyrics/HeardSongsQuery.hpp"
+#include "deck/HeardSongsQuery.hpp"
 
 #include "lyrics/LyricsRules.hpp"
 #include "lyrics/LyricsTexts.hpp"

@@ -1,4 +1,4 @@
-#include "lyrics/LibraryStatus.hpp"
+#include "music/LibraryStatus.hpp"
 
 #include "lyrics/LyricsTexts.hpp"
 #include "state/TestHooks.hpp"

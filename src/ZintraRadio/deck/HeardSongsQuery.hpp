@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ZazidEvoz/MusicDatabase.hpp"
-#include "lyrics/LatestRead.hpp"
+#include "kit/LatestRead.hpp"
 #include "state/ListModel.hpp"
 
 #include <QObject>

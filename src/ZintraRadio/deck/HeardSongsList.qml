@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import ZintraRadio
-import "YouTubeHandOff.js" as YouTubeHandOff
+import "../kit/YouTubeHandOff.js" as YouTubeHandOff
 
 // The songs heard on the radio, newest first, from the music database; each row opens the
 // song's stored lyrics in the lyrics sheet, searches it on YouTube or downloads it as MP3.

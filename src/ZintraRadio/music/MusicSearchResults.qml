@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import ZintraRadio
-import "YouTubeHandOff.js" as YouTubeHandOff
+import "../kit/YouTubeHandOff.js" as YouTubeHandOff
 
 // The music library's search results: the tracks that match the query, then the songs whose
 // stored lyrics hold it, in one list built as it scrolls. The tracks are the library's track
