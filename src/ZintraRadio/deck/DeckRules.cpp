@@ -6,16 +6,16 @@
 #include "deck/HistoryRules.hpp"
 #include "deck/NowPlayingRules.hpp"
 #include "deck/StationListRules.hpp"
+#include "kit/ShownText.hpp"
 #include "kit/StationDetails.hpp"
-#include "shell/ShellRules.hpp"
 #include "state/AppModel.hpp"
 #include "state/QtValues.hpp"
 #include "state/TestHooks.hpp"
 
 #include <QDir>
-#include <QStringList>
 #include <QLocale>
 #include <QQmlEngine>
+#include <QStringList>
 
 namespace ZintraRadio {
 
@@ -49,18 +49,6 @@ HistoryTab tabNamed(const QString& name) {
 }
 
 } // namespace
-
-QString shownText(const ShownText& text) {
-    switch (text.kind) {
-    case ShownText::Kind::key:
-        return qtTrId(text.value.c_str());
-    case ShownText::Kind::error:
-        return displayedError(qtText(text.value), [](const char* key) { return qtTrId(key); });
-    case ShownText::Kind::verbatim:
-        break;
-    }
-    return qtText(text.value);
-}
 
 DeckRules* DeckRules::create(QQmlEngine*, QJSEngine*) {
     static DeckRules* rules = new DeckRules();

@@ -17,12 +17,6 @@ class QJSEngine;
 
 namespace ZintraRadio {
 
-struct ShownText;
-
-// A rule's text for the user: a key translated, a failure through the error texts, a name or
-// title as it is.
-QString shownText(const ShownText& text);
-
 class DeckRules : public QObject {
     Q_OBJECT
     QML_ELEMENT

@@ -7,6 +7,7 @@
 #include "ZazidEvoz/EngineTypes.hpp"
 #include "ZazidEvoz/MusicLibrary.hpp"
 #include "ZazidEvoz/Station.hpp"
+#include "kit/ShownText.hpp"
 
 #include <functional>
 #include <optional>
@@ -15,19 +16,6 @@
 #include <vector>
 
 namespace ZintraRadio {
-
-// A text to show: a translation key, a value shown as it is (names, titles), or a failure
-// message that goes through the error texts first.
-struct ShownText {
-    enum class Kind { key, verbatim, error };
-    Kind kind = Kind::verbatim;
-    std::string value;
-
-    static ShownText key(std::string key) { return {Kind::key, std::move(key)}; }
-    static ShownText verbatim(std::string text) { return {Kind::verbatim, std::move(text)}; }
-    static ShownText error(std::string message) { return {Kind::error, std::move(message)}; }
-    friend bool operator==(const ShownText&, const ShownText&) = default;
-};
 
 // Everything the deck reads of the models.
 struct DeckInput {

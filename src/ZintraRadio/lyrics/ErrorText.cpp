@@ -1,11 +1,11 @@
 #include "lyrics/ErrorText.hpp"
 
-#include "shell/ShellRules.hpp"
+#include "kit/ShownText.hpp"
 
 namespace ZintraRadio {
 
 std::string ErrorText::localized(std::string_view message) {
-    // One rule for toasts, the deck and the lyrics views: the shell's.
+    // One rule for toasts, the deck and the lyrics views.
     const QString text = QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
     return displayedError(text, [](const char* key) { return qtTrId(key); }).toStdString();
 }

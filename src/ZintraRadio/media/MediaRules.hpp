@@ -8,7 +8,7 @@
 // number within 0...1 counts as unknown, and no bar grows past its track.
 #pragma once
 
-#include "deck/NowPlayingRules.hpp"
+#include "kit/ShownText.hpp"
 
 #include <QDateTime>
 #include <QLocale>

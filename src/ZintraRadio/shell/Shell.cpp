@@ -1,6 +1,7 @@
 #include "shell/Shell.hpp"
 
 #include "ZazidEvoz/ToolLocator.hpp"
+#include "kit/ShownText.hpp"
 #include "shell/MiniRules.hpp"
 #include "shell/ShellCommands.hpp"
 #include "shell/ShellRules.hpp"

@@ -24,19 +24,6 @@ int activeDownloadCount(const std::vector<std::string>& phases) {
     }));
 }
 
-QString displayedError(const QString& message, const std::function<QString(const char*)>& translate) {
-    if (message == QLatin1String("Nothing is playing."))
-        return translate("error.notPlaying");
-    if (message == QLatin1String("No playable stream found."))
-        return translate("error.noStream");
-    const QString marker = QStringLiteral(" not found - ");
-    const auto at = message.indexOf(marker);
-    if (at >= 0)
-        return translate("error.missingTool").arg(message.left(at)) + QLatin1Char(' ') +
-               message.mid(at + marker.size());
-    return message;
-}
-
 namespace {
 
 int wrappedLineCount(const QString& text, const QFont& font, qreal width) {

@@ -1,11 +1,10 @@
-// The shell's rules as pure functions: which tools the banner names, the rail's badges, and
-// how engine texts are shown in toasts.
+// The shell's rules as pure functions: which tools the banner names, the rail's badges, how
+// long toast texts are cut, and whether a window can be shown.
 #pragma once
 
 #include <QFont>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,11 +17,6 @@ std::string missingTools(bool hasFFmpeg, bool hasYtDlp, bool fakeMissing);
 
 // The badge count of the YouTube module: downloads still running or converting.
 int activeDownloadCount(const std::vector<std::string>& phases);
-
-// The text a toast or a failed state shows for an engine message: the engine's few known
-// English texts become localised ones (through `translate`, which maps a key to its text);
-// every other message is shown as it is.
-QString displayedError(const QString& message, const std::function<QString(const char*)>& translate);
 
 // `text` as it fits in `maximumLines` lines of `width` wrapped at word boundaries (anywhere
 // inside a word too long for a line): unchanged when it fits, else cut in the middle with "…",

@@ -7,7 +7,7 @@
 #include "deck/DeckQueries.hpp"
 #include "deck/LevelMeters.hpp"
 #include "deck/StationActions.hpp"
-#include "shell/ShellRules.hpp"
+#include "kit/ShownText.hpp"
 #include "state/AppRuntime.hpp"
 #include "state/QtValues.hpp"
 #include "support/Sandbox.hpp"

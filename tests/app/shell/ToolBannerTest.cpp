@@ -1,6 +1,7 @@
 // The tool banner: which tools it names, its install hint and its two buttons; the texts of
 // toasts, the rail's download badge, copying to the clipboard and showing a toast's file.
 #include "ShellFixture.hpp"
+#include "kit/ShownText.hpp"
 #include "shell/Shell.hpp"
 #include "shell/ShellRules.hpp"
 #include "state/AppRuntime.hpp"
