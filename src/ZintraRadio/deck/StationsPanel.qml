@@ -103,7 +103,7 @@ PanelScaffold {
                     objectName: "menuImportFile"
                     //% "Import Playlist File…"
                     text: qsTrId("stations.importFile")
-                    onTriggered: FileDialogs.open(importDialog, AppModel)
+                    onTriggered: FileDialogs.open(importDialog, AppModel.showError)
                 }
                 PanelMenuItem {
                     objectName: "menuImportOlvanta"
@@ -115,7 +115,7 @@ PanelScaffold {
                     objectName: "menuExport"
                     //% "Export as M3U…"
                     text: qsTrId("stations.export")
-                    onTriggered: FileDialogs.open(exportDialog, AppModel, DeckRules.exportFile())
+                    onTriggered: FileDialogs.open(exportDialog, AppModel.showError, DeckRules.exportFile())
                 }
                 PanelMenuSeparator {}
                 PanelMenuItem {

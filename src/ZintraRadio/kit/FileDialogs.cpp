@@ -1,7 +1,7 @@
 #include "kit/FileDialogs.hpp"
 
 #include "ZazidEvoz/MediaFolders.hpp"
-#include "state/AppModel.hpp"
+#include "state/QtValues.hpp"
 
 #include <QColor>
 #include <QDir>
@@ -172,7 +172,7 @@ void FileDialogs::rememberOnAccept(QObject& dialog) {
                          memory->metaObject()->method(memory->metaObject()->indexOfSlot("accepted()")));
 }
 
-bool FileDialogs::open(QObject* dialog, QObject* model, const QString& startAt) {
+bool FileDialogs::open(QObject* dialog, const QJSValue& report, const QString& startAt) {
     if (dialog == nullptr)
         return false;
     QQmlEngine* engine = qmlEngine(dialog);
@@ -189,10 +189,10 @@ bool FileDialogs::open(QObject* dialog, QObject* model, const QString& startAt) 
     }
     std::fprintf(stderr, "ZintraRadio: the %s cannot open (install %s): %s\n", qPrintable(type),
                  fileDialogPackage, qPrintable(reason));
-    if (auto* app = qobject_cast<AppModel*>(model))
+    if (report.isCallable())
         //% "This dialog cannot open: Qt's file dialog needs the package %1."
-        app->show(Toast::Style::error, localizedText(QT_TRID_NOOP("toast.dialogUnavailable"),
-                                                     {QString::fromLatin1(fileDialogPackage)}));
+        report.call({qtText(localizedText(QT_TRID_NOOP("toast.dialogUnavailable"),
+                                          {QString::fromLatin1(fileDialogPackage)}))});
     return false;
 }
 

@@ -8,6 +8,7 @@
 // (Theme.dialogPalette). Left alone, it opens in the program's working folder.
 #pragma once
 
+#include <QJSValue>
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
@@ -30,14 +31,15 @@ public:
     static FileDialogs* create(QQmlEngine*, QJSEngine*);
 
     // Opens `dialog`, a FileDialog or FolderDialog of QtQuick.Dialogs. When its fallback cannot
-    // be built in the dialog's engine, shows an error toast on `model` (the application model)
-    // and writes the reason on standard error instead. True when the dialog was opened.
+    // be built in the dialog's engine, writes the reason on standard error and calls `report`
+    // (a function, when one is given) with the text of an error toast instead. True when the
+    // dialog was opened.
     //
     // It opens in the folder where a dialog of the same object name was last accepted in this
     // run, else at `startAt`: a folder, or a file (a path or a file URL) whose folder is meant;
     // else in the home folder. A save dialog suggests the file name of `startAt` in that
     // folder.
-    Q_INVOKABLE bool open(QObject* dialog, QObject* model, const QString& startAt = QString());
+    Q_INVOKABLE bool open(QObject* dialog, const QJSValue& report, const QString& startAt = QString());
 
     // The user's music folder, a start for choosing folders of music.
     Q_INVOKABLE QString musicFolder() const;

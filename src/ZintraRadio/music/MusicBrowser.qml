@@ -292,7 +292,8 @@ Item {
             objectName: "manageAddFolder"
             //% "Add Folder…"
             text: qsTrId("music.addFolder")
-            onTriggered: FileDialogs.open(folderDialog, browser.model, FileDialogs.musicFolder())
+            onTriggered: FileDialogs.open(folderDialog, browser.model ? browser.model.showError : null,
+                                         FileDialogs.musicFolder())
         }
         LibraryMenuItem {
             objectName: "manageRescan"

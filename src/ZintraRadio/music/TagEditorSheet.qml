@@ -118,7 +118,7 @@ SheetPopup {
                     titleKey: QT_TRID_NOOP("music.chooseCover")
                     symbol: "photo"
                     // Covers mostly lie beside the track.
-                    onClicked: FileDialogs.open(chooser, sheet.model,
+                    onClicked: FileDialogs.open(chooser, sheet.model ? sheet.model.showError : null,
                                                 form.ui && form.ui.editing ? form.ui.editing.path : "")
                 }
                 MusicPill {

@@ -332,6 +332,8 @@ public:
     // runs `action` once and closes the toast; the action goes with the toast.
     void show(Toast::Style style, const std::string& text, const std::string& actionKey,
               std::function<void()> action);
+    // An error toast with `text`, for a view that reports a failure of its own.
+    Q_INVOKABLE void showError(const QString& text) { show(Toast::Style::error, stdText(text)); }
     Q_INVOKABLE void closeToast();
     // The button of the toast on screen; nothing when it has none.
     Q_INVOKABLE void runToastAction();
@@ -625,10 +627,6 @@ private:
 
 // "failed", "stopped", "buffering", "playing", "paused".
 QString playbackStateName(ZazidEvoz::PlaybackState::Kind kind);
-
-// The translation of a dotted text key, its "%1", "%2"... filled with `arguments`. Without
-// a translation the key itself is the text, followed by the arguments.
-std::string localizedText(const char* key, const QStringList& arguments = {});
 
 // The directory's base addresses from a comma-separated list: blanks around them, empty
 // entries and trailing "/" dropped.

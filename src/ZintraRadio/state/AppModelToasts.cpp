@@ -9,28 +9,6 @@
 
 namespace ZintraRadio {
 
-std::string localizedText(const char* key, const QStringList& arguments) {
-    QString text = qtTrId(key);
-    if (text == QLatin1String(key)) {
-        // No table holds the key: keep what would have filled it visible.
-        if (!arguments.isEmpty())
-            text += QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
-        return text.toStdString();
-    }
-    // One pass over the markers: a "%2" inside the first argument (a file name) stays text.
-    QString filled;
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        const int number = at + 1 < text.size() ? text[at + 1].digitValue() : -1;
-        if (text[at] == QLatin1Char('%') && number >= 1 && number <= arguments.size()) {
-            filled += arguments[number - 1];
-            ++at;
-        } else {
-            filled += text[at];
-        }
-    }
-    return filled.toStdString();
-}
-
 void AppModel::show(Toast::Style style, const std::string& text,
                     const std::optional<std::filesystem::path>& file) {
     Toast toast;

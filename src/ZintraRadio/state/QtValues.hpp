@@ -1,4 +1,4 @@
-// How engine records reach QML: texts as QString, stations as maps with the record's field
+// How engine records reach QML: texts as QString (translated ones by key), stations as maps with the record's field
 // names, and the role tables of the list models that show them.
 #pragma once
 
@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
 #include <optional>
@@ -25,6 +26,10 @@ inline std::string stdText(const QString& text) {
 // An absent text is an undefined QVariant (null in QML).
 QVariant optionalText(const std::optional<std::string>& text);
 QDateTime qtDate(ZazidEvoz::platform::Date date);
+
+// The translation of a dotted text key, its "%1", "%2"... filled with `arguments`. Without
+// a translation the key itself is the text, followed by the arguments.
+std::string localizedText(const char* key, const QStringList& arguments = {});
 
 // The fourteen fields by their names, "kind" as its stored text, plus "isLive".
 QVariantMap stationMap(const ZazidEvoz::Station& station);
