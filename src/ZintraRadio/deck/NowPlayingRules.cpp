@@ -194,8 +194,4 @@ RecordLook recordLook(bool recording, std::optional<double> elapsed, bool hoveri
     return look;
 }
 
-std::string splitHelpKey(bool split) {
-    return split ? "deck.splitOn" : "deck.splitOff";
-}
-
 } // namespace ZintraRadio

@@ -115,6 +115,5 @@ struct RecordLook {
 };
 // `elapsed`: seconds since the recording file began, when the model knows its start.
 RecordLook recordLook(bool recording, std::optional<double> elapsed, bool hovering, double pulse);
-std::string splitHelpKey(bool split);
 
 } // namespace ZintraRadio

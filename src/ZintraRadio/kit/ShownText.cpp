@@ -29,4 +29,8 @@ QString displayedError(const QString& message, const std::function<QString(const
     return message;
 }
 
+std::string splitHelpKey(bool split) {
+    return split ? "deck.splitOn" : "deck.splitOff";
+}
+
 } // namespace ZintraRadio

@@ -1,5 +1,5 @@
-// The texts rules hand to the views, and how engine failure texts are shown: shared by the
-// shell, the deck, the lyrics and the media views.
+// The texts rules hand to the views, how engine failure texts are shown, and the text keys two
+// modules share: for the shell, the deck, the lyrics and the media views alike.
 #pragma once
 
 #include <QString>
@@ -29,5 +29,8 @@ QString shownText(const ShownText& text);
 // English texts become localised ones (through `translate`, which maps a key to its text);
 // every other message is shown as it is.
 QString displayedError(const QString& message, const std::function<QString(const char*)>& translate);
+
+// The help key of the recording's split toggle, on the deck and on the recorder card.
+std::string splitHelpKey(bool split);
 
 } // namespace ZintraRadio
