@@ -3,8 +3,8 @@
 // the environment it starts in.
 #pragma once
 
+#include "AppModelKit.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 #include "support/StreamServer.hpp"
 
 #include <filesystem>

@@ -5,8 +5,8 @@
 // service fail; every other song has no lyrics.
 #pragma once
 
+#include "AppModelKit.hpp"
 #include "QmlKit.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 #include "lyrics/LyricsSite.hpp"
 #include "state/UIState.hpp"
 

@@ -3,8 +3,8 @@
 // test, which must end without a QML warning.
 #pragma once
 
+#include "AppModelKit.hpp"
 #include "QmlKit.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 #include "state/AppRuntime.hpp"
 
 #include <QQuickWindow>

@@ -3,8 +3,8 @@
 // from files the test writes, and a local site with a generated clip.
 #pragma once
 
+#include "AppModelKit.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "support/Media.hpp"
 #include "youtube/FakeYtDlp.hpp"

@@ -4,8 +4,8 @@
 // a local lyrics service ("Timed …" songs have timed lines, others none).
 #pragma once
 
-#include "app/lyricsviews/LyricsViewKit.hpp"
-#include "app/videosurface/VideoSurfaceKit.hpp"
+#include "LyricsViewKit.hpp"
+#include "app/media/VideoSurfaceKit.hpp"
 #include "state/AppRuntime.hpp"
 
 #include <gtest/gtest.h>

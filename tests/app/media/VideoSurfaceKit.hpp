@@ -5,7 +5,7 @@
 #pragma once
 
 #include "QmlKit.hpp"
-#include "app/youtube/YouTubeKit.hpp"
+#include "YouTubeKit.hpp"
 
 #include <QColor>
 #include <QImage>

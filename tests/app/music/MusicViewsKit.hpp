@@ -4,9 +4,9 @@
 // and waiting for the list models' next computation.
 #pragma once
 
+#include "MusicTestKit.hpp"
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/platform/Date.hpp"
-#include "app/music/MusicTestKit.hpp"
 #include "state/MusicModel.hpp"
 #include "state/MusicUI.hpp"
 

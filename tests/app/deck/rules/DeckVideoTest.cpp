@@ -2,7 +2,7 @@
 // for, and from then on the play button follows the player and the deck's controls drive it.
 // yt-dlp played by a script resolves the item to a clip on a local site, which libmpv plays
 // without picture and sound.
-#include "app/youtube/YouTubeKit.hpp"
+#include "YouTubeKit.hpp"
 #include "deck/DeckPresenter.hpp"
 
 #include <gtest/gtest.h>

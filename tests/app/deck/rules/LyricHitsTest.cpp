@@ -1,7 +1,7 @@
 // The lyric hits above a discover search: each hit of a song the music library holds shows and
 // plays the library's track, and follows the library when the track goes; the last hearing on
 // the radio reads as the music search's hits show it.
-#include "app/music/MusicTestKit.hpp"
+#include "MusicTestKit.hpp"
 #include "deck/DeckQueries.hpp"
 #include "lyrics/LyricsTexts.hpp"
 

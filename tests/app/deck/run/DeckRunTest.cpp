@@ -3,11 +3,11 @@
 // directory: playing from the list, pausing and resuming from the deck, recording to a file,
 // filtering, adding a station through the form, searching the directory and playing a hit.
 // Pictures of the deck and of each panel are kept as test artefacts.
+#include "DeckKit.hpp"
 #include "MainWindowKit.hpp"
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
-#include "app/deckrules/DeckKit.hpp"
 #include "state/AppRuntime.hpp"
 #include "support/Sandbox.hpp"
 #include "support/StreamServer.hpp"

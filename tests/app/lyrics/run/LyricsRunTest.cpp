@@ -3,8 +3,8 @@
 // the stage advance with the stream, the timing buttons move them by half a second, the lyrics
 // sheet shows what the lookup stored, and a library search finds a track and a lyric hit.
 // Pictures of each step go to build/.../artefacts/lyricsrun.
-#include "app/lyricsviews/LyricsViewKit.hpp"
-#include "app/music/MusicTestKit.hpp"
+#include "LyricsViewKit.hpp"
+#include "MusicTestKit.hpp"
 #include "lyrics/LyricsPresenter.hpp"
 #include "support/StreamServer.hpp"
 

@@ -1,9 +1,9 @@
 // The lyrics views' database reads against a real music database: heard songs, the stored
 // lyrics of the sheet and the search results with their lyric hits. Each read runs off the
 // main thread and comes again after the music model announces a change of the database.
+#include "MusicTestKit.hpp"
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
-#include "app/music/MusicTestKit.hpp"
 #include "deck/HeardSongsQuery.hpp"
 #include "lyrics/LyricsSearchQuery.hpp"
 #include "lyrics/StoredLyricsQuery.hpp"

@@ -3,7 +3,7 @@
 // over videos, the lyrics sheet, the heard-songs list and its hand-off to YouTube, the search
 // results and the library status button. Untrusted texts are shown as plain text.
 #include "LyricsViewKit.hpp"
-#include "app/music/MusicTestKit.hpp"
+#include "MusicTestKit.hpp"
 #include "lyrics/LyricsPresenter.hpp"
 #include "lyrics/SnippetLabel.hpp"
 #include "youtube/FakeYtDlp.hpp"

@@ -2,7 +2,7 @@
 // draws generated two-colour clips from 127.0.0.1 into memory and the item paints them,
 // opaque, upright and with rounded corners; players swap in place and go in either order; the
 // video stage shows its picture and lyric line this way too.
-#include "app/videosurface/VideoStageKit.hpp"
+#include "app/media/VideoStageKit.hpp"
 
 #include <QQuickItemGrabResult>
 #include <QQuickWindow>

@@ -1,6 +1,6 @@
 // The video stage over the real application model on the private display, the picture drawn
 // through OpenGL. Pictures of the stage are kept as test artefacts.
-#include "app/videosurface/VideoStageKit.hpp"
+#include "app/media/VideoStageKit.hpp"
 
 #include <QSignalSpy>
 #include <algorithm>

@@ -2,7 +2,7 @@
 // clips served from 127.0.0.1 into the scene, follows the player, swaps players in place, gets
 // a new render context when the window's graphics are recreated, and tears down cleanly in
 // every order.
-#include "app/videosurface/VideoSurfaceKit.hpp"
+#include "app/media/VideoSurfaceKit.hpp"
 
 #include <gtest/gtest.h>
 

@@ -4,13 +4,13 @@
 // queued next, a playlist reordered by dragging, a tag edited (and read back from the file),
 // a smart playlist created, tracks selected, the lyrics views the browser holds shown; and the
 // music module in the application's own window. Each step leaves a picture under the build folder.
+#include "AppModelKit.hpp"
 #include "MainWindowKit.hpp"
+#include "MusicTestKit.hpp"
 #include "QmlKit.hpp"
 #include "ZazidEvoz/MusicLibrary.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
-#include "app/appmodel/AppModelKit.hpp"
-#include "app/music/MusicTestKit.hpp"
-#include "app/musicviews/MusicViewsKit.hpp"
+#include "app/music/MusicViewsKit.hpp"
 #include "shell/AppEntry.hpp"
 #include "state/AppRuntime.hpp"
 #include "state/MusicUI.hpp"

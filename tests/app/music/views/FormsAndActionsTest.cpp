@@ -2,7 +2,7 @@
 // only exact differences and closes, the smart-playlist editor loads, previews and saves, the
 // queue menu keeps the order of its items, the selection bar acts on the tracks still in the
 // library (and a file the trash refuses stays), and queue edits with stale positions do nothing.
-#include "MusicViewsKit.hpp"
+#include "app/music/MusicViewsKit.hpp"
 #include "music/MusicActions.hpp"
 #include "music/SmartEditorForm.hpp"
 #include "music/TagEditorForm.hpp"

@@ -2,7 +2,7 @@
 // album tiles with the singles tile, genre and artist cards, playlist and smart playlist cards,
 // and the detail pages. They follow the library row by row and compute again only when what
 // they show changed.
-#include "MusicViewsKit.hpp"
+#include "app/music/MusicViewsKit.hpp"
 #include "music/DetailPage.hpp"
 #include "music/LibraryCards.hpp"
 #include "music/PlaylistCards.hpp"

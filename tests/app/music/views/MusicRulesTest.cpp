@@ -2,7 +2,7 @@
 // the queue, the tag editor's differences, number fields, grids and dropped pictures.
 #include "music/MusicRules.hpp"
 
-#include "MusicViewsKit.hpp"
+#include "app/music/MusicViewsKit.hpp"
 #include "support/Sandbox.hpp"
 
 #include <QUrl>

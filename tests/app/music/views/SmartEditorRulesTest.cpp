@@ -2,7 +2,7 @@
 // smart playlist that the editor's state describes.
 #include "music/SmartEditorRules.hpp"
 
-#include "MusicViewsKit.hpp"
+#include "app/music/MusicViewsKit.hpp"
 
 #include <gtest/gtest.h>
 #include <limits>

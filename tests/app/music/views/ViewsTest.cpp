@@ -1,17 +1,17 @@
 // The music views loaded offscreen over the real application model and UI state: the track
 // rows' click rule and stars, the browser's tabs, search and pages, the selection bar, the
 // sheets that clear their request however they close, and the queue panel's buttons.
-#include "MusicViewsKit.hpp"
+#include "AppModelKit.hpp"
 #include "QmlKit.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "app/music/MusicViewsKit.hpp"
 #include "music/SmartEditorForm.hpp"
 #include "state/UIState.hpp"
 
 #include <QImage>
-#include <QPointer>
 #include <QMimeData>
+#include <QPointer>
 #include <QQmlContext>
 #include <QQuickWindow>
 #include <QTest>

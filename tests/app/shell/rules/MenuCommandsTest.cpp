@@ -1,6 +1,6 @@
 // Menu commands on a real model: Stop closes a video on the stage first and only then stops
 // the engine; the favourite item needs a current item; the volume items stay within 0 ... 1.
-#include "app/youtube/YouTubeKit.hpp"
+#include "YouTubeKit.hpp"
 #include "shell/ShellCommands.hpp"
 #include "shell/ShellTray.hpp"
 #include "state/UIState.hpp"

@@ -2,8 +2,8 @@
 // ffmpeg, SDL's dummy output. Files go missing or break under the running queue the way they
 // do on a user's disk.
 #include "AppModelKit.hpp"
+#include "MusicTestKit.hpp"
 #include "QmlKit.hpp"
-#include "app/music/MusicTestKit.hpp"
 
 #include <fstream>
 #include <gtest/gtest.h>

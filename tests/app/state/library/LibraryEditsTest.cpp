@@ -1,11 +1,11 @@
 // Edits of the radio library, each read back from library.json as the next start reads it,
 // after the debounced save: what the user changed must be what is stored.
+#include "AppModelKit.hpp"
 #include "ZazidEvoz/DefaultStations.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/PlaylistImporter.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 
 #include <fstream>
 #include <gtest/gtest.h>

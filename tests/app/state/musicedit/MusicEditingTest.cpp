@@ -1,10 +1,10 @@
 // Editing the music library through the music model, on real files, a real database and a
 // local cover search: folders, ratings, tag edits and their failures, covers, downloads and
 // the trash. Tags are read back with TagLib, independently of ffmpeg.
+#include "MusicTestKit.hpp"
 #include "ZazidEvoz/MediaFolders.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/UserFolders.hpp"
-#include "app/music/MusicTestKit.hpp"
 #include "music/MusicFixtures.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "tags/TagReading.hpp"

@@ -2,9 +2,9 @@
 // station for the files themselves (tags read back with TagLib); a stand-in encoder that
 // notes its arguments where the choice of file and tags is the point; real folders, a
 // sandboxed trash and the desktop's URL handler for the rest.
+#include "AppModelKit.hpp"
 #include "ZazidEvoz/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 #include "support/Tones.hpp"

@@ -3,10 +3,10 @@
 // item, and the playing, paused or failed states a case needs are reported the way the engine
 // reports them. The media keys arrive as MPRIS method calls from a second connection to a
 // private session bus.
+#include "AppModelKit.hpp"
 #include "MprisDesktop.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "system/Mpris.hpp"
 

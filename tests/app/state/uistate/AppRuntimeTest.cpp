@@ -2,8 +2,8 @@
 // application object, and the main-window rule the shell calls.
 #include "state/AppRuntime.hpp"
 
+#include "AppModelKit.hpp"
 #include "UIStateKit.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -1,7 +1,7 @@
 // The window-wide UI state: the start layout from hooks and stored settings, the switches
 // that store themselves, the mode rule, the focus requests and the animation each change names.
+#include "AppModelKit.hpp"
 #include "UIStateKit.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The video player on a generated clip served from 127.0.0.1, with libmpv drawing and
 // sounding nothing.
+#include "YouTubeKit.hpp"
 #include "ZazidEvoz/platform/SoundSystem.hpp"
-#include "app/youtube/YouTubeKit.hpp"
 #include "support/Sandbox.hpp"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Watching videos through the application model: yt-dlp played by a script resolves the
 // items to a clip on a local site, which libmpv plays without picture and sound.
+#include "YouTubeKit.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
-#include "app/youtube/YouTubeKit.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // YouTube searches, link expansion and pasted links on the application model, with yt-dlp
 // played by a script.
+#include "YouTubeKit.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
-#include "app/youtube/YouTubeKit.hpp"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // the real engine plays a local ICY station.
 #include "system/Mpris.hpp"
 
+#include "AppModelKit.hpp"
 #include "ZazidEvoz/MediaFolders.hpp"
-#include "app/appmodel/AppModelKit.hpp"
 #include "lyrics/LyricsSite.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"

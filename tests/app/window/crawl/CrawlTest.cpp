@@ -6,14 +6,14 @@
 // its starting state (a test process of its own under CTest) and prints how many controls it
 // activated.
 #include "Crawler.hpp"
+#include "DeckKit.hpp"
 #include "FileManagerStandIn.hpp"
 #include "MainWindowKit.hpp"
+#include "MediaKit.hpp"
 #include "QmlKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/MediaFolders.hpp"
 #include "ZazidEvoz/MusicLibrary.hpp"
-#include "app/deckrules/DeckKit.hpp"
-#include "app/media/MediaKit.hpp"
 #include "lyrics/LyricsSite.hpp"
 #include "shell/ShellCommands.hpp"
 #include "shell/ShellWindows.hpp"

@@ -6,9 +6,9 @@
 #pragma once
 
 #include "MainWindowKit.hpp"
+#include "MusicTestKit.hpp"
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
-#include "app/music/MusicTestKit.hpp"
 #include "state/AppRuntime.hpp"
 #include "support/Media.hpp"
 
