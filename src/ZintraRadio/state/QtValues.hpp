@@ -1,5 +1,5 @@
-// How engine records reach QML: texts as QString (translated ones by key), stations as maps with the record's field
-// names, and the role tables of the list models that show them.
+// How engine records reach QML: texts as QString (translated ones by key), stations as maps
+// with the record's field names, and the role tables of the list models that show them.
 #pragma once
 
 #include "ZazidEvoz/Station.hpp"
