@@ -1,7 +1,6 @@
-// The tool banner: which tools it names, its install hint and its two buttons; the texts of
-// toasts, the rail's download badge, copying to the clipboard and showing a toast's file.
+// The tool banner: which tools it names, its install hint and its two buttons; how long toast
+// texts are cut, the rail's download badge, copying to the clipboard and showing a toast's file.
 #include "ShellFixture.hpp"
-#include "kit/ShownText.hpp"
 #include "shell/Shell.hpp"
 #include "shell/ShellRules.hpp"
 #include "state/AppRuntime.hpp"
@@ -80,31 +79,6 @@ TEST(ToolBanner, ShowsTheHintAndOffersCopyAndRecheck) {
     }
     EXPECT_EQ(copy.count(), 1);
     EXPECT_EQ(recheck.count(), 1);
-}
-
-TEST(ToastText, KnownEngineMessagesAreLocalised) {
-    auto translate = [](const char* key) {
-        if (QByteArrayView(key) == "error.missingTool")
-            return QStringLiteral("Missing %1:");
-        return QStringLiteral("[") + QString::fromLatin1(key) + QStringLiteral("]");
-    };
-    const struct {
-        const char* message;
-        const char* shown;
-    } cases[] = {
-        {"Nothing is playing.", "[error.notPlaying]"},
-        {"Nothing is playing. ", "Nothing is playing. "},
-        {"No playable stream found.", "[error.noStream]"},
-        {"ffmpeg not found - sudo apt install ffmpeg yt-dlp",
-         "Missing ffmpeg: sudo apt install ffmpeg yt-dlp"},
-        {" not found - ", "Missing : "},
-        {"a not found - b not found - c", "Missing a: b not found - c"},
-        {"ffmpeg not found", "ffmpeg not found"},
-        {"", ""},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(displayedError(QString::fromUtf8(c.message), translate), QString::fromUtf8(c.shown))
-            << c.message;
 }
 
 TEST(ToastText, TextBeyondTwoLinesIsCutInTheMiddleAtACharacterBoundary) {
