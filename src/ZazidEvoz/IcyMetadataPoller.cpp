@@ -7,7 +7,6 @@
 #include "platform/Text.hpp"
 
 #include <algorithm>
-#include <atomic>
 
 namespace ZazidEvoz {
 
@@ -61,10 +60,6 @@ std::string withoutCutCharacter(std::string value) {
 
 } // namespace
 
-struct IcyMetadataPoller::Task {
-    std::atomic<bool> cancelled{false};
-};
-
 IcyMetadataPoller::IcyMetadataPoller(platform::Poster post, std::shared_ptr<platform::Sleeper> sleeper)
     : post_(std::move(post)), sleeper_(std::move(sleeper)) {}
 
@@ -106,28 +101,21 @@ void IcyMetadataPoller::start(const std::string& url, TitleHandler onTitle) {
     stop();
     if (!platform::isHttpURL(url) || isHlsURL(url))
         return;
-    auto task = std::make_shared<Task>();
-    task_ = task;
-    thread_ =
-        std::jthread([this, url, pause = interval, onTitle = std::move(onTitle), task](std::stop_token stop) {
-            platform::setCurrentThreadName("ZintraRadio ICY");
-            pollLoop(url, pause, onTitle, task, stop);
-        });
+    thread_ = std::jthread([this, url, pause = interval, onTitle = std::move(onTitle)](std::stop_token stop) {
+        platform::setCurrentThreadName("ZintraRadio ICY");
+        pollLoop(url, pause, onTitle, stop);
+    });
 }
 
 void IcyMetadataPoller::stop() {
-    if (task_)
-        task_->cancelled = true;
-    task_.reset();
     if (thread_.joinable()) {
-        thread_.request_stop(); // cancels a transfer or a pause at once
+        thread_.request_stop(); // cancels a transfer or a pause at once, and drops a title on its way
         thread_.join();
     }
 }
 
 void IcyMetadataPoller::pollLoop(const std::string& url, std::chrono::duration<double> interval,
-                                 const TitleHandler& onTitle, const std::shared_ptr<Task>& task,
-                                 std::stop_token stop) {
+                                 const TitleHandler& onTitle, std::stop_token stop) {
     std::optional<std::string> lastTitle;
     int misses = 0;
     const auto basePause = std::chrono::duration_cast<std::chrono::milliseconds>(interval);
@@ -172,8 +160,8 @@ void IcyMetadataPoller::pollLoop(const std::string& url, std::chrono::duration<d
         if (title && !title->empty() && title != lastTitle) {
             lastTitle = title;
             misses = 0;
-            post_([onTitle, task, title = *title] {
-                if (!task->cancelled)
+            post_([onTitle, stop, title = *title] {
+                if (!stop.stop_requested())
                     onTitle(title);
             });
         } else if (++misses > 3) {

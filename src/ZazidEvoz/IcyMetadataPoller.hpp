@@ -45,14 +45,12 @@ public:
     static std::optional<std::string> parseMetadataBlock(std::string_view block);
 
 private:
-    struct Task;
     void pollLoop(const std::string& url, std::chrono::duration<double> interval, const TitleHandler& onTitle,
-                  const std::shared_ptr<Task>& task, std::stop_token stop);
+                  std::stop_token stop);
 
     platform::Poster post_;
     std::shared_ptr<platform::Sleeper> sleeper_;
-    std::shared_ptr<Task> task_; // main thread only
-    std::jthread thread_;        // main thread only
+    std::jthread thread_; // main thread only; its stop also drops a title on its way
 };
 
 } // namespace ZazidEvoz

@@ -12,10 +12,10 @@ LyricsBackgroundService::LyricsBackgroundService(std::shared_ptr<MusicDatabase> 
 
 LyricsBackgroundService::~LyricsBackgroundService() {
     if (pass_)
-        pass_->thread.request_stop();
+        pass_->requestStop();
     for (Pass& cancelled : cancelledPasses_)
-        cancelled.thread.request_stop();
-    // The jthreads join here, before the members they use go away.
+        cancelled.requestStop();
+    // The threads join here, before the members they use go away.
     pass_.reset();
     cancelledPasses_.clear();
 }
@@ -32,12 +32,12 @@ void LyricsBackgroundService::setOnStatus(std::function<void(const Status&)> onS
 
 void LyricsBackgroundService::cancelRunningPass() {
     if (pass_) {
-        pass_->thread.request_stop();
+        pass_->requestStop();
         cancelledPasses_.push_back(std::move(*pass_));
         pass_.reset();
     }
     // Cancelled passes that have ended join at once; the others are left to end on their own.
-    std::erase_if(cancelledPasses_, [](const Pass& cancelled) { return cancelled.finished->load(); });
+    std::erase_if(cancelledPasses_, [](const Pass& cancelled) { return cancelled.hasEnded(); });
 }
 
 void LyricsBackgroundService::start() {
@@ -48,12 +48,7 @@ void LyricsBackgroundService::start() {
         std::lock_guard guard(lock_);
         pass = ++latestPass_;
     }
-    auto finished = std::make_shared<std::atomic<bool>>(false);
-    pass_ = Pass{std::jthread([this, pass, finished](std::stop_token stop) {
-                     run(pass, stop);
-                     finished->store(true);
-                 }),
-                 finished};
+    pass_.emplace([this, pass](std::stop_token stop) { run(pass, stop); });
 }
 
 void LyricsBackgroundService::stop() {

@@ -7,7 +7,6 @@
 #include "platform/PowerState.hpp"
 #include "platform/Threads.hpp"
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -15,7 +14,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -68,11 +66,8 @@ public:
     void stop();
 
 private:
-    // One pass's thread; `finished` turns true when its last report is made.
-    struct Pass {
-        std::jthread thread;
-        std::shared_ptr<std::atomic<bool>> finished;
-    };
+    // One pass's thread; it has ended once its last report is made.
+    using Pass = platform::WorkerThread;
     enum class BatchEnd { more, lastBatch };
 
     // Asks the running pass to stop and keeps it until it has ended.

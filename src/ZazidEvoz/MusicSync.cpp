@@ -276,17 +276,14 @@ public:
         unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, maximumReaderThreads);
         threads = unsigned(std::min<std::size_t>(threads, chunks));
         for (unsigned index = 0; index < threads; ++index)
-            threads_.emplace_back([this] { readFiles(); });
+            threads_.emplace_back([this](std::stop_token closing) { readFiles(std::move(closing)); });
     }
 
     ~ParallelTrackReader() {
-        {
-            std::lock_guard lock(mutex_);
-            closing_ = true;
-        }
+        for (std::jthread& thread : threads_)
+            thread.request_stop();
         wakeEveryone();
-        for (std::thread& thread : threads_)
-            thread.join();
+        threads_.clear(); // joins
     }
     ParallelTrackReader(const ParallelTrackReader&) = delete;
     ParallelTrackReader& operator=(const ParallelTrackReader&) = delete;
@@ -327,7 +324,8 @@ private:
         room_.notify_all();
     }
 
-    void readFiles() {
+    // Ends when the pass is stopped or the reader closes (`closing`).
+    void readFiles(std::stop_token closing) {
         platform::setCurrentThreadName("ZintraRadio.TrackReader");
         std::vector<Slot> read;
         for (;;) {
@@ -335,10 +333,10 @@ private:
             {
                 std::unique_lock lock(mutex_);
                 room_.wait(lock, [&] {
-                    return closing_ || stop_.stop_requested() || next_ >= files_.size() ||
+                    return closing.stop_requested() || stop_.stop_requested() || next_ >= files_.size() ||
                            next_ + readChunk <= taken_ + readAhead;
                 });
-                if (closing_ || stop_.stop_requested() || next_ >= files_.size())
+                if (closing.stop_requested() || stop_.stop_requested() || next_ >= files_.size())
                     return;
                 first = next_;
                 next_ = std::min(next_ + readChunk, files_.size());
@@ -373,17 +371,16 @@ private:
 
     const MusicSyncer::TrackReader& reader_;
     const std::vector<PendingFile>& files_;
-    std::mutex mutex_;              // guards slots_, next_, taken_, wanted_ and closing_
+    std::mutex mutex_;              // guards slots_, next_, taken_ and wanted_
     std::condition_variable ready_; // the taker waits for its file
     std::condition_variable room_;  // readers wait for the taker to catch up
     std::vector<Slot> slots_;
     std::size_t next_ = 0;   // the first file no reader has taken on
     std::size_t taken_ = 0;  // files handed out so far
     std::size_t wanted_ = 0; // the file the taker waits for
-    bool closing_ = false;
     std::stop_token stop_;
     std::stop_callback<std::function<void()>> onStop_;
-    std::vector<std::thread> threads_;
+    std::vector<std::jthread> threads_;
 };
 
 // Writes batches of tracks on a thread of its own, one after the other in the order given, so
@@ -391,13 +388,13 @@ private:
 class BatchWriter {
 public:
     explicit BatchWriter(MusicDatabase& database)
-        : database_(database), thread_([this] { writeBatches(); }) {}
+        : database_(database), thread_([this](std::stop_token stop) { writeBatches(std::move(stop)); }) {}
     // Waits for the batch being written; batches not yet started are dropped.
     ~BatchWriter() {
         {
             std::lock_guard lock(mutex_);
             waiting_.clear();
-            closing_ = true;
+            thread_.request_stop(); // under the lock: the writer looks at it there
         }
         changed_.notify_all();
         thread_.join();
@@ -424,13 +421,13 @@ public:
     }
 
 private:
-    void writeBatches() {
+    void writeBatches(std::stop_token stop) {
         platform::setCurrentThreadName("ZintraRadio.TrackWriter");
         for (;;) {
             Batch batch;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return closing_ || !waiting_.empty(); });
+                changed_.wait(lock, [&] { return stop.stop_requested() || !waiting_.empty(); });
                 if (waiting_.empty())
                     return;
                 batch = std::move(waiting_.front());
@@ -448,12 +445,11 @@ private:
     }
 
     MusicDatabase& database_;
-    std::mutex mutex_; // guards waiting_, writing_ and closing_
+    std::mutex mutex_; // guards waiting_ and writing_
     std::condition_variable changed_;
     std::deque<Batch> waiting_;
     bool writing_ = false;
-    bool closing_ = false;
-    std::thread thread_;
+    std::jthread thread_;
 };
 
 } // namespace
@@ -743,38 +739,54 @@ std::optional<MusicSyncer::Result> MusicSyncer::sync(const std::vector<fs::path>
 
 // ---- Folder watcher
 
-FolderWatcher::FolderWatcher(std::function<void(std::vector<PathMove>)> onChange, std::chrono::milliseconds debounce)
-    : onChange_(std::move(onChange)), debounce_(debounce), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+FolderWatcher::FolderWatcher(std::function<void(std::vector<PathMove>)> onChange,
+                             std::chrono::milliseconds debounce, std::shared_ptr<platform::Sleeper> sleeper)
+    : onChange_(std::move(onChange)), sleeper_(std::move(sleeper)),
+      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      debounce_("ZintraRadio.FolderWatcher", debounce, sleeper_, [this](std::uint64_t number) {
+          {
+              std::lock_guard lock(mutex_);
+              expired_ = number;
+          }
+          wakeThread();
+      }) {
     if (!wakeFd_)
         throw std::system_error(errno, std::system_category(), "eventfd");
-    thread_ = std::thread([this] { run(); });
+    thread_ = std::jthread([this](std::stop_token stop) { run(std::move(stop)); });
 }
 
-FolderWatcher::FolderWatcher(std::function<void()> onChange, std::chrono::milliseconds debounce)
-    : FolderWatcher([onChange = std::move(onChange)](std::vector<PathMove>) { onChange(); }, debounce) {}
+FolderWatcher::FolderWatcher(std::function<void()> onChange, std::chrono::milliseconds debounce,
+                             std::shared_ptr<platform::Sleeper> sleeper)
+    : FolderWatcher([onChange = std::move(onChange)](std::vector<PathMove>) { onChange(); }, debounce,
+                    std::move(sleeper)) {}
 
-FolderWatcher::~FolderWatcher() {
-    submit({{}, true});
-    thread_.join();
-}
+// The thread stops first (last member): a call still pending is dropped with it.
+FolderWatcher::~FolderWatcher() = default;
 
 void FolderWatcher::watch(const std::vector<fs::path>& folders) {
-    submit({folders, false});
+    submit({folders});
 }
 
 void FolderWatcher::stop() {
-    submit({{}, false});
+    submit({{}});
+}
+
+void FolderWatcher::wakeThread() {
+    std::uint64_t one = 1;
+    platform::writeAll(wakeFd_.get(), &one, sizeof one);
+}
+
+bool FolderWatcher::hasExpired(std::uint64_t number) {
+    std::lock_guard lock(mutex_);
+    return number != 0 && expired_ == number;
 }
 
 void FolderWatcher::submit(Command command) {
     std::unique_lock lock(mutex_);
-    bool quit = command.quit;
     commands_.push_back(std::move(command));
     std::uint64_t ticket = ++submitted_;
-    std::uint64_t one = 1;
-    platform::writeAll(wakeFd_.get(), &one, sizeof one);
-    if (!quit)
-        appliedChanged_.wait(lock, [&] { return applied_ >= ticket; });
+    wakeThread();
+    appliedChanged_.wait(lock, [&] { return applied_ >= ticket; });
 }
 
 void FolderWatcher::takeMoves() {
@@ -789,7 +801,7 @@ bool FolderWatcher::apply(const Command& command) {
     bool changed = tree_ && tree_->readEvents();
     takeMoves();
     tree_.reset();
-    if (command.quit || command.folders.empty())
+    if (command.folders.empty())
         return changed;
     try {
         tree_ = std::make_unique<platform::InotifyTreeWatch>();
@@ -802,22 +814,19 @@ bool FolderWatcher::apply(const Command& command) {
     return changed;
 }
 
-void FolderWatcher::run() {
+void FolderWatcher::run(std::stop_token stop) {
     platform::setCurrentThreadName("ZintraRadio.FolderWatcher");
-    using Clock = std::chrono::steady_clock;
-    std::optional<Clock::time_point> deadline;
+    std::stop_callback wakeOnStop(stop, [this] { wakeThread(); });
+    std::uint64_t due = 0; // the countdown whose end delivers the burst; 0 while none is pending
     for (;;) {
         pollfd descriptors[2] = {{wakeFd_.get(), POLLIN, 0}, {tree_ ? tree_->fd() : -1, POLLIN, 0}};
-        int timeout = -1;
-        if (deadline) {
-            auto remaining = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
-            timeout = int(std::max<std::int64_t>(0, remaining.count()));
-        }
-        int ready = ::poll(descriptors, 2, timeout);
+        int ready = ::poll(descriptors, 2, hasExpired(due) ? 0 : -1);
+        if (stop.stop_requested())
+            return;
         if (ready < 0) {
             // Only a shortage of memory gets here; the thread must live on to answer commands.
             if (errno != EINTR)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                sleeper_->sleepFor(std::chrono::milliseconds(50), stop);
             continue;
         }
 
@@ -829,28 +838,25 @@ void FolderWatcher::run() {
                 std::lock_guard lock(mutex_);
                 commands.swap(commands_);
             }
-            bool quit = false;
-            for (const Command& command : commands) {
-                if (apply(command))
-                    deadline = Clock::now() + debounce_;
-                quit = quit || command.quit;
+            if (!commands.empty()) {
+                for (const Command& command : commands)
+                    if (apply(command))
+                        due = debounce_.start();
+                {
+                    std::lock_guard lock(mutex_);
+                    applied_ += commands.size();
+                }
+                appliedChanged_.notify_all();
+                // The descriptor polled above may be gone now: poll again before reading events.
+                continue;
             }
-            {
-                std::lock_guard lock(mutex_);
-                applied_ += commands.size();
-            }
-            appliedChanged_.notify_all();
-            if (quit)
-                return;
-            // The descriptor polled above may be gone now: poll again before reading events.
-            continue;
         }
         if (ready > 0 && tree_ && (descriptors[1].revents & POLLIN) && tree_->readEvents()) {
             takeMoves();
-            deadline = Clock::now() + debounce_;
+            due = debounce_.start();
         }
-        if (deadline && Clock::now() >= *deadline) {
-            deadline.reset();
+        if (hasExpired(due)) {
+            due = 0;
             onChange_(std::exchange(moves_, {}));
         }
     }

@@ -5,6 +5,7 @@
 #include "MusicDatabase.hpp"
 #include "MusicLibrary.hpp"
 #include "TrackMoves.hpp"
+#include "platform/Threads.hpp"
 #include "platform/UniqueFd.hpp"
 
 #include <chrono>
@@ -86,14 +87,18 @@ class InotifyTreeWatch;
 // `debounce` has passed without another change, with the renames seen in the burst (files and
 // folders that moved within the watched folders, in the order they happened; not those into
 // or out of hidden names). The call comes on the watcher's own thread
-// ("ZintraRadio.FolderWatcher"); the owner hops to its own thread.
+// ("ZintraRadio.FolderWatcher"); the owner hops to its own thread. The debounce is waited
+// out through `sleeper`, on a thread of its own.
 class FolderWatcher {
 public:
     static constexpr std::chrono::milliseconds standardDebounce{1500};
 
     explicit FolderWatcher(std::function<void(std::vector<PathMove> moves)> onChange,
-                           std::chrono::milliseconds debounce = standardDebounce);
-    explicit FolderWatcher(std::function<void()> onChange, std::chrono::milliseconds debounce = standardDebounce);
+                           std::chrono::milliseconds debounce = standardDebounce,
+                           std::shared_ptr<platform::Sleeper> sleeper = platform::systemSleeper());
+    explicit FolderWatcher(std::function<void()> onChange,
+                           std::chrono::milliseconds debounce = standardDebounce,
+                           std::shared_ptr<platform::Sleeper> sleeper = platform::systemSleeper());
     // Stops watching. A call still pending is dropped: the callback may refer to an owner that
     // is going away with the watcher.
     ~FolderWatcher();
@@ -109,31 +114,36 @@ public:
 private:
     struct Command {
         std::vector<std::filesystem::path> folders;
-        bool quit = false;
     };
 
     void submit(Command command);
-    void run();
+    void run(std::stop_token stop);
     // True when the folders watched until now had changes not yet read.
     bool apply(const Command& command);
+    void wakeThread();
+    // True when the debounce of countdown `number` has run out.
+    bool hasExpired(std::uint64_t number);
 
     // Moves of the watched folders since the last call; owned by the thread.
     void takeMoves();
 
     std::function<void(std::vector<PathMove>)> onChange_;
-    std::chrono::milliseconds debounce_;
+    std::shared_ptr<platform::Sleeper> sleeper_;
     std::vector<PathMove> moves_; // owned by the thread
-    platform::UniqueFd wakeFd_; // eventfd that tells the thread a command is waiting
+    // eventfd that tells the thread a command, the end of a debounce or a stop is waiting
+    platform::UniqueFd wakeFd_;
 
-    std::mutex mutex_; // guards commands_, submitted_ and applied_
+    std::mutex mutex_; // guards commands_, submitted_, applied_ and expired_
     std::condition_variable appliedChanged_;
     std::vector<Command> commands_;
     std::uint64_t submitted_ = 0;
     std::uint64_t applied_ = 0;
+    std::uint64_t expired_ = 0; // the last debounce countdown that ran out
 
     // Owned by the thread.
     std::unique_ptr<platform::InotifyTreeWatch> tree_;
-    std::thread thread_;
+    platform::Countdown debounce_; // started by the thread
+    std::jthread thread_;
 };
 
 } // namespace ZazidEvoz

@@ -96,7 +96,7 @@ StreamRecorder::StreamRecorder(const std::string& ffmpeg, std::filesystem::path 
     // Writes never block: the writer waits in slices, so it can give up on a stuck encoder.
     ::fcntl(input_.get(), F_SETFL, ::fcntl(input_.get(), F_GETFL) | O_NONBLOCK);
     lastProgress_ = Clock::now();
-    writer_ = std::thread([this] {
+    writer_ = std::jthread([this] {
         platform::setCurrentThreadName("ZintraRadio recorder");
         writeLoop();
     });

@@ -106,7 +106,7 @@ private:
 
     std::size_t bytesWritten_ = 0; // writer thread only: audio the encoder took
 
-    std::thread writer_;
+    std::jthread writer_;
 };
 
 } // namespace ZazidEvoz

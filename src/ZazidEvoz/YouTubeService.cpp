@@ -478,18 +478,13 @@ std::string_view formatSelector(VideoQuality quality) {
     return formatSelector(VideoQuality::best);
 }
 
-bool CancelToken::isCancelled() const {
-    std::lock_guard guard(lock_);
-    return cancelled_;
-}
-
 void CancelToken::cancel() {
+    if (!source_.request_stop())
+        return;
+    // A handler registered from here on sees the stop and runs itself.
     std::vector<std::function<void()>> taken;
     {
         std::lock_guard guard(lock_);
-        if (cancelled_)
-            return;
-        cancelled_ = true;
         taken.swap(handlers_);
     }
     for (auto& handler : taken)
@@ -499,7 +494,7 @@ void CancelToken::cancel() {
 void CancelToken::onCancel(std::function<void()> action) {
     {
         std::lock_guard guard(lock_);
-        if (!cancelled_) {
+        if (!source_.stop_requested()) {
             handlers_.push_back(std::move(action));
             return;
         }
@@ -867,9 +862,6 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
         arguments.emplace_back(argument);
     arguments.push_back(item.url);
 
-    std::stop_source halt;
-    cancel.onCancel([halt]() mutable { halt.request_stop(); });
-
     // Output and error are two pipes: read in one go, a post-processing record written before
     // the final path can be handled after it. Once "done" is out, nothing earlier may follow.
     bool doneReported = false;
@@ -924,7 +916,7 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
     platform::RunResult result;
     try {
         result = platform::runProcess(
-            toolOptions(tool, arguments), limits, halt.get_token(),
+            toolOptions(tool, arguments), limits, cancel.stopToken(),
             [&](std::string_view chunk) { lines.add(chunk, handleLine); },
             [&](std::string_view chunk) { records.add(chunk, handleRecord); });
     } catch (const platform::ProcessError& error) {

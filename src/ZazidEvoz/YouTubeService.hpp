@@ -68,23 +68,26 @@ struct DownloadProgress {
     friend bool operator==(const DownloadProgress&, const DownloadProgress&) = default;
 };
 
-// A one-shot cancellation shared by the job that cancels and the download that reacts.
-// Handlers run outside the lock, on the thread that cancels (or registers, once cancelled).
+// A one-shot cancellation shared by the job that cancels and the download that reacts: a
+// name over a stop source, whose token the download passes on. Handlers given to onCancel run
+// once, in registration order, outside the lock, on the thread that cancels (or registers,
+// once cancelled).
 class CancelToken {
 public:
     CancelToken() = default;
     CancelToken(const CancelToken&) = delete;
     CancelToken& operator=(const CancelToken&) = delete;
 
-    bool isCancelled() const;
+    bool isCancelled() const { return source_.stop_requested(); }
     // Cancels once; runs every stored handler once, in registration order.
     void cancel();
     // Stores the action, or runs it at once when the token is already cancelled.
     void onCancel(std::function<void()> action);
+    std::stop_token stopToken() const { return source_.get_token(); }
 
 private:
-    mutable std::mutex lock_;
-    bool cancelled_ = false;                      // guarded by lock_
+    std::stop_source source_;
+    std::mutex lock_;
     std::vector<std::function<void()>> handlers_; // guarded by lock_
 };
 

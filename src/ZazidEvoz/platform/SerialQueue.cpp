@@ -21,16 +21,11 @@ SerialQueue::Turn::~Turn() {
     queue_.endTurn();
 }
 
-SerialQueue::SerialQueue(std::string name) : name_(std::move(name)) {
-    thread_ = std::thread([this] { runLoop(); });
-}
+SerialQueue::SerialQueue(std::string name)
+    : name_(std::move(name)), thread_([this](std::stop_token stop) { runLoop(std::move(stop)); }) {}
 
 SerialQueue::~SerialQueue() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_one();
+    thread_.request_stop();
     thread_.join();
 }
 
@@ -48,7 +43,7 @@ void SerialQueue::throwIfCurrent() const {
 
 bool SerialQueue::claimIfIdle() {
     std::lock_guard lock(mutex_);
-    if (busy_ || !work_.empty() || stopping_)
+    if (busy_ || !work_.empty() || thread_.get_stop_token().stop_requested())
         return false;
     busy_ = true;
     return true;
@@ -73,13 +68,18 @@ void SerialQueue::enqueue(std::function<void()> work) {
     wake_.notify_one();
 }
 
-void SerialQueue::runLoop() {
+void SerialQueue::runLoop(std::stop_token stop) {
     setCurrentThreadName(name_);
+    std::stop_callback wakeOnStop(stop, [this] {
+        { std::lock_guard lock(mutex_); }
+        wake_.notify_one();
+    });
     for (;;) {
         std::function<void()> next;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return (stopping_ && !busy_) || (!work_.empty() && !busy_); });
+            // A stop waits for the turn that runs and for the work still queued.
+            wake_.wait(lock, [&] { return !busy_ && (!work_.empty() || stop.stop_requested()); });
             if (work_.empty())
                 return;
             next = std::move(work_.front());

@@ -9,6 +9,7 @@
 #include <functional>
 #include <future>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <type_traits>
@@ -65,15 +66,15 @@ private:
     bool claimIfIdle();
     void endTurn();
     void enqueue(std::function<void()> work);
-    void runLoop();
+    void runLoop(std::stop_token stop);
 
     std::string name_;
-    std::mutex mutex_; // guards work_, busy_ and stopping_
+    std::mutex mutex_; // guards work_ and busy_
     std::condition_variable wake_;
     std::deque<std::function<void()>> work_;
     bool busy_ = false; // some thread runs work of the queue
-    bool stopping_ = false;
-    std::thread thread_;
+    // Last: its stop, asked for by the destructor, ends the loop once the queue is empty.
+    std::jthread thread_;
 };
 
 } // namespace ZazidEvoz::platform

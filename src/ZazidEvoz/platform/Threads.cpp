@@ -80,6 +80,47 @@ std::vector<std::chrono::milliseconds> RecordingSleeper::pauses() const {
     return pauses_;
 }
 
+Countdown::Countdown(std::string threadName, std::chrono::milliseconds pause,
+                     std::shared_ptr<Sleeper> sleeper, std::function<void(std::uint64_t)> expired)
+    : threadName_(std::move(threadName)), pause_(pause), sleeper_(std::move(sleeper)),
+      expired_(std::move(expired)), thread_([this](std::stop_token stop) { run(std::move(stop)); }) {}
+
+std::uint64_t Countdown::start() {
+    std::uint64_t number;
+    {
+        std::lock_guard lock(mutex_);
+        current_.request_stop();
+        current_ = std::stop_source();
+        number = ++started_;
+        waiting_ = true;
+    }
+    wake_.notify_one();
+    return number;
+}
+
+void Countdown::run(std::stop_token stop) {
+    setCurrentThreadName(threadName_);
+    // The stop of the thread ends the pause too.
+    std::stop_callback endPause(stop, [this] {
+        std::lock_guard lock(mutex_);
+        current_.request_stop();
+    });
+    for (;;) {
+        std::uint64_t number;
+        std::stop_token pause;
+        {
+            std::unique_lock lock(mutex_);
+            if (!wake_.wait(lock, stop, [this] { return waiting_; }))
+                return;
+            waiting_ = false;
+            number = started_;
+            pause = current_.get_token();
+        }
+        if (sleeper_->sleepFor(pause_, pause))
+            expired_(number);
+    }
+}
+
 void Wakeup::signal() noexcept {
     if (signalled_.exchange(1, std::memory_order_release) == 0)
         ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&signalled_), FUTEX_WAKE_PRIVATE, 1, nullptr,

@@ -10,7 +10,10 @@
 #include <memory>
 #include <mutex>
 #include <stop_token>
+#include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace ZazidEvoz::platform {
@@ -64,6 +67,61 @@ private:
 };
 
 std::shared_ptr<Sleeper> systemSleeper();
+
+// A jthread whose work takes the thread's stop token and which tells when that work has
+// ended, so that an owner can join the ended ones without waiting for the others. The end is
+// a stop source of its own, requested as the work returns.
+class WorkerThread {
+public:
+    WorkerThread() = default;
+    template <typename Work>
+    explicit WorkerThread(Work work)
+        : thread_([ended = ended_, work = std::move(work)](std::stop_token stop) mutable {
+              work(std::move(stop));
+              ended.request_stop();
+          }) {}
+
+    void requestStop() { thread_.request_stop(); }
+    // The stop source the work's token comes from.
+    std::stop_source stopSource() { return thread_.get_stop_source(); }
+    bool hasEnded() const { return ended_.stop_requested(); }
+    bool joinable() const { return thread_.joinable(); }
+    void join() { thread_.join(); }
+
+private:
+    std::stop_source ended_;
+    std::jthread thread_; // last: asked to stop and joined before the rest goes
+};
+
+// Counts a pause down on a thread of its own and calls `expired` with the countdown's number
+// when it runs out. start() begins a new countdown and drops the running one, so a burst of
+// starts ends in one call. The pause goes through the sleeper; destruction drops a running
+// countdown without a call.
+class Countdown {
+public:
+    Countdown(std::string threadName, std::chrono::milliseconds pause, std::shared_ptr<Sleeper> sleeper,
+              std::function<void(std::uint64_t number)> expired);
+    Countdown(const Countdown&) = delete;
+    Countdown& operator=(const Countdown&) = delete;
+
+    // Any thread. Returns the new countdown's number: 1, 2, ...
+    std::uint64_t start();
+
+private:
+    void run(std::stop_token stop);
+
+    const std::string threadName_;
+    const std::chrono::milliseconds pause_;
+    const std::shared_ptr<Sleeper> sleeper_;
+    const std::function<void(std::uint64_t)> expired_;
+
+    std::mutex mutex_; // guards started_, waiting_ and current_
+    std::condition_variable_any wake_;
+    std::uint64_t started_ = 0; // number of the latest countdown
+    bool waiting_ = false;      // the latest countdown has not begun its pause yet
+    std::stop_source current_;  // ends the pause that runs
+    std::jthread thread_;
+};
 
 // Wakes a waiting thread from a thread that must not block or allocate (the output's real-time
 // thread): signal() is one atomic exchange and, when it sets the signal, one futex wake. A

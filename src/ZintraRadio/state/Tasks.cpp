@@ -6,7 +6,7 @@
 
 #include <list>
 #include <mutex>
-#include <thread>
+#include <string>
 
 namespace ZintraRadio {
 
@@ -17,29 +17,28 @@ class Registry {
 public:
     ~Registry() { stopAll(); }
 
-    void start(const char* name, std::function<void()> body) {
+    std::stop_source start(const char* name, std::function<void(std::stop_token)> body) {
         std::lock_guard lock(mutex_);
         reapLocked();
-        auto& entry = threads_.emplace_back();
-        auto ended = entry.ended;
-        std::string threadName = name;
-        entry.thread = std::jthread([body = std::move(body), ended, threadName] {
-            ZazidEvoz::platform::setCurrentThreadName(threadName);
-            body();
-            *ended = true;
-        });
+        auto& thread = threads_.emplace_back(
+            [body = std::move(body), threadName = std::string(name)](std::stop_token stop) {
+                ZazidEvoz::platform::setCurrentThreadName(threadName);
+                body(std::move(stop));
+            });
+        return thread.stopSource();
     }
 
     void stopAll() {
-        std::list<Entry> threads;
+        std::list<ZazidEvoz::platform::WorkerThread> threads;
         {
             std::lock_guard lock(mutex_);
             threads.swap(threads_);
         }
-        // The work holds its own stop source; joining is all that is left here.
-        for (auto& entry : threads)
-            if (entry.thread.joinable())
-                entry.thread.join();
+        // The owners cancel what they no longer need through their handles; the rest runs to
+        // its end, and joining is all that is left here.
+        for (auto& thread : threads)
+            if (thread.joinable())
+                thread.join();
     }
 
     std::size_t runningCount() {
@@ -49,15 +48,10 @@ public:
     }
 
 private:
-    struct Entry {
-        std::shared_ptr<std::atomic<bool>> ended = std::make_shared<std::atomic<bool>>(false);
-        std::jthread thread;
-    };
-
     void reapLocked() {
         for (auto it = threads_.begin(); it != threads_.end();) {
-            if (*it->ended) {
-                it->thread.join();
+            if (it->hasEnded()) {
+                it->join();
                 it = threads_.erase(it);
             } else {
                 ++it;
@@ -66,7 +60,7 @@ private:
     }
 
     std::mutex mutex_; // guards threads_
-    std::list<Entry> threads_;
+    std::list<ZazidEvoz::platform::WorkerThread> threads_;
 };
 
 Registry& registry() {
@@ -112,11 +106,11 @@ bool TaskHandle::isCancelled() const {
 }
 
 bool TaskHandle::isRunning() const {
-    return state_ && !state_->finished;
+    return state_ && !state_->delivered;
 }
 
-void TaskRunner::start(const char* name, std::function<void()> body) {
-    registry().start(name, std::move(body));
+std::stop_source TaskRunner::start(const char* name, std::function<void(std::stop_token)> body) {
+    return registry().start(name, std::move(body));
 }
 
 void TaskRunner::stopAll() {

@@ -48,8 +48,8 @@ public:
 private:
     friend class TaskRunner;
     struct State {
-        std::stop_source stop;
-        std::atomic<bool> finished{false};
+        std::stop_source stop;  // the task thread's own
+        bool delivered = false; // main thread only: the outcome was delivered or dropped
     };
     std::shared_ptr<State> state_;
 };
@@ -67,20 +67,22 @@ public:
         handle.state_ = std::make_shared<TaskHandle::State>();
         auto state = handle.state_;
         auto poster = makeMainThreadPoster(owner);
-        start(name, [state, poster, work = std::move(work), done = std::move(done)]() mutable {
+        // The outcome is read on the main thread, after this returns: state->stop is set by then.
+        state->stop = start(name, [state, poster, work = std::move(work),
+                                   done = std::move(done)](std::stop_token stop) mutable {
             Outcome<Stored> outcome;
             try {
                 if constexpr (std::is_void_v<Result>) {
-                    work(state->stop.get_token());
+                    work(std::move(stop));
                     outcome.value = std::monostate{};
                 } else {
-                    outcome.value = work(state->stop.get_token());
+                    outcome.value = work(std::move(stop));
                 }
             } catch (...) {
                 outcome.error = std::current_exception();
             }
             poster([state, done = std::move(done), outcome = std::move(outcome)]() mutable {
-                state->finished = true;
+                state->delivered = true;
                 if (!state->stop.stop_requested())
                     done(std::move(outcome));
             });
@@ -88,13 +90,15 @@ public:
         return handle;
     }
 
-    // Asks every running task to stop and waits for their threads (at the end of the process).
+    // Waits for every task thread (at the end of the process); the owners have cancelled, through
+    // their handles, what they no longer need.
     static void stopAll();
     // Tasks whose threads have not ended yet.
     static std::size_t runningCount();
 
 private:
-    static void start(const char* name, std::function<void()> body);
+    // Starts `body` on a named thread and returns the source of the stop token it is given.
+    static std::stop_source start(const char* name, std::function<void(std::stop_token)> body);
 };
 
 } // namespace ZintraRadio
