@@ -398,13 +398,6 @@ void AudioEngine::resume() {
     startDecoder(generation, playing_, decoderTool_);
 }
 
-void AudioEngine::togglePause() {
-    if (state().kind == PlaybackState::Kind::paused)
-        resume();
-    else
-        pause();
-}
-
 float AudioEngine::volume() const {
     std::lock_guard guard(lock_);
     return userVolume_;

@@ -85,7 +85,6 @@ public:
     // resume() starts it again at the live point. Anything else resumes where it paused.
     void pause();
     void resume();
-    void togglePause();
 
     float volume() const;
     void setVolume(float volume);

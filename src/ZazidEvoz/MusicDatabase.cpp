@@ -1,8 +1,10 @@
 #include "MusicDatabase.hpp"
 
 #include "MediaFolders.hpp"
+#include "platform/Files.hpp"
 #include "platform/Text.hpp"
 
+#include <cstdio>
 #include <fmt/format.h>
 #include <sqlite3.h>
 #include <unordered_set>
@@ -170,7 +172,7 @@ MusicDatabase::MusicDatabase(std::filesystem::path fileURL, std::chrono::millise
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     db_.reset(handle);
     if (result != SQLITE_OK)
-        throw MusicDatabaseError(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result));
+        throw MusicDatabaseError(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result), result & 0xff);
     queue_ = std::make_unique<platform::SerialQueue>("ZintraRadio.MusicDatabase");
     queue_->sync([this] { migrate(); });
 }
@@ -182,6 +184,53 @@ MusicDatabase::StatementCache::~StatementCache() {
 
 std::shared_ptr<MusicDatabase> MusicDatabase::standard() {
     return std::make_shared<MusicDatabase>(MediaFolders::support() / "music.sqlite");
+}
+
+bool MusicDatabaseError::isDamagedFile() const {
+    return code_ == SQLITE_NOTADB || code_ == SQLITE_CORRUPT;
+}
+
+namespace {
+
+// Moves a damaged database aside with its journal files, which belong to it and would
+// otherwise be played into the new one. Returns where the database went.
+std::filesystem::path moveDamagedDatabaseAside(const std::filesystem::path& fileURL) {
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+        std::filesystem::path journal = fileURL;
+        journal += suffix;
+        std::error_code unknown;
+        if (std::filesystem::exists(journal, unknown))
+            platform::moveAside(journal);
+    }
+    return platform::moveAside(fileURL);
+}
+
+} // namespace
+
+MusicDatabase::Opening MusicDatabase::openForLibrary(const std::filesystem::path& fileURL) {
+    Opening opening;
+    std::string failure;
+    try {
+        try {
+            opening.database = std::make_shared<MusicDatabase>(fileURL);
+            return opening;
+        } catch (const MusicDatabaseError& error) {
+            if (!error.isDamagedFile())
+                throw;
+            opening.movedAside = moveDamagedDatabaseAside(fileURL);
+            std::fprintf(stderr, "ZintraRadio: music database %s could not be read (%s); moved aside to %s\n",
+                         fileURL.c_str(), error.what(), opening.movedAside->c_str());
+        }
+        opening.database = std::make_shared<MusicDatabase>(fileURL);
+        return opening;
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+    std::fprintf(stderr,
+                 "ZintraRadio: music database %s cannot be opened (%s); the library keeps its tracks in "
+                 "music.json\n",
+                 fileURL.c_str(), failure.c_str());
+    return opening;
 }
 
 // ---- Column reading
@@ -206,7 +255,7 @@ Date MusicDatabase::columnDate(sqlite3_stmt* statement, int column) {
 // ---- Statement layer
 
 void MusicDatabase::throwLastError() {
-    throw MusicDatabaseError(sqlite3_errmsg(db_.get()));
+    throw MusicDatabaseError(sqlite3_errmsg(db_.get()), sqlite3_errcode(db_.get()) & 0xff);
 }
 
 void MusicDatabase::exec(const std::string& sql) {
@@ -216,7 +265,7 @@ void MusicDatabase::exec(const std::string& sql) {
         return;
     std::string text = message ? message : "unknown";
     sqlite3_free(message);
-    throw MusicDatabaseError(text);
+    throw MusicDatabaseError(text, result & 0xff);
 }
 
 void MusicDatabase::withStatement(std::string_view sql, const Bindings& values,
@@ -504,13 +553,13 @@ std::vector<Track> MusicDatabase::search(std::string_view text, std::int64_t lim
     });
 }
 
-void MusicDatabase::upsert(const std::vector<Track>& tracks) {
-    upsert(tracks, {});
+bool MusicDatabase::upsert(const std::vector<Track>& tracks) {
+    return upsert(tracks, {});
 }
 
-void MusicDatabase::upsert(const std::vector<Track>& tracks, const std::vector<std::string>& songKeys) {
+bool MusicDatabase::upsert(const std::vector<Track>& tracks, const std::vector<std::string>& songKeys) {
     if (tracks.empty())
-        return;
+        return true;
     // Worked out on the caller's thread, so the queue is held only for the writes.
     bool keysGiven = songKeys.size() == tracks.size();
     std::vector<Bindings> rows;
@@ -520,7 +569,7 @@ void MusicDatabase::upsert(const std::vector<Track>& tracks, const std::vector<s
         rows.push_back(bindings(track));
         rows.back().emplace_back(keysGiven ? songKeys[index] : songKey(track.artist, track.title));
     }
-    queue_->sync([&] {
+    return queue_->sync([&] {
         try {
             inTransaction([&] {
                 for (std::size_t index = 0; index < tracks.size(); ++index) {
@@ -528,16 +577,17 @@ void MusicDatabase::upsert(const std::vector<Track>& tracks, const std::vector<s
                     reindex(tracks[index]);
                 }
             });
+            return true;
         } catch (const MusicDatabaseError&) {
-            // The batch is rolled back whole; callers are not told.
+            return false; // rolled back whole
         }
     });
 }
 
-void MusicDatabase::deletePaths(const std::vector<std::string>& paths) {
+bool MusicDatabase::deletePaths(const std::vector<std::string>& paths) {
     if (paths.empty())
-        return;
-    queue_->sync([&] {
+        return true;
+    return queue_->sync([&] {
         try {
             inTransaction([&] {
                 for (const std::string& path : paths) {
@@ -545,28 +595,31 @@ void MusicDatabase::deletePaths(const std::vector<std::string>& paths) {
                     run("DELETE FROM tracks WHERE path = ?", {path});
                 }
             });
+            return true;
         } catch (const MusicDatabaseError&) {
-            // Rolled back whole.
+            return false; // rolled back whole
         }
     });
 }
 
-void MusicDatabase::updateUsage(const std::string& path, std::int64_t playCount,
+bool MusicDatabase::updateUsage(const std::string& path, std::int64_t playCount,
                                 std::optional<Date> lastPlayed, std::int64_t rating) {
-    queue_->sync([&] {
+    return queue_->sync([&] {
         try {
             run("UPDATE tracks SET play_count=?, last_played=?, rating=? WHERE path=?",
                 {playCount, lastPlayed ? Value(seconds(*lastPlayed)) : Value(std::monostate()), rating,
                  path});
+            return true;
         } catch (const MusicDatabaseError&) {
+            return false;
         }
     });
 }
 
-std::int64_t MusicDatabase::moveTracks(const std::vector<PathMove>& moves) {
+std::optional<std::int64_t> MusicDatabase::moveTracks(const std::vector<PathMove>& moves) {
     if (moves.empty())
         return 0;
-    return queue_->sync([&] {
+    return queue_->sync([&]() -> std::optional<std::int64_t> {
         std::int64_t moved = 0;
         try {
             inTransaction([&] {
@@ -595,7 +648,7 @@ std::int64_t MusicDatabase::moveTracks(const std::vector<PathMove>& moves) {
                 }
             });
         } catch (const MusicDatabaseError&) {
-            moved = 0; // rolled back whole
+            return std::nullopt; // rolled back whole
         }
         return moved;
     });

@@ -4,9 +4,9 @@
 // One connection, owned by one serial queue ("ZintraRadio.MusicDatabase"): every statement
 // runs there, submitted synchronously from the caller's thread, and is prepared once and kept
 // for the life of the connection. Only opening throws; every data operation absorbs its own
-// failures and returns an empty or default result, and a bulk write is one IMMEDIATE
-// transaction that is rolled back whole on failure. A search runs within a time budget, so no
-// query text can hold the queue for long.
+// failures: a read returns an empty or default result, a write says whether it happened, and a
+// bulk write is one IMMEDIATE transaction that is rolled back whole on failure. A search runs within a time
+// budget, so no query text can hold the queue for long.
 #pragma once
 
 #include "LyricsService.hpp"
@@ -35,7 +35,15 @@ namespace ZazidEvoz {
 // what() is "SQLite: " followed by SQLite's message.
 class MusicDatabaseError : public std::runtime_error {
 public:
-    explicit MusicDatabaseError(const std::string& message) : std::runtime_error("SQLite: " + message) {}
+    explicit MusicDatabaseError(const std::string& message, int code = 0)
+        : std::runtime_error("SQLite: " + message), code_(code) {}
+    // SQLite's primary result code; 0 when unknown.
+    int code() const { return code_; }
+    // The file is no database or a damaged one: opening it again cannot help.
+    bool isDamagedFile() const;
+
+private:
+    int code_;
 };
 
 class MusicDatabase {
@@ -61,6 +69,17 @@ public:
                            std::chrono::milliseconds searchBudget = standardSearchBudget);
     // "music.sqlite" in the support folder.
     static std::shared_ptr<MusicDatabase> standard();
+
+    // How the library's database came to be.
+    struct Opening {
+        std::shared_ptr<MusicDatabase> database;         // none: the library keeps its tracks in music.json
+        std::optional<std::filesystem::path> movedAside; // where a damaged file went
+    };
+    // The library's database at `fileURL`. A file there that is no database, or a damaged one,
+    // is moved aside like every broken file ("<name>.broken-<time>", its journal files with it)
+    // and a new database made in its place. When none can be opened at all, there is none.
+    // Each of the two is one line on standard error. Never throws.
+    static Opening openForLibrary(const std::filesystem::path& fileURL);
     ~MusicDatabase() = default;
     MusicDatabase(const MusicDatabase&) = delete;
     MusicDatabase& operator=(const MusicDatabase&) = delete;
@@ -75,20 +94,21 @@ public:
     // Tracks whose indexed texts hold every word of `text` as a word prefix, best first; cut
     // short (possibly to none) when the search budget runs out.
     std::vector<Track> search(std::string_view text, std::int64_t limit);
-    // Inserts or replaces the tracks by path: all of them or, on any failure, none.
-    void upsert(const std::vector<Track>& tracks);
+    // Inserts or replaces the tracks by path: all of them or, on any failure, none (false).
+    bool upsert(const std::vector<Track>& tracks);
     // The same, with the song key of each track (songKey(artist, title)) worked out beforehand,
     // for example on the threads that read the tracks. Ignored unless there is one per track.
-    void upsert(const std::vector<Track>& tracks, const std::vector<std::string>& songKeys);
-    // Removes the tracks with these paths: all of them or, on any failure, none.
-    void deletePaths(const std::vector<std::string>& paths);
-    void updateUsage(const std::string& path, std::int64_t playCount, std::optional<Date> lastPlayed,
+    bool upsert(const std::vector<Track>& tracks, const std::vector<std::string>& songKeys);
+    // Removes the tracks with these paths: all of them or, on any failure, none (false).
+    bool deletePaths(const std::vector<std::string>& paths);
+    // False when the write failed; a path without a track is no failure.
+    bool updateUsage(const std::string& path, std::int64_t playCount, std::optional<Date> lastPlayed,
                      std::int64_t rating);
     // Gives the tracks of moved files (a file, or every file under a moved folder) their new
     // paths, the moves applied in their order, and keeps every other column; a track stored at
     // a new path already (its file was replaced) gives way. All or, on any failure, none.
-    // Returns how many tracks moved.
-    std::int64_t moveTracks(const std::vector<PathMove>& moves);
+    // Returns how many tracks moved; none on failure.
+    std::optional<std::int64_t> moveTracks(const std::vector<PathMove>& moves);
     // Stored modification time and size of every track, by path.
     std::unordered_map<std::string, FileStamp> fileStamps();
 
@@ -157,8 +177,8 @@ public:
     // (callers that retry must not retry forever).
     bool saveLyrics(const std::string& artist, const std::string& title,
                     const std::optional<SongLyrics>& lyrics, const std::string& source);
-    // Counts a radio play of the song now, on `station`.
-    void markHeard(const std::string& artist, const std::string& title, const std::string& station);
+    // Counts a radio play of the song now, on `station`; false when the write failed.
+    bool markHeard(const std::string& artist, const std::string& title, const std::string& station);
     LyricsLookup storedLyrics(const std::string& artist, const std::string& title);
     // Tracks with artist and title whose song was never looked up, oldest added first.
     std::vector<Track> tracksWithoutLyrics(std::int64_t limit);

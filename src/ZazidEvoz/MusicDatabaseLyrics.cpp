@@ -133,13 +133,15 @@ bool MusicDatabase::saveLyrics(const std::string& artist, const std::string& tit
     });
 }
 
-void MusicDatabase::markHeard(const std::string& artist, const std::string& title,
+bool MusicDatabase::markHeard(const std::string& artist, const std::string& title,
                               const std::string& station) {
     std::string key = songKey(artist, title);
-    queue_->sync([&] {
+    return queue_->sync([&] {
         try {
             run(markHeardSQL, {key, artist, title, station, secondsNow()});
+            return true;
         } catch (const MusicDatabaseError&) {
+            return false;
         }
     });
 }

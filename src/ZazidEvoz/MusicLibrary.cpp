@@ -20,12 +20,8 @@ namespace {
 // A library of a few hundred thousand tracks stays far below this; anything larger is not ours.
 constexpr std::size_t maximumSnapshotBytes = 512u * 1024 * 1024;
 
-bool textEqual(const std::string& a, const std::string& b) {
-    return a == b || text::toNFC(a) == text::toNFC(b);
-}
-
 bool optionalTextEqual(const std::optional<std::string>& a, const std::optional<std::string>& b) {
-    return a.has_value() == b.has_value() && (!a || textEqual(*a, *b));
+    return a.has_value() == b.has_value() && (!a || text::equalAfterNFC(*a, *b));
 }
 
 class HashCombiner {
@@ -46,17 +42,6 @@ public:
 private:
     std::size_t seed_ = 0;
 };
-
-// Whole seconds toward zero; values beyond the 64-bit range are clamped, NaN gives 0.
-std::int64_t wholeSeconds(double seconds) {
-    if (std::isnan(seconds))
-        return 0;
-    if (seconds >= 9.2e18)
-        return std::numeric_limits<std::int64_t>::max();
-    if (seconds <= -9.2e18)
-        return std::numeric_limits<std::int64_t>::min();
-    return static_cast<std::int64_t>(seconds);
-}
 
 // ---- JSON helpers
 
@@ -195,9 +180,10 @@ Station Track::asStation() const {
 }
 
 bool operator==(const Track& a, const Track& b) {
-    return textEqual(a.path, b.path) && textEqual(a.title, b.title) && textEqual(a.artist, b.artist) &&
-           textEqual(a.album, b.album) && textEqual(a.genre, b.genre) && a.year == b.year &&
-           a.duration == b.duration && optionalTextEqual(a.coverFile, b.coverFile) && a.added == b.added &&
+    return text::equalAfterNFC(a.path, b.path) && text::equalAfterNFC(a.title, b.title) &&
+           text::equalAfterNFC(a.artist, b.artist) && text::equalAfterNFC(a.album, b.album) &&
+           text::equalAfterNFC(a.genre, b.genre) && a.year == b.year && a.duration == b.duration &&
+           optionalTextEqual(a.coverFile, b.coverFile) && a.added == b.added &&
            a.fileModified == b.fileModified && a.playCount == b.playCount && a.lastPlayed == b.lastPlayed &&
            a.rating == b.rating && optionalTextEqual(a.sourceURL, b.sourceURL) && a.fileSize == b.fileSize;
 }
@@ -227,7 +213,8 @@ std::size_t TrackHash::operator()(const Track& track) const {
 // ---- Playlist
 
 bool operator==(const Playlist& a, const Playlist& b) {
-    return a.id == b.id && textEqual(a.name, b.name) && a.items == b.items && a.created == b.created;
+    return a.id == b.id && text::equalAfterNFC(a.name, b.name) && a.items == b.items &&
+           a.created == b.created;
 }
 
 std::size_t PlaylistHash::operator()(const Playlist& playlist) const {
@@ -288,9 +275,9 @@ bool operator==(const SmartRule& a, const SmartRule& b) {
             using Rule = std::decay_t<decltype(left)>;
             const Rule& right = std::get<Rule>(b.value);
             if constexpr (std::is_same_v<Rule, SmartRule::GenreIs>)
-                return textEqual(left.genre, right.genre);
+                return text::equalAfterNFC(left.genre, right.genre);
             else if constexpr (requires { left.text; })
-                return textEqual(left.text, right.text);
+                return text::equalAfterNFC(left.text, right.text);
             else if constexpr (std::is_same_v<Rule, SmartRule::AddedWithinDays>)
                 return left.days == right.days;
             else if constexpr (std::is_same_v<Rule, SmartRule::PlayedAtLeast>)

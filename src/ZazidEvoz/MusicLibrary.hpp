@@ -241,17 +241,6 @@ public:
     // the cover file's path, or nothing when the bytes are no such picture or cannot be written.
     std::optional<std::string> storeCover(std::string_view bytes, const std::string& audioPath) const;
 
-    // What listing one music folder found.
-    struct AudioFileListing {
-        bool listed = false;                                  // false: the folder itself could not be opened
-        std::vector<std::filesystem::path> files;             // by name, depth first
-        std::vector<std::filesystem::path> unreadableFolders; // folders inside it that could not be opened
-    };
-    // The regular files with an audio extension under `folder`, skipping hidden names and not
-    // following links to folders.
-    static AudioFileListing listAudioFiles(const std::filesystem::path& folder);
-    static std::vector<std::filesystem::path> audioFiles(const std::filesystem::path& folder);
-
     // The track list for what is in the music folders now: unchanged files keep their stored
     // track, new and changed files are read (keeping the user's data of a changed file), vanished
     // files drop out. The tracks of a folder that cannot be listed, or that lists nothing while

@@ -454,24 +454,6 @@ private:
 
 } // namespace
 
-// ---- Listing
-
-MusicLibraryStore::AudioFileListing MusicLibraryStore::listAudioFiles(const fs::path& folder) {
-    FolderListing found = listFolder(folder, LeftoverCopies::keep);
-    AudioFileListing listing;
-    listing.listed = found.listed;
-    listing.files.reserve(found.files.size());
-    for (ListedFile& file : found.files)
-        listing.files.emplace_back(std::move(file.path));
-    for (const std::string& prefix : found.unreadableFolders)
-        listing.unreadableFolders.emplace_back(prefix.substr(0, prefix.size() - 1));
-    return listing;
-}
-
-std::vector<fs::path> MusicLibraryStore::audioFiles(const fs::path& folder) {
-    return listAudioFiles(folder).files;
-}
-
 // ---- Rescan of the JSON library
 
 std::vector<Track> MusicLibraryStore::rescan(const std::vector<Track>& tracks,

@@ -3,7 +3,9 @@
 #include "platform/Hash.hpp"
 #include "platform/Text.hpp"
 
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <unordered_set>
 
 namespace ZazidEvoz {
@@ -14,8 +16,6 @@ constexpr std::string_view youtubeDomain = "youtube.com/";
 constexpr std::string_view youtubeShortDomain = "youtu.be/";
 constexpr std::string_view instagramDomain = "instagram.com/";
 constexpr std::string_view instagramShortDomain = "instagr.am/";
-
-bool textEqual(const std::string& a, const std::string& b) { return a == b || text::toNFC(a) == text::toNFC(b); }
 
 } // namespace
 
@@ -73,11 +73,12 @@ MediaKind Station::guessKind(std::string_view url) {
 }
 
 bool operator==(const Station& a, const Station& b) {
-    return a.kind == b.kind && textEqual(a.name, b.name) && textEqual(a.url, b.url) && textEqual(a.genre, b.genre) &&
-           textEqual(a.country, b.country) && textEqual(a.countryCode, b.countryCode) &&
-           textEqual(a.codec, b.codec) && a.bitrate == b.bitrate && textEqual(a.faviconURL, b.faviconURL) &&
-           a.votes == b.votes && textEqual(a.stationUUID, b.stationUUID) && textEqual(a.uploader, b.uploader) &&
-           a.duration == b.duration && textEqual(a.thumbnailURL, b.thumbnailURL);
+    return a.kind == b.kind && text::equalAfterNFC(a.name, b.name) && text::equalAfterNFC(a.url, b.url) &&
+           text::equalAfterNFC(a.genre, b.genre) && text::equalAfterNFC(a.country, b.country) &&
+           text::equalAfterNFC(a.countryCode, b.countryCode) && text::equalAfterNFC(a.codec, b.codec) &&
+           a.bitrate == b.bitrate && text::equalAfterNFC(a.faviconURL, b.faviconURL) && a.votes == b.votes &&
+           text::equalAfterNFC(a.stationUUID, b.stationUUID) && text::equalAfterNFC(a.uploader, b.uploader) &&
+           a.duration == b.duration && text::equalAfterNFC(a.thumbnailURL, b.thumbnailURL);
 }
 
 std::size_t StationHash::operator()(const Station& station) const {
@@ -99,6 +100,14 @@ std::size_t StationHash::operator()(const Station& station) const {
     combine(std::hash<std::int64_t>{}(station.duration));
     text(station.thumbnailURL);
     return seed;
+}
+
+std::int64_t wholeSeconds(double seconds) {
+    if (std::isnan(seconds) || seconds <= 0)
+        return 0;
+    if (seconds >= 9.2e18)
+        return std::numeric_limits<std::int64_t>::max();
+    return static_cast<std::int64_t>(seconds);
 }
 
 void appendNewStations(std::vector<Station>& list, const std::vector<Station>& more) {

@@ -50,6 +50,11 @@ struct StationHash {
 
 // Stations are one per URL everywhere in the catalogue; the first station of a URL wins.
 // Appends the stations of `more` whose URL `list` does not hold yet.
+// A length in seconds as `Station::duration` holds it: whole seconds toward zero; NaN and
+// negative lengths are unknown (0); lengths beyond 64 bits are the largest one, not unknown,
+// so a very long item never shows as one without a length.
+std::int64_t wholeSeconds(double seconds);
+
 void appendNewStations(std::vector<Station>& list, const std::vector<Station>& more);
 // The first station of each URL, in order.
 std::vector<Station> uniqueByURL(std::vector<Station> stations);

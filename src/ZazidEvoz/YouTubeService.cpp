@@ -4,6 +4,7 @@
 #include "platform/Cancellation.hpp"
 #include "platform/Files.hpp"
 #include "platform/HttpClient.hpp"
+#include "platform/LineBreaks.hpp"
 #include "platform/Process.hpp"
 #include "platform/TemporaryFiles.hpp"
 #include "platform/Text.hpp"
@@ -68,15 +69,6 @@ platform::ProcessOptions toolOptions(const std::string& tool, const std::vector<
     // yt-dlp converts and merges with ffmpeg, which must not outlive us either.
     options.endsWithUs = platform::EndsWithUs::WholeGroup;
     return options;
-}
-
-std::string trimmedBlanksAndTabs(std::string_view text) {
-    auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return std::string(text);
 }
 
 bool contains(std::string_view text, std::string_view part) {
@@ -161,13 +153,6 @@ std::string entryThumbnail(const RawEntry& entry) {
     if (present(entry.id))
         return fmt::format("{}/vi/{}/hqdefault.jpg", imageHost, platform::percentEncode(*entry.id));
     return {};
-}
-
-// Whole seconds toward zero; nonsense (negative, beyond 64 bits) counts as unknown.
-std::int64_t wholeSeconds(double seconds) {
-    if (!std::isfinite(seconds) || seconds < 0 || seconds >= 9.2e18)
-        return 0;
-    return static_cast<std::int64_t>(seconds);
 }
 
 std::optional<Station> stationFromEntry(const RawEntry& entry) {
@@ -552,20 +537,8 @@ std::string YouTubeService::run(const std::string& tool, const std::vector<std::
 }
 
 std::string YouTubeService::shortError(std::string_view text, int status) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t newline = text.find('\n', start);
-        std::size_t end = newline == std::string_view::npos ? text.size() : newline;
-        // A line may end in CR LF.
-        while (end > start && text[end - 1] == '\r')
-            --end;
-        if (end > start)
-            lines.push_back(text.substr(start, end - start));
-        if (newline == std::string_view::npos)
-            break;
-        start = newline + 1;
-    }
+    std::vector<std::string_view> lines = text::splitAtLineFeeds(text);
+    std::erase_if(lines, [](std::string_view line) { return line.empty(); });
 
     std::string chosen;
     if (lines.empty()) {
@@ -622,12 +595,7 @@ bool YouTubeService::isPlaylistLink(std::string_view link) {
 
 std::vector<Station> YouTubeService::decodeEntries(std::string_view output) {
     std::vector<Station> stations;
-    std::size_t start = 0;
-    while (start < output.size()) {
-        std::size_t newline = output.find('\n', start);
-        std::size_t end = newline == std::string_view::npos ? output.size() : newline;
-        std::string_view piece = output.substr(start, end - start);
-        start = end + 1;
+    for (std::string_view piece : text::splitAtLineFeeds(output)) {
         if (piece.empty() || piece.front() != '{')
             continue;
         try {
@@ -741,7 +709,7 @@ std::optional<DownloadProgress> YouTubeService::parseProgress(std::string_view l
     std::vector<std::string> pieces;
     for (;;) {
         std::size_t bar = rest.find('|');
-        pieces.push_back(trimmedBlanksAndTabs(rest.substr(0, bar)));
+        pieces.push_back(text::trimmedBlanksAndTabs(rest.substr(0, bar)));
         if (bar == std::string_view::npos)
             break;
         rest.remove_prefix(bar + 1);
@@ -878,7 +846,8 @@ fs::path YouTubeService::download(const std::vector<std::string>& formatArgument
         // Progress lines are plain ASCII; only a broken line pays for the repair.
         std::string line = text::isValidUtf8(bytes) ? std::string(bytes) : text::sanitizedUtf8(bytes);
         if (line.starts_with(finalPathMarker)) {
-            std::string printed = trimmedBlanksAndTabs(std::string_view(line).substr(finalPathMarker.size()));
+            std::string printed =
+                text::trimmedBlanksAndTabs(std::string_view(line).substr(finalPathMarker.size()));
             if (auto decoded = decodePrintedPath(printed)) {
                 finalPath = fs::path(*decoded);
                 unreadablePath.reset();

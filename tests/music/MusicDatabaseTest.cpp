@@ -1,6 +1,7 @@
 #include "ZazidEvoz/MusicDatabase.hpp"
 
 #include "MusicFixtures.hpp"
+#include "ZazidEvoz/platform/Files.hpp"
 #include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 
@@ -165,6 +166,85 @@ TEST(MusicDatabaseOpen, FailuresThrow) {
     } catch (const MusicDatabaseError& error) {
         EXPECT_TRUE(std::string(error.what()).starts_with("SQLite: ")) << error.what();
     }
+}
+
+// What the library's opening wrote on standard error, and the opening.
+std::pair<MusicDatabase::Opening, std::string> openForLibraryTold(const fs::path& file) {
+    testing::internal::CaptureStderr();
+    auto opening = MusicDatabase::openForLibrary(file);
+    return {std::move(opening), testing::internal::GetCapturedStderr()};
+}
+
+TEST(MusicDatabaseOpen, ADamagedFileIsMovedAsideAndANewDatabaseMade) {
+    const fs::path whole = makeTemporaryFolder("whole") / "music.sqlite";
+    {
+        MusicDatabase database(whole);
+        database.upsert({makeTrack("/m/a.mp3", "Alpha")});
+    }
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"a text file", "These are my notes, not a database.\n"},
+        {"a database cut off after its header", platform::readFile(whole, 1 << 24).value().substr(0, 100)},
+    };
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        const fs::path folder = makeTemporaryFolder("damaged");
+        const fs::path file = folder / "music.sqlite";
+        platform::writeFileAtomically(file, bytes);
+
+        auto [opening, told] = openForLibraryTold(file);
+        ASSERT_TRUE(opening.database);
+        ASSERT_TRUE(opening.movedAside);
+        EXPECT_EQ(opening.movedAside->parent_path(), folder);
+        EXPECT_TRUE(opening.movedAside->filename().string().starts_with("music.sqlite.broken-"))
+            << *opening.movedAside;
+        EXPECT_EQ(platform::readFile(*opening.movedAside, 1 << 20), bytes) << "kept for the user as it was";
+        EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+        EXPECT_NE(told.find(opening.movedAside->string()), std::string::npos) << told;
+
+        EXPECT_TRUE(opening.database->upsert({makeTrack("/m/new.mp3", "New")}));
+        EXPECT_EQ(trackPaths(opening.database->search("new", 10)), std::vector<std::string>{"/m/new.mp3"});
+    }
+}
+
+TEST(MusicDatabaseOpen, WithoutAnyDatabaseTheLibraryIsToldOnceAndNothingMoves) {
+    // Tests run as root, who may write anywhere: what fails for root too is a folder where the
+    // file should be, and a file where its folder should be.
+    const fs::path folder = makeTemporaryFolder("nodatabase");
+    fs::create_directories(folder / "music.sqlite" / "inside");
+    std::ofstream(folder / "plain") << "x";
+    for (const fs::path& file : {folder / "music.sqlite", folder / "plain" / "music.sqlite"}) {
+        SCOPED_TRACE(file.string());
+        auto [opening, told] = openForLibraryTold(file);
+        EXPECT_FALSE(opening.database);
+        EXPECT_FALSE(opening.movedAside);
+        EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+        EXPECT_NE(told.find("music.json"), std::string::npos) << told;
+    }
+    EXPECT_TRUE(fs::is_directory(folder / "music.sqlite" / "inside"));
+    EXPECT_EQ(platform::readFile(folder / "plain", 16), "x");
+}
+
+TEST_F(MusicDatabaseTest, WritesSayWhetherTheyHappened) {
+    EXPECT_TRUE(database->upsert({makeTrack("/m/a.mp3", "Alpha")}));
+    EXPECT_TRUE(database->updateUsage("/m/a.mp3", 2, std::nullopt, 1));
+    EXPECT_TRUE(database->markHeard("Artist", "Alpha", "Radio"));
+    EXPECT_EQ(database->moveTracks({{"/m/a.mp3", "/m/b.mp3"}}), 1);
+    {
+        // Another connection holds the write lock: each write fails at once, and says so.
+        RawConnection writer(file);
+        writer.exec("BEGIN IMMEDIATE");
+        EXPECT_FALSE(database->upsert({makeTrack("/m/c.mp3", "Gamma")}));
+        EXPECT_FALSE(database->deletePaths({"/m/b.mp3"}));
+        EXPECT_FALSE(database->updateUsage("/m/b.mp3", 3, std::nullopt, 2));
+        EXPECT_FALSE(database->markHeard("Artist", "Alpha", "Radio"));
+        EXPECT_EQ(database->moveTracks({{"/m/b.mp3", "/m/d.mp3"}}), std::nullopt);
+        writer.exec("ROLLBACK");
+    }
+    const auto stored = database->allTracks();
+    EXPECT_EQ(trackPaths(stored), std::vector<std::string>{"/m/b.mp3"});
+    EXPECT_EQ(stored.at(0).playCount, 2);
+    EXPECT_TRUE(database->deletePaths({"/m/b.mp3"}));
+    EXPECT_EQ(database->count(), 0);
 }
 
 TEST_F(MusicDatabaseTest, StoresReadsAndCountsTracks) {

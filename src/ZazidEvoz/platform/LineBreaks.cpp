@@ -31,6 +31,21 @@ std::vector<std::string_view> splitAtLineBreaks(std::string_view text) {
     return pieces;
 }
 
+std::vector<std::string_view> splitAtLineFeeds(std::string_view text) {
+    std::vector<std::string_view> pieces;
+    for (std::size_t start = 0;;) {
+        const std::size_t feed = text.find('\n', start);
+        std::string_view piece =
+            text.substr(start, feed == std::string_view::npos ? std::string_view::npos : feed - start);
+        while (!piece.empty() && piece.back() == '\r')
+            piece.remove_suffix(1);
+        pieces.push_back(piece);
+        if (feed == std::string_view::npos)
+            return pieces;
+        start = feed + 1;
+    }
+}
+
 std::size_t controlLength(std::string_view text, std::size_t position) {
     if (std::size_t length = lineBreakLength(text, position); length > 0)
         return length;

@@ -486,9 +486,6 @@ Process Process::start(const ProcessOptions& options) {
 pid_t Process::pid() const {
     return state_ ? state_->pid : -1;
 }
-int Process::inputFd() const {
-    return state_ ? state_->input.get() : -1;
-}
 int Process::outputFd() const {
     return state_ ? state_->output.get() : -1;
 }
@@ -503,11 +500,6 @@ UniqueFd Process::takeOutput() {
 }
 UniqueFd Process::takeError() {
     return state_ ? std::move(state_->error) : UniqueFd();
-}
-
-void Process::closeInput() {
-    if (state_)
-        state_->input.reset();
 }
 
 bool Process::signalGroup(int signal) {

@@ -85,13 +85,11 @@ public:
     pid_t pid() const;
 
     // Pipe ends on our side; -1 when the stream is not a pipe or was taken.
-    int inputFd() const;
     int outputFd() const;
     int errorFd() const;
     UniqueFd takeInput();
     UniqueFd takeOutput();
     UniqueFd takeError();
-    void closeInput();
 
     // Signals the child's process group; false when the child is already reaped.
     // Safe to call from any thread, also while another thread waits.

@@ -87,13 +87,6 @@ bool Regex::search(std::string_view text) const {
     return U_SUCCESS(status) && matcher->find(status) && U_SUCCESS(status);
 }
 
-bool Regex::matchesWhole(std::string_view text) const {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::UnicodeString unicode = fromUtf8(text);
-    std::unique_ptr<icu::RegexMatcher> matcher(pattern_->matcher(unicode, status));
-    return U_SUCCESS(status) && matcher->matches(status) && U_SUCCESS(status);
-}
-
 std::vector<Regex::Match> Regex::allMatches(std::string_view text) const {
     std::vector<Match> matches;
     UErrorCode status = U_ZERO_ERROR;

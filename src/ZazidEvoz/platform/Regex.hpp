@@ -37,7 +37,6 @@ public:
     Regex& operator=(Regex&&) noexcept;
 
     bool search(std::string_view text) const; // a match anywhere
-    bool matchesWhole(std::string_view text) const;
     std::optional<Match> firstMatch(std::string_view text) const;
     std::vector<Match> allMatches(std::string_view text) const;
     // Replaces every match; "$1" in the replacement stands for group 1, "\$" for a dollar.

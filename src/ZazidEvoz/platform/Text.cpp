@@ -147,6 +147,13 @@ std::string trimmedHorizontalWhitespace(std::string_view text) {
 std::string trimmedWhitespace(std::string_view text) {
     return trimmed(text, isWhiteSpace);
 }
+std::string trimmedBlanksAndTabs(std::string_view text) {
+    return trimmed(text, [](UChar32 c) { return c == ' ' || c == '\t'; });
+}
+
+bool equalAfterNFC(std::string_view a, std::string_view b) {
+    return a == b || toNFC(a) == toNFC(b);
+}
 
 std::size_t characterCount(std::string_view text) {
     std::size_t count = 0;

@@ -28,6 +28,13 @@ std::string uppercased(std::string_view text);
 std::string trimmedHorizontalWhitespace(std::string_view text);
 // Without leading and trailing white space including line breaks.
 std::string trimmedWhitespace(std::string_view text);
+// Without leading and trailing ASCII blanks and tabs only: for what a tool prints about a file,
+// whose name may well end in a no-break space.
+std::string trimmedBlanksAndTabs(std::string_view text);
+
+// Equal as Unicode text: the same bytes, or the same after NFC (a decomposed "é" equals the
+// composed one), as texts typed, tagged and read back by other programs differ.
+bool equalAfterNFC(std::string_view a, std::string_view b);
 
 // User-perceived characters (grapheme clusters).
 std::size_t characterCount(std::string_view text);

@@ -1,14 +1,14 @@
 #include "UserFolders.hpp"
 
 #include "Files.hpp"
-
-#include <pwd.h>
-#include <unistd.h>
+#include "LineBreaks.hpp"
+#include "Text.hpp"
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
+#include <pwd.h>
+#include <unistd.h>
 #include <vector>
 
 namespace ZazidEvoz::platform {
@@ -63,17 +63,13 @@ std::optional<std::filesystem::path> musicFolderFromUserDirs() {
     }
     if (!contents)
         return std::nullopt;
-    std::istringstream lines(*contents);
-    std::string line;
     std::optional<std::filesystem::path> result;
-    while (std::getline(lines, line)) {
+    for (std::string_view piece : text::splitAtLineFeeds(*contents)) {
         constexpr std::string_view key = "XDG_MUSIC_DIR=";
-        auto start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line.compare(start, key.size(), key) != 0)
+        const std::string line = text::trimmedBlanksAndTabs(piece);
+        if (!line.starts_with(key))
             continue;
-        std::string value = line.substr(start + key.size());
-        while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
-            value.pop_back();
+        std::string value = line.substr(key.size());
         if (value.size() < 2 || value.front() != '"' || value.back() != '"')
             continue;
         value = value.substr(1, value.size() - 2);

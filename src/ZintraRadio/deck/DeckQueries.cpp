@@ -4,6 +4,7 @@
 #include "deck/DiscoverRules.hpp"
 #include "lyrics/LyricHitRoles.hpp"
 #include "state/MusicModel.hpp"
+#include "state/Observable.hpp"
 #include "state/QtValues.hpp"
 
 
@@ -11,33 +12,20 @@ namespace ZintraRadio {
 
 using LyricsHit = ZazidEvoz::MusicDatabase::LyricsHit;
 
-LyricHitsQuery::LyricHitsQuery(QObject* parent) : QObject(parent) {
+LyricHitsQuery::LyricHitsQuery(QObject* parent) : MusicQuery(parent, "ZintraRadio hits") {
     hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(
         &hits_, lyricHitRoles([this](const LyricsHit& hit) { return trackOf(hit); }, HitSeed::title));
 }
 
 LyricHitsQuery::~LyricHitsQuery() = default;
 
-QObject* LyricHitsQuery::musicObject() const {
-    return music_.get();
-}
-
-void LyricHitsQuery::setMusic(QObject* music) {
-    if (!music_.replace(music))
-        return;
-    if (MusicModel* model = music_.get()) {
-        music_.follow(connect(model, &MusicModel::databaseRevisionChanged, this, &LyricHitsQuery::refresh));
-        music_.follow(connect(model, &MusicModel::tracksChanged, this, &LyricHitsQuery::tracksChanged));
-    }
-    Q_EMIT musicChanged();
-    refresh();
+void LyricHitsQuery::musicReplaced() {
+    if (MusicModel* model = music())
+        followMusic(connect(model, &MusicModel::tracksChanged, this, &LyricHitsQuery::tracksChanged));
 }
 
 void LyricHitsQuery::setReady(bool ready) {
-    if (ready == ready_)
-        return;
-    ready_ = ready;
-    Q_EMIT readyChanged();
+    storeProperty(this, ready_, ready, &LyricHitsQuery::readyChanged);
 }
 
 void LyricHitsQuery::tracksChanged() {
@@ -46,11 +34,8 @@ void LyricHitsQuery::tracksChanged() {
 }
 
 void LyricHitsQuery::setQuery(const QString& query) {
-    if (query == query_)
-        return;
-    query_ = query;
-    Q_EMIT queryChanged();
-    refresh();
+    if (storeProperty(this, query_, query, &LyricHitsQuery::queryChanged))
+        refresh();
 }
 
 std::optional<ZazidEvoz::Track> LyricHitsQuery::trackOf(const LyricsHit& hit) const {
@@ -82,28 +67,30 @@ QString LyricHitsQuery::youtubeQuery(int row) const {
 }
 
 void LyricHitsQuery::refresh() {
-    task_.cancel();
     const std::string query = stdText(query_);
-    const auto database = music() ? music()->database() : nullptr;
+    const auto database = this->database();
     if (query.empty() || !database) {
+        dropReads();
         apply({});
         setReady(true);
         return;
     }
     setReady(false);
-    task_ = TaskRunner::run(
-        this, "ZintraRadio hits",
-        [database, query](std::stop_token) {
+    read(
+        [database, query] {
             auto hits = database->searchLyrics(query, static_cast<std::int64_t>(discoverLyricSearchLimit));
             if (hits.size() > discoverLyricHits)
                 hits.resize(discoverLyricHits);
             return hits;
         },
-        [this](Outcome<std::vector<LyricsHit>> outcome) {
-            if (outcome.value)
-                apply(std::move(*outcome.value));
+        [this](std::vector<LyricsHit> hits) {
+            apply(std::move(hits));
             setReady(true);
         });
+}
+
+void LyricHitsQuery::readFailed() {
+    setReady(true);
 }
 
 void LyricHitsQuery::apply(std::vector<LyricsHit> hits) {

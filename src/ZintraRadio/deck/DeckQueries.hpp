@@ -5,9 +5,8 @@
 #pragma once
 
 #include "ZazidEvoz/MusicDatabase.hpp"
-#include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"
-#include "state/Tasks.hpp"
+#include "state/MusicQuery.hpp"
 
 #include <QObject>
 #include <QString>
@@ -17,14 +16,11 @@
 
 namespace ZintraRadio {
 
-class MusicModel;
-
 // The first hits of the stored lyrics for a text search, best first. Roles: title, artist,
 // snippet, hasTrack, coverURL, coverSeed, heardStation, heardLast (the date as text).
-class LyricHitsQuery : public QObject {
+class LyricHitsQuery : public MusicQuery {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject* music READ musicObject WRITE setMusic NOTIFY musicChanged)
     // False until the first answer for the current request has arrived.
     Q_PROPERTY(bool ready READ ready NOTIFY readyChanged)
     // Blank: no hits and no read.
@@ -36,8 +32,6 @@ public:
     explicit LyricHitsQuery(QObject* parent = nullptr);
     ~LyricHitsQuery() override;
 
-    QObject* musicObject() const;
-    void setMusic(QObject* music);
     bool ready() const { return ready_; }
     QString query() const { return query_; }
     void setQuery(const QString& query);
@@ -53,23 +47,21 @@ public:
     Q_INVOKABLE QString youtubeQuery(int row) const;
 
 Q_SIGNALS:
-    void musicChanged();
     void readyChanged();
     void queryChanged();
     void countChanged();
 
 private:
-    MusicModel* music() const { return music_.get(); }
-    // Starts a read of the database now, replacing a running one.
-    void refresh();
+    // Asks for a read of the database.
+    void refresh() override;
+    void musicReplaced() override;
+    void readFailed() override;
     void setReady(bool ready);
     void apply(std::vector<ZazidEvoz::MusicDatabase::LyricsHit> hits);
     std::optional<ZazidEvoz::Track> trackOf(const ZazidEvoz::MusicDatabase::LyricsHit& hit) const;
     // A hit's track, cover and seed follow the library's track list.
     void tracksChanged();
 
-    FollowedModel<MusicModel> music_;
-    TaskHandle task_;
     bool ready_ = false;
     QString query_;
     std::vector<ZazidEvoz::MusicDatabase::LyricsHit> hits_;

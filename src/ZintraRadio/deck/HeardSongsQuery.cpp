@@ -3,6 +3,7 @@
 #include "lyrics/LyricsRules.hpp"
 #include "lyrics/LyricsTexts.hpp"
 #include "state/MusicModel.hpp"
+#include "state/Observable.hpp"
 #include "state/QtValues.hpp"
 
 namespace ZintraRadio {
@@ -30,38 +31,24 @@ std::vector<ListRole<HeardSongsQuery::HeardSong>> songRoles() {
 } // namespace
 
 HeardSongsQuery::HeardSongsQuery(QObject* parent)
-    : QObject(parent), songModel_(std::make_unique<VectorListModel<HeardSong>>(&songs_, songRoles())) {}
+    : MusicQuery(parent, "ZintraRadio heard"),
+      songModel_(std::make_unique<VectorListModel<HeardSong>>(&songs_, songRoles())) {}
 
 HeardSongsQuery::~HeardSongsQuery() = default;
-
-QObject* HeardSongsQuery::musicObject() const {
-    return music_.data();
-}
 
 ListModelBase* HeardSongsQuery::songList() const {
     return songModel_.get();
 }
 
-void HeardSongsQuery::setMusic(QObject* object) {
-    auto* music = qobject_cast<MusicModel*>(object);
-    if (music == music_)
-        return;
-    disconnect(revision_);
-    music_ = music;
-    if (music_)
-        revision_ = connect(music_, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); });
-    Q_EMIT musicChanged();
-    refresh();
-}
-
 void HeardSongsQuery::refresh() {
-    auto database = music_ ? music_->database() : nullptr;
+    auto database = this->database();
     if (!database) {
+        dropReads();
         apply({});
         return;
     }
-    read_.request([database] { return database->heardSongs(limit); },
-                  [this](std::vector<HeardSong> songs) { apply(std::move(songs)); });
+    read([database] { return database->heardSongs(limit); },
+         [this](std::vector<HeardSong> songs) { apply(std::move(songs)); });
 }
 
 void HeardSongsQuery::apply(std::vector<HeardSong> songs) {
@@ -69,10 +56,7 @@ void HeardSongsQuery::apply(std::vector<HeardSong> songs) {
     if (songs.size() > static_cast<std::size_t>(limit))
         songs.resize(static_cast<std::size_t>(limit));
     songModel_->assign(std::move(songs));
-    if (!ready_) {
-        ready_ = true;
-        Q_EMIT readyChanged();
-    }
+    storeProperty(this, ready_, true, &HeardSongsQuery::readyChanged);
 }
 
 QString HeardSongsQuery::youtubeQuery(int row) const {

@@ -3,11 +3,10 @@
 #pragma once
 
 #include "ZazidEvoz/MusicDatabase.hpp"
-#include "kit/LatestRead.hpp"
 #include "state/ListModel.hpp"
+#include "state/MusicQuery.hpp"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 #include <memory>
@@ -15,12 +14,9 @@
 
 namespace ZintraRadio {
 
-class MusicModel;
-
-class HeardSongsQuery : public QObject {
+class HeardSongsQuery : public MusicQuery {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject* music READ musicObject WRITE setMusic NOTIFY musicChanged)
     Q_PROPERTY(ZintraRadio::ListModelBase* songs READ songList CONSTANT)
     Q_PROPERTY(bool ready READ ready NOTIFY readyChanged)
 
@@ -31,8 +27,6 @@ public:
     explicit HeardSongsQuery(QObject* parent = nullptr);
     ~HeardSongsQuery() override;
 
-    QObject* musicObject() const;
-    void setMusic(QObject* music);
     ListModelBase* songList() const;
     bool ready() const { return ready_; }
     const std::vector<HeardSong>& songs() const { return songs_; }
@@ -41,19 +35,15 @@ public:
     Q_INVOKABLE QString youtubeQuery(int row) const;
 
 Q_SIGNALS:
-    void musicChanged();
     void readyChanged();
 
 private:
-    void refresh();
+    void refresh() override;
     void apply(std::vector<HeardSong> songs);
 
-    QPointer<MusicModel> music_;
-    QMetaObject::Connection revision_;
     bool ready_ = false;
     std::vector<HeardSong> songs_;
     std::unique_ptr<VectorListModel<HeardSong>> songModel_;
-    LatestRead<std::vector<HeardSong>> read_{this, "ZintraRadio heard"};
 };
 
 } // namespace ZintraRadio

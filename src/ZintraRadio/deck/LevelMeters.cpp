@@ -3,6 +3,7 @@
 #include "kit/FontBook.hpp"
 #include "kit/ThemeRules.hpp"
 #include "state/AudioPulse.hpp"
+#include "state/Observable.hpp"
 
 #include <QFont>
 #include <QPainter>
@@ -35,17 +36,12 @@ QObject* LevelMeters::pulseObject() const {
 
 void LevelMeters::setPulse(QObject* pulse) {
     auto* reader = qobject_cast<AudioPulseReader*>(pulse);
-    if (reader == pulse_)
-        return;
-    pulse_ = reader;
-    Q_EMIT pulseChanged();
+    storeProperty(this, pulse_, reader, &LevelMeters::pulseChanged);
 }
 
 void LevelMeters::setActive(bool active) {
-    if (active == active_)
+    if (!storeProperty(this, active_, active, &LevelMeters::activeChanged))
         return;
-    active_ = active;
-    Q_EMIT activeChanged();
     updateMoving();
 }
 
@@ -79,10 +75,7 @@ void LevelMeters::advance(double now, double left, double right) {
 
 void LevelMeters::updateMoving() {
     const bool moving = active_ || (hold_ && !hold_->settled());
-    if (moving == moving_)
-        return;
-    moving_ = moving;
-    Q_EMIT movingChanged();
+    storeProperty(this, moving_, moving, &LevelMeters::movingChanged);
 }
 
 void LevelMeters::paint(QPainter* painter) {

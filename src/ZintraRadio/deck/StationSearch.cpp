@@ -1,6 +1,7 @@
 #include "deck/StationSearch.hpp"
 
 #include "state/AppModel.hpp"
+#include "state/Observable.hpp"
 #include "state/QtValues.hpp"
 
 namespace ZintraRadio {
@@ -54,10 +55,8 @@ void StationSearch::setModel(QObject* model) {
 }
 
 void StationSearch::setFilter(const QString& filter) {
-    if (filter == filter_)
+    if (!storeProperty(this, filter_, filter, &StationSearch::filterChanged))
         return;
-    filter_ = filter;
-    Q_EMIT filterChanged();
     refresh();
 }
 

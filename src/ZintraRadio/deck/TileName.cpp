@@ -1,6 +1,7 @@
 #include "deck/TileName.hpp"
 
 #include "kit/GradientPaint.hpp"
+#include "state/Observable.hpp"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -29,11 +30,9 @@ void TileName::setFont(const QFont& font) {
 }
 
 void TileName::setSpectrum(bool spectrum) {
-    if (spectrum == spectrum_)
+    if (!storeProperty(this, spectrum_, spectrum, &TileName::lookChanged))
         return;
-    spectrum_ = spectrum;
     update();
-    Q_EMIT lookChanged();
 }
 
 void TileName::measure() {

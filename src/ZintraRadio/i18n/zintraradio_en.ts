@@ -1128,6 +1128,14 @@
         <source>This dialog cannot open: Qt's file dialog needs the package %1.</source>
         <translation>This dialog cannot open: Qt's file dialog needs the package %1.</translation>
     </message>
+    <message id="toast.musicDatabaseMovedAside">
+        <source>The music database could not be read and was moved aside as %1; a new one was made.</source>
+        <translation>The music database could not be read and was moved aside as %1; a new one was made.</translation>
+    </message>
+    <message id="toast.musicDatabaseUnavailable">
+        <source>The music database cannot be opened; the library keeps its tracks in music.json.</source>
+        <translation>The music database cannot be opened; the library keeps its tracks in music.json.</translation>
+    </message>
     <message id="toast.cannotPlay">
         <source>Cannot play “%1”. %2</source>
         <translation>Cannot play “%1”. %2</translation>

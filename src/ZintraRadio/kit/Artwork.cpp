@@ -2,15 +2,13 @@
 
 #include "kit/ArtworkRules.hpp"
 #include "kit/ArtworkStore.hpp"
+#include "kit/AsyncImageResponse.hpp"
 #include "kit/QtColor.hpp"
 
-#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
 #include <QQmlEngine>
-#include <QQuickTextureFactory>
 #include <algorithm>
-#include <atomic>
 
 namespace ZintraRadio {
 
@@ -36,71 +34,23 @@ QImage framedArtwork(const QImage& picture, const QSize& requestedSize, double c
 
 namespace {
 
-// One picture request of an Image item. The store may answer on any thread; the answer is
-// handed over through the shared state, which outlives whichever side ends first.
-class ArtworkResponse : public QQuickImageResponse {
-public:
-    struct State {
-        QMutex mutex;
-        ArtworkResponse* response = nullptr; // cleared when the response is destroyed
-        QImage image;
-        std::atomic<bool> finished{false};
-    };
-
-    ArtworkResponse(ArtworkStore& store, const QString& url, const QSize& requestedSize,
-                    double cornerFraction)
-        : store_(store), state_(std::make_shared<State>()) {
-        state_->response = this;
-        if (url.isEmpty()) { // not a web picture: answer "none" without a transfer
-            finishOnce();
-            return;
-        }
-        std::weak_ptr<State> weak = state_;
-        ticket_ = store_.fetch(url.toStdString(), [weak, requestedSize, cornerFraction](const QImage& image) {
-            auto state = weak.lock();
-            if (!state)
-                return;
-            QImage framed = framedArtwork(image, requestedSize, cornerFraction);
-            QMutexLocker lock(&state->mutex);
-            state->image = std::move(framed);
-            if (state->response != nullptr)
-                state->response->finishOnce();
-        });
+// A station or video without a fetchable picture is common and expected: the answer is then an
+// empty picture, not an error. A response that goes away cancels its picture's transfer.
+AsyncImageResponse* artworkResponse(ArtworkStore& store, const QString& url, const QSize& requestedSize,
+                                    double cornerFraction) {
+    auto* response = new AsyncImageResponse();
+    if (url.isEmpty()) { // not a web picture: answer "none" without a transfer
+        response->answer()->give({});
+        return response;
     }
-
-    ~ArtworkResponse() override {
-        store_.cancel(ticket_);
-        QMutexLocker lock(&state_->mutex);
-        state_->response = nullptr;
-    }
-
-    QQuickTextureFactory* textureFactory() const override {
-        QMutexLocker lock(&state_->mutex);
-        return QQuickTextureFactory::textureFactoryForImage(state_->image);
-    }
-
-    // A station or video without a fetchable picture is common and expected: the answer is
-    // an empty picture, not an error, which Qt Quick would write on standard error.
-    QString errorString() const override { return {}; }
-
-    void cancel() override {
-        store_.cancel(ticket_);
-        finishOnce();
-    }
-
-private:
-    // The engine expects exactly one finished(), also after a cancel; it may come from the
-    // store's thread, so it is queued onto the response's own thread.
-    void finishOnce() {
-        if (state_->finished.exchange(true))
-            return;
-        QMetaObject::invokeMethod(this, &QQuickImageResponse::finished, Qt::QueuedConnection);
-    }
-
-    ArtworkStore& store_;
-    std::shared_ptr<State> state_;
-    std::shared_ptr<ArtworkStore::Ticket> ticket_;
-};
+    std::weak_ptr<AsyncImageResponse::Answer> weak = response->answer();
+    auto ticket = store.fetch(url.toStdString(), [weak, requestedSize, cornerFraction](const QImage& image) {
+        if (auto answer = weak.lock())
+            answer->give(framedArtwork(image, requestedSize, cornerFraction));
+    });
+    response->setStop([&store, ticket] { store.cancel(ticket); });
+    return response;
+}
 
 } // namespace
 
@@ -112,8 +62,8 @@ QQuickImageResponse* ArtworkImageProvider::requestImageResponse(const QString& i
     const double cornerFraction = slash > 0 ? id.left(slash).toDouble() : 0;
     const QString decoded = QUrl::fromPercentEncoding(id.mid(slash + 1).toUtf8());
     const auto address = artworkAddress(decoded, {});
-    return new ArtworkResponse(store_, address ? address->toString(QUrl::FullyEncoded) : QString(),
-                               requestedSize, cornerFraction);
+    return artworkResponse(store_, address ? address->toString(QUrl::FullyEncoded) : QString(), requestedSize,
+                           cornerFraction);
 }
 
 Artwork* Artwork::create(QQmlEngine* engine, QJSEngine*) {

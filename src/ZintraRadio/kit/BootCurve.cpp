@@ -4,6 +4,7 @@
 #include "kit/GradientPaint.hpp"
 #include "kit/QtColor.hpp"
 #include "kit/ThemeRules.hpp"
+#include "state/Observable.hpp"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -16,19 +17,15 @@ BootCurve::BootCurve(QQuickItem* parent) : QQuickPaintedItem(parent) {
 }
 
 void BootCurve::setTime(qreal time) {
-    if (time_ == time)
+    if (!storeProperty(this, time_, time, &BootCurve::timeChanged))
         return;
-    time_ = time;
     update();
-    Q_EMIT timeChanged();
 }
 
 void BootCurve::setReducedMotion(bool reduced) {
-    if (reducedMotion_ == reduced)
+    if (!storeProperty(this, reducedMotion_, reduced, &BootCurve::timeChanged))
         return;
-    reducedMotion_ = reduced;
     update();
-    Q_EMIT timeChanged();
 }
 
 void BootCurve::paint(QPainter* painter) {

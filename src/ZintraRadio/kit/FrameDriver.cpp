@@ -1,5 +1,7 @@
 #include "kit/FrameDriver.hpp"
 
+#include "state/Observable.hpp"
+
 #include <QEvent>
 #include <QJSEngine>
 #include <QOpenGLContext>
@@ -132,15 +134,10 @@ void FrameDriver::noteRenderer(const QByteArray& glRenderer) {
 }
 
 void FrameDriver::updateRate() {
-    if (rendererKind() != kind_) {
-        kind_ = rendererKind();
-        emit rendererKindChanged();
-    }
+    storeProperty(this, kind_, rendererKind(), &FrameDriver::rendererKindChanged);
     const int rate = frameRateFor(kind_, playing());
-    if (rate == rate_)
+    if (!storeProperty(this, rate_, rate, &FrameDriver::frameRateChanged))
         return;
-    rate_ = rate;
-    emit frameRateChanged();
     next_.stop();
     schedule();
 }
@@ -255,18 +252,14 @@ FrameTicker::~FrameTicker() {
 }
 
 void FrameTicker::setRunning(bool running) {
-    if (running == running_)
+    if (!storeProperty(this, running_, running, &FrameTicker::runningChanged))
         return;
-    running_ = running;
-    emit runningChanged();
     activityChanged();
 }
 
 void FrameTicker::setCap(double cap) {
-    if (cap == cap_)
+    if (!storeProperty(this, cap_, cap, &FrameTicker::capChanged))
         return;
-    cap_ = cap;
-    emit capChanged();
     if (driver_ && active())
         driver_->add(this);
 }

@@ -1,5 +1,7 @@
 #include "lyrics/LineSpacing.hpp"
 
+#include "state/Observable.hpp"
+
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -21,10 +23,8 @@ void LineSpacing::setDocument(QQuickTextDocument* document) {
 }
 
 void LineSpacing::setSpacing(double spacing) {
-    if (spacing == spacing_)
+    if (!storeProperty(this, spacing_, spacing, &LineSpacing::spacingChanged))
         return;
-    spacing_ = spacing;
-    Q_EMIT spacingChanged();
     apply();
 }
 

@@ -4,6 +4,7 @@
 #include "lyrics/LyricHitRoles.hpp"
 #include "lyrics/LyricsRules.hpp"
 #include "state/MusicModel.hpp"
+#include "state/Observable.hpp"
 #include "state/QtValues.hpp"
 
 #include <algorithm>
@@ -32,7 +33,7 @@ QString kindName(Kind kind) {
 
 } // namespace
 
-LyricsSearchQuery::LyricsSearchQuery(QObject* parent) : QObject(parent) {
+LyricsSearchQuery::LyricsSearchQuery(QObject* parent) : MusicQuery(parent, "ZintraRadio search") {
     auto roles = lyricHitRoles([this](const LyricsHit& hit) { return libraryTrack(hit); }, HitSeed::none);
     roles.insert(roles.begin(), {"songKey", [](const LyricsHit& hit) { return QVariant(qtText(hit.songKey)); }});
     hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(&hits_, std::move(roles));
@@ -121,10 +122,6 @@ std::vector<ListRole<LyricsSearchQuery::Row>> LyricsSearchQuery::rowRoles() {
     };
 }
 
-QObject* LyricsSearchQuery::musicObject() const {
-    return music_.get();
-}
-
 ListModelBase* LyricsSearchQuery::rowList() const {
     return rowModel_.get();
 }
@@ -133,47 +130,37 @@ ListModelBase* LyricsSearchQuery::hitList() const {
     return hitModel_.get();
 }
 
-void LyricsSearchQuery::setMusic(QObject* object) {
-    if (!music_.replace(object))
-        return;
-    if (MusicModel* music = music_.get()) {
-        music_.follow(connect(music, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); }));
-        music_.follow(connect(music, &MusicModel::tracksChanged, this, [this] { trackListChanged(); }));
-    }
+void LyricsSearchQuery::musicReplaced() {
+    if (MusicModel* model = music())
+        followMusic(connect(model, &MusicModel::tracksChanged, this, [this] { trackListChanged(); }));
     pathIndex_.reset();
-    Q_EMIT musicChanged();
-    refresh();
 }
 
 void LyricsSearchQuery::setQuery(const QString& query) {
-    if (query == query_)
+    if (!storeProperty(this, query_, query, &LyricsSearchQuery::queryChanged))
         return;
-    query_ = query;
-    Q_EMIT queryChanged();
     setReady(false);
     refresh();
 }
 
 void LyricsSearchQuery::setReady(bool ready) {
-    if (ready == ready_)
-        return;
-    ready_ = ready;
-    Q_EMIT readyChanged();
+    storeProperty(this, ready_, ready, &LyricsSearchQuery::readyChanged);
 }
 
 std::vector<Track> LyricsSearchQuery::tracksFoundInMemory(const std::string& trimmedQuery) const {
-    return trimmedQuery.empty() || !music_ ? std::vector<Track>{} : music_->search(trimmedQuery);
+    return trimmedQuery.empty() || !music() ? std::vector<Track>{} : music()->search(trimmedQuery);
 }
 
 void LyricsSearchQuery::refresh() {
     const std::string trimmed = ZazidEvoz::text::trimmedHorizontalWhitespace(query_.toStdString());
-    auto database = music_ ? music_->database() : nullptr;
+    auto database = this->database();
     if (trimmed.empty() || !database) {
         // Without a database the music model filters its own list in memory.
+        dropReads();
         apply({tracksFoundInMemory(trimmed), {}});
         return;
     }
-    read_.request(
+    read(
         [database, trimmed] {
             return Result{database->search(trimmed, trackLimit), database->searchLyrics(trimmed, hitLimit)};
         },
@@ -207,7 +194,7 @@ void LyricsSearchQuery::trackListChanged() {
     pathIndex_.reset();
     // Without a database no revision announces tracks that came or went: the list itself does.
     // Only other tracks found rebuild the rows; a changed one (a new rating) keeps them.
-    if (music_ && !music_->database()) {
+    if (music() && !music()->database()) {
         auto found = tracksFoundInMemory(ZazidEvoz::text::trimmedHorizontalWhitespace(query_.toStdString()));
         const bool samePaths = std::equal(found.begin(), found.end(), tracks_.begin(), tracks_.end(),
                                           [](const Track& a, const Track& b) { return a.path == b.path; });
@@ -229,8 +216,8 @@ void LyricsSearchQuery::trackListChanged() {
 const std::unordered_map<std::string, std::size_t>& LyricsSearchQuery::pathIndex() const {
     if (!pathIndex_) {
         pathIndex_.emplace();
-        if (music_) {
-            const auto& tracks = music_->tracks();
+        if (music()) {
+            const auto& tracks = music()->tracks();
             pathIndex_->reserve(tracks.size());
             for (std::size_t row = 0; row < tracks.size(); ++row)
                 pathIndex_->emplace(tracks[row].path, row); // the first row of a path wins
@@ -240,13 +227,13 @@ const std::unordered_map<std::string, std::size_t>& LyricsSearchQuery::pathIndex
 }
 
 const Track* LyricsSearchQuery::libraryTrackAt(const std::string& path) const {
-    if (!music_)
+    if (!music())
         return nullptr;
     const auto& index = pathIndex();
     auto found = index.find(path);
-    if (found == index.end() || found->second >= music_->tracks().size())
+    if (found == index.end() || found->second >= music()->tracks().size())
         return nullptr;
-    return &music_->tracks()[found->second];
+    return &music()->tracks()[found->second];
 }
 
 const Track* LyricsSearchQuery::libraryTrack(const LyricsHit& hit) const {
@@ -256,13 +243,13 @@ const Track* LyricsSearchQuery::libraryTrack(const LyricsHit& hit) const {
 }
 
 void LyricsSearchQuery::playTrack(int row) {
-    if (!music_ || row < 0 || static_cast<std::size_t>(row) >= tracks_.size())
+    if (!music() || row < 0 || static_cast<std::size_t>(row) >= tracks_.size())
         return;
     std::vector<ZazidEvoz::Station> stations;
     stations.reserve(tracks_.size());
     for (std::size_t i = 0; i < tracks_.size(); ++i)
         stations.push_back(shownTrack(i).asStation());
-    music_->playNow(stations, row);
+    music()->playNow(stations, row);
 }
 
 QString LyricsSearchQuery::trackPath(int row) const {
@@ -272,12 +259,12 @@ QString LyricsSearchQuery::trackPath(int row) const {
 }
 
 bool LyricsSearchQuery::playHit(int row) {
-    if (!music_ || row < 0 || static_cast<std::size_t>(row) >= hits_.size())
+    if (!music() || row < 0 || static_cast<std::size_t>(row) >= hits_.size())
         return false;
     const Track* track = libraryTrack(hits_[static_cast<std::size_t>(row)]);
     if (!track)
         return false;
-    music_->playNow({track->asStation()}, 0);
+    music()->playNow({track->asStation()}, 0);
     return true;
 }
 

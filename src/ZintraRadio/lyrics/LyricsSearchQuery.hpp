@@ -7,9 +7,8 @@
 #pragma once
 
 #include "ZazidEvoz/MusicDatabase.hpp"
-#include "kit/LatestRead.hpp"
-#include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"
+#include "state/MusicQuery.hpp"
 
 #include <QObject>
 #include <QString>
@@ -23,12 +22,9 @@
 
 namespace ZintraRadio {
 
-class MusicModel;
-
-class LyricsSearchQuery : public QObject {
+class LyricsSearchQuery : public MusicQuery {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject* music READ musicObject WRITE setMusic NOTIFY musicChanged)
     Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged)
     Q_PROPERTY(ZintraRadio::ListModelBase* rows READ rowList CONSTANT)
     Q_PROPERTY(ZintraRadio::ListModelBase* hits READ hitList CONSTANT)
@@ -57,8 +53,6 @@ public:
     explicit LyricsSearchQuery(QObject* parent = nullptr);
     ~LyricsSearchQuery() override;
 
-    QObject* musicObject() const;
-    void setMusic(QObject* music);
     QString query() const { return query_; }
     void setQuery(const QString& query);
     ListModelBase* rowList() const;
@@ -90,7 +84,6 @@ public:
     Q_INVOKABLE QString youtubeQuery(int row) const;
 
 Q_SIGNALS:
-    void musicChanged();
     void queryChanged();
     void readyChanged();
     void resultChanged();
@@ -100,7 +93,8 @@ private:
     QVariant trackValue(const Row& row, const std::function<QVariant(const ZazidEvoz::Track&)>& value) const;
     QVariant hitValue(const Row& row,
                       const std::function<QVariant(const ZazidEvoz::MusicDatabase::LyricsHit&)>& value) const;
-    void refresh();
+    void refresh() override;
+    void musicReplaced() override;
     // Without a database: the model's own tracks that match the query.
     std::vector<ZazidEvoz::Track> tracksFoundInMemory(const std::string& trimmedQuery) const;
     void apply(Result result);
@@ -108,7 +102,6 @@ private:
     void trackListChanged();
     const std::unordered_map<std::string, std::size_t>& pathIndex() const;
 
-    FollowedModel<MusicModel> music_;
     QString query_;
     bool ready_ = false;
     std::vector<ZazidEvoz::Track> tracks_;
@@ -118,7 +111,6 @@ private:
     std::unique_ptr<VectorListModel<ZazidEvoz::MusicDatabase::LyricsHit>> hitModel_;
     // Path → row of the library's track list; rebuilt on first use after the list changed.
     mutable std::optional<std::unordered_map<std::string, std::size_t>> pathIndex_;
-    LatestRead<Result> read_{this, "ZintraRadio search"};
 };
 
 } // namespace ZintraRadio

@@ -1,5 +1,7 @@
 #include "lyrics/SnippetLabel.hpp"
 
+#include "state/Observable.hpp"
+
 #include <QPainter>
 #include <QTextCharFormat>
 #include <cmath>
@@ -20,52 +22,40 @@ SnippetLabel::SnippetLabel(QQuickItem* parent) : QQuickPaintedItem(parent) {
 SnippetLabel::~SnippetLabel() = default;
 
 void SnippetLabel::setSnippet(const QString& snippet) {
-    if (snippet == snippet_)
+    if (!storeProperty(this, snippet_, snippet, &SnippetLabel::snippetChanged))
         return;
-    snippet_ = snippet;
-    Q_EMIT snippetChanged();
     readRuns();
     relayout();
 }
 
 void SnippetLabel::setColor(const QColor& color) {
-    if (color == color_)
+    if (!storeProperty(this, color_, color, &SnippetLabel::styleChanged))
         return;
-    color_ = color;
-    Q_EMIT styleChanged();
     update();
 }
 
 void SnippetLabel::setMarkColor(const QColor& color) {
-    if (color == markColor_)
+    if (!storeProperty(this, markColor_, color, &SnippetLabel::styleChanged))
         return;
-    markColor_ = color;
-    Q_EMIT styleChanged();
     relayout();
 }
 
 void SnippetLabel::setFontFamily(const QString& family) {
-    if (family == fontFamily_)
+    if (!storeProperty(this, fontFamily_, family, &SnippetLabel::styleChanged))
         return;
-    fontFamily_ = family;
-    Q_EMIT styleChanged();
     relayout();
 }
 
 void SnippetLabel::setPixelSize(double size) {
-    if (size == pixelSize_ || !(size > 0))
+    if (!(size > 0) || !storeProperty(this, pixelSize_, size, &SnippetLabel::styleChanged))
         return;
-    pixelSize_ = size;
-    Q_EMIT styleChanged();
     relayout();
 }
 
 void SnippetLabel::setMaximumLineCount(int count) {
     count = std::max(1, count);
-    if (count == maximumLineCount_)
+    if (!storeProperty(this, maximumLineCount_, count, &SnippetLabel::styleChanged))
         return;
-    maximumLineCount_ = count;
-    Q_EMIT styleChanged();
     relayout();
 }
 

@@ -2,43 +2,22 @@
 
 #include "ZazidEvoz/MusicDatabase.hpp"
 #include "state/MusicModel.hpp"
+#include "state/Observable.hpp"
 
 namespace ZintraRadio {
 
 using lyricsview::SheetContent;
 
-StoredLyricsQuery::StoredLyricsQuery(QObject* parent) : QObject(parent) {}
-
-QObject* StoredLyricsQuery::musicObject() const {
-    return music_.data();
-}
-
-void StoredLyricsQuery::setMusic(QObject* object) {
-    auto* music = qobject_cast<MusicModel*>(object);
-    if (music == music_)
-        return;
-    disconnect(revision_);
-    music_ = music;
-    if (music_)
-        revision_ = connect(music_, &MusicModel::databaseRevisionChanged, this, [this] { refresh(); });
-    Q_EMIT musicChanged();
-    refresh();
-}
+StoredLyricsQuery::StoredLyricsQuery(QObject* parent) : MusicQuery(parent, "ZintraRadio sheet") {}
 
 void StoredLyricsQuery::setArtist(const QString& artist) {
-    if (artist == artist_)
-        return;
-    artist_ = artist;
-    Q_EMIT artistChanged();
-    refresh();
+    if (storeProperty(this, artist_, artist, &StoredLyricsQuery::artistChanged))
+        refresh();
 }
 
 void StoredLyricsQuery::setTitle(const QString& title) {
-    if (title == title_)
-        return;
-    title_ = title;
-    Q_EMIT titleChanged();
-    refresh();
+    if (storeProperty(this, title_, title, &StoredLyricsQuery::titleChanged))
+        refresh();
 }
 
 QString StoredLyricsQuery::content() const {
@@ -56,12 +35,13 @@ QString StoredLyricsQuery::content() const {
 }
 
 void StoredLyricsQuery::refresh() {
-    auto database = music_ ? music_->database() : nullptr;
+    auto database = this->database();
     if (!database) {
+        dropReads();
         apply(lyricsview::sheetContent(std::nullopt));
         return;
     }
-    read_.request(
+    read(
         [database, artist = artist_.toStdString(), title = title_.toStdString()] {
             return lyricsview::sheetContent(database->storedLyrics(artist, title));
         },
@@ -69,10 +49,7 @@ void StoredLyricsQuery::refresh() {
 }
 
 void StoredLyricsQuery::apply(SheetContent content) {
-    if (result_ == content)
-        return;
-    result_ = std::move(content);
-    Q_EMIT resultChanged();
+    storeProperty(this, result_, std::move(content), &StoredLyricsQuery::resultChanged);
 }
 
 } // namespace ZintraRadio

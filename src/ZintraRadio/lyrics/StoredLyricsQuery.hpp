@@ -3,22 +3,18 @@
 // Never asks the network.
 #pragma once
 
-#include "kit/LatestRead.hpp"
 #include "lyrics/LyricsRules.hpp"
+#include "state/MusicQuery.hpp"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
 namespace ZintraRadio {
 
-class MusicModel;
-
-class StoredLyricsQuery : public QObject {
+class StoredLyricsQuery : public MusicQuery {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject* music READ musicObject WRITE setMusic NOTIFY musicChanged)
     Q_PROPERTY(QString artist READ artist WRITE setArtist NOTIFY artistChanged)
     Q_PROPERTY(QString title READ title WRITE setTitle NOTIFY titleChanged)
     // "pending" until the first answer, then "notFound", "instrumental" or "text".
@@ -28,8 +24,6 @@ class StoredLyricsQuery : public QObject {
 public:
     explicit StoredLyricsQuery(QObject* parent = nullptr);
 
-    QObject* musicObject() const;
-    void setMusic(QObject* music);
     QString artist() const { return artist_; }
     void setArtist(const QString& artist);
     QString title() const { return title_; }
@@ -39,21 +33,17 @@ public:
     const std::optional<lyricsview::SheetContent>& result() const { return result_; }
 
 Q_SIGNALS:
-    void musicChanged();
     void artistChanged();
     void titleChanged();
     void resultChanged();
 
 private:
-    void refresh();
+    void refresh() override;
     void apply(lyricsview::SheetContent content);
 
-    QPointer<MusicModel> music_;
-    QMetaObject::Connection revision_;
     QString artist_;
     QString title_;
     std::optional<lyricsview::SheetContent> result_;
-    LatestRead<lyricsview::SheetContent> read_{this, "ZintraRadio sheet"};
 };
 
 } // namespace ZintraRadio

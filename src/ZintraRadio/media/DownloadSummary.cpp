@@ -2,6 +2,7 @@
 
 #include "media/MediaRules.hpp"
 #include "state/AppRecords.hpp"
+#include "state/Observable.hpp"
 
 namespace ZintraRadio {
 
@@ -37,10 +38,7 @@ void DownloadSummary::refresh() {
         }
     }
     const bool finished = media::hasFinishedJob(phases);
-    if (finished == hasFinished_)
-        return;
-    hasFinished_ = finished;
-    Q_EMIT hasFinishedChanged();
+    storeProperty(this, hasFinished_, finished, &DownloadSummary::hasFinishedChanged);
 }
 
 } // namespace ZintraRadio

@@ -3,6 +3,7 @@
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "ZazidEvoz/platform/UniqueFd.hpp"
 #include "kit/ArtworkRules.hpp"
+#include "kit/AsyncImageResponse.hpp"
 #include "kit/FontBook.hpp"
 #include "kit/GlowImages.hpp"
 #include "kit/IconRegistry.hpp"
@@ -16,12 +17,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QQmlEngine>
-#include <QQuickTextureFactory>
 #include <QRunnable>
 #include <QStringList>
 #include <QUrl>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
@@ -382,60 +381,6 @@ CoverCache& CoverCache::shared() {
 
 // ---- The providers
 
-namespace {
-
-// One cover request. The worker may finish after the engine dropped the response, so the
-// result goes through shared state that outlives either side; the response takes itself out
-// of it when it is destroyed.
-class CoverResponse : public QQuickImageResponse {
-public:
-    struct State {
-        QMutex mutex;
-        QImage image;                      // guarded by mutex
-        CoverResponse* response = nullptr; // guarded by mutex; none once destroyed
-        std::atomic<bool> cancelled{false};
-
-        // Any thread.
-        void finish(QImage result) {
-            QMutexLocker lock(&mutex);
-            image = std::move(result);
-            if (response != nullptr)
-                response->finishLater();
-        }
-    };
-
-    CoverResponse() : state_(std::make_shared<State>()) { state_->response = this; }
-
-    ~CoverResponse() override {
-        QMutexLocker lock(&state_->mutex);
-        state_->response = nullptr;
-    }
-
-    const std::shared_ptr<State>& state() const { return state_; }
-
-    QQuickTextureFactory* textureFactory() const override {
-        QMutexLocker lock(&state_->mutex);
-        return QQuickTextureFactory::textureFactoryForImage(state_->image);
-    }
-
-    QString errorString() const override {
-        QMutexLocker lock(&state_->mutex);
-        return state_->image.isNull() ? QStringLiteral("no cover") : QString();
-    }
-
-    void cancel() override { state_->cancelled = true; }
-
-    // The engine expects finished() after it received the response, on the response's thread.
-    void finishLater() {
-        QMetaObject::invokeMethod(this, &QQuickImageResponse::finished, Qt::QueuedConnection);
-    }
-
-private:
-    std::shared_ptr<State> state_;
-};
-
-} // namespace
-
 CoverImageProvider::CoverImageProvider(CoverCache& cache, CoverLimits limits)
     : cache_(cache), limits_(limits) {
     pool_.setMaxThreadCount(3);
@@ -450,10 +395,11 @@ CoverImageProvider::~CoverImageProvider() {
 
 QQuickImageResponse* CoverImageProvider::requestImageResponse(const QString& id, const QSize& requestedSize) {
     Q_UNUSED(requestedSize);
-    auto* response = new CoverResponse();
+    // The worker may finish after the engine dropped the response: it holds the answer only.
+    auto* response = new AsyncImageResponse(QStringLiteral("no cover"));
     const auto fields = splitFields(id, 4);
     if (!fields) {
-        response->finishLater();
+        response->answer()->give({});
         return response;
     }
     CoverShape shape;
@@ -462,23 +408,21 @@ QQuickImageResponse* CoverImageProvider::requestImageResponse(const QString& id,
     shape.corners = (*fields)[2].toInt() & CoverShape::allCorners;
     const std::string path = QUrl::fromPercentEncoding((*fields)[4].toUtf8()).toStdString();
     if (shape.side <= 0 || path.empty()) {
-        response->finishLater();
+        response->answer()->give({});
         return response;
     }
     if (auto cached = cache_.find(coverCacheKey(path, shape, (*fields)[3].toLongLong()))) {
-        response->state()->finish(std::move(*cached));
+        response->answer()->give(std::move(*cached));
         return response;
     }
-    pool_.start([state = response->state(), path, shape, limits = limits_, &cache = cache_] {
-        if (state->cancelled) {
-            state->finish({});
+    pool_.start([answer = response->answer(), path, shape, limits = limits_, &cache = cache_] {
+        if (answer->cancelled())
             return;
-        }
         CoverFile file = readCoverFile(path, shape, limits);
         // Only pictures are remembered: a file that failed is read again next time.
         if (!file.image.isNull())
             cache.insert(coverCacheKey(path, shape, file.modifiedNanoseconds), file.image);
-        state->finish(std::move(file.image));
+        answer->give(std::move(file.image));
     });
     return response;
 }

@@ -2,6 +2,7 @@
 
 #include "state/MusicModel.hpp"
 #include "state/MusicUI.hpp"
+#include "state/Observable.hpp"
 #include "state/QtValues.hpp"
 
 namespace ZintraRadio {
@@ -43,10 +44,7 @@ void TagEditorForm::load() {
 }
 
 void TagEditorForm::setField(QString Fields::*field, const QString& text) {
-    if (fields_.*field == text)
-        return;
-    fields_.*field = text;
-    Q_EMIT fieldsChanged();
+    storeProperty(this, fields_.*field, text, &TagEditorForm::fieldsChanged);
 }
 
 Track TagEditorForm::current() const {

@@ -5,6 +5,7 @@
 #include "kit/ThemeRules.hpp"
 #include "shell/MiniRules.hpp"
 #include "state/AppRuntime.hpp"
+#include "state/Observable.hpp"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -21,10 +22,8 @@ MiniSpectrum::MiniSpectrum(QQuickItem* parent) : QQuickPaintedItem(parent) {
 }
 
 void MiniSpectrum::setPlaying(bool playing) {
-    if (playing_ == playing)
+    if (!storeProperty(this, playing_, playing, &MiniSpectrum::playingChanged))
         return;
-    playing_ = playing;
-    Q_EMIT playingChanged();
     update();
 }
 

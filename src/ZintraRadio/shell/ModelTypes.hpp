@@ -5,6 +5,7 @@
 
 #include "state/AppModel.hpp"
 #include "state/AppRuntime.hpp"
+#include "state/MusicQuery.hpp"
 #include "state/UIState.hpp"
 
 #include <QQmlEngine>
@@ -49,6 +50,12 @@ struct ListModelForeign {
 struct MusicModelForeign {
     Q_GADGET
     QML_FOREIGN(ZintraRadio::MusicModel)
+    QML_ANONYMOUS
+};
+
+struct MusicQueryForeign {
+    Q_GADGET
+    QML_FOREIGN(ZintraRadio::MusicQuery)
     QML_ANONYMOUS
 };
 

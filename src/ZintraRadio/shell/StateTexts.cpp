@@ -36,6 +36,10 @@ namespace ZintraRadio {
     QT_TRID_N_NOOP("music.trashFailed"),
     //% "Could not move %1 to the Trash; it is still there."
     QT_TRID_NOOP("toast.trashFailed"),
+    //% "The music database could not be read and was moved aside as %1; a new one was made."
+    QT_TRID_NOOP("toast.musicDatabaseMovedAside"),
+    //% "The music database cannot be opened; the library keeps its tracks in music.json."
+    QT_TRID_NOOP("toast.musicDatabaseUnavailable"),
     //% "Cannot play “%1”. %2"
     QT_TRID_NOOP("toast.cannotPlay"),
     //% "The file is missing."

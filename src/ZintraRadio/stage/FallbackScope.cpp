@@ -1,6 +1,7 @@
 #include "stage/FallbackScope.hpp"
 
 #include "stage/StageGeometry.hpp"
+#include "state/Observable.hpp"
 
 #include <QPainter>
 
@@ -35,18 +36,14 @@ FallbackScope::FallbackScope(QQuickItem* parent) : QQuickPaintedItem(parent) {
 
 void FallbackScope::setFeed(QObject* feed) {
     auto* stageFeed = qobject_cast<StageFeed*>(feed);
-    if (stageFeed == feed_)
+    if (!storeProperty(this, feed_, stageFeed, &FallbackScope::feedChanged))
         return;
-    feed_ = stageFeed;
-    emit feedChanged();
     update();
 }
 
 void FallbackScope::setFrame(int frame) {
-    if (frame == frame_)
+    if (!storeProperty(this, frame_, frame, &FallbackScope::frameChanged))
         return;
-    frame_ = frame;
-    emit frameChanged();
     update();
 }
 

@@ -1,6 +1,7 @@
 #include "stage/StageClock.hpp"
 
 #include "state/AppModel.hpp"
+#include "state/Observable.hpp"
 
 namespace ZintraRadio {
 
@@ -10,10 +11,7 @@ void StageClock::setFeed(QObject* feed) {
     StageFeed* stageFeed = qobject_cast<StageFeed*>(feed);
     if (!stageFeed)
         stageFeed = &ownFeed_;
-    if (stageFeed == feed_)
-        return;
-    feed_ = stageFeed;
-    emit feedChanged();
+    storeProperty(this, feed_, stageFeed, &StageClock::feedChanged);
 }
 
 void StageClock::setModel(QObject* model) {
@@ -32,10 +30,7 @@ void StageClock::setModel(QObject* model) {
 }
 
 void StageClock::setPlaying(bool playing) {
-    if (playing == playing_)
-        return;
-    playing_ = playing;
-    emit playingChanged();
+    storeProperty(this, playing_, playing, &StageClock::playingChanged);
 }
 
 void StageClock::advance() {

@@ -155,6 +155,11 @@ AppModel::AppModel(Options options, QObject* parent)
         if (self)
             self->show(Toast::Style::info, text, "action.undo", std::move(undo));
     };
+    if (music_->databaseUnavailable())
+        show(Toast::Style::warning, localizedText("toast.musicDatabaseUnavailable"));
+    else if (const auto& aside = music_->databaseMovedAside())
+        show(Toast::Style::warning, localizedText("toast.musicDatabaseMovedAside",
+                                                  {QString::fromStdString(aside->filename().string())}));
 
     icy_->interval = std::chrono::duration<double>(icyInterval);
     // Through the setter, so every start writes the library once more 0.4 s later.

@@ -144,13 +144,10 @@ MusicModel::MusicModel(Options options, QObject* parent)
     auto loaded = store_.load();
 
     if (options_.useDatabase) {
-        try {
-            database_ = options_.supportFolder
-                            ? std::make_shared<MusicDatabase>(*options_.supportFolder / "music.sqlite")
-                            : MusicDatabase::standard();
-        } catch (...) {
-            database_.reset(); // runs without a database
-        }
+        auto opening = MusicDatabase::openForLibrary(
+            (options_.supportFolder ? *options_.supportFolder : MediaFolders::support()) / "music.sqlite");
+        database_ = std::move(opening.database); // none: runs on music.json alone
+        databaseMovedAside_ = std::move(opening.movedAside);
     }
     if (database_) {
         syncer_ =
@@ -185,14 +182,8 @@ MusicModel::MusicModel(Options options, QObject* parent)
     std::vector<Track> startTracks;
     if (database_) {
         if (database_->count() == 0 && !snapshot_.tracks.empty()) {
-            database_->upsert(snapshot_.tracks);
-            // The database reports no failed write: only when it now holds every moved path
-            // may music.json let go of its tracks.
-            const auto stored = database_->fileStamps();
-            const bool moved =
-                std::all_of(snapshot_.tracks.begin(), snapshot_.tracks.end(),
-                            [&stored](const Track& track) { return stored.contains(track.path); });
-            if (moved) {
+            // Only once the database holds every track may music.json let go of them.
+            if (database_->upsert(snapshot_.tracks)) {
                 snapshot_.tracks.clear();
                 store_.save(snapshot_);
             } else {
@@ -360,7 +351,7 @@ void MusicModel::rescanWithDatabase() {
             createDownloadsFolder();
             Pass pass;
             // Before the files are listed: the moved ones are then found unchanged at their new paths.
-            pass.movedTracks = database->moveTracks(moves);
+            pass.movedTracks = database->moveTracks(moves).value_or(0);
             pass.result = syncer->sync(folders, stop);
             if (pass.movedTracks > 0 ||
                 (pass.result && (pass.result->hasChanges() || pass.result->total != knownCount)))

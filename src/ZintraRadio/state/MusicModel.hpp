@@ -124,6 +124,10 @@ public:
     const std::set<std::string>& busyTracks() const { return busyTracks_; }
     QStringList busyTrackPaths() const;
     const std::shared_ptr<ZazidEvoz::MusicDatabase>& database() const { return database_; }
+    // Where the start moved a damaged database file, if it did.
+    const std::optional<std::filesystem::path>& databaseMovedAside() const { return databaseMovedAside_; }
+    // The model was to use a database and none could be opened: the tracks live in music.json.
+    bool databaseUnavailable() const { return options_.useDatabase && !database_; }
     const ZazidEvoz::LyricsBackgroundService::Status& lyricsStatus() const { return lyricsStatus_; }
     qint64 databaseRevision() const { return databaseRevision_; }
     // Adds 1 (the lyrics model calls this through the application model after database writes).
@@ -371,6 +375,7 @@ private:
     ZazidEvoz::MusicSnapshot snapshot_;
     // Set when the one-time move into the database failed: music.json keeps its tracks.
     bool snapshotKeepsTracks_ = false;
+    std::optional<std::filesystem::path> databaseMovedAside_;
     // Folders of music.json that are no absolute paths: never scanned, but saved back as written.
     std::vector<std::string> unusableFolders_;
     std::shared_ptr<ZazidEvoz::MusicSyncer> syncer_;

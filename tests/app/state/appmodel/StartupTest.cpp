@@ -2,6 +2,7 @@
 #include "AppModelKit.hpp"
 #include "ZazidEvoz/LibraryStore.hpp"
 #include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/platform/Files.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "support/StagedCopy.hpp"
 #include "system/Mpris.hpp"
@@ -191,4 +192,59 @@ TEST(AppModelStartup, AnUnreachableDirectoryIsABrowseErrorAndEmptyMenus) {
     pumpFor(std::chrono::milliseconds(200));
     EXPECT_TRUE(model.countries().empty());
     EXPECT_TRUE(model.tags().empty());
+}
+
+namespace {
+
+// How often standard error named the music database while `start` ran.
+template <typename Start> std::size_t musicDatabaseLines(Start start) {
+    testing::internal::CaptureStderr();
+    start();
+    const std::string told = testing::internal::GetCapturedStderr();
+    std::size_t lines = 0;
+    for (auto at = told.find("music database"); at != std::string::npos;
+         at = told.find("music database", at + 1))
+        ++lines;
+    return lines;
+}
+
+} // namespace
+
+TEST(AppModelStartup, ADamagedMusicDatabaseIsMovedAsideAndTheToastSaysWhere) {
+    AppSetup setup;
+    ZazidEvoz::platform::writeFileAtomically(setup.folder / "music.sqlite", "not a database\n");
+    std::unique_ptr<AppModel> model;
+    EXPECT_EQ(musicDatabaseLines([&] { model = std::make_unique<AppModel>(setup.options()); }), 1u);
+
+    ASSERT_NE(model->music()->database(), nullptr);
+    EXPECT_FALSE(model->music()->databaseUnavailable());
+    const auto aside = model->music()->databaseMovedAside();
+    ASSERT_TRUE(aside);
+    EXPECT_EQ(ZazidEvoz::platform::readFile(*aside, 64), "not a database\n");
+    ASSERT_TRUE(model->toast());
+    EXPECT_EQ(model->toast()->style, Toast::Style::warning);
+    EXPECT_EQ(model->toast()->text, localizedText("toast.musicDatabaseMovedAside",
+                                                  {QString::fromStdString(aside->filename().string())}));
+}
+
+TEST(AppModelStartup, WithoutAMusicDatabaseTheLibraryKeepsItsTracksInMusicJsonAndSaysSo) {
+    AppSetup setup;
+    std::filesystem::create_directories(setup.folder / "music.sqlite");
+    std::unique_ptr<AppModel> model;
+    EXPECT_EQ(musicDatabaseLines([&] { model = std::make_unique<AppModel>(setup.options()); }), 1u);
+
+    EXPECT_EQ(model->music()->database(), nullptr);
+    EXPECT_TRUE(model->music()->databaseUnavailable());
+    EXPECT_FALSE(model->music()->databaseMovedAside());
+    ASSERT_TRUE(model->toast());
+    EXPECT_EQ(model->toast()->style, Toast::Style::warning);
+    EXPECT_EQ(model->toast()->text, localizedText("toast.musicDatabaseUnavailable"));
+}
+
+TEST(AppModelStartup, AMusicDatabaseThatOpensRaisesNoToast) {
+    AppSetup setup;
+    std::unique_ptr<AppModel> model;
+    EXPECT_EQ(musicDatabaseLines([&] { model = std::make_unique<AppModel>(setup.options()); }), 0u);
+    EXPECT_NE(model->music()->database(), nullptr);
+    EXPECT_FALSE(model->toast());
 }
