@@ -1,4 +1,4 @@
-#include "ZazidEvoz/ToolLocator.hpp"
+#include "ZazidEvoz/core/ToolLocator.hpp"
 
 #include "support/Sandbox.hpp"
 

@@ -1,4 +1,4 @@
-#include "ZazidEvoz/AudioEngine.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 
 #include "EngineTestKit.hpp"
 #include "support/Sandbox.hpp"

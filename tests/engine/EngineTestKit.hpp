@@ -2,7 +2,7 @@
 // main-thread queue, the events it reported, and a look at the analyser's frames.
 #pragma once
 
-#include "ZazidEvoz/AudioEngine.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 

@@ -1,4 +1,4 @@
-#include "ZazidEvoz/IcyMetadataPoller.hpp"
+#include "ZazidEvoz/playback/IcyMetadataPoller.hpp"
 
 #include "EngineTestKit.hpp"
 #include "ZazidEvoz/platform/Process.hpp"

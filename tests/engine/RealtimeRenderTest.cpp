@@ -4,7 +4,7 @@
 // ThreadSanitizer intercepts the same functions and tells callers apart by their address, so
 // under it the counting is left out.
 #include "EngineTestKit.hpp"
-#include "ZazidEvoz/AudioEngine.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 #include "support/StreamServer.hpp"
 
 #include <algorithm>

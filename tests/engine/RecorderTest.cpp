@@ -1,5 +1,5 @@
 #include "EngineTestKit.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "support/Sandbox.hpp"
 
 #include <fstream>

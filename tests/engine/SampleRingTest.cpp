@@ -1,4 +1,4 @@
-#include "ZazidEvoz/SampleRing.hpp"
+#include "ZazidEvoz/playback/SampleRing.hpp"
 
 #include <gtest/gtest.h>
 #include <numeric>

@@ -1,4 +1,4 @@
-#include "ZazidEvoz/SpectrumAnalyzer.hpp"
+#include "ZazidEvoz/playback/SpectrumAnalyzer.hpp"
 
 #include "EngineTestKit.hpp"
 

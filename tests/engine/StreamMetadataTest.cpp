@@ -1,6 +1,6 @@
-#include "ZazidEvoz/StreamMetadata.hpp"
+#include "ZazidEvoz/playback/StreamMetadata.hpp"
 
-#include "ZazidEvoz/EngineTypes.hpp"
+#include "ZazidEvoz/playback/EngineTypes.hpp"
 
 #include <gtest/gtest.h>
 

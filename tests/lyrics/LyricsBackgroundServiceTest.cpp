@@ -1,4 +1,4 @@
-#include "ZazidEvoz/LyricsBackgroundService.hpp"
+#include "ZazidEvoz/lyrics/LyricsBackgroundService.hpp"
 
 #include "LyricsSite.hpp"
 #include "support/RawSqlite.hpp"

@@ -1,4 +1,4 @@
-#include "ZazidEvoz/LyricsService.hpp"
+#include "ZazidEvoz/lyrics/LyricsService.hpp"
 
 #include "LyricsSite.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"

@@ -1,4 +1,4 @@
-#include "ZazidEvoz/MusicSync.hpp"
+#include "ZazidEvoz/music/MusicSync.hpp"
 #include "support/Sandbox.hpp"
 
 #include <atomic>

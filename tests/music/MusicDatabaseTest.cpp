@@ -1,4 +1,4 @@
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 
 #include "MusicFixtures.hpp"
 #include "support/RawSqlite.hpp"

@@ -1,6 +1,6 @@
 #include "MusicFixtures.hpp"
 
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "support/Media.hpp"
 
 #include <fmt/format.h>

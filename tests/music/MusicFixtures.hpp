@@ -1,7 +1,7 @@
 // Audio files for the music library tests, made by the real ffmpeg once and cached.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 
 #include <filesystem>
 #include <map>

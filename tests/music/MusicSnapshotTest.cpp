@@ -1,5 +1,5 @@
 #include "MusicFixtures.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/Text.hpp"

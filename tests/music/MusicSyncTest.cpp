@@ -1,11 +1,11 @@
-#include "ZazidEvoz/MusicSync.hpp"
+#include "ZazidEvoz/music/MusicSync.hpp"
 
 #include "MusicFixtures.hpp"
-#include "ZazidEvoz/TagEditor.hpp"
 #include "ZazidEvoz/platform/Date.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "ZazidEvoz/platform/TemporaryFiles.hpp"
 #include "ZazidEvoz/platform/Uuid.hpp"
+#include "ZazidEvoz/tags/TagEditor.hpp"
 #include "support/Media.hpp"
 #include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"

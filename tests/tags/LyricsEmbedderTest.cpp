@@ -1,4 +1,4 @@
-#include "ZazidEvoz/LyricsEmbedder.hpp"
+#include "ZazidEvoz/tags/LyricsEmbedder.hpp"
 
 #include "EditedFiles.hpp"
 #include "TagReading.hpp"

@@ -1,4 +1,4 @@
-#include "ZazidEvoz/TagEditor.hpp"
+#include "ZazidEvoz/tags/TagEditor.hpp"
 
 #include "EditedFiles.hpp"
 #include "TagReading.hpp"

@@ -1,6 +1,6 @@
 #include "TagReading.hpp"
 
-#include "ZazidEvoz/TagEditor.hpp"
+#include "ZazidEvoz/tags/TagEditor.hpp"
 
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>

@@ -5,7 +5,7 @@
 // helper process.
 #pragma once
 
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 #include "support/Sandbox.hpp"
 
 #include <chrono>

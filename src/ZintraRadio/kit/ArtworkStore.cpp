@@ -1,6 +1,6 @@
 #include "kit/ArtworkStore.hpp"
 
-#include "ZazidEvoz/UserAgent.hpp"
+#include "ZazidEvoz/core/UserAgent.hpp"
 #include "ZazidEvoz/platform/HttpClient.hpp"
 #include "ZazidEvoz/platform/Threads.hpp"
 

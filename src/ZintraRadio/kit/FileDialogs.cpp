@@ -1,6 +1,6 @@
 #include "kit/FileDialogs.hpp"
 
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "state/AppModel.hpp"
 
 #include <QColor>

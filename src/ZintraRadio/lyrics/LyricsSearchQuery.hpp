@@ -6,7 +6,7 @@
 // track list, so a row finds its track without walking the library.
 #pragma once
 
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "lyrics/LatestRead.hpp"
 #include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"

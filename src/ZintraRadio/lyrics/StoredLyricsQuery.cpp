@@ -1,6 +1,6 @@
 #include "lyrics/StoredLyricsQuery.hpp"
 
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "state/MusicModel.hpp"
 
 namespace ZintraRadio {

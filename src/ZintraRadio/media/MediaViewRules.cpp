@@ -1,6 +1,6 @@
 #include "media/MediaViewRules.hpp"
 
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 #include "deck/DeckRules.hpp"
 #include "media/MediaRules.hpp"
 #include "state/QtValues.hpp"

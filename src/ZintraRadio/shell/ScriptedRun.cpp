@@ -1,7 +1,7 @@
 #include "shell/ScriptedRun.hpp"
 
-#include "ZazidEvoz/AudioEngine.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 #include "music/MusicUI.hpp"
 #include "state/AppModel.hpp"
 #include "state/MusicModel.hpp"

@@ -1,6 +1,6 @@
 #include "shell/Shell.hpp"
 
-#include "ZazidEvoz/ToolLocator.hpp"
+#include "ZazidEvoz/core/ToolLocator.hpp"
 #include "shell/MiniRules.hpp"
 #include "shell/ShellCommands.hpp"
 #include "shell/ShellRules.hpp"

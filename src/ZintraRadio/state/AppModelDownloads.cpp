@@ -1,11 +1,11 @@
 // AppModel: download jobs. Each job runs yt-dlp on a worker thread, its progress comes back
 // to the main thread; a finished file gets its lyrics (stored ones first, else from the web)
 // and a finished MP3 joins the music library.
-#include "ZazidEvoz/LyricsEmbedder.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
-#include "ZazidEvoz/StreamMetadata.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
+#include "ZazidEvoz/playback/StreamMetadata.hpp"
+#include "ZazidEvoz/tags/LyricsEmbedder.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 #include "state/AppModel.hpp"
 #include "system/MainThread.hpp"
 

@@ -1,8 +1,8 @@
 // AppModel: YouTube searches and link expansion into the result list, pasted links that play
 // at once, and the video on the stage with the lyric clock following its player.
-#include "ZazidEvoz/AudioEngine.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 #include "state/AppModel.hpp"
 
 #include <QPointer>

@@ -1,14 +1,14 @@
 // clang-format off
 // Before any Qt header: Qt's "emit" keyword macro would swallow the engine's emit member.
-#include "ZazidEvoz/AudioEngine.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 // clang-format on
 
 #include "state/LyricsModel.hpp"
 
-#include "ZazidEvoz/MusicDatabase.hpp"
-#include "ZazidEvoz/StreamMetadata.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/Regex.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "ZazidEvoz/playback/StreamMetadata.hpp"
 #include "state/Observable.hpp"
 
 #include <algorithm>

@@ -3,10 +3,10 @@
 // trash) runs on worker threads; what it gives back is applied on the main thread to the
 // track found again by its path, since rescans, plays and other edits may have changed the
 // list meanwhile.
-#include "ZazidEvoz/CoverArtService.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
+#include "ZazidEvoz/tags/CoverArtService.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
 #include "system/Trash.hpp"

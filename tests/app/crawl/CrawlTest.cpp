@@ -5,13 +5,13 @@
 // session bus and a stand-in for the web browser. Each test crawls one part of the window from
 // its starting state (a test process of its own under CTest) and prints how many controls it
 // activated.
-#include "FileManagerStandIn.hpp"
 #include "Crawler.hpp"
+#include "FileManagerStandIn.hpp"
 #include "MainWindowKit.hpp"
 #include "QmlKit.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "app/deckrules/DeckKit.hpp"
 #include "app/media/MediaKit.hpp"
 #include "lyrics/LyricsSite.hpp"

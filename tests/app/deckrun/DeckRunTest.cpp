@@ -6,7 +6,7 @@
 #include "MainWindowKit.hpp"
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "app/deckrules/DeckKit.hpp"
 #include "state/AppRuntime.hpp"
 #include "support/Sandbox.hpp"

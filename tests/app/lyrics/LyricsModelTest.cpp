@@ -2,13 +2,13 @@
 // local lyrics service with the music database beside them, and the shared spectrum pulse.
 // clang-format off
 // Before any Qt header: Qt's "emit" keyword macro would swallow the engine's emit member.
-#include "ZazidEvoz/AudioEngine.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 // clang-format on
 
 #include "state/LyricsModel.hpp"
 
 #include "QtTestKit.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "lyrics/LyricsSite.hpp"
 #include "state/AudioPulse.hpp"
 #include "support/Sandbox.hpp"

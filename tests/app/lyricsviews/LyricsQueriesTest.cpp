@@ -2,7 +2,7 @@
 // lyrics of the sheet and the search results with their lyric hits. Each read runs off the
 // main thread and comes again after the music model announces a change of the database.
 #include "QtTestKit.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "app/music/MusicTestKit.hpp"
 #include "lyrics/HeardSongsQuery.hpp"
 #include "lyrics/LyricsSearchQuery.hpp"

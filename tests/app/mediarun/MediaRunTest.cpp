@@ -10,7 +10,7 @@
 #include "MprisDesktop.hpp"
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "app/media/MediaKit.hpp"
 #include "app/youtube/YouTubeKit.hpp"

@@ -3,7 +3,7 @@
 // the real engine plays a local ICY station.
 #include "system/Mpris.hpp"
 
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "app/appmodel/AppModelKit.hpp"
 #include "lyrics/LyricsSite.hpp"
 #include "support/Media.hpp"

@@ -6,7 +6,7 @@
 // music module in the application's own window. Each step leaves a picture under the build folder.
 #include "MainWindowKit.hpp"
 #include "QmlKit.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "app/appmodel/AppModelKit.hpp"
 #include "app/music/MusicTestKit.hpp"

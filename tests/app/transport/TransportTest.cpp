@@ -4,7 +4,7 @@
 // reports them. The media keys arrive as MPRIS method calls from a second connection to a
 // private session bus.
 #include "MprisDesktop.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "app/appmodel/AppModelKit.hpp"
 #include "support/LocalHttpServer.hpp"

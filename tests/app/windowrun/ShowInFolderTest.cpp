@@ -1,9 +1,9 @@
 // "Show in folder" on a plain X session, where no file manager and no opener is there: each
 // button and menu entry that would show a folder or a file says so in a toast that names it,
 // instead of doing nothing visible.
-#include "WindowRunKit.hpp"
 #include "MessageGate.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "WindowRunKit.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "music/MusicUI.hpp"
 #include "support/Sandbox.hpp"
 
