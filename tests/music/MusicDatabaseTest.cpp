@@ -1,6 +1,6 @@
 #include "ZazidEvoz/music/MusicDatabase.hpp"
 
-#include "MusicFixtures.hpp"
+#include "support/MusicFixtures.hpp"
 #include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 

@@ -1,12 +1,12 @@
 #include "ZazidEvoz/music/MusicSync.hpp"
 
-#include "MusicFixtures.hpp"
 #include "ZazidEvoz/platform/Date.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "ZazidEvoz/platform/TemporaryFiles.hpp"
 #include "ZazidEvoz/platform/Uuid.hpp"
 #include "ZazidEvoz/tags/TagEditor.hpp"
 #include "support/Media.hpp"
+#include "support/MusicFixtures.hpp"
 #include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 #include "support/StagedCopy.hpp"

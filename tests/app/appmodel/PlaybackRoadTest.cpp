@@ -3,7 +3,7 @@
 #include "AppModelKit.hpp"
 #include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
-#include "lyrics/LyricsSite.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 #include "support/Tones.hpp"

@@ -14,11 +14,11 @@
 #include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "app/deckrules/DeckKit.hpp"
 #include "app/media/MediaKit.hpp"
-#include "lyrics/LyricsSite.hpp"
 #include "music/MusicUI.hpp"
 #include "shell/ShellCommands.hpp"
 #include "shell/ShellWindows.hpp"
 #include "state/AppRuntime.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 

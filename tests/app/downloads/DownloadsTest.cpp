@@ -4,7 +4,7 @@
 #include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "app/youtube/YouTubeKit.hpp"
-#include "lyrics/LyricsSite.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/RawSqlite.hpp"
 
 #include <gtest/gtest.h>

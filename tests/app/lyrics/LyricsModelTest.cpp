@@ -9,8 +9,8 @@
 
 #include "QtTestKit.hpp"
 #include "ZazidEvoz/music/MusicDatabase.hpp"
-#include "lyrics/LyricsSite.hpp"
 #include "state/AudioPulse.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/Sandbox.hpp"
 
 #include <QSignalSpy>

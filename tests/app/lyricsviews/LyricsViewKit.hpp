@@ -7,8 +7,8 @@
 
 #include "QmlKit.hpp"
 #include "app/appmodel/AppModelKit.hpp"
-#include "lyrics/LyricsSite.hpp"
 #include "state/UIState.hpp"
+#include "support/LyricsSite.hpp"
 
 #include <QQuickItem>
 #include <QTest>

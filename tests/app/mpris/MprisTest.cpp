@@ -5,7 +5,7 @@
 
 #include "ZazidEvoz/core/MediaFolders.hpp"
 #include "app/appmodel/AppModelKit.hpp"
-#include "lyrics/LyricsSite.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 

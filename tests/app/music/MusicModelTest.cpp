@@ -4,7 +4,7 @@
 #include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
-#include "lyrics/LyricsSite.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/RawSqlite.hpp"
 
 #include <QAbstractItemModelTester>

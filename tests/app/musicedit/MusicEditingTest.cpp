@@ -5,9 +5,9 @@
 #include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/UserFolders.hpp"
 #include "app/music/MusicTestKit.hpp"
-#include "music/MusicFixtures.hpp"
 #include "support/LocalHttpServer.hpp"
-#include "tags/TagReading.hpp"
+#include "support/MusicFixtures.hpp"
+#include "support/TagReading.hpp"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

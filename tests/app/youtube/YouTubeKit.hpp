@@ -5,9 +5,9 @@
 
 #include "ZazidEvoz/platform/Process.hpp"
 #include "app/appmodel/AppModelKit.hpp"
+#include "support/FakeYtDlp.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "support/Media.hpp"
-#include "youtube/FakeYtDlp.hpp"
 
 #include <QSignalSpy>
 #include <cmath>
