@@ -246,7 +246,7 @@ void RadioBrowserClient::countClick(const Station& station) {
 }
 
 void RadioBrowserClient::clickLoop(std::stop_token stop) {
-    platform::setCurrentThreadName("ZintraRadio clicks");
+    platform::setCurrentThreadName("ZR clicks");
     for (;;) {
         std::string uuid;
         {

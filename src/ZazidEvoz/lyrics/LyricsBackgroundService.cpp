@@ -70,7 +70,7 @@ void LyricsBackgroundService::stop() {
 }
 
 void LyricsBackgroundService::run(std::uint64_t pass, std::stop_token stop) {
-    platform::setCurrentThreadName("ZintraRadio lyrics");
+    platform::setCurrentThreadName("ZR lyrics fill");
     update(pass, [](Status& status) { status.running = true; });
     try {
         // A lookup service per pass, so its in-memory cache lives only as long as the pass.

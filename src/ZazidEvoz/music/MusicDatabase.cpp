@@ -171,7 +171,7 @@ MusicDatabase::MusicDatabase(std::filesystem::path fileURL, std::chrono::millise
     db_.reset(handle);
     if (result != SQLITE_OK)
         throw MusicDatabaseError(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result));
-    queue_ = std::make_unique<platform::SerialQueue>("ZintraRadio.MusicDatabase");
+    queue_ = std::make_unique<platform::SerialQueue>("ZR music db");
     queue_->sync([this] { migrate(); });
 }
 

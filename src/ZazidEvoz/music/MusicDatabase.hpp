@@ -1,7 +1,7 @@
 // music.sqlite: the music library's tracks with a full-text index over them, the lyrics cache
 // and the log of songs heard on the radio.
 //
-// One connection, owned by one serial queue ("ZintraRadio.MusicDatabase"): every statement
+// One connection, owned by one serial queue ("ZR music db"): every statement
 // runs there, submitted synchronously from the caller's thread, and is prepared once and kept
 // for the life of the connection. Only opening throws; every data operation absorbs its own
 // failures and returns an empty or default result, and a bulk write is one IMMEDIATE

@@ -328,7 +328,7 @@ private:
     }
 
     void readFiles() {
-        platform::setCurrentThreadName("ZintraRadio.TrackReader");
+        platform::setCurrentThreadName("ZR track reader");
         std::vector<Slot> read;
         for (;;) {
             std::size_t first;
@@ -425,7 +425,7 @@ public:
 
 private:
     void writeBatches() {
-        platform::setCurrentThreadName("ZintraRadio.TrackWriter");
+        platform::setCurrentThreadName("ZR track writer");
         for (;;) {
             Batch batch;
             {
@@ -803,7 +803,7 @@ bool FolderWatcher::apply(const Command& command) {
 }
 
 void FolderWatcher::run() {
-    platform::setCurrentThreadName("ZintraRadio.FolderWatcher");
+    platform::setCurrentThreadName("ZR folder watch");
     using Clock = std::chrono::steady_clock;
     std::optional<Clock::time_point> deadline;
     for (;;) {

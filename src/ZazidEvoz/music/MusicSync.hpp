@@ -86,7 +86,7 @@ class InotifyTreeWatch;
 // `debounce` has passed without another change, with the renames seen in the burst (files and
 // folders that moved within the watched folders, in the order they happened; not those into
 // or out of hidden names). The call comes on the watcher's own thread
-// ("ZintraRadio.FolderWatcher"); the owner hops to its own thread.
+// ("ZR folder watch"); the owner hops to its own thread.
 class FolderWatcher {
 public:
     static constexpr std::chrono::milliseconds standardDebounce{1500};

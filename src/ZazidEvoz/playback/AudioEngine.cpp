@@ -159,7 +159,7 @@ AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleepe
 }
 
 void AudioEngine::watchOutput(std::stop_token stop) {
-    platform::setCurrentThreadName("ZintraRadio output");
+    platform::setCurrentThreadName("ZR output");
     // SDL reports an unplugged device only through its event loop, which the engine does not
     // run; a lost device shows as a stopped one, so look twice a second. The output thread
     // wakes this one sooner when the ring runs dry; the destructor, to stop it.
@@ -307,7 +307,7 @@ void AudioEngine::startDecoder(std::uint64_t generation, const PlaybackSource& s
     auto finished = std::make_shared<std::atomic<bool>>(false);
     runs_.push_back(DecoderRun{finished, std::jthread([this, generation, source, path = ffmpeg, finished,
                                                        answer = answerTime](std::stop_token stop) {
-                                   platform::setCurrentThreadName("ZintraRadio decoder");
+                                   platform::setCurrentThreadName("ZR decoder");
                                    runLoop(generation, source, path, answer, stop);
                                    finished->store(true);
                                })});

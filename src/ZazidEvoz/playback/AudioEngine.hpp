@@ -4,7 +4,7 @@
 // is reported as an EngineEvent through the injected main-thread poster.
 //
 // Threads: the main thread calls every public operation and receives every event; one
-// decoder thread per play ("ZintraRadio decoder"), which reads each decoder's output and
+// decoder thread per play ("ZR decoder"), which reads each decoder's output and
 // log; the output's real-time thread (render). A playback generation, bumped by every play,
 // stop and failure, retires the threads of older playbacks.
 //

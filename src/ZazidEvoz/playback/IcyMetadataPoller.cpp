@@ -110,7 +110,7 @@ void IcyMetadataPoller::start(const std::string& url, TitleHandler onTitle) {
     task_ = task;
     thread_ =
         std::jthread([this, url, pause = interval, onTitle = std::move(onTitle), task](std::stop_token stop) {
-            platform::setCurrentThreadName("ZintraRadio ICY");
+            platform::setCurrentThreadName("ZR ICY");
             pollLoop(url, pause, onTitle, task, stop);
         });
 }

@@ -97,7 +97,7 @@ StreamRecorder::StreamRecorder(const std::string& ffmpeg, std::filesystem::path 
     ::fcntl(input_.get(), F_SETFL, ::fcntl(input_.get(), F_GETFL) | O_NONBLOCK);
     lastProgress_ = Clock::now();
     writer_ = std::thread([this] {
-        platform::setCurrentThreadName("ZintraRadio recorder");
+        platform::setCurrentThreadName("ZR recorder");
         writeLoop();
     });
 }

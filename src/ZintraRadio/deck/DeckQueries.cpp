@@ -92,7 +92,7 @@ void LyricHitsQuery::refresh() {
     }
     setReady(false);
     task_ = TaskRunner::run(
-        this, "ZintraRadio hits",
+        this, "ZR lyric hits",
         [database, query](std::stop_token) {
             auto hits = database->searchLyrics(query, static_cast<std::int64_t>(discoverLyricSearchLimit));
             if (hits.size() > discoverLyricHits)

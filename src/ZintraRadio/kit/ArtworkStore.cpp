@@ -56,7 +56,7 @@ void ArtworkStore::startWorkers() {
         return;
     for (int i = 0; i < std::max(1, limits_.maxConcurrent); ++i)
         workers_.emplace_back([this](std::stop_token stop) {
-            ZazidEvoz::platform::setCurrentThreadName("ZintraRadio artwork");
+            ZazidEvoz::platform::setCurrentThreadName("ZR artwork");
             work(stop);
         });
 }

@@ -53,7 +53,7 @@ private:
     bool ready_ = false;
     std::vector<HeardSong> songs_;
     std::unique_ptr<VectorListModel<HeardSong>> songModel_;
-    LatestRead<std::vector<HeardSong>> read_{this, "ZintraRadio heard"};
+    LatestRead<std::vector<HeardSong>> read_{this, "ZR heard list"};
 };
 
 } // namespace ZintraRadio

@@ -118,7 +118,7 @@ private:
     std::unique_ptr<VectorListModel<ZazidEvoz::MusicDatabase::LyricsHit>> hitModel_;
     // Path → row of the library's track list; rebuilt on first use after the list changed.
     mutable std::optional<std::unordered_map<std::string, std::size_t>> pathIndex_;
-    LatestRead<Result> read_{this, "ZintraRadio search"};
+    LatestRead<Result> read_{this, "ZR lyric search"};
 };
 
 } // namespace ZintraRadio

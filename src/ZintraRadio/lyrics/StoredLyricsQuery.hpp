@@ -53,7 +53,7 @@ private:
     QString artist_;
     QString title_;
     std::optional<lyricsview::SheetContent> result_;
-    LatestRead<lyricsview::SheetContent> read_{this, "ZintraRadio sheet"};
+    LatestRead<lyricsview::SheetContent> read_{this, "ZR lyric sheet"};
 };
 
 } // namespace ZintraRadio

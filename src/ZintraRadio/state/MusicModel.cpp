@@ -354,7 +354,7 @@ void MusicModel::rescanWithDatabase() {
     };
     const auto knownCount = static_cast<std::int64_t>(tracks_.size());
     rescanTask_ = TaskRunner::run(
-        this, "ZintraRadio sync",
+        this, "ZR music sync",
         [syncer = syncer_, database = database_, folders = folders_, knownCount,
          moves = std::exchange(pendingMoves_, {})](std::stop_token stop) {
             createDownloadsFolder();
@@ -399,7 +399,7 @@ void MusicModel::rescanWithoutDatabase() {
     auto watched = std::exchange(pendingMoves_, {});
     auto start = ZazidEvoz::tracksAfterMoves(tracks_, watched);
     rescanTask_ = TaskRunner::run(
-        this, "ZintraRadio rescan",
+        this, "ZR rescan",
         [store = store_, start = std::move(start), watched = std::move(watched), folders = folders_](
             std::stop_token) {
             createDownloadsFolder();
