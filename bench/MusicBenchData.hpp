@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ZazidEvoz/music/MusicDatabase.hpp"
-#include "ZazidEvoz/music/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibraryStore.hpp"
 
 #include <algorithm>
 #include <chrono>

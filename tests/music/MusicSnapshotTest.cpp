@@ -1,4 +1,4 @@
-#include "ZazidEvoz/music/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibraryStore.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/Text.hpp"

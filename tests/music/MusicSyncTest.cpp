@@ -1,4 +1,4 @@
-#include "ZazidEvoz/music/MusicSync.hpp"
+#include "ZazidEvoz/music/MusicSyncer.hpp"
 
 #include "ZazidEvoz/platform/Date.hpp"
 #include "ZazidEvoz/platform/Process.hpp"

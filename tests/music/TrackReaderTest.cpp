@@ -1,4 +1,4 @@
-#include "ZazidEvoz/music/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibraryStore.hpp"
 #include "support/Media.hpp"
 #include "support/MusicFixtures.hpp"
 #include "support/Sandbox.hpp"

@@ -1,4 +1,5 @@
 #include "ZazidEvoz/playback/SampleRing.hpp"
+#include "ZazidEvoz/playback/ScopeBuffer.hpp"
 
 #include <gtest/gtest.h>
 #include <numeric>

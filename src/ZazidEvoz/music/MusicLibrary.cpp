@@ -1,14 +1,11 @@
 #include "MusicLibrary.hpp"
 
-#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
-#include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/Hash.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 #include <limits>
 #include <numeric>
@@ -16,9 +13,6 @@
 
 namespace ZazidEvoz {
 namespace {
-
-// A library of a few hundred thousand tracks stays far below this; anything larger is not ours.
-constexpr std::size_t maximumSnapshotBytes = 512u * 1024 * 1024;
 
 bool textEqual(const std::string& a, const std::string& b) {
     return a == b || text::toNFC(a) == text::toNFC(b);
@@ -568,47 +562,13 @@ std::string musicSnapshotText(const MusicSnapshot& snapshot) {
     return withEscapedSlashes(json::prettyText(toJson(snapshot)));
 }
 
-// ---- Store
-
-MusicLibraryStore::MusicLibraryStore(std::optional<std::filesystem::path> folder) {
-    std::filesystem::path base = folder ? *folder : MediaFolders::support();
-    file_ = std::make_shared<platform::UserDataFile>(base / "music.json", maximumSnapshotBytes);
-    coverFolder_ = base / "Covers";
-}
-
-MusicSnapshot MusicLibraryStore::load() const {
-    try {
-        auto contents = file_->read();
-        MusicSnapshot snapshot = contents ? musicSnapshotFromJson(json::parse(*contents)) : MusicSnapshot();
-        file_->markLoaded();
-        return snapshot;
-    } catch (const std::exception& error) {
-        // Keep the broken file for the user: the next save would otherwise replace it with an
-        // empty library.
-        try {
-            auto aside = file_->moveAsideBrokenFile();
-            std::fprintf(stderr, "ZintraRadio: music library %s could not be read (%s); moved aside to %s\n",
-                         fileURL().c_str(), error.what(), aside.c_str());
-        } catch (const std::exception& moveError) {
-            std::fprintf(stderr, "ZintraRadio: music library %s could not be read (%s) nor moved aside: %s\n",
-                         fileURL().c_str(), error.what(), moveError.what());
-        }
-        return MusicSnapshot();
+std::uint64_t hashValueStable(std::string_view text) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (unsigned char byte : text) {
+        hash ^= byte;
+        hash *= 0x100000001b3ULL;
     }
-}
-
-void MusicLibraryStore::save(const MusicSnapshot& snapshot) const {
-    try {
-        file_->replace(musicSnapshotText(snapshot));
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "ZintraRadio: saving music library failed: %s\n", error.what());
-    }
-}
-
-const std::set<std::string, std::less<>>& MusicLibraryStore::audioExtensions() {
-    static const std::set<std::string, std::less<>> extensions = {"mp3",  "m4a", "aac", "flac", "wav",
-                                                                  "aiff", "aif", "ogg", "opus", "alac"};
-    return extensions;
+    return hash;
 }
 
 } // namespace ZazidEvoz

@@ -1,5 +1,7 @@
 #include "TrackMoves.hpp"
 
+#include "MusicLibraryStore.hpp"
+
 #include <cmath>
 #include <unordered_set>
 
@@ -102,6 +104,15 @@ std::optional<std::string> VanishedFiles::claim(
         return std::nullopt;
     fitting.front()->claimed = true;
     return fitting.front()->path;
+}
+
+void carryOver(const Track& stored, Track& fresh) {
+    fresh.added = stored.added;
+    fresh.playCount = stored.playCount;
+    fresh.lastPlayed = stored.lastPlayed;
+    fresh.rating = stored.rating;
+    if (stored.sourceURL)
+        fresh.sourceURL = stored.sourceURL;
 }
 
 } // namespace ZazidEvoz

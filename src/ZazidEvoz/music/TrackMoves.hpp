@@ -40,6 +40,10 @@ std::vector<Track> tracksAfterMoves(std::vector<Track> tracks, const std::vector
 // be renamed.
 bool sameRecording(const Track& stored, const Track& fresh);
 
+// What the user gave a track goes over to the track read anew from its file (changed, or
+// found moved): the date it joined, plays, rating and source address.
+void carryOver(const Track& stored, Track& fresh);
+
 // The stored files that are gone, for finding them again among the new files of a rescan.
 class VanishedFiles {
 public:

@@ -14,6 +14,7 @@
 
 #include "EngineTypes.hpp"
 #include "SampleRing.hpp"
+#include "ScopeBuffer.hpp"
 #include "SpectrumAnalyzer.hpp"
 #include "StreamRecorder.hpp"
 #include "ZazidEvoz/platform/AudioOutput.hpp"

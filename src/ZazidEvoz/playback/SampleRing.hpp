@@ -1,8 +1,7 @@
-// The two buffers between the decoder thread and the real-time output thread: the ring of
-// decoded samples waiting to be played, and the history of what was played last (read by
-// the spectrum analyser). The output thread's side of each takes no lock and allocates
-// nothing: positions are atomics, and the samples are read and written as relaxed atomics,
-// so a slot reused under a reader that is about to find out it lost the race is no data race.
+// The ring of decoded samples between the decoder thread and the real-time output thread,
+// waiting to be played. The output thread's side takes no lock and allocates nothing:
+// positions are atomics, and the samples are read and written as relaxed atomics, so a slot
+// reused under a reader that is about to find out it lost the race is no data race.
 #pragma once
 
 #include <atomic>
@@ -40,31 +39,6 @@ private:
     std::atomic<std::uint64_t> readPosition_{0};
     std::atomic<std::uint64_t> writePosition_{0};
     std::mutex writerLock_;
-};
-
-// The last 4096 stereo frames sent to the output. One writer, the output thread; latest() and
-// clear() come from the analyser's thread.
-class ScopeBuffer {
-public:
-    static constexpr std::size_t frames = 4096;
-
-    ScopeBuffer();
-
-    void append(const float* left, const float* right, std::size_t count);
-    void appendSilence(std::size_t count);
-    // Resizes both lists to min(n, 4096) and fills them with the latest frames, oldest first.
-    void latest(std::size_t n, std::vector<float>& left, std::vector<float>& right) const;
-    // Every frame held so far reads as silence from now on.
-    void clear();
-
-private:
-    std::vector<float> left_;
-    std::vector<float> right_;
-    // Frames appended since creation: announced before their slots are written, published
-    // after, so a reader can tell when the writer went over the frames it was copying.
-    std::atomic<std::uint64_t> announced_{0};
-    std::atomic<std::uint64_t> published_{0};
-    std::atomic<std::uint64_t> silentBefore_{0}; // frames before this one were cleared
 };
 
 } // namespace ZazidEvoz

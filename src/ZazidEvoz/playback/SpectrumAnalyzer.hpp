@@ -3,7 +3,7 @@
 // nothing but the scope buffer with the output.
 #pragma once
 
-#include "SampleRing.hpp"
+#include "ScopeBuffer.hpp"
 
 #include <chrono>
 #include <cstddef>

@@ -9,8 +9,9 @@
 #pragma once
 
 #include "ZazidEvoz/lyrics/LyricsBackgroundService.hpp"
-#include "ZazidEvoz/music/MusicLibrary.hpp"
-#include "ZazidEvoz/music/MusicSync.hpp"
+#include "ZazidEvoz/music/FolderWatcher.hpp"
+#include "ZazidEvoz/music/MusicLibraryStore.hpp"
+#include "ZazidEvoz/music/MusicSyncer.hpp"
 #include "ZazidEvoz/tags/TagEditor.hpp"
 #include "state/AppRecords.hpp"
 #include "state/ListModel.hpp"

@@ -11,7 +11,7 @@
 #include "QmlKit.hpp"
 #include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "ZazidEvoz/core/MediaFolders.hpp"
-#include "ZazidEvoz/music/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibraryStore.hpp"
 #include "app/deckrules/DeckKit.hpp"
 #include "app/media/MediaKit.hpp"
 #include "music/MusicUI.hpp"

@@ -1,5 +1,5 @@
 // Reading one audio file into a library track.
-#include "MusicLibrary.hpp"
+#include "MusicLibraryStore.hpp"
 #include "ZazidEvoz/platform/ImageBytes.hpp"
 #include "ZazidEvoz/platform/MediaTags.hpp"
 #include "ZazidEvoz/platform/Regex.hpp"
