@@ -2,8 +2,8 @@
 // and a fixed stream of words for generated track names (the same library in every run).
 #pragma once
 
-#include "ZazidEvoz/MusicDatabase.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicLibraryStore.hpp"
 
 #include <algorithm>
 #include <chrono>

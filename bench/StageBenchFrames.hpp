@@ -1,7 +1,7 @@
 // Spectrum frames for the stage benchmarks: a lively stereo signal that moves with time.
 #pragma once
 
-#include "ZazidEvoz/SpectrumAnalyzer.hpp"
+#include "ZazidEvoz/playback/SpectrumAnalyzer.hpp"
 
 #include <cmath>
 #include <numbers>

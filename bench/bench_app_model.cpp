@@ -4,9 +4,9 @@
 // repaired, the music database opened and its tracks read.
 #include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
-#include "ZazidEvoz/DefaultStations.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/catalogue/DefaultStations.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "state/AppModel.hpp"
 #include "system/MainThread.hpp"
 

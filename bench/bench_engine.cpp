@@ -9,9 +9,9 @@
 //   the server's initial burst, against mpv (time to its first audio byte with the pcm output);
 // - CPU time (this process and its children) for 30 s of playback, against ffmpeg decoding
 //   the same stream to /dev/null.
-#include "ZazidEvoz/AudioEngine.hpp"
-#include "ZazidEvoz/SpectrumAnalyzer.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
+#include "ZazidEvoz/playback/SpectrumAnalyzer.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 

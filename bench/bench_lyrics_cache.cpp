@@ -5,7 +5,7 @@
 // once, no queue, no conversion into records).
 #include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "support/RawSqlite.hpp"
 
 #include <array>

@@ -5,7 +5,7 @@
 // Search texts of thousands of words show that no search holds the database for long.
 #include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "support/RawSqlite.hpp"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // bytes each allocates.
 #include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "state/MusicModel.hpp"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 // folder against a bare loop that stats every file.
 #include "BenchMain.hpp"
 #include "MusicBenchData.hpp"
-#include "ZazidEvoz/MusicSync.hpp"
+#include "ZazidEvoz/music/MusicSyncer.hpp"
 #include "support/Media.hpp"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // An edit is one stream copy: the tag editor against ffmpeg doing the same copy by itself.
 #include "BenchMain.hpp"
-#include "ZazidEvoz/TagEditor.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
+#include "ZazidEvoz/tags/TagEditor.hpp"
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"
 

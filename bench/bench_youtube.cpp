@@ -2,8 +2,8 @@
 // against parsing its JSON alone, and following a download's progress stream against
 // reading the same stream without looking at it.
 #include "BenchMain.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 #include "support/Sandbox.hpp"
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
-#include "ZazidEvoz/DefaultStations.hpp"
+#include "ZazidEvoz/catalogue/DefaultStations.hpp"
 
-#include "ZazidEvoz/AustrianStations.hpp"
+#include "ZazidEvoz/catalogue/AustrianStations.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
 
 #include <gtest/gtest.h>

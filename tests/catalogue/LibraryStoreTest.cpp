@@ -1,8 +1,8 @@
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 
-#include "ZazidEvoz/AustrianStations.hpp"
-#include "ZazidEvoz/DefaultStations.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/catalogue/AustrianStations.hpp"
+#include "ZazidEvoz/catalogue/DefaultStations.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "support/Sandbox.hpp"
 

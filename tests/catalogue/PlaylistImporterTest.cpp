@@ -1,4 +1,4 @@
-#include "ZazidEvoz/PlaylistImporter.hpp"
+#include "ZazidEvoz/catalogue/PlaylistImporter.hpp"
 
 #include "ZazidEvoz/platform/Files.hpp"
 #include "support/Sandbox.hpp"

@@ -1,4 +1,4 @@
-#include "ZazidEvoz/RadioBrowserClient.hpp"
+#include "ZazidEvoz/catalogue/RadioBrowserClient.hpp"
 
 #include "ZazidEvoz/platform/HttpClient.hpp"
 #include "ZazidEvoz/platform/UniqueFd.hpp"

@@ -1,4 +1,4 @@
-#include "ZazidEvoz/Station.hpp"
+#include "ZazidEvoz/catalogue/Station.hpp"
 
 #include <gtest/gtest.h>
 #include <unordered_set>

@@ -1,5 +1,5 @@
-#include "ZazidEvoz/LyricsService.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/lyrics/LyricsService.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 

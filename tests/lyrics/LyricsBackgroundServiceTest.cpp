@@ -1,6 +1,6 @@
-#include "ZazidEvoz/LyricsBackgroundService.hpp"
+#include "ZazidEvoz/lyrics/LyricsBackgroundService.hpp"
 
-#include "LyricsSite.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 

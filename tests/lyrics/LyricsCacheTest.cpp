@@ -1,4 +1,4 @@
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 

@@ -1,7 +1,7 @@
-#include "ZazidEvoz/LyricsService.hpp"
+#include "ZazidEvoz/lyrics/LyricsService.hpp"
 
-#include "LyricsSite.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/Sandbox.hpp"
 
 #include <atomic>

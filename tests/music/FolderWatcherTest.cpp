@@ -1,4 +1,4 @@
-#include "ZazidEvoz/MusicSync.hpp"
+#include "ZazidEvoz/music/FolderWatcher.hpp"
 #include "support/Sandbox.hpp"
 
 #include <atomic>

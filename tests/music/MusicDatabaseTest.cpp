@@ -1,7 +1,7 @@
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 
-#include "MusicFixtures.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
+#include "support/MusicFixtures.hpp"
 #include "support/RawSqlite.hpp"
 #include "support/Sandbox.hpp"
 

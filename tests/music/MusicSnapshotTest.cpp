@@ -1,8 +1,8 @@
-#include "MusicFixtures.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibraryStore.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "support/MusicFixtures.hpp"
 #include "support/Sandbox.hpp"
 
 #include <cmath>

@@ -1,5 +1,5 @@
-#include "MusicFixtures.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
+#include "support/MusicFixtures.hpp"
 
 #include <algorithm>
 #include <cmath>

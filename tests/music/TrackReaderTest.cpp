@@ -1,6 +1,6 @@
-#include "MusicFixtures.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibraryStore.hpp"
 #include "support/Media.hpp"
+#include "support/MusicFixtures.hpp"
 #include "support/Sandbox.hpp"
 
 #include <fstream>

@@ -1,6 +1,6 @@
 #include "ZazidEvoz/platform/Files.hpp"
 
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/TemporaryFiles.hpp"
 #include "support/Sandbox.hpp"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "ZazidEvoz/AudioEngine.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 
 namespace ZintraRadio::testkit {
 

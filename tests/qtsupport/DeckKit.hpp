@@ -5,7 +5,7 @@
 
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "state/AppModel.hpp"
 #include "support/LocalHttpServer.hpp"
 

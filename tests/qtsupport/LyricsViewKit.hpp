@@ -7,8 +7,10 @@
 
 #include "AppModelKit.hpp"
 #include "QmlKit.hpp"
-#include "lyrics/LyricsSite.hpp"
+#include "qtsupport/AppModelKit.hpp"
+#include "support/LyricsSite.hpp"
 #include "state/UIState.hpp"
+#include "support/LyricsSite.hpp"
 
 #include <QQuickItem>
 #include <QTest>

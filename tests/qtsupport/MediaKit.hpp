@@ -3,10 +3,10 @@
 // local picture site for thumbnails that counts and can hold its answers; recordings on disk.
 #pragma once
 
+#include "support/FakeYtDlp.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"
-#include "youtube/FakeYtDlp.hpp"
 
 #include <QString>
 #include <atomic>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "QtTestKit.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibraryStore.hpp"
 #include "ZazidEvoz/platform/Date.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "state/MusicModel.hpp"

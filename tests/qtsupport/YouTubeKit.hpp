@@ -5,9 +5,10 @@
 
 #include "AppModelKit.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
+#include "qtsupport/AppModelKit.hpp"
+#include "support/FakeYtDlp.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "support/Media.hpp"
-#include "youtube/FakeYtDlp.hpp"
 
 #include <QSignalSpy>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ZazidEvoz/CoverArtService.hpp"
+#include "ZazidEvoz/tags/CoverArtService.hpp"
 
 #include "EditedFiles.hpp"
 #include "ZazidEvoz/platform/Files.hpp"

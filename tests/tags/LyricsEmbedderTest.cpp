@@ -1,13 +1,13 @@
-#include "ZazidEvoz/LyricsEmbedder.hpp"
+#include "ZazidEvoz/tags/LyricsEmbedder.hpp"
 
 #include "EditedFiles.hpp"
-#include "TagReading.hpp"
 #include "ZazidEvoz/platform/Cancellation.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"
 #include "support/StagedCopy.hpp"
+#include "support/TagReading.hpp"
 
 #include <chrono>
 #include <cmath>

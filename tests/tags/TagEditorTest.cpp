@@ -1,7 +1,6 @@
-#include "ZazidEvoz/TagEditor.hpp"
+#include "ZazidEvoz/tags/TagEditor.hpp"
 
 #include "EditedFiles.hpp"
-#include "TagReading.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
@@ -10,6 +9,7 @@
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"
 #include "support/StagedCopy.hpp"
+#include "support/TagReading.hpp"
 
 #include <fstream>
 #include <gmock/gmock.h>

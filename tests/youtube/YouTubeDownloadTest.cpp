@@ -1,6 +1,6 @@
-#include "FakeYtDlp.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Cancellation.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
+#include "support/FakeYtDlp.hpp"
 #include "support/Sandbox.hpp"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "FakeYtDlp.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Cancellation.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
+#include "support/FakeYtDlp.hpp"
 #include "support/Sandbox.hpp"
 
 #include <chrono>

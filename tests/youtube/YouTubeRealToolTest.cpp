@@ -1,9 +1,9 @@
 // The real yt-dlp and ffmpeg against a local web server: the generic extractor reads a page
 // with an HTML5 video, a direct media file and a DASH manifest without any network.
-#include "ZazidEvoz/ToolLocator.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/core/ToolLocator.hpp"
 #include "ZazidEvoz/platform/Cancellation.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"

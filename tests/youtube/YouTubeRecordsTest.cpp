@@ -1,4 +1,4 @@
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 
 #include <atomic>
 #include <gtest/gtest.h>

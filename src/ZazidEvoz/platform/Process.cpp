@@ -138,7 +138,7 @@ struct KernelSignalAction {
 // nothing but a handle on us, and once we are gone, however we ended, it kills the whole
 // group, itself included. While we live we end it, when we reap the child.
 [[noreturn]] ZINTRARADIO_CHILD_CODE void watchGroup(int owner) {
-    static const char name[] = "ZintraRadio watch"; // cut to 15 bytes by the kernel
+    static const char name[] = "ZR group watch"; // at most 15 bytes: the kernel cuts the rest
     ::syscall(SYS_prctl, PR_SET_NAME, name, 0, 0, 0);
     // Neither our pipes nor our files stay open in here.
     if (owner > 0)
@@ -276,7 +276,7 @@ private:
     }
 
     void run() {
-        setCurrentThreadName("ZintraRadio spawner");
+        setCurrentThreadName("ZR spawner");
         // Children start with every signal blocked (see childMain).
         sigset_t all;
         sigfillset(&all);

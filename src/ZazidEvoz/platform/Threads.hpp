@@ -19,6 +19,8 @@
 namespace ZazidEvoz::platform {
 
 // Names the calling thread; Linux keeps 15 bytes, so longer names are cut on a character boundary.
+// The program names its threads "ZR " and what they do, all within those 15 bytes, so that no
+// two kinds of thread look alike in top, ps or a debugger.
 void setCurrentThreadName(std::string_view name);
 
 // Hands work to the main thread. The application installs a Qt-queued poster; tests use PostQueue.

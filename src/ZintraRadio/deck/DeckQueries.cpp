@@ -12,7 +12,7 @@ namespace ZintraRadio {
 
 using LyricsHit = ZazidEvoz::MusicDatabase::LyricsHit;
 
-LyricHitsQuery::LyricHitsQuery(QObject* parent) : MusicQuery(parent, "ZintraRadio hits") {
+LyricHitsQuery::LyricHitsQuery(QObject* parent) : MusicQuery(parent, "ZR lyric hits") {
     hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(
         &hits_, lyricHitRoles([this](const LyricsHit& hit) { return trackOf(hit); }, HitSeed::title));
 }

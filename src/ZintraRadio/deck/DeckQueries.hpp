@@ -4,7 +4,8 @@
 // database; a newer request drops the answer of an older one.
 #pragma once
 
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
+#include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"
 #include "state/MusicQuery.hpp"
 

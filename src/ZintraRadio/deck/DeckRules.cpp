@@ -1,7 +1,7 @@
 #include "deck/DeckRules.hpp"
 
-#include "ZazidEvoz/AudioEngine.hpp"
-#include "ZazidEvoz/DefaultStations.hpp"
+#include "ZazidEvoz/catalogue/DefaultStations.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 #include "deck/DiscoverRules.hpp"
 #include "deck/HistoryRules.hpp"
 #include "deck/NowPlayingRules.hpp"

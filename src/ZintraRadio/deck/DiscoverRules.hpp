@@ -3,7 +3,7 @@
 // its states the content shows. Pure; sorting follows the user's locale.
 #pragma once
 
-#include "ZazidEvoz/RadioBrowserClient.hpp"
+#include "ZazidEvoz/catalogue/RadioBrowserClient.hpp"
 #include "state/AppRecords.hpp"
 
 #include <functional>

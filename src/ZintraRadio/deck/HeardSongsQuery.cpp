@@ -31,7 +31,7 @@ std::vector<ListRole<HeardSongsQuery::HeardSong>> songRoles() {
 } // namespace
 
 HeardSongsQuery::HeardSongsQuery(QObject* parent)
-    : MusicQuery(parent, "ZintraRadio heard"),
+    : MusicQuery(parent, "ZR heard list"),
       songModel_(std::make_unique<VectorListModel<HeardSong>>(&songs_, songRoles())) {}
 
 HeardSongsQuery::~HeardSongsQuery() = default;

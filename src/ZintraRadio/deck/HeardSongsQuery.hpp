@@ -2,7 +2,7 @@
 // the main thread and read again after every change of the database.
 #pragma once
 
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "state/ListModel.hpp"
 #include "state/MusicQuery.hpp"
 

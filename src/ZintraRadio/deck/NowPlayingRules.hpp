@@ -4,9 +4,9 @@
 // recomputes them from the models on every change.
 #pragma once
 
-#include "ZazidEvoz/EngineTypes.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
-#include "ZazidEvoz/Station.hpp"
+#include "ZazidEvoz/catalogue/Station.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
+#include "ZazidEvoz/playback/EngineTypes.hpp"
 #include "kit/ShownText.hpp"
 
 #include <functional>

@@ -3,7 +3,7 @@
 // is written under. Pure.
 #pragma once
 
-#include "ZazidEvoz/Station.hpp"
+#include "ZazidEvoz/catalogue/Station.hpp"
 
 #include <cstddef>
 #include <optional>

@@ -4,9 +4,9 @@
 // directory's quick search, and changes by rows.
 #pragma once
 
-#include "ZazidEvoz/Station.hpp"
-#include "state/FollowedModel.hpp"
+#include "ZazidEvoz/catalogue/Station.hpp"
 #include "deck/StationListRules.hpp"
+#include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "kit/ArtworkStore.hpp"
 
-#include "ZazidEvoz/UserAgent.hpp"
+#include "ZazidEvoz/core/UserAgent.hpp"
 #include "ZazidEvoz/platform/HttpClient.hpp"
 #include "ZazidEvoz/platform/Threads.hpp"
 
@@ -56,7 +56,7 @@ void ArtworkStore::startWorkers() {
         return;
     for (int i = 0; i < std::max(1, limits_.maxConcurrent); ++i)
         workers_.emplace_back([this](std::stop_token stop) {
-            ZazidEvoz::platform::setCurrentThreadName("ZintraRadio artwork");
+            ZazidEvoz::platform::setCurrentThreadName("ZR artwork");
             work(stop);
         });
 }

@@ -1,6 +1,7 @@
 #include "kit/FileDialogs.hpp"
 
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
+#include "state/AppModel.hpp"
 #include "state/QtValues.hpp"
 
 #include <QColor>

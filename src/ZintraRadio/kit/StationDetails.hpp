@@ -2,7 +2,7 @@
 // its country and its bitrate for streams and files; its uploader and length for videos.
 #pragma once
 
-#include "ZazidEvoz/Station.hpp"
+#include "ZazidEvoz/catalogue/Station.hpp"
 
 #include <functional>
 #include <optional>

@@ -4,7 +4,7 @@
 // library turns its hit into one without a track at the next change of the list.
 #pragma once
 
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "lyrics/LyricsTexts.hpp"
 #include "state/ListModel.hpp"
 #include "state/QtValues.hpp"

@@ -6,7 +6,7 @@
 // the line up and styles at most ten rows. Main thread only.
 #pragma once
 
-#include "ZazidEvoz/LyricsService.hpp"
+#include "ZazidEvoz/lyrics/LyricsService.hpp"
 #include "lyrics/LyricsRules.hpp"
 #include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"

@@ -8,8 +8,8 @@
 // a value that is not finite counts as "none" or 0, never reaches an integer conversion.
 #pragma once
 
-#include "ZazidEvoz/LyricsService.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/lyrics/LyricsService.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "state/LyricsModel.hpp"
 
 #include <cstddef>

@@ -33,7 +33,7 @@ QString kindName(Kind kind) {
 
 } // namespace
 
-LyricsSearchQuery::LyricsSearchQuery(QObject* parent) : MusicQuery(parent, "ZintraRadio search") {
+LyricsSearchQuery::LyricsSearchQuery(QObject* parent) : MusicQuery(parent, "ZR lyric search") {
     auto roles = lyricHitRoles([this](const LyricsHit& hit) { return libraryTrack(hit); }, HitSeed::none);
     roles.insert(roles.begin(), {"songKey", [](const LyricsHit& hit) { return QVariant(qtText(hit.songKey)); }});
     hitModel_ = std::make_unique<VectorListModel<LyricsHit>>(&hits_, std::move(roles));

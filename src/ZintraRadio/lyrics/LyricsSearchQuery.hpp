@@ -6,7 +6,8 @@
 // track list, so a row finds its track without walking the library.
 #pragma once
 
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
+#include "state/FollowedModel.hpp"
 #include "state/ListModel.hpp"
 #include "state/MusicQuery.hpp"
 

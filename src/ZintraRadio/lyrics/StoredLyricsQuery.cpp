@@ -1,6 +1,6 @@
 #include "lyrics/StoredLyricsQuery.hpp"
 
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "state/MusicModel.hpp"
 #include "state/Observable.hpp"
 
@@ -8,7 +8,7 @@ namespace ZintraRadio {
 
 using lyricsview::SheetContent;
 
-StoredLyricsQuery::StoredLyricsQuery(QObject* parent) : MusicQuery(parent, "ZintraRadio sheet") {}
+StoredLyricsQuery::StoredLyricsQuery(QObject* parent) : MusicQuery(parent, "ZR lyric sheet") {}
 
 void StoredLyricsQuery::setArtist(const QString& artist) {
     if (storeProperty(this, artist_, artist, &StoredLyricsQuery::artistChanged))

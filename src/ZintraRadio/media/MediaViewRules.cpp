@@ -1,6 +1,7 @@
 #include "media/MediaViewRules.hpp"
 
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
+#include "deck/DeckRules.hpp"
 #include "kit/ShownText.hpp"
 #include "media/MediaRules.hpp"
 #include "state/QtValues.hpp"

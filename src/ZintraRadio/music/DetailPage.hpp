@@ -5,7 +5,7 @@
 // items or actions of its own.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "music/MusicBound.hpp"
 #include "music/TrackListModel.hpp"
 #include "state/ListModel.hpp"

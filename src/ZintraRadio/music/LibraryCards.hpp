@@ -3,7 +3,7 @@
 // with the no-genre card after them, and artist cards filtered by the search text.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "music/CardList.hpp"
 #include "music/TrackChangeWatch.hpp"
 #include "state/ListModel.hpp"

@@ -3,7 +3,7 @@
 // the one action, a new synchronisation. Read from the music model as it changes.
 #pragma once
 
-#include "ZazidEvoz/LyricsBackgroundService.hpp"
+#include "ZazidEvoz/lyrics/LyricsBackgroundService.hpp"
 #include "state/FollowedModel.hpp"
 #include "state/MusicModel.hpp"
 

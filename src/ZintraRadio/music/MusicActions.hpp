@@ -4,7 +4,7 @@
 // menu. Each one reads the models at the moment it runs.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "music/MusicBound.hpp"
 
 #include <QObject>

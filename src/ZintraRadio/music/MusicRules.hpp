@@ -5,8 +5,8 @@
 // over the library's records; the views reach them through MusicViewRules and the list models.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
-#include "ZazidEvoz/TagEditor.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
+#include "ZazidEvoz/tags/TagEditor.hpp"
 #include "state/MusicModel.hpp"
 
 #include <QList>

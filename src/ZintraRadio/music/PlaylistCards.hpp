@@ -4,7 +4,7 @@
 // order keeps its order while the same tracks match, so its covers and its "play" agree.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "music/CardList.hpp"
 #include "state/ListModel.hpp"
 

@@ -4,7 +4,7 @@
 // not while painting. It loads each time a draft is presented and empties when the sheet closes.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "music/MusicBound.hpp"
 #include "music/SmartEditorRules.hpp"
 #include "state/ListModel.hpp"

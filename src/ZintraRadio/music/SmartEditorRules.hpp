@@ -2,7 +2,7 @@
 // text and numbers stay, and the smart playlist that the editor's state describes.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 
 #include <cstdint>
 #include <optional>

@@ -4,8 +4,8 @@
 // closes at once, without waiting for the file to be rewritten.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
-#include "ZazidEvoz/TagEditor.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
+#include "ZazidEvoz/tags/TagEditor.hpp"
 #include "music/MusicBound.hpp"
 #include "music/MusicRules.hpp"
 

@@ -5,7 +5,7 @@
 // for it, so hovering, painting and unrelated edits never recompute a list.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "state/MusicModel.hpp"
 
 #include <QMetaObject>

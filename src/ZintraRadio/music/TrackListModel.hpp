@@ -6,8 +6,8 @@
 // playlist in random order keeps its order while the same tracks match.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
-#include "ZazidEvoz/Station.hpp"
+#include "ZazidEvoz/catalogue/Station.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "state/ListModel.hpp"
 #include "state/MusicModel.hpp"
 

@@ -1,6 +1,6 @@
 #include "shell/AppEntry.hpp"
 
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "kit/IconArtist.hpp"
 #include "shell/ScriptedRun.hpp"
 #include "shell/ShellCommands.hpp"

@@ -1,7 +1,8 @@
 #include "shell/ScriptedRun.hpp"
 
-#include "ZazidEvoz/AudioEngine.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
+#include "state/MusicUI.hpp"
 #include "state/AppModel.hpp"
 #include "state/MusicModel.hpp"
 #include "state/MusicUI.hpp"

@@ -1,6 +1,6 @@
 #include "shell/Shell.hpp"
 
-#include "ZazidEvoz/ToolLocator.hpp"
+#include "ZazidEvoz/core/ToolLocator.hpp"
 #include "kit/ShownText.hpp"
 #include "shell/MiniRules.hpp"
 #include "shell/ShellCommands.hpp"

@@ -2,11 +2,11 @@
 // effects, and the values the views read.
 #include "state/AppModel.hpp"
 
-#include "ZazidEvoz/AudioEngine.hpp"
-#include "ZazidEvoz/IcyMetadataPoller.hpp"
-#include "ZazidEvoz/ToolLocator.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/core/ToolLocator.hpp"
 #include "ZazidEvoz/platform/UserFolders.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
+#include "ZazidEvoz/playback/IcyMetadataPoller.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 #include "state/TestHooks.hpp"
 #include "system/MainThread.hpp"
 #include "system/Mpris.hpp"

@@ -16,10 +16,10 @@
 //   AppModelSaving.cpp     debounced and immediate saving of the radio library
 #pragma once
 
-#include "ZazidEvoz/EngineTypes.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
-#include "ZazidEvoz/RadioBrowserClient.hpp"
-#include "ZazidEvoz/Station.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/RadioBrowserClient.hpp"
+#include "ZazidEvoz/catalogue/Station.hpp"
+#include "ZazidEvoz/playback/EngineTypes.hpp"
 #include "state/AppRecords.hpp"
 #include "state/AudioPulse.hpp"
 #include "state/ListModel.hpp"

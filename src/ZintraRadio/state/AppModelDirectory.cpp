@@ -33,7 +33,7 @@ std::vector<std::string> directoryMirrorList(std::string_view list) {
 void AppModel::loadDirectoryMeta() {
     auto client = radioBrowser_;
     directoryMetaTask_ = TaskRunner::run(
-        this, "ZintraRadio countries", [client](std::stop_token stop) { return client->countries(stop); },
+        this, "ZR countries", [client](std::stop_token stop) { return client->countries(stop); },
         [this, client](Outcome<std::vector<ZazidEvoz::StationCountry>> outcome) {
             if (outcome.ok()) {
                 auto countries = std::move(*outcome.value);
@@ -45,7 +45,7 @@ void AppModel::loadDirectoryMeta() {
             }
             // Tags follow whether or not the countries came.
             directoryMetaTask_ = TaskRunner::run(
-                this, "ZintraRadio tags", [client](std::stop_token stop) { return client->tags(120, stop); },
+                this, "ZR dir tags", [client](std::stop_token stop) { return client->tags(120, stop); },
                 [this](Outcome<std::vector<ZazidEvoz::StationTag>> tags) {
                     if (tags.ok())
                         setTags(std::move(*tags.value));
@@ -60,7 +60,7 @@ void AppModel::loadBrowse(const BrowseScope& scope) {
     setBrowseError(std::nullopt);
     auto client = radioBrowser_;
     browseTask_ = TaskRunner::run(
-        this, "ZintraRadio browse",
+        this, "ZR dir browse",
         [client, scope](std::stop_token stop) {
             return std::visit(
                 [&](const auto& value) {
@@ -122,7 +122,7 @@ void AppModel::searchDirectory(const std::string& text) {
 void AppModel::startDirectorySearch(const std::string& query) {
     auto client = radioBrowser_;
     directoryTask_ = TaskRunner::run(
-        this, "ZintraRadio search",
+        this, "ZR dir search",
         [client, query](std::stop_token stop) { return client->search(query, 60, stop); },
         [this](Outcome<std::vector<Station>> outcome) {
             if (outcome.ok()) {

@@ -1,11 +1,11 @@
 // AppModel: download jobs. Each job runs yt-dlp on a worker thread, its progress comes back
 // to the main thread; a finished file gets its lyrics (stored ones first, else from the web)
 // and a finished MP3 joins the music library.
-#include "ZazidEvoz/LyricsEmbedder.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
-#include "ZazidEvoz/StreamMetadata.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
+#include "ZazidEvoz/playback/StreamMetadata.hpp"
+#include "ZazidEvoz/tags/LyricsEmbedder.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 #include "state/AppModel.hpp"
 #include "system/MainThread.hpp"
 
@@ -77,7 +77,7 @@ void AppModel::downloadMP3(const std::string& searching, std::optional<bool> wit
         return;
     }
     keep(TaskRunner::run(
-        this, "ZintraRadio song search",
+        this, "ZR song search",
         [youtube = youtube_, searching](std::stop_token stop) { return youtube->search(searching, 1, stop); },
         [this, withLyrics](Outcome<std::vector<Station>> outcome) {
             if (outcome.ok() && !outcome.value->empty()) {
@@ -135,7 +135,7 @@ void AppModel::startDownload(std::shared_ptr<DownloadJob> job) {
         });
     };
     keep(TaskRunner::run(
-        this, "ZintraRadio download",
+        this, "ZR download",
         [youtube = youtube_, item = job->item(), kind = job->kind(), token = job->sharedToken(),
          progress = std::move(progress)](std::stop_token) {
             const fs::path folder = ZazidEvoz::MediaFolders::downloads();
@@ -176,7 +176,7 @@ void AppModel::embedLyrics(const fs::path& file, const std::shared_ptr<DownloadJ
                            std::function<void()> then) {
     const LyricsQuery query = lyricsQuery(job->item());
     keep(TaskRunner::run(
-        this, "ZintraRadio lyrics",
+        this, "ZR dl lyrics",
         [database = music_->database(), baseURL = lyricsBaseURL_, query](std::stop_token stop) {
             std::optional<SongLyrics> lyrics;
             if (database) {
@@ -210,7 +210,7 @@ void AppModel::embedLyrics(const fs::path& file, const std::shared_ptr<DownloadJ
 void AppModel::writeLyrics(const fs::path& file, const std::shared_ptr<DownloadJob>& job, SongLyrics lyrics,
                            std::function<void()> then) {
     keep(TaskRunner::run(
-        this, "ZintraRadio lyrics tag",
+        this, "ZR lyrics tag",
         [file, video = isVideo(*job), lyrics = std::move(lyrics)](std::stop_token stop) {
             if (video)
                 ZazidEvoz::LyricsEmbedder::addSubtitles(lyrics, file, subtitleLanguage, stop);

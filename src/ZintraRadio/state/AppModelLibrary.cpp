@@ -2,8 +2,8 @@
 // renaming stations, the built-in stations, the history, and playlist files in and out.
 // Stations are the same station when their URLs are equal. Every edit announces the library
 // and ends with the debounced save.
-#include "ZazidEvoz/DefaultStations.hpp"
-#include "ZazidEvoz/PlaylistImporter.hpp"
+#include "ZazidEvoz/catalogue/DefaultStations.hpp"
+#include "ZazidEvoz/catalogue/PlaylistImporter.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/LineBreaks.hpp"
 #include "ZazidEvoz/platform/Text.hpp"

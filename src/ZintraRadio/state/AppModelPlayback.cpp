@@ -1,12 +1,12 @@
 // AppModel: the playback road. play() starts any item; handle() turns the engine's events
 // into state, toasts, song log entries and queue steps; song changes, the history and the
 // desktop's Now Playing information follow from them.
-#include "ZazidEvoz/AudioEngine.hpp"
-#include "ZazidEvoz/IcyMetadataPoller.hpp"
-#include "ZazidEvoz/StreamMetadata.hpp"
-#include "ZazidEvoz/ToolLocator.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/core/ToolLocator.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
+#include "ZazidEvoz/playback/IcyMetadataPoller.hpp"
+#include "ZazidEvoz/playback/StreamMetadata.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 #include "state/AppModel.hpp"
 #include "system/MainThread.hpp"
 #include "system/Mpris.hpp"

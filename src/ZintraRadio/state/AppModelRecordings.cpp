@@ -1,9 +1,9 @@
 // AppModel: recording what plays to MP3 files, the list of the recordings folder, and the
 // recordings and downloads folders in the file manager.
-#include "ZazidEvoz/AudioEngine.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "ZazidEvoz/StreamMetadata.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
+#include "ZazidEvoz/playback/StreamMetadata.hpp"
 #include "state/AppModel.hpp"
 #include "system/FileManager.hpp"
 #include "system/Trash.hpp"

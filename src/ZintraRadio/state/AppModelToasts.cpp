@@ -1,6 +1,6 @@
 // AppModel: the one toast on screen, the tool flags behind the tool banner, and the copy of
 // the install hint.
-#include "ZazidEvoz/ToolLocator.hpp"
+#include "ZazidEvoz/core/ToolLocator.hpp"
 #include "state/AppModel.hpp"
 #include "system/Clipboard.hpp"
 

@@ -2,7 +2,7 @@
 // next item is the neighbour of the current one in the list it came from, wrapping around.
 // While a video is open the transport is the video's: it pauses and resumes the video, steps
 // to the neighbouring video, and the desktop sees the video as what plays.
-#include "ZazidEvoz/AudioEngine.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 #include "state/AppModel.hpp"
 #include "system/Mpris.hpp"
 

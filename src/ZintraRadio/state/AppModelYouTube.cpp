@@ -1,8 +1,8 @@
 // AppModel: YouTube searches and link expansion into the result list, pasted links that play
 // at once, and the video on the stage with the lyric clock following its player.
-#include "ZazidEvoz/AudioEngine.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 #include "state/AppModel.hpp"
 
 #include <QPointer>
@@ -40,7 +40,7 @@ void AppModel::searchYouTube(const std::string& text) {
     setYoutubeError(std::nullopt);
     const bool isLink = ZazidEvoz::text::startsWithIgnoringAsciiCase(text, "http");
     youtubeTask_ = TaskRunner::run(
-        this, "ZintraRadio YouTube",
+        this, "ZR YouTube",
         [youtube = youtube_, text, isLink](std::stop_token stop) {
             return isLink ? youtube->expand(text, youtubeLinkLimit, stop)
                           : youtube->search(text, youtubeSearchLimit, stop);
@@ -80,7 +80,7 @@ void AppModel::playLink(const std::string& text) {
 
     // The item plays under its link until its details arrive, unless the user moved on.
     keep(TaskRunner::run(
-        this, "ZintraRadio link details",
+        this, "ZR link info",
         [youtube = youtube_, link](std::stop_token stop) { return youtube->expand(link, 1, stop); },
         [this, kind, link](Outcome<std::vector<Station>> outcome) {
             if (!outcome.ok() || outcome.value->empty() || !current_ || current_->url != link)
@@ -116,7 +116,7 @@ void AppModel::watchVideo(const Station& item) {
     updateNowPlayingInfo();
     const std::uint64_t request = ++videoRequest_;
     keep(TaskRunner::run(
-        this, "ZintraRadio video",
+        this, "ZR video",
         [youtube = youtube_, item](std::stop_token stop) { return youtube->videoStreamURL(item, stop); },
         [this, request, item](Outcome<std::string> outcome) {
             // Only the newest request may touch the stage: a late failure of an older one

@@ -2,10 +2,10 @@
 // recording, the directory browser's scope and one download job.
 #pragma once
 
-#include "ZazidEvoz/RadioBrowserClient.hpp"
-#include "ZazidEvoz/Station.hpp"
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/catalogue/RadioBrowserClient.hpp"
+#include "ZazidEvoz/catalogue/Station.hpp"
 #include "ZazidEvoz/platform/Date.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 
 #include <QDateTime>
 #include <QObject>

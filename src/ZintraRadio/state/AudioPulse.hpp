@@ -3,7 +3,7 @@
 // frame they draw, and views asking within 0.004 s of each other get the same analysis.
 #pragma once
 
-#include "ZazidEvoz/SpectrumAnalyzer.hpp"
+#include "ZazidEvoz/playback/SpectrumAnalyzer.hpp"
 #include "state/Scheduler.hpp"
 
 #include <QObject>

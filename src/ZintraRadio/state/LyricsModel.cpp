@@ -1,14 +1,14 @@
 // clang-format off
 // Before any Qt header: Qt's "emit" keyword macro would swallow the engine's emit member.
-#include "ZazidEvoz/AudioEngine.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 // clang-format on
 
 #include "state/LyricsModel.hpp"
 
-#include "ZazidEvoz/MusicDatabase.hpp"
-#include "ZazidEvoz/StreamMetadata.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/Regex.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
+#include "ZazidEvoz/playback/StreamMetadata.hpp"
 #include "state/Observable.hpp"
 
 #include <algorithm>
@@ -76,7 +76,7 @@ void LyricsModel::songChanged(const std::string& title, bool isRadio) {
             // A write on the database's queue may wait behind a long sync transaction: it runs
             // on a worker, and the views hear of it once it is stored.
             TaskRunner::run(
-                this, "ZintraRadio heard",
+                this, "ZR mark heard",
                 [database = database_, pair = *pair, station = stationName_](std::stop_token) {
                     database->markHeard(pair.artist, pair.title, station);
                 },
@@ -92,7 +92,7 @@ void LyricsModel::songChanged(const std::string& title, bool isRadio) {
     };
     auto database = pair ? database_ : nullptr;
     lookupTask_ = TaskRunner::run(
-        this, "ZintraRadio lyrics",
+        this, "ZR lyrics",
         [service = service_, database, pair, query](std::stop_token stop) {
             if (database && pair) {
                 auto stored = database->storedLyrics(pair->artist, pair->title);
@@ -125,7 +125,7 @@ void LyricsModel::saveResult(const Pair& pair, const std::optional<SongLyrics>& 
         return;
     }
     TaskRunner::run(
-        this, "ZintraRadio lyrics save",
+        this, "ZR lyrics save",
         [database = database_, pair, lyrics](std::stop_token) {
             database->saveLyrics(pair.artist, pair.title, lyrics, lookupSource);
         },

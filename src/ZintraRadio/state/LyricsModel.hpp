@@ -3,7 +3,7 @@
 // result recorded, and a song clock against which the views follow synced lines.
 #pragma once
 
-#include "ZazidEvoz/LyricsService.hpp"
+#include "ZazidEvoz/lyrics/LyricsService.hpp"
 #include "state/Scheduler.hpp"
 #include "state/Tasks.hpp"
 

@@ -1,11 +1,11 @@
 #include "state/MusicModel.hpp"
 
-#include "ZazidEvoz/CoverArtService.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
 #include "ZazidEvoz/platform/UserFolders.hpp"
+#include "ZazidEvoz/tags/CoverArtService.hpp"
 #include "state/ListMoves.hpp"
 #include "state/Observable.hpp"
 #include "state/QtValues.hpp"
@@ -345,7 +345,7 @@ void MusicModel::rescanWithDatabase() {
     };
     const auto knownCount = static_cast<std::int64_t>(tracks_.size());
     rescanTask_ = TaskRunner::run(
-        this, "ZintraRadio sync",
+        this, "ZR music sync",
         [syncer = syncer_, database = database_, folders = folders_, knownCount,
          moves = std::exchange(pendingMoves_, {})](std::stop_token stop) {
             createDownloadsFolder();
@@ -390,7 +390,7 @@ void MusicModel::rescanWithoutDatabase() {
     auto watched = std::exchange(pendingMoves_, {});
     auto start = ZazidEvoz::tracksAfterMoves(tracks_, watched);
     rescanTask_ = TaskRunner::run(
-        this, "ZintraRadio rescan",
+        this, "ZR rescan",
         [store = store_, start = std::move(start), watched = std::move(watched), folders = folders_](
             std::stop_token) {
             createDownloadsFolder();

@@ -8,10 +8,11 @@
 // the main thread, after looking the track up again by path.
 #pragma once
 
-#include "ZazidEvoz/LyricsBackgroundService.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
-#include "ZazidEvoz/MusicSync.hpp"
-#include "ZazidEvoz/TagEditor.hpp"
+#include "ZazidEvoz/lyrics/LyricsBackgroundService.hpp"
+#include "ZazidEvoz/music/FolderWatcher.hpp"
+#include "ZazidEvoz/music/MusicLibraryStore.hpp"
+#include "ZazidEvoz/music/MusicSyncer.hpp"
+#include "ZazidEvoz/tags/TagEditor.hpp"
 #include "state/AppRecords.hpp"
 #include "state/ListModel.hpp"
 #include "state/Scheduler.hpp"

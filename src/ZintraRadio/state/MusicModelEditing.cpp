@@ -3,10 +3,10 @@
 // trash) runs on worker threads; what it gives back is applied on the main thread to the
 // track found again by its path, since rescans, plays and other edits may have changed the
 // list meanwhile.
-#include "ZazidEvoz/CoverArtService.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
+#include "ZazidEvoz/tags/CoverArtService.hpp"
 #include "state/MusicModel.hpp"
 #include "state/QtValues.hpp"
 #include "system/Trash.hpp"
@@ -155,7 +155,7 @@ void MusicModel::addToLibrary(const std::string& path, const std::string& source
 void MusicModel::fetchCover(const Track& track, std::function<void()> done) {
     markBusy(track.path);
     TaskRunner::run(
-        this, "ZintraRadio cover",
+        this, "ZR cover",
         [covers = covers_, artist = track.artist, title = track.title, album = track.album](
             std::stop_token stop) { return covers->downloadCover(artist, title, album, stop); },
         [this, track, done = std::move(done)](Outcome<std::optional<fs::path>> outcome) mutable {
@@ -240,7 +240,7 @@ void MusicModel::startNextEdit(const std::string& path) {
     const auto& pending = edits_.at(path).front();
     const Date started = options_.scheduler->date();
     TaskRunner::run(
-        this, "ZintraRadio tags",
+        this, "ZR tag edit",
         [store = store_, changes = pending.changes, file = fs::path(path), started](std::stop_token) {
             ZazidEvoz::TagEditor::apply(changes, file);
             const auto modified = modificationDate(file).value_or(started);
@@ -364,7 +364,7 @@ void MusicModel::trash(const std::vector<Track>& tracks, std::function<void()> d
     for (const auto& track : tracks)
         paths.push_back(track.path);
     TaskRunner::run(
-        this, "ZintraRadio trash",
+        this, "ZR trash",
         [paths = std::move(paths)](std::stop_token) {
             TrashOutcome outcome;
             for (const auto& path : paths) {

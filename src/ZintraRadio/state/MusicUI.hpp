@@ -5,7 +5,7 @@
 // Main thread only; nothing of it is stored.
 #pragma once
 
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "state/UIStateAnimation.hpp"
 
 #include <QObject>

@@ -2,7 +2,7 @@
 // with the record's field names, and the role tables of the list models that show them.
 #pragma once
 
-#include "ZazidEvoz/Station.hpp"
+#include "ZazidEvoz/catalogue/Station.hpp"
 #include "ZazidEvoz/platform/Date.hpp"
 #include "state/ListModel.hpp"
 

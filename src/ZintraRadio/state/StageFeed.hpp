@@ -4,7 +4,7 @@
 // idle pattern blended in whenever nothing plays. Plain numbers, no drawing, main thread only.
 #pragma once
 
-#include "ZazidEvoz/SpectrumAnalyzer.hpp"
+#include "ZazidEvoz/playback/SpectrumAnalyzer.hpp"
 
 #include <QObject>
 #include <array>

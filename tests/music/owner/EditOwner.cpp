@@ -1,6 +1,6 @@
 // Rewrites one file's title with the tag editor, as the app does, and nothing else: the owner
 // of an edit that a test can kill outright. Usage: edit-owner <file> <title>
-#include "ZazidEvoz/TagEditor.hpp"
+#include "ZazidEvoz/tags/TagEditor.hpp"
 
 #include <cstdio>
 #include <exception>

@@ -1,6 +1,6 @@
 // Downloads one link as MP3 into a folder, as the app does, and nothing else: the owner of a
 // real yt-dlp job that a test can kill outright. Usage: download-owner <link> <folder>
-#include "ZazidEvoz/YouTubeService.hpp"
+#include "ZazidEvoz/youtube/YouTubeService.hpp"
 
 #include <cstdio>
 #include <exception>

@@ -1,6 +1,6 @@
 // The discover panel's genre chips, countries, header and states, and the history panel's
 // tabs and counts.
-#include "ZazidEvoz/DefaultStations.hpp"
+#include "ZazidEvoz/catalogue/DefaultStations.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
 #include "deck/DiscoverRules.hpp"
 #include "deck/HistoryRules.hpp"

@@ -3,7 +3,7 @@
 // make, and the scripted run's hooks. A local station directory answers the searches.
 #include "DeckKit.hpp"
 #include "PanelViewKit.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "deck/DeckQueries.hpp"
 #include "deck/LevelMeters.hpp"
 #include "deck/StationActions.hpp"

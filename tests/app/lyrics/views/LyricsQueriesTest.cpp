@@ -3,8 +3,9 @@
 // main thread and comes again after the music model announces a change of the database.
 #include "MusicTestKit.hpp"
 #include "QtTestKit.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "deck/HeardSongsQuery.hpp"
+#include "qtsupport/MusicTestKit.hpp"
 #include "lyrics/LyricsSearchQuery.hpp"
 #include "lyrics/StoredLyricsQuery.hpp"
 

@@ -6,7 +6,7 @@
 #include "MusicTestKit.hpp"
 #include "lyrics/LyricsPresenter.hpp"
 #include "lyrics/SnippetLabel.hpp"
-#include "youtube/FakeYtDlp.hpp"
+#include "support/FakeYtDlp.hpp"
 
 #include <QQuickTextDocument>
 #include <QSignalSpy>

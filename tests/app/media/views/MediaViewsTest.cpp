@@ -6,7 +6,7 @@
 #include "PanelViewKit.hpp"
 #include "QmlKit.hpp"
 #include "QtTestKit.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "kit/ArtworkStore.hpp"
 #include "state/AppRuntime.hpp"

@@ -8,7 +8,7 @@
 #include "MainWindowKit.hpp"
 #include "MusicTestKit.hpp"
 #include "QmlKit.hpp"
-#include "ZazidEvoz/MusicLibrary.hpp"
+#include "ZazidEvoz/music/MusicLibrary.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "app/music/MusicViewsKit.hpp"
 #include "shell/AppEntry.hpp"

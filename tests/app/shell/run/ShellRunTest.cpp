@@ -4,7 +4,7 @@
 // what it was set to, all without a QML warning. A picture of the whole screen goes to the
 // artefacts folder.
 #include "AppRunKit.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "support/Media.hpp"
 #include "support/Sandbox.hpp"

@@ -2,7 +2,7 @@
 // mode, a focused text field or an open menu keeps them, the modifier shortcuts work, and
 // Ctrl+Q quits through the shutdown sequence.
 #include "ShellFixture.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "shell/AppEntry.hpp"
 #include "shell/ShellCommands.hpp"
 #include "state/AppRuntime.hpp"

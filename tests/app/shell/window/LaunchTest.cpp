@@ -3,7 +3,7 @@
 // saved library, no child left), the icon export runs without any display, and without one
 // a normal start says so in one line.
 #include "AppRunKit.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "kit/IconArtist.hpp"
 #include "shell/SingleInstance.hpp"

@@ -2,7 +2,7 @@
 // local test stream plays, its row is marked, the deck shows the song, a toast comes and
 // goes, the rail switches modules and cinema mode leaves the stage alone.
 #include "ShellFixture.hpp"
-#include "ZazidEvoz/Station.hpp"
+#include "ZazidEvoz/catalogue/Station.hpp"
 #include "shell/ShellCommands.hpp"
 #include "shell/ShellWindows.hpp"
 #include "state/AppRuntime.hpp"

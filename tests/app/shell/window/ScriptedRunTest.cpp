@@ -4,8 +4,8 @@
 #include "shell/ScriptedRun.hpp"
 
 #include "ShellFixture.hpp"
-#include "ZazidEvoz/AudioEngine.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 #include "shell/AppEntry.hpp"
 #include "shell/ShellCommands.hpp"
 #include "shell/ShellWindows.hpp"

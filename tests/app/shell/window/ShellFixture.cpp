@@ -1,6 +1,6 @@
 #include "ShellFixture.hpp"
 
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 
 #include <gtest/gtest.h>
 

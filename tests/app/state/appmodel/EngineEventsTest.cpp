@@ -2,7 +2,7 @@
 // the engine posts them. The decoder is a stand-in that never delivers audio, so the events
 // of each case are the only ones that arrive.
 #include "AppModelKit.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "system/Mpris.hpp"
 
 #include <fstream>

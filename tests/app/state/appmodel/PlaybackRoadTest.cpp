@@ -1,9 +1,9 @@
 // The playback road end to end: the real engine and ffmpeg, a local ICY radio server, the
 // local lyrics service, SDL's dummy output. Nothing here is faked.
 #include "AppModelKit.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
-#include "lyrics/LyricsSite.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 #include "support/Tones.hpp"

@@ -1,7 +1,7 @@
 // The model's start-up and the rules of its observable fields.
 #include "AppModelKit.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "support/StagedCopy.hpp"

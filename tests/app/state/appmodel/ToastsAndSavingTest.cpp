@@ -1,6 +1,6 @@
 // Toasts, the tool flags and the saving of the radio library, on the test's clock.
 #include "AppModelKit.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/Json.hpp"

@@ -1,8 +1,8 @@
 // Browsing the station directory and its quick search against a local directory server that
 // remembers what it was asked, can fail every request, and can hold back the answer to one
 // search text until released.
-#include "AppModelKit.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
+#include "qtsupport/AppModelKit.hpp"
 #include "support/LocalHttpServer.hpp"
 
 #include <condition_variable>

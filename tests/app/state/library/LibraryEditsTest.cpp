@@ -1,9 +1,8 @@
 // Edits of the radio library, each read back from library.json as the next start reads it,
 // after the debounced save: what the user changed must be what is stored.
-#include "AppModelKit.hpp"
-#include "ZazidEvoz/DefaultStations.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
-#include "ZazidEvoz/PlaylistImporter.hpp"
+#include "ZazidEvoz/catalogue/DefaultStations.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/PlaylistImporter.hpp"
 #include "ZazidEvoz/platform/FaultInjection.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 

@@ -2,15 +2,15 @@
 // local lyrics service with the music database beside them, and the shared spectrum pulse.
 // clang-format off
 // Before any Qt header: Qt's "emit" keyword macro would swallow the engine's emit member.
-#include "ZazidEvoz/AudioEngine.hpp"
+#include "ZazidEvoz/playback/AudioEngine.hpp"
 // clang-format on
 
 #include "state/LyricsModel.hpp"
 
 #include "QtTestKit.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
-#include "lyrics/LyricsSite.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "state/AudioPulse.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/Sandbox.hpp"
 
 #include <QSignalSpy>

@@ -3,7 +3,7 @@
 // moves while the model runs or while it does not; a different file at a track's path keeps
 // that path's data; files with an audio name and no sound are not listed.
 #include "MusicTestKit.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 
 #include <cmath>

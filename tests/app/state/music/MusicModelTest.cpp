@@ -1,10 +1,10 @@
 // The music model's start-up from music.json and music.sqlite, its rescans (first, periodic,
 // on folder changes, never overlapping), the track list as views see it, and search.
 #include "MusicTestKit.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/Text.hpp"
-#include "lyrics/LyricsSite.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/RawSqlite.hpp"
 
 #include <QAbstractItemModelTester>

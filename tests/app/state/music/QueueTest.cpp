@@ -1,7 +1,7 @@
 // The playback queue: the move rule, stepping on end and skip, the index through edits, and
 // plays counted on library tracks.
 #include "MusicTestKit.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "state/ListMoves.hpp"
 
 #include <QAbstractItemModelTester>

@@ -1,13 +1,14 @@
 // Editing the music library through the music model, on real files, a real database and a
 // local cover search: folders, ratings, tag edits and their failures, covers, downloads and
 // the trash. Tags are read back with TagLib, independently of ffmpeg.
-#include "MusicTestKit.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "ZazidEvoz/MusicDatabase.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
+#include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/UserFolders.hpp"
-#include "music/MusicFixtures.hpp"
+#include "qtsupport/MusicTestKit.hpp"
+#include "support/MusicFixtures.hpp"
 #include "support/LocalHttpServer.hpp"
-#include "tags/TagReading.hpp"
+#include "support/MusicFixtures.hpp"
+#include "support/TagReading.hpp"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -5,7 +5,7 @@
 // private session bus.
 #include "AppModelKit.hpp"
 #include "MprisDesktop.hpp"
-#include "ZazidEvoz/LibraryStore.hpp"
+#include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "support/LocalHttpServer.hpp"
 #include "system/Mpris.hpp"

@@ -3,9 +3,9 @@
 // the real engine plays a local ICY station.
 #include "system/Mpris.hpp"
 
-#include "AppModelKit.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "lyrics/LyricsSite.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
+#include "qtsupport/AppModelKit.hpp"
+#include "support/LyricsSite.hpp"
 #include "support/Media.hpp"
 #include "support/StreamServer.hpp"
 

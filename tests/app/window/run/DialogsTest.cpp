@@ -5,8 +5,8 @@
 // (measured on screen), the save dialog says Save and asks before it replaces a file, and each
 // starts in a folder that fits it.
 #include "WindowRunKit.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
-#include "ZazidEvoz/PlaylistImporter.hpp"
+#include "ZazidEvoz/catalogue/PlaylistImporter.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "state/MusicUI.hpp"
 #include "support/Sandbox.hpp"

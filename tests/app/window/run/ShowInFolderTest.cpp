@@ -3,7 +3,7 @@
 // instead of doing nothing visible.
 #include "MessageGate.hpp"
 #include "WindowRunKit.hpp"
-#include "ZazidEvoz/MediaFolders.hpp"
+#include "ZazidEvoz/core/MediaFolders.hpp"
 #include "state/MusicUI.hpp"
 #include "support/Sandbox.hpp"
 
