@@ -133,4 +133,62 @@ inline void click(QQuickItem* item) {
     QTest::mouseClick(item->window(), Qt::LeftButton, {}, centre.toPoint());
 }
 
+// The views that show lyrics, loaded offscreen with the English table and software drawing.
+class LyricsViews : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
+
+    void SetUp() override {
+        ASSERT_TRUE(english.loaded());
+        kit.window.resize(1100, 760);
+        kit.show();
+    }
+
+    QQuickItem* make(const QByteArray& body, const QVariantMap& properties = {}) {
+        QQuickItem* item = kit.create("import QtQuick\nimport ZintraRadio\n" + body);
+        EXPECT_NE(item, nullptr) << kit.warnings.join(QLatin1Char('\n')).toStdString();
+        if (item == nullptr)
+            return nullptr;
+        for (auto it = properties.begin(); it != properties.end(); ++it)
+            item->setProperty(it.key().toUtf8(), it.value());
+        item->setSize(QSizeF(kit.window.width(), kit.window.height()));
+        return item;
+    }
+
+    static QVariant object(QObject* object) { return QVariant::fromValue(object); }
+    void expectNoWarnings() {
+        EXPECT_TRUE(kit.warnings.isEmpty()) << kit.warnings.join(QLatin1Char('\n')).toStdString();
+    }
+
+    EnglishTexts english;
+    QmlKit kit;
+};
+
+// A model for the list views: the real music model, and the two YouTube operations recorded
+// with what the UI state held when each was called.
+inline const QByteArray listHost = R"(
+Item {
+    id: root
+    property QtObject music: null
+    property QtObject ui: null
+    property var calls: []
+    property string view
+    readonly property QtObject stub: QtObject {
+        property QtObject music: root.music
+        function searchYouTube(query) {
+            root.calls = root.calls.concat(["search|" + query + "|" + root.ui.module + "|" + root.ui.pendingYouTubeQuery])
+        }
+        function downloadMP3Searching(query, withLyrics) {
+            root.calls = root.calls.concat(["download|" + query + "|" + withLyrics])
+        }
+    }
+    Loader {
+        anchors.fill: parent
+        active: root.music !== null && root.ui !== null
+        source: root.view
+        onLoaded: { item.model = root.stub; item.ui = root.ui; item.objectName = "view" }
+    }
+}
+)";
+
 } // namespace ZintraRadio::testkit
