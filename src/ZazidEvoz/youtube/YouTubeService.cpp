@@ -4,6 +4,7 @@
 #include "ZazidEvoz/platform/Cancellation.hpp"
 #include "ZazidEvoz/platform/Files.hpp"
 #include "ZazidEvoz/platform/HttpClient.hpp"
+#include "ZazidEvoz/platform/LineBreaks.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "ZazidEvoz/platform/TemporaryFiles.hpp"
 #include "ZazidEvoz/platform/Text.hpp"

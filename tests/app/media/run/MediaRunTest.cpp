@@ -5,6 +5,7 @@
 // lists the folder, plays a recording and trashes one; keys, media keys and the desktop's MPRIS
 // calls drive an open video, and one that cannot be opened says so. Pictures of the panels are
 // kept as test artefacts.
+#include "YouTubeKit.hpp"
 #include "FileManagerStandIn.hpp"
 #include "MainWindowKit.hpp"
 #include "MediaKit.hpp"

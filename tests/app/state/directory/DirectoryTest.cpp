@@ -1,6 +1,7 @@
 // Browsing the station directory and its quick search against a local directory server that
 // remembers what it was asked, can fail every request, and can hold back the answer to one
 // search text until released.
+#include "AppModelKit.hpp"
 #include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "qtsupport/AppModelKit.hpp"
 #include "support/LocalHttpServer.hpp"

@@ -1,6 +1,7 @@
 // Download jobs of the application model with the real yt-dlp and ffmpeg against a local
 // site (the generic extractor reads a page with a video, or the media file itself), lyrics
 // from a local stand-in of the lyrics service, a real music database and real files.
+#include "YouTubeKit.hpp"
 #include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/Process.hpp"
 #include "qtsupport/YouTubeKit.hpp"

@@ -1,5 +1,6 @@
 // Edits of the radio library, each read back from library.json as the next start reads it,
 // after the debounced save: what the user changed must be what is stored.
+#include "AppModelKit.hpp"
 #include "ZazidEvoz/catalogue/DefaultStations.hpp"
 #include "ZazidEvoz/catalogue/LibraryStore.hpp"
 #include "ZazidEvoz/catalogue/PlaylistImporter.hpp"

@@ -1,6 +1,7 @@
 // Editing the music library through the music model, on real files, a real database and a
 // local cover search: folders, ratings, tag edits and their failures, covers, downloads and
 // the trash. Tags are read back with TagLib, independently of ffmpeg.
+#include "MusicTestKit.hpp"
 #include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "ZazidEvoz/platform/UserFolders.hpp"

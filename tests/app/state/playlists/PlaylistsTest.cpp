@@ -1,6 +1,7 @@
 // Playlists, smart playlists and the browse lists of the music model, over a real database
 // and music.json: grouping and order of genres, artists and albums, the playlist edits with
 // their index sets, and what reaches music.json.
+#include "MusicTestKit.hpp"
 #include "ZazidEvoz/music/MusicDatabase.hpp"
 #include "qtsupport/MusicTestKit.hpp"
 #include "state/QtValues.hpp"

@@ -2,6 +2,7 @@
 // station for the files themselves (tags read back with TagLib); a stand-in encoder that
 // notes its arguments where the choice of file and tags is the point; real folders, a
 // sandboxed trash and the desktop's URL handler for the rest.
+#include "AppModelKit.hpp"
 #include "ZazidEvoz/core/MediaFolders.hpp"
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "support/Media.hpp"

@@ -1,6 +1,7 @@
 // Now Playing and the media keys as a desktop sees them: a second connection to a private
 // session bus reads the player's properties, calls its methods and listens for changes while
 // the real engine plays a local ICY station.
+#include "AppModelKit.hpp"
 #include "system/Mpris.hpp"
 
 #include "ZazidEvoz/core/MediaFolders.hpp"

@@ -5,6 +5,7 @@
 // session bus and a stand-in for the web browser. Each test crawls one part of the window from
 // its starting state (a test process of its own under CTest) and prints how many controls it
 // activated.
+#include "DeckKit.hpp"
 #include "Crawler.hpp"
 #include "FileManagerStandIn.hpp"
 #include "MainWindowKit.hpp"
