@@ -2,6 +2,7 @@
 
 #include "kit/QtColor.hpp"
 #include "kit/ThemeRules.hpp"
+#include "state/Observable.hpp"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -19,12 +20,10 @@ namespace ZintraRadio {
 
 namespace {
 
+// A look field: stored and announced when it differs, then painted anew.
 template <typename Item, typename Value> void assign(Item* item, Value& field, const Value& value) {
-    if (field == value)
-        return;
-    field = value;
-    item->update();
-    Q_EMIT item->lookChanged();
+    if (storeProperty(item, field, value, &Item::lookChanged))
+        item->update();
 }
 
 } // namespace
@@ -333,20 +332,16 @@ void GradientText::geometryChange(const QRectF& newGeometry, const QRectF& oldGe
 }
 
 void GradientText::setText(const QString& text) {
-    if (text_ == text)
+    if (!storeProperty(this, text_, text, &GradientText::lookChanged))
         return;
-    text_ = text;
     measure();
     update();
-    Q_EMIT lookChanged();
 }
 void GradientText::setFont(const QFont& font) {
-    if (font_ == font)
+    if (!storeProperty(this, font_, font, &GradientText::lookChanged))
         return;
-    font_ = font;
     measure();
     update();
-    Q_EMIT lookChanged();
 }
 void GradientText::setDirection(GradientPaint::Direction direction) {
     assign(this, direction_, direction);
@@ -358,12 +353,10 @@ void GradientText::setHorizontalAlignment(int alignment) {
     assign(this, alignment_, alignment);
 }
 void GradientText::setMaximumLineCount(int count) {
-    if (count == maximumLineCount_)
+    if (!storeProperty(this, maximumLineCount_, count, &GradientText::lookChanged))
         return;
-    maximumLineCount_ = count;
     measure();
     update();
-    Q_EMIT lookChanged();
 }
 
 } // namespace ZintraRadio
