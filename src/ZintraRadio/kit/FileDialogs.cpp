@@ -1,7 +1,6 @@
 #include "kit/FileDialogs.hpp"
 
 #include "ZazidEvoz/core/MediaFolders.hpp"
-#include "state/AppModel.hpp"
 #include "state/QtValues.hpp"
 
 #include <QColor>
