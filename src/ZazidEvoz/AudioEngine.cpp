@@ -147,10 +147,8 @@ std::vector<std::string> decoderArguments(const PlaybackSource& source,
     return arguments;
 }
 
-AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleeper> sleeper,
-                         std::shared_ptr<platform::Sleeper> pacing)
-    : post_(std::move(post)), sleeper_(std::move(sleeper)), pacing_(std::move(pacing)),
-      analyzer_(scope_, static_cast<float>(sampleRate)),
+AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleeper> sleeper)
+    : post_(std::move(post)), sleeper_(std::move(sleeper)), analyzer_(scope_, static_cast<float>(sampleRate)),
       output_([this](float* left, float* right, std::size_t frames, bool& silence) {
           render(left, right, frames, silence);
       }) {
@@ -196,7 +194,7 @@ AudioEngine::~AudioEngine() {
         ++generation_;
     }
     for (auto& run : runs_)
-        run.requestStop();
+        run.thread.request_stop();
     killProcesses();
     // Every recording, running or still writing out, ends at once and gets the same short
     // time to finish its file; a stuck encoder is killed when it is up.
@@ -287,7 +285,7 @@ void AudioEngine::startEngineIfNeeded() {
 }
 
 void AudioEngine::retireFinishedRuns() {
-    std::erase_if(runs_, [](const platform::WorkerThread& run) { return run.hasEnded(); });
+    std::erase_if(runs_, [](const DecoderRun& run) { return run.finished->load(); });
 }
 
 void AudioEngine::play(const PlaybackSource& source) {
@@ -306,10 +304,13 @@ void AudioEngine::play(const PlaybackSource& source) {
 
 void AudioEngine::startDecoder(std::uint64_t generation, const PlaybackSource& source,
                                const std::string& ffmpeg) {
-    runs_.emplace_back([this, generation, source, path = ffmpeg, answer = answerTime](std::stop_token stop) {
-        platform::setCurrentThreadName("ZintraRadio decoder");
-        runLoop(generation, source, path, answer, stop);
-    });
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    runs_.push_back(DecoderRun{finished, std::jthread([this, generation, source, path = ffmpeg, finished,
+                                                       answer = answerTime](std::stop_token stop) {
+                                   platform::setCurrentThreadName("ZintraRadio decoder");
+                                   runLoop(generation, source, path, answer, stop);
+                                   finished->store(true);
+                               })});
 }
 
 void AudioEngine::setCurrentSourceLive(bool live) {
@@ -340,7 +341,7 @@ std::uint64_t AudioEngine::retireCurrentPlayback() {
     }
     restartOnResume_ = false;
     for (auto& run : runs_)
-        run.requestStop();
+        run.thread.request_stop();
     retireFinishedRuns();
     killProcesses();
     ring_.clear();
@@ -368,7 +369,7 @@ void AudioEngine::pause() {
     }
     if (live) {
         for (auto& run : runs_)
-            run.requestStop();
+            run.thread.request_stop();
         retireFinishedRuns();
         killProcesses();
         ring_.clear();
@@ -516,7 +517,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd, DecoderLog& log,
     auto rest = [&] {
         const auto pause = std::min(pumpRest, untilNextTitleHeard(generation));
         if (log.fd < 0) {
-            pacing_->sleepFor(pause, stop);
+            platform::SystemSleeper().sleepFor(pause, stop);
             return;
         }
         pollfd entry{log.fd, POLLIN, 0};
@@ -884,8 +885,7 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
             }
             while (isCurrent(generation) && ring_.count() >= 2) {
                 reportTitles(generation);
-                if (!pacing_->sleepFor(50ms, stop))
-                    break; // stopped: a newer play, a stop or the end of the engine took over
+                std::this_thread::sleep_for(50ms);
             }
             reportAllTitles(generation, true);
             if (!isCurrent(generation))

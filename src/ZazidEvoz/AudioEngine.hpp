@@ -60,11 +60,9 @@ public:
 
     using EventHandler = std::function<void(const EngineEvent&)>;
 
-    // `post` runs work on the main thread; `sleeper` waits out the reconnect pauses, `pacing`
-    // the decoder's short rests while the ring is full and while it plays out its last audio.
+    // `post` runs work on the main thread; `sleeper` waits out the reconnect pauses.
     explicit AudioEngine(platform::Poster post,
-                         std::shared_ptr<platform::Sleeper> sleeper = platform::systemSleeper(),
-                         std::shared_ptr<platform::Sleeper> pacing = platform::systemSleeper());
+                         std::shared_ptr<platform::Sleeper> sleeper = platform::systemSleeper());
     // Stops and joins every thread and kills every child; no event is delivered afterwards.
     ~AudioEngine();
     AudioEngine(const AudioEngine&) = delete;
@@ -188,7 +186,6 @@ private:
 
     platform::Poster post_;
     std::shared_ptr<platform::Sleeper> sleeper_;
-    std::shared_ptr<platform::Sleeper> pacing_;
     platform::LifetimeGuard lifetime_;
 
     SampleRing ring_{ringCapacity}; // own lock
@@ -236,7 +233,11 @@ private:
     bool restartOnResume_ = false;
 
     // Main thread only: the decoder threads that may still be winding down.
-    std::vector<platform::WorkerThread> runs_;
+    struct DecoderRun {
+        std::shared_ptr<std::atomic<bool>> finished;
+        std::jthread thread;
+    };
+    std::vector<DecoderRun> runs_;
 
     // Reports what the output thread found and looks for a lost output device.
     std::jthread outputWatch_;
