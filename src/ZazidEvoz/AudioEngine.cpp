@@ -194,7 +194,7 @@ AudioEngine::~AudioEngine() {
         ++generation_;
     }
     for (auto& run : runs_)
-        run.thread.request_stop();
+        run.requestStop();
     killProcesses();
     // Every recording, running or still writing out, ends at once and gets the same short
     // time to finish its file; a stuck encoder is killed when it is up.
@@ -285,7 +285,7 @@ void AudioEngine::startEngineIfNeeded() {
 }
 
 void AudioEngine::retireFinishedRuns() {
-    std::erase_if(runs_, [](const DecoderRun& run) { return run.finished->load(); });
+    std::erase_if(runs_, [](const platform::WorkerThread& run) { return run.hasEnded(); });
 }
 
 void AudioEngine::play(const PlaybackSource& source) {
@@ -304,13 +304,10 @@ void AudioEngine::play(const PlaybackSource& source) {
 
 void AudioEngine::startDecoder(std::uint64_t generation, const PlaybackSource& source,
                                const std::string& ffmpeg) {
-    auto finished = std::make_shared<std::atomic<bool>>(false);
-    runs_.push_back(DecoderRun{finished, std::jthread([this, generation, source, path = ffmpeg, finished,
-                                                       answer = answerTime](std::stop_token stop) {
-                                   platform::setCurrentThreadName("ZintraRadio decoder");
-                                   runLoop(generation, source, path, answer, stop);
-                                   finished->store(true);
-                               })});
+    runs_.emplace_back([this, generation, source, path = ffmpeg, answer = answerTime](std::stop_token stop) {
+        platform::setCurrentThreadName("ZintraRadio decoder");
+        runLoop(generation, source, path, answer, stop);
+    });
 }
 
 void AudioEngine::setCurrentSourceLive(bool live) {
@@ -341,7 +338,7 @@ std::uint64_t AudioEngine::retireCurrentPlayback() {
     }
     restartOnResume_ = false;
     for (auto& run : runs_)
-        run.thread.request_stop();
+        run.requestStop();
     retireFinishedRuns();
     killProcesses();
     ring_.clear();
@@ -369,7 +366,7 @@ void AudioEngine::pause() {
     }
     if (live) {
         for (auto& run : runs_)
-            run.thread.request_stop();
+            run.requestStop();
         retireFinishedRuns();
         killProcesses();
         ring_.clear();

@@ -233,11 +233,7 @@ private:
     bool restartOnResume_ = false;
 
     // Main thread only: the decoder threads that may still be winding down.
-    struct DecoderRun {
-        std::shared_ptr<std::atomic<bool>> finished;
-        std::jthread thread;
-    };
-    std::vector<DecoderRun> runs_;
+    std::vector<platform::WorkerThread> runs_;
 
     // Reports what the output thread found and looks for a lost output device.
     std::jthread outputWatch_;
