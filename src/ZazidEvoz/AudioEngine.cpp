@@ -147,11 +147,11 @@ std::vector<std::string> decoderArguments(const PlaybackSource& source,
     return arguments;
 }
 
-AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleeper> sleeper)
+AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleeper> sleeper,
+                         std::shared_ptr<platform::Sleeper> pacing)
     : post_(std::move(post)), sleeper_(std::move(sleeper)), analyzer_(scope_, static_cast<float>(sampleRate)),
-      output_([this](float* left, float* right, std::size_t frames, bool& silence) {
-          render(left, right, frames, silence);
-      }) {
+      pacing_(std::move(pacing)), output_([this](float* left, float* right, std::size_t frames,
+                                                 bool& silence) { render(left, right, frames, silence); }) {
     // A write to a pipe whose reader is gone must fail, not end the program.
     ::signal(SIGPIPE, SIG_IGN);
     applyGain();
@@ -514,7 +514,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd, DecoderLog& log,
     auto rest = [&] {
         const auto pause = std::min(pumpRest, untilNextTitleHeard(generation));
         if (log.fd < 0) {
-            platform::SystemSleeper().sleepFor(pause, stop);
+            pacing_->sleepFor(pause, stop);
             return;
         }
         pollfd entry{log.fd, POLLIN, 0};
@@ -882,7 +882,8 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
             }
             while (isCurrent(generation) && ring_.count() >= 2) {
                 reportTitles(generation);
-                std::this_thread::sleep_for(50ms);
+                if (!pacing_->sleepFor(50ms, stop))
+                    break; // stopped: a newer play, a stop or the end of the engine took over
             }
             reportAllTitles(generation, true);
             if (!isCurrent(generation))

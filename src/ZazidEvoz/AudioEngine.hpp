@@ -60,9 +60,11 @@ public:
 
     using EventHandler = std::function<void(const EngineEvent&)>;
 
-    // `post` runs work on the main thread; `sleeper` waits out the reconnect pauses.
+    // `post` runs work on the main thread; `sleeper` waits out the reconnect pauses, `pacing`
+    // the decoder's short rests while the ring is full and while it plays out its last audio.
     explicit AudioEngine(platform::Poster post,
-                         std::shared_ptr<platform::Sleeper> sleeper = platform::systemSleeper());
+                         std::shared_ptr<platform::Sleeper> sleeper = platform::systemSleeper(),
+                         std::shared_ptr<platform::Sleeper> pacing = platform::systemSleeper());
     // Stops and joins every thread and kills every child; no event is delivered afterwards.
     ~AudioEngine();
     AudioEngine(const AudioEngine&) = delete;
@@ -234,6 +236,8 @@ private:
 
     // Main thread only: the decoder threads that may still be winding down.
     std::vector<platform::WorkerThread> runs_;
+    // Decoder threads: the rests of the pump and of the drain.
+    std::shared_ptr<platform::Sleeper> pacing_;
 
     // Reports what the output thread found and looks for a lost output device.
     std::jthread outputWatch_;
