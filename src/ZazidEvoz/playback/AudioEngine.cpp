@@ -149,11 +149,9 @@ std::vector<std::string> decoderArguments(const PlaybackSource& source,
 
 AudioEngine::AudioEngine(platform::Poster post, std::shared_ptr<platform::Sleeper> sleeper,
                          std::shared_ptr<platform::Sleeper> pacing)
-    : post_(std::move(post)), sleeper_(std::move(sleeper)), pacing_(std::move(pacing)),
-      analyzer_(scope_, static_cast<float>(sampleRate)),
-      output_([this](float* left, float* right, std::size_t frames, bool& silence) {
-          render(left, right, frames, silence);
-      }) {
+    : post_(std::move(post)), sleeper_(std::move(sleeper)), analyzer_(scope_, static_cast<float>(sampleRate)),
+      pacing_(std::move(pacing)), output_([this](float* left, float* right, std::size_t frames,
+                                                 bool& silence) { render(left, right, frames, silence); }) {
     // A write to a pipe whose reader is gone must fail, not end the program.
     ::signal(SIGPIPE, SIG_IGN);
     applyGain();

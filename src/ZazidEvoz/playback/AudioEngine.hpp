@@ -188,7 +188,6 @@ private:
 
     platform::Poster post_;
     std::shared_ptr<platform::Sleeper> sleeper_;
-    std::shared_ptr<platform::Sleeper> pacing_;
     platform::LifetimeGuard lifetime_;
 
     SampleRing ring_{ringCapacity}; // own lock
@@ -237,6 +236,8 @@ private:
 
     // Main thread only: the decoder threads that may still be winding down.
     std::vector<platform::WorkerThread> runs_;
+    // Decoder threads: the rests of the pump and of the drain.
+    std::shared_ptr<platform::Sleeper> pacing_;
 
     // Reports what the output thread found and looks for a lost output device.
     std::jthread outputWatch_;
