@@ -6,8 +6,12 @@ import ZintraRadio
 // mode picker) and the highlight of a link dragged over it. In cinema mode the chrome fades
 // out 2.8 s after the pointer last moved and comes back with the next move. Values come in
 // as plain properties and every action leaves as a signal; StageView wires both to the models.
-Item {
+// While nothing on it moves (the music browser over a resting stage), the window draws it from
+// one picture: on a software rasteriser each frame of the deck's play ring then pays for one
+// picture instead of the stage, its shades and every card and text of the browser.
+StillLayer {
     id: stage
+    objectName: "stageScreen"
 
     // The window-wide feed and models; the feed falls back to the canvas's own.
     property QtObject feed: null
