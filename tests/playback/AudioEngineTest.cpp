@@ -14,6 +14,7 @@
 #include <netinet/in.h>
 #include <set>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -315,13 +316,20 @@ TEST(AudioEngine, CleanEndsOfALiveStreamNeverUseUpTheAttempts) {
     EXPECT_GE(std::count(states.begin(), states.end(), Kind::playing), 8);
 }
 
-// A pause between reconnect attempts: each pause waits until the test lets it go.
+// Each pause waits until the test lets it go. With OnStop::holds a stop does not end it
+// either: it stands for a thread that the scheduler leaves waiting after it was told to stop.
 class HeldSleeper final : public platform::Sleeper {
 public:
+    enum class OnStop { wakes, holds };
+    explicit HeldSleeper(OnStop onStop = OnStop::wakes) : onStop_(onStop) {}
+
     bool sleepFor(std::chrono::milliseconds, std::stop_token stop) override {
         std::unique_lock lock(mutex_);
         ++waiting_;
-        return changed_.wait(lock, stop, [this] { return released_; });
+        if (onStop_ == OnStop::wakes)
+            return changed_.wait(lock, stop, [this] { return released_; });
+        changed_.wait(lock, [this] { return released_; });
+        return !stop.stop_requested();
     }
     int waiting() const {
         std::lock_guard lock(mutex_);
@@ -336,6 +344,7 @@ public:
     }
 
 private:
+    const OnStop onStop_;
     mutable std::mutex mutex_;
     std::condition_variable_any changed_;
     int waiting_ = 0;
@@ -359,6 +368,85 @@ TEST(AudioEngine, APauseWhileReconnectingStopsTheAttemptsAndResumeStartsThemAfre
     const auto paused = std::find(states.begin(), states.end(), Kind::paused);
     ASSERT_NE(paused, states.end());
     EXPECT_EQ(*(paused + 1), Kind::buffering) << "resuming a station starts it again";
+}
+
+// A run retired while its pump rests may still find audio in its pipe when it runs again, and
+// that may be after the next run has queued a title. The fake decoder stages it: the first
+// run has no log (so its pump rests in the pacing sleeper, which holds it) and, once told,
+// leaves 2048 frames in its pipe; the second sends 512 frames, a title and its station's name,
+// and then, once told, audio without end.
+TEST(AudioEngine, ATitleWaitsForItsOwnRunsAudioWhateverARetiredRunStillReads) {
+    const auto folder = makeTemporaryFolder("retired");
+    for (const char* name : {"first.fifo", "second.fifo"})
+        ASSERT_EQ(::mkfifo((folder / name).c_str(), 0600), 0);
+    auto fake = writeScript(folder / "ffmpeg", "dir='" + folder.string() + "'\n" + R"(
+case "$*" in
+*first-station*)
+    exec 2>&-
+    echo $$ > "$dir/first.pid"
+    read go < "$dir/first.fifo"
+    head -c 384000 /dev/zero
+    read go < "$dir/first.fifo"
+    head -c 16384 /dev/zero
+    : > "$dir/first.left"
+    exec sleep 600 ;;
+*)
+    head -c 4096 /dev/zero
+    echo '[http @ 0x1] Metadata update for StreamTitle: Artist - Next' >&2
+    echo '      icy-name        : Next Radio' >&2
+    read go < "$dir/second.fifo"
+    exec cat /dev/zero ;;
+esac
+)");
+    ScopedEnvironment tool("ZINTRARADIO_FFMPEG", fake.c_str());
+    const auto letThrough = [&](const char* fifo) { std::ofstream(folder / fifo) << "go\n"; };
+    auto rest = std::make_shared<HeldSleeper>(HeldSleeper::OnStop::holds);
+    EngineHarness harness(platform::systemSleeper(), rest);
+    struct LetGoAtEnd {
+        HeldSleeper& rest;
+        ~LetGoAtEnd() { rest.release(); } // before the engine joins the held thread
+    } letGoAtEnd{*rest};
+    AudioEngine& engine = harness.engine();
+
+    // Paused, the ring holds still: the pump rests once it has taken the whole second.
+    engine.play({"first-station", std::nullopt, false});
+    engine.pause();
+    letThrough("first.fifo");
+    ASSERT_TRUE(harness.waitFor([&] { return rest->waiting() == 1; }));
+    letThrough("first.fifo");
+    ASSERT_TRUE(harness.waitFor([&] { return std::filesystem::exists(folder / "first.left"); }));
+    int firstDecoder = 0;
+    std::ifstream(folder / "first.pid") >> firstDecoder;
+
+    // The next play queues its title; then the retired pump takes what its pipe held.
+    engine.play({"next-station", std::nullopt, true});
+    const std::size_t nextPlay = harness.events().size();
+    ASSERT_TRUE(harness.waitFor([&] {
+        auto metadata = harness.metadata();
+        return std::find(metadata.begin(), metadata.end(), StreamMetadataEvent::stationName("Next Radio")) !=
+               metadata.end();
+    }));
+    rest->release();
+    ASSERT_TRUE(harness.waitFor([&] {
+        auto children = childProcesses(); // reaped once its pump has ended
+        return std::find(children.begin(), children.end(), firstDecoder) == children.end();
+    }));
+
+    letThrough("second.fifo");
+    auto isTitle = [](const EngineEvent& event) {
+        auto* metadata = std::get_if<EngineEvents::Metadata>(&event);
+        return metadata && metadata->metadata == StreamMetadataEvent::title("Artist - Next");
+    };
+    ASSERT_TRUE(harness.waitFor(
+        [&] { return std::any_of(harness.events().begin(), harness.events().end(), isTitle); }));
+    const auto& events = harness.events();
+    const auto heard = std::find_if(events.begin() + nextPlay, events.end(), isTitle);
+    const auto playing = std::find_if(events.begin() + nextPlay, events.end(), [](const EngineEvent& event) {
+        auto* state = std::get_if<EngineEvents::State>(&event);
+        return state && state->state.kind == Kind::playing;
+    });
+    EXPECT_LT(playing - events.begin(), heard - events.begin())
+        << "the title was reported heard before any of its run's audio could play";
 }
 
 TEST(AudioEngine, UnreachableStreamFailsAfterSixAttempts) {

@@ -6,8 +6,9 @@
 
 namespace ZazidEvoz::testkit {
 
-EngineHarness::EngineHarness(std::shared_ptr<platform::Sleeper> sleeper)
-    : engine_(std::make_unique<AudioEngine>(queue_.poster(), std::move(sleeper))) {
+EngineHarness::EngineHarness(std::shared_ptr<platform::Sleeper> sleeper,
+                             std::shared_ptr<platform::Sleeper> pacing)
+    : engine_(std::make_unique<AudioEngine>(queue_.poster(), std::move(sleeper), std::move(pacing))) {
     engine_->onEvent = [this](const EngineEvent& event) {
         events_.push_back(event);
         if (std::getenv("ENGINE_TEST_TRACE"))

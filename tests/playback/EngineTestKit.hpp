@@ -17,7 +17,9 @@ namespace ZazidEvoz::testkit {
 // An engine whose events are collected on the test thread.
 class EngineHarness {
 public:
-    explicit EngineHarness(std::shared_ptr<platform::Sleeper> sleeper = platform::systemSleeper());
+    // `sleeper` and `pacing` go to the engine: its reconnect pauses and its decoders' rests.
+    explicit EngineHarness(std::shared_ptr<platform::Sleeper> sleeper = platform::systemSleeper(),
+                           std::shared_ptr<platform::Sleeper> pacing = platform::systemSleeper());
     ~EngineHarness();
 
     AudioEngine& engine() { return *engine_; }

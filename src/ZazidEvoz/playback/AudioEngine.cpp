@@ -497,7 +497,7 @@ struct AudioEngine::DecoderLog {
 
 bool AudioEngine::pump(std::uint64_t generation, int fd, DecoderLog& log,
                        std::optional<std::chrono::steady_clock::time_point> deadline, bool& gaveUp,
-                       std::stop_token stop) {
+                       std::uint64_t& pumpedFrames, std::stop_token stop) {
     constexpr std::size_t primeSamples = primeFrames * 2;
     bool hadAudio = false;
     // Each wake-up of this thread costs more than the copying it does: while the ring is well
@@ -505,13 +505,14 @@ bool AudioEngine::pump(std::uint64_t generation, int fd, DecoderLog& log,
     // meanwhile in one go. The log is read as it comes, rest or not; a stop ends a rest at
     // once (whoever stops kills the decoder, which ends its log).
     auto rest = [&] {
-        const auto pause = std::min(pumpRest, untilNextTitleHeard(generation));
+        const auto pause = std::min(pumpRest, untilNextTitleHeard(generation, pumpedFrames));
         if (log.fd < 0) {
             pacing_->sleepFor(pause, stop);
             return;
         }
         pollfd entry{log.fd, POLLIN, 0};
-        if (::poll(&entry, 1, static_cast<int>(pause.count())) > 0 && !readLog(generation, log, fd))
+        if (::poll(&entry, 1, static_cast<int>(pause.count())) > 0 &&
+            !readLog(generation, log, fd, pumpedFrames))
             log.fd = -1;
     };
     if (isCurrent(generation)) {
@@ -522,7 +523,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd, DecoderLog& log,
             // it, so what waits in the pipe then is at most what it wrote since.
             auto readable = waitForDecoder(fd, log.fd, hadAudio ? std::nullopt : deadline);
             if (readable.log) {
-                if (!readLog(generation, log, fd))
+                if (!readLog(generation, log, fd, pumpedFrames))
                     log.fd = -1;
                 continue;
             }
@@ -535,7 +536,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd, DecoderLog& log,
                 break;
             filled += static_cast<std::size_t>(count);
             std::size_t chunk = filled - filled % bytesPerFrame;
-            pumpedFrames_ += chunk / bytesPerFrame;
+            pumpedFrames += chunk / bytesPerFrame;
             if (chunk > 0)
                 writeToRecorder(reinterpret_cast<const char*>(buffer), chunk);
 
@@ -547,7 +548,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd, DecoderLog& log,
                     break;
                 std::size_t stored = ring_.write(samples, remaining);
                 if (stored == 0) {
-                    reportTitles(generation, remaining);
+                    reportTitles(generation, pumpedFrames, remaining);
                     rest(); // full: 2 s ahead, or paused
                     continue;
                 }
@@ -574,7 +575,7 @@ bool AudioEngine::pump(std::uint64_t generation, int fd, DecoderLog& log,
             filled -= chunk;
             if (!current || !isCurrent(generation))
                 break;
-            reportTitles(generation);
+            reportTitles(generation, pumpedFrames);
             if (ring_.count() >= restAboveSamples && !hasDataNow(fd))
                 rest();
         }
@@ -582,10 +583,10 @@ bool AudioEngine::pump(std::uint64_t generation, int fd, DecoderLog& log,
     return hadAudio || ring_.count() > 1;
 }
 
-std::chrono::milliseconds AudioEngine::untilNextTitleHeard(std::uint64_t generation) const {
-    const std::uint64_t pumped = pumpedFrames_.load();
+std::chrono::milliseconds AudioEngine::untilNextTitleHeard(std::uint64_t generation,
+                                                           std::uint64_t pumpedFrames) const {
     const std::uint64_t waiting = ring_.count() / 2;
-    const std::uint64_t heard = pumped > waiting ? pumped - waiting : 0;
+    const std::uint64_t heard = pumpedFrames > waiting ? pumpedFrames - waiting : 0;
     std::lock_guard guard(lock_);
     if (generation_ != generation || pendingTitles_.empty() || !pendingTitles_.front().pumped || paused_)
         return std::chrono::milliseconds::max();
@@ -595,10 +596,10 @@ std::chrono::milliseconds AudioEngine::untilNextTitleHeard(std::uint64_t generat
     return std::chrono::milliseconds(std::max<std::uint64_t>(due, 10));
 }
 
-void AudioEngine::reportTitles(std::uint64_t generation, std::size_t samplesOutsideRing) {
-    const std::uint64_t pumped = pumpedFrames_.load();
+void AudioEngine::reportTitles(std::uint64_t generation, std::uint64_t pumpedFrames,
+                               std::size_t samplesOutsideRing) {
     const std::uint64_t waiting = (ring_.count() + samplesOutsideRing) / 2;
-    const std::uint64_t heard = pumped > waiting ? pumped - waiting : 0;
+    const std::uint64_t heard = pumpedFrames > waiting ? pumpedFrames - waiting : 0;
     std::vector<EngineEvent> events;
     {
         std::lock_guard guard(lock_);
@@ -606,7 +607,7 @@ void AudioEngine::reportTitles(std::uint64_t generation, std::size_t samplesOuts
             return;
         while (!pendingTitles_.empty()) {
             PendingTitle& title = pendingTitles_.front();
-            if (!title.pumped && title.frame <= pumped) {
+            if (!title.pumped && title.frame <= pumpedFrames) {
                 title.pumped = true;
                 events.push_back(EngineEvents::TitleInStream{title.title});
             }
@@ -640,7 +641,8 @@ void AudioEngine::reportAllTitles(std::uint64_t generation, bool heard) {
         report(std::move(event));
 }
 
-bool AudioEngine::readLog(std::uint64_t generation, DecoderLog& log, int outputFd) {
+bool AudioEngine::readLog(std::uint64_t generation, DecoderLog& log, int outputFd,
+                          std::uint64_t pumpedFrames) {
     char chunk[4096];
     ssize_t count = platform::readRetrying(log.fd, chunk, sizeof chunk);
     if (count <= 0)
@@ -673,7 +675,7 @@ bool AudioEngine::readLog(std::uint64_t generation, DecoderLog& log, int outputF
         log.lastTitle = event->text;
         // Its audio begins after what the pump took and what waits in the pipe; the title
         // waits until that has been recorded and heard.
-        std::uint64_t frame = pumpedFrames_.load();
+        std::uint64_t frame = pumpedFrames;
         if (outputFd >= 0)
             frame += bytesWaiting(outputFd) / bytesPerFrame;
         std::lock_guard guard(lock_);
@@ -690,7 +692,8 @@ bool AudioEngine::readLog(std::uint64_t generation, DecoderLog& log, int outputF
 AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const PlaybackSource& source,
                                               const std::string& ffmpeg,
                                               const std::optional<std::string>& inputFormat,
-                                              std::chrono::milliseconds answerTime, std::stop_token stop) {
+                                              std::chrono::milliseconds answerTime,
+                                              std::uint64_t& pumpedFrames, std::stop_token stop) {
     auto environment = ToolLocator::childEnvironment();
     std::shared_ptr<Process> feeder, decoder;
     try {
@@ -758,7 +761,7 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
         gaveUpMessage = noAudioMessage;
     }
     bool gaveUp = false;
-    bool hadAudio = pump(generation, outputPipe.get(), log, deadline, gaveUp, stop);
+    bool hadAudio = pump(generation, outputPipe.get(), log, deadline, gaveUp, pumpedFrames, stop);
     outputPipe.reset();
     if (gaveUp)
         decoder->kill();
@@ -767,7 +770,7 @@ AudioEngine::StreamResult AudioEngine::stream(std::uint64_t generation, const Pl
     if (!isCurrent(generation))
         decoder->kill();
     // The rest of the log, up to the decoder's end: its last lines say why it ended.
-    while (log.fd >= 0 && readLog(generation, log, -1)) {
+    while (log.fd >= 0 && readLog(generation, log, -1, pumpedFrames)) {
     }
     platform::ExitStatus status = decoder->wait();
     if (feeder) {
@@ -841,11 +844,13 @@ void AudioEngine::forgetStreamFormat(const std::string& url) {
 void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
                           std::chrono::milliseconds answerTime, std::stop_token stop) {
     int attempt = 0;
+    // Across the attempts, as the ring keeps what the last one left.
+    std::uint64_t pumpedFrames = 0;
     for (;;) {
         if (!isCurrent(generation))
             return;
         auto inputFormat = streamFormat(source, stop);
-        StreamResult result = stream(generation, source, ffmpeg, inputFormat, answerTime, stop);
+        StreamResult result = stream(generation, source, ffmpeg, inputFormat, answerTime, pumpedFrames, stop);
         if (!isCurrent(generation))
             return;
         // A server that names the wrong type must not keep the stream from playing.
@@ -874,7 +879,7 @@ void AudioEngine::runLoop(std::uint64_t generation, const PlaybackSource& source
                 draining_ = primed_ = true; // even a tail below the priming threshold is played
             }
             while (isCurrent(generation) && ring_.count() >= 2) {
-                reportTitles(generation);
+                reportTitles(generation, pumpedFrames);
                 if (!pacing_->sleepFor(50ms, stop))
                     break; // stopped: a newer play, a stop or the end of the engine took over
             }

@@ -128,7 +128,7 @@ private:
     struct PendingTitle {
         std::uint64_t generation = 0;
         std::string title;
-        std::uint64_t frame = 0; // the pumpedFrames_ count at which its audio begins
+        std::uint64_t frame = 0; // its run's count of pumped frames at which its audio begins
         bool pumped = false;
     };
     struct DecoderLog;
@@ -162,27 +162,31 @@ private:
     void startDecoder(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg);
     void runLoop(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
                  std::chrono::milliseconds answerTime, std::stop_token stop);
+    // `pumpedFrames` counts the frames the run of `generation` took from its decoders, over
+    // all its attempts. It is the run's own, kept on its decoder thread: a retired run may
+    // still read what was left in its pipe, and that must not move a newer run's titles.
     StreamResult stream(std::uint64_t generation, const PlaybackSource& source, const std::string& ffmpeg,
                         const std::optional<std::string>& inputFormat, std::chrono::milliseconds answerTime,
-                        std::stop_token stop);
+                        std::uint64_t& pumpedFrames, std::stop_token stop);
     // Takes the decoder's output into the ring and the recorder, and reads its log meanwhile.
     // Returns whether audio arrived. With a deadline, gives up (setting `gaveUp`) when no
     // audio has arrived by then.
     bool pump(std::uint64_t generation, int fd, DecoderLog& log,
               std::optional<std::chrono::steady_clock::time_point> deadline, bool& gaveUp,
-              std::stop_token stop);
+              std::uint64_t& pumpedFrames, std::stop_token stop);
     // The input format of an HTTP stream: remembered, or asked of the server once.
     std::optional<std::string> streamFormat(const PlaybackSource& source, std::stop_token stop);
     void forgetStreamFormat(const std::string& url);
     // Reads what the decoder's log holds: station names and formats are reported at once,
-    // titles wait in pendingTitles_ for their audio (the decoder's output pipe, or -1, tells
-    // how much audio comes before them). False at the log's end.
-    bool readLog(std::uint64_t generation, DecoderLog& log, int outputFd);
+    // titles wait in pendingTitles_ for their audio (the run's pumped frames and the decoder's
+    // output pipe, or -1, tell how much audio comes before them). False at the log's end.
+    bool readLog(std::uint64_t generation, DecoderLog& log, int outputFd, std::uint64_t pumpedFrames);
     // Reports the pending titles of `generation` whose audio has been pumped, and those whose
     // audio has been heard; `samplesOutsideRing` were pumped but are not in the ring yet.
-    void reportTitles(std::uint64_t generation, std::size_t samplesOutsideRing = 0);
+    void reportTitles(std::uint64_t generation, std::uint64_t pumpedFrames,
+                      std::size_t samplesOutsideRing = 0);
     // How long until the next pending title of `generation` is heard (max when none is due).
-    std::chrono::milliseconds untilNextTitleHeard(std::uint64_t generation) const;
+    std::chrono::milliseconds untilNextTitleHeard(std::uint64_t generation, std::uint64_t pumpedFrames) const;
     // Reports every pending title of `generation` as pumped, and as heard too when `heard`.
     void reportAllTitles(std::uint64_t generation, bool heard);
 
@@ -206,9 +210,6 @@ private:
     std::shared_ptr<StreamRecorder> recorder_;                       // the recording being fed
     std::vector<std::shared_ptr<StreamRecorder>> finishedRecorders_; // still writing out their files
     std::deque<PendingTitle> pendingTitles_;                         // in the order found
-
-    // Frames taken from decoders' output since the engine began (written by the pump).
-    std::atomic<std::uint64_t> pumpedFrames_{0};
 
     // Read and changed by the output thread, which takes no lock; elsewhere written under
     // lock_ where they go together with the fields above.
