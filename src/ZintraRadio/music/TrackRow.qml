@@ -67,12 +67,13 @@ Item {
         onDoubleClicked: (mouse) => mouse.accepted = true
     }
 
-    Rectangle {
+    CardPlate {
+        objectName: "rowPlate"
         anchors.fill: parent
         radius: MusicTheme.rowCorner
         color: Theme.white(row.highlighted ? 0.085 : 0.045)
-        border.width: 1
-        border.color: Theme.white(row.highlighted ? 0.16 : 0.08)
+        borderWidth: 1
+        borderColor: Theme.white(row.highlighted ? 0.16 : 0.08)
     }
     Loader {
         anchors.fill: parent

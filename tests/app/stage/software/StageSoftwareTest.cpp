@@ -133,3 +133,28 @@ TEST(KitOnSoftware, APanelBackdropDrawsItsTintAndLight) {
         }
     }
 }
+
+// A card plate draws its fill, its border and its rounded corners without custom geometry.
+TEST(KitOnSoftware, ACardPlateDrawsItsFillBorderAndCorners) {
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QQmlEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+    QQuickWindow window;
+    window.setColor(Qt::black);
+    window.resize(300, 200);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick\nimport ZintraRadio\nCardPlate { x: 20; y: 20; width: 200; height: 100; "
+                      "radius: 20; color: '#4080ff'; borderWidth: 3; borderColor: '#ff0000' }",
+                      QUrl(QStringLiteral("file:///plate.qml")));
+    std::unique_ptr<QObject> object(component.create());
+    ASSERT_TRUE(object) << component.errorString().toStdString();
+    qobject_cast<QQuickItem*>(object.get())->setParentItem(window.contentItem());
+    ASSERT_TRUE(testkit::pumpUntil([&] { return window.grabWindow().pixelColor(120, 70) == QColor("#4080ff"); },
+                                   std::chrono::seconds(10)));
+    const QImage image = window.grabWindow();
+    EXPECT_EQ(image.pixelColor(120, 21), QColor("#ff0000")); // the border along the top
+    EXPECT_EQ(image.pixelColor(21, 70), QColor("#ff0000"));  // and down the left
+    EXPECT_EQ(image.pixelColor(22, 22), QColor(Qt::black));  // outside the rounded corner
+}
