@@ -117,12 +117,9 @@ Item {
             anchors.verticalCenter: parent.verticalCenter
             size: tile.side * 0.88
             cornerRadius: 9
+            sheen: true
             path: tile.cover
             seed: tile.name
-        }
-        Image {
-            anchors.fill: coverView
-            source: Covers.sheen(coverView.size, 9, Math.max(1, Screen.devicePixelRatio))
         }
         Loader {
             objectName: "tilePlaySlot"

@@ -13,6 +13,8 @@ Item {
     property real size: 40
     property real cornerRadius: 8
     property int corners: 15
+    // The album tile's light on the picture.
+    property bool sheen: false
 
     readonly property string file: path ? String(path) : ""
     readonly property real pixelScale: Math.max(1, Screen.devicePixelRatio)
@@ -27,7 +29,8 @@ Item {
         anchors.fill: parent
         visible: !cover.showsPicture
         smooth: true
-        source: Covers.placeholder(cover.seed, cover.size, cover.cornerRadius, cover.corners, cover.pixelScale)
+        source: Covers.placeholder(cover.seed, cover.size, cover.cornerRadius, cover.corners, cover.pixelScale,
+                                   cover.sheen)
     }
     Image {
         id: picture
@@ -38,6 +41,7 @@ Item {
         visible: cover.showsPicture
         // The revision makes a cover rewritten in place load again (its source names the file's time).
         source: Covers.revision >= 0 && cover.file.length > 0
-                ? Covers.source(cover.file, cover.size, cover.cornerRadius, cover.corners, cover.pixelScale) : ""
+                ? Covers.source(cover.file, cover.size, cover.cornerRadius, cover.corners, cover.pixelScale,
+                                 cover.sheen) : ""
     }
 }

@@ -145,6 +145,8 @@ QImage framed(const QImage& picture, const CoverShape& shape) {
     painter.drawImage(QPointF((shape.side - cover.width()) / 2.0, (shape.side - cover.height()) / 2.0),
                       cover);
     strokeEdge(painter, shape);
+    if (shape.sheen)
+        painter.drawImage(0, 0, coverSheen(shape));
     return image;
 }
 
@@ -193,7 +195,7 @@ QString coverCacheKey(const std::string& path, const CoverShape& shape, std::int
         .arg(QString::fromStdString(path))
         .arg(shape.side)
         .arg(numberText(shape.radius))
-        .arg(shape.corners)
+        .arg(shape.corners | (shape.sheen ? CoverShape::withSheen : 0))
         .arg(numberText(shape.edge))
         .arg(modifiedNanoseconds);
 }
@@ -267,6 +269,8 @@ QImage coverPlaceholder(const QString& seed, const CoverShape& shape) {
         }
     }
     strokeEdge(painter, shape);
+    if (shape.sheen)
+        painter.drawImage(0, 0, coverSheen(shape));
     return image;
 }
 
@@ -406,6 +410,7 @@ QQuickImageResponse* CoverImageProvider::requestImageResponse(const QString& id,
     shape.side = std::clamp((*fields)[0].toInt(), 0, 2048);
     shape.radius = std::clamp((*fields)[1].toDouble(), 0.0, 1024.0);
     shape.corners = (*fields)[2].toInt() & CoverShape::allCorners;
+    shape.sheen = ((*fields)[2].toInt() & CoverShape::withSheen) != 0;
     const std::string path = QUrl::fromPercentEncoding((*fields)[4].toUtf8()).toStdString();
     if (shape.side <= 0 || path.empty()) {
         response->answer()->give({});
@@ -440,17 +445,11 @@ QImage MusicArtProvider::requestImage(const QString& id, QSize* size, const QSiz
             shape.side = std::clamp((*fields)[0].toInt(), 1, 2048);
             shape.radius = std::clamp((*fields)[1].toDouble(), 0.0, 1024.0);
             shape.corners = (*fields)[2].toInt() & CoverShape::allCorners;
+            shape.sheen = ((*fields)[2].toInt() & CoverShape::withSheen) != 0;
             image = coverPlaceholder(QUrl::fromPercentEncoding((*fields)[3].toUtf8()), shape);
         }
     } else if (kind == QLatin1String("disc")) {
         image = vinylDisc(std::clamp(rest.toInt(), 1, 2048));
-    } else if (kind == QLatin1String("sheen")) {
-        if (const auto fields = splitFields(rest, 1)) {
-            CoverShape shape;
-            shape.side = std::clamp((*fields)[0].toInt(), 1, 2048);
-            shape.radius = std::clamp((*fields)[1].toDouble(), 0.0, 1024.0);
-            image = coverSheen(shape);
-        }
     } else if (kind == QLatin1String("discsheen")) {
         image = discSheen(std::clamp(rest.toInt(), 1, 2048));
     }
@@ -476,8 +475,8 @@ Covers* Covers::create(QQmlEngine* engine, QJSEngine*) {
     return covers;
 }
 
-QString Covers::source(const QString& pathOrURL, double side, double radius, int corners,
-                       double scale) const {
+QString Covers::source(const QString& pathOrURL, double side, double radius, int corners, double scale,
+                       bool sheen) const {
     if (pathOrURL.isEmpty())
         return {};
     const std::string path = coverFilePath(pathOrURL.toStdString());
@@ -489,30 +488,23 @@ QString Covers::source(const QString& pathOrURL, double side, double radius, int
         .arg(QLatin1String(coverProvider))
         .arg(boundedSide(side, scale))
         .arg(numberText(boundedRadius(radius, scale)))
-        .arg(corners & CoverShape::allCorners)
+        .arg((corners & CoverShape::allCorners) | (sheen ? CoverShape::withSheen : 0))
         .arg(*modified)
         .arg(QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(path))));
 }
 
-QString Covers::placeholder(const QString& seed, double side, double radius, int corners,
-                            double scale) const {
+QString Covers::placeholder(const QString& seed, double side, double radius, int corners, double scale,
+                            bool sheen) const {
     return QStringLiteral("image://%1/placeholder/%2/%3/%4/%5")
         .arg(QLatin1String(artProvider))
         .arg(boundedSide(side, scale))
         .arg(numberText(boundedRadius(radius, scale)))
-        .arg(corners & CoverShape::allCorners)
+        .arg((corners & CoverShape::allCorners) | (sheen ? CoverShape::withSheen : 0))
         .arg(QString::fromLatin1(QUrl::toPercentEncoding(seed)));
 }
 
 QString Covers::disc(double side, double scale) const {
     return QStringLiteral("image://%1/disc/%2").arg(QLatin1String(artProvider)).arg(boundedSide(side, scale));
-}
-
-QString Covers::sheen(double side, double radius, double scale) const {
-    return QStringLiteral("image://%1/sheen/%2/%3")
-        .arg(QLatin1String(artProvider))
-        .arg(boundedSide(side, scale))
-        .arg(numberText(boundedRadius(radius, scale)));
 }
 
 QString Covers::discSheen(double side, double scale) const {

@@ -46,10 +46,16 @@ struct CoverShape {
     static constexpr int bottomRight = 8;
     static constexpr int allCorners = 15;
 
+    // Set on a cover's corner field: the light of coverSheen falls on the picture.
+    static constexpr int withSheen = 16;
+
     int side = 0;
     double radius = 0;
     int corners = allCorners;
     double edge = 1;
+    // The album tile's light drawn into the picture: a list of tiles pays for one picture each
+    // instead of two on every frame it scrolls.
+    bool sheen = false;
     friend bool operator==(const CoverShape&, const CoverShape&) = default;
 };
 
@@ -131,7 +137,7 @@ private:
     QThreadPool pool_;
 };
 
-// "image://musicart/<kind>/...": placeholders, the vinyl disc and the sheens.
+// "image://musicart/<kind>/...": placeholders, the vinyl disc and the disc's sheen.
 class MusicArtProvider : public QQuickImageProvider {
 public:
     MusicArtProvider();
@@ -157,12 +163,12 @@ public:
     // The cover file's image source, or empty when there is no regular file to read (the
     // placeholder then stays). The source names the file's modification time, so a rewritten
     // cover gets a new source.
+    // With `sheen`, the picture carries the album tile's light (coverSheen).
     Q_INVOKABLE QString source(const QString& pathOrURL, double side, double radius, int corners,
-                               double scale) const;
+                               double scale, bool sheen = false) const;
     Q_INVOKABLE QString placeholder(const QString& seed, double side, double radius, int corners,
-                                    double scale) const;
+                                    double scale, bool sheen = false) const;
     Q_INVOKABLE QString disc(double side, double scale) const;
-    Q_INVOKABLE QString sheen(double side, double radius, double scale) const;
     Q_INVOKABLE QString discSheen(double side, double scale) const;
     // "placeholder", "single" or "grid".
     Q_INVOKABLE QString mosaicLayout(int coverCount) const;

@@ -7,6 +7,7 @@
 #include "support/Sandbox.hpp"
 
 #include <QImage>
+#include <QPainter>
 #include <QQuickTextureFactory>
 #include <QUrl>
 #include <chrono>
@@ -234,4 +235,47 @@ TEST(DrawnPictures, PlaceholdersAreStablePerSeed) {
     EXPECT_FALSE(vinylDisc(120).isNull());
     EXPECT_EQ(discSheen(62).size(), QSize(62, 62));
     EXPECT_EQ(coverSheen(shape(100, 9)).size(), QSize(100, 100));
+}
+
+// An album tile's cover and placeholder carry its light in their pictures: the same pixels as
+// the light drawn over the plain picture, kept apart from the plain one in the cache.
+TEST(DrawnPictures, ASheenedCoverIsThePictureUnderItsLight) {
+    auto underLight = [](const QImage& plain, const CoverShape& shape) {
+        QImage lit = plain.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&lit);
+        painter.drawImage(0, 0, coverSheen(shape));
+        return lit;
+    };
+    auto sameAs = [](const QImage& a, const QImage& b) {
+        int worst = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QColor p(a.pixelColor(x, y)), q(b.pixelColor(x, y));
+                worst = std::max({worst, std::abs(p.red() - q.red()), std::abs(p.green() - q.green()),
+                                  std::abs(p.blue() - q.blue()), std::abs(p.alpha() - q.alpha())});
+            }
+        return worst;
+    };
+    const auto folder = ZazidEvoz::testkit::makeTemporaryFolder("sheen");
+    const auto file = picture(folder, "cover.png", {64, 64}, QColor(40, 90, 200));
+    CoverCache cache;
+    CoverImageProvider provider(cache);
+    const QString path = QString::fromStdString(file.string());
+    const QImage plain = ask(provider, covers().source(path, 60, 9, 15, 1)).image;
+    const QImage lit = ask(provider, covers().source(path, 60, 9, 15, 1, true)).image;
+    ASSERT_EQ(lit.size(), QSize(60, 60));
+    EXPECT_GT(sameAs(plain, lit), 10) << "the light shows";
+    CoverShape tile = shape(60, 9);
+    EXPECT_LE(sameAs(underLight(plain, tile), lit), 1);
+
+    MusicArtProvider art;
+    const QString prefix = QStringLiteral("image://musicart/");
+    auto drawn = [&](const QString& source) {
+        return art.requestImage(source.mid(prefix.size()), nullptr, {});
+    };
+    const QImage seed = drawn(covers().placeholder(QStringLiteral("Blue Train"), 60, 9, 15, 1));
+    const QImage seedLit = drawn(covers().placeholder(QStringLiteral("Blue Train"), 60, 9, 15, 1, true));
+    EXPECT_LE(sameAs(underLight(seed, tile), seedLit), 1);
+    tile.sheen = true;
+    EXPECT_NE(coverCacheKey("/a", shape(60, 9), 5), coverCacheKey("/a", tile, 5));
 }
