@@ -1,5 +1,8 @@
 #include "kit/CardPlate.hpp"
 
+#include "kit/GradientPaint.hpp"
+#include "state/Observable.hpp"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QQuickWindow>
@@ -137,27 +140,20 @@ CardPlate::CardPlate(QQuickItem* parent) : QQuickItem(parent) {
     connect(this, &CardPlate::lookChanged, this, &QQuickItem::update);
 }
 
-template <typename Value> void CardPlate::store(Value& field, const Value& value) {
-    if (field == value)
-        return;
-    field = value;
-    emit lookChanged();
-}
-
 void CardPlate::setColor(const QColor& color) {
-    store(color_, color);
+    storeProperty(this, color_, color, &CardPlate::lookChanged);
 }
 
 void CardPlate::setBorderColor(const QColor& color) {
-    store(borderColor_, color);
+    storeProperty(this, borderColor_, color, &CardPlate::lookChanged);
 }
 
 void CardPlate::setBorderWidth(qreal width) {
-    store(borderWidth_, std::max(qreal(0), width));
+    storeProperty(this, borderWidth_, std::max(qreal(0), width), &CardPlate::lookChanged);
 }
 
 void CardPlate::setRadius(qreal radius) {
-    store(radius_, std::max(qreal(0), radius));
+    storeProperty(this, radius_, std::max(qreal(0), radius), &CardPlate::lookChanged);
 }
 
 void CardPlate::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) {
@@ -187,13 +183,7 @@ QSGNode* CardPlate::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
             painter.drawRoundedRect(QRectF(QPointF(0, 0), size()).adjusted(inset, inset, -inset, -inset),
                                     std::max(qreal(0), radius_ - inset), std::max(qreal(0), radius_ - inset));
         }
-        auto* node = static_cast<QSGImageNode*>(old);
-        if (!node) {
-            node = window()->createImageNode();
-            node->setOwnsTexture(true);
-            node->setFiltering(QSGTexture::Linear);
-        }
-        node->setTexture(window()->createTextureFromImage(picture));
+        QSGImageNode* node = softwarePictureNode(*window(), old, picture);
         node->setRect(QRectF(QPointF(0, 0), size()));
         return node;
     }

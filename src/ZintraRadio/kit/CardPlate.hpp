@@ -48,8 +48,6 @@ protected:
     void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
 
 private:
-    template <typename Value> void store(Value& field, const Value& value);
-
     QColor color_ = Qt::white;
     QColor borderColor_ = Qt::transparent;
     qreal borderWidth_ = 0;

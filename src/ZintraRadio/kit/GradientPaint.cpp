@@ -119,6 +119,17 @@ PanelBackdrop::PanelBackdrop(QQuickItem* parent) : QQuickItem(parent) {
     setFlag(ItemHasContents, true);
 }
 
+QSGImageNode* softwarePictureNode(QQuickWindow& window, QSGNode* old, const QImage& picture) {
+    auto* node = static_cast<QSGImageNode*>(old);
+    if (!node) {
+        node = window.createImageNode();
+        node->setOwnsTexture(true);
+        node->setFiltering(QSGTexture::Linear);
+    }
+    node->setTexture(window.createTextureFromImage(picture));
+    return node;
+}
+
 QSGNode* PanelBackdrop::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
     if (width() <= 0 || height() <= 0) {
         delete old;
@@ -139,13 +150,7 @@ QSGNode* PanelBackdrop::updatePaintNode(QSGNode* old, UpdatePaintNodeData*) {
         for (int row = 0; row <= rows; ++row)
             for (int column = 0; column <= columns; ++column)
                 corners.setPixel(column, row, colourAt(column, row).second);
-        auto* node = static_cast<QSGImageNode*>(old);
-        if (!node) {
-            node = window()->createImageNode();
-            node->setOwnsTexture(true);
-            node->setFiltering(QSGTexture::Linear);
-        }
-        node->setTexture(window()->createTextureFromImage(corners));
+        QSGImageNode* node = softwarePictureNode(*window(), old, corners);
         node->setSourceRect(QRectF(0.5, 0.5, columns, rows));
         node->setRect(QRectF(0, 0, width(), height()));
         return node;

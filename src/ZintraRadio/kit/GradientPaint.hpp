@@ -12,6 +12,10 @@
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
+class QImage;
+class QQuickWindow;
+class QSGImageNode;
+
 namespace ZintraRadio {
 
 class GradientPaint : public QObject {
@@ -72,6 +76,10 @@ private:
     GradientPaint::Direction direction_ = GradientPaint::Diagonal;
     QVariantList colors_;
 };
+
+// The node of an item's picture on the software scene graph, which draws no custom geometry:
+// `old` (or a new one) showing `picture`, smoothed; the caller places it.
+QSGImageNode* softwarePictureNode(QQuickWindow& window, QSGNode* old, const QImage& picture);
 
 // The look of a panel's background: `base`, the tint gradient of `colors` along
 // `direction` over it, and a soft radial light of `washColor` from `washCentre` out to

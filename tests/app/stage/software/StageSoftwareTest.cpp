@@ -34,6 +34,34 @@ std::unique_ptr<StageFeed> playedFeed() {
     return feed;
 }
 
+// The scene graph is chosen before the first window is made.
+struct SoftwareSceneGraph {
+    SoftwareSceneGraph() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
+};
+
+// A window on the software scene graph, shown, with the application's QML module.
+struct SoftwareWindow : SoftwareSceneGraph, QQuickWindow {
+    SoftwareWindow(QColor ground, QSize size) {
+        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+        setColor(ground);
+        resize(size);
+        show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(this));
+    }
+    // `body` made and placed in the window; null (and a failure) when it does not load.
+    std::unique_ptr<QObject> place(const char* body) {
+        QQmlComponent component(&engine);
+        component.setData(QByteArray("import QtQuick\nimport ZintraRadio\n") + body,
+                          QUrl(QStringLiteral("file:///placed.qml")));
+        std::unique_ptr<QObject> object(component.create());
+        EXPECT_TRUE(object) << component.errorString().toStdString();
+        if (auto* item = qobject_cast<QQuickItem*>(object.get()))
+            item->setParentItem(contentItem());
+        return object;
+    }
+    QQmlEngine engine;
+};
+
 } // namespace
 
 TEST(StageOnSoftware, EveryModeDrawsTheFallbackScope) {
@@ -87,24 +115,13 @@ TEST(StageOnSoftware, EveryModeDrawsTheFallbackScope) {
 // A panel's background shows its tint and its light as on a GPU, corner colours blended
 // smoothly between, through a resize.
 TEST(KitOnSoftware, APanelBackdropDrawsItsTintAndLight) {
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    QQmlEngine engine;
-    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-    QQuickWindow window;
-    window.setColor(Qt::white);
-    window.resize(400, 250);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QQmlComponent component(&engine);
-    component.setData("import QtQuick\nimport ZintraRadio\nPanelBackdrop { color: '#101020'; "
-                      "direction: GradientPaint.Diagonal; colors: ['#c0602080', '#2000c0c0']; "
-                      "washColor: '#8040ff40'; washCentre: Qt.point(60, 50); washRadius: 120 }",
-                      QUrl(QStringLiteral("file:///backdrop.qml")));
-    std::unique_ptr<QObject> object(component.create());
-    ASSERT_TRUE(object) << component.errorString().toStdString();
+    SoftwareWindow window(Qt::white, {400, 250});
+    std::unique_ptr<QObject> object =
+        window.place("PanelBackdrop { color: '#101020'; "
+                     "direction: GradientPaint.Diagonal; colors: ['#c0602080', '#2000c0c0']; "
+                     "washColor: '#8040ff40'; washCentre: Qt.point(60, 50); washRadius: 120 }");
     auto* backdrop = qobject_cast<PanelBackdrop*>(object.get());
     ASSERT_NE(backdrop, nullptr);
-    backdrop->setParentItem(window.contentItem());
     for (const QSize size : {QSize(300, 200), QSize(220, 170)}) {
         SCOPED_TRACE(size.width());
         backdrop->setSize(size);
@@ -136,23 +153,14 @@ TEST(KitOnSoftware, APanelBackdropDrawsItsTintAndLight) {
 
 // A card plate draws its fill, its border and its rounded corners without custom geometry.
 TEST(KitOnSoftware, ACardPlateDrawsItsFillBorderAndCorners) {
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    QQmlEngine engine;
-    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-    QQuickWindow window;
-    window.setColor(Qt::black);
-    window.resize(300, 200);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QQmlComponent component(&engine);
-    component.setData("import QtQuick\nimport ZintraRadio\nCardPlate { x: 20; y: 20; width: 200; height: 100; "
-                      "radius: 20; color: '#4080ff'; borderWidth: 3; borderColor: '#ff0000' }",
-                      QUrl(QStringLiteral("file:///plate.qml")));
-    std::unique_ptr<QObject> object(component.create());
-    ASSERT_TRUE(object) << component.errorString().toStdString();
-    qobject_cast<QQuickItem*>(object.get())->setParentItem(window.contentItem());
-    ASSERT_TRUE(testkit::pumpUntil([&] { return window.grabWindow().pixelColor(120, 70) == QColor("#4080ff"); },
-                                   std::chrono::seconds(10)));
+    SoftwareWindow window(Qt::black, {300, 200});
+    std::unique_ptr<QObject> object =
+        window.place("CardPlate { x: 20; y: 20; width: 200; height: 100; "
+                     "radius: 20; color: '#4080ff'; borderWidth: 3; borderColor: '#ff0000' }");
+    ASSERT_NE(object, nullptr);
+    ASSERT_TRUE(
+        testkit::pumpUntil([&] { return window.grabWindow().pixelColor(120, 70) == QColor("#4080ff"); },
+                           std::chrono::seconds(10)));
     const QImage image = window.grabWindow();
     EXPECT_EQ(image.pixelColor(120, 21), QColor("#ff0000")); // the border along the top
     EXPECT_EQ(image.pixelColor(21, 70), QColor("#ff0000"));  // and down the left
