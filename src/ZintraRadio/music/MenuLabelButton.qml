@@ -10,6 +10,8 @@ T.AbstractButton {
     property string titleKey
     property string symbol
     default property alias menuItems: menu.contentData
+    // The library's list that repeated entries of the menu are made from (see LibraryMenu).
+    property alias menuEntryList: menu.entryList
     readonly property alias menu: menu
 
     implicitHeight: 28

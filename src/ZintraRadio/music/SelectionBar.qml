@@ -76,8 +76,9 @@ Item {
             //% "Genre"
             titleKey: QT_TRID_NOOP("stations.genre")
             symbol: "guitars.fill"
+            menuEntryList: bar.music ? bar.music.genres : []
             Instantiator {
-                model: bar.music ? bar.music.genres : []
+                model: genreButton.menu.shownEntryList
                 delegate: LibraryMenuItem {
                     required property var modelData
                     text: modelData.name

@@ -48,8 +48,9 @@ LibraryMenu {
         id: genreMenu
         //% "Genre"
         title: qsTrId("stations.genre")
+        entryList: trackMenu.context && trackMenu.context.music ? trackMenu.context.music.genres : []
         Instantiator {
-            model: trackMenu.context && trackMenu.context.music ? trackMenu.context.music.genres : []
+            model: genreMenu.shownEntryList
             delegate: LibraryMenuItem {
                 required property var modelData
                 text: modelData.name

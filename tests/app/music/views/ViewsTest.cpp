@@ -235,6 +235,181 @@ TEST_F(MusicViews, TrackMenuActsOnItsTrackWhileTheRowsChangeUnderIt) {
     expectNoWarnings();
 }
 
+// The genre menus are made from the library's genres, which a tag edit can change while one
+// of them is open: a genre sorting first comes in, and the one that was the only holder of
+// another goes. The open menu keeps the genres it opened with: the entry under the pointer
+// stays the one pointed at and is the genre a click sets, a key pressed as the edit lands
+// moves the highlight to the next entry of that list (with no warning), and the new genre is
+// listed when the menu opens again.
+TEST_F(MusicViews, GenreMenusKeepTheirEntriesWhileOpenAndListNewGenresWhenOpenedAgain) {
+    const auto file = [&](const char* name, const char* title, const char* genre) {
+        return library.folders.addFile(name, {{"title", title}, {"genre", genre}}).string();
+    };
+    const std::string alpha = file("a.mp3", "Alpha", "Blues");
+    file("b.mp3", "Bravo", "Folk");
+    const std::string charlie = file("c.mp3", "Charlie", "Jazz");
+    const std::string delta = file("d.mp3", "Delta", "Soul");
+    start({});
+    auto& music = *app->music();
+    ASSERT_EQ(music.tracks().size(), 4u);
+    QQuickItem* view = make(R"(
+        Item {
+            TrackList {
+                objectName: "list"
+                width: parent.width
+                height: parent.height - 50
+                model: app
+                ui: uiState
+                tracks: TrackListModel { music: app.music }
+            }
+            SelectionBar {
+                objectName: "bar"
+                y: parent.height - 50
+                width: parent.width
+                height: 50
+                model: app
+                ui: uiState
+            }
+        })");
+    ASSERT_TRUE(view);
+    QQuickItem* list = find(view, QStringLiteral("list"));
+    QObject* trackMenu = list->property("menu").value<QObject*>();
+
+    const auto entries = [](QObject* menu) {
+        std::vector<QQuickItem*> items;
+        for (int index = 0; index < menu->property("count").toInt(); ++index) {
+            QQuickItem* item = nullptr;
+            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem*, item), Q_ARG(int, index));
+            items.push_back(item);
+        }
+        return items;
+    };
+    const auto entry = [&](QObject* menu, const QString& text) -> QQuickItem* {
+        for (QQuickItem* item : entries(menu))
+            if (item && item->property("text").toString() == text)
+                return item;
+        return nullptr;
+    };
+    const auto genreOf = [&](const std::string& path) {
+        for (const auto& track : music.tracks())
+            if (track.path == path)
+                return track.genre;
+        return std::string();
+    };
+    const auto listsGenre = [&](const std::string& name) {
+        const auto& genres = music.genres();
+        return std::any_of(genres.begin(), genres.end(),
+                           [&](const auto& genre) { return genre.name == name; });
+    };
+    const auto middle = [](QQuickItem* item) {
+        return item->mapToScene({item->width() / 2, item->height() / 2}).toPoint();
+    };
+    const auto opened = [](QObject* menu) { return menu && menu->property("opened").toBool(); };
+    // Where an item rests once the window has laid its menu out.
+    const auto resting = [&](QQuickItem* item) {
+        QPoint point;
+        EXPECT_TRUE(pumpUntil(
+            [&] {
+                const QPoint before = middle(item);
+                settle();
+                return (point = middle(item)) == before;
+            },
+            5s));
+        return point;
+    };
+
+    struct Case {
+        const char* menu;
+        std::function<QObject*()> open;
+        std::string edited;    // the track whose edit brings the new genre
+        std::string genre;     // the new genre, sorting before the one pointed at
+        std::string chosenFor; // the track the genre menu acts on
+    };
+    const std::vector<Case> cases = {
+        {"the track menu's genre submenu",
+         [&]() -> QObject* {
+             QTest::mouseClick(&kit.window, Qt::RightButton, {},
+                               find(list, QStringLiteral("trackRow0"))->mapToScene({300, 10}).toPoint());
+             if (!pumpUntil([&] { return opened(trackMenu); }, 5s))
+                 return nullptr;
+             QQuickItem* genre = entry(trackMenu, QStringLiteral("Genre"));
+             QObject* submenu = genre ? genre->property("subMenu").value<QObject*>() : nullptr;
+             if (!submenu)
+                 return nullptr;
+             QTest::mouseClick(&kit.window, Qt::LeftButton, {}, resting(genre));
+             return pumpUntil([&] { return opened(submenu); }, 5s) ? submenu : nullptr;
+         },
+         delta, "Ambient", alpha},
+        {"the selection bar's genre menu",
+         [&]() -> QObject* {
+             ui->music()->setSelection({delta});
+             QQuickItem* button = find(view, QStringLiteral("selectionGenre"));
+             settle();
+             QTest::mouseClick(&kit.window, Qt::LeftButton, {}, middle(button));
+             QObject* menu = button->property("menu").value<QObject*>();
+             return pumpUntil([&] { return opened(menu); }, 5s) ? menu : nullptr;
+         },
+         charlie, "Acid", delta},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.menu);
+        QObject* menu = test.open();
+        ASSERT_TRUE(menu);
+        // Folk, the second genre, highlighted with the keys and the pointer on it; the entry
+        // after it is Jazz.
+        QPointer<QQuickItem> folk = entry(menu, QStringLiteral("Folk"));
+        QPointer<QQuickItem> jazz = entry(menu, QStringLiteral("Jazz"));
+        ASSERT_TRUE(folk && jazz);
+        const QPoint aimed = resting(folk);
+        QTest::mouseMove(&kit.window, aimed);
+        for (int presses = 0; presses < 3 && !folk->property("highlighted").toBool(); ++presses) {
+            QTest::keyClick(&kit.window, Qt::Key_Down);
+            settle();
+        }
+        ASSERT_TRUE(folk->property("highlighted").toBool());
+
+        // The key comes as the edit lands, before the window lays the menu out again.
+        bool pressed = false;
+        QMetaObject::Connection key;
+        key = QObject::connect(&music, &MusicModel::tracksChanged, &kit.window, [&] {
+            if (!listsGenre(test.genre))
+                return;
+            QObject::disconnect(key);
+            QTest::keyClick(&kit.window, Qt::Key_Down);
+            pressed = true;
+        });
+        music.setGenre(QString::fromStdString(test.genre), {QString::fromStdString(test.edited)});
+        ASSERT_TRUE(pumpUntil([&] { return listsGenre(test.genre); }, 20s));
+        QObject::disconnect(key);
+        ASSERT_TRUE(pressed);
+        settle();
+        ASSERT_TRUE(opened(menu)) << "the menu stays open";
+        ASSERT_TRUE(folk && jazz) << "its entries stay";
+        EXPECT_EQ(middle(folk), aimed) << "Folk stays under the pointer";
+        EXPECT_TRUE(jazz->property("highlighted").toBool())
+            << "the key moved the highlight to the next entry";
+        EXPECT_FALSE(entry(menu, QString::fromStdString(test.genre)))
+            << "the new genre waits for the next opening";
+
+        QTest::mouseClick(&kit.window, Qt::LeftButton, {}, aimed);
+        EXPECT_TRUE(pumpUntil([&] { return genreOf(test.chosenFor) == "Folk"; }, 20s))
+            << "the genre pointed at is set";
+        EXPECT_FALSE(opened(menu));
+
+        menu = test.open();
+        ASSERT_TRUE(menu);
+        EXPECT_TRUE(entry(menu, QString::fromStdString(test.genre)))
+            << "opened again, it lists the new genre";
+        for (int presses = 0; presses < 4 && (opened(menu) || opened(trackMenu)); ++presses) {
+            QTest::keyClick(&kit.window, Qt::Key_Escape);
+            settle();
+        }
+        ui->music()->setSelection({});
+        settle();
+    }
+    expectNoWarnings();
+}
+
 // The search results are read again after every change of the database (a rescan, lyrics the
 // background filler stored) and their rows built anew: a found track's menu still acts on it.
 TEST_F(MusicViews, SearchResultMenuActsOnItsTrackWhenTheResultsAreReadAgain) {
