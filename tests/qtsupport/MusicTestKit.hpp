@@ -8,6 +8,7 @@
 #include "ZazidEvoz/platform/FileURL.hpp"
 #include "state/MusicModel.hpp"
 #include "support/Media.hpp"
+#include "support/MusicFixtures.hpp"
 #include "support/Sandbox.hpp"
 
 #include <filesystem>
@@ -22,17 +23,7 @@ namespace fs = std::filesystem;
 
 // One second of sine as `extension` with these tags, made by ffmpeg once per set of tags.
 inline fs::path toneWithTags(const std::string& extension, const std::map<std::string, std::string>& tags) {
-    std::vector<std::string> arguments = {"-f", "lavfi", "-i",
-                                          "sine=frequency=330:sample_rate=48000:duration=1"};
-    if (extension == "mp3")
-        arguments.insert(arguments.end(), {"-id3v2_version", "3"});
-    std::string description;
-    for (const auto& [key, value] : tags) {
-        arguments.insert(arguments.end(), {"-metadata", key + "=" + value});
-        description += key + "=" + value + ";";
-    }
-    return ZazidEvoz::testkit::generatedMedia(
-        fmt::format("app-music-{:x}.{}", ZazidEvoz::hashValueStable(description), extension), arguments);
+    return ZazidEvoz::testkit::taggedAudio(extension, tags);
 }
 
 struct MusicFolders {

@@ -4,7 +4,6 @@
 #include "state/Observable.hpp"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QQuickWindow>
 #include <QSGGeometryNode>
 #include <QSGImageNode>

@@ -48,6 +48,11 @@ protected:
         kit.engine.rootContext()->setContextProperty(QStringLiteral("uiState"), ui.get());
     }
 
+    // The library's tracks as the tracks tab lists them.
+    QQuickItem* makeTrackList() {
+        return make("TrackList { model: app; ui: uiState; tracks: TrackListModel { music: app.music } }");
+    }
+
     QQuickItem* make(const char* body) {
         QByteArray document = "import QtQuick\nimport ZintraRadio\n";
         document += body;
@@ -147,12 +152,7 @@ TEST_F(MusicViews, TrackRowsPlaySelectAndRate) {
     auto& music = *app->music();
     std::vector<std::string> played;
     music.playHandler = [&](const ZazidEvoz::Station& station) { played.push_back(station.url); };
-    QQuickItem* list = make(R"(
-        TrackList {
-            model: app
-            ui: uiState
-            tracks: TrackListModel { music: app.music }
-        })");
+    QQuickItem* list = makeTrackList();
     ASSERT_TRUE(list);
     QQuickItem* second = find(list, QStringLiteral("trackRow1"));
     ASSERT_TRUE(second);
@@ -201,12 +201,7 @@ TEST_F(MusicViews, TrackMenuActsOnItsTrackWhileTheRowsChangeUnderIt) {
     ASSERT_EQ(music.tracks().size(), 40u);
     std::vector<std::string> played;
     music.playHandler = [&](const ZazidEvoz::Station& station) { played.push_back(station.url); };
-    QQuickItem* list = make(R"(
-        TrackList {
-            model: app
-            ui: uiState
-            tracks: TrackListModel { music: app.music }
-        })");
+    QQuickItem* list = makeTrackList();
     ASSERT_TRUE(list);
     QObject* tracks = list->property("tracks").value<QObject*>();
     const auto listed = [&](std::size_t count) { return tracks->property("count").toUInt() == count; };
@@ -475,8 +470,7 @@ TEST_F(MusicViews, SearchResultMenuActsOnItsTrackWhenTheResultsAreReadAgain) {
 
 TEST_F(MusicViews, EmptyListsSayWhetherTheLibraryIsEmpty) {
     start({});
-    QQuickItem* empty = make(R"(
-        TrackList { model: app; ui: uiState; tracks: TrackListModel { music: app.music } })");
+    QQuickItem* empty = makeTrackList();
     ASSERT_TRUE(empty);
     QQuickItem* state = find(empty, QStringLiteral("trackListEmpty"));
     EXPECT_TRUE(state->isVisible());
